@@ -1,0 +1,31 @@
+#include "app/command_line.h"
+
+#include <algorithm>
+#include <cctype>
+
+namespace xyla {
+
+namespace {
+
+std::string lower(std::string s) {
+  std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  return s;
+}
+
+}  // namespace
+
+CommandLine parseCommandLine(const std::vector<std::string>& args) {
+  CommandLine cl;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string opt = lower(args[i]);
+    const bool hasValue = i + 1 < args.size();
+    if (opt == "-i" && hasValue) cl.importFile = args[++i];
+    else if (opt == "-m" && hasValue) cl.macroFile = args[++i];
+    else if (opt == "-f" && hasValue) cl.fileName = args[++i];
+    else if (opt == "-q") cl.quit = true;
+    else if (opt == "--list") cl.list = true;
+  }
+  return cl;
+}
+
+}  // namespace xyla

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace xyla {
+
+// What the command line asks for. Options are compared without regard to case; each
+// file option takes the next argument; anything else is ignored.
+struct CommandLine {
+  std::string importFile;  // "-i": ASCII file imported into the start document
+  std::string macroFile;   // "-m": macro file run on the start document
+  std::string fileName;    // "-f": value of the macro string variable "file"
+  bool quit = false;       // "-q": quit after the batch steps
+  bool list = false;       // "--list": print the buffer table after the batch steps
+};
+
+// Reads the arguments after the program name.
+CommandLine parseCommandLine(const std::vector<std::string>& args);
+
+}  // namespace xyla

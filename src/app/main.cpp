@@ -1,0 +1,57 @@
+// Entry point of xyla: picks the display platform, creates the controller and runs the
+// command line.
+#include <QApplication>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <clocale>
+#include <cstdlib>
+#include <iostream>
+#include <string>
+
+#include "app/application.h"
+#include "app/command_line.h"
+#include "app/console_ui.h"
+#include "model/settings.h"
+
+namespace {
+
+// Without a display the program runs on Qt's offscreen platform, so batch runs work on
+// servers and in CI.
+void chooseOffscreenWithoutDisplay() {
+  const bool display = std::getenv("DISPLAY") || std::getenv("WAYLAND_DISPLAY");
+  if (!display && !std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+  // Qt wants a private runtime directory; batch runs as root often have none.
+  if (!std::getenv("XDG_RUNTIME_DIR")) {
+    const std::string dir = "/tmp/xyla-runtime-" + std::to_string(getuid());
+    mkdir(dir.c_str(), 0700);
+    setenv("XDG_RUNTIME_DIR", dir.c_str(), 1);
+  }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  chooseOffscreenWithoutDisplay();
+  QApplication qapp(argc, argv);
+  QApplication::setOrganizationName("Xyla");
+  QApplication::setApplicationName("Xyla");
+  // Numbers are always read and written with a decimal point, whatever the user's locale.
+  std::setlocale(LC_NUMERIC, "C");
+
+  // XYLA_SETTINGS points the user-defaults store at another file (tests, sandboxes).
+  const char* settingsPath = std::getenv("XYLA_SETTINGS");
+  auto settings = settingsPath ? std::make_unique<xyla::Settings>(settingsPath) : std::make_unique<xyla::Settings>();
+  xyla::ScopedStandardSettings standard(settings.get());
+
+  std::vector<std::string> args(argv + 1, argv + argc);
+  const xyla::CommandLine cl = xyla::parseCommandLine(args);
+
+  xyla::ConsoleUi ui(std::cerr);
+  xyla::Application app(ui);
+  app.newDocument();
+  const int status = app.runCommandLine(cl, std::cout, std::cerr);
+  // The window layer is not part of this build: every run is a batch run and ends here.
+  return status;
+}

@@ -1,0 +1,322 @@
+#include "model/data_buffer.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "model/settings.h"
+
+namespace xyla {
+
+namespace {
+
+bool validIndex(int i, std::size_t size) { return i >= 0 && static_cast<std::size_t>(i) < size; }
+
+double valueAt(const std::vector<double>& v, int i) { return validIndex(i, v.size()) ? v[i] : 0.0; }
+
+}  // namespace
+
+DataBuffer::DataBuffer() { setDefaultStyle(); }
+
+// ---- style ----
+
+void DataBuffer::builtInStyle(bool lines) {
+  color = Colour::black();
+  fillcolor = Colour::lightGrey();
+  errorcolor = Colour::black();
+  barcolor = Colour::black();
+  stickcolor = Colour::black();
+  linewidth = 1.0;
+  dash = 0;
+  symbol = 0;
+  symbolsize = 10.0;
+  sticksize = 20.0;
+  dashwidth = 0.0;
+  stickabs = false;
+  symfill = false;
+  plotlines = lines;
+  plotsymbols = plotybars = plotxbars = plotysticks = plotxsticks = false;
+  plotdots = plotarea = plothist = plotfhist = false;
+}
+
+void DataBuffer::setDefaultStyle() {
+  builtInStyle(true);
+  const Settings* s = Settings::standard();
+  if (!s) return;
+  auto colour = [s](const char* key, Colour& field) {
+    if (auto v = s->getColour(key)) field = *v;
+  };
+  auto real = [s](const char* key, double& field) {
+    if (auto v = s->getFloat(key)) field = *v;
+  };
+  auto integer = [s](const char* key, int& field) {
+    if (auto v = s->getInt(key)) field = *v;
+  };
+  auto flag = [s](const char* key, bool& field) {
+    if (auto v = s->getBool(key)) field = *v;
+  };
+  colour("BColor", color);
+  colour("BFillColor", fillcolor);
+  colour("BBarColor", barcolor);
+  colour("BStickColor", stickcolor);
+  colour("BErrorColor", errorcolor);
+  real("BLineWidth", linewidth);
+  integer("BDash", dash);
+  integer("BSymbol", symbol);
+  real("BSymbolSize", symbolsize);
+  real("BStickSize", sticksize);
+  real("BDashWidth", dashwidth);
+  if (auto v = s->getString("BDynSize")) dynsize = *v;
+  flag("BStickAbs", stickabs);
+  flag("BPlotLines", plotlines);
+  flag("BPlotSymbols", plotsymbols);
+  flag("BPlotYBars", plotybars);
+  flag("BPlotXBars", plotxbars);
+  flag("BPlotYSticks", plotysticks);
+  flag("BPlotXSticks", plotxsticks);
+  flag("BPlotDots", plotdots);
+  flag("BPlotArea", plotarea);
+  flag("BPlotHist", plothist);
+  flag("BPlotFHist", plotfhist);
+  flag("BSymbolFill", symfill);
+}
+
+void DataBuffer::clearStyle() { builtInStyle(false); }
+
+void DataBuffer::copyStyle(const DataBuffer& o) {
+  color = o.color;
+  fillcolor = o.fillcolor;
+  errorcolor = o.errorcolor;
+  barcolor = o.barcolor;
+  stickcolor = o.stickcolor;
+  linewidth = o.linewidth;
+  dash = o.dash;
+  symbol = o.symbol;
+  symbolsize = o.symbolsize;
+  sticksize = o.sticksize;
+  dashwidth = o.dashwidth;
+  stickabs = o.stickabs;
+  symfill = o.symfill;
+  plotlines = o.plotlines;
+  plotsymbols = o.plotsymbols;
+  plotybars = o.plotybars;
+  plotxbars = o.plotxbars;
+  plotfhist = o.plotfhist;
+  plotysticks = o.plotysticks;
+  plotxsticks = o.plotxsticks;
+  plotdots = o.plotdots;
+  plotarea = o.plotarea;
+  plothist = o.plothist;
+}
+
+std::unique_ptr<DataBuffer> DataBuffer::copyWithZone() {
+  auto c = std::make_unique<DataBuffer>();
+  c->X = X;
+  c->Y = Y;
+  c->EX = EX;
+  c->EY = EY;
+  c->source = source;
+  c->comment = comment;
+  c->dynsize = dynsize;
+  c->show = show;
+  c->belongx = belongx;
+  c->belongy = belongy;
+  c->rm = rm;
+  c->copyStyle(*this);
+  c->my_sql = my_sql;
+  c->my_host = my_host;
+  c->my_db = my_db;
+  c->my_user = my_user;
+  c->my_passwd = my_passwd;
+  c->my_xcol = my_xcol;
+  c->my_ycol = my_ycol;
+  c->my_port = my_port;
+  c->my_autoupdate = my_autoupdate;
+  c->plotlegend = plotlegend;
+  c->hassource = hassource;
+  c->errorbarx = errorbarx;
+  c->errorbary = errorbary;
+  c->errorvalx = errorvalx;
+  c->errorvaly = errorvaly;
+  c->errorwidth = errorwidth;
+  warn = true;
+  return c;
+}
+
+// ---- access ----
+
+int DataBuffer::count() const { return X.size() == Y.size() ? static_cast<int>(X.size()) : 0; }
+
+double DataBuffer::xDoubleValueAt(int i) const { return valueAt(X, i); }
+double DataBuffer::yDoubleValueAt(int i) const { return valueAt(Y, i); }
+double DataBuffer::xDoubleErrorAt(int i) const { return valueAt(EX, i); }
+double DataBuffer::yDoubleErrorAt(int i) const { return valueAt(EY, i); }
+
+bool DataBuffer::haserror() const { return !EX.empty() && EX.size() == EY.size(); }
+
+// ---- changing points ----
+
+void DataBuffer::widenExtent(double x, double y) {
+  if (std::isfinite(x)) {
+    if (!havexminmax || x > xmax) xmax = x;
+    if (!havexminmax || xmin > x) xmin = x;
+    havexminmax = true;
+  }
+  if (std::isfinite(y)) {
+    if (!haveyminmax || y > ymax) ymax = y;
+    if (!haveyminmax || ymin > y) ymin = y;
+    haveyminmax = true;
+  }
+}
+
+void DataBuffer::addDoubleValue(double x, double y) {
+  const bool errors = haserror();
+  X.push_back(x);
+  Y.push_back(y);
+  if (errors) {
+    EX.push_back(0.0);
+    EY.push_back(0.0);
+  }
+  widenExtent(x, y);
+}
+
+void DataBuffer::addDoubleValueError(double x, double y, double ex, double ey) {
+  quickAddDoubleValueError(x, y, ex, ey);
+  widenExtent(x, y);
+}
+
+void DataBuffer::setXDoubleValueAt(int i, double v) {
+  if (validIndex(i, X.size())) X[i] = v;
+  rescale();
+}
+
+void DataBuffer::setYDoubleValueAt(int i, double v) {
+  if (validIndex(i, Y.size())) Y[i] = v;
+  rescale();
+}
+
+void DataBuffer::setXDoubleErrorAt(int i, double v) {
+  if (!haserror()) addError();
+  if (validIndex(i, EX.size())) EX[i] = v;
+  rescale();
+}
+
+void DataBuffer::setYDoubleErrorAt(int i, double v) {
+  if (!haserror()) addError();
+  if (validIndex(i, EY.size())) EY[i] = v;
+  rescale();
+}
+
+void DataBuffer::deletePoint(int i) {
+  if (!validIndex(i, X.size()) || !validIndex(i, Y.size())) return;
+  const bool errors = haserror();
+  X.erase(X.begin() + i);
+  Y.erase(Y.begin() + i);
+  if (errors && validIndex(i, EX.size())) {
+    EX.erase(EX.begin() + i);
+    EY.erase(EY.begin() + i);
+  }
+  rescale();
+}
+
+void DataBuffer::keepPoints(const std::vector<char>& keep) {
+  const bool errors = haserror() && EX.size() == X.size();
+  std::size_t out = 0;
+  for (std::size_t i = 0; i < keep.size(); ++i) {
+    if (!keep[i]) continue;
+    X[out] = X[i];
+    Y[out] = Y[i];
+    if (errors) {
+      EX[out] = EX[i];
+      EY[out] = EY[i];
+    }
+    ++out;
+  }
+  X.resize(out);
+  Y.resize(out);
+  if (errors) {
+    EX.resize(out);
+    EY.resize(out);
+  }
+}
+
+void DataBuffer::deletePoints(const std::set<int>& indexes) {
+  const int n = count();
+  std::vector<char> keep(static_cast<std::size_t>(n), 1);
+  bool any = false;
+  for (int i : indexes) {
+    if (i >= 0 && i < n) {
+      keep[i] = 0;
+      any = true;
+    }
+  }
+  if (any) keepPoints(keep);
+  rescale();
+}
+
+void DataBuffer::copyData(const DataBuffer& other) {
+  X = other.X;
+  Y = other.Y;
+  if (other.haserror()) {
+    EX = other.EX;
+    EY = other.EY;
+  } else {
+    EX.clear();
+    EY.clear();
+  }
+  rescale();
+}
+
+void DataBuffer::addError() {
+  if (haserror()) return;
+  EX.assign(X.size(), 0.0);
+  EY.assign(X.size(), 0.0);
+}
+
+void DataBuffer::deleteError() {
+  if (!haserror()) return;
+  EX.clear();
+  EY.clear();
+}
+
+void DataBuffer::rescale() {
+  if (norescale) return;
+  havexminmax = haveyminmax = false;
+  // Two independent passes keep each loop simple enough to vectorise well.
+  double lo = 0.0, hi = 0.0;
+  bool have = false;
+  for (std::size_t i = 0; i < X.size(); ++i) {
+    const double v = X[i];
+    if (!std::isfinite(v)) continue;
+    if (!have) {
+      lo = hi = v;
+      have = true;
+    } else {
+      if (v > hi) hi = v;
+      if (lo > v) lo = v;
+    }
+  }
+  if (have) {
+    xmin = lo;
+    xmax = hi;
+    havexminmax = true;
+  }
+  have = false;
+  for (std::size_t i = 0; i < Y.size(); ++i) {
+    const double v = Y[i];
+    if (!std::isfinite(v)) continue;
+    if (!have) {
+      lo = hi = v;
+      have = true;
+    } else {
+      if (v > hi) hi = v;
+      if (lo > v) lo = v;
+    }
+  }
+  if (have) {
+    ymin = lo;
+    ymax = hi;
+    haveyminmax = true;
+  }
+}
+
+}  // namespace xyla

@@ -1,0 +1,180 @@
+#pragma once
+
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "model/colour.h"
+
+namespace xyla {
+
+class Ui;
+
+// One data series of a plot: parallel X/Y lists with optional X/Y error lists, the
+// cached extent of the finite values, the drawing style, texts and an optional MySQL
+// source. Out-of-range indexes are ignored by setters and read as 0.0 by getters.
+class DataBuffer {
+ public:
+  // Makes an empty buffer with the built-in style and the user's default style.
+  DataBuffer();
+  DataBuffer(const DataBuffer&) = delete;
+  DataBuffer& operator=(const DataBuffer&) = delete;
+
+  // ---- construction and style ----
+
+  // Built-in style (lines on, every other plot flag off) overlaid by the "B..." user
+  // defaults that are present.
+  void setDefaultStyle();
+  // Built-in style with every plot flag off, lines included; no user defaults.
+  void clearStyle();
+  // Copies colours, widths, sizes, dash, symbol and the ten plot flags of `other`.
+  void copyStyle(const DataBuffer& other);
+  // Deep copy of data, texts, style, error-bar and MySQL settings (not the extent; call
+  // rescale on the copy). Re-arms `warn` on this buffer.
+  std::unique_ptr<DataBuffer> copyWithZone();
+
+  // ---- point access ----
+
+  // Number of points; 0 when X and Y differ in length.
+  int count() const;
+  double xDoubleValueAt(int i) const;
+  double yDoubleValueAt(int i) const;
+  double xDoubleErrorAt(int i) const;
+  double yDoubleErrorAt(int i) const;
+  double getXmin() const { return xmin; }
+  double getXmax() const { return xmax; }
+  double getYmin() const { return ymin; }
+  double getYmax() const { return ymax; }
+  bool getShow() const { return show; }
+  void setShow(bool on) { show = on; }
+  const std::string& getComment() const { return comment; }
+  void setComment(const std::string& text) { comment = text; }
+  const std::string& getSource() const { return source; }
+  void setSource(const std::string& text) { source = text; }
+  // True when both error lists are non-empty and of equal length.
+  bool haserror() const;
+  void setRm() { rm = true; }
+  // Skips the next checkDX or checkSort once.
+  void disableWarn() { warn = false; }
+
+  // ---- changing points ----
+
+  // Appends a point (zero errors when the buffer has errors) and widens the extent.
+  void addDoubleValue(double x, double y);
+  // Appends to all four lists and widens the extent.
+  void addDoubleValueError(double x, double y, double ex, double ey);
+  // Appends to X and Y only; the caller rescales when done.
+  void quickAddDoubleValue(double x, double y) {
+    X.push_back(x);
+    Y.push_back(y);
+  }
+  // Appends to all four lists; the caller rescales when done.
+  void quickAddDoubleValueError(double x, double y, double ex, double ey) {
+    X.push_back(x);
+    Y.push_back(y);
+    EX.push_back(ex);
+    EY.push_back(ey);
+  }
+  void setXDoubleValueAt(int i, double v);
+  void setYDoubleValueAt(int i, double v);
+  // Create zero errors first when the buffer has none.
+  void setXDoubleErrorAt(int i, double v);
+  void setYDoubleErrorAt(int i, double v);
+  void deletePoint(int i);
+  // Removes every valid index of the set; one rescale at the end.
+  void deletePoints(const std::set<int>& indexes);
+  // Replaces the points (and errors, when `other` has them) by those of `other`.
+  void copyData(const DataBuffer& other);
+  // Gives every point a zero X and Y error unless the buffer has errors already.
+  void addError();
+  // Drops the error lists.
+  void deleteError();
+  // Recomputes the extent of the finite values (nothing while `norescale` is set).
+  void rescale();
+
+  // ---- per-buffer data primitives ----
+
+  void addX(double d);
+  void addY(double d);
+  // y := y + a*x + b
+  void linBg(double a, double b);
+  // Maps a1 to b1 and a2 to b2 linearly.
+  void normX(double a1, double a2, double b1, double b2);
+  void normY(double a1, double a2, double b1, double b2);
+  // Keeps the points strictly inside (mode 0) or outside (mode 1) the X (axis 0) or Y
+  // (axis 1) interval between p and q; beeps and keeps everything when none remains.
+  void cut(int axis, double p, double q, int mode, Ui& ui);
+  // Replaces each complete group of n points by its mean.
+  void reduction(int n, Ui& ui);
+  // Moving mean over the 2n indexes i-n .. i+n-1.
+  void smooth(int n, Ui& ui);
+  // Shell sort ascending by X (key 0) or Y (other keys).
+  void sort(int key);
+  void swapXY();
+  // Asks before a Fourier transform of data without constant spacing; true = go on.
+  bool checkDX(Ui& ui);
+  // Offers to sort unsorted X before operations that need order; true = go on.
+  bool checkSort(Ui& ui);
+
+  // ---- fields ----
+
+  bool norescale = false;
+  std::vector<double> X;
+  std::vector<double> Y;
+  std::vector<double> EX;
+  std::vector<double> EY;
+  double xmin = 0.0, xmax = 0.0, ymin = 0.0, ymax = 0.0;
+  int belongx = 1;
+  int belongy = 1;
+  std::string source;
+  std::string comment;
+  std::string dynsize;
+  bool havexminmax = false;
+  bool haveyminmax = false;
+  bool show = true;
+  bool rm = false;
+  Colour color = Colour::black();
+  Colour fillcolor = Colour::lightGrey();
+  Colour errorcolor = Colour::black();
+  Colour barcolor = Colour::black();
+  Colour stickcolor = Colour::black();
+  double linewidth = 1.0;
+  double dashwidth = 0.0;
+  double symbolsize = 10.0;
+  double sticksize = 20.0;
+  int dash = 0;
+  int symbol = 0;
+  bool plotlines = true;
+  bool plotsymbols = false;
+  bool plotybars = false;
+  bool plotxbars = false;
+  bool plotfhist = false;
+  bool plotysticks = false;
+  bool plotxsticks = false;
+  bool plotdots = false;
+  bool plotarea = false;
+  bool plothist = false;
+  bool stickabs = false;
+  bool symfill = false;
+  bool hassource = false;
+  int my_port = 0;
+  int my_xcol = 0;
+  int my_ycol = 0;
+  std::string my_sql, my_host, my_db, my_user, my_passwd;
+  bool my_autoupdate = false;
+  bool plotlegend = true;
+  int errorbarx = 0;
+  int errorbary = 0;
+  double errorvalx = 0.0;
+  double errorvaly = 0.0;
+  double errorwidth = 1.0;
+  bool warn = true;
+
+ private:
+  void builtInStyle(bool lines);
+  void widenExtent(double x, double y);
+  void keepPoints(const std::vector<char>& keep);
+};
+
+}  // namespace xyla

@@ -1,0 +1,57 @@
+#include "model/manager.h"
+
+#include "model/ui.h"
+#include "model/xyla_document.h"
+
+namespace xyla {
+
+Manager::Manager(Ui& ui) : ui_(&ui) {}
+
+void Manager::setCurrentDocument(XylaDocument* doc) {
+  if (doc != PD) {
+    CPD = PD;
+    selection_.clear();
+  }
+  PD = doc;
+  calcDocument = doc;
+  MPD = doc ? doc->MPD : nullptr;
+  refreshPanels();
+}
+
+void Manager::documentClosed(XylaDocument* doc) {
+  if (PD == doc) {
+    PD = nullptr;
+    selection_.clear();
+  }
+  if (MPD == doc) MPD = nullptr;
+  if (CPD == doc) CPD = nullptr;
+  if (startPD == doc) startPD = nullptr;
+  if (calcDocument == doc) calcDocument = nullptr;
+}
+
+void Manager::selectAll() {
+  selection_.clear();
+  if (!PD) return;
+  for (int i = 0; i < PD->bufferCount(); ++i) selection_.insert(i);
+}
+
+bool Manager::selectionGuard() {
+  if (!PD) {
+    ui_->beep();
+    return false;
+  }
+  // Indexes left over from buffers that no longer exist do not count as a selection.
+  std::erase_if(selection_, [this](int i) { return i < 0 || i >= PD->bufferCount(); });
+  if (!selection_.empty()) return true;
+  const int answer = ui_->alert("No Buffer Selected", "please select at least on buffer in the Data Inspector",
+                                {"Select All", "Cancel"});
+  if (answer != 0) return false;
+  selectAll();
+  return true;
+}
+
+void Manager::refreshPanels() {
+  if (onPanelsChanged) onPanelsChanged();
+}
+
+}  // namespace xyla

@@ -1,0 +1,74 @@
+#pragma once
+
+#include <functional>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace xyla {
+
+class DataBuffer;
+class Ui;
+class XylaDocument;
+
+// The application controller's state that is not user interface: which document is
+// current, the calculation document of the expression built-ins, the variable tables
+// shared by macros and expressions, the range selector and the buffer selection. The
+// window layer and the batch runner plug in through `Ui` and the hooks below.
+class Manager {
+ public:
+  explicit Manager(Ui& ui);
+
+  Ui& ui() { return *ui_; }
+
+  // Makes `doc` current (and the calculation document); clears the buffer selection.
+  void setCurrentDocument(XylaDocument* doc);
+  // Forgets `doc` wherever it is referred to (the document is closing).
+  void documentClosed(XylaDocument* doc);
+
+  // ---- buffer selection of the current document ----
+
+  const std::set<int>& selection() const { return selection_; }
+  bool isSelected(int index) const { return selection_.count(index) != 0; }
+  void select(int index) { selection_.insert(index); }
+  void deselect(int index) { selection_.erase(index); }
+  void setSelection(std::set<int> indexes) { selection_ = std::move(indexes); }
+  void selectAll();
+  void clearSelection() { selection_.clear(); }
+  // The guard of every operation over the selection: beeps without a document; with no
+  // buffer selected asks whether to select all. True when the operation may go on.
+  bool selectionGuard();
+
+  // Tells the panels that the current document changed.
+  void refreshPanels();
+
+  // ---- state ----
+
+  XylaDocument* PD = nullptr;           // current document
+  XylaDocument* MPD = nullptr;          // main document of the current sub-plot
+  XylaDocument* CPD = nullptr;          // previously current document
+  XylaDocument* startPD = nullptr;      // the document open when start-up finished
+  XylaDocument* calcDocument = nullptr; // the document expression built-ins read
+  std::map<std::string, double> GV;     // global numeric variables
+  std::map<std::string, std::string> SV;  // global string variables
+  std::vector<double> CV;               // calculator results r0, r1, ...
+  int axis12 = 0;                       // range selector: 0 both ranges, 1, 2
+  bool printmode = false;               // drawing for output: no screen decorations
+  std::string opt_i, opt_m, opt_f;      // command-line file names
+  bool opt_q = false;                   // quit after the batch run
+
+  // ---- hooks for the layers above ----
+
+  std::function<void()> onPanelsChanged;                                   // panels refresh
+  std::function<void(XylaDocument&)> onRedraw;                             // view redraw
+  std::function<void(XylaDocument&, const std::string&)> runMacrosNamed;   // macro timer
+  std::function<void(DataBuffer&)> refreshFromSource;                      // MySQL refresh
+  std::function<bool(const std::string&)> fontExists;                      // font lookup
+
+ private:
+  Ui* ui_;
+  std::set<int> selection_;
+};
+
+}  // namespace xyla

@@ -1,0 +1,246 @@
+#include "model/xyla_document.h"
+
+#include "model/manager.h"
+#include "model/settings.h"
+
+namespace xyla {
+
+namespace {
+
+constexpr int kFitRows = 24;
+
+FitTable emptyFitTable() {
+  FitRow row;
+  for (const char* key : {"function", "A", "B", "C", "D", "E", "weight", "%"}) row[key] = "";
+  return FitTable(kFitRows, row);
+}
+
+// The font named by the user defaults `nameKey`/`sizeKey` when both are present and the
+// font exists, otherwise the system font at `fallbackSize`.
+FontSpec defaultFont(const Manager* m, const char* nameKey, const char* sizeKey, double fallbackSize) {
+  const Settings* s = Settings::standard();
+  if (s) {
+    const auto name = s->getString(nameKey);
+    const auto size = s->getFloat(sizeKey);
+    if (name && size && !name->empty()) {
+      const bool exists = (m && m->fontExists) ? m->fontExists(*name) : true;
+      if (exists) return FontSpec{*name, *size};
+    }
+  }
+  return FontSpec::system(fallbackSize);
+}
+
+}  // namespace
+
+XylaDocument::XylaDocument(Manager* manager) : M(manager) {
+  F = emptyFitTable();
+  verno = 0;
+  subview = false;
+  setDefaults();
+}
+
+XylaDocument::~XylaDocument() {
+  if (M) M->documentClosed(this);
+}
+
+void XylaDocument::setDefaults() {
+  current = 0;
+  xmin1 = ymin1 = xmin2 = ymin2 = 0.0;
+  xmax1 = ymax1 = xmax2 = ymax2 = 1.0;
+  framecolor = Colour::black();
+  backgroundcolor = Colour::white();
+  margincolor = Colour::white();
+  marginleft = 80.0;
+  marginright = 10.0;
+  margintop = 10.0;
+  marginbottom = 80.0;
+  arrowsize = 10.0;
+  framewidth = 2.0;
+  framestyle = 0;
+  arrowtype = 0;
+  framearrows = forceframe = false;
+  drawbackground = drawmargin = drawframe = true;
+  forcerenderhigh = alldraw = false;
+  winx = winy = winw = winh = 0;
+  resizewin = rescaleafterload = rescaleafterupdate = autoupdate = false;
+  updateinterval = 30;
+
+  const FontSpec numFont = defaultFont(M, "NumFontName", "NumFontSize", 14.0);
+  const FontSpec textFont = defaultFont(M, "TextFontName", "TextFontSize", 18.0);
+  for (int k = 0; k < 4; ++k) {
+    axistextcolor[k] = tickcolor[k] = mtickcolor[k] = Colour::black();
+    gridcolor[k] = zerocolor[k] = mgridcolor[k] = Colour::darkGrey();
+    ticks[k] = mticks[k] = true;
+    ticksboth[k] = mticksboth[k] = grid[k] = mgrid[k] = zeroline[k] = false;
+    numbers[k] = text[k] = true;
+    ticklength[k] = 10.0;
+    tickwidth[k] = 2.0;
+    gridwidth[k] = 0.5;
+    mticklength[k] = 5.0;
+    mtickwidth[k] = 1.0;
+    mgridwidth[k] = 0.5;
+    angle[k] = 0.0;
+    scalstart[k].clear();
+    scalend[k].clear();
+    scalspace[k].clear();
+    scalminticks[k].clear();
+    axistimeformat[k].clear();
+    scaleexpr[k].clear();
+    trigger[k].clear();
+    axis[k] = k < 2;
+    numoff[k] = 5;
+    textoff[k] = 5;
+    smalllog[k] = reverse[k] = fliptext[k] = false;
+    dpauto[k] = true;
+    gridfront[k] = mgridfront[k] = true;
+    axismode[k] = 0;
+    tickstyle[k] = 0;
+    expoff[k] = 5;
+    dp[k] = 2;
+    gridpattern[k] = mgridpattern[k] = 0;
+    align[k] = 2 * (k + 1);
+    axistext[k].clear();
+    textfont[k] = textFont;
+    numfont[k] = numFont;
+    axm[k] = {0.0f, 0.0f};
+    alabel[k].clear();
+    alabelindex[k].clear();
+  }
+
+  plotlegend = legendbg = false;
+  legendfont = FontSpec::system(14.0);
+  legendwidth = 80.0;
+  legendspace = 20.0;
+  legendx = legendy = -1.0;
+  legendcolor = Colour::black();
+  legendbgcolor = Colour::white();
+  f_points.clear();
+  f_min.clear();
+  f_max.clear();
+  f_preview = true;
+  haveFitPreview = false;
+  f_limit = 100;
+  fitBuffer = 0;
+  ALL = LAYOUT = DATA = RANGE = COLORS = FONTS = FIT = TG = false;
+  splineresult.clear();
+  mtname.clear();
+  mtinterval = 30;
+}
+
+// ---- buffers ----
+
+DataBuffer* XylaDocument::buffer(int index) const {
+  if (index < 0 || index >= bufferCount()) return nullptr;
+  return DB[index].get();
+}
+
+DataBuffer& XylaDocument::newBuffer() {
+  auto b = std::make_unique<DataBuffer>();
+  b->comment = "new";
+  DB.push_back(std::move(b));
+  current = bufferCount() - 1;
+  refreshPanels();
+  replot();
+  return *DB.back();
+}
+
+DataBuffer& XylaDocument::appendBuffer(std::unique_ptr<DataBuffer> b) {
+  DB.push_back(std::move(b));
+  return *DB.back();
+}
+
+void XylaDocument::deleteBuffer() {
+  std::erase_if(DB, [](const std::unique_ptr<DataBuffer>& b) { return b->rm; });
+  refreshPanels();
+  replot();
+}
+
+void XylaDocument::duplicateBuffer(int index) {
+  DataBuffer* b = buffer(index);
+  if (!b) return;
+  auto copy = b->copyWithZone();
+  copy->rescale();
+  DB.push_back(std::move(copy));
+  refreshPanels();
+  replot();
+}
+
+DataBuffer* XylaDocument::getCurrentDataBuffer() {
+  if (DB.empty()) return nullptr;
+  if (current < 0 || current >= bufferCount()) current = 0;
+  return DB[current].get();
+}
+
+std::vector<DataBuffer*> XylaDocument::getDataBuffer(int mode) {
+  std::vector<DataBuffer*> out;
+  switch (mode) {
+    case 0:
+      if (DataBuffer* b = getCurrentDataBuffer()) out.push_back(b);
+      break;
+    case 1:
+      for (const auto& b : DB)
+        if (b->show) out.push_back(b.get());
+      break;
+    case 2:
+      if (M && M->PD == this)
+        for (int i : M->selection())
+          if (DataBuffer* b = buffer(i); b && b->show) out.push_back(b);
+      break;
+    default:
+      break;
+  }
+  return out;
+}
+
+// ---- timers ----
+
+void XylaDocument::setMacroTimer() {
+  MT.running = false;
+  executemacro();
+  MT.interval = mtinterval;
+  MT.running = true;
+}
+
+void XylaDocument::clearMacroTimer() { MT.running = false; }
+
+void XylaDocument::executemacro() {
+  if (M && M->runMacrosNamed) M->runMacrosNamed(*this, mtname);
+}
+
+void XylaDocument::setUpdateTimer() {
+  UT.running = false;
+  UT.interval = updateinterval;
+  UT.running = true;
+}
+
+void XylaDocument::clearUpdateTimer() { UT.running = false; }
+
+void XylaDocument::updatedata() {
+  for (const auto& b : DB) {
+    if (!b->my_autoupdate) continue;
+    if (M && M->refreshFromSource) M->refreshFromSource(*b);
+    if (rescaleafterupdate) rescaleafterload = true;
+  }
+  if (rescaleafterupdate) rescale(true, 0);
+  if (M && M->onRedraw) M->onRedraw(*this);
+  refreshPanels();
+}
+
+// ---- display ----
+
+void XylaDocument::refreshPanels() {
+  if (M) M->refreshPanels();
+}
+
+void XylaDocument::replot() {
+  if (subview && MPD && MPD != this) {
+    MPD->replot();
+    return;
+  }
+  ++replotCount;
+  if (M && M->onRedraw) M->onRedraw(*this);
+  refreshPanels();
+  edited = true;
+}
+
+}  // namespace xyla

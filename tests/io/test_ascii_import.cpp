@@ -1,0 +1,208 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "io/ascii_import.h"
+#include "model/manager.h"
+#include "model/xyla_document.h"
+#include "support/scripted_ui.h"
+#include "support/temp_settings.h"
+#include "support/test_files.h"
+
+using xyla::DataBuffer;
+using xyla::ImportOptions;
+
+namespace {
+
+using Points = std::vector<std::pair<double, double>>;
+
+Points pointsOf(const DataBuffer& b) {
+  Points p;
+  for (int i = 0; i < b.count(); ++i) p.emplace_back(b.X[i], b.Y[i]);
+  return p;
+}
+
+class AsciiImport : public ::testing::Test {
+ protected:
+  AsciiImport() { m.setCurrentDocument(&doc); }
+
+  // Imports `text` with the options `o` (its file is filled in) and answers the number
+  // of buffers made.
+  int import(const std::string& text, ImportOptions o = {}) {
+    o.file = settings.path("data.txt");
+    xyla::test::writeFile(o.file, text);
+    return xyla::importFile(doc, o);
+  }
+  ImportOptions plain() {
+    ImportOptions o;
+    o.numberlines = false;
+    return o;
+  }
+
+  xyla::test::TempSettings settings;
+  xyla::test::ScriptedUi ui;
+  xyla::Manager m{ui};
+  xyla::XylaDocument doc{&m};
+};
+
+}  // namespace
+
+TEST_F(AsciiImport, OneBufferPerColumnWithXInColumnOne) {
+  EXPECT_EQ(import("1 2 3\n4 5 6\n"), 2);
+  EXPECT_EQ(pointsOf(*doc.buffer(0)), (Points{{1, 2}, {4, 5}}));
+  EXPECT_EQ(pointsOf(*doc.buffer(1)), (Points{{1, 3}, {4, 6}}));
+  EXPECT_EQ(doc.buffer(0)->source, settings.path("data.txt"));
+  EXPECT_EQ(doc.buffer(0)->comment, "");
+  EXPECT_TRUE(doc.buffer(1)->havexminmax);
+  EXPECT_EQ(doc.buffer(1)->ymax, 6);
+  EXPECT_LT(doc.xmin1, 1);  // the document auto-ranged
+  EXPECT_GT(doc.ymax1, 6);
+}
+
+TEST_F(AsciiImport, BuffersAppearWhenFirstNeededAndKeepFileOrder) {
+  doc.newBuffer();
+  ImportOptions o;
+  o.source = "src";
+  o.comment = "note";
+  EXPECT_EQ(import("5 50\n3 30 300\n", o), 2);
+  ASSERT_EQ(doc.bufferCount(), 3);
+  EXPECT_EQ(doc.current, 0);  // importing does not change the current buffer
+  EXPECT_EQ(pointsOf(*doc.buffer(1)), (Points{{5, 50}, {3, 30}}));
+  EXPECT_EQ(pointsOf(*doc.buffer(2)), (Points{{3, 300}}));
+  EXPECT_EQ(doc.buffer(2)->source, "src");
+  EXPECT_EQ(doc.buffer(2)->comment, "note");
+}
+
+TEST_F(AsciiImport, RunningNumberAsXCountsOnlyDataLines) {
+  ImportOptions o;
+  o.noxcolumn = true;
+  o.commentmark = "#";
+  import("7\n# only a comment\nheader\n8 80\n\n9\n", o);
+  EXPECT_EQ(pointsOf(*doc.buffer(0)), (Points{{0, 7}, {1, 8}, {2, 9}}));
+  EXPECT_EQ(pointsOf(*doc.buffer(1)), (Points{{1, 80}}));
+  ImportOptions zero;
+  zero.xcolumn = 0;  // column 0 also means no X column
+  const int before = doc.bufferCount();
+  import("4 5\n", zero);
+  EXPECT_EQ(pointsOf(*doc.buffer(before)), (Points{{0, 4}}));
+}
+
+TEST_F(AsciiImport, XColumnBeyondTheLineSkipsIt) {
+  ImportOptions o = plain();
+  o.xcolumn = 3;
+  import("1 2\n10 20 30\n", o);
+  ASSERT_EQ(doc.bufferCount(), 2);
+  EXPECT_EQ(pointsOf(*doc.buffer(0)), (Points{{30, 10}}));
+  EXPECT_EQ(pointsOf(*doc.buffer(1)), (Points{{30, 20}}));
+}
+
+TEST_F(AsciiImport, SeparatorFieldsEmptyAndBlankFields) {
+  ImportOptions o;
+  o.separator = ",";
+  import("1,,3\n1, 2\n2,4,6\n", o);
+  ASSERT_EQ(doc.bufferCount(), 2);
+  EXPECT_EQ(pointsOf(*doc.buffer(0)), (Points{{1, 0}, {2, 4}}));  // " 2" reads 0
+  EXPECT_EQ(pointsOf(*doc.buffer(1)), (Points{{1, 3}, {2, 6}}));
+}
+
+TEST_F(AsciiImport, CommentMarkNumberLinesAndIgnore) {
+  ImportOptions o;
+  o.commentmark = "#";
+  o.ignore = "skip";
+  import("x y\n5 6 # seven 7\n  -1.5 2\n# header\n3 4 skip\nEnergy 5\n", o);
+  ASSERT_EQ(doc.bufferCount(), 1);
+  EXPECT_EQ(pointsOf(*doc.buffer(0)), (Points{{5, 6}, {-1.5, 2}}));
+}
+
+TEST_F(AsciiImport, WordsReadAsNumbersWithoutTheNumberLineTest) {
+  import("Energy 5 6\n", plain());
+  ASSERT_EQ(doc.bufferCount(), 2);
+  EXPECT_EQ(pointsOf(*doc.buffer(0)), (Points{{0, 5}}));
+}
+
+TEST_F(AsciiImport, DecimalCommasAndLineEnds) {
+  ImportOptions o;
+  import("1,5\t2,25\r3,5\t4\r\n5\t6", o);
+  EXPECT_EQ(pointsOf(*doc.buffer(0)), (Points{{1.5, 2.25}, {3.5, 4}, {5, 6}}));
+}
+
+TEST_F(AsciiImport, ModeOneReadsErrorsAndSkipsOtherCounts) {
+  ImportOptions o;
+  o.mode = 1;
+  o.xcolumn = 2;  // plays no part in mode 1
+  import("1 2\n1 2 0.1\n1 2 3 4\n1 2 3 4 5\n7\n", o);
+  ASSERT_EQ(doc.bufferCount(), 1);
+  const DataBuffer& b = *doc.buffer(0);
+  EXPECT_EQ(b.X, (std::vector<double>{1, 1, 1}));
+  EXPECT_EQ(b.EX, (std::vector<double>{0, 0, 3}));
+  EXPECT_EQ(b.EY, (std::vector<double>{0, 0.1, 4}));
+}
+
+TEST_F(AsciiImport, UnreadableFilesMakeNoBuffersExceptModeOnesEmptyOne) {
+  ImportOptions o;
+  o.file = settings.path("missing.txt");
+  EXPECT_EQ(xyla::importFile(doc, o), 0);
+  o.file = settings.path("");  // a directory
+  EXPECT_EQ(xyla::importFile(doc, o), 0);
+  EXPECT_EQ(doc.bufferCount(), 0);
+  o.mode = 1;
+  EXPECT_EQ(xyla::importFile(doc, o), 1);
+  EXPECT_EQ(doc.buffer(0)->count(), 0);
+  EXPECT_TRUE(ui.alerts.empty());
+}
+
+TEST_F(AsciiImport, ColumnLimitOf2048) {
+  std::string line = "0";
+  for (int i = 1; i <= 2100; ++i) line += " " + std::to_string(i);
+  EXPECT_EQ(import(line + "\n"), 2047);  // 2048 values, one of them X
+  EXPECT_EQ(pointsOf(*doc.buffer(2046)), (Points{{0, 2047}}));
+  ImportOptions o;
+  o.separator = ";";
+  std::string sep = "0";
+  for (int i = 1; i <= 2100; ++i) sep += ";" + std::to_string(i);
+  const int before = doc.bufferCount();
+  EXPECT_EQ(import(sep, o), 2047);
+  EXPECT_EQ(pointsOf(*doc.buffer(before + 2046)), (Points{{0, 2047}}));
+}
+
+TEST_F(AsciiImport, BinaryGarbageNeverBreaksTheDocument) {
+  std::string bytes;
+  for (int i = 0; i < 20000; ++i) bytes.push_back(static_cast<char>((i * 7919) % 256));
+  import(bytes, plain());
+  for (int i = 0; i < doc.bufferCount(); ++i) {
+    const DataBuffer& b = *doc.buffer(i);
+    EXPECT_EQ(b.X.size(), b.Y.size());
+    EXPECT_TRUE(b.EX.empty());
+  }
+  EXPECT_TRUE(std::isfinite(doc.xmin1) && std::isfinite(doc.xmax1));
+}
+
+TEST_F(AsciiImport, RangeSelectorChoosesWhatAutoRanges) {
+  m.axis12 = 2;
+  import("1 2\n3 4\n");
+  EXPECT_EQ(doc.xmin1, 0.0);  // range 1 untouched
+  EXPECT_EQ(doc.xmax1, 1.0);
+}
+
+TEST_F(AsciiImport, RealSpectrumWithHeader) {
+  ImportOptions o;
+  o.file = xyla::test::dataDir() + "/xps/0-150W_NiWC1s_C1s.txt";
+  ASSERT_EQ(xyla::importFile(doc, o), 1);
+  const DataBuffer& b = *doc.buffer(0);
+  EXPECT_EQ(b.count(), 301);
+  EXPECT_DOUBLE_EQ(b.X.front(), 300.0);
+  EXPECT_DOUBLE_EQ(b.Y.front(), 1906.0);
+  EXPECT_DOUBLE_EQ(b.xmin, 270.0);
+  EXPECT_DOUBLE_EQ(b.xmax, 300.0);
+}
+
+TEST_F(AsciiImport, RealCommaSeparatedSpectrum) {
+  ImportOptions o;
+  o.separator = ",";
+  o.file = xyla::test::dataDir() + "/xps/Highres_Au4f_hv_180_testfile.csv";
+  ASSERT_GE(xyla::importFile(doc, o), 1);
+  const DataBuffer& b = *doc.buffer(0);
+  EXPECT_GT(b.count(), 100);
+  EXPECT_LT(b.X.front(), b.X.back());  // binding energy rising
+  EXPECT_GT(b.ymax, b.ymin);
+}

@@ -1,0 +1,203 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+#include "model/data_buffer.h"
+#include "support/temp_settings.h"
+
+using xyla::Colour;
+using xyla::DataBuffer;
+
+namespace {
+
+constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+constexpr double kInf = std::numeric_limits<double>::infinity();
+
+void fill(DataBuffer& b, std::initializer_list<std::pair<double, double>> points) {
+  for (auto [x, y] : points) b.addDoubleValue(x, y);
+}
+
+}  // namespace
+
+TEST(DataBuffer, BuiltInStyleWithoutUserDefaults) {
+  xyla::test::TempSettings tmp;
+  DataBuffer b;
+  EXPECT_EQ(b.color, Colour::black());
+  EXPECT_EQ(b.fillcolor, Colour::lightGrey());
+  EXPECT_EQ(b.linewidth, 1.0);
+  EXPECT_EQ(b.symbolsize, 10.0);
+  EXPECT_EQ(b.sticksize, 20.0);
+  EXPECT_TRUE(b.plotlines);
+  EXPECT_FALSE(b.plotsymbols || b.plotybars || b.plotarea || b.plotfhist);
+  EXPECT_EQ(b.belongx, 1);
+  EXPECT_EQ(b.belongy, 1);
+  EXPECT_TRUE(b.show && b.plotlegend && b.warn);
+  EXPECT_FALSE(b.norescale || b.rm || b.havexminmax || b.haserror());
+}
+
+TEST(DataBuffer, UserDefaultStyleAppliesOnlyPresentKeysAndFloatsAreSinglePrecision) {
+  xyla::test::TempSettings tmp;
+  tmp->setColour("BColor", Colour{1, 0, 0, 1});
+  tmp->setFloat("BLineWidth", 0.1f);
+  tmp->setInt("BSymbol", 7);
+  tmp->setBool("BPlotLines", false);
+  tmp->setBool("BPlotSymbols", true);
+  tmp->setString("BDynSize", "x*2");
+  tmp->setBool("BSymbolFill", true);
+  DataBuffer b;
+  EXPECT_EQ(b.color, (Colour{1, 0, 0, 1}));
+  EXPECT_EQ(b.linewidth, static_cast<double>(0.1f));
+  EXPECT_NE(b.linewidth, 0.1);
+  EXPECT_EQ(b.symbol, 7);
+  EXPECT_FALSE(b.plotlines);
+  EXPECT_TRUE(b.plotsymbols);
+  EXPECT_TRUE(b.symfill);
+  EXPECT_EQ(b.dynsize, "x*2");
+  EXPECT_EQ(b.fillcolor, Colour::lightGrey());  // absent key keeps the built-in value
+  b.clearStyle();
+  EXPECT_FALSE(b.plotlines);
+  EXPECT_FALSE(b.plotsymbols);
+  EXPECT_EQ(b.color, Colour::black());
+}
+
+TEST(DataBuffer, CopyIsDeepAndLeavesOutExtentAndSomeStyle) {
+  xyla::test::TempSettings tmp;
+  DataBuffer a;
+  fill(a, {{1, 2}, {3, 4}});
+  a.addError();
+  a.comment = "c";
+  a.source = "s";
+  a.belongx = 2;
+  a.plotlegend = false;
+  a.errorbary = 3;
+  a.my_sql = "select";
+  a.symbol = 5;
+  a.disableWarn();
+  auto c = a.copyWithZone();
+  EXPECT_TRUE(a.warn);  // copying re-arms the original
+  EXPECT_TRUE(c->warn);
+  EXPECT_EQ(c->X, a.X);
+  EXPECT_EQ(c->EY, a.EY);
+  EXPECT_EQ(c->comment, "c");
+  EXPECT_EQ(c->belongx, 2);
+  EXPECT_FALSE(c->plotlegend);
+  EXPECT_EQ(c->errorbary, 3);
+  EXPECT_EQ(c->my_sql, "select");
+  EXPECT_EQ(c->symbol, 5);
+  EXPECT_FALSE(c->havexminmax);  // the extent is the caller's to compute
+  c->X[0] = 99;
+  EXPECT_EQ(a.X[0], 1);
+
+  DataBuffer styled;
+  styled.copyStyle(a);
+  EXPECT_EQ(styled.symbol, 5);
+  EXPECT_TRUE(styled.plotlegend);  // not part of the style
+  EXPECT_EQ(styled.errorbary, 0);
+  EXPECT_EQ(styled.belongx, 1);
+}
+
+TEST(DataBuffer, PointAccessOutOfRangeAnswersZero) {
+  DataBuffer b;
+  fill(b, {{1, 2}});
+  EXPECT_EQ(b.xDoubleValueAt(-1), 0.0);
+  EXPECT_EQ(b.yDoubleValueAt(1), 0.0);
+  EXPECT_EQ(b.xDoubleErrorAt(0), 0.0);
+  b.setXDoubleValueAt(5, 7);  // ignored
+  EXPECT_EQ(b.X, (std::vector<double>{1}));
+  b.Y.push_back(3);  // lists of unequal length
+  EXPECT_EQ(b.count(), 0);
+}
+
+TEST(DataBuffer, AddingKeepsErrorListsInStepAndExtentIncremental) {
+  DataBuffer b;
+  fill(b, {{1, 5}});
+  EXPECT_TRUE(b.EX.empty());
+  b.addError();
+  fill(b, {{-2, 7}});
+  EXPECT_EQ(b.EX, (std::vector<double>{0, 0}));
+  EXPECT_EQ(b.EY, (std::vector<double>{0, 0}));
+  EXPECT_EQ(b.xmin, -2);
+  EXPECT_EQ(b.xmax, 1);
+  EXPECT_EQ(b.ymax, 7);
+  b.addDoubleValueError(10, -1, 0.5, 0.25);
+  EXPECT_EQ(b.xmax, 10);
+  EXPECT_EQ(b.ymin, -1);
+  EXPECT_EQ(b.EY.back(), 0.25);
+  // Quick adds leave the extent for the caller's rescale.
+  b.quickAddDoubleValueError(100, 100, 0, 0);
+  EXPECT_EQ(b.xmax, 10);
+  b.rescale();
+  EXPECT_EQ(b.xmax, 100);
+}
+
+TEST(DataBuffer, NonFiniteValuesNeverEnterTheExtent) {
+  DataBuffer b;
+  fill(b, {{kNaN, kInf}});
+  EXPECT_FALSE(b.havexminmax);
+  EXPECT_FALSE(b.haveyminmax);
+  fill(b, {{2, -kInf}, {kInf, 3}});
+  EXPECT_EQ(b.xmin, 2);
+  EXPECT_EQ(b.xmax, 2);
+  EXPECT_EQ(b.ymin, 3);
+  b.rescale();
+  EXPECT_EQ(b.xmax, 2);
+  EXPECT_EQ(b.ymax, 3);
+  // Without any finite value the old numbers stay, with the flags off.
+  b.X = {kNaN};
+  b.Y = {kNaN};
+  b.rescale();
+  EXPECT_FALSE(b.havexminmax);
+  EXPECT_EQ(b.xmin, 2);
+  // While norescale is set the extent is frozen.
+  b.X = {50};
+  b.Y = {60};
+  b.norescale = true;
+  b.rescale();
+  EXPECT_EQ(b.xmin, 2);
+}
+
+TEST(DataBuffer, SettingAnErrorCreatesZeroErrorsFirst) {
+  DataBuffer b;
+  fill(b, {{1, 1}, {2, 2}, {3, 3}});
+  b.setYDoubleErrorAt(1, 0.5);
+  EXPECT_EQ(b.EX, (std::vector<double>{0, 0, 0}));
+  EXPECT_EQ(b.EY, (std::vector<double>{0, 0.5, 0}));
+  b.setXDoubleErrorAt(7, 1.0);  // invalid index: errors exist, nothing set
+  EXPECT_EQ(b.EX, (std::vector<double>{0, 0, 0}));
+  b.deleteError();
+  EXPECT_FALSE(b.haserror());
+}
+
+TEST(DataBuffer, DeletingPointsKeepsErrorsAlignedAndRescales) {
+  DataBuffer b;
+  for (int i = 0; i < 6; ++i) b.addDoubleValueError(i, 10 * i, i + 0.1, i + 0.2);
+  b.deletePoint(5);
+  EXPECT_EQ(b.xmax, 4);
+  b.deletePoints({0, 2, 2, 99, -1});
+  EXPECT_EQ(b.X, (std::vector<double>{1, 3, 4}));
+  EXPECT_EQ(b.Y, (std::vector<double>{10, 30, 40}));
+  EXPECT_EQ(b.EY, (std::vector<double>{1.2, 3.2, 4.2}));
+  EXPECT_EQ(b.xmin, 1);
+  b.deletePoint(-1);
+  b.deletePoint(3);
+  EXPECT_EQ(b.count(), 3);
+}
+
+TEST(DataBuffer, CopyDataTakesPointsAndErrorsButNotStyle) {
+  DataBuffer a, b;
+  a.addDoubleValueError(1, 2, 3, 4);
+  b.addError();
+  b.symbol = 9;
+  b.comment = "mine";
+  b.copyData(a);
+  EXPECT_EQ(b.X, a.X);
+  EXPECT_EQ(b.EY, (std::vector<double>{4}));
+  EXPECT_EQ(b.symbol, 9);
+  EXPECT_EQ(b.comment, "mine");
+  DataBuffer plain;
+  plain.addDoubleValue(5, 6);
+  b.copyData(plain);
+  EXPECT_FALSE(b.haserror());
+  EXPECT_EQ(b.xmin, 5);
+}

@@ -1,5 +1,7 @@
 #include "io/ascii_actions.h"
 
+#include <QTemporaryFile>
+
 #include <filesystem>
 
 #include "io/ascii_export.h"
@@ -58,6 +60,23 @@ void importAsciiAction(Manager& m, const ImportOptions& options) {
   }
   // The panel's options are remembered whether a file was chosen or not.
   storeImportOptions(options);
+}
+
+int importPastedText(Manager& m, const std::string& text) {
+  if (!m.PD) {
+    m.ui().beep();
+    return 0;
+  }
+  // The temporary file lives in the system's temporary folder and is removed when this
+  // function returns.
+  QTemporaryFile file;
+  if (!file.open()) return 0;
+  file.write(text.data(), static_cast<qint64>(text.size()));
+  file.flush();
+  ImportOptions o;
+  o.file = file.fileName().toStdString();
+  o.source = "Pasteboard";
+  return importFile(*m.PD, o);
 }
 
 void exportAsciiAction(Manager& m) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string>
+
 #include "io/import_options.h"
 
 namespace xyla {
@@ -17,6 +19,11 @@ void storeImportOptions(const ImportOptions& options);
 // The "Import ASCII" menu action: asks for files (starting in "PATH") and imports each
 // with `options` into the current document; beeps without a document.
 void importAsciiAction(Manager& m, const ImportOptions& options);
+// Paste of plain text: the text goes through a temporary file into the current document
+// as a one-buffer-per-column import with the source "Pasteboard". Beeps without a
+// document; answers the number of buffers made.
+int importPastedText(Manager& m, const std::string& text);
+
 // The "Export ASCII" menu action: guards the selection, asks for a name and writes
 // every selected buffer to "<name>.<index>"; beeps without a document.
 void exportAsciiAction(Manager& m);

@@ -80,6 +80,34 @@ void DataBuffer::setDefaultStyle() {
   flag("BSymbolFill", symfill);
 }
 
+void DataBuffer::saveAsDefaultStyle() const {
+  Settings* s = Settings::standard();
+  if (!s) return;
+  s->setColour("BColor", color);
+  s->setColour("BFillColor", fillcolor);
+  s->setColour("BStickColor", stickcolor);
+  s->setColour("BErrorColor", errorcolor);
+  s->setFloat("BLineWidth", static_cast<float>(linewidth));
+  s->setInt("BDash", dash);
+  s->setInt("BSymbol", symbol);
+  s->setFloat("BSymbolSize", static_cast<float>(symbolsize));
+  s->setFloat("BStickSize", static_cast<float>(sticksize));
+  s->setFloat("BDashWidth", static_cast<float>(dashwidth));
+  s->setString("BDynSize", dynsize);
+  s->setBool("BStickAbs", stickabs);
+  s->setBool("BPlotLines", plotlines);
+  s->setBool("BPlotSymbols", plotsymbols);
+  s->setBool("BPlotYBars", plotybars);
+  s->setBool("BPlotXBars", plotxbars);
+  s->setBool("BPlotYSticks", plotysticks);
+  s->setBool("BPlotXSticks", plotxsticks);
+  s->setBool("BPlotDots", plotdots);
+  s->setBool("BPlotArea", plotarea);
+  s->setBool("BPlotHist", plothist);
+  s->setBool("BPlotFHist", plotfhist);
+  s->sync();
+}
+
 void DataBuffer::clearStyle() { builtInStyle(false); }
 
 void DataBuffer::copyStyle(const DataBuffer& o) {

@@ -26,6 +26,9 @@ class DataBuffer {
   // Built-in style (lines on, every other plot flag off) overlaid by the "B..." user
   // defaults that are present.
   void setDefaultStyle();
+  // Stores this buffer's style as the user's default style (every "B..." key but
+  // "BBarColor" and "BSymbolFill", which are only read) and flushes the store.
+  void saveAsDefaultStyle() const;
   // Built-in style with every plot flag off, lines included; no user defaults.
   void clearStyle();
   // Copies colours, widths, sizes, dash, symbol and the ten plot flags of `other`.

@@ -85,3 +85,14 @@ TEST_F(AsciiActions, ExportActionAsksForASelectionThenAName) {
   EXPECT_EQ(ui.panelTitles, std::vector<std::string>{"Export ASCII"});
   EXPECT_EQ(xyla::test::readFile(name + ".0"), "1\t2\n");
 }
+
+TEST_F(AsciiActions, PastedTextImportsAsColumnsFromThePasteboard) {
+  EXPECT_EQ(xyla::importPastedText(m, "1 2"), 0);
+  EXPECT_EQ(ui.beeps, 1);
+  xyla::XylaDocument doc(&m);
+  m.setCurrentDocument(&doc);
+  EXPECT_EQ(xyla::importPastedText(m, "x\ty\n1\t2\t3\n4\t5\t6"), 2);
+  EXPECT_EQ(doc.buffer(1)->source, "Pasteboard");
+  EXPECT_EQ(doc.buffer(1)->Y, (std::vector<double>{3, 6}));
+  EXPECT_EQ(doc.buffer(0)->X, (std::vector<double>{1, 4}));
+}

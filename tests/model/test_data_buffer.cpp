@@ -61,6 +61,37 @@ TEST(DataBuffer, UserDefaultStyleAppliesOnlyPresentKeysAndFloatsAreSinglePrecisi
   EXPECT_EQ(b.color, Colour::black());
 }
 
+TEST(DataBuffer, SavedDefaultStyleComesBackInNewBuffersExceptTheReadOnlyKeys) {
+  xyla::test::TempSettings tmp;
+  DataBuffer a;
+  a.color = Colour{0.2, 0.4, 0.6, 0.8};
+  a.stickcolor = Colour{0, 1, 0, 1};
+  a.barcolor = Colour{0, 0, 1, 1};
+  a.symfill = true;
+  a.linewidth = 2.5;
+  a.dash = 3;
+  a.symbolsize = 7;
+  a.dynsize = "y/10";
+  a.plotlines = false;
+  a.plotfhist = true;
+  a.stickabs = true;
+  a.saveAsDefaultStyle();
+  EXPECT_FALSE(tmp->contains("BBarColor"));
+  EXPECT_FALSE(tmp->contains("BSymbolFill"));
+  DataBuffer b;
+  EXPECT_EQ(b.color, a.color);
+  EXPECT_EQ(b.stickcolor, a.stickcolor);
+  EXPECT_EQ(b.barcolor, Colour::black());
+  EXPECT_FALSE(b.symfill);
+  EXPECT_EQ(b.linewidth, 2.5);
+  EXPECT_EQ(b.dash, 3);
+  EXPECT_EQ(b.symbolsize, 7);
+  EXPECT_EQ(b.dynsize, "y/10");
+  EXPECT_FALSE(b.plotlines);
+  EXPECT_TRUE(b.plotfhist);
+  EXPECT_TRUE(b.stickabs);
+}
+
 TEST(DataBuffer, CopyIsDeepAndLeavesOutExtentAndSomeStyle) {
   xyla::test::TempSettings tmp;
   DataBuffer a;

@@ -125,6 +125,7 @@ bool LineReader::fill() {
 }
 
 std::optional<std::string_view> LineReader::ugstrView() {
+  if (fd_ < 0) return std::nullopt;
   std::size_t scanned = begin_;
   for (;;) {
     const char* base = buf_.data();
@@ -158,6 +159,7 @@ std::optional<std::string> LineReader::ugstr() {
 }
 
 std::optional<std::string> LineReader::gstr() {
+  if (fd_ < 0) return std::nullopt;
   std::string line;
   bool readAny = false;
   for (;;) {

@@ -1,0 +1,25 @@
+#pragma once
+
+#include "expr/function_table.h"
+
+namespace xyla {
+class Manager;
+}
+
+namespace xyla::expr {
+
+// The controller whose calculation document the data functions read (null: they all
+// answer 0.0) and whose Ui shows expression errors.
+void setCalcManager(Manager* m);
+Manager* calcManager();
+
+// Value of a constant (pi, e).
+double constantValue(Fn fn);
+// Value of a one-operand function applied to `x`.
+double applyPrefix(Fn fn, double x);
+// Value of a function called with its arguments in parentheses.
+double applyCall(Fn fn, const double* args);
+// Value of a function without arguments.
+double applyNoArg(Fn fn);
+
+}  // namespace xyla::expr

@@ -113,42 +113,42 @@ Manager* calcManager() { return g_manager; }
 
 double constantValue(Fn fn) { return fn == Fn::Pi ? kPi : kE; }
 
-double applyPrefix(Fn fn, double x) {
+UnaryFunction prefixFunction(Fn fn) {
   switch (fn) {
-    case Fn::Sin: return std::sin(x);
-    case Fn::Cos: return std::cos(x);
-    case Fn::Tan: return std::tan(x);
-    case Fn::Asin: return std::asin(x);
-    case Fn::Acos: return std::acos(x);
-    case Fn::Atan: return std::atan(x);
-    case Fn::Sinh: return std::sinh(x);
-    case Fn::Cosh: return std::cosh(x);
-    case Fn::Tanh: return std::tanh(x);
-    case Fn::Asinh: return std::asinh(x);
-    case Fn::Acosh: return std::acosh(x);
-    case Fn::Atanh: return std::atanh(x);
-    case Fn::Ln: return std::log(x);
-    case Fn::Log: return std::log10(x);
-    case Fn::Sqrt: return std::sqrt(x);
-    case Fn::Cbrt: return std::cbrt(x);
-    case Fn::Erf: return std::erf(x);
-    case Fn::Erfc: return std::erfc(x);
-    case Fn::J0: return j0(x);
-    case Fn::J1: return j1(x);
-    case Fn::Y0: return y0(x);
-    case Fn::Y1: return y1(x);
-    case Fn::Int: return std::trunc(x);
-    case Fn::Frac: return x - std::trunc(x);
-    case Fn::Abs: return std::fabs(x);
-    case Fn::Rad: return kPi * x / 180.0;
-    case Fn::Deg: return 180.0 * x / kPi;
-    case Fn::Rnd: return random(x);
-    case Fn::Points:
-    case Fn::Xmin:
-    case Fn::Xmax:
-    case Fn::Ymin:
-    case Fn::Ymax: return bufferExtent(fn, x);
-    default: return 0.0;
+    case Fn::Sin: return [](double x) { return std::sin(x); };
+    case Fn::Cos: return [](double x) { return std::cos(x); };
+    case Fn::Tan: return [](double x) { return std::tan(x); };
+    case Fn::Asin: return [](double x) { return std::asin(x); };
+    case Fn::Acos: return [](double x) { return std::acos(x); };
+    case Fn::Atan: return [](double x) { return std::atan(x); };
+    case Fn::Sinh: return [](double x) { return std::sinh(x); };
+    case Fn::Cosh: return [](double x) { return std::cosh(x); };
+    case Fn::Tanh: return [](double x) { return std::tanh(x); };
+    case Fn::Asinh: return [](double x) { return std::asinh(x); };
+    case Fn::Acosh: return [](double x) { return std::acosh(x); };
+    case Fn::Atanh: return [](double x) { return std::atanh(x); };
+    case Fn::Ln: return [](double x) { return std::log(x); };
+    case Fn::Log: return [](double x) { return std::log10(x); };
+    case Fn::Sqrt: return [](double x) { return std::sqrt(x); };
+    case Fn::Cbrt: return [](double x) { return std::cbrt(x); };
+    case Fn::Erf: return [](double x) { return std::erf(x); };
+    case Fn::Erfc: return [](double x) { return std::erfc(x); };
+    case Fn::J0: return [](double x) { return j0(x); };
+    case Fn::J1: return [](double x) { return j1(x); };
+    case Fn::Y0: return [](double x) { return y0(x); };
+    case Fn::Y1: return [](double x) { return y1(x); };
+    case Fn::Int: return [](double x) { return std::trunc(x); };
+    case Fn::Frac: return [](double x) { return x - std::trunc(x); };
+    case Fn::Abs: return [](double x) { return std::fabs(x); };
+    case Fn::Rad: return [](double x) { return kPi * x / 180.0; };
+    case Fn::Deg: return [](double x) { return 180.0 * x / kPi; };
+    case Fn::Rnd: return [](double x) { return random(x); };
+    case Fn::Points: return [](double x) { return bufferExtent(Fn::Points, x); };
+    case Fn::Xmin: return [](double x) { return bufferExtent(Fn::Xmin, x); };
+    case Fn::Xmax: return [](double x) { return bufferExtent(Fn::Xmax, x); };
+    case Fn::Ymin: return [](double x) { return bufferExtent(Fn::Ymin, x); };
+    case Fn::Ymax: return [](double x) { return bufferExtent(Fn::Ymax, x); };
+    default: return [](double) { return 0.0; };
   }
 }
 

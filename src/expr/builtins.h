@@ -15,8 +15,11 @@ Manager* calcManager();
 
 // Value of a constant (pi, e).
 double constantValue(Fn fn);
+// A one-operand function as a plain function pointer, for evaluation loops.
+using UnaryFunction = double (*)(double);
+UnaryFunction prefixFunction(Fn fn);
 // Value of a one-operand function applied to `x`.
-double applyPrefix(Fn fn, double x);
+inline double applyPrefix(Fn fn, double x) { return prefixFunction(fn)(x); }
 // Value of a function called with its arguments in parentheses.
 double applyCall(Fn fn, const double* args);
 // Value of a function without arguments.

@@ -11,6 +11,21 @@ namespace {
 
 constexpr int kChunk = 256;
 
+template <typename F>
+void unaryRow(double* dst, const double* a, int m, F f) {
+  for (int i = 0; i < m; ++i) dst[i] = f(a[i]);
+}
+
+// Combines the two top levels into the lower one's row and pops the upper one.
+template <typename F>
+void binaryRow(double* dst, std::vector<const double*>& src, int& sp, int m, F f) {
+  const double* a = src[sp - 2];
+  const double* b = src[sp - 1];
+  for (int i = 0; i < m; ++i) dst[i] = f(a[i], b[i]);
+  src[sp - 2] = dst;
+  --sp;
+}
+
 bool hasRandom(const SyntaxTree& tree) {
   return std::any_of(tree.nodes.begin(), tree.nodes.end(),
                      [](const Node& n) { return n.kind == NodeKind::Prefix && n.fn == Fn::Rnd; });
@@ -71,6 +86,7 @@ void Program::emitNode(const Node& n) {
     case NodeKind::Prefix:
       in.op = Op::Prefix;
       in.fn = n.fn;
+      in.unary = prefixFunction(n.fn);
       break;
     case NodeKind::Call:
       in.op = Op::Call;
@@ -129,7 +145,7 @@ void Program::run(const VariableTable& vars, EvaluatorState& state) const {
       case Op::Div: --sp; s[sp - 1] = s[sp - 1] / s[sp]; break;
       case Op::Mod: --sp; s[sp - 1] = std::fmod(s[sp - 1], s[sp]); break;
       case Op::Pow: --sp; s[sp - 1] = std::pow(s[sp - 1], s[sp]); break;
-      case Op::Prefix: s[sp - 1] = applyPrefix(in.fn, s[sp - 1]); break;
+      case Op::Prefix: s[sp - 1] = in.unary(s[sp - 1]); break;
       case Op::Call:
         sp -= in.argc;
         s[sp] = applyCall(in.fn, s + sp);
@@ -148,47 +164,63 @@ void Program::run(const VariableTable& vars, EvaluatorState& state) const {
   }
 }
 
+// Evaluates chunks of points column by column. Every stack level has a row of its own
+// for results; `src` points at a level's current values, which for a plain variable is
+// the bound column itself, so loads copy nothing.
 void Program::runColumns(const VariableTable& vars, const double* const* columns, int slots, int n,
                          double* out) const {
   const std::size_t depth = static_cast<std::size_t>(maxStack_) + 1;
   std::vector<double> store(depth * kChunk);
+  std::vector<const double*> src(depth);
   double args[8];
+  auto row = [&store](int level) { return store.data() + static_cast<std::size_t>(level) * kChunk; };
   for (int base = 0; base < n; base += kChunk) {
     const int m = std::min(kChunk, n - base);
     int sp = 0;
-    auto row = [&store](int level) { return store.data() + static_cast<std::size_t>(level) * kChunk; };
     for (std::size_t pc = lastStatement_; pc < code_.size(); ++pc) {
       const Instr& in = code_[pc];
-      double* a = sp > 0 ? row(sp - 1) : nullptr;
-      double* b = sp > 1 ? row(sp - 2) : nullptr;
       switch (in.op) {
-        case Op::Push: std::fill_n(row(sp++), m, in.value); break;
+        case Op::Push:
+          std::fill_n(row(sp), m, in.value);
+          src[sp] = row(sp);
+          ++sp;
+          break;
         case Op::Load: {
           const double* col = in.slot < slots ? columns[in.slot] : nullptr;
-          if (col) std::copy_n(col + base, m, row(sp++));
-          else std::fill_n(row(sp++), m, vars.value(in.slot));
-          break;
-        }
-        case Op::Neg: for (int i = 0; i < m; ++i) a[i] = -a[i]; break;
-        case Op::Add: for (int i = 0; i < m; ++i) b[i] = b[i] + a[i]; --sp; break;
-        case Op::Sub: for (int i = 0; i < m; ++i) b[i] = b[i] - a[i]; --sp; break;
-        case Op::Mul: for (int i = 0; i < m; ++i) b[i] = b[i] * a[i]; --sp; break;
-        case Op::Div: for (int i = 0; i < m; ++i) b[i] = b[i] / a[i]; --sp; break;
-        case Op::Mod: for (int i = 0; i < m; ++i) b[i] = std::fmod(b[i], a[i]); --sp; break;
-        case Op::Pow: for (int i = 0; i < m; ++i) b[i] = std::pow(b[i], a[i]); --sp; break;
-        case Op::Prefix: for (int i = 0; i < m; ++i) a[i] = applyPrefix(in.fn, a[i]); break;
-        case Op::Call: {
-          sp -= in.argc;
-          double* dst = row(sp);
-          for (int i = 0; i < m; ++i) {
-            for (int k = 0; k < in.argc; ++k) args[k] = row(sp + k)[i];
-            dst[i] = applyCall(in.fn, args);
+          if (col) {
+            src[sp] = col + base;
+          } else {
+            std::fill_n(row(sp), m, vars.value(in.slot));
+            src[sp] = row(sp);
           }
           ++sp;
           break;
         }
-        case Op::NoArg: std::fill_n(row(sp++), m, applyNoArg(in.fn)); break;
-        case Op::Store: std::copy_n(row(--sp), m, out + base); break;
+        case Op::NoArg:
+          std::fill_n(row(sp), m, applyNoArg(in.fn));
+          src[sp] = row(sp);
+          ++sp;
+          break;
+        case Op::Neg: unaryRow(row(sp - 1), src[sp - 1], m, [](double a) { return -a; }); src[sp - 1] = row(sp - 1); break;
+        case Op::Prefix: unaryRow(row(sp - 1), src[sp - 1], m, in.unary); src[sp - 1] = row(sp - 1); break;
+        case Op::Add: binaryRow(row(sp - 2), src, sp, m, [](double a, double b) { return a + b; }); break;
+        case Op::Sub: binaryRow(row(sp - 2), src, sp, m, [](double a, double b) { return a - b; }); break;
+        case Op::Mul: binaryRow(row(sp - 2), src, sp, m, [](double a, double b) { return a * b; }); break;
+        case Op::Div: binaryRow(row(sp - 2), src, sp, m, [](double a, double b) { return a / b; }); break;
+        case Op::Mod: binaryRow(row(sp - 2), src, sp, m, [](double a, double b) { return std::fmod(a, b); }); break;
+        case Op::Pow: binaryRow(row(sp - 2), src, sp, m, [](double a, double b) { return std::pow(a, b); }); break;
+        case Op::Call: {
+          sp -= in.argc;
+          double* dst = row(sp);
+          for (int i = 0; i < m; ++i) {
+            for (int k = 0; k < in.argc; ++k) args[k] = src[sp + k][i];
+            dst[i] = applyCall(in.fn, args);
+          }
+          src[sp] = dst;
+          ++sp;
+          break;
+        }
+        case Op::Store: std::copy_n(src[--sp], m, out + base); break;
         case Op::LoadName: break;  // columnar programs have none
       }
     }

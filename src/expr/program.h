@@ -43,6 +43,7 @@ class Program {
     int slot = 0;  // variable slot, or name index for LoadName
     double value = 0.0;
     Fn fn = Fn::Pi;
+    double (*unary)(double) = nullptr;  // Prefix: the function itself
   };
 
   void emit(const SyntaxTree& tree, int root);

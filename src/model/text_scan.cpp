@@ -7,9 +7,11 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cctype>
 #include <cerrno>
 #include <charconv>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 
@@ -19,15 +21,144 @@ namespace {
 
 constexpr std::size_t kInitialBuffer = 1 << 20;
 
-// Byte classes of the number scanner: bit 1 continues a number, bit 2 starts one.
+// Byte classes of the number scanner.
+constexpr unsigned char kContinues = 1;  // may be part of a number
+constexpr unsigned char kStarts = 2;     // starts a number in a line
+constexpr unsigned char kSeparator = 4;  // point or comma
+
 constexpr std::array<unsigned char, 256> makeClasses() {
   std::array<unsigned char, 256> t{};
-  for (int c = '0'; c <= '9'; ++c) t[c] = 3;
-  for (unsigned char c : std::string_view(".,-+eEInNaAfF")) t[c] |= 1;
-  for (unsigned char c : std::string_view(".,-+iInNaAfF")) t[c] |= 2;
+  for (int c = '0'; c <= '9'; ++c) t[c] = kContinues | kStarts;
+  for (unsigned char c : std::string_view(".,-+eEInNaAfF")) t[c] |= kContinues;
+  for (unsigned char c : std::string_view(".,-+iInNaAfF")) t[c] |= kStarts;
+  t['.'] |= kSeparator;
+  t[','] |= kSeparator;
   return t;
 }
 constexpr auto kClasses = makeClasses();
+
+// The powers of ten that a double holds exactly.
+constexpr double kExactPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+                                   1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+
+bool isDigit(char c) { return static_cast<unsigned char>(c - '0') < 10; }
+
+// The digits of a number are read eight bytes at a time, as one 64-bit word with the
+// first byte lowest; the digit tests and the conversion work on all eight bytes at once.
+static_assert(std::endian::native == std::endian::little, "the word-wise digit reader needs a little-endian machine");
+
+// Up to eight bytes from p as a word, without reading outside [begin, end): near the end
+// the word is taken from further back and shifted down, and the missing bytes read as 0.
+inline std::uint64_t load8(const char* p, const char* begin, const char* end) {
+  std::uint64_t w = 0;
+  if (end - p >= 8) {
+    std::memcpy(&w, p, 8);
+    return w;
+  }
+  if (p == end) return 0;
+  if (end - begin >= 8) {
+    std::memcpy(&w, end - 8, 8);
+    return w >> (8 * (8 - (end - p)));
+  }
+  // Assembled in a register: bytes stored one by one and read back as a word would
+  // stall the load.
+  for (int i = 0; p + i < end; ++i) w |= std::uint64_t{static_cast<unsigned char>(p[i])} << (8 * i);
+  return w;
+}
+
+// Number of leading bytes of `w` (lowest first) that are ASCII digits, 0 to 8. A byte is
+// a digit when its high nibble and that of the byte plus 6 are both 3. Adding 6 can carry
+// into the next byte only from a byte that is no digit, so the first non-digit is found
+// correctly even when the bytes after it are misjudged.
+inline int leadingDigits(std::uint64_t w) {
+  const std::uint64_t nibbles = (w & 0xF0F0F0F0F0F0F0F0) | (((w + 0x0606060606060606) & 0xF0F0F0F0F0F0F0F0) >> 4);
+  const std::uint64_t other = nibbles ^ 0x3333333333333333;  // zero bytes for digits
+  const std::uint64_t marks = (((other & 0x7F7F7F7F7F7F7F7F) + 0x7F7F7F7F7F7F7F7F) | other) & 0x8080808080808080;
+  return std::countr_zero(marks) >> 3;  // 64 >> 3 = 8 when all are digits
+}
+
+// Value of the first n (1 to 8) digit bytes of `w`: the digits are shifted up as if zeros
+// preceded them (bytes after them, and any borrow from those, fall off the top), then
+// combined in pairs, fours and eights.
+inline std::uint64_t digitsValue(std::uint64_t w, int n) {
+  const std::uint64_t d = (w - 0x3030303030303030) << (8 * (8 - n));
+  // Every other byte now holds the value of two digits.
+  const std::uint64_t pairs = d * 10 + (d >> 8);
+  // Pairs one and three (bytes 0 and 4) and pairs two and four (bytes 2 and 6), each
+  // multiplied by its weight; the sum lands in the upper half.
+  const std::uint64_t odd = pairs & 0x000000FF000000FF;
+  const std::uint64_t even = (pairs >> 16) & 0x000000FF000000FF;
+  return (odd * (100 + (1000000ULL << 32)) + even * (1 + (10000ULL << 32))) >> 32;
+}
+
+constexpr std::uint64_t kIntPowers[] = {1, 10, 100, 1000, 10000, 100000, 1000000, 10000000, 100000000};
+
+// Reads the digits at p into `mantissa`, eight at a time; answers how many. Stops once
+// more than 19 have been read, as a mantissa holds no more, so the count may then fall
+// short of the digits there are.
+inline int readDigits(const char*& p, const char* begin, const char* end, std::uint64_t& mantissa) {
+  int count = 0;
+  for (;;) {
+    const std::uint64_t w = load8(p, begin, end);
+    const int n = leadingDigits(w);
+    if (n == 0) return count;
+    mantissa = mantissa * kIntPowers[n] + digitsValue(w, n);
+    p += n;
+    count += n;
+    if (n < 8 || count > 19) return count;
+  }
+}
+
+// Reads an exponent ("e5", "E-3") at p into `exponent`; an "e" without digits after it is
+// not part of the number and p stays before it. Answers false for an exponent of more
+// than six digits.
+inline bool readExponent(const char*& p, const char* end, long& exponent) {
+  exponent = 0;
+  if (p == end || (*p != 'e' && *p != 'E')) return true;
+  const char* q = p + 1;
+  const bool negative = q < end && *q == '-';
+  if (q < end && (*q == '-' || *q == '+')) ++q;
+  if (q == end || !isDigit(*q)) return true;
+  for (; q < end && isDigit(*q); ++q) {
+    exponent = exponent * 10 + (*q - '0');
+    if (exponent >= 1'000'000) return false;
+  }
+  if (negative) exponent = -exponent;
+  p = q;
+  return true;
+}
+
+// Converts the plain decimal number ([+|-]digits[.digits][exponent]) at the start of `s`
+// when one floating-point operation does it exactly: a mantissa of at most 2^53 and a
+// power of ten within 10^±22 are both exact doubles, so their product or quotient is the
+// correctly rounded value that every correct conversion of the text gives. Answers the
+// length of the number read, or 0 when it is left to the general conversion (no digits,
+// more than 19 digits, a large exponent, inf or nan). A plus sign is taken only before a
+// digit or point, as a leading plus is dropped before conversion. With `comma` a comma
+// serves as the point. The bytes from `begin` up to the start of `s` may be read too.
+inline std::size_t fastDecimal(std::string_view s, const char* begin, bool comma, double& value) {
+  const char* p = s.data();
+  const char* const end = p + s.size();
+  const bool negative = p < end && *p == '-';
+  if (p < end && (*p == '-' || *p == '+')) ++p;
+  std::uint64_t mantissa = 0;
+  int digits = readDigits(p, begin, end, mantissa);
+  int fraction = 0;
+  if (digits <= 19 && p < end && (*p == '.' || (comma && *p == ','))) {
+    ++p;
+    fraction = readDigits(p, begin, end, mantissa);
+    digits += fraction;
+  }
+  if (digits == 0 || digits > 19) return 0;
+  long exponent = 0;
+  if (!readExponent(p, end, exponent)) return 0;
+  const long scale = exponent - fraction;
+  if (mantissa > (std::uint64_t{1} << 53) || scale < -22 || scale > 22) return 0;
+  const double m = static_cast<double>(mantissa);
+  const double v = scale < 0 ? m / kExactPowers[-scale] : m * kExactPowers[scale];
+  value = negative ? -v : v;
+  return static_cast<std::size_t>(p - s.data());
+}
 
 // strtod in the "C" locale, whatever locale the process runs in.
 double strtodC(const std::string& s) {
@@ -38,12 +169,13 @@ double strtodC(const std::string& s) {
 // The standard text-to-double conversion of a string made of number bytes only: the
 // longest valid prefix, 0 when there is none.
 double atofNumberBytes(std::string_view s) {
+  double value = 0.0;
+  if (fastDecimal(s, s.data(), false, value) > 0) return value;
   if (!s.empty() && s[0] == '+') {
     // A second sign after the plus makes the text invalid for strtod.
     if (s.size() > 1 && (s[1] == '-' || s[1] == '+')) return 0.0;
     s.remove_prefix(1);
   }
-  double value = 0.0;
   const auto res = std::from_chars(s.data(), s.data() + s.size(), value, std::chars_format::general);
   if (res.ec == std::errc()) return value;
   if (res.ec == std::errc::result_out_of_range) return strtodC(std::string(s.data(), res.ptr));
@@ -64,8 +196,18 @@ double parseToken(std::string_view token) {
   std::string s(token);
   std::replace(s.begin(), s.end(), ',', '.');
   if (!s.empty() && s.back() == '.') s.pop_back();
-  const std::size_t last = s.rfind('.');
+  std::size_t last = s.rfind('.');
   if (last == std::string::npos || s.find('.') == last) return atofNumberBytes(s);
+  // The pieces are those of a split into at most kMaxFields fields: the last one ends at
+  // the kMaxFields-th point and the text from there on is dropped.
+  std::size_t seen = 0;
+  for (std::size_t i = 0; i < s.size(); ++i) {
+    if (s[i] == '.' && ++seen == static_cast<std::size_t>(kMaxFields)) {
+      s.resize(i);
+      last = s.rfind('.');
+      break;
+    }
+  }
   // Three or more pieces: every point but the last separates thousands.
   std::string joined;
   joined.reserve(s.size());
@@ -75,11 +217,38 @@ double parseToken(std::string_view token) {
   return atofNumberBytes(joined);
 }
 
+// Moves `end` past the number bytes from there on; answers 0.
+double skipNumber(std::string_view line, std::size_t& end) {
+  while (end < line.size() && (kClasses[static_cast<unsigned char>(line[end])] & kContinues)) ++end;
+  return 0.0;
+}
+
+// Value of the number whose bytes start at `start` of a line (none when the byte there
+// is no number byte); `end` is set to the index of the byte after them. A plain decimal
+// number, with a point or a comma, is converted as it is found; when no further point or
+// comma follows it among the number's bytes, its one separator is the decimal separator
+// under the separator rules too, so the value is theirs. Anything else goes through
+// parseToken.
+double numberAt(std::string_view line, std::size_t start, std::size_t& end) {
+  double value = 0.0;
+  const std::size_t read = fastDecimal(line.substr(start), line.data(), true, value);
+  std::size_t j = start + read;
+  unsigned char seen = 0;
+  for (; j < line.size(); ++j) {
+    const unsigned char cls = kClasses[static_cast<unsigned char>(line[j])];
+    if (!(cls & kContinues)) break;
+    seen |= cls;
+  }
+  end = j;
+  if (read > 0 && !(seen & kSeparator)) return value;
+  return parseToken(line.substr(start, j - start));
+}
+
 }  // namespace
 
-bool isNumberByte(unsigned char c) { return kClasses[c] & 1; }
+bool isNumberByte(unsigned char c) { return kClasses[c] & kContinues; }
 
-bool isNumberStart(unsigned char c) { return kClasses[c] & 2; }
+bool isNumberStart(unsigned char c) { return kClasses[c] & kStarts; }
 
 // ---- LineReader ----
 
@@ -185,23 +354,37 @@ int instr(int start, std::string_view needle, std::string_view haystack) {
 void initstr(FieldList& fields) { fields.clear(); }
 
 int cutstr(std::string_view s, FieldList& fields, std::string_view sep) {
-  fields.clear();
-  if (s.empty()) return 0;
+  if (s.empty()) {
+    fields.clear();
+    return 0;
+  }
   if (sep.empty()) {
-    fields.emplace_back(s);
+    fields.resize(1);
+    fields[0].assign(s);
     return 1;
   }
+  // The strings of the previous split are assigned over rather than rebuilt, so a
+  // caller that splits line after line with one list allocates almost nothing.
+  std::size_t count = 0;
+  auto put = [&fields, &count](std::string_view piece) {
+    if (count < fields.size())
+      fields[count].assign(piece);
+    else
+      fields.emplace_back(piece);
+    ++count;
+  };
   std::size_t pos = 0;
-  while (static_cast<int>(fields.size()) < kMaxFields) {
+  while (count < static_cast<std::size_t>(kMaxFields)) {
     const std::size_t hit = s.find(sep, pos);
     if (hit == std::string_view::npos) {
-      fields.emplace_back(s.substr(pos));
+      put(s.substr(pos));
       break;
     }
-    fields.emplace_back(s.substr(pos, hit - pos));
+    put(s.substr(pos, hit - pos));
     pos = hit + sep.size();
   }
-  return static_cast<int>(fields.size());
+  fields.resize(count);
+  return static_cast<int>(count);
 }
 
 std::string_view trimView(std::string_view s) {
@@ -254,9 +437,8 @@ std::string mreplace(std::string_view find, std::string_view replacement, std::s
 // ---- numbers ----
 
 double parsenum(std::string_view text) {
-  std::size_t n = 0;
-  while (n < text.size() && isNumberByte(static_cast<unsigned char>(text[n]))) ++n;
-  return parseToken(text.substr(0, n));
+  std::size_t end = 0;
+  return numberAt(text, 0, end);
 }
 
 int cutnum(std::string_view line, double* out, int capacity) {
@@ -266,16 +448,15 @@ int cutnum(std::string_view line, double* out, int capacity) {
   std::size_t i = 0;
   while (i < len && count < capacity) {
     const unsigned char c = static_cast<unsigned char>(p[i]);
-    if (!(kClasses[c] & 2)) {
+    if (!(kClasses[c] & kStarts)) {
       ++i;
       continue;
     }
-    std::size_t j = i + 1;
-    while (j < len && (kClasses[static_cast<unsigned char>(p[j])] & 1)) ++j;
+    std::size_t end = i + 1;
     // A lower-case i starts a number but cannot be part of one, so its value is 0.
-    out[count++] = (c == 'i') ? 0.0 : parseToken(std::string_view(p + i, j - i));
+    out[count++] = (c == 'i') ? skipNumber(line, end) : numberAt(line, i, end);
     // The byte that ended the number is not examined as the start of another.
-    i = j + 1;
+    i = end + 1;
   }
   return count;
 }

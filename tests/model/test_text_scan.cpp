@@ -76,6 +76,14 @@ TEST(TextScan, ParsenumSeparatorsRule) {
   EXPECT_GT(ts::parsenum("4e-320"), 0.0);  // subnormal results are kept, not zeroed
 }
 
+// The pieces between separators are a field list of at most 2048 entries, so text past
+// the 2048th separator is dropped (found by fuzzing).
+TEST(TextScan, ParsenumSplitsIntoAtMost2048Pieces) {
+  EXPECT_DOUBLE_EQ(ts::parsenum(std::string(2047, ',') + "5"), 0.5);
+  EXPECT_EQ(ts::parsenum(std::string(2048, ',') + "5"), 0.0);
+  EXPECT_EQ(ts::parsenum("1" + std::string(2048, '.') + "5"), 1.0);
+}
+
 // The fast conversion paths must agree with the literal algorithm on every token the
 // number alphabet can form.
 TEST(TextScan, ParsenumMatchesLiteralAlgorithm) {

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "model/colour.h"
-#include "model/font_spec.h"
+#include "model/font.h"
 
 class QSettings;
 

@@ -8,7 +8,7 @@
 
 #include "model/colour.h"
 #include "model/data_buffer.h"
-#include "model/font_spec.h"
+#include "model/font.h"
 #include "model/undo_stack.h"
 
 namespace xyla {

@@ -40,6 +40,9 @@ class Manager {
   // buffer selected asks whether to select all. True when the operation may go on.
   bool selectionGuard();
 
+  // True when the pointer mode is `name`.
+  bool isMouseMode(const std::string& name) const { return pointerMode == name; }
+
   // Tells the panels that the current document changed.
   void refreshPanels();
 
@@ -55,6 +58,8 @@ class Manager {
   std::vector<double> CV;               // calculator results r0, r1, ...
   int axis12 = 0;                       // range selector: 0 both ranges, 1, 2
   bool printmode = false;               // drawing for output: no screen decorations
+  std::string pointerMode = "zoom";     // the tool palette's pointer mode ("zoom", "select", ...)
+  std::set<int> tableSelection;         // rows of the current buffer selected in the data table
   std::string opt_i, opt_m, opt_f;      // command-line file names
   bool opt_q = false;                   // quit after the batch run
 

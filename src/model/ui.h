@@ -28,6 +28,10 @@ class Ui {
   // panel starts with (batch runs take it as the answer).
   virtual std::optional<std::string> savePanel(const std::string& title, const std::string& directory,
                                                const std::string& presetName) = 0;
+
+  // Asks for the resolution (dots per inch) of a raster picture; nothing when cancelled.
+  // Interfaces without a panel for it take the preset.
+  virtual std::optional<int> resolutionPanel(int preset) { return preset; }
 };
 
 }  // namespace xyla

@@ -59,6 +59,9 @@ class Canvas {
   // Draws `text` with the lower left corner of its text box at `lowerLeft` (the first
   // line's top is at lowerLeft.y + box height; each line is left-aligned).
   virtual void drawText(const std::string& text, PointF lowerLeft, const FontSpec& font, const Colour& colour) = 0;
+  // Descent of `font` below the baseline (part of the text box height). Canvases with
+  // real metrics override this; the estimate fits the usual sans-serif faces.
+  virtual double fontDescent(const FontSpec& font) { return 0.22 * textSize("x", font).height; }
   // True when the family can be had from the platform; an empty family (the system
   // font) always can.
   virtual bool hasFont(const std::string& family) = 0;

@@ -1,0 +1,397 @@
+#include <algorithm>
+#include <cmath>
+#include <memory>
+
+#include "expr/computed_columns.h"
+#include "model/data_buffer.h"
+#include "model/manager.h"
+#include "model/view_mapping.h"
+#include "model/xyla_document.h"
+#include "render/xyla_view.h"
+
+namespace xyla {
+
+namespace {
+
+// A buffer's two axis mappings and the validity test of its points.
+struct BufferMap {
+  AxisScale xs, ys;
+  BufferMap(const XylaDocument& d, const DataBuffer& b) : xs(AxisScale::x(d, b.belongx)), ys(AxisScale::y(d, b.belongy)) {}
+  bool valid(double x, double y) const {
+    return std::isfinite(x) && std::isfinite(y) && (!xs.logarithmic() || x > 0) && (!ys.logarithmic() || y > 0);
+  }
+};
+
+// Clips the segment to `box` (Liang-Barsky); false when nothing of it is inside. Keeps
+// coordinates of far-off points within what every rasteriser handles.
+bool clipSegment(PointF& a, PointF& b, const RectF& box) {
+  double t0 = 0, t1 = 1;
+  const double dx = b.x - a.x, dy = b.y - a.y;
+  const double p[4] = {-dx, dx, -dy, dy};
+  const double q[4] = {a.x - box.x, box.x + box.width - a.x, a.y - box.y, box.y + box.height - a.y};
+  for (int i = 0; i < 4; ++i) {
+    if (p[i] == 0) {
+      if (q[i] < 0) return false;
+      continue;
+    }
+    const double t = q[i] / p[i];
+    if (p[i] < 0) t0 = std::max(t0, t);
+    else t1 = std::min(t1, t);
+    if (t0 > t1) return false;
+  }
+  const PointF a0 = a;
+  if (t1 < 1) b = {a0.x + t1 * dx, a0.y + t1 * dy};
+  if (t0 > 0) a = {a0.x + t0 * dx, a0.y + t0 * dy};
+  return true;
+}
+
+Colour pick(bool hl, const Colour& c) { return hl ? XylaView::highlight() : c; }
+
+}  // namespace
+
+int XylaView::samplingStride(const DataBuffer& b) const {
+  if (PD->alldraw) return 1;
+  const double n = b.count();
+  const bool first = b.belongx == 1;
+  const double axisWidth = std::fabs((first ? PD->xmax1 : PD->xmax2) - (first ? PD->xmin1 : PD->xmin2));
+  double r = std::fabs(b.xmax - b.xmin) / axisWidth;
+  if (!std::isfinite(r)) r = 1;
+  const double s = std::lrint(n / width / std::max(1.0, r) * 0.5);
+  return std::isfinite(s) && s > 1 ? static_cast<int>(std::min(s, n)) : 1;
+}
+
+void XylaView::drawFills(Canvas& c) {
+  c.save();
+  c.clipToRect({left, bottom, width, height});
+  for (const auto& b : PD->DB) {
+    if (!b->show || b->count() == 0) continue;
+    if (b->plotarea) drawArea(c, *b);
+    if (b->plotfhist) drawHistogram(c, *b, true);
+  }
+  c.restore();
+}
+
+void XylaView::drawSeries(Canvas& c) {
+  c.save();
+  c.clipToRect({left, bottom, width, height});
+  for (int i = 0; i < PD->bufferCount(); ++i) {
+    const DataBuffer& b = *PD->DB[i];
+    if (!b.show || b.count() == 0) continue;
+    if (b.plotlines) drawLines(c, b);
+    if (b.plothist) drawHistogram(c, b, false);
+    drawPoints(c, b, i);
+  }
+  c.restore();
+}
+
+void XylaView::drawArea(Canvas& c, const DataBuffer& b) {
+  const BufferMap m(*PD, b);
+  const int s = samplingStride(b), n = b.count();
+  const double base = m.ys.toView(0);
+  Path p;
+  p.reserve(static_cast<std::size_t>(n / s + 3));
+  double lastX = 0;
+  for (int i = 0; i < n; i += s) {
+    if (!m.valid(b.X[i], b.Y[i])) continue;
+    const double px = m.xs.toView(b.X[i]);
+    if (p.isEmpty()) p.moveTo(px, base);
+    p.lineTo(px, m.ys.toView(b.Y[i]));
+    lastX = px;
+  }
+  if (p.isEmpty()) return;
+  p.lineTo(lastX, base);
+  p.closePath();
+  c.setDash(nullptr, 0, 0.0);
+  c.setColour(b.fillcolor);
+  c.setLineWidth(0);
+  c.fill(p);
+  c.stroke(p);
+}
+
+// Step outline of the sampled points: each point covers half the gap to either
+// neighbour. Filled histograms close along the zero line; outlines drop to it at both ends.
+void XylaView::drawHistogram(Canvas& c, const DataBuffer& b, bool filled) {
+  const BufferMap m(*PD, b);
+  const int s = samplingStride(b), n = b.count();
+  std::vector<PointF> pts;
+  pts.reserve(static_cast<std::size_t>(n / s + 1));
+  for (int i = 0; i < n; i += s)
+    if (m.valid(b.X[i], b.Y[i])) pts.push_back({m.xs.toView(b.X[i]), m.ys.toView(b.Y[i])});
+  if (pts.empty()) return;
+  const double base = m.ys.toView(0);
+  const std::size_t k = pts.size();
+  auto gap = [&](std::size_t i) { return pts[i + 1].x - pts[i].x; };  // gap after point i
+  Path p;
+  p.reserve(2 * k + 3);
+  for (std::size_t i = 0; i < k; ++i) {
+    const double before = k == 1 ? 0 : i == 0 ? gap(0) : gap(i - 1);
+    const double after = k == 1 ? 0 : i + 1 == k ? gap(i - 1) : gap(i);
+    const double l = pts[i].x - before / 2, r = pts[i].x + after / 2;
+    if (i == 0) p.moveTo(l, base);
+    p.lineTo(l, pts[i].y);
+    p.lineTo(r, pts[i].y);
+    if (i + 1 == k) p.lineTo(r, base);
+  }
+  setDashPattern(static_cast<int>(b.dashwidth));
+  applyDash(c, b.dash);
+  c.setLineWidth(b.linewidth);
+  c.setLineCap(LineCap::Round);
+  c.setLineJoin(LineJoin::Bevel);
+  if (filled) {
+    p.closePath();
+    c.setColour(b.fillcolor);
+    c.fill(p);
+  } else {
+    c.setColour(b.color);
+  }
+  c.stroke(p);
+  c.setDash(nullptr, 0, 0.0);
+}
+
+// Lines through the sampled points. Segments wholly beyond one side of the frame are
+// left out. Dashed or short lines are one path (the dash runs on); long solid lines are
+// stroked segment by segment, which keeps every stroke small.
+void XylaView::drawLines(Canvas& c, const DataBuffer& b) {
+  const BufferMap m(*PD, b);
+  const int s = samplingStride(b), n = b.count();
+  const bool single = b.dash != 0 || n <= 1999 || PD->forcerenderhigh;
+  const double margin = std::max(W_, H_) + 10 * std::fabs(b.linewidth);
+  const RectF box{left - margin, bottom - margin, width + 2 * margin, height + 2 * margin};
+  setDashPattern(static_cast<int>(b.dashwidth));
+  applyDash(c, b.dash);
+  c.setColour(b.color);
+  c.setLineWidth(b.linewidth);
+  c.setLineCap(LineCap::Round);
+  c.setLineJoin(LineJoin::Bevel);
+  Path p;
+  if (single) p.reserve(static_cast<std::size_t>(n / s + 1));
+  for (int i = 0; i + s < n; i += s) {
+    const int j = i + s;
+    if (!m.valid(b.X[i], b.Y[i]) || !m.valid(b.X[j], b.Y[j])) continue;
+    PointF a{m.xs.toView(b.X[i]), m.ys.toView(b.Y[i])}, e{m.xs.toView(b.X[j]), m.ys.toView(b.Y[j])};
+    if ((a.x < left && e.x < left) || (a.x > right && e.x > right) || (a.y < bottom && e.y < bottom) ||
+        (a.y > top && e.y > top))
+      continue;
+    if (!clipSegment(a, e, box)) continue;
+    if (!single) {
+      p.removeAllPoints();
+      p.moveTo(a.x, a.y);
+      p.lineTo(e.x, e.y);
+      c.stroke(p);
+      continue;
+    }
+    if (p.isEmpty()) p.moveTo(a.x, a.y);
+    p.lineTo(e.x, e.y);
+  }
+  if (single && !p.isEmpty()) c.stroke(p);
+  c.setDash(nullptr, 0, 0.0);
+}
+
+// Bars, error bars, sticks, symbols and dots at every valid point.
+void XylaView::drawPoints(Canvas& c, const DataBuffer& b, int index) {
+  const bool sized = b.plotsymbols || b.plotysticks || b.plotxsticks;
+  if (!(b.plotybars || b.plotxbars || b.errorbarx >= 1 || b.errorbary >= 1 || sized || b.plotdots)) return;
+  const BufferMap m(*PD, b);
+  std::unique_ptr<expr::PointEvaluator> dyn;
+  if (sized && !b.dynsize.empty()) {
+    static const std::vector<double> noRegisters;
+    static const std::map<std::string, double> noGlobals;
+    dyn = std::make_unique<expr::PointEvaluator>(b, *PD, b.dynsize, M ? M->CV : noRegisters, M ? M->GV : noGlobals,
+                                                 false);
+    if (!dyn->ok()) dyn.reset();
+  }
+  (void)index;
+  c.setDash(nullptr, 0, 0.0);
+  const double reach = std::max({b.symbolsize, b.linewidth, 0.0}) * 1.5 + 2;
+  for (int i = 0; i < b.count(); ++i) {
+    if (!m.valid(b.X[i], b.Y[i])) continue;
+    const double px = m.xs.toView(b.X[i]), py = m.ys.toView(b.Y[i]);
+    if (b.plotybars) plotYBar(c, b, px, py, false);
+    if (b.plotxbars) plotXBar(c, b, px, py, false);
+    plotErrorBar(c, b, px, py, i, false);
+    if (!sized && !b.plotdots) continue;
+    double size = -1;
+    if (dyn) {
+      size = dyn->valueAt(i);
+      if (!std::isfinite(size)) continue;
+    }
+    if (b.plotysticks || b.plotxsticks) plotSticks(c, b, px, py, size, dyn != nullptr, false);
+    // Symbols and dots far outside the frame cannot show.
+    const double r = dyn ? std::fabs(size) * 1.5 + b.linewidth + 2 : reach;
+    if (px < left - r || px > right + r || py < bottom - r || py > top + r) continue;
+    if (b.plotsymbols) plotSymbol(c, b, px, py, size, dyn != nullptr, false);
+    if (b.plotdots) plotDots(c, b, px, py, false);
+  }
+}
+
+void XylaView::plotYBar(Canvas& c, const DataBuffer& b, double px, double py, bool hl) {
+  const double base = AxisScale::y(*PD, b.belongy).toView(0);
+  const double w = b.symbolsize / 2;
+  Path p;
+  p.appendRect({px - w, std::min(base, py), 2 * w, std::fabs(py - base)});
+  c.setLineCap(LineCap::Butt);
+  c.setLineJoin(LineJoin::Miter);
+  c.setColour(pick(hl, b.color));
+  c.setLineWidth(b.linewidth);
+  c.fill(p);
+  c.stroke(p);
+  if (b.linewidth > 0) {
+    c.setColour(pick(hl, b.barcolor));
+    c.stroke(p);
+  }
+}
+
+void XylaView::plotXBar(Canvas& c, const DataBuffer& b, double px, double py, bool hl) {
+  const double base = AxisScale::x(*PD, b.belongx).toView(0);
+  const double h = b.symbolsize / 2;
+  Path p;
+  p.appendRect({std::min(base, px), py - h, std::fabs(px - base), 2 * h});
+  c.setLineCap(LineCap::Butt);
+  c.setLineJoin(LineJoin::Miter);
+  c.setColour(pick(hl, b.color));
+  c.setLineWidth(b.linewidth);
+  c.fill(p);
+  c.stroke(p);
+  if (b.linewidth > 0) {
+    c.setColour(pick(hl, b.barcolor));
+    c.stroke(p);
+  }
+}
+
+namespace {
+
+// Error of one coordinate for mode `mode`: absolute, percent of the value (of its
+// magnitude, so negative values get bars too) or the point's error column.
+double errorOf(int mode, double value, double setting, const std::vector<double>& column, int i) {
+  switch (mode) {
+    case 1: return setting;
+    case 2: return std::fabs(value) * setting / 100;
+    case 3: return i < static_cast<int>(column.size()) ? column[i] : 0.0;
+    default: return 0.0;
+  }
+}
+
+}  // namespace
+
+void XylaView::plotErrorBar(Canvas& c, const DataBuffer& b, double px, double py, int i, bool hl) {
+  if (b.errorbarx < 1 && b.errorbary < 1) return;
+  const BufferMap m(*PD, b);
+  const double cap = b.symbolsize / 2;
+  Path p;
+  const double ey = errorOf(b.errorbary, b.Y[i], b.errorvaly, b.EY, i);
+  if (ey > 0 && std::isfinite(ey)) {
+    const double y0 = m.ys.toView(b.Y[i] - ey), y1 = m.ys.toView(b.Y[i] + ey);
+    p.moveTo(px, y0);
+    p.lineTo(px, y1);
+    p.moveTo(px - cap, y0);
+    p.lineTo(px + cap, y0);
+    p.moveTo(px - cap, y1);
+    p.lineTo(px + cap, y1);
+  }
+  const double ex = errorOf(b.errorbarx, b.X[i], b.errorvalx, b.EX, i);
+  if (ex > 0 && std::isfinite(ex)) {
+    const double x0 = m.xs.toView(b.X[i] - ex), x1 = m.xs.toView(b.X[i] + ex);
+    p.moveTo(x0, py);
+    p.lineTo(x1, py);
+    p.moveTo(x0, py - cap);
+    p.lineTo(x0, py + cap);
+    p.moveTo(x1, py - cap);
+    p.lineTo(x1, py + cap);
+  }
+  if (p.isEmpty()) return;
+  c.setColour(pick(hl, b.errorcolor));
+  c.setLineCap(LineCap::Round);
+  c.setLineJoin(LineJoin::Round);
+  c.setLineWidth(b.errorwidth);
+  c.stroke(p);
+}
+
+void XylaView::plotSticks(Canvas& c, const DataBuffer& b, double px, double py, double size, bool dynamic, bool hl) {
+  if (!b.plotysticks && !b.plotxsticks) return;
+  const double h = std::max(0.0, dynamic ? std::fabs(size) : b.sticksize / 2);
+  Path p;
+  if (b.plotxsticks) {
+    double hx = h;
+    if (b.stickabs) {
+      const AxisScale xs = AxisScale::x(*PD, b.belongx);
+      hx = std::fabs(xs.toView(0) - xs.toView(h)) / 2;
+    }
+    p.moveTo(px - hx, py);
+    p.lineTo(px + hx, py);
+  }
+  if (b.plotysticks) {
+    double hy = h;
+    if (b.stickabs) {
+      const AxisScale ys = AxisScale::y(*PD, b.belongy);
+      hy = std::fabs(ys.toView(0) - ys.toView(h)) / 2;
+    }
+    p.moveTo(px, py - hy);
+    p.lineTo(px, py + hy);
+  }
+  c.setColour(pick(hl, b.stickcolor));
+  c.setLineCap(LineCap::Round);
+  c.setLineJoin(LineJoin::Round);
+  c.setLineWidth(b.linewidth);
+  c.stroke(p);
+}
+
+void XylaView::plotSymbol(Canvas& c, const DataBuffer& b, double px, double py, double size, bool dynamic, bool hl) {
+  const double s = std::max(0.0, dynamic ? std::fabs(size) : b.symbolsize / 2);
+  const double a = 1.1 * s, bb = 1.2 * s, cc = 1.4 * s;
+  const int sym = b.symbol >= 0 && b.symbol <= 15 ? b.symbol : 0;
+  Path p;
+  auto polygon = [&](std::initializer_list<PointF> pts) {
+    bool first = true;
+    for (const PointF& q : pts) {
+      if (first) p.moveTo(q.x, q.y);
+      else p.lineTo(q.x, q.y);
+      first = false;
+    }
+    p.closePath();
+  };
+  switch (sym % 7 + (sym >= 14 ? 7 : 0)) {
+    case 0: p.appendRect({px - s, py - s, 2 * s, 2 * s}); break;
+    case 1: p.appendOval({px - a, py - a, 2 * a, 2 * a}); break;
+    case 2: polygon({{px - a, py - a}, {px + a, py - a}, {px, py + a}}); break;
+    case 3: polygon({{px, py - bb}, {px + bb, py}, {px, py + bb}, {px - bb, py}}); break;
+    case 4: polygon({{px + a, py + a}, {px - a, py + a}, {px, py - a}}); break;
+    case 5: polygon({{px - cc / 1.8, py}, {px, py + cc}, {px + cc / 1.8, py}, {px, py - cc}}); break;
+    case 6: polygon({{px, py - cc / 1.8}, {px + cc, py}, {px, py + cc / 1.8}, {px - cc, py}}); break;
+    default:
+      if (sym == 14) {
+        p.moveTo(px - s, py);
+        p.lineTo(px + s, py);
+        p.moveTo(px, py - s);
+        p.lineTo(px, py + s);
+      } else {
+        p.moveTo(px - s, py - s);
+        p.lineTo(px + s, py + s);
+        p.moveTo(px - s, py + s);
+        p.lineTo(px + s, py - s);
+      }
+      break;
+  }
+  const Colour outline = pick(hl, b.color);
+  c.setLineCap(LineCap::Round);
+  c.setLineJoin(LineJoin::Miter);
+  if (sym <= 13) {
+    c.setColour(sym >= 7 ? outline : pick(hl, b.symfill ? b.fillcolor : PD->backgroundcolor));
+    c.setLineWidth(0);
+    c.fill(p);
+  }
+  c.setColour(outline);
+  c.setLineWidth(hl ? 0.7 : 0.7 * b.linewidth);
+  c.stroke(p);
+}
+
+void XylaView::plotDots(Canvas& c, const DataBuffer& b, double px, double py, bool hl) {
+  const double d = b.linewidth;
+  Path p;
+  p.appendOval({px - d / 2, py - d / 2, d, d});
+  c.setColour(pick(hl, b.color));
+  c.setLineWidth(0);
+  c.fill(p);
+  c.stroke(p);
+}
+
+}  // namespace xyla

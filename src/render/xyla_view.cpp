@@ -1,0 +1,319 @@
+#include "render/xyla_view.h"
+
+#include <algorithm>
+#include <cmath>
+#include <utility>
+
+#include "model/data_buffer.h"
+#include "model/manager.h"
+#include "model/view_mapping.h"
+#include "model/xyla_document.h"
+
+namespace xyla {
+
+namespace {
+
+constexpr Colour kLightGrey{0.8, 0.8, 0.8, 1.0};
+
+// The two limits of axis k: 0 bottom (x1), 1 left (y1), 2 top (x2), 3 right (y2).
+std::pair<double*, double*> limitsOf(XylaDocument& d, int k) {
+  switch (k) {
+    case 0: return {&d.xmin1, &d.xmax1};
+    case 1: return {&d.ymin1, &d.ymax1};
+    case 2: return {&d.xmin2, &d.xmax2};
+    default: return {&d.ymin2, &d.ymax2};
+  }
+}
+
+// Whether buffer `b` is drawn against axis k.
+bool usesAxis(const DataBuffer& b, int k) {
+  const int range = k < 2 ? 1 : 2;
+  return (k % 2 == 0 ? b.belongx : b.belongy) == range;
+}
+
+}  // namespace
+
+XylaView::XylaView(Manager* manager, double w, double h) : M(manager), W_(w), H_(h) { setDashPattern(0); }
+
+void XylaView::setXylaDocument(XylaDocument* doc) {
+  PD = doc;
+  if (!PD) return;
+  PD->viewWidth = W_;
+  PD->viewHeight = H_;
+  if (PD->legendx == -1 && PD->legendy == -1) {
+    PD->legendx = PD->marginleft + 20;
+    PD->legendy = H_ - PD->margintop - 20;
+  }
+}
+
+void XylaView::setFrameSize(double w, double h) {
+  W_ = w;
+  H_ = h;
+  if (PD) {
+    PD->viewWidth = w;
+    PD->viewHeight = h;
+  }
+}
+
+void XylaView::computeGeometry() {
+  width = W_ - PD->marginright - PD->marginleft;
+  height = H_ - PD->margintop - PD->marginbottom;
+  left = PD->marginleft;
+  bottom = PD->marginbottom;
+  right = W_ - PD->marginright;
+  top = H_ - PD->margintop;
+}
+
+void XylaView::setDashPattern(int w) {
+  const float a = static_cast<float>(w + 1), b = static_cast<float>(w + 5), c = static_cast<float>(w + 10);
+  static const char* const rows[16] = {"",       "ab",     "b",      "cb",       "bbab",     "cbbb",
+                                       "cbab",   "cbbbab", "cbcbbb", "cbbbbb",   "cbcbbbbb", "bbabab",
+                                       "cbabab", "bbbbabab", "cbcbabab", "cbbbabab"};
+  for (int p = 0; p < 16; ++p) {
+    dash[p].fill(b);
+    int n = 0;
+    for (const char* s = rows[p]; *s; ++s) dash[p][n++] = *s == 'a' ? a : *s == 'b' ? b : c;
+    dashcount[p] = static_cast<float>(n);
+  }
+}
+
+void XylaView::applyDash(Canvas& c, int p) const {
+  if (p < 0 || p > 15 || dashcount[p] == 0) {
+    c.setDash(nullptr, 0, 0.0);
+    return;
+  }
+  c.setDash(dash[p].data(), static_cast<int>(dashcount[p]), 0.0);
+}
+
+double XylaView::xPoint(double v, int which) const { return xyla::xPoint(*PD, v, which); }
+double XylaView::yPoint(double v, int which) const { return xyla::yPoint(*PD, v, which); }
+bool XylaView::printing() const { return M && M->printmode; }
+
+// A log axis cannot show a range reaching zero or below: the lower limit moves to a fifth
+// of the smallest positive value any buffer on that axis has below the upper limit.
+void XylaView::repairLogRanges() {
+  for (int k = 0; k < 4; ++k) {
+    if (PD->axismode[k] != 1) continue;
+    auto [lo, hi] = limitsOf(*PD, k);
+    double* minp = *lo <= *hi ? lo : hi;
+    const double mx = std::max(*lo, *hi);
+    if (!(*minp <= 0 && 0 < mx)) continue;
+    double m = mx;
+    for (const auto& b : PD->DB) {
+      if (!b->show || !usesAxis(*b, k)) continue;
+      for (double v : (k % 2 == 0 ? b->X : b->Y))
+        if (v > 0 && v < m) m = v;
+    }
+    *minp = 0.2 * m;
+  }
+}
+
+void XylaView::orderRanges() {
+  for (int k = 0; k < 4; ++k) {
+    auto [lo, hi] = limitsOf(*PD, k);
+    if (PD->reverse[k] ? *lo < *hi : *lo > *hi) std::swap(*lo, *hi);
+  }
+}
+
+void XylaView::drawRect(Canvas& c) {
+  if (!PD) return;
+  c.save();
+  c.clipToRect({0, 0, W_, H_});
+  if (M) M->calcDocument = PD;
+  repairLogRanges();
+  orderRanges();
+  computeGeometry();
+  PD->viewWidth = W_;
+  PD->viewHeight = H_;
+  if (!redraw && PD->subplots.empty()) {
+    c.restoreWindowImage();
+  } else {
+    const bool isCurrent = M && M->PD == PD;
+    if (PD->drawmargin) {
+      c.setColour(PD->margincolor);
+      c.fillRect({0, 0, left, H_});
+      c.fillRect({0, 0, W_, bottom});
+      c.fillRect({0, top, W_, H_ - top});
+      c.fillRect({right, 0, W_ - right, H_});
+    }
+    if (PD->drawbackground) {
+      c.setColour(PD->backgroundcolor);
+      c.fillRect({left, bottom, width, height});
+    }
+    const double mins[4] = {PD->xmin1, PD->ymin1, PD->xmin2, PD->ymin2};
+    const double maxs[4] = {PD->xmax1, PD->ymax1, PD->xmax2, PD->ymax2};
+    for (int k = 0; k < 4; ++k)
+      if (PD->axis[k]) drawGrid(c, k, mins[k], maxs[k], 0);
+    if (!PD->DB.empty()) drawFills(c);
+    for (int k = 0; k < 4; ++k) {
+      const SizeF s = PD->axis[k] ? drawAxis(c, k, mins[k], maxs[k]) : SizeF{};
+      PD->axm[k] = {static_cast<float>(s.width), static_cast<float>(s.height)};
+    }
+    for (int k = 0; k < 4; ++k)
+      if (PD->axis[k]) drawGrid(c, k, mins[k], maxs[k], 1);
+    if (!printing() && isCurrent) drawSelectionHighlight(c);
+    drawSeries(c);
+    if (PD->plotlegend) plotLegend(c, 0);
+    drawFrame(c);
+    if (M && M->isMouseMode("select") && !printing()) {
+      c.setColour(kLightGrey);
+      for (double x : {left, right})
+        for (double y : {bottom, top}) c.fillRect({x - 2, y - 2, 4, 4});
+    }
+  }
+  drawOverlays(c);
+  drawFitPreview(c);
+  drawSubviewOutlines(c);
+  c.restore();
+}
+
+// Points of the current buffer whose rows are selected in the data table.
+void XylaView::drawSelectionHighlight(Canvas& c) {
+  DataBuffer* b = PD->buffer(PD->current);
+  if (!b || !M || M->tableSelection.empty()) return;
+  const int sz = static_cast<int>(b->symbolsize);
+  const double d = b->plotsymbols && sz > 3 ? sz : 4;
+  c.save();
+  c.clipToRect({left, bottom, width, height});
+  c.setColour(kLightGrey);
+  c.setLineWidth(0);
+  Path p;
+  for (int row : M->tableSelection) {
+    if (row < 0 || row >= b->count()) continue;
+    const double px = xPoint(b->X[row], b->belongx), py = yPoint(b->Y[row], b->belongy);
+    if (!std::isfinite(px) || !std::isfinite(py)) continue;
+    p.appendOval({px - d / 2, py - d / 2, d, d});
+  }
+  c.fill(p);
+  c.stroke(p);
+  c.restore();
+}
+
+void XylaView::drawFrame(Canvas& c) {
+  if (!PD->drawframe) return;
+  c.setDash(nullptr, 0, 0.0);
+  c.setColour(PD->framecolor);
+  c.setLineWidth(PD->framewidth);
+  c.setDefaultLineWidth(PD->framewidth);
+  c.setLineCap(LineCap::Butt);
+  c.setLineJoin(LineJoin::Miter);
+  if (PD->framestyle == 0) {
+    c.strokeRect({left, bottom, width, height});
+  } else {
+    const double x0 = PD->framestyle == 1 ? xPoint(0, 1) : left;
+    const double y0 = PD->framestyle == 1 ? yPoint(0, 1) : bottom;
+    Path p;
+    p.moveTo(x0, bottom);
+    p.lineTo(x0, bottom + height);
+    p.moveTo(left, y0);
+    p.lineTo(left + width, y0);
+    c.stroke(p);
+    if (PD->framearrows) drawFrameArrows(c, x0, y0);
+  }
+  if (PD->forceframe) c.strokeRect({left, bottom, width, height});
+}
+
+// Arrow heads at the upper end of the vertical frame line and the right end of the
+// horizontal one: a bar (type 2), or two strokes back from the tip, closed and filled
+// for type 0.
+void XylaView::drawFrameArrows(Canvas& c, double x0, double y0) {
+  const double s = PD->arrowsize;
+  c.save();
+  c.setLineCap(LineCap::Round);
+  c.setLineJoin(LineJoin::Miter);
+  Path p;
+  const PointF up{x0, bottom + height}, rt{left + width, y0};
+  if (PD->arrowtype == 2) {
+    p.moveTo(up.x - s, up.y);
+    p.lineTo(up.x + s, up.y);
+    p.moveTo(rt.x, rt.y - s);
+    p.lineTo(rt.x, rt.y + s);
+    c.stroke(p);
+  } else {
+    const double w = s / 2.3;
+    p.moveTo(up.x - w, up.y - s);
+    p.lineTo(up.x, up.y);
+    p.lineTo(up.x + w, up.y - s);
+    if (PD->arrowtype == 0) p.closePath();
+    p.moveTo(rt.x - s, rt.y - w);
+    p.lineTo(rt.x, rt.y);
+    p.lineTo(rt.x - s, rt.y + w);
+    if (PD->arrowtype == 0) {
+      p.closePath();
+      c.fill(p);
+    }
+    c.stroke(p);
+  }
+  c.restore();
+}
+
+void XylaView::drawOverlays(Canvas& c) {
+  if (!pb.isEmpty()) {
+    c.save();
+    c.setDash(nullptr, 0, 0.0);
+    c.setColour({0.75, 0, 0, 1});
+    c.setLineWidth(1);
+    c.setAntialias(false);
+    c.stroke(pb);
+    c.restore();
+    pb.removeAllPoints();
+  }
+  if (M && M->isMouseMode("measure") && haveoloc) {
+    Path cross;
+    std::swap(cross, pb);
+    crossHair(oloc, 0);
+    std::swap(cross, pb);
+    c.save();
+    c.setDash(nullptr, 0, 0.0);
+    c.setColour({0.75, 0, 0, 0.3});
+    c.setLineWidth(1);
+    c.setAntialias(false);
+    c.stroke(cross);
+    c.restore();
+  }
+}
+
+// The curves of the last fit preview, once: FP holds x, y list pairs, curve after curve.
+void XylaView::drawFitPreview(Canvas& c) {
+  if (!PD->haveFitPreview) return;
+  const DataBuffer* fitted = PD->buffer(PD->fitBuffer);
+  const int bx = fitted ? fitted->belongx : 1, by = fitted ? fitted->belongy : 1;
+  c.save();
+  c.clipToRect({left, bottom, width, height});
+  c.setDash(nullptr, 0, 0.0);
+  c.setLineWidth(1);
+  c.setLineCap(LineCap::Round);
+  c.setLineJoin(LineJoin::Round);
+  for (std::size_t i = 0; i + 1 < PD->FP.size(); i += 2) {
+    const auto& xs = PD->FP[i];
+    const auto& ys = PD->FP[i + 1];
+    Path p;
+    bool started = false;
+    for (std::size_t j = 0; j < std::min(xs.size(), ys.size()); ++j) {
+      const double px = xPoint(xs[j], bx), py = yPoint(ys[j], by);
+      if (!std::isfinite(px) || !std::isfinite(py)) continue;
+      if (started) p.lineTo(px, py);
+      else p.moveTo(px, py);
+      started = true;
+    }
+    c.setColour(i == 0 ? Colour{0, 128 / 255.0, 128 / 255.0, 1} : Colour{128 / 255.0, 0, 128 / 255.0, 1});
+    c.stroke(p);
+  }
+  c.restore();
+  PD->haveFitPreview = false;
+  PD->FP.clear();
+}
+
+// Light-grey outlines of the sub-plots on screen. A sub-plot document carries its frame
+// in its window geometry (winx, winy, winw, winh).
+void XylaView::drawSubviewOutlines(Canvas& c) {
+  if (!PD->subview || printing()) return;
+  c.save();
+  c.setDash(nullptr, 0, 0.0);
+  c.setColour(kLightGrey);
+  c.setDefaultLineWidth(1);
+  for (const auto& sub : PD->subplots) c.strokeRect({double(sub->winx), double(sub->winy), double(sub->winw), double(sub->winh)});
+  c.restore();
+}
+
+}  // namespace xyla

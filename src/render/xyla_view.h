@@ -1,0 +1,140 @@
+#pragma once
+
+#include <array>
+#include <string>
+
+#include "model/colour.h"
+#include "model/font.h"
+#include "render/canvas.h"
+#include "render/geometry.h"
+#include "render/path.h"
+
+namespace xyla {
+
+class Axis;
+class DataBuffer;
+class Manager;
+class XylaDocument;
+
+namespace expr {
+class PointEvaluator;
+}
+
+// The view that draws one document: the plot-area geometry, the dash table, the state of
+// the pointer overlays, and the single drawing pass (drawRect) that paints background,
+// grids, axes, buffers, legend, frame and overlays in a fixed order through a Canvas.
+// It is not a widget; the window layer owns one per document window and the exporters
+// make one per picture.
+class XylaView {
+ public:
+  // A view of `width` x `height` points showing nothing yet. `manager` may be null.
+  XylaView(Manager* manager, double width, double height);
+
+  // Shows `doc`; a legend without a position gets one 20 units inside the upper left
+  // corner of the plot area.
+  void setXylaDocument(XylaDocument* doc);
+  XylaDocument* document() const { return PD; }
+  // Changes the view size (points); the document's view size follows.
+  void setFrameSize(double width, double height);
+  double boundsWidth() const { return W_; }
+  double boundsHeight() const { return H_; }
+
+  // The drawing pass over the whole view.
+  void drawRect(Canvas& c);
+  // Recomputes the plot-area geometry from the view size and the document margins.
+  void computeGeometry();
+
+  // Fills the dash table for an integer line width w.
+  void setDashPattern(int w);
+  // Sets dash pattern p (0..15; others solid) of the current table on the canvas.
+  void applyDash(Canvas& c, int p) const;
+
+  // ---- axes, grids and text (view_axes.cpp, view_text.cpp) ----
+
+  // Zero line, ticks, numbers and title of axis k (0 bottom, 1 left, 2 top, 3 right);
+  // answers the largest width and height of the numbers drawn.
+  SizeF drawAxis(Canvas& c, int k, double min, double max);
+  // Grid lines of axis k that belong to the pass `front` (0 behind, 1 in front).
+  void drawGrid(Canvas& c, int k, double min, double max, int front);
+  // Draws `text` with anchor point `anchor` (0..8) at (x, y), rotated by `angle` degrees.
+  void textOut(Canvas& c, const std::string& text, double x, double y, int anchor, double angle,
+               const FontSpec& font, const Colour& colour);
+  // textOut with the font and colour; answers the text size.
+  SizeF drawText(Canvas& c, const std::string& text, double x, double y, int anchor, double angle,
+                 const FontSpec& font, const Colour& colour);
+  // Draws a number formatted by scaletext, exponents as "m x 10^e"; answers its size.
+  SizeF drawNumber(Canvas& c, double value, double x, double y, int anchor, double angle, const FontSpec& font,
+                   const Colour& colour, int expoff, int dp);
+  // Tick-number text: plain within 10^-expoff..10^expoff, else "me<e>"; dp -1 automatic.
+  static std::string scaletext(double value, int expoff, int dp);
+  // Size of `text` in `font` on the canvas.
+  SizeF textSize(Canvas& c, const std::string& text, const FontSpec& font);
+  // Appends crosshair lines through `p` to the overlay path (mode 0 full, else small).
+  void crossHair(PointF p, int mode);
+
+  // ---- series (view_series.cpp) ----
+
+  // Area fills and filled histograms of every shown buffer (clipped to the frame).
+  void drawFills(Canvas& c);
+  // Lines, outlines, bars, error bars, sticks, symbols and dots of every shown buffer.
+  void drawSeries(Canvas& c);
+  void plotSymbol(Canvas& c, const DataBuffer& b, double px, double py, double size, bool dynamic, bool hl);
+  void plotSticks(Canvas& c, const DataBuffer& b, double px, double py, double size, bool dynamic, bool hl);
+  void plotXBar(Canvas& c, const DataBuffer& b, double px, double py, bool hl);
+  void plotYBar(Canvas& c, const DataBuffer& b, double px, double py, bool hl);
+  void plotErrorBar(Canvas& c, const DataBuffer& b, double px, double py, int index, bool hl);
+  void plotDots(Canvas& c, const DataBuffer& b, double px, double py, bool hl);
+  // Stride of the point sampling for lines, areas and histograms of `b`.
+  int samplingStride(const DataBuffer& b) const;
+
+  // ---- legend (view_legend.cpp) ----
+
+  // Mode 0 draws the legend at its place; other modes draw the drag preview at the
+  // pointer position in the highlight colour.
+  void plotLegend(Canvas& c, int mode);
+
+  // ---- fields ----
+
+  Colour bgColor = Colour::white();
+  Manager* M = nullptr;
+  XylaDocument* PD = nullptr;
+  Path pa, pb, pl, ps;
+  PointF aloc, bloc, oloc, lloc;
+  bool haveoloc = false;
+  double width = 0.0, height = 0.0;
+  double top = 0.0, right = 0.0, bottom = 0.0, left = 0.0;
+  bool redraw = true;
+  std::array<std::array<float, 16>, 16> dash{};
+  std::array<float, 16> dashcount{};
+  double mvxmin1 = 0, mvxmax1 = 0, mvymin1 = 0, mvymax1 = 0, mvxmin2 = 0, mvxmax2 = 0, mvymin2 = 0, mvymax2 = 0;
+  int moveframe = 0, movegraphic = 0, movesubview = 0;
+  DataBuffer* movepoints = nullptr;
+
+  // Highlight colour of the pointer interaction.
+  static constexpr Colour highlight() { return {0.75, 0.0, 0.0, 0.7}; }
+
+ private:
+  double xPoint(double v, int which) const;
+  double yPoint(double v, int which) const;
+  bool printing() const;
+  void repairLogRanges();
+  void orderRanges();
+  void drawFrame(Canvas& c);
+  void drawFrameArrows(Canvas& c, double x0, double y0);
+  void drawSelectionHighlight(Canvas& c);
+  void drawOverlays(Canvas& c);
+  void drawFitPreview(Canvas& c);
+  void drawSubviewOutlines(Canvas& c);
+  void makeAxis(Axis& a, int k, double min, double max) const;
+  void drawTickSet(Canvas& c, int k, const Axis& a, bool major, SizeF& extent);
+  void drawTickNumber(Canvas& c, int k, const Axis& a, double v, double nx, double ny, SizeF& extent);
+  void drawAxisTitle(Canvas& c, int k, SizeF extent);
+  void drawLines(Canvas& c, const DataBuffer& b);
+  void drawHistogram(Canvas& c, const DataBuffer& b, bool filled);
+  void drawArea(Canvas& c, const DataBuffer& b);
+  void drawPoints(Canvas& c, const DataBuffer& b, int index);
+
+  double W_ = 0.0, H_ = 0.0;
+};
+
+}  // namespace xyla

@@ -102,16 +102,15 @@ SizeF XylaView::drawAxis(Canvas& c, int k, double min, double max) {
     c.setColour(PD->zerocolor[k]);
     c.setLineWidth(PD->tickwidth[k]);
     Path p;
+    const double z = horizontal(k) ? xPoint(0, which) : yPoint(0, which);
     if (horizontal(k)) {
-      const double x = xPoint(0, which);
-      p.moveTo(x, bottom);
-      p.lineTo(x, top);
+      p.moveTo(z, bottom);
+      p.lineTo(z, top);
     } else {
-      const double y = yPoint(0, which);
-      p.moveTo(left, y);
-      p.lineTo(right, y);
+      p.moveTo(left, z);
+      p.lineTo(right, z);
     }
-    c.stroke(p);
+    if (std::isfinite(z)) c.stroke(p);
   }
   SizeF extent;
   drawTickSet(c, k, a, true, extent);
@@ -138,7 +137,8 @@ void XylaView::drawTickSet(Canvas& c, int k, const Axis& a, bool major, SizeF& e
   const double nearEdge = k == 0 ? bottom : k == 1 ? left : k == 2 ? top : right;
   const double farEdge = k == 0 ? top : k == 1 ? right : k == 2 ? bottom : left;
   const double outward = k < 2 ? -1 : 1;
-  const double origin = style == 1 ? (hz ? yPoint(0, 1) : xPoint(0, 1)) : 0;
+  double origin = style == 1 ? (hz ? yPoint(0, 1) : xPoint(0, 1)) : 0;
+  if (!std::isfinite(origin)) origin = hz ? bottom : left;
   const double limitHi = hz ? left + width - 10 * d.framewidth : bottom + height - 10 * d.framewidth;
   const double limitLo = hz ? left + 10 * d.framewidth : bottom + 10 * d.framewidth;
   const bool arrowRoom = (style == 1 || style == 2) && d.arrowtype != 2;
@@ -238,6 +238,8 @@ void XylaView::drawGrid(Canvas& c, int k, double min, double max, int front) {
     c.setLineCap(LineCap::Butt);
     for (double v : values) {
       if (minor && smalllogSkip && v < a.lmo) continue;
+      const double at = horizontal(k) ? xPoint(v, which) : yPoint(v, which);
+      if (!std::isfinite(at)) continue;
       Path p;
       if (horizontal(k)) {
         const double x = xPoint(v, which);

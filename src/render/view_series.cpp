@@ -20,6 +20,13 @@ struct BufferMap {
   bool valid(double x, double y) const {
     return std::isfinite(x) && std::isfinite(y) && (!xs.logarithmic() || x > 0) && (!ys.logarithmic() || y > 0);
   }
+  // The view position of a valid point; false when the ranges cannot place it (a range
+  // of zero or non-finite width).
+  bool place(double x, double y, PointF& out) const {
+    if (!valid(x, y)) return false;
+    out = {xs.toView(x), ys.toView(y)};
+    return std::isfinite(out.x) && std::isfinite(out.y);
+  }
 };
 
 // Clips the segment to `box` (Liang-Barsky); false when nothing of it is inside. Keeps
@@ -46,6 +53,10 @@ bool clipSegment(PointF& a, PointF& b, const RectF& box) {
 }
 
 Colour pick(bool hl, const Colour& c) { return hl ? XylaView::highlight() : c; }
+
+// A size or length in view units kept drawable: not finite counts as 0, and nothing is
+// larger than a hundred thousand units.
+double sane(double v) { return std::isfinite(v) ? std::clamp(v, -1e5, 1e5) : 0.0; }
 
 }  // namespace
 
@@ -91,12 +102,13 @@ void XylaView::drawArea(Canvas& c, const DataBuffer& b) {
   Path p;
   p.reserve(static_cast<std::size_t>(n / s + 3));
   double lastX = 0;
+  if (!std::isfinite(base)) return;
   for (int i = 0; i < n; i += s) {
-    if (!m.valid(b.X[i], b.Y[i])) continue;
-    const double px = m.xs.toView(b.X[i]);
-    if (p.isEmpty()) p.moveTo(px, base);
-    p.lineTo(px, m.ys.toView(b.Y[i]));
-    lastX = px;
+    PointF q;
+    if (!m.place(b.X[i], b.Y[i], q)) continue;
+    if (p.isEmpty()) p.moveTo(q.x, base);
+    p.lineTo(q.x, q.y);
+    lastX = q.x;
   }
   if (p.isEmpty()) return;
   p.lineTo(lastX, base);
@@ -115,10 +127,12 @@ void XylaView::drawHistogram(Canvas& c, const DataBuffer& b, bool filled) {
   const int s = samplingStride(b), n = b.count();
   std::vector<PointF> pts;
   pts.reserve(static_cast<std::size_t>(n / s + 1));
-  for (int i = 0; i < n; i += s)
-    if (m.valid(b.X[i], b.Y[i])) pts.push_back({m.xs.toView(b.X[i]), m.ys.toView(b.Y[i])});
-  if (pts.empty()) return;
+  for (int i = 0; i < n; i += s) {
+    PointF q;
+    if (m.place(b.X[i], b.Y[i], q)) pts.push_back(q);
+  }
   const double base = m.ys.toView(0);
+  if (pts.empty() || !std::isfinite(base)) return;
   const std::size_t k = pts.size();
   auto gap = [&](std::size_t i) { return pts[i + 1].x - pts[i].x; };  // gap after point i
   Path p;
@@ -167,8 +181,8 @@ void XylaView::drawLines(Canvas& c, const DataBuffer& b) {
   if (single) p.reserve(static_cast<std::size_t>(n / s + 1));
   for (int i = 0; i + s < n; i += s) {
     const int j = i + s;
-    if (!m.valid(b.X[i], b.Y[i]) || !m.valid(b.X[j], b.Y[j])) continue;
-    PointF a{m.xs.toView(b.X[i]), m.ys.toView(b.Y[i])}, e{m.xs.toView(b.X[j]), m.ys.toView(b.Y[j])};
+    PointF a, e;
+    if (!m.place(b.X[i], b.Y[i], a) || !m.place(b.X[j], b.Y[j], e)) continue;
     if ((a.x < left && e.x < left) || (a.x > right && e.x > right) || (a.y < bottom && e.y < bottom) ||
         (a.y > top && e.y > top))
       continue;
@@ -204,8 +218,9 @@ void XylaView::drawPoints(Canvas& c, const DataBuffer& b, int index) {
   c.setDash(nullptr, 0, 0.0);
   const double reach = std::max({b.symbolsize, b.linewidth, 0.0}) * 1.5 + 2;
   for (int i = 0; i < b.count(); ++i) {
-    if (!m.valid(b.X[i], b.Y[i])) continue;
-    const double px = m.xs.toView(b.X[i]), py = m.ys.toView(b.Y[i]);
+    PointF q;
+    if (!m.place(b.X[i], b.Y[i], q)) continue;
+    const double px = q.x, py = q.y;
     if (b.plotybars) plotYBar(c, b, px, py, false);
     if (b.plotxbars) plotXBar(c, b, px, py, false);
     plotErrorBar(c, b, px, py, i, false);
@@ -225,8 +240,8 @@ void XylaView::drawPoints(Canvas& c, const DataBuffer& b, int index) {
 }
 
 void XylaView::plotYBar(Canvas& c, const DataBuffer& b, double px, double py, bool hl) {
-  const double base = AxisScale::y(*PD, b.belongy).toView(0);
-  const double w = b.symbolsize / 2;
+  const double base = sane(AxisScale::y(*PD, b.belongy).toView(0) - py) + py;
+  const double w = sane(b.symbolsize / 2);
   Path p;
   p.appendRect({px - w, std::min(base, py), 2 * w, std::fabs(py - base)});
   c.setLineCap(LineCap::Butt);
@@ -242,8 +257,8 @@ void XylaView::plotYBar(Canvas& c, const DataBuffer& b, double px, double py, bo
 }
 
 void XylaView::plotXBar(Canvas& c, const DataBuffer& b, double px, double py, bool hl) {
-  const double base = AxisScale::x(*PD, b.belongx).toView(0);
-  const double h = b.symbolsize / 2;
+  const double base = sane(AxisScale::x(*PD, b.belongx).toView(0) - px) + px;
+  const double h = sane(b.symbolsize / 2);
   Path p;
   p.appendRect({std::min(base, px), py - h, std::fabs(px - base), 2 * h});
   c.setLineCap(LineCap::Butt);
@@ -276,11 +291,11 @@ double errorOf(int mode, double value, double setting, const std::vector<double>
 void XylaView::plotErrorBar(Canvas& c, const DataBuffer& b, double px, double py, int i, bool hl) {
   if (b.errorbarx < 1 && b.errorbary < 1) return;
   const BufferMap m(*PD, b);
-  const double cap = b.symbolsize / 2;
+  const double cap = sane(b.symbolsize / 2);
   Path p;
   const double ey = errorOf(b.errorbary, b.Y[i], b.errorvaly, b.EY, i);
   if (ey > 0 && std::isfinite(ey)) {
-    const double y0 = m.ys.toView(b.Y[i] - ey), y1 = m.ys.toView(b.Y[i] + ey);
+    const double y0 = py + sane(m.ys.toView(b.Y[i] - ey) - py), y1 = py + sane(m.ys.toView(b.Y[i] + ey) - py);
     p.moveTo(px, y0);
     p.lineTo(px, y1);
     p.moveTo(px - cap, y0);
@@ -290,7 +305,7 @@ void XylaView::plotErrorBar(Canvas& c, const DataBuffer& b, double px, double py
   }
   const double ex = errorOf(b.errorbarx, b.X[i], b.errorvalx, b.EX, i);
   if (ex > 0 && std::isfinite(ex)) {
-    const double x0 = m.xs.toView(b.X[i] - ex), x1 = m.xs.toView(b.X[i] + ex);
+    const double x0 = px + sane(m.xs.toView(b.X[i] - ex) - px), x1 = px + sane(m.xs.toView(b.X[i] + ex) - px);
     p.moveTo(x0, py);
     p.lineTo(x1, py);
     p.moveTo(x0, py - cap);
@@ -308,13 +323,13 @@ void XylaView::plotErrorBar(Canvas& c, const DataBuffer& b, double px, double py
 
 void XylaView::plotSticks(Canvas& c, const DataBuffer& b, double px, double py, double size, bool dynamic, bool hl) {
   if (!b.plotysticks && !b.plotxsticks) return;
-  const double h = std::max(0.0, dynamic ? std::fabs(size) : b.sticksize / 2);
+  const double h = std::max(0.0, sane(dynamic ? std::fabs(size) : b.sticksize / 2));
   Path p;
   if (b.plotxsticks) {
     double hx = h;
     if (b.stickabs) {
       const AxisScale xs = AxisScale::x(*PD, b.belongx);
-      hx = std::fabs(xs.toView(0) - xs.toView(h)) / 2;
+      hx = sane(std::fabs(xs.toView(0) - xs.toView(h)) / 2);
     }
     p.moveTo(px - hx, py);
     p.lineTo(px + hx, py);
@@ -323,7 +338,7 @@ void XylaView::plotSticks(Canvas& c, const DataBuffer& b, double px, double py, 
     double hy = h;
     if (b.stickabs) {
       const AxisScale ys = AxisScale::y(*PD, b.belongy);
-      hy = std::fabs(ys.toView(0) - ys.toView(h)) / 2;
+      hy = sane(std::fabs(ys.toView(0) - ys.toView(h)) / 2);
     }
     p.moveTo(px, py - hy);
     p.lineTo(px, py + hy);
@@ -336,7 +351,7 @@ void XylaView::plotSticks(Canvas& c, const DataBuffer& b, double px, double py, 
 }
 
 void XylaView::plotSymbol(Canvas& c, const DataBuffer& b, double px, double py, double size, bool dynamic, bool hl) {
-  const double s = std::max(0.0, dynamic ? std::fabs(size) : b.symbolsize / 2);
+  const double s = std::max(0.0, sane(dynamic ? std::fabs(size) : b.symbolsize / 2));
   const double a = 1.1 * s, bb = 1.2 * s, cc = 1.4 * s;
   const int sym = b.symbol >= 0 && b.symbol <= 15 ? b.symbol : 0;
   Path p;
@@ -385,7 +400,7 @@ void XylaView::plotSymbol(Canvas& c, const DataBuffer& b, double px, double py, 
 }
 
 void XylaView::plotDots(Canvas& c, const DataBuffer& b, double px, double py, bool hl) {
-  const double d = b.linewidth;
+  const double d = std::max(0.0, sane(b.linewidth));
   Path p;
   p.appendOval({px - d / 2, py - d / 2, d, d});
   c.setColour(pick(hl, b.color));

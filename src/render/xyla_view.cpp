@@ -200,8 +200,11 @@ void XylaView::drawFrame(Canvas& c) {
   if (PD->framestyle == 0) {
     c.strokeRect({left, bottom, width, height});
   } else {
-    const double x0 = PD->framestyle == 1 ? xPoint(0, 1) : left;
-    const double y0 = PD->framestyle == 1 ? yPoint(0, 1) : bottom;
+    double x0 = PD->framestyle == 1 ? xPoint(0, 1) : left;
+    double y0 = PD->framestyle == 1 ? yPoint(0, 1) : bottom;
+    // Axes crossing at an origin that no range can place sit at the frame's corner.
+    if (!std::isfinite(x0)) x0 = left;
+    if (!std::isfinite(y0)) y0 = bottom;
     Path p;
     p.moveTo(x0, bottom);
     p.lineTo(x0, bottom + height);

@@ -180,6 +180,22 @@ TEST_F(Series, DynamicSizesComeFromTheExpression) {
   EXPECT_TRUE(ui.alerts.empty());
 }
 
+TEST_F(Series, CoincidingSymbolsOfHugeBuffersAreDrawnOnce) {
+  DataBuffer& b = doc.newBuffer();
+  b.plotlines = false;
+  b.plotsymbols = true;
+  b.symbol = 14;
+  b.color = kRed;
+  for (int i = 0; i < 30000; ++i) b.addDoubleValue(5 + (i % 3) * 1e-9, 5);  // one spot
+  b.addDoubleValue(6, 6);
+  draw();
+  EXPECT_EQ(strokesIn(canvas, kRed).size(), 2u);
+  b.X.resize(100);  // short buffers draw every point, even on one spot
+  b.Y.resize(100);
+  draw();
+  EXPECT_EQ(strokesIn(canvas, kRed).size(), 100u);
+}
+
 TEST_F(Series, SticksInViewOrDataUnits) {
   DataBuffer& b = addBuffer({{5, 5}});
   b.plotlines = false;

@@ -1,8 +1,7 @@
 #include <algorithm>
 #include <cmath>
-#include <cstdint>
 #include <memory>
-#include <unordered_set>
+#include <vector>
 
 #include "expr/computed_columns.h"
 #include "model/data_buffer.h"
@@ -55,25 +54,37 @@ bool clipSegment(PointF& a, PointF& b, const RectF& box) {
 }
 
 // Very long buffers put many symbols on the same spot. Beyond kThinFrom points a symbol
-// (or dot) is left out when one of the same size was already drawn in the same cell of
-// a 0.2-unit grid: the picture changes by less than a tenth of a point, while a million
-// symbols shrink to the few tens of thousands that can be told apart.
+// (or dot) of a fixed size is left out when one was already drawn in the same cell of a
+// 0.2-unit grid over the drawable area: the picture changes by less than a tenth of a
+// point, while a million symbols shrink to the few tens of thousands that can be told
+// apart. The grid is a bitmap, so its memory depends on the view size only.
 constexpr int kThinFrom = 20000;
+constexpr double kCellsPerUnit = 5.0;
 
 class MarkThinner {
  public:
-  explicit MarkThinner(bool on) : on_(on) {}
-  // True when an equal mark was drawn in the cell of (px, py) before.
-  bool seen(double px, double py, double size) {
-    if (!on_) return false;
-    const auto q = [](double v) { return static_cast<std::uint64_t>(static_cast<std::int64_t>(std::floor(v * 5)) & 0x1FFFFF); };
-    const std::uint64_t key = q(px) | q(py) << 21 | q(size) << 42;
-    return !cells_.insert(key).second;
+  MarkThinner(bool on, const RectF& area) : x0_(area.x), y0_(area.y) {
+    const double cols = std::ceil(area.width * kCellsPerUnit) + 1, rows = std::ceil(area.height * kCellsPerUnit) + 1;
+    if (!on || !(cols * rows < 64e6)) return;
+    cols_ = static_cast<std::size_t>(cols);
+    rows_ = static_cast<std::size_t>(rows);
+    bits_.assign(cols_ * rows_, false);
+  }
+  // True when a mark was drawn in the cell of (px, py) before; marks the cell.
+  bool seen(double px, double py) {
+    if (bits_.empty()) return false;
+    const double cx = std::floor((px - x0_) * kCellsPerUnit), cy = std::floor((py - y0_) * kCellsPerUnit);
+    if (!(cx >= 0 && cy >= 0 && cx < double(cols_) && cy < double(rows_))) return false;
+    const std::size_t i = static_cast<std::size_t>(cy) * cols_ + static_cast<std::size_t>(cx);
+    if (bits_[i]) return true;
+    bits_[i] = true;
+    return false;
   }
 
  private:
-  bool on_;
-  std::unordered_set<std::uint64_t> cells_;
+  double x0_, y0_;
+  std::size_t cols_ = 0, rows_ = 0;
+  std::vector<bool> bits_;
 };
 
 Colour pick(bool hl, const Colour& c) { return hl ? XylaView::highlight() : c; }
@@ -241,7 +252,7 @@ void XylaView::drawPoints(Canvas& c, const DataBuffer& b, int index) {
   (void)index;
   c.setDash(nullptr, 0, 0.0);
   const double reach = std::max({b.symbolsize, b.linewidth, 0.0}) * 1.5 + 2;
-  MarkThinner thin(b.count() > kThinFrom);
+  MarkThinner thin(b.count() > kThinFrom && !dyn, {left - reach, bottom - reach, width + 2 * reach, height + 2 * reach});
   for (int i = 0; i < b.count(); ++i) {
     PointF q;
     if (!m.place(b.X[i], b.Y[i], q)) continue;
@@ -259,7 +270,7 @@ void XylaView::drawPoints(Canvas& c, const DataBuffer& b, int index) {
     // Symbols and dots far outside the frame cannot show.
     const double r = dyn ? std::fabs(size) * 1.5 + b.linewidth + 2 : reach;
     if (px < left - r || px > right + r || py < bottom - r || py > top + r) continue;
-    if (thin.seen(px, py, size)) continue;
+    if (thin.seen(px, py)) continue;
     if (b.plotsymbols) plotSymbol(c, b, px, py, size, dyn != nullptr, false);
     if (b.plotdots) plotDots(c, b, px, py, false);
   }

@@ -7,7 +7,8 @@ namespace xyla {
 
 // Tick values of one axis for one drawing pass: linear, logarithmic or time scale.
 // Created, initialised with one of the three init functions, read, and dropped; it keeps
-// nothing between passes. A refused range leaves both lists empty.
+// nothing between passes. A refused range leaves both lists empty. Minor counts read from
+// the user are clamped to 0..1000.
 class Axis {
  public:
   // Linear scale over a..b (either order). The strings are the axis's user overrides;
@@ -36,6 +37,10 @@ class Axis {
   std::vector<double> A;          // major tick values, increasing
   std::vector<double> MA;         // minor tick values
   std::string format;             // time only: calendar format of the numbers
+
+ private:
+  // Empties the lists and the results of an earlier initialisation; keeps `dx`.
+  void reset();
 };
 
 }  // namespace xyla

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <string>
+
+#include "model/font.h"
+
+namespace xyla {
+
+// The family that stands for the system font. fontconfig maps it to a metric-compatible
+// face (Nimbus Sans), so text measures the same on every machine with the usual fonts.
+inline constexpr const char* kSystemFontFamily = "Helvetica";
+
+// Size used when a font size is unusable (not finite, zero or negative).
+inline constexpr double kFallbackFontSize = 12.0;
+
+// Largest size drawn; larger sizes are clamped to it.
+inline constexpr double kMaxFontSize = 1000.0;
+
+// The family to ask the platform for: the system family for an empty name.
+std::string resolvedFontFamily(const FontSpec& font);
+
+// The size in points to draw at, always finite and within (0, kMaxFontSize].
+double resolvedFontSize(double size);
+
+// True when the platform has a family of that name (case-insensitive); the empty name
+// (the system font) always counts as present. The family list is read once.
+bool fontFamilyAvailable(const std::string& family);
+
+}  // namespace xyla

@@ -4,6 +4,7 @@
 
 #include "app/buffer_table.h"
 #include "io/ascii_import.h"
+#include "io/document_export.h"
 #include "model/xyla_document.h"
 
 namespace xyla {
@@ -45,6 +46,16 @@ int Application::runCommandLine(const CommandLine& cl, std::ostream& out, std::o
     status = 2;
   }
   if (cl.list) out << bufferTable(*m.PD) << std::flush;
+  if (!cl.exportFile.empty()) {
+    std::string error;
+    if (cl.badDpi) {
+      err << "xyla: --dpi needs a positive whole number\n";
+      status = status ? status : 1;
+    } else if (!saveDocumentImage(m, *m.startPD, cl.exportFile, cl.dpi, error)) {
+      err << "xyla: " << error << "\n";
+      status = status ? status : 1;
+    }
+  }
   return status;
 }
 

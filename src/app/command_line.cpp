@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <charconv>
 
 namespace xyla {
 
@@ -10,6 +11,16 @@ namespace {
 std::string lower(std::string s) {
   std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
   return s;
+}
+
+void readDpi(const std::string& text, CommandLine& cl) {
+  int value = 0;
+  const auto r = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (r.ec != std::errc() || r.ptr != text.data() + text.size() || value <= 0) {
+    cl.badDpi = true;
+    return;
+  }
+  cl.dpi = value;
 }
 
 }  // namespace
@@ -24,6 +35,8 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
     else if (opt == "-f" && hasValue) cl.fileName = args[++i];
     else if (opt == "-q") cl.quit = true;
     else if (opt == "--list") cl.list = true;
+    else if (opt == "--export" && hasValue) cl.exportFile = args[++i];
+    else if (opt == "--dpi" && hasValue) readDpi(args[++i], cl);
   }
   return cl;
 }

@@ -33,7 +33,7 @@ void XylaView::plotLegend(Canvas& c, int mode) {
     const double mid = x + w / 2;
     c.setLineCap(LineCap::Round);
     c.setLineJoin(LineJoin::Round);
-    setDashPattern(static_cast<int>(b->dashwidth));
+    setDashPatternForWidth(b->dashwidth);
     if (b->plotlines || b->plothist) {
       c.setColour(col(b->color));
       c.setLineWidth(hl ? 1 : b->linewidth);

@@ -102,8 +102,9 @@ int XylaView::samplingStride(const DataBuffer& b) const {
   const double axisWidth = std::fabs((first ? PD->xmax1 : PD->xmax2) - (first ? PD->xmin1 : PD->xmin2));
   double r = std::fabs(b.xmax - b.xmin) / axisWidth;
   if (!std::isfinite(r)) r = 1;
-  const double s = std::lrint(n / width / std::max(1.0, r) * 0.5);
-  return std::isfinite(s) && s > 1 ? static_cast<int>(std::min(s, n)) : 1;
+  const double s = n / width / std::max(1.0, r) * 0.5;
+  if (!(s >= 1.5)) return 1;  // also a frame of no width
+  return s >= n ? std::max(1, b.count()) : static_cast<int>(std::lrint(s));
 }
 
 void XylaView::drawFills(Canvas& c) {
@@ -181,7 +182,7 @@ void XylaView::drawHistogram(Canvas& c, const DataBuffer& b, bool filled) {
     p.lineTo(r, pts[i].y);
     if (i + 1 == k) p.lineTo(r, base);
   }
-  setDashPattern(static_cast<int>(b.dashwidth));
+  setDashPatternForWidth(b.dashwidth);
   applyDash(c, b.dash);
   c.setLineWidth(b.linewidth);
   c.setLineCap(LineCap::Round);
@@ -206,7 +207,7 @@ void XylaView::drawLines(Canvas& c, const DataBuffer& b) {
   const bool single = b.dash != 0 || n <= 1999 || PD->forcerenderhigh;
   const double margin = std::max(W_, H_) + 10 * std::fabs(b.linewidth);
   const RectF box{left - margin, bottom - margin, width + 2 * margin, height + 2 * margin};
-  setDashPattern(static_cast<int>(b.dashwidth));
+  setDashPatternForWidth(b.dashwidth);
   applyDash(c, b.dash);
   c.setColour(b.color);
   c.setLineWidth(b.linewidth);

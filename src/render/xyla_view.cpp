@@ -77,6 +77,10 @@ void XylaView::setDashPattern(int w) {
   }
 }
 
+void XylaView::setDashPatternForWidth(double w) {
+  setDashPattern(std::isfinite(w) ? static_cast<int>(std::clamp(w, 0.0, 1e4)) : 0);
+}
+
 void XylaView::applyDash(Canvas& c, int p) const {
   if (p < 0 || p > 15 || dashcount[p] == 0) {
     c.setDash(nullptr, 0, 0.0);
@@ -171,7 +175,7 @@ void XylaView::drawRect(Canvas& c) {
 void XylaView::drawSelectionHighlight(Canvas& c) {
   DataBuffer* b = PD->buffer(PD->current);
   if (!b || !M || M->tableSelection.empty()) return;
-  const int sz = static_cast<int>(b->symbolsize);
+  const int sz = std::isfinite(b->symbolsize) ? static_cast<int>(std::clamp(b->symbolsize, 0.0, 1e4)) : 0;
   const double d = b->plotsymbols && sz > 3 ? sz : 4;
   c.save();
   c.clipToRect({left, bottom, width, height});

@@ -46,6 +46,8 @@ class XylaView {
 
   // Fills the dash table for an integer line width w.
   void setDashPattern(int w);
+  // The table for a buffer's dash width: its integer part, 0 when not finite or negative.
+  void setDashPatternForWidth(double w);
   // Sets dash pattern p (0..15; others solid) of the current table on the canvas.
   void applyDash(Canvas& c, int p) const;
 

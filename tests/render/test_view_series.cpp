@@ -267,6 +267,8 @@ TEST_F(Series, AbsurdValuesStaySane) {
   b.plotsymbols = true;
   b.symbolsize = -5;
   b.linewidth = 1e6;
+  b.dashwidth = std::numeric_limits<double>::quiet_NaN();
+  b.dash = 3;
   draw();
   for (const auto& o : canvas.ops)
     for (const auto& e : o.path.elements()) {

@@ -1,0 +1,141 @@
+// Speed of the drawing pass: one long spectrum-like buffer drawn to PNG and PDF at
+// 800 x 600 (lines, symbols), ten million points as lines, and a document of 200
+// buffers of 1000 points. "Render" rows draw into an image in memory; "File" rows include
+// encoding and writing the file.
+#include <benchmark/benchmark.h>
+
+#include <QGuiApplication>
+#include <QImage>
+#include <QPainter>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <string>
+
+#include "io/image_writer.h"
+#include "model/data_buffer.h"
+#include "model/manager.h"
+#include "model/ui.h"
+#include "model/xyla_document.h"
+#include "render/qt_canvas.h"
+#include "render/xyla_view.h"
+
+namespace {
+
+class SilentUi : public xyla::Ui {
+ public:
+  int alert(const std::string&, const std::string&, const std::vector<std::string>&) override { return 0; }
+  void beep() override {}
+  std::vector<std::string> openPanel(const std::string&, const std::string&, bool) override { return {}; }
+  std::optional<std::string> savePanel(const std::string&, const std::string&, const std::string&) override {
+    return std::nullopt;
+  }
+};
+
+// A photo-emission-like spectrum: two peaks on a step background, with noise.
+void fillSpectrum(xyla::DataBuffer& b, long n, unsigned seed) {
+  b.X.resize(static_cast<std::size_t>(n));
+  b.Y.resize(static_cast<std::size_t>(n));
+  unsigned s = seed;
+  for (long i = 0; i < n; ++i) {
+    const double x = 280 + 20.0 * static_cast<double>(i) / static_cast<double>(n - 1);
+    s = s * 1664525u + 1013904223u;
+    const double noise = (static_cast<double>(s >> 8) / 16777216.0 - 0.5) * 40;
+    const double y = 1000 + 3000 / (1 + std::exp(-(x - 284.5))) + 8000 * std::exp(-std::pow((x - 284.8) / 0.6, 2)) +
+                     2500 * std::exp(-std::pow((x - 286.4) / 0.7, 2)) + noise;
+    b.X[static_cast<std::size_t>(i)] = x;
+    b.Y[static_cast<std::size_t>(i)] = y;
+  }
+  b.rescale();
+}
+
+struct Scene {
+  SilentUi ui;
+  xyla::Manager m{ui};
+  xyla::XylaDocument doc{&m};
+  xyla::XylaView view{&m, 800, 600};
+
+  Scene(int buffers, long points, bool symbols) {
+    for (int k = 0; k < buffers; ++k) {
+      xyla::DataBuffer& b = doc.newBuffer();
+      fillSpectrum(b, points, 7u + static_cast<unsigned>(k));
+      if (buffers > 1)
+        for (double& y : b.Y) y += 300.0 * k;
+      b.plotsymbols = symbols;
+      b.symbol = 1;
+      b.symbolsize = 4;
+    }
+    doc.plotlegend = buffers <= 10;
+    doc.grid[0] = doc.grid[1] = true;
+    doc.axistext[0] = "Binding energy (eV)";
+    doc.axistext[1] = "Intensity (counts/s)";
+    m.printmode = true;
+    view.setXylaDocument(&doc);
+    doc.rescale(false, 0);
+  }
+};
+
+void renderToImage(benchmark::State& state, Scene& scene) {
+  QImage image(800, 600, QImage::Format_ARGB32_Premultiplied);
+  for (auto _ : state) {
+    image.fill(Qt::transparent);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    xyla::QtCanvas c(p, 800, 600);
+    scene.view.drawRect(c);
+  }
+  benchmark::DoNotOptimize(image.bits());
+}
+
+void writeFile(benchmark::State& state, Scene& scene, xyla::ImageFormat f, const char* path) {
+  std::string error;
+  for (auto _ : state) {
+    if (!xyla::writeImage(f, path, 800, 600, 72, [&](xyla::Canvas& c) { scene.view.drawRect(c); }, error))
+      state.SkipWithError(error.c_str());
+  }
+  if (!std::getenv("XYLA_BENCH_KEEP")) std::remove(path);  // keep the pictures to look at them
+}
+
+void BM_RenderLines(benchmark::State& state) {
+  Scene s(1, state.range(0), false);
+  renderToImage(state, s);
+}
+void BM_RenderSymbols(benchmark::State& state) {
+  Scene s(1, state.range(0), true);
+  renderToImage(state, s);
+}
+void BM_PngFileLines(benchmark::State& state) {
+  Scene s(1, state.range(0), false);
+  writeFile(state, s, xyla::ImageFormat::Png, "/tmp/xyla-bench.png");
+}
+void BM_PdfFileLines(benchmark::State& state) {
+  Scene s(1, state.range(0), false);
+  writeFile(state, s, xyla::ImageFormat::Pdf, "/tmp/xyla-bench.pdf");
+}
+void BM_PngFileSymbols(benchmark::State& state) {
+  Scene s(1, state.range(0), true);
+  writeFile(state, s, xyla::ImageFormat::Png, "/tmp/xyla-bench-sym.png");
+}
+void BM_Render200Buffers(benchmark::State& state) {
+  Scene s(200, 1000, false);
+  renderToImage(state, s);
+}
+
+}  // namespace
+
+BENCHMARK(BM_RenderLines)->Arg(1'000'000)->Arg(10'000'000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PngFileLines)->Arg(1'000'000)->Arg(10'000'000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PdfFileLines)->Arg(1'000'000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RenderSymbols)->Arg(1'000'000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PngFileSymbols)->Arg(1'000'000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Render200Buffers)->Unit(benchmark::kMillisecond);
+
+int main(int argc, char** argv) {
+  qputenv("QT_QPA_PLATFORM", "offscreen");
+  QGuiApplication app(argc, argv);
+  benchmark::Initialize(&argc, argv);
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}

@@ -119,7 +119,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   view.drawRect(canvas);
   for (const auto& op : canvas.ops)
     for (const auto& e : op.path.elements())
-      if (!std::isfinite(e.x) || !std::isfinite(e.y))
-        xyla::fuzz::fail(__FILE__, __LINE__, "non-finite path coordinate in " + op.kind);
+      if (!std::isfinite(e.x) || !std::isfinite(e.y)) {
+        xyla::RecordingCanvas one;
+        one.ops.push_back(op);
+        xyla::fuzz::fail(__FILE__, __LINE__, "non-finite path coordinate: " + one.dump());
+      }
   return 0;
 }

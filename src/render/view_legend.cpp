@@ -3,6 +3,7 @@
 
 #include "model/data_buffer.h"
 #include "model/xyla_document.h"
+#include "render/drawing_limits.h"
 #include "render/xyla_view.h"
 
 namespace xyla {
@@ -14,7 +15,7 @@ void XylaView::plotLegend(Canvas& c, int mode) {
   // legend, the current point `bloc` moves it.
   const double x = hl ? d.legendx + (bloc.x - aloc.x) : d.legendx;
   double y = hl ? d.legendy + (bloc.y - aloc.y) : d.legendy;
-  const double w = d.legendwidth, p = d.legendspace;
+  const double w = saneLength(d.legendwidth), p = saneLength(d.legendspace);
 
   std::vector<const DataBuffer*> listed;
   double widest = 0;
@@ -45,7 +46,7 @@ void XylaView::plotLegend(Canvas& c, int mode) {
     }
     c.setDash(nullptr, 0, 0.0);
     if (b->plotybars || b->plotxbars || b->plotfhist) {
-      const double half = b->symbolsize / 2;
+      const double half = saneLength(b->symbolsize / 2);
       Path box;
       box.appendRect({mid - half, y - 5, 2 * half, 10});
       c.setColour(col(b->plotybars || b->plotxbars ? b->color : b->fillcolor));

@@ -8,6 +8,7 @@
 #include "model/manager.h"
 #include "model/view_mapping.h"
 #include "model/xyla_document.h"
+#include "render/drawing_limits.h"
 #include "render/xyla_view.h"
 
 namespace xyla {
@@ -89,9 +90,7 @@ class MarkThinner {
 
 Colour pick(bool hl, const Colour& c) { return hl ? XylaView::highlight() : c; }
 
-// A size or length in view units kept drawable: not finite counts as 0, and nothing is
-// larger than a hundred thousand units.
-double sane(double v) { return std::isfinite(v) ? std::clamp(v, -1e5, 1e5) : 0.0; }
+double sane(double v) { return saneLength(v); }
 
 }  // namespace
 

@@ -195,5 +195,51 @@ TEST_F(DocumentExport, StyleGalleryOfTheRealSpectrum) {
   EXPECT_TRUE(white(hist.pixel(hist.width() / 2, topY)));
 }
 
+// Sixteen symbols over a time axis, exponent numbers on the left and a right axis with
+// custom labels; every series colour must reach the picture.
+TEST_F(DocumentExport, SymbolsTimeAxisAndExponentNumbers) {
+  const double day = 86400;
+  for (int s = 0; s < 16; ++s) {
+    DataBuffer& b = doc.newBuffer();
+    for (int i = 0; i < 12; ++i) b.addDoubleValue(i * 30 * day, (s + 1) * 1e5 + (i % 3) * 2e4);
+    b.plotsymbols = true;
+    b.symbol = s;
+    b.symbolsize = 8;
+    b.color = {s / 16.0, 0.3, 1 - s / 16.0, 1};
+    b.fillcolor = {1, 0.8, 0.2, 1};
+    b.symfill = s % 2 == 0;
+    b.dash = s;
+    b.comment = "symbol " + std::to_string(s);
+  }
+  doc.viewWidth = 900;
+  doc.viewHeight = 700;
+  doc.marginright = 170;
+  doc.axismode[0] = 2;
+  doc.expoff[1] = 3;
+  doc.axis[3] = true;
+  doc.alabel[3]["0.4"] = "forty";
+  doc.plotlegend = true;
+  doc.rescale(false, 0);
+  doc.legendx = 900 - 150;
+  doc.legendy = 700 - 30;
+  doc.legendwidth = 40;
+  const QImage img = exportPng("gallery-symbols-time.png", 100);
+  int found = 0;
+  for (int s = 0; s < 16; ++s) {
+    const QColor want = QColor::fromRgbF(s / 16.0, 0.3, 1 - s / 16.0);
+    bool seen = false;
+    for (int y = 0; y < img.height() && !seen; y += 1)
+      for (int x = 0; x < img.width() && !seen; x += 1) {
+        const QColor c = img.pixelColor(x, y);
+        seen = std::abs(c.red() - want.red()) < 3 && std::abs(c.green() - want.green()) < 3 &&
+               std::abs(c.blue() - want.blue()) < 3;
+      }
+    found += seen;
+  }
+  EXPECT_EQ(found, 16);
+  // The right axis shows range 2, untouched by the data: 0 .. 1 in steps of 0.2.
+  EXPECT_EQ(doc.alabelindex[3], (std::vector<std::string>{"0", "0.2", "0.4", "0.6", "0.8", "1"}));
+}
+
 }  // namespace
 }  // namespace xyla::test

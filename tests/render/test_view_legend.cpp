@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <limits>
+
 #include "view_fixture.h"
 
 namespace xyla::test {
@@ -69,6 +72,20 @@ TEST_F(Legend, DragPreviewFollowsThePointerInTheHighlightColour) {
   EXPECT_EQ(line.path.elements()[0].x, 120);
   EXPECT_EQ(line.path.elements()[0].y, 160);
   EXPECT_EQ(doc.legendx, 100);  // the document keeps its place until the drop
+}
+
+TEST_F(Legend, NonFiniteSizesGiveFiniteGeometry) {
+  DataBuffer& b = addBuffer({{1, 1}});
+  b.plotybars = true;
+  b.plotsymbols = true;
+  b.symbolsize = std::nan("");
+  doc.legendwidth = std::numeric_limits<double>::infinity();
+  doc.legendx = 100;
+  doc.legendy = 200;
+  view.plotLegend(canvas, 0);
+  ASSERT_FALSE(canvas.ops.empty());
+  for (const auto& o : canvas.ops)
+    for (const auto& e : o.path.elements()) EXPECT_TRUE(std::isfinite(e.x) && std::isfinite(e.y)) << o.kind;
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 #include <string>
 
@@ -122,8 +123,6 @@ void BM_Render200Buffers(benchmark::State& state) {
   renderToImage(state, s);
 }
 
-}  // namespace
-
 BENCHMARK(BM_RenderLines)->Arg(1'000'000)->Arg(10'000'000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PngFileLines)->Arg(1'000'000)->Arg(10'000'000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PdfFileLines)->Arg(1'000'000)->Unit(benchmark::kMillisecond);
@@ -131,9 +130,47 @@ BENCHMARK(BM_RenderSymbols)->Arg(1'000'000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PngFileSymbols)->Arg(1'000'000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Render200Buffers)->Unit(benchmark::kMillisecond);
 
+// Resident-set figures of this process in kB ("VmRSS", "VmHWM").
+long statusKb(const char* key) {
+  FILE* f = std::fopen("/proc/self/status", "r");
+  if (!f) return -1;
+  char line[256];
+  long value = -1;
+  const std::size_t n = std::strlen(key);
+  while (std::fgets(line, sizeof line, f))
+    if (std::strncmp(line, key, n) == 0 && line[n] == ':') value = std::atol(line + n + 1);
+  std::fclose(f);
+  return value;
+}
+
+// Peak memory a drawing pass adds beyond the data: the high-water mark is reset, one pass
+// draws into an image that exists already, and the rise of the mark is reported.
+void reportPassMemory(long points) {
+  Scene s(1, points, false);
+  QImage image(800, 600, QImage::Format_ARGB32_Premultiplied);
+  image.fill(Qt::transparent);
+  FILE* reset = std::fopen("/proc/self/clear_refs", "w");
+  if (!reset) return;
+  std::fputs("5", reset);
+  std::fclose(reset);
+  const long before = statusKb("VmRSS");
+  {
+    QPainter p(&image);
+    xyla::QtCanvas c(p, 800, 600);
+    s.view.drawRect(c);
+  }
+  std::printf("extra peak memory of one pass over %ld points (lines): %ld kB\n", points,
+              statusKb("VmHWM") - before);
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
   qputenv("QT_QPA_PLATFORM", "offscreen");
   QGuiApplication app(argc, argv);
+  reportPassMemory(1'000);  // the first pass also loads fonts and caches
+  reportPassMemory(1'000'000);
+  reportPassMemory(10'000'000);
   benchmark::Initialize(&argc, argv);
   benchmark::RunSpecifiedBenchmarks();
   benchmark::Shutdown();

@@ -11,6 +11,9 @@
 #include <cmath>
 #include <cstring>
 #include <functional>
+#include <string>
+#include <tuple>
+#include <utility>
 
 #include "render/cairo_canvas.h"
 #include "render/font_choice.h"
@@ -70,6 +73,21 @@ QColor at(const QImage& img, double x, double y, double scale = 1.0) {
 bool isWhite(const QColor& c) { return c.red() > 250 && c.green() > 250 && c.blue() > 250; }
 bool isDark(const QColor& c) { return c.red() < 100 && c.green() < 100 && c.blue() < 100; }
 
+// One letter per view point: r, g, b, y for pure red, green, blue, yellow; w white,
+// k dark, ? anything else.
+std::string looks(const QImage& img, std::initializer_list<PointF> points) {
+  std::string s;
+  for (const PointF& p : points) {
+    const QColor c = at(img, p.x, p.y);
+    const Qt::GlobalColor pure[] = {Qt::red, Qt::green, Qt::blue, Qt::yellow};
+    char letter = isWhite(c) ? 'w' : isDark(c) ? 'k' : '?';
+    for (int i = 0; i < 4; ++i)
+      if (c == QColor(pure[i])) letter = "rgby"[i];
+    s += letter;
+  }
+  return s;
+}
+
 // The view rectangle covering every non-white pixel.
 RectF inkBox(const QImage& img, double scale = 1.0) {
   int x0 = img.width(), x1 = -1, y0 = img.height(), y1 = -1;
@@ -77,6 +95,13 @@ RectF inkBox(const QImage& img, double scale = 1.0) {
     for (int x = 0; x < img.width(); ++x)
       if (!isWhite(img.pixelColor(x, y))) x0 = std::min(x0, x), x1 = std::max(x1, x), y0 = std::min(y0, y), y1 = y;
   return {x0 / scale, kH - (y1 + 1) / scale, (x1 + 1 - x0) / scale, (y1 + 1 - y0) / scale};
+}
+
+// Ink ('#') or none ('.') at the middles of dashes of 6 points along the line y.
+std::string inkAlong(const QImage& img, double y, double scale) {
+  std::string s;
+  for (double x : {3.0, 9.0, 15.0, 21.0, 27.0, 33.0, 87.0, 93.0}) s += isWhite(at(img, x, y, scale)) ? '.' : '#';
+  return s;
 }
 
 Path line(double x0, double y0, double x1, double y1) {
@@ -95,11 +120,7 @@ TEST_P(CanvasPixels, YAxisPointsUpAndTransformsCompose) {
     c.setColour({0, 0, 1, 1});
     c.fillRect({0, 0, 20, 5});
   });
-  EXPECT_EQ(at(img, 15, 15), QColor(Qt::red));
-  EXPECT_TRUE(isWhite(at(img, 15, 65)));
-  EXPECT_EQ(at(img, 47, 55), QColor(Qt::blue));
-  EXPECT_TRUE(isWhite(at(img, 53, 55)));
-  EXPECT_TRUE(isWhite(at(img, 47, 35)));
+  EXPECT_EQ(looks(img, {{15, 15}, {15, 65}, {47, 55}, {53, 55}, {47, 35}}), "rwbww");
 }
 
 TEST_P(CanvasPixels, ClipAndStateFollowSaveAndRestore) {
@@ -119,18 +140,15 @@ TEST_P(CanvasPixels, ClipAndStateFollowSaveAndRestore) {
     c.fillRect({0, 0, 100, 20});
     c.strokeRect({60, 30, 30, 40});
   });
-  EXPECT_EQ(at(img, 25, 60), QColor(Qt::blue));
-  EXPECT_TRUE(isWhite(at(img, 75, 60)));
-  EXPECT_TRUE(isWhite(at(img, 25, 30)));
-  EXPECT_EQ(at(img, 75, 10), QColor(Qt::red));  // colour back, clip gone
-  for (double y : {35.0, 45.0, 55.0, 65.0}) EXPECT_EQ(at(img, 62, y), QColor(Qt::red)) << y;
-  EXPECT_TRUE(isWhite(at(img, 65, 50)));
+  // Clip: only the upper left quarter is blue. Then the colour is back, the clip gone,
+  // and the rectangle's sides are solid and 6 wide.
+  EXPECT_EQ(looks(img, {{25, 60}, {75, 60}, {25, 30}, {75, 10}}), "bwwr");
+  EXPECT_EQ(looks(img, {{62, 35}, {62, 45}, {62, 55}, {62, 65}, {65, 50}}), "rrrrw");
 }
 
 TEST_P(CanvasPixels, DashLengthsArePointsWhateverTheWidth) {
-  const float dash[] = {6, 6};
-  const float zeros[] = {0, 0};
-  for (double width : {0.0, 1.0, 4.0}) {
+  const float dash[] = {6, 6}, zeros[] = {0, 0};
+  for (double width : {0.0, 1.0, 4.0})
     for (double scale : {1.0, 3.0}) {
       const QImage img = render(
           [&](Canvas& c) {
@@ -144,15 +162,10 @@ TEST_P(CanvasPixels, DashLengthsArePointsWhateverTheWidth) {
           },
           scale);
       SCOPED_TRACE(testing::Message() << "width " << width << " scale " << scale);
-      for (double x : {3.0, 15.0, 27.0, 87.0}) {
-        EXPECT_FALSE(isWhite(at(img, x, 40.5, scale))) << x;
-        EXPECT_TRUE(isWhite(at(img, x + 6, 40.5, scale))) << x;
-        EXPECT_TRUE(isWhite(at(img, x, 20.5, scale))) << x;
-        EXPECT_FALSE(isWhite(at(img, x + 6, 20.5, scale))) << x;
-        EXPECT_FALSE(isWhite(at(img, x + 6, 60.5, scale))) << x;
-      }
+      EXPECT_EQ(inkAlong(img, 40.5, scale), "#.#.#.#.");
+      EXPECT_EQ(inkAlong(img, 20.5, scale), ".#.#.#.#");
+      EXPECT_EQ(inkAlong(img, 60.5, scale), "########");
     }
-  }
 }
 
 TEST_P(CanvasPixels, ZeroWidthDrawsAThinVisibleLine) {
@@ -171,10 +184,8 @@ TEST_P(CanvasPixels, ZeroWidthDrawsAThinVisibleLine) {
 
 TEST_P(CanvasPixels, FillsCapsImagesAndAntialiasing) {
   QImage src(2, 2, QImage::Format_RGB32);
-  src.setPixelColor(0, 0, Qt::red);
-  src.setPixelColor(1, 0, Qt::green);
-  src.setPixelColor(0, 1, Qt::blue);
-  src.setPixelColor(1, 1, Qt::yellow);
+  for (auto [x, y, colour] : {std::tuple{0, 0, Qt::red}, {1, 0, Qt::green}, {0, 1, Qt::blue}, {1, 1, Qt::yellow}})
+    src.setPixelColor(x, y, colour);
   const QImage img = render([&](Canvas& c) {
     c.drawImage(src, {60, 0, 40, 40});
     Path p;
@@ -189,16 +200,10 @@ TEST_P(CanvasPixels, FillsCapsImagesAndAntialiasing) {
     c.setAntialias(false);
     c.fillRect({2.5, 37.5, 10, 10});
   });
-  EXPECT_TRUE(isDark(at(img, 27, 27)));  // overlap filled: non-zero winding
-  EXPECT_TRUE(isWhite(at(img, 10, 50)));
-  EXPECT_TRUE(isDark(at(img, 77, 62)));
-  EXPECT_TRUE(isWhite(at(img, 61, 79)));  // corner outside the ellipse
-  EXPECT_TRUE(isWhite(at(img, 17, 70)));  // butt cap ends at the end
-  EXPECT_TRUE(isDark(at(img, 17, 55)));   // round cap reaches beyond it
-  EXPECT_EQ(at(img, 70, 30), QColor(Qt::red));  // image row 0 at the top
-  EXPECT_EQ(at(img, 90, 30), QColor(Qt::green));
-  EXPECT_EQ(at(img, 70, 10), QColor(Qt::blue));
-  EXPECT_EQ(at(img, 90, 10), QColor(Qt::yellow));
+  // The overlap is filled (non-zero winding), the ellipse's corner is not; a butt cap
+  // ends at the end, a round one reaches beyond it; image row 0 is at the top.
+  EXPECT_EQ(looks(img, {{27, 27}, {10, 50}, {77, 62}, {61, 79}, {17, 70}, {17, 55}}), "kwkwwk");
+  EXPECT_EQ(looks(img, {{70, 30}, {90, 30}, {70, 10}, {90, 10}}), "rgby");
   for (int y = kH - 48; y < kH - 37; ++y)
     for (int x = 1; x < 14; ++x) EXPECT_TRUE(isWhite(img.pixelColor(x, y)) || isDark(img.pixelColor(x, y)));
 }
@@ -274,11 +279,12 @@ TEST_P(CanvasPixels, TextMetricsAreInViewUnits) {
 TEST_P(CanvasPixels, LongPolylinesAreFast) {
   const auto start = std::chrono::steady_clock::now();
   render([](Canvas& c) {
-    for (int i = 0; i < 2000; ++i) c.stroke(line(i * 0.05, 40 + std::sin(i * 0.1) * 30, (i + 1) * 0.05, 40 + std::sin((i + 1) * 0.1) * 30));
+    auto y = [](double i) { return 40 + std::sin(i * 1e-3) * 30; };
+    for (int i = 0; i < 2000; ++i) c.stroke(line(i * 0.05, y(100.0 * i), (i + 1) * 0.05, y(100.0 * (i + 1))));
     Path p;
     p.reserve(1000001);
     p.moveTo(0, 40);
-    for (int i = 1; i <= 1000000; ++i) p.lineTo(i * 1e-4, 40 + std::sin(i * 1e-3) * 30);
+    for (int i = 1; i <= 1000000; ++i) p.lineTo(i * 1e-4, y(i));
     c.stroke(p);
   });
   EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(), 5.0);
@@ -318,14 +324,11 @@ TEST(QtCanvas, PainterStateComesBackAfterTheCanvas) {
 TEST(FontChoice, FamiliesAndSizes) {
   EXPECT_EQ(resolvedFontFamily({"", 12}), "Helvetica");
   EXPECT_EQ(resolvedFontFamily({"Times", 12}), "Times");
-  EXPECT_EQ(resolvedFontSize(-3), 12);
-  EXPECT_EQ(resolvedFontSize(INFINITY), 12);
-  EXPECT_EQ(resolvedFontSize(0), 12);
+  for (double bad : {-3.0, double(INFINITY), 0.0}) EXPECT_EQ(resolvedFontSize(bad), 12) << bad;
   EXPECT_EQ(resolvedFontSize(1e6), 1000);
   EXPECT_EQ(resolvedFontSize(7.5), 7.5);
-  EXPECT_TRUE(fontFamilyAvailable(""));
-  EXPECT_TRUE(fontFamilyAvailable("NIMBUS SANS"));  // listed by Qt as "Nimbus Sans [foundry]"
-  EXPECT_TRUE(fontFamilyAvailable("Liberation Sans"));
+  // Qt lists "Nimbus Sans [foundry]"; case and foundry do not matter.
+  for (const char* family : {"", "NIMBUS SANS", "Liberation Sans"}) EXPECT_TRUE(fontFamilyAvailable(family)) << family;
   EXPECT_FALSE(fontFamilyAvailable("No Such Family Anywhere"));
 }
 

@@ -314,7 +314,7 @@ void XylaView::drawFitPreview(Canvas& c) {
 // Light-grey outlines of the sub-plots on screen. A sub-plot document carries its frame
 // in its window geometry (winx, winy, winw, winh).
 void XylaView::drawSubviewOutlines(Canvas& c) {
-  if (!PD->subview || printing()) return;
+  if (PD->subplots.empty() || printing()) return;
   c.save();
   c.setDash(nullptr, 0, 0.0);
   c.setColour(kLightGrey);

@@ -145,6 +145,17 @@ TEST_F(ViewPass, FrameStyleOneCrossesAtTheOrigin) {
   }
 }
 
+TEST_F(ViewPass, SubPlotOutlinesAreScreenOnly) {
+  auto sub = std::make_unique<XylaDocument>(&m);
+  sub->winx = 100, sub->winy = 80, sub->winw = 120, sub->winh = 90;
+  doc.subplots.push_back(std::move(sub));
+  draw();
+  EXPECT_EQ(canvas.opsOfKind("strokeRect").back().rect, (RectF{100, 80, 120, 90}));
+  m.printmode = true;
+  draw();
+  EXPECT_EQ(canvas.opsOfKind("strokeRect").size(), 1u);  // the frame only
+}
+
 TEST_F(ViewPass, FitPreviewShowsForOnePass) {
   doc.haveFitPreview = true;
   doc.FP = {{0, 5, 10}, {0, 5, 0}, {0, 10}, {1, 1}};
@@ -175,7 +186,7 @@ TEST_F(ViewPass, MeasureCrosshairSpansTheFrameInside) {
   EXPECT_EQ(cross.path.elements()[1].y, 280);
   view.oloc = {10, 10};  // outside the frame: the lines span the view
   draw();
-  const auto& outside = canvas.opsOfKind("stroke").back();
+  const auto outside = canvas.opsOfKind("stroke").back();
   EXPECT_EQ(outside.path.elements()[1].y, 300);
 }
 

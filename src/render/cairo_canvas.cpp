@@ -233,8 +233,8 @@ SizeF CairoCanvas::textSize(const std::string& text, const FontSpec& font) {
   cairo_save(cr_);
   cairo_scale(cr_, 1.0, -1.0);  // measure as drawn: y downwards, glyphs upright
   selectFont(font);
-  cairo_font_extents_t fe;
-  cairo_font_extents(cr_, &fe);
+  const LineMetrics line = lineMetrics(resolvedFontFamily(font));
+  const double em = resolvedFontSize(font.size);
   const std::vector<std::string> lines = splitLines(text);
   double width = 0.0;
   for (const std::string& line : lines) {
@@ -243,7 +243,7 @@ SizeF CairoCanvas::textSize(const std::string& text, const FontSpec& font) {
     width = std::max(width, te.x_advance);
   }
   cairo_restore(cr_);
-  return {width, double(lines.size()) * (fe.ascent + fe.descent)};
+  return {width, double(lines.size()) * (line.ascent + line.descent) * em};
 }
 
 void CairoCanvas::drawText(const std::string& text, PointF lowerLeft, const FontSpec& font, const Colour& colour) {
@@ -253,15 +253,17 @@ void CairoCanvas::drawText(const std::string& text, PointF lowerLeft, const Font
   cairo_scale(cr_, 1.0, -1.0);
   selectFont(font);
   cairo_set_source_rgba(cr_, unitClamp(colour.r), unitClamp(colour.g), unitClamp(colour.b), unitClamp(colour.a));
-  cairo_font_extents_t fe;
-  cairo_font_extents(cr_, &fe);
+  // The shared line metrics, not this surface's (possibly hinted) extents, so every
+  // format lays text out alike.
+  const LineMetrics metrics = lineMetrics(resolvedFontFamily(font));
+  const double ascent = metrics.ascent * resolvedFontSize(font.size);
+  const double lineHeight = (metrics.ascent + metrics.descent) * resolvedFontSize(font.size);
   const std::vector<std::string> lines = splitLines(text);
-  const double lineHeight = fe.ascent + fe.descent;
   const double boxHeight = double(lines.size()) * lineHeight;
   for (std::size_t i = 0; i < lines.size(); ++i) {
     if (lines[i].empty()) continue;
     cairo_new_path(cr_);
-    cairo_move_to(cr_, 0.0, -boxHeight + double(i) * lineHeight + fe.ascent);
+    cairo_move_to(cr_, 0.0, -boxHeight + double(i) * lineHeight + ascent);
     cairo_show_text(cr_, lines[i].c_str());
   }
   cairo_new_path(cr_);
@@ -269,13 +271,7 @@ void CairoCanvas::drawText(const std::string& text, PointF lowerLeft, const Font
 }
 
 double CairoCanvas::fontDescent(const FontSpec& font) {
-  cairo_save(cr_);
-  cairo_scale(cr_, 1.0, -1.0);
-  selectFont(font);
-  cairo_font_extents_t fe;
-  cairo_font_extents(cr_, &fe);
-  cairo_restore(cr_);
-  return fe.descent;
+  return lineMetrics(resolvedFontFamily(font)).descent * resolvedFontSize(font.size);
 }
 
 bool CairoCanvas::hasFont(const std::string& family) { return fontFamilyAvailable(family); }

@@ -1,10 +1,14 @@
 #include "render/font_choice.h"
 
 #include <QFontDatabase>
+#include <QHash>
 #include <QSet>
 #include <QString>
 
+#include <cairo.h>
+
 #include <cmath>
+#include <mutex>
 
 namespace xyla {
 
@@ -40,6 +44,27 @@ const QSet<QString>& platformFamilies() {
 }
 
 }  // namespace
+
+LineMetrics lineMetrics(const std::string& family) {
+  static std::mutex lock;
+  static QHash<QString, LineMetrics> known;
+  const QString key = QString::fromStdString(family);
+  std::lock_guard<std::mutex> guard(lock);
+  if (const auto it = known.constFind(key); it != known.constEnd()) return *it;
+  cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_A8, 1, 1);
+  cairo_t* cr = cairo_create(surface);
+  cairo_select_font_face(cr, family.c_str(), CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_NORMAL);
+  cairo_set_font_size(cr, 1000.0);
+  cairo_font_extents_t fe{};
+  cairo_font_extents(cr, &fe);
+  const bool ok = cairo_status(cr) == CAIRO_STATUS_SUCCESS && fe.ascent > 0 && fe.descent >= 0;
+  cairo_destroy(cr);
+  cairo_surface_destroy(surface);
+  // A face without usable extents gets the proportions of the usual sans-serif faces.
+  const LineMetrics m = ok ? LineMetrics{fe.ascent / 1000.0, fe.descent / 1000.0} : LineMetrics{0.75, 0.25};
+  known.insert(key, m);
+  return m;
+}
 
 bool fontFamilyAvailable(const std::string& family) {
   if (family.empty()) return true;

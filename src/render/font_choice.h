@@ -22,6 +22,16 @@ std::string resolvedFontFamily(const FontSpec& font);
 // The size in points to draw at, always finite and within (0, kMaxFontSize].
 double resolvedFontSize(double size);
 
+// Ascent and descent of a family as fractions of the font size, as fontconfig and
+// cairo see the face. Every canvas lays out text boxes with these, so a picture has the
+// same layout in every format even where a toolkit would pick another file of the same
+// family with other vertical metrics. Read once per family.
+struct LineMetrics {
+  double ascent;
+  double descent;
+};
+LineMetrics lineMetrics(const std::string& family);
+
 // True when the platform has a family of that name (case-insensitive); the empty name
 // (the system font) always counts as present. The family list is read once.
 bool fontFamilyAvailable(const std::string& family);

@@ -1,5 +1,6 @@
 #include "render/qt_canvas.h"
 
+
 #include <QImage>
 #include <QPaintDevice>
 #include <QPainter>
@@ -219,12 +220,19 @@ void QtCanvas::setDefaultLineWidth(double width) { state_.defaultLineWidth = san
 const QFontMetricsF& QtCanvas::useFont(const FontSpec& font) {
   if (cachedMetrics_ && font == cachedSpec_) return *cachedMetrics_;
   cachedSpec_ = font;
-  cachedFont_ = QFont(QString::fromStdString(resolvedFontFamily(font)));
+  const std::string family = resolvedFontFamily(font);
+  cachedFont_ = QFont(QString::fromStdString(family));
   cachedFont_.setPointSizeF(resolvedFontSize(font.size) * fontScale_);
   // Unhinted outlines keep text widths independent of the resolution, so a picture laid
   // out on screen keeps its layout in every export.
   cachedFont_.setHintingPreference(QFont::PreferNoHinting);
   cachedMetrics_.emplace(cachedFont_, painter_.device());
+  // Text boxes use the line metrics every canvas shares; one font point is one view unit,
+  // so the em is the font size.
+  const LineMetrics line = lineMetrics(family);
+  const double em = resolvedFontSize(font.size);
+  cachedAscent_ = line.ascent * em;
+  cachedDescent_ = line.descent * em;
   return *cachedMetrics_;
 }
 
@@ -233,13 +241,13 @@ SizeF QtCanvas::textSize(const std::string& text, const FontSpec& font) {
   const QStringList lines = QString::fromUtf8(text.data(), qsizetype(text.size())).split(QLatin1Char('\n'));
   double width = 0.0;
   for (const QString& line : lines) width = std::max(width, metrics.horizontalAdvance(line));
-  return {width, double(lines.size()) * (metrics.ascent() + metrics.descent())};
+  return {width, double(lines.size()) * (cachedAscent_ + cachedDescent_)};
 }
 
 void QtCanvas::drawText(const std::string& text, PointF lowerLeft, const FontSpec& font, const Colour& colour) {
-  const QFontMetricsF& metrics = useFont(font);
+  useFont(font);
   const QStringList lines = QString::fromUtf8(text.data(), qsizetype(text.size())).split(QLatin1Char('\n'));
-  const double lineHeight = metrics.ascent() + metrics.descent();
+  const double lineHeight = cachedAscent_ + cachedDescent_;
   const double boxHeight = double(lines.size()) * lineHeight;
   painter_.save();
   // Back to y downwards locally so glyphs stand upright; the box top is at -boxHeight.
@@ -249,12 +257,15 @@ void QtCanvas::drawText(const std::string& text, PointF lowerLeft, const FontSpe
   painter_.setPen(toQColor(colour));
   for (qsizetype i = 0; i < lines.size(); ++i) {
     if (lines[i].isEmpty()) continue;
-    painter_.drawText(QPointF(0.0, -boxHeight + double(i) * lineHeight + metrics.ascent()), lines[i]);
+    painter_.drawText(QPointF(0.0, -boxHeight + double(i) * lineHeight + cachedAscent_), lines[i]);
   }
   painter_.restore();
 }
 
-double QtCanvas::fontDescent(const FontSpec& font) { return useFont(font).descent(); }
+double QtCanvas::fontDescent(const FontSpec& font) {
+  useFont(font);
+  return cachedDescent_;
+}
 
 bool QtCanvas::hasFont(const std::string& family) { return fontFamilyAvailable(family); }
 

@@ -87,6 +87,8 @@ class QtCanvas : public Canvas {
   FontSpec cachedSpec_;
   QFont cachedFont_;
   std::optional<QFontMetricsF> cachedMetrics_;
+  double cachedAscent_ = 0.0;   // line metrics of the cached font in view units
+  double cachedDescent_ = 0.0;
 };
 
 }  // namespace xyla

@@ -14,6 +14,7 @@
 #include "app/command_line.h"
 #include "app/console_ui.h"
 #include "model/settings.h"
+#include "render/font_choice.h"
 
 namespace {
 
@@ -53,5 +54,6 @@ int main(int argc, char** argv) {
   app.newDocument();
   const int status = app.runCommandLine(cl, std::cout, std::cerr);
   // The window layer is not part of this build: every run is a batch run and ends here.
+  xyla::releaseFontCaches();
   return status;
 }

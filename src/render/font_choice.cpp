@@ -66,6 +66,8 @@ LineMetrics lineMetrics(const std::string& family) {
   return m;
 }
 
+void releaseFontCaches() { cairo_debug_reset_static_data(); }
+
 bool fontFamilyAvailable(const std::string& family) {
   if (family.empty()) return true;
   return platformFamilies().contains(QString::fromStdString(family).toLower());

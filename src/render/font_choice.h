@@ -32,6 +32,10 @@ struct LineMetrics {
 };
 LineMetrics lineMetrics(const std::string& family);
 
+// Empties cairo's process-wide font caches. Only for the end of the program, when no
+// cairo object is alive any more; it keeps leak checkers quiet about the caches.
+void releaseFontCaches();
+
 // True when the platform has a family of that name (case-insensitive); the empty name
 // (the system font) always counts as present. The family list is read once.
 bool fontFamilyAvailable(const std::string& family);

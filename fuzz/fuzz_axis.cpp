@@ -17,7 +17,7 @@
 
 #include "fuzz_support.h"
 #include "render/axis.h"
-#include "render/time_format.h"
+#include "model/time_format.h"
 
 using xyla::Axis;
 using xyla::fuzz::printable;

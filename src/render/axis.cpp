@@ -8,8 +8,8 @@
 #include <optional>
 #include <string_view>
 
-#include "render/calendar.h"
-#include "render/time_format.h"
+#include "model/calendar.h"
+#include "model/time_format.h"
 
 namespace xyla {
 

@@ -9,7 +9,7 @@
 #include "model/settings.h"
 #include "model/xyla_document.h"
 #include "render/axis.h"
-#include "render/time_format.h"
+#include "model/time_format.h"
 #include "render/xyla_view.h"
 
 namespace xyla {

@@ -1,4 +1,4 @@
-#include "render/calendar.h"
+#include "model/calendar.h"
 
 #include <time.h>
 

@@ -1,6 +1,6 @@
 // Writing and reading time values in the local zone, and the calendar arithmetic the
 // time axis steps with.
-#include "render/time_format.h"
+#include "model/time_format.h"
 
 #include <gtest/gtest.h>
 
@@ -13,7 +13,7 @@
 #include <string>
 #include <tuple>
 
-#include "render/calendar.h"
+#include "model/calendar.h"
 
 namespace xyla {
 namespace {

@@ -1,4 +1,4 @@
-#include "render/time_format.h"
+#include "model/time_format.h"
 
 #include <time.h>
 
@@ -6,7 +6,7 @@
 #include <cstring>
 #include <vector>
 
-#include "render/calendar.h"
+#include "model/calendar.h"
 
 namespace xyla {
 

@@ -34,11 +34,14 @@ std::vector<std::size_t> conversionEnds(const std::string& format) {
   return {ends.rbegin(), ends.rend()};
 }
 
-std::optional<double> parseWith(const char* text, const std::string& format) {
+// Reads `text` with `format`; `rest` receives where reading stopped.
+std::optional<double> parseWith(const char* text, const std::string& format, const char** rest = nullptr) {
   struct tm tm {};
   tm.tm_year = 101;  // 2001
   tm.tm_mday = 1;
-  if (strptime(text, format.c_str(), &tm) == nullptr) return std::nullopt;
+  const char* end = strptime(text, format.c_str(), &tm);
+  if (end == nullptr) return std::nullopt;
+  if (rest) *rest = end;
   return calendar::fromLocal(static_cast<long long>(tm.tm_year) + 1900, static_cast<long long>(tm.tm_mon) + 1,
                              tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec);
 }
@@ -66,6 +69,15 @@ std::optional<double> parseTime(const std::string& text, const std::string& form
     if (const std::optional<double> t = parseWith(text.c_str(), format.substr(0, end))) return t;
   }
   return std::nullopt;
+}
+
+std::optional<double> parseTimeExact(const std::string& text, const std::string& format) {
+  if (text.empty() || conversionEnds(format).empty()) return std::nullopt;
+  const char* rest = nullptr;
+  const std::optional<double> t = parseWith(text.c_str(), format, &rest);
+  if (!t) return std::nullopt;
+  while (*rest == ' ' || *rest == '\t' || *rest == '\n' || *rest == '\r') ++rest;
+  return *rest == '\0' ? t : std::nullopt;
 }
 
 }  // namespace xyla

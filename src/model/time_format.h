@@ -18,4 +18,8 @@ std::string formatTime(double secondsSince2001, const std::string& format);
 // Nothing when not even the first conversion of the format could be read.
 std::optional<double> parseTime(const std::string& text, const std::string& format);
 
+// Like parseTime, but the whole format must match and nothing but white space may
+// follow: what dialogs use to tell a date from a plain number ("5" is no date).
+std::optional<double> parseTimeExact(const std::string& text, const std::string& format);
+
 }  // namespace xyla

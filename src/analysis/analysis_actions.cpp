@@ -5,6 +5,7 @@
 
 #include "analysis/calculus.h"
 #include "analysis/dialog_fields.h"
+#include "analysis/fourier.h"
 #include "analysis/transforms.h"
 #include "model/data_buffer.h"
 #include "model/manager.h"
@@ -129,6 +130,21 @@ void regAction(Manager& m, const NormalizeFields& f, int type) {
   if (!guard(m)) return;
   const double a = fieldValue(f.ref1), b = fieldValue(f.ref2);
   forEachSelected(m, [&](XylaDocument& d, int i) { reg(d, i, a, b, type, m.ui()); });
+}
+
+void doFFTAction(Manager& m, int window) {
+  if (Settings* s = Settings::standard()) {
+    s->setInt("FFTWindow", window);
+    s->sync();
+  }
+  if (!guard(m)) return;
+  forEachSelected(m, [&](XylaDocument& d, int i) { doFFT(d, i, window, m.ui()); });
+}
+
+void fftsmoothAction(Manager& m, const std::string& factor) {
+  storeFactor(factor);
+  if (!guard(m)) return;
+  forEachSelected(m, [&](XylaDocument& d, int i) { fftsmooth(d, i, fieldInt(factor), m.ui()); });
 }
 
 }  // namespace xyla

@@ -33,4 +33,9 @@ void integrateAction(Manager& m);
 void intrangeAction(Manager& m, const NormalizeFields& f);
 void regAction(Manager& m, const NormalizeFields& f, int type);
 
+// Fourier page: amplitude spectrum with the window popup's tag, and Fourier smoothing
+// with the factor field's text.
+void doFFTAction(Manager& m, int window);
+void fftsmoothAction(Manager& m, const std::string& factor);
+
 }  // namespace xyla

@@ -6,6 +6,8 @@
 #include "analysis/calculus.h"
 #include "analysis/dialog_fields.h"
 #include "analysis/fourier.h"
+#include "analysis/generator.h"
+#include "expr/computed_columns.h"
 #include "analysis/transforms.h"
 #include "model/data_buffer.h"
 #include "model/manager.h"
@@ -145,6 +147,52 @@ void fftsmoothAction(Manager& m, const std::string& factor) {
   storeFactor(factor);
   if (!guard(m)) return;
   forEachSelected(m, [&](XylaDocument& d, int i) { fftsmooth(d, i, fieldInt(factor), m.ui()); });
+}
+
+void functionGeneratorAction(Manager& m, const GeneratorFields& f) {
+  if (!m.PD) {
+    m.ui().beep();
+    return;
+  }
+  if (Settings* s = Settings::standard()) {
+    s->setInt("FGAxis", f.mode);
+    s->setInt("FGSteps", fieldInt(f.steps));
+    s->setFloat("FGMin", static_cast<float>(fieldValue(f.min)));
+    s->setFloat("FGMax", static_cast<float>(fieldValue(f.max)));
+    s->setString("FGExpr", f.expression);
+    s->sync();
+  }
+  functionGenerator(*m.PD, f.mode, fieldValue(f.min), fieldValue(f.max), fieldInt(f.steps), f.expression, m.ui());
+  m.refreshPanels();
+  m.PD->rescale(true, m.axis12);
+  m.PD->replot();
+}
+
+void bufferCalcAction(Manager& m, int column, const std::string& expression) {
+  if (Settings* s = Settings::standard()) {
+    s->setInt("CAAxis", column);
+    s->setString("CAExpr", expression);
+    s->sync();
+  }
+  if (!guard(m)) return;
+  expr::bufferCalc(m, column, expression);
+  m.PD->replot();
+}
+
+void twoBufCalcAction(Manager& m, const std::string& first, const std::string& second, int op) {
+  const int i = fieldInt(first), j = fieldInt(second);
+  if (Settings* s = Settings::standard()) {
+    s->setInt("CABuf1", i);
+    s->setInt("CABuf2", j);
+    s->setInt("CAOp", op);
+    s->sync();
+  }
+  if (!m.PD || !m.PD->buffer(i) || !m.PD->buffer(j)) {
+    m.ui().beep();
+    return;
+  }
+  calcBuf(*m.PD, i, j, op, m.ui());
+  m.PD->replot();
 }
 
 }  // namespace xyla

@@ -38,4 +38,16 @@ void regAction(Manager& m, const NormalizeFields& f, int type);
 void doFFTAction(Manager& m, int window);
 void fftsmoothAction(Manager& m, const std::string& factor);
 
+// Generator page texts: mode popup (0 y(x), 1 x(y)), range, number of points, formula.
+struct GeneratorFields {
+  int mode = 0;
+  std::string min, max, steps, expression;
+};
+// Samples the formula into a new buffer (no selection needed) and auto-ranges.
+void functionGeneratorAction(Manager& m, const GeneratorFields& f);
+// Replaces column `column` (0 X, 1 Y, 2 X error, 3 Y error) of the selected buffers.
+void bufferCalcAction(Manager& m, int column, const std::string& expression);
+// Combines buffers with the index texts `first` and `second` by operator 0..3.
+void twoBufCalcAction(Manager& m, const std::string& first, const std::string& second, int op);
+
 }  // namespace xyla

@@ -69,8 +69,12 @@ XylaDocument& fftsmooth(XylaDocument& doc, int index, double factor, Ui& ui) {
   DataBuffer* src = usable(doc, index, ui);
   if (!src) return doc;
   const double f = std::max(factor, 0.0);
-  const float pts = static_cast<float>(2 * std::trunc(std::min(f, 1e9)));
   const int n = src->count();
+  // The padded length grows with the window; a window wider than four times the data
+  // already leaves little but the line through the ends, so wider ones are narrowed to
+  // that instead of asking for gigabytes.
+  const double widest = 4.0 * n + 64;
+  const float pts = static_cast<float>(std::min(2 * std::trunc(std::min(f, 1e9)), widest));
   std::vector<float> y(static_cast<std::size_t>(n) + 1);
   for (int j = 0; j < n; ++j) y[static_cast<std::size_t>(j) + 1] = static_cast<float>(src->Y[j]);
   fft::smooft(y, static_cast<unsigned long>(n), pts);

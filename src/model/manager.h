@@ -62,6 +62,8 @@ class Manager {
   std::set<int> tableSelection;         // rows of the current buffer selected in the data table
   std::string opt_i, opt_m, opt_f;      // command-line file names
   bool opt_q = false;                   // quit after the batch run
+  double shirx1 = 0, shirx2 = 0, shiry1 = 0, shiry2 = 0;  // Shirley dialog: end positions, levels there
+  int satSubAnode = 0;                  // satellite dialog: 0 magnesium, 1 aluminium
 
   // ---- hooks for the layers above ----
 

@@ -1,0 +1,190 @@
+#include "analysis/shirley.h"
+
+#include <cmath>
+#include <memory>
+#include <utility>
+#include <vector>
+
+#include "model/data_buffer.h"
+#include "model/xyla_document.h"
+
+namespace xyla {
+
+namespace {
+
+constexpr int kMaxPasses = 100;
+constexpr double kMinSpacing = 1e-300;
+constexpr double kFlatStep = 1e-99;
+constexpr double kMinRelax = 0.1;
+
+// The iteration's state over the m points of the chosen range. The background rises
+// from `low` at the start end (first point when `rising`, last otherwise) to low + step.
+struct ShirleyRun {
+  const double* y = nullptr;  // Y of the range's first point
+  int m = 0;
+  bool rising = true;
+  double low = 0.0;
+  double step = 0.0;
+  std::vector<double> R, B, P;  // residual, background, background before the pass
+  std::vector<double> suffix;   // falling direction: sums of the pass's starting residuals
+};
+
+// Point index of position x: truncated toward zero and clamped to 0 .. n-1 (a NaN
+// position counts as the first point).
+int pointIndex(double x, double x0, double dx, int n) {
+  const double t = std::trunc((x - x0) / dx);
+  if (!(t >= 0.0)) return 0;
+  if (t >= static_cast<double>(n)) return n - 1;
+  return static_cast<int>(t);
+}
+
+// Sets the background of point k from the integral S of the residual between the start
+// end and k, then its residual; answers the change.
+double updatePoint(ShirleyRun& r, int k, double S, double A, double relax) {
+  const double D = (S * r.step / A + r.low - r.P[k]) * relax;
+  r.B[k] = r.P[k] + D;
+  r.R[k] = r.y[k] - r.B[k];
+  return D;
+}
+
+// One pass over the range in index order; answers the largest |change|. The integral
+// reads the residuals in their current state. Rising: points 0..k-1 were updated in this
+// pass, so a prefix sum grown as k advances gives the same sum, in the same order, as
+// adding them up afresh. Falling: points k..m-1 are all still untouched, so a suffix sum
+// of the starting residuals (accumulated from the last point down) does the same.
+double shirleyPass(ShirleyRun& r, double A, double relax) {
+  double largest = 0.0;
+  auto track = [&largest](double D) {
+    if (std::fabs(D) > largest) largest = std::fabs(D);
+  };
+  if (r.rising) {
+    double updated = 0.0;
+    for (int k = 0; k < r.m; ++k) {
+      track(updatePoint(r, k, updated + r.R[k], A, relax));
+      updated += r.R[k];
+    }
+    return largest;
+  }
+  r.suffix[r.m] = 0.0;
+  for (int k = r.m - 1; k >= 0; --k) r.suffix[k] = r.suffix[k + 1] + r.R[k];
+  for (int k = 0; k < r.m; ++k) track(updatePoint(r, k, r.suffix[k], A, relax));
+  return largest;
+}
+
+// Keeps the background of the pass and clamps negative residuals; answers the residual
+// area. The pass writes every B[k], so the arrays are exchanged rather than copied.
+double startPass(ShirleyRun& r) {
+  r.P.swap(r.B);
+  double A = 0.0;
+  for (double& v : r.R) {
+    if (v < 0.0) v = 0.0;
+    A += v;
+  }
+  return A;
+}
+
+// Puts the background back to where the rejected pass started.
+void undoPass(ShirleyRun& r) {
+  r.B = r.P;
+  for (int k = 0; k < r.m; ++k) r.R[k] = r.y[k] - r.B[k];
+}
+
+// Relaxed fixed-point iteration until the largest change of a pass drops to `tol`. A
+// pass whose largest change grows is undone and repeated with a smaller relaxation.
+int iterate(ShirleyRun& r, double tol) {
+  double prev = 1e307;
+  double relax = 1.0;
+  int passes = 0;
+  while (prev > tol) {
+    if (++passes > kMaxPasses) return 2;
+    const double A = startPass(r);
+    if (A == 0.0) return -3;
+    const double M = shirleyPass(r, A, relax);
+    if (M > prev) {
+      relax = relax * 0.91 * prev / M;
+      if (relax < kMinRelax) return -4;
+      undoPass(r);
+      --passes;
+      continue;
+    }
+    prev = M;
+  }
+  return 1;
+}
+
+// Appends the range's X with `values` as Y (zero errors when `to` has errors) and
+// recomputes the extent once.
+void appendRange(const DataBuffer& in, int i1, const std::vector<double>& values, DataBuffer& to) {
+  const bool errors = to.haserror();
+  const auto first = in.X.begin() + i1;
+  to.X.insert(to.X.end(), first, first + static_cast<std::ptrdiff_t>(values.size()));
+  to.Y.insert(to.Y.end(), values.begin(), values.end());
+  if (errors) {
+    to.EX.resize(to.X.size(), 0.0);
+    to.EY.resize(to.Y.size(), 0.0);
+  }
+  to.rescale();
+}
+
+}  // namespace
+
+int calcShirley(const DataBuffer& in, DataBuffer* out, DataBuffer* bg, double x1, double y1, double x2, double y2) {
+  if (y1 > y2) {
+    std::swap(x1, x2);
+    std::swap(y1, y2);
+  }
+  const int n = in.count();
+  if (n < 3) return -1;
+  const double dx = (in.X[n - 1] - in.X[0]) / (n - 1);
+  if (std::fabs(dx) < kMinSpacing) return -2;
+  int i1 = pointIndex(x1, in.X[0], dx, n);
+  int i2 = pointIndex(x2, in.X[0], dx, n);
+  if (i1 > i2) std::swap(i1, i2);
+  ShirleyRun r;
+  r.m = i2 - i1 + 1;
+  if (r.m < 3) return -1;
+  r.y = in.Y.data() + i1;
+  r.rising = in.Y[i1] <= in.Y[i2];
+  r.low = std::fmin(y1, y2);
+  r.step = std::fabs(y2 - y1);
+  r.R.resize(r.m);
+  r.B.assign(r.m, 0.0);
+  r.P.resize(r.m);
+  if (!r.rising) r.suffix.resize(r.m + 1);
+  double maxR = 0.0;
+  for (int k = 0; k < r.m; ++k) {
+    r.R[k] = r.y[k] - r.low;
+    if (r.R[k] > maxR) maxR = r.R[k];
+  }
+  int status = 1;
+  if (r.step < kFlatStep) {
+    r.B.assign(r.m, r.low);
+  } else {
+    double tol = 0.003 * maxR;
+    if (tol > 0.2 * r.step) tol = tol * 0.2;
+    status = iterate(r, tol);
+    if (status < 0) return status;
+  }
+  if (out) appendRange(in, i1, r.R, *out);
+  if (bg && bg != out) appendRange(in, i1, r.B, *bg);
+  return status;
+}
+
+XylaDocument& doShirley(XylaDocument& doc, int index, double x1, double y1, double x2, double y2, Ui& ui) {
+  DataBuffer* in = doc.buffer(index);
+  if (!in || !in->checkSort(ui)) return doc;
+  auto out = std::make_unique<DataBuffer>();
+  auto bg = std::make_unique<DataBuffer>();
+  out->setComment(in->getComment() + " Shirley");
+  bg->setComment(in->getComment() + " ShirleyBg");
+  out->setSource("Shirley");
+  bg->setSource("Shirley");
+  if (calcShirley(*in, out.get(), bg.get(), x1, y1, x2, y2) <= 0) return doc;
+  out->rescale();
+  bg->rescale();
+  doc.appendBuffer(std::move(out));
+  doc.appendBuffer(std::move(bg));
+  return doc;
+}
+
+}  // namespace xyla

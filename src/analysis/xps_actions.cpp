@@ -1,0 +1,82 @@
+#include "analysis/xps_actions.h"
+
+#include <functional>
+#include <set>
+
+#include "analysis/satellites.h"
+#include "analysis/shirley.h"
+#include "expr/builtins.h"
+#include "model/manager.h"
+#include "model/ui.h"
+#include "model/xyla_document.h"
+
+namespace xyla {
+
+namespace {
+
+// Runs `apply` on every selected buffer of the current document in ascending order
+// behind the selection guard, then refreshes and redraws. The guard beeps by itself
+// when there is no document; a cancelled selection beeps here.
+void forEachSelected(Manager& m, const std::function<void(XylaDocument&, int)>& apply) {
+  if (!m.selectionGuard()) {
+    if (m.PD) m.ui().beep();
+    return;
+  }
+  XylaDocument& doc = *m.PD;
+  const std::set<int> indexes = m.selection();
+  for (int index : indexes) apply(doc, index);
+  m.refreshPanels();
+  doc.replot();
+}
+
+// Points the expression built-ins at `m` and its current document while alive, so
+// their data functions read that document; restores the previous setting afterwards.
+class CalcScope {
+ public:
+  explicit CalcScope(Manager& m) : m_(m), manager_(expr::calcManager()), document_(m.calcDocument) {
+    expr::setCalcManager(&m);
+    m.calcDocument = m.PD;
+  }
+  ~CalcScope() {
+    m_.calcDocument = document_;
+    expr::setCalcManager(manager_);
+  }
+  CalcScope(const CalcScope&) = delete;
+  CalcScope& operator=(const CalcScope&) = delete;
+
+ private:
+  Manager& m_;
+  Manager* manager_;
+  XylaDocument* document_;
+};
+
+double findY(double x, int buffer) {
+  const double args[2] = {x, static_cast<double>(buffer)};
+  return expr::applyCall(expr::Fn::Findy, args);
+}
+
+}  // namespace
+
+void doShirleyAction(Manager& m) {
+  forEachSelected(m, [&m](XylaDocument& doc, int index) {
+    doShirley(doc, index, m.shirx1, m.shiry1, m.shirx2, m.shiry2, m.ui());
+  });
+}
+
+void doSatSubAction(Manager& m) {
+  forEachSelected(m, [&m](XylaDocument& doc, int index) { doSatSub(doc, index, m.satSubAnode, m.ui()); });
+}
+
+void doShirleyFindY(Manager& m) {
+  if (!m.PD) {
+    m.ui().beep();
+    return;
+  }
+  m.PD->getCurrentDataBuffer();  // repairs an out-of-range current index
+  const int current = m.PD->current;
+  CalcScope scope(m);
+  m.shiry1 = findY(m.shirx1, current);
+  m.shiry2 = findY(m.shirx2, current);
+}
+
+}  // namespace xyla

@@ -1,0 +1,18 @@
+#pragma once
+
+namespace xyla {
+
+class Manager;
+
+// Shirley background (shirx1, shiry1, shirx2, shiry2 of the controller) for every
+// selected buffer in ascending order, then refreshes the panels and redraws; beeps when
+// the selection guard stops it.
+void doShirleyAction(Manager& m);
+// Satellite subtraction with the anode satSubAnode for every selected buffer, like
+// doShirleyAction.
+void doSatSubAction(Manager& m);
+// Sets shiry1 and shiry2 to the current buffer's Y at shirx1 and shirx2, interpolated
+// as the expression built-in findy does; beeps without a document.
+void doShirleyFindY(Manager& m);
+
+}  // namespace xyla

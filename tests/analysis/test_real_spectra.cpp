@@ -6,6 +6,8 @@
 #include "analysis/calculus.h"
 #include "analysis/fourier.h"
 #include "analysis/generator.h"
+#include "analysis/satellites.h"
+#include "analysis/shirley.h"
 #include "analysis/transforms.h"
 #include "io/ascii_import.h"
 #include "model/data_buffer.h"
@@ -55,6 +57,11 @@ TEST(RealSpectra, EveryOperationOnEveryMeasuredSpectrum) {
     reg(doc, 0, lo, mid, 0, ui), added("reg");
     fftsmooth(doc, 0, 3, ui), added("fftsmooth");
     doFFT(doc, 0, 1, ui), added("doFFT");
+    doSatSub(doc, 0, 1, ui), added("doSatSub");
+    doShirley(doc, 0, lo + 0.1 * (hi - lo), s.Y.front(), hi - 0.1 * (hi - lo), s.Y.back(), ui);
+    ++expected;  // the result and its background
+    added("doShirley");
+    EXPECT_TRUE(allFinite(*doc.buffer(expected - 2)));
     calcBuf(doc, 0, 1, 1, ui), added("calcBuf");
     integrate(doc, 0, lo, hi, ui);
     EXPECT_TRUE(std::isfinite(m.GV["integral"]));

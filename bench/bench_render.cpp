@@ -17,22 +17,12 @@
 #include "io/image_writer.h"
 #include "model/data_buffer.h"
 #include "model/manager.h"
-#include "model/ui.h"
 #include "model/xyla_document.h"
 #include "render/qt_canvas.h"
 #include "render/xyla_view.h"
+#include "model/silent_ui.h"
 
 namespace {
-
-class SilentUi : public xyla::Ui {
- public:
-  int alert(const std::string&, const std::string&, const std::vector<std::string>&) override { return 0; }
-  void beep() override {}
-  std::vector<std::string> openPanel(const std::string&, const std::string&, bool) override { return {}; }
-  std::optional<std::string> savePanel(const std::string&, const std::string&, const std::string&) override {
-    return std::nullopt;
-  }
-};
 
 // A photo-emission-like spectrum: two peaks on a step background, with noise.
 void fillSpectrum(xyla::DataBuffer& b, long n, unsigned seed) {
@@ -52,7 +42,7 @@ void fillSpectrum(xyla::DataBuffer& b, long n, unsigned seed) {
 }
 
 struct Scene {
-  SilentUi ui;
+  xyla::SilentUi ui;
   xyla::Manager m{ui};
   xyla::XylaDocument doc{&m};
   xyla::XylaView view{&m, 800, 600};

@@ -28,9 +28,9 @@
 #include "io/import_options.h"
 #include "model/manager.h"
 #include "model/text_scan.h"
-#include "model/ui.h"
 #include "model/xyla_document.h"
 #include "reference_scan.h"
+#include "model/silent_ui.h"
 
 namespace ref = xyla::fuzzref;
 using xyla::fuzz::firstDifference;
@@ -41,17 +41,6 @@ namespace {
 constexpr std::size_t kHeader = 4;
 constexpr std::size_t kBuffer = 1 << 20;
 constexpr std::size_t kMaxBuffers = 2048;
-
-// Answers every question with the first button and asks for nothing.
-class QuietUi : public xyla::Ui {
- public:
-  int alert(const std::string&, const std::string&, const std::vector<std::string>&) override { return 0; }
-  void beep() override {}
-  std::vector<std::string> openPanel(const std::string&, const std::string&, bool) override { return {}; }
-  std::optional<std::string> savePanel(const std::string&, const std::string&, const std::string&) override {
-    return std::nullopt;
-  }
-};
 
 xyla::fuzz::ScratchFile& scratch() {
   static xyla::fuzz::ScratchFile file;
@@ -187,7 +176,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     contents.append(pad).append(body);
   }
 
-  QuietUi ui;
+  xyla::SilentUi ui;
   xyla::Manager manager(ui);
   manager.axis12 = axis12;
   xyla::XylaDocument doc(&manager);

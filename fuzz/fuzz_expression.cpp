@@ -10,8 +10,8 @@
 #include "expr/builtins.h"
 #include "expr/expression.h"
 #include "model/manager.h"
-#include "model/ui.h"
 #include "model/xyla_document.h"
+#include "model/silent_ui.h"
 
 namespace {
 
@@ -21,16 +21,6 @@ bool knownError(const std::string& text) {
 
 bool same(double a, double b) { return (std::isnan(a) && std::isnan(b)) || a == b; }
 
-class SilentUi : public xyla::Ui {
- public:
-  int alert(const std::string&, const std::string&, const std::vector<std::string>&) override { return 0; }
-  void beep() override {}
-  std::vector<std::string> openPanel(const std::string&, const std::string&, bool) override { return {}; }
-  std::optional<std::string> savePanel(const std::string&, const std::string&, const std::string&) override {
-    return std::nullopt;
-  }
-};
-
 struct Fixture {
   Fixture() : manager(ui), doc(&manager) {
     manager.setCurrentDocument(&doc);
@@ -38,7 +28,7 @@ struct Fixture {
     for (int i = 0; i < 5; ++i) b.addDoubleValue(i, i * i);
     xyla::expr::setCalcManager(&manager);
   }
-  SilentUi ui;
+  xyla::SilentUi ui;
   xyla::Manager manager;
   xyla::XylaDocument doc;
 };

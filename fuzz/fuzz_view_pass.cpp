@@ -10,22 +10,12 @@
 #include "fuzz_support.h"
 #include "model/data_buffer.h"
 #include "model/manager.h"
-#include "model/ui.h"
 #include "model/xyla_document.h"
 #include "render/recording_canvas.h"
 #include "render/xyla_view.h"
+#include "model/silent_ui.h"
 
 namespace {
-
-class SilentUi : public xyla::Ui {
- public:
-  int alert(const std::string&, const std::string&, const std::vector<std::string>&) override { return 0; }
-  void beep() override {}
-  std::vector<std::string> openPanel(const std::string&, const std::string&, bool) override { return {}; }
-  std::optional<std::string> savePanel(const std::string&, const std::string&, const std::string&) override {
-    return std::nullopt;
-  }
-};
 
 // Consumes the input front to back; runs dry into zeros.
 class Bytes {
@@ -107,7 +97,7 @@ void fillDocument(xyla::XylaDocument& doc, Bytes& in) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  static SilentUi ui;
+  static xyla::SilentUi ui;
   xyla::Manager m(ui);
   xyla::XylaDocument doc(&m);
   Bytes in(data, size);

@@ -276,11 +276,13 @@ void XylaView::drawPoints(Canvas& c, const DataBuffer& b, int index) {
   }
 }
 
-void XylaView::plotYBar(Canvas& c, const DataBuffer& b, double px, double py, bool hl) {
-  const double base = sane(AxisScale::y(*PD, b.belongy).toView(0) - py) + py;
-  const double w = sane(b.symbolsize / 2);
+namespace {
+
+// A bar rectangle filled and stroked in the buffer's colour, then outlined in its bar
+// colour when it has a line width.
+void paintBar(Canvas& c, const DataBuffer& b, const RectF& r, bool hl) {
   Path p;
-  p.appendRect({px - w, std::min(base, py), 2 * w, std::fabs(py - base)});
+  p.appendRect(r);
   c.setLineCap(LineCap::Butt);
   c.setLineJoin(LineJoin::Miter);
   c.setColour(pick(hl, b.color));
@@ -293,21 +295,18 @@ void XylaView::plotYBar(Canvas& c, const DataBuffer& b, double px, double py, bo
   }
 }
 
+}  // namespace
+
+void XylaView::plotYBar(Canvas& c, const DataBuffer& b, double px, double py, bool hl) {
+  const double base = sane(AxisScale::y(*PD, b.belongy).toView(0) - py) + py;
+  const double w = sane(b.symbolsize / 2);
+  paintBar(c, b, {px - w, std::min(base, py), 2 * w, std::fabs(py - base)}, hl);
+}
+
 void XylaView::plotXBar(Canvas& c, const DataBuffer& b, double px, double py, bool hl) {
   const double base = sane(AxisScale::x(*PD, b.belongx).toView(0) - px) + px;
   const double h = sane(b.symbolsize / 2);
-  Path p;
-  p.appendRect({std::min(base, px), py - h, std::fabs(px - base), 2 * h});
-  c.setLineCap(LineCap::Butt);
-  c.setLineJoin(LineJoin::Miter);
-  c.setColour(pick(hl, b.color));
-  c.setLineWidth(b.linewidth);
-  c.fill(p);
-  c.stroke(p);
-  if (b.linewidth > 0) {
-    c.setColour(pick(hl, b.barcolor));
-    c.stroke(p);
-  }
+  paintBar(c, b, {std::min(base, px), py - h, std::fabs(px - base), 2 * h}, hl);
 }
 
 namespace {

@@ -1,8 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <ctime>
-#include <string>
 
 #include "analysis/analysis_actions.h"
 #include "analysis/transforms.h"
@@ -11,6 +8,7 @@
 #include "model/xyla_document.h"
 #include "support/scripted_ui.h"
 #include "support/temp_settings.h"
+#include "support/time_zone.h"
 
 namespace xyla::test {
 namespace {
@@ -104,18 +102,12 @@ TEST_F(Transforms, ActionsStoreFieldsGuardTheSelectionAndReadDates) {
   EXPECT_EQ(ui.beeps, 1);  // data reduction stops silently
   // A value field holding a date in the display format counts as seconds since 2001.
   (*settings).setString("TDF", "%Y-%m-%d");
-  const char* tz = std::getenv("TZ");
-  const std::string oldTz = tz ? tz : "";
-  setenv("TZ", "UTC0", 1);
-  tzset();
+  const TimeZone utc("UTC0");
   m.setSelection({0});
   moveAction(m, {0, "2001-01-02", "", "5x", ""});
   EXPECT_DOUBLE_EQ(a.X[0], 5 - 86400.0);  // moved from one day after 2001 to 5
   moveAction(m, {0, "7", "", "7.5", ""});   // "7" is a number, not the year 7
   EXPECT_DOUBLE_EQ(a.X[0], 5.5 - 86400.0);
-  if (tz) setenv("TZ", oldTz.c_str(), 1);
-  else unsetenv("TZ");
-  tzset();
 }
 
 TEST_F(Transforms, LinearBackgroundAndSwap) {

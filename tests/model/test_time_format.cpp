@@ -14,9 +14,12 @@
 #include <tuple>
 
 #include "model/calendar.h"
+#include "support/time_zone.h"
 
 namespace xyla {
 namespace {
+
+using test::TimeZone;
 
 constexpr const char* kDateFormat = "%Y-%m-%d %H:%M:%S";
 constexpr const char* kBerlin = "CET-1CEST,M3.5.0,M10.5.0/3";
@@ -24,19 +27,6 @@ constexpr double kHour = 3600.0;
 constexpr double kDay = 86400.0;
 constexpr double kNan = std::numeric_limits<double>::quiet_NaN();
 
-// Sets TZ for one scope and puts the previous value back.
-struct TimeZone {
-  std::optional<std::string> saved;
-  explicit TimeZone(const char* zone) {
-    if (const char* old = std::getenv("TZ")) saved = old;
-    setenv("TZ", zone, 1);
-    tzset();
-  }
-  ~TimeZone() {
-    saved ? setenv("TZ", saved->c_str(), 1) : unsetenv("TZ");
-    tzset();
-  }
-};
 
 TEST(TimeFormat, WritesLocalTimeSinceTheReferenceDate) {
   {

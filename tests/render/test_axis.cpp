@@ -2,6 +2,7 @@
 // the calendar stepping of time axes (month lengths, daylight saving time, weekday
 // anchors) and inputs that must yield no ticks rather than a crash or a hang.
 #include "render/axis.h"
+#include "support/time_zone.h"
 
 #include <gtest/gtest.h>
 
@@ -18,6 +19,8 @@
 
 namespace xyla {
 namespace {
+
+using test::TimeZone;
 
 using Values = std::vector<double>;
 constexpr double kNan = std::numeric_limits<double>::quiet_NaN();
@@ -192,19 +195,6 @@ constexpr double kReference = 978307200.0;  // 2001-01-01 00:00:00 GMT as a Unix
 constexpr double kDay = 86400.0;
 constexpr const char* kBerlin = "CET-1CEST,M3.5.0,M10.5.0/3";
 
-// Sets TZ for one test and puts the previous value back.
-struct TimeZone {
-  std::optional<std::string> saved;
-  explicit TimeZone(const char* zone) {
-    if (const char* old = std::getenv("TZ")) saved = old;
-    setenv("TZ", zone, 1);
-    tzset();
-  }
-  ~TimeZone() {
-    saved ? setenv("TZ", saved->c_str(), 1) : unsetenv("TZ");
-    tzset();
-  }
-};
 
 // A local wall-clock date as seconds since the reference date (days and months beyond
 // their ends carry over, as in mktime).

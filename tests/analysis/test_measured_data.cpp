@@ -26,7 +26,7 @@ bool allFinite(const DataBuffer& b) {
 }
 
 // Every measured spectrum through every operation: each must add its buffer with finite
-// values, and nothing may ask anything but the one sorting question.
+// values, and none may stop to ask anything.
 TEST(RealSpectra, EveryOperationOnEveryMeasuredSpectrum) {
   for (const char* file : {"0-150W_NiWC1s_C1s.txt", "0-150W_NiWW4f_W4f.txt", "0-150W_NiWO1s_O1s.txt",
                            "PET_C1s.csv", "111216_0459_O1s.csv", "Highres_Au4f_hv_180_testfile.csv"}) {

@@ -1,0 +1,153 @@
+#include "fit/fit_controller.h"
+
+#include "expr/expression.h"
+#include "fit/fit_data.h"
+#include "model/manager.h"
+#include "model/ui.h"
+#include "model/xyla_document.h"
+
+namespace xyla::fit {
+
+namespace {
+
+constexpr const char* kVariables[6] = {"x", "A", "B", "C", "D", "E"};
+
+}  // namespace
+
+Fit::Fit() : ep_(kMaxPeaks + 1), epSlots_(kMaxPeaks + 1) {}
+
+Fit::~Fit() { shapes::setTheFit(nullptr); }
+
+Ui* Fit::ui() const { return M_ ? &M_->ui() : nullptr; }
+
+void Fit::setupFit(Manager* manager, XylaDocument* document) {
+  M_ = manager;
+  doc_ = document;
+  haveResult = false;
+}
+
+bool Fit::parseFunction(const std::string& text, expr::Expression& e, int /*line*/) {
+  for (const char* name : kVariables) e.setVar(name, 1.0);
+  return e.parse(text);
+}
+
+double Fit::calcVal(double x, double A, double B, double C, double D, double E, int k) {
+  if (k < 1 || k >= static_cast<int>(ep_.size()) || !ep_[k]) return 0.0;
+  expr::Expression& e = *ep_[k];
+  const double values[6] = {x, A, B, C, D, E};
+  for (int i = 0; i < 6; ++i) e.setSlot(epSlots_[k][i], values[i]);
+  return e.resultValue();
+}
+
+bool Fit::readtab() {
+  shapes::setTheFit(this);
+  if (!doc_) return false;
+  for (auto& e : ep_) e.reset();
+  auto userFunction = [this](int k, const std::string& text) {
+    auto e = std::make_unique<expr::Expression>();
+    if (M_) {
+      e->setVars(M_->GV);
+      e->setGlobalVars(M_->CV);
+    }
+    if (!parseFunction(text, *e, k)) return false;
+    for (int i = 0; i < 6; ++i) epSlots_[k][i] = e->slot(kVariables[i]);
+    ep_[k] = std::move(e);
+    return true;
+  };
+  const ReadOutcome outcome = readTable(doc_->F, model_, userFunction);
+  switch (outcome.status) {
+    case ReadOutcome::Ok: return true;
+    case ReadOutcome::CellError:
+      if (Ui* u = ui()) u->alert("Alert", outcome.message, {"OK"});
+      return false;
+    case ReadOutcome::NothingToFit:
+      if (Ui* u = ui())
+        u->alert("There is nothing to fit", "Please apply at least one '~' to a parameter of a function", {"OK"});
+      return false;
+    case ReadOutcome::FunctionError: return false;
+  }
+  return false;
+}
+
+void Fit::writeTable() {
+  if (!doc_) return;
+  writeTableCells(model_, haveInt, doc_->F);
+  if (onTableChanged) onTableChanged();
+}
+
+void Fit::start() {
+  if (!doc_) return;
+  doc_->OF.push_back(doc_->F);
+  haveInt = false;
+  haveResult = false;
+  fit();
+}
+
+void Fit::back() {
+  if (!doc_ || doc_->OF.empty()) {
+    if (Ui* u = ui()) u->beep();
+    return;
+  }
+  doc_->F = std::move(doc_->OF.back());
+  doc_->OF.pop_back();
+  if (onTableChanged) onTableChanged();
+  readtab();
+  haveInt = false;
+  haveResult = false;
+  msgOut(1, "");
+  msgOut(2, "");
+  prevexp(false, false);
+}
+
+void Fit::preview() {
+  readtab();
+  prevexp(false, false);
+}
+
+void Fit::exportSum() {
+  readtab();
+  prevexp(true, true);
+  if (doc_) doc_->replot();
+}
+
+void Fit::exportAll() {
+  readtab();
+  prevexp(false, true);
+  if (doc_) doc_->replot();
+}
+
+void Fit::setParam(double A, double B) {
+  if (!panel.pointer || !doc_) return;
+  const int row = panel.selectedRow;
+  if (row < 0 || row >= static_cast<int>(doc_->F.size())) return;
+  doc_->F[row]["A"] = formatG(A) + "~";
+  doc_->F[row]["B"] = formatG(B) + "~";
+  if (row + 1 < kMaxPeaks) panel.selectedRow = row + 1;
+  haveResult = false;
+  if (onTableChanged) onTableChanged();
+}
+
+void Fit::update() {
+  if (!doc_) return;
+  panel.limitTag = doc_->f_limit;
+  panel.points = doc_->f_points;
+  panel.min = doc_->f_min;
+  panel.max = doc_->f_max;
+  panel.preview = doc_->f_preview;
+}
+
+void Fit::fitDidCanhe() {
+  if (!doc_) return;
+  doc_->f_limit = panel.limitTag;
+  doc_->f_points = panel.points;
+  doc_->f_min = panel.min;
+  doc_->f_max = panel.max;
+  doc_->f_preview = panel.preview;
+}
+
+void Fit::msgOut(int line, const std::string& text) {
+  (line == 1 ? msg1_ : msg2_) = text;
+  if (onMessage) onMessage(msg1_ + "\n" + msg2_);
+}
+
+}  // namespace xyla::fit

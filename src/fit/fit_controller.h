@@ -1,0 +1,133 @@
+#pragma once
+
+#include <array>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "fit/fit_table.h"
+#include "fit/shapes/peak_model.h"
+
+namespace xyla {
+class Manager;
+class Ui;
+class XylaDocument;
+namespace expr {
+class Expression;
+}
+}  // namespace xyla
+
+namespace xyla::fit {
+
+// The controls of the fit panel that the controller reads and writes. The window layer
+// binds its widgets to these; batch runs and tests set them directly.
+struct FitPanel {
+  bool preview = true;    // show the model on the plot while fitting
+  bool pointer = false;   // a pointer release fills A and B of the selected row
+  int limitTag = 100;     // iterations between "Fit Stopped" questions
+  std::string points, min, max;  // exported curves: number of points and X range
+  int selectedRow = 0;    // selected table row (0-based)
+};
+
+// The outcome of the last fit, for reports and macros.
+struct FitData;
+
+struct FitResult {
+  bool success = false;
+  int iterations = 0;
+  double chisq = 0.0;
+  double rms = 0.0;
+  double sigma = 0.0;
+  int points = 0;
+  int freeParameters = 0;
+  // Standard error of every parameter (index 1..5 x peaks): for free parameters from the
+  // final covariance scaled by the reduced chi-square; tied ones inherit their target's
+  // (scaled by the factor of a multiplicative tie); fixed ones 0. Empty when unknown.
+  std::vector<double> standardError;
+};
+
+// The curve-fit controller: turns the current document's fit table into a
+// Levenberg-Marquardt problem on the current buffer, writes the fitted values back,
+// computes areas and percentages, previews the model and exports it as buffers.
+class Fit : public shapes::UserFunctions {
+ public:
+  Fit();
+  ~Fit() override;
+  Fit(const Fit&) = delete;
+  Fit& operator=(const Fit&) = delete;
+
+  // Binds the controller to a document (and the application controller that owns it).
+  void setupFit(Manager* manager, XylaDocument* document);
+  XylaDocument* document() const { return doc_; }
+
+  // Parses the table; shows the table's alerts and answers whether a fit may run.
+  bool readtab();
+  // Writes values, percentages and weights back into the table.
+  void writeTable();
+  // Runs a fit on the current buffer.
+  void fit();
+  // Keeps the table on the history stack, then fits.
+  void start();
+  // Takes the table back to the one before the last start (beeps without history).
+  void back();
+  // Draws the model over the current buffer's range once.
+  void preview();
+  // Appends the model sum as a buffer.
+  void exportSum();
+  // Appends the model sum and every peak as buffers.
+  void exportAll();
+  // Pointer release in data coordinates: fills A and B of the selected row when the
+  // pointer box is on.
+  void setParam(double A, double B);
+  // Panel fields from the document / into the document.
+  void update();
+  void fitDidCanhe();
+  // Parses a user function with x and A..E defined.
+  bool parseFunction(const std::string& text, expr::Expression& e, int line);
+  // Value of peak k's user function.
+  double calcVal(double x, double A, double B, double C, double D, double E, int k) override;
+  // Replaces message line 1 or 2 and shows both.
+  void msgOut(int line, const std::string& text);
+
+  FitPanel panel;
+  // In batch runs nobody can answer the iteration-limit question; then the limit ends
+  // the fit as "Cancel" would.
+  bool askAtLimit = true;
+  // Window-layer hooks: the message view shows both lines; the table redraws; the view
+  // freezes its own redraw while a previewed fit runs (true) and resumes (false).
+  std::function<void(const std::string&)> onMessage;
+  std::function<void()> onTableChanged;
+  std::function<void(bool)> onFitRunning;
+
+  const FitModel& model() const { return model_; }
+  const FitResult& result() const { return result_; }
+  const std::string& msg1() const { return msg1_; }
+  const std::string& msg2() const { return msg2_; }
+  bool haveResult = false;
+  bool haveInt = false;
+  bool Break = false;
+  int fiterr = 0;
+  double chisq = 0.0;
+  double rmsd = 0.0;
+
+ private:
+  Ui* ui() const;
+  void runIterations(const FitData& data);
+  bool askToContinue(int iterations, int& limit);
+  void computeAreas(double sigma);
+  void computeStandardErrors(const FitData& data, const Matrix1<float>& covar);
+  void prevexp(bool summaryOnly, bool exportCurves);
+  void appendCurves(const std::vector<double>& xs, bool summaryOnly);
+  void showPreview(const std::vector<double>& xs);
+
+  Manager* M_ = nullptr;
+  XylaDocument* doc_ = nullptr;
+  FitModel model_;
+  FitResult result_;
+  std::vector<std::unique_ptr<expr::Expression>> ep_;  // user function per peak (index k)
+  std::vector<std::array<int, 6>> epSlots_;            // slots of x, A..E per peak
+  std::string msg1_, msg2_;
+};
+
+}  // namespace xyla::fit

@@ -1,0 +1,151 @@
+// Running a fit: the iteration loop around the solver, its messages and questions, and
+// what is computed from the result (areas, standard errors).
+#include <cmath>
+#include <cstdio>
+#include <limits>
+
+#include "fit/fit_controller.h"
+#include "fit/fit_data.h"
+#include "fit/levenberg_marquardt.h"
+#include "model/ui.h"
+#include "model/xyla_document.h"
+
+namespace xyla::fit {
+
+namespace {
+
+std::string printf1(const char* format, int n) {
+  char buf[96];
+  std::snprintf(buf, sizeof buf, format, n);
+  return buf;
+}
+
+}  // namespace
+
+void Fit::fit() {
+  if (!doc_ || !readtab()) return;
+  const bool previewOn = panel.preview;
+  if (previewOn) {
+    doc_->replot();
+    if (onFitRunning) onFitRunning(true);
+  }
+  result_ = FitResult();
+  chisq = std::numeric_limits<double>::infinity();
+  Break = false;
+  fiterr = 0;
+  setAbort(false);
+  DataBuffer* b = doc_->getCurrentDataBuffer();
+  const FitData data = b ? fitData(*b) : FitData();
+  if (data.n >= 2) runIterations(data);
+  prevexp(false, false);
+  if (previewOn && onFitRunning) onFitRunning(false);
+  writeTable();
+}
+
+bool Fit::askToContinue(int iterations, int& limit) {
+  const int tag = panel.limitTag > 0 ? panel.limitTag : 100;
+  Ui* u = ui();
+  if (askAtLimit && u && u->alert("Fit Stopped", "iteration limit reached", {"Continue", "Cancel"}) == 0) {
+    limit += tag;
+    return true;
+  }
+  msgOut(1, printf1("Fit canceled, Iterations: %d", iterations));
+  Break = true;
+  return false;
+}
+
+void Fit::runIterations(const FitData& data) {
+  FitModel& m = model_;
+  Vector1<int> lista = iallocV(1, kMaxParams);
+  for (int j = 1; j <= m.nmfit; ++j) lista[j] = m.mfit[j];
+  Matrix1<float> covar = allocM(1, kMaxParams, 1, kMaxParams);
+  Matrix1<float> alpha = allocM(1, kMaxParams, 1, kMaxParams);
+  MrqProblem p;
+  p.x = data.x.data();
+  p.y = data.y.data();
+  p.sigma = data.sigma;
+  p.n = data.n;
+  p.a = m.ptab.base();
+  p.ma = m.nptab;
+  p.amin = m.ptmin.base();
+  p.amax = m.ptmax.base();
+  p.da = m.daj.base();
+  p.ifunc = m.ifunc.base();
+  p.lista = lista.base();
+  p.irel = m.irel.base();
+  p.krel = m.krel.base();
+  p.mfit = m.nmfit;
+  p.covar = &covar;
+  p.alpha = &alpha;
+  MrqStatus s;
+  s.lambda = -9.99f;
+  s.chisq = std::numeric_limits<float>::infinity();
+  MrqSolver solver;
+  int iterations = 0;
+  int limit = panel.limitTag > 0 ? panel.limitTag : 100;
+  while (s.lambda != 0.0f) {
+    if (abortRequested()) {
+      msgOut(1, printf1("Fit canceled, Iterations: %d", iterations));
+      Break = true;
+      break;
+    }
+    ++iterations;
+    solver.mrqmin(p, s);
+    chisq = s.chisq;
+    rmsd = s.rms;
+    fiterr = s.error;
+    char line2[160];
+    std::snprintf(line2, sizeof line2, "rms = %g, chi-square = %g, sigma = %g", double(s.rms), double(s.chisq),
+                  data.sigma);
+    msgOut(1, printf1("Fit is running, Iteration: %d", iterations));
+    msgOut(2, line2);
+    if (panel.preview) prevexp(false, false);
+    writeTable();
+    if (s.lambda != 0.0f && iterations >= limit && !askToContinue(iterations, limit)) break;
+  }
+  computeAreas(data.sigma);
+  result_.iterations = iterations;
+  result_.chisq = chisq;
+  result_.rms = rmsd;
+  result_.sigma = data.sigma;
+  result_.points = data.n;
+  result_.freeParameters = m.nmfit;
+  if (fiterr != 0) {
+    msgOut(1, printf1("Can not find solution, Iterations: %d", iterations));
+  } else if (!Break) {
+    msgOut(1, printf1("Fit succeeded, Iterations: %d", iterations));
+    haveResult = true;
+    result_.success = true;
+    computeStandardErrors(data, covar);
+  }
+}
+
+void Fit::computeAreas(double sigma) {
+  for (int k = 1; k <= model_.npix; ++k) {
+    model_.pkint[k] = 0.0f;
+    if (model_.ifunc[k] < 0) continue;
+    float p[6] = {};
+    resolvedParameters(model_, k, p);
+    const float area = shapes::fintgl(p, std::fabs(p[3]) / 100.0, sigma, model_.ifunc[k]);
+    model_.pkint[k] = std::isfinite(area) ? area : 0.0f;
+  }
+  haveInt = true;
+}
+
+void Fit::computeStandardErrors(const FitData& data, const Matrix1<float>& covar) {
+  const FitModel& m = model_;
+  const int dof = data.n - m.nmfit;
+  if (dof <= 0) return;
+  const double reduced = chisq / dof;
+  std::vector<double> se(m.nptab + 1, 0.0);
+  for (int i = 1; i <= m.nmfit; ++i) {
+    const int j = m.mfit[i];
+    const double v = double(covar[j][j]) * reduced;
+    se[j] = v > 0.0 && std::isfinite(v) ? std::sqrt(v) : 0.0;
+  }
+  for (int j = 1; j <= m.nptab; ++j)
+    if (m.kind[j] == Cell::Tie) se[j] = m.krel[j] != 0 ? se[m.irel[j]] : std::fabs(m.ptab[j]) * se[m.irel[j]];
+  result_.standardError = std::move(se);
+}
+
+}  // namespace xyla::fit

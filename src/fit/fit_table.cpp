@@ -1,0 +1,305 @@
+#include "fit/fit_table.h"
+
+#include <algorithm>
+#include <cctype>
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+
+#include "fit/shapes/peak_model.h"
+#include "model/text_scan.h"
+
+namespace xyla::fit {
+
+namespace {
+
+constexpr const char* kColumns[5] = {"A", "B", "C", "D", "E"};
+constexpr float kHuge = 1e37f;
+constexpr float kDifferenceStep = 1e-5f;
+
+// The number at the start of `s` (an optional sign, digits, point, exponent); 0 when
+// there is none. Infinities and NaN are not numbers here.
+double leadingNumber(const std::string& s, bool* ok = nullptr) {
+  std::size_t i = 0;
+  if (i < s.size() && s[i] == '+') ++i;
+  double v = 0.0;
+  const char* first = s.data() + i;
+  const char* last = s.data() + s.size();
+  const bool numeric = first < last && (std::isdigit(static_cast<unsigned char>(*first)) || *first == '.' ||
+                                         *first == '-');
+  const auto r = numeric ? std::from_chars(first, last, v) : std::from_chars_result{first, std::errc::invalid_argument};
+  const bool good = r.ec == std::errc() && std::isfinite(v);
+  if (ok) *ok = good;
+  return good ? v : 0.0;
+}
+
+std::string replaceAll(std::string s, const std::string& from, const std::string& to) {
+  for (std::size_t at = s.find(from); at != std::string::npos; at = s.find(from, at + to.size()))
+    s.replace(at, from.size(), to);
+  return s;
+}
+
+std::string cellOf(const FitRow& row, const char* key) {
+  const auto it = row.find(key);
+  if (it == row.end()) return "";
+  return cleanCell(it->second.substr(0, kMaxCellLength));
+}
+
+struct Limits {
+  float lo[6];
+  float hi[6];
+};
+
+Limits defaultLimits(int code) {
+  Limits l{{0, 0, 0, 0, 0, -kHuge}, {0, kHuge, kHuge, 1e36f, 1, kHuge}};
+  switch (code) {
+    case shapes::kDoniachSunjic:
+    case shapes::kDoniachSunjic + shapes::kConvolved:
+      l.lo[4] = -0.5f;
+      l.hi[4] = 0.5f;
+      break;
+    default: break;
+  }
+  if (code == shapes::kTailed) {
+    l.lo[5] = -100.0f;
+    l.hi[5] = 100.0f;
+  } else if (code >= shapes::kConvolved) {
+    l.lo[5] = 0.0f;
+    l.hi[5] = 100.0f;
+  }
+  if (code < 0)
+    for (int s = 1; s <= 5; ++s) {
+      l.lo[s] = -kHuge;
+      l.hi[s] = kHuge;
+    }
+  return l;
+}
+
+std::string cellError(int row, int column, const char* reason) {
+  char head[64];
+  std::snprintf(head, sizeof head, "Error in line %d column %c !\n", row, "ABCDE"[column - 1]);
+  return std::string(head) + reason;
+}
+
+// Checks a tie of peak k's cell against the rows above; empty when it is allowed.
+std::string tieProblem(const FitModel& m, const Cell& c, int row, int slot) {
+  const int r = c.row;
+  const bool earlier = r >= 1 && r < row + 1;
+  if (earlier && m.ed[r - 1] < 0)
+    return cellError(row + 1, slot, "Values can not depend on disabled lines !");
+  if (!earlier) return cellError(row + 1, slot, "Values can only depend on previously defined values !");
+  const int target = 5 * m.ed[r - 1] + slot;
+  if (m.kind[target] == Cell::Tie)
+    return cellError(row + 1, slot, "Values can not depend on other dependent values !");
+  return "";
+}
+
+// Stores cell `c` as parameter j of the peak in row `row`; an error text when refused.
+std::string storeCell(FitModel& m, const Cell& c, int row, int slot, int j, const Limits& lim) {
+  m.irel[j] = j;
+  m.krel[j] = 1;
+  m.kind[j] = c.kind;
+  m.ptmin[j] = lim.lo[slot];
+  m.ptmax[j] = lim.hi[slot];
+  m.daj[j] = kDifferenceStep;
+  m.ptmm[j] = -1.0f;
+  if (c.kind == Cell::Tie) {
+    if (std::string problem = tieProblem(m, c, row, slot); !problem.empty()) return problem;
+    if (c.op == kTieDivide && c.value == 0.0) {
+      char text[80];
+      std::snprintf(text, sizeof text, "Error in line %d ! Dviding by zero error !", row + 1);
+      return text;
+    }
+    m.iirel[j] = c.row;
+    m.irel[j] = 5 * m.ed[c.row - 1] + slot;
+    m.prel[j] = c.op;
+    m.krel[j] = (c.op == kTiePlus || c.op == kTieMinus) ? 1 : 0;
+    const double stored = c.op == kTieMinus ? -c.value : c.op == kTieDivide ? 1.0 / c.value : c.value;
+    m.ptab[j] = static_cast<float>(stored);
+    return "";
+  }
+  m.ptab[j] = static_cast<float>(c.value);
+  if (c.kind == Cell::Free) {
+    if (c.range >= 0.0) {
+      m.ptmm[j] = static_cast<float>(c.range);
+      m.ptmin[j] = static_cast<float>(c.value - c.range);
+      m.ptmax[j] = static_cast<float>(c.value + c.range);
+    }
+    if (c.range == 0.0)
+      m.kind[j] = Cell::Fixed;  // a zero range pins the value
+    else
+      m.mfit[++m.nmfit] = j;
+  }
+  return "";
+}
+
+std::string formatTie(const FitModel& m, int j) {
+  const float v = m.ptab[j];
+  char buf[64];
+  switch (m.prel[j]) {
+    case kTieMinus: std::snprintf(buf, sizeof buf, "%d-%s", m.iirel[j], formatG(-v).c_str()); break;
+    case kTieTimes: std::snprintf(buf, sizeof buf, "%d*%s", m.iirel[j], formatG(v).c_str()); break;
+    case kTieDivide: std::snprintf(buf, sizeof buf, "%d/%s", m.iirel[j], formatG(1.0 / v).c_str()); break;
+    default: std::snprintf(buf, sizeof buf, "%d+%s", m.iirel[j], formatG(v).c_str()); break;
+  }
+  return buf;
+}
+
+std::string formatParameter(const FitModel& m, int j) {
+  switch (m.kind[j]) {
+    case Cell::Tie: return formatTie(m, j);
+    case Cell::Free:
+      return m.ptmm[j] > 0.0f ? formatG(m.ptab[j]) + "~" + formatG(m.ptmm[j]) : formatG(m.ptab[j]) + "~";
+    default: return formatG(m.ptab[j]);
+  }
+}
+
+void writePercentages(FitModel& m, bool haveInt, FitTable& table) {
+  double total = 0.0;
+  for (int k = 1; k <= m.npix; ++k)
+    if (m.pkwt[k] != 0.0f && !m.peaks[k - 1].userFunction) total += double(m.pkwt[k]) * m.pkint[k];
+  for (int k = 1; k <= m.npix; ++k) {
+    const PeakRow& peak = m.peaks[k - 1];
+    FitRow& row = table[peak.row];
+    const double pct = double(m.pkwt[k]) * m.pkint[k] * 100.0 / total;
+    const bool show = haveInt && !peak.userFunction && m.pkwt[k] != 0.0f && std::isfinite(pct);
+    m.pkper[k] = show ? static_cast<float>(pct) : 0.0f;
+    row["percent"] = show ? formatG(pct) : "";
+    row["weight"] = m.pkwt[k] != 0.0f ? formatG(m.pkwt[k]) : "";
+  }
+}
+
+}  // namespace
+
+std::string formatG(double v) {
+  char buf[48];
+  std::snprintf(buf, sizeof buf, "%g", v);
+  return buf;
+}
+
+std::string cleanCell(const std::string& text) {
+  std::string out;
+  out.reserve(text.size());
+  for (char c : text) {
+    if (c == ' ' || c == '\t' || c == '\r') continue;
+    out.push_back(c == ',' ? '.' : c);
+  }
+  return out;
+}
+
+int shapeCode(const std::string& function, bool& isShape) {
+  const std::string name = textscan::upper(textscan::trim(function));
+  isShape = true;
+  if (name == "GL") return shapes::kGaussLorentz;
+  if (name == "DS") return shapes::kDoniachSunjic;
+  if (name == "ET") return shapes::kTailed;
+  if (name == "GL*") return shapes::kGaussLorentz + shapes::kConvolved;
+  if (name == "DS*") return shapes::kDoniachSunjic + shapes::kConvolved;
+  isShape = false;
+  return 0;
+}
+
+Cell parseCell(const std::string& text) {
+  Cell c;
+  if (text.empty()) return c;
+  // Exponent signs must not read as tie operators.
+  std::string s = replaceAll(replaceAll(text, "e-", "eM"), "E-", "eM");
+  s = replaceAll(replaceAll(s, "e+", "eP"), "E+", "eP");
+  std::size_t at = std::string::npos;
+  int op = kTiePlus;
+  const char ops[4] = {'+', '-', '*', '/'};
+  for (int o = 0; o < 4 && at == std::string::npos; ++o) {
+    const std::size_t found = s.find(ops[o], 1);
+    if (found != std::string::npos) {
+      at = found;
+      op = o;
+    }
+  }
+  s = replaceAll(replaceAll(s, "eM", "e-"), "eP", "e+");
+  if (at != std::string::npos) {
+    c.kind = Cell::Tie;
+    c.op = op;
+    const double r = std::trunc(leadingNumber(s.substr(0, at)));
+    c.row = (r > -1e6 && r < 1e6) ? static_cast<int>(r) : 0;
+    c.value = leadingNumber(s.substr(at + 1));
+    return c;
+  }
+  const std::size_t tilde = s.find('~');
+  c.value = leadingNumber(s.substr(0, tilde));
+  if (tilde == std::string::npos) {
+    c.kind = Cell::Fixed;
+    return c;
+  }
+  c.kind = Cell::Free;
+  bool ok = false;
+  const double r = leadingNumber(s.substr(tilde + 1), &ok);
+  c.range = ok ? std::fabs(r) : -1.0;
+  return c;
+}
+
+FitModel::FitModel()
+    : ptab(1, kMaxParams), ptmin(1, kMaxParams), ptmax(1, kMaxParams), ptmm(1, kMaxParams),
+      daj(1, kMaxParams), irel(1, kMaxParams), krel(1, kMaxParams), iirel(1, kMaxParams),
+      prel(1, kMaxParams), mfit(1, kMaxParams), ifunc(1, kMaxPeaks), pkint(1, kMaxPeaks),
+      pkwt(1, kMaxPeaks), pkper(1, kMaxPeaks), kind(kMaxParams + 1, Cell::Empty) {}
+
+ReadOutcome readTable(const FitTable& table, FitModel& m,
+                      const std::function<bool(int, const std::string&)>& userFunction) {
+  m = FitModel();
+  const int rows = std::min(static_cast<int>(table.size()), kMaxPeaks);
+  m.ed.assign(rows, -1);
+  for (int row = 0; row < rows; ++row) {
+    const FitRow& r = table[row];
+    PeakRow peak;
+    peak.function = cellOf(r, "function");
+    if (!r.count("active") || peak.function.empty()) continue;
+    const int k = ++m.npix;
+    m.ed[row] = k - 1;
+    peak.row = row;
+    bool isShape = false;
+    int code = shapeCode(peak.function, isShape);
+    if (!isShape) {
+      code = -k;
+      peak.userFunction = true;
+      if (!userFunction || !userFunction(k, peak.function)) return {ReadOutcome::FunctionError, ""};
+    }
+    m.ifunc[k] = code;
+    const Limits lim = defaultLimits(code);
+    for (int slot = 1; slot <= 5; ++slot) {
+      peak.cells[slot - 1] = cellOf(r, kColumns[slot - 1]);
+      const std::string problem = storeCell(m, parseCell(peak.cells[slot - 1]), row, slot, 5 * (k - 1) + slot, lim);
+      if (!problem.empty()) return {ReadOutcome::CellError, problem};
+    }
+    peak.weight = cellOf(r, "weight");
+    m.pkwt[k] = static_cast<float>(leadingNumber(peak.weight));
+    m.peaks.push_back(peak);
+  }
+  m.nptab = 5 * m.npix;
+  if (m.nmfit == 0) return {ReadOutcome::NothingToFit, ""};
+  return {};
+}
+
+void resolvedParameters(const FitModel& m, int k, float* p) {
+  for (int s = 1; s <= 5; ++s) {
+    const int j = 5 * (k - 1) + s;
+    float v = m.ptab[j];
+    if (m.irel[j] != j) v = m.krel[j] != 0 ? v + m.ptab[m.irel[j]] : v * m.ptab[m.irel[j]];
+    p[s] = v;
+  }
+}
+
+void writeTableCells(FitModel& m, bool haveInt, FitTable& table) {
+  for (int k = 1; k <= m.npix; ++k) {
+    const PeakRow& peak = m.peaks[k - 1];
+    if (peak.row >= static_cast<int>(table.size())) return;
+    FitRow& row = table[peak.row];
+    for (int slot = 1; slot <= 5; ++slot) {
+      const int j = 5 * (k - 1) + slot;
+      if (m.kind[j] == Cell::Empty || !std::isfinite(m.ptab[j])) continue;
+      row[kColumns[slot - 1]] = formatParameter(m, j);
+    }
+  }
+  writePercentages(m, haveInt, table);
+}
+
+}  // namespace xyla::fit

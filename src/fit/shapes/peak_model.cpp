@@ -1,0 +1,208 @@
+#include "fit/shapes/peak_model.h"
+
+#include <cmath>
+
+#include "fit/shapes/line_shapes.h"
+
+namespace xyla::shapes {
+
+namespace {
+
+UserFunctions* theFit = nullptr;
+ConvolutionCache programCache;
+// One cache per peak for whole-model evaluations, so every convolved peak keeps its own
+// normalisation; rebuilt at the first point of each evaluation.
+std::vector<ConvolutionCache> peakCaches;
+
+// More offsets than this would make one point cost more than a whole ordinary fit; such
+// Gaussian widths are far beyond any spectrum, so the step grows instead.
+constexpr int kMaxOffsets = 20001;
+// Safety net of the maximum search; a sane search stops after a few dozen moves.
+constexpr int kMaxSearchMoves = 100000;
+
+int offsetCount(const ConvolutionCache& c) {
+  if (!(c.step > 0.0) || !(c.range >= 0.0)) return 1;
+  const double n = std::floor(2.0 * c.range / c.step + 1e-9);
+  return n >= kMaxOffsets ? kMaxOffsets : static_cast<int>(n) + 1;
+}
+
+void fillWeights(ConvolutionCache& c, double kappa) {
+  const int n = offsetCount(c);
+  c.kappa = kappa;
+  c.weights.resize(n);
+  for (int i = 0; i < n; ++i) {
+    const double t = -c.range + i * c.step;
+    c.weights[i] = std::exp(-kappa * t * t);
+  }
+}
+
+// Sum of weight x base shape over the offsets around xc; uses the cache's own weights
+// when they belong to `kappa`, otherwise computes them on the way.
+double weightedSum(double xc, const double* p, int base, const ConvolutionCache& c, double kappa) {
+  const int n = offsetCount(c);
+  const bool cached = kappa == c.kappa && static_cast<int>(c.weights.size()) == n;
+  double sum = 0.0;
+  for (int i = 0; i < n; ++i) {
+    const double t = -c.range + i * c.step;
+    const double w = cached ? c.weights[i] : std::exp(-kappa * t * t);
+    sum += dgslor(xc + t, p, base) * w;
+  }
+  return sum;
+}
+
+// Finds the shift and normalisation that keep the convolved line's maximum at p[1] with
+// the height p[2]: a downward, then an upward walk in steps of a tenth of the offset step.
+void rebuild(ConvolutionCache& c, const double* p, int base, double g, double kappa) {
+  c.range = std::fabs(2.0 * g);
+  c.step = c.range < 1.0 ? c.range / 20.0 : 0.05;
+  if (2.0 * c.range / c.step > kMaxOffsets - 1) c.step = 2.0 * c.range / (kMaxOffsets - 1);
+  c.shift = 0.0;
+  c.best = 0.0;
+  fillWeights(c, kappa);
+
+  double q[6] = {0.0, p[1], 1.0, p[3], p[4], p[5]};
+  const double x0 = p[1];
+  const double move = 0.1 * c.step;
+  bool runaway = false;
+  for (int sigma = -1; sigma <= 1 && !runaway; sigma += 2) {
+    double xc = sigma < 0 ? x0 : x0 + move;
+    for (int moves = 0;; ++moves) {
+      const double value = weightedSum(xc, q, base, c, kappa);
+      if (value > c.best) {
+        c.best = value;
+        c.shift = xc - x0;
+      }
+      xc += move * sigma;
+      if (!(value > c.best - 0.01)) break;
+      if (std::fabs(xc - x0) > std::fabs(g) / 2.0 || moves >= kMaxSearchMoves) {
+        runaway = true;
+        break;
+      }
+    }
+  }
+  const double norm = 1.0 / (c.best * c.step);
+  if (runaway || !std::isfinite(norm) || !(c.best > 0.0)) {
+    c.norm = 1.0;
+    c.shift = 0.0;
+  } else {
+    c.norm = norm;
+  }
+}
+
+// Copies peak k's parameters into p[1..5], resolving ties one level deep.
+void peakParameters(int k, const float* a, const int* irel, const int* krel, double* p) {
+  for (int i = 1; i <= 5; ++i) {
+    const int j = 5 * (k - 1) + i;
+    double v = a[j];
+    if (irel[j] != j) v = krel[j] != 0 ? v + a[irel[j]] : v * a[irel[j]];
+    p[i] = v;
+  }
+}
+
+ConvolutionCache& cacheOfPeak(int k) {
+  if (static_cast<int>(peakCaches.size()) <= k) peakCaches.resize(k + 1);
+  return peakCaches[k];
+}
+
+double peakValue(double x, const double* p, int code, int reuse, int k) {
+  return code > 50 ? gconvl(x, p, code, reuse, cacheOfPeak(k)) : dgslor(x, p, code);
+}
+
+}  // namespace
+
+void setTheFit(UserFunctions* fit) { theFit = fit; }
+
+double dgslor(double x, const double* p, int code) {
+  switch (code) {
+    case kGaussLorentz: return galo(x, p[1], p[2], p[3], p[4]);
+    case kDoniachSunjic: return dosu(x, p[1], p[2], p[3], p[4]);
+    case kTailed: return tail(x, p[1], p[2], p[3], p[4], p[5]);
+    default:
+      if (code < 0 && theFit) return theFit->calcVal(x, p[1], p[2], p[3], p[4], p[5], -code);
+      return 0.0;
+  }
+}
+
+double gconvl(double x, const double* p, int code, int reuse) {
+  return gconvl(x, p, code, reuse, programCache);
+}
+
+double gconvl(double x, const double* p, int code, int reuse, ConvolutionCache& cache) {
+  if (code <= 49) return dgslor(x, p, code);
+  const int base = code - kConvolved;
+  const double g = p[5];
+  if (std::fabs(g) < 1e-18) return dgslor(x, p, base);
+  const double kappa = 4.0 / (g * g);
+  if (reuse == 0) rebuild(cache, p, base, g, kappa);
+  return cache.step * cache.norm * weightedSum(x + cache.shift, p, base, cache, kappa);
+}
+
+void yfunx(double x, float* y, const float* a, const int* irel, const int* krel, const int* ifunc,
+           int npar, int reuse) {
+  y[0] = 0.0f;
+  double p[6] = {};
+  for (int k = 1; 5 * k <= npar; ++k) {
+    peakParameters(k, a, irel, krel, p);
+    y[k] = static_cast<float>(peakValue(x, p, ifunc[k], reuse, k));
+    y[0] += y[k];
+  }
+}
+
+void fnumdf(double x, const float* a, float& y, const float* da, const int* irel, const int* krel,
+            const int* ifunc, float* dyda, int npar, int reuse, const char* needed) {
+  y = 0.0f;
+  double p[6] = {};
+  for (int k = 1; 5 * k <= npar; ++k) {
+    peakParameters(k, a, irel, krel, p);
+    const double f0 = peakValue(x, p, ifunc[k], reuse, k);
+    y += static_cast<float>(f0);
+    for (int i = 1; i <= 5; ++i) dyda[5 * (k - 1) + i] = 0.0f;
+    for (int i = 1; i <= 5; ++i) {
+      const int j = 5 * (k - 1) + i;
+      const int target = irel[j];
+      if (needed && !needed[target]) continue;
+      const double step = da[target];
+      // A multiplicative tie scales the target's step by the own factor.
+      const double d = (target != j && krel[j] == 0) ? a[j] * step : step;
+      const double keep = p[i];
+      p[i] = keep + d;
+      const double fi = peakValue(x, p, ifunc[k], reuse + i, k);
+      p[i] = keep;
+      dyda[target] += static_cast<float>((fi - f0) / step);
+    }
+  }
+}
+
+float fintgl(const float* pf, double h, double /*sigma*/, int code) {
+  const double p[6] = {0.0, pf[1], pf[2], pf[3], pf[4], pf[5]};
+  const double x0 = p[1];
+  const bool convolved = code > 50;
+  const double peak = convolved ? gconvl(x0, p, code, 0) : dgslor(x0, p, code);
+  const double stopLevel = peak / 10000.0;
+  const double half = std::fabs(peak) / 2.0;
+  double dHalf = std::fabs(h);
+  double area = 0.0;
+  bool first = true;
+  for (int sigma = -1; sigma <= 1; sigma += 2) {
+    double step = sigma * h;
+    double x = sigma < 0 ? x0 : x0 + h;
+    for (int n = 0; n < 10000; ++n) {
+      if (x <= 0.0) break;
+      const double f = convolved ? gconvl(x, p, code, first ? 0 : 1) : dgslor(x, p, code);
+      first = false;
+      area += f * h;
+      if (f >= half) {
+        dHalf = std::fabs(x - x0);
+        x += step;
+      } else {
+        const double t = x + step / 2.0;
+        step = (t - x0) * h / dHalf;
+        x = t + step / 2.0;
+      }
+      if (f <= stopLevel) break;
+    }
+  }
+  return static_cast<float>(area);
+}
+
+}  // namespace xyla::shapes

@@ -1,0 +1,71 @@
+#pragma once
+
+#include <vector>
+
+// The model of a curve fit: one peak per five parameters (A position, B height, C width,
+// D shape, E tail length or Gaussian width), the sum of all peaks at one X, numerical
+// derivatives with respect to the parameters, and the numerical area of a peak.
+//
+// Parameter arrays are indexed from 1 (slot 0 unused), as the fit table numbers them.
+namespace xyla::shapes {
+
+// Shape codes of a peak.
+enum ShapeCode : int {
+  kGaussLorentz = 0,
+  kDoniachSunjic = 1,
+  kTailed = 2,
+  kConvolved = 100,  // added to one of the three above: convolved with a Gaussian
+};
+
+// Evaluates user-defined peaks (negative codes: -k is the user function of peak k).
+class UserFunctions {
+ public:
+  virtual ~UserFunctions() = default;
+  virtual double calcVal(double x, double A, double B, double C, double D, double E, int k) = 0;
+};
+
+// Makes `fit` the evaluator of negative codes (null: negative codes give 0).
+void setTheFit(UserFunctions* fit);
+
+// One peak of code 0, 1, 2 or a negative code; p[1..5] are its parameters. Any other
+// code gives 0.
+double dgslor(double x, const double* p, int code);
+
+// What the Gaussian convolution keeps between points of one model evaluation: the
+// integration half range and step, the shift that puts the maximum at the position, the
+// normalisation and the Gaussian weights of the offsets.
+struct ConvolutionCache {
+  double range = 0.0;
+  double step = 0.05;
+  double shift = 0.0;
+  double norm = 1.0;
+  double best = 0.0;
+  double kappa = 0.0;            // 4/g^2 of the peak the weights belong to
+  std::vector<double> weights;   // exp(-kappa t^2) for t = -range, -range + step, ...
+};
+
+// One peak; codes of 50 and above are code - 100 convolved with a Gaussian of full
+// width p[5]. `reuse` 0 rebuilds the normalisation cache, any other value reuses it.
+// The first form uses the program-wide cache.
+double gconvl(double x, const double* p, int code, int reuse);
+double gconvl(double x, const double* p, int code, int reuse, ConvolutionCache& cache);
+
+// The model at x: y[0] = sum of all peaks, y[k] = peak k. `a` holds npar parameters
+// (five per peak, from index 1), `irel`/`krel` the ties (irel[j] = j when free of ties;
+// krel[j] != 0 adds the tied parameter's value, 0 multiplies by it), `ifunc` the code of
+// each peak (from index 1). `reuse` is passed on to the convolution (0 rebuilds).
+void yfunx(double x, float* y, const float* a, const int* irel, const int* krel, const int* ifunc,
+           int npar, int reuse);
+
+// The model sum at x and its derivatives with respect to every parameter (dyda[1..npar]);
+// the derivative of a tied parameter goes to the parameter it is tied to. `da` holds the
+// difference step of each parameter. When `needed` is not null, only parameters j with
+// needed[j] != 0 receive derivatives (the others are left at 0), which saves evaluations.
+void fnumdf(double x, const float* a, float& y, const float* da, const int* irel, const int* krel,
+            const int* ifunc, float* dyda, int npar, int reuse, const char* needed = nullptr);
+
+// The numerical area of one peak by rectangle sums of step h around its position p[1]
+// (p indexed from 1). `sigma` is not used.
+float fintgl(const float* p, double h, double sigma, int code);
+
+}  // namespace xyla::shapes

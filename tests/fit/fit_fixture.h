@@ -1,0 +1,78 @@
+#pragma once
+
+#include <random>
+#include <string>
+#include <vector>
+
+#include "expr/builtins.h"
+#include "fit/fit_controller.h"
+#include "fit/shapes/line_shapes.h"
+#include "model/data_buffer.h"
+#include "model/manager.h"
+#include "model/xyla_document.h"
+#include "support/scripted_ui.h"
+
+namespace xyla::test {
+
+// A document with one buffer and a fit controller bound to it.
+struct FitFixture {
+  ScriptedUi ui;
+  Manager manager{ui};
+  XylaDocument doc{&manager};
+  fit::Fit fit;
+
+  FitFixture() {
+    manager.setCurrentDocument(&doc);
+    expr::setCalcManager(&manager);
+    fit.setupFit(&manager, &doc);
+    fit.panel.preview = false;
+  }
+
+  // Fills table row `row` (0-based) and marks it active.
+  void row(int r, const std::string& function, const std::string& a, const std::string& b, const std::string& c,
+           const std::string& d = "", const std::string& e = "", const std::string& weight = "") {
+    FitRow& f = doc.F[r];
+    f["active"] = "";
+    f["function"] = function;
+    f["A"] = a;
+    f["B"] = b;
+    f["C"] = c;
+    f["D"] = d;
+    f["E"] = e;
+    f["weight"] = weight;
+  }
+
+  DataBuffer& data(const std::vector<double>& x, const std::vector<double>& y) {
+    auto b = std::make_unique<DataBuffer>();
+    for (std::size_t i = 0; i < x.size(); ++i) b->quickAddDoubleValue(x[i], y[i]);
+    b->rescale();
+    DataBuffer& ref = doc.appendBuffer(std::move(b));
+    doc.current = doc.bufferCount() - 1;
+    return ref;
+  }
+
+  std::string cell(int r, const char* key) { return doc.F[r][key]; }
+};
+
+// A peak of a synthetic spectrum.
+struct TruePeak {
+  double x0, h, w, m;
+};
+
+// Three overlapping Gauss-Lorentz peaks on 1201 points from 280 to 292 with Gaussian noise
+// of standard deviation `noise` (fixed seed).
+inline void syntheticSpectrum(const std::vector<TruePeak>& peaks, double noise, std::vector<double>& x,
+                              std::vector<double>& y, int points = 1201) {
+  std::mt19937 rng(12345);
+  std::normal_distribution<double> gauss(0.0, noise);
+  x.resize(points);
+  y.resize(points);
+  for (int i = 0; i < points; ++i) {
+    x[i] = 280.0 + 12.0 * i / (points - 1);
+    double v = 0.0;
+    for (const TruePeak& p : peaks) v += shapes::galo(x[i], p.x0, p.h, p.w, p.m);
+    y[i] = v + (noise > 0 ? gauss(rng) : 0.0);
+  }
+}
+
+}  // namespace xyla::test

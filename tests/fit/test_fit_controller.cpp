@@ -1,0 +1,255 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "analysis/shirley.h"
+#include "fit_fixture.h"
+#include "io/ascii_import.h"
+#include "support/test_files.h"
+
+namespace xyla::test {
+namespace {
+
+const std::vector<TruePeak> kThreePeaks = {{284.5, 1000, 1.2, 0.3}, {285.9, 600, 1.0, 0.3}, {288.2, 300, 1.5, 0.3}};
+
+TEST(FitController, ThreeNoisyPeaksRecoverTheirTruth) {
+  FitFixture f;
+  std::vector<double> x, y;
+  syntheticSpectrum(kThreePeaks, 10.0, x, y);
+  f.data(x, y);
+  f.row(0, "GL", "284.3~", "800~", "1~", "0.3");
+  f.row(1, "gl", "286.1~", "500~", "1~", "0.3");
+  f.row(2, " GL ", "288~", "250~", "1.2~", "0.3");
+  f.fit.start();
+  ASSERT_TRUE(f.fit.haveResult) << f.fit.msg1();
+  EXPECT_EQ(f.fit.msg1().rfind("Fit succeeded, Iterations: ", 0), 0u);
+  for (int k = 0; k < 3; ++k) {
+    EXPECT_NEAR(std::stod(f.cell(k, "A")), kThreePeaks[k].x0, 0.01) << k;
+    EXPECT_NEAR(std::stod(f.cell(k, "B")), kThreePeaks[k].h, 0.02 * kThreePeaks[k].h) << k;
+    EXPECT_EQ(f.cell(k, "D"), "0.3");
+    EXPECT_EQ(f.cell(k, "A").back(), '~');
+  }
+  // The noise is what is left over.
+  EXPECT_NEAR(f.fit.result().rms, 10.0, 1.0);
+  // Sigma is the scatter around a moving mean, which the peaks' curvature inflates.
+  EXPECT_GT(f.fit.result().sigma, 9.0);
+  const auto& se = f.fit.result().standardError;
+  ASSERT_EQ(se.size(), 16u);
+  for (int j : {1, 2, 3, 6, 7, 8, 11, 12, 13}) EXPECT_GT(se[j], 0.0) << j;
+  EXPECT_LT(se[1], 0.01);
+  EXPECT_EQ(se[4], 0.0);  // D is fixed
+}
+
+TEST(FitController, TiesHoldDuringTheFit) {
+  FitFixture f;
+  std::vector<double> x, y;
+  syntheticSpectrum({{284.5, 1000, 1.2, 0.3}, {286.0, 500, 1.2, 0.3}}, 5.0, x, y);
+  f.data(x, y);
+  f.row(0, "GL", "284.2~", "900~", "1~", "0.3");
+  f.row(1, "GL", "1+1.5", "1*0.4", "1+0", "0.3");
+  f.fit.start();
+  ASSERT_TRUE(f.fit.haveResult) << f.fit.msg1();
+  EXPECT_EQ(f.cell(1, "A"), "1+1.5");
+  EXPECT_EQ(f.cell(1, "B"), "1*0.4");
+  EXPECT_EQ(f.cell(1, "C"), "1+0");
+  // The first peak absorbs the misfit of the imposed ratio, at a position that keeps
+  // the second 1.5 above it.
+  EXPECT_NEAR(std::stod(f.cell(0, "A")), 284.5, 0.02);
+  const auto& se = f.fit.result().standardError;
+  EXPECT_EQ(se[6], se[1]);
+  EXPECT_NEAR(se[7], 0.4 * se[2], 1e-6 * se[7]);
+}
+
+TEST(FitController, IterationLimitAsksAndContinueAllowsAsManyAgain) {
+  FitFixture f;
+  std::vector<double> x, y;
+  syntheticSpectrum(kThreePeaks, 10.0, x, y);
+  f.data(x, y);
+  f.row(0, "GL", "283.5~", "500~", "2~", "0.3");
+  f.row(1, "GL", "286.5~", "300~", "2~", "0.3");
+  f.row(2, "GL", "289~", "100~", "2~", "0.3");
+  f.fit.panel.limitTag = 2;
+  f.ui.answer("Continue");
+  f.ui.answer("Cancel");
+  f.fit.start();
+  ASSERT_EQ(f.ui.alerts.size(), 2u);
+  EXPECT_EQ(f.ui.alerts[0].title, "Fit Stopped");
+  EXPECT_EQ(f.ui.alerts[0].message, "iteration limit reached");
+  EXPECT_EQ(f.ui.alerts[0].buttons, (std::vector<std::string>{"Continue", "Cancel"}));
+  EXPECT_EQ(f.fit.msg1(), "Fit canceled, Iterations: 4");
+  EXPECT_TRUE(f.fit.Break);
+  EXPECT_FALSE(f.fit.haveResult);
+  EXPECT_TRUE(f.fit.haveInt);  // areas are still computed
+  EXPECT_EQ(f.fit.msg2().rfind("rms = ", 0), 0u);
+
+  // Batch runs cannot answer: the limit ends the fit.
+  FitFixture batch;
+  batch.data(x, y);
+  batch.doc.F = f.doc.OF.front();
+  batch.fit.panel.limitTag = 3;
+  batch.fit.askAtLimit = false;
+  batch.fit.start();
+  EXPECT_TRUE(batch.ui.alerts.empty());
+  EXPECT_EQ(batch.fit.msg1(), "Fit canceled, Iterations: 3");
+}
+
+TEST(FitController, StartKeepsHistoryAndBackRestoresIt) {
+  FitFixture f;
+  std::vector<double> x, y;
+  syntheticSpectrum(kThreePeaks, 0.0, x, y);
+  f.data(x, y);
+  f.row(0, "GL", "284.3~", "800~", "1~", "0.3");
+  const FitTable typed = f.doc.F;
+  f.fit.start();
+  EXPECT_EQ(f.doc.OF.size(), 1u);
+  EXPECT_NE(f.cell(0, "A"), "284.3~");
+  f.fit.back();
+  EXPECT_EQ(f.doc.F, typed);
+  EXPECT_TRUE(f.doc.OF.empty());
+  EXPECT_FALSE(f.fit.haveResult);
+  EXPECT_EQ(f.fit.msg1(), "");
+  EXPECT_TRUE(f.doc.haveFitPreview);
+  f.fit.back();
+  EXPECT_EQ(f.ui.beeps, 1);
+}
+
+TEST(FitController, PreviewAndExportedCurves) {
+  FitFixture f;
+  std::vector<double> x, y;
+  syntheticSpectrum(kThreePeaks, 0.0, x, y, 101);
+  f.data(x, y);
+  f.row(0, "GL", "284.5~", "1000", "1.2", "0.3", "", "1");
+  f.row(1, "GL", "1+1.4", "600~", "1", "0.3", "", "1");
+  f.fit.preview();
+  ASSERT_EQ(f.doc.FP.size(), 4u);  // X, sum, two peaks
+  EXPECT_EQ(f.doc.FP[0].size(), 300u);
+  EXPECT_EQ(f.doc.FP[0].front(), 280);
+  EXPECT_NEAR(f.doc.FP[0].back(), 292, 1e-9);
+  EXPECT_NEAR(f.doc.FP[1][150], f.doc.FP[2][150] + f.doc.FP[3][150], 1e-3);
+
+  f.fit.panel.points = "3";  // fewer than 6: the buffer's own X values
+  f.fit.exportAll();
+  ASSERT_EQ(f.doc.bufferCount(), 4);
+  EXPECT_EQ(f.doc.buffer(1)->X, x);
+  EXPECT_EQ(f.doc.buffer(1)->getSource(), "Fit Export");
+  EXPECT_EQ(f.doc.buffer(1)->getComment(), "Fit Summary Curve");
+  EXPECT_EQ(f.doc.buffer(3)->getComment(), "Fit Curve, GL (A=1+1.4, B=600~, C=1, D=0.3, E=)");
+  EXPECT_EQ(f.doc.f_points, "3");
+
+  f.doc.current = 0;
+  f.fit.start();
+  ASSERT_TRUE(f.fit.haveResult);
+  f.fit.panel.points = "50";
+  f.fit.panel.min = "290";
+  f.fit.panel.max = "283";
+  f.fit.exportAll();
+  ASSERT_EQ(f.doc.bufferCount(), 7);
+  const DataBuffer& sum = *f.doc.buffer(4);
+  EXPECT_EQ(sum.count(), 50);
+  EXPECT_EQ(sum.X.front(), 283);
+  EXPECT_NEAR(sum.X.back(), 290, 1e-9);
+  EXPECT_EQ(sum.getComment().rfind("Fit Result, rms=", 0), 0u);
+  const std::string peak = f.doc.buffer(6)->getComment();
+  EXPECT_NE(peak.find(", weight=1, "), std::string::npos) << peak;
+  EXPECT_EQ(peak.substr(peak.size() - 3), " %)");
+  f.fit.exportSum();
+  EXPECT_EQ(f.doc.bufferCount(), 8);
+  EXPECT_EQ(f.manager.GV["lastbuffer"], 7);
+}
+
+TEST(FitController, UserFunctionsAndConvolvedShapesFit) {
+  FitFixture f;
+  std::vector<double> x, y;
+  syntheticSpectrum({{285.0, 400, 1.4, 1.0}}, 2.0, x, y);
+  f.data(x, y);
+  f.row(0, "B*e^(-4*((x-A)/C)^2)", "284.8~", "300~", "1~");
+  f.fit.start();
+  ASSERT_TRUE(f.fit.haveResult) << f.fit.msg1();
+  EXPECT_NEAR(std::stod(f.cell(0, "A")), 285.0, 0.005);
+  EXPECT_NEAR(std::stod(f.cell(0, "C")), 1.4, 0.01);
+  EXPECT_EQ(f.cell(0, "percent"), "");  // user functions have no area
+
+  f.row(0, "GL*", "284.8~", "300~", "1~", "1", "0.3~");
+  f.fit.start();
+  ASSERT_TRUE(f.fit.haveResult) << f.fit.msg1();
+  EXPECT_NEAR(std::stod(f.cell(0, "A")), 285.0, 0.01);
+  EXPECT_NEAR(std::stod(f.cell(0, "B")), 400, 8);
+}
+
+TEST(FitController, AwkwardDataNeverWritesNaN) {
+  auto tableIsClean = [](const FitTable& t) {
+    for (const FitRow& r : t)
+      for (const auto& [key, value] : r)
+        if (value.find("nan") != std::string::npos || value.find("inf") != std::string::npos) return false;
+    return true;
+  };
+  const std::vector<std::pair<std::vector<double>, std::vector<double>>> cases = {
+      {{1, 2, NAN, 4, 5, 6}, {1, 3, 7, NAN, 3, 1}},  // gaps
+      {{1, 2, 3, 4, 5, 6}, {2, 2, 2, 2, 2, 2}},      // constant
+      {{1, 2}, {1, 5}},                              // two points
+      {{1}, {1}},                                     // one point: no iteration
+      {{}, {}},
+  };
+  for (const auto& [x, y] : cases) {
+    FitFixture f;
+    f.data(x, y);
+    f.row(0, "GL", "3~", "4~", "1~", "0.5");
+    f.fit.start();
+    EXPECT_TRUE(tableIsClean(f.doc.F)) << x.size();
+    EXPECT_TRUE(std::isfinite(std::stod(f.cell(0, "A"))));
+  }
+  FitFixture none;  // no buffer at all
+  none.row(0, "GL", "3~", "4~", "1~", "0.5");
+  none.fit.start();
+  EXPECT_FALSE(none.fit.haveResult);
+}
+
+TEST(FitController, PointerFillsTheSelectedRow) {
+  FitFixture f;
+  f.fit.setParam(284.5, 1000);  // pointer box off: nothing
+  EXPECT_EQ(f.cell(0, "A"), "");
+  f.fit.panel.pointer = true;
+  f.fit.panel.selectedRow = 23;
+  f.fit.setParam(284.5, 1000);
+  EXPECT_EQ(f.cell(23, "A"), "284.5~");
+  EXPECT_EQ(f.cell(23, "B"), "1000~");
+  EXPECT_EQ(f.fit.panel.selectedRow, 23);  // the last row stays selected
+  f.fit.panel.selectedRow = 2;
+  f.fit.setParam(1, 2);
+  EXPECT_EQ(f.fit.panel.selectedRow, 3);
+}
+
+// The measured C 1s spectrum after a Shirley background: three components fit it.
+TEST(FitController, MeasuredCarbonSpectrumAfterShirley) {
+  FitFixture f;
+  ImportOptions o;
+  o.file = dataDir() + "/xps/0-150W_NiWC1s_C1s.txt";
+  ASSERT_EQ(importFile(f.doc, o), 1);
+  DataBuffer& raw = *f.doc.buffer(0);
+  raw.sort(0);
+  const double lo = raw.X.front(), hi = raw.X.back();
+  doShirley(f.doc, 0, lo + 0.5, raw.Y[5], hi - 0.5, raw.Y[raw.count() - 6], f.ui);
+  ASSERT_GE(f.doc.bufferCount(), 2);
+  f.doc.current = 1;
+  const DataBuffer& net = *f.doc.buffer(1);
+  double top = 0, at = 0;
+  for (int i = 0; i < net.count(); ++i)
+    if (net.Y[i] > top) top = net.Y[i], at = net.X[i];
+  const std::string t = fit::formatG(top);
+  // The carbide line with two weaker components of a common width.
+  f.row(0, "GL", fit::formatG(at) + "~", t + "~", "1.2~", "0.3", "", "1");
+  f.row(1, "GL", fit::formatG(at + 1.2) + "~", fit::formatG(top / 5) + "~", "1+0", "0.3", "", "1");
+  f.row(2, "GL", fit::formatG(at + 2.9) + "~", fit::formatG(top / 10) + "~", "1+0", "0.3", "", "1");
+  f.fit.start();
+  ASSERT_TRUE(f.fit.haveResult) << f.fit.msg1();
+  // What is left is the counting noise of the raw spectrum (about 1900 counts).
+  EXPECT_LT(f.fit.result().rms, 1.25 * std::sqrt(raw.Y.front()));
+  double percent = 0;
+  for (int r = 0; r < 3; ++r) percent += std::stod(f.cell(r, "percent"));
+  EXPECT_NEAR(percent, 100, 0.01);
+  EXPECT_NEAR(std::stod(f.cell(0, "A")), at, 0.5);
+  EXPECT_TRUE(f.ui.alerts.empty());
+}
+
+}  // namespace
+}  // namespace xyla::test

@@ -5,6 +5,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <limits>
 
 #include "fit/shapes/peak_model.h"
 #include "model/text_scan.h"
@@ -75,6 +76,12 @@ Limits defaultLimits(int code) {
   return l;
 }
 
+// A number in single precision, saturated instead of overflowing to infinity.
+float toFloat(double v) {
+  constexpr double kMax = std::numeric_limits<float>::max();
+  return static_cast<float>(std::clamp(v, -kMax, kMax));
+}
+
 std::string cellError(int row, int column, const char* reason) {
   char head[64];
   std::snprintf(head, sizeof head, "Error in line %d column %c !\n", row, "ABCDE"[column - 1]);
@@ -115,15 +122,15 @@ std::string storeCell(FitModel& m, const Cell& c, int row, int slot, int j, cons
     m.prel[j] = c.op;
     m.krel[j] = (c.op == kTiePlus || c.op == kTieMinus) ? 1 : 0;
     const double stored = c.op == kTieMinus ? -c.value : c.op == kTieDivide ? 1.0 / c.value : c.value;
-    m.ptab[j] = static_cast<float>(stored);
+    m.ptab[j] = toFloat(stored);
     return "";
   }
-  m.ptab[j] = static_cast<float>(c.value);
+  m.ptab[j] = toFloat(c.value);
   if (c.kind == Cell::Free) {
     if (c.range >= 0.0) {
-      m.ptmm[j] = static_cast<float>(c.range);
-      m.ptmin[j] = static_cast<float>(c.value - c.range);
-      m.ptmax[j] = static_cast<float>(c.value + c.range);
+      m.ptmm[j] = toFloat(c.range);
+      m.ptmin[j] = toFloat(c.value - c.range);
+      m.ptmax[j] = toFloat(c.value + c.range);
     }
     if (c.range == 0.0)
       m.kind[j] = Cell::Fixed;  // a zero range pins the value
@@ -243,8 +250,10 @@ FitModel::FitModel()
       prel(1, kMaxParams), mfit(1, kMaxParams), ifunc(1, kMaxPeaks), pkint(1, kMaxPeaks),
       pkwt(1, kMaxPeaks), pkper(1, kMaxPeaks), kind(kMaxParams + 1, Cell::Empty) {}
 
-ReadOutcome readTable(const FitTable& table, FitModel& m,
-                      const std::function<bool(int, const std::string&)>& userFunction) {
+namespace {
+
+ReadOutcome readRows(const FitTable& table, FitModel& m,
+                     const std::function<bool(int, const std::string&)>& userFunction) {
   m = FitModel();
   const int rows = std::min(static_cast<int>(table.size()), kMaxPeaks);
   m.ed.assign(rows, -1);
@@ -271,12 +280,22 @@ ReadOutcome readTable(const FitTable& table, FitModel& m,
       if (!problem.empty()) return {ReadOutcome::CellError, problem};
     }
     peak.weight = cellOf(r, "weight");
-    m.pkwt[k] = static_cast<float>(leadingNumber(peak.weight));
+    m.pkwt[k] = toFloat(leadingNumber(peak.weight));
     m.peaks.push_back(peak);
   }
   m.nptab = 5 * m.npix;
   if (m.nmfit == 0) return {ReadOutcome::NothingToFit, ""};
   return {};
+}
+
+}  // namespace
+
+ReadOutcome readTable(const FitTable& table, FitModel& m,
+                      const std::function<bool(int, const std::string&)>& userFunction) {
+  const ReadOutcome outcome = readRows(table, m, userFunction);
+  // A table that could not be read leaves no half-built peaks behind.
+  if (outcome.status == ReadOutcome::CellError || outcome.status == ReadOutcome::FunctionError) m = FitModel();
+  return outcome;
 }
 
 void resolvedParameters(const FitModel& m, int k, float* p) {

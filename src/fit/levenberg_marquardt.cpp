@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <atomic>
 #include <cmath>
+#include <functional>
+#include <thread>
 #include <utility>
 
 #include "fit/shapes/peak_model.h"
@@ -112,6 +114,41 @@ void covsrt(Matrix1<float>& covar, int ma, const int* lista, int mfit) {
     for (int i = 1; i < j; ++i) covar[i][j] = covar[j][i];
 }
 
+namespace {
+
+int requestedThreads = 0;  // 0: one per processor
+
+// Roughly how many line-shape evaluations one pass over the points costs.
+double passCost(const MrqProblem& p, int nactive) {
+  double perPoint = 0.0;
+  for (int k = 1; 5 * k <= p.ma; ++k) perPoint += p.ifunc[k] >= 50 ? 41.0 : 1.0;
+  return perPoint * (1.0 + std::min(nactive, 5)) * p.n;
+}
+
+int threadsFor(const MrqProblem& p, int nactive) {
+  for (int k = 1; 5 * k <= p.ma; ++k)
+    if (p.ifunc[k] < 0) return 1;  // user functions share one expression per peak
+  if (passCost(p, nactive) < 2e5) return 1;  // not worth starting threads
+  int n = requestedThreads > 0 ? requestedThreads : static_cast<int>(std::thread::hardware_concurrency());
+  return std::clamp(n, 1, 16);
+}
+
+// Model values and derivatives of points first..last (1-based), into ymod[i - first] and
+// the rows of dyda, each row ma + 1 floats.
+void evaluatePoints(const MrqProblem& p, const float* a, const char* needed, int first, int last, float* ymod,
+                    float* dyda) {
+  const std::size_t row = static_cast<std::size_t>(p.ma) + 1;
+  for (int i = first; i <= last; ++i) {
+    if (abortRequested()) return;
+    float* d = dyda + (i - first) * row;
+    shapes::fnumdf(p.x[i], a, ymod[i - first], p.da, p.irel, p.krel, p.ifunc, d, p.ma, i - 1, needed);
+  }
+}
+
+}  // namespace
+
+void setModelThreads(int n) { requestedThreads = n; }
+
 void mrqcof(const MrqProblem& p, const float* a, const int* list, int nactive, Matrix1<float>& alpha,
             float* beta, float& chisq, float& rms) {
   for (int j = 1; j <= nactive; ++j) {
@@ -123,20 +160,45 @@ void mrqcof(const MrqProblem& p, const float* a, const int* list, int nactive, M
   const float w = static_cast<float>(1.0 / (p.sigma * p.sigma));
   std::vector<char> needed(p.ma + 1, 0);
   for (int j = 1; j <= nactive; ++j) needed[list[j]] = 1;
-  std::vector<float> dyda(p.ma + 1, 0.0f);
-  for (int i = 1; i <= p.n; ++i) {
-    if (abortRequested()) return;
-    float ymod = 0.0f;
-    shapes::fnumdf(p.x[i], a, ymod, p.da, p.irel, p.krel, p.ifunc, dyda.data(), p.ma, i - 1, needed.data());
-    const float dy = p.y[i] - ymod;
-    for (int j = 1; j <= nactive; ++j) {
-      const float wt = w * dyda[list[j]];
-      float* row = alpha[j];
-      for (int k = 1; k <= j; ++k) row[k] += wt * dyda[list[k]];
-      beta[j] += dy * wt;
+  const int threads = threadsFor(p, nactive);
+  const std::size_t row = static_cast<std::size_t>(p.ma) + 1;
+  // Points are evaluated a block at a time (on several threads when it pays) and summed
+  // in their own order, so the sums do not depend on the number of threads.
+  const int block = threads > 1 ? std::max(64, static_cast<int>((1u << 20) / row)) : 1;
+  std::vector<float> ymod(block), dyda(block * row);
+  shapes::prepareModelCaches(p.ma / 5);
+  for (int first = 1; first <= p.n; first += block) {
+    const int last = std::min(first + block - 1, p.n);
+    if (threads <= 1 || last - first < 2 * threads) {
+      evaluatePoints(p, a, needed.data(), first, last, ymod.data(), dyda.data());
+    } else {
+      // The first point of a pass rebuilds the convolution caches; the others only read them.
+      int from = first;
+      if (first == 1) evaluatePoints(p, a, needed.data(), 1, 1, ymod.data(), dyda.data()), from = 2;
+      const int count = last - from + 1;
+      std::vector<std::thread> workers;
+      for (int t = 1; t < threads; ++t) {
+        const int lo = from + count * t / threads, hi = from + count * (t + 1) / threads - 1;
+        workers.emplace_back(evaluatePoints, std::cref(p), a, needed.data(), lo, hi, ymod.data() + (lo - first),
+                             dyda.data() + (lo - first) * row);
+      }
+      evaluatePoints(p, a, needed.data(), from, from + count / threads - 1, ymod.data() + (from - first),
+                     dyda.data() + (from - first) * row);
+      for (auto& worker : workers) worker.join();
     }
-    chisq += dy * dy * w;
-    sumsq += dy * dy;
+    if (abortRequested()) return;
+    for (int i = first; i <= last; ++i) {
+      const float* d = dyda.data() + (i - first) * row;
+      const float dy = p.y[i] - ymod[i - first];
+      for (int j = 1; j <= nactive; ++j) {
+        const float wt = w * d[list[j]];
+        float* r = alpha[j];
+        for (int k = 1; k <= j; ++k) r[k] += wt * d[list[k]];
+        beta[j] += dy * wt;
+      }
+      chisq += dy * dy * w;
+      sumsq += dy * dy;
+    }
   }
   rms = p.n > 0 ? std::sqrt(sumsq / p.n) : 0.0f;
   for (int j = 2; j <= nactive; ++j)

@@ -65,6 +65,10 @@ struct MrqStatus {
   float rms = 0.0f;
 };
 
+// Number of threads that evaluate the model for long passes (0: one per processor, 1:
+// always on the calling thread). The results do not depend on it.
+void setModelThreads(int n);
+
 // Builds the normal equations for the active parameters list[1..nactive]: alpha (both
 // triangles), beta, chi-square and the rms deviation. Returns early when aborted.
 void mrqcof(const MrqProblem& p, const float* a, const int* list, int nactive, Matrix1<float>& alpha,

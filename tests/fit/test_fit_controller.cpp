@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "analysis/shirley.h"
+#include "fit/levenberg_marquardt.h"
 #include "fit_fixture.h"
 #include "io/ascii_import.h"
 #include "support/test_files.h"
@@ -217,6 +218,24 @@ TEST(FitController, PointerFillsTheSelectedRow) {
   f.fit.panel.selectedRow = 2;
   f.fit.setParam(1, 2);
   EXPECT_EQ(f.fit.panel.selectedRow, 3);
+}
+
+TEST(FitController, ThreadsDoNotChangeTheResult) {
+  std::vector<FitTable> results;
+  for (int threads : {1, 3}) {
+    fit::setModelThreads(threads);
+    FitFixture f;
+    std::vector<double> x, y;
+    syntheticSpectrum({{284.5, 1000, 1.2, 0.3}, {286.0, 500, 1.2, 0.3}}, 5.0, x, y, 500);
+    f.data(x, y);
+    f.row(0, "GL*", "284.3~", "900~", "1~", "0.3", "0.4~");
+    f.row(1, "GL*", "286.2~", "400~", "1~", "0.3", "1+0");
+    f.fit.start();
+    EXPECT_TRUE(f.fit.haveResult) << f.fit.msg1();
+    results.push_back(f.doc.F);
+  }
+  fit::setModelThreads(0);
+  EXPECT_EQ(results[0], results[1]);
 }
 
 // The measured C 1s spectrum after a Shirley background: three components fit it.

@@ -100,6 +100,10 @@ TEST(FitTable, TieErrorsNameLineColumnAndReason) {
     std::string expected = c.message;
     if (expected.find("Dviding") != std::string::npos) expected = "Error in line 2 ! Dviding by zero error !";
     EXPECT_EQ(f.ui.alerts[0].message, expected);
+    // Nothing half-read is written back.
+    const FitTable before = f.doc.F;
+    f.fit.writeTable();
+    EXPECT_EQ(f.doc.F, before);
   }
   FitFixture chained;
   chained.row(0, "GL", "1~", "1~", "1~");

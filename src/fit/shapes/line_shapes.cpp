@@ -41,24 +41,30 @@ double dgamma(double x) {
   return sign * std::exp(l);
 }
 
-double dosu(double x, double x0, double h, double w, double alpha) {
+DoniachSunjic::DoniachSunjic(double x0, double h, double w, double alpha) : x0_(x0), w_(w) {
   // The phase and amplitude constants are the historical ones of this line shape
   // (3.14 and 1.57 rather than pi and pi/2); fitted results depend on them.
-  const double s = alpha >= 0.0 ? 1.0 : -1.0;
+  s_ = alpha >= 0.0 ? 1.0 : -1.0;
   double a = std::fabs(alpha);
-  double phase, amp;
+  double amp;
   if (a > 0.5) {
     a = 0.5;
-    phase = 0.785;
+    phase_ = 0.785;
     amp = 1.0 - 0.299234;
   } else {
-    phase = 1.57 * a;
+    phase_ = 1.57 * a;
     amp = 1.0 - 0.598468 * a;
   }
-  const double q = 1.0 - a;
-  const double xs = a > 1e-30 ? x + 0.5 * s * w / std::tan(3.14 / (2.0 - a)) : x;
-  const double u = 2.0 * (xs - x0) / w;
-  return std::cos(q * std::atan(s * u) + phase) * dgamma(q) * amp * h * std::pow(1.0 / (1.0 + u * u), q / 2.0);
+  q_ = 1.0 - a;
+  shift_ = a > 1e-30 ? 0.5 * s_ * w / std::tan(3.14 / (2.0 - a)) : 0.0;
+  scale_ = dgamma(q_) * amp * h;
 }
+
+double DoniachSunjic::operator()(double x) const {
+  const double u = 2.0 * (x + shift_ - x0_) / w_;
+  return std::cos(q_ * std::atan(s_ * u) + phase_) * scale_ * std::pow(1.0 / (1.0 + u * u), q_ / 2.0);
+}
+
+double dosu(double x, double x0, double h, double w, double alpha) { return DoniachSunjic(x0, h, w, alpha)(x); }
 
 }  // namespace xyla::shapes

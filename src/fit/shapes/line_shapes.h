@@ -18,4 +18,15 @@ double dgamma(double x);
 // Doniach-Sunjic metal line with asymmetry alpha (|alpha| clipped to 0.5), maximum at x0.
 double dosu(double x, double x0, double h, double w, double alpha);
 
+// dosu with its parameters fixed, for evaluating one line at many points: the constants
+// that depend only on the parameters are computed once.
+class DoniachSunjic {
+ public:
+  DoniachSunjic(double x0, double h, double w, double alpha);
+  double operator()(double x) const;
+
+ private:
+  double x0_, w_, s_, phase_, q_, shift_, scale_;
+};
+
 }  // namespace xyla::shapes

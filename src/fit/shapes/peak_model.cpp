@@ -10,15 +10,17 @@ namespace {
 
 UserFunctions* theFit = nullptr;
 ConvolutionCache programCache;
-// One cache per peak for whole-model evaluations, so every convolved peak keeps its own
-// normalisation; rebuilt at the first point of each evaluation.
+// Caches of whole-model evaluations, six per peak (see cacheOf); rebuilt at the first
+// point of each evaluation and only read at the others.
 std::vector<ConvolutionCache> peakCaches;
 
 // More offsets than this would make one point cost more than a whole ordinary fit; such
 // Gaussian widths are far beyond any spectrum, so the step grows instead.
 constexpr int kMaxOffsets = 20001;
-// Safety net of the maximum search; a sane search stops after a few dozen moves.
-constexpr int kMaxSearchMoves = 100000;
+// The maximum search gives up (as a runaway) after this many moves. Gaussian widths up
+// to 20 never need more; wider ones would make every rebuild cost millions of shape
+// evaluations.
+constexpr int kMaxSearchMoves = 4000;
 
 int offsetCount(const ConvolutionCache& c) {
   if (!(c.step > 0.0) || !(c.range >= 0.0)) return 1;
@@ -42,6 +44,14 @@ double weightedSum(double xc, const double* p, int base, const ConvolutionCache&
   const int n = offsetCount(c);
   const bool cached = kappa == c.kappa && static_cast<int>(c.weights.size()) == n;
   double sum = 0.0;
+  if (base == kDoniachSunjic) {  // the same line at every offset: its constants once
+    const DoniachSunjic line(p[1], p[2], p[3], p[4]);
+    for (int i = 0; i < n; ++i) {
+      const double t = -c.range + i * c.step;
+      sum += line(xc + t) * (cached ? c.weights[i] : std::exp(-kappa * t * t));
+    }
+    return sum;
+  }
   for (int i = 0; i < n; ++i) {
     const double t = -c.range + i * c.step;
     const double w = cached ? c.weights[i] : std::exp(-kappa * t * t);
@@ -99,18 +109,27 @@ void peakParameters(int k, const float* a, const int* irel, const int* krel, dou
   }
 }
 
-ConvolutionCache& cacheOfPeak(int k) {
-  if (static_cast<int>(peakCaches.size()) <= k) peakCaches.resize(k + 1);
-  return peakCaches[k];
+// Cache of peak k for its unperturbed value (slot 0) or for the value with parameter
+// slot i perturbed (slots 1..5): each keeps the normalisation of its own parameters, so
+// the numerical derivatives are those of the normalised line.
+ConvolutionCache& cacheOf(int k, int slot) {
+  const std::size_t index = static_cast<std::size_t>(k) * 6 + slot;
+  if (peakCaches.size() <= index) peakCaches.resize(index + 1);
+  return peakCaches[index];
 }
 
-double peakValue(double x, const double* p, int code, int reuse, int k) {
-  return code > 50 ? gconvl(x, p, code, reuse, cacheOfPeak(k)) : dgslor(x, p, code);
+double peakValue(double x, const double* p, int code, int reuse, int k, int slot) {
+  return code > 50 ? gconvl(x, p, code, reuse, cacheOf(k, slot)) : dgslor(x, p, code);
 }
 
 }  // namespace
 
 void setTheFit(UserFunctions* fit) { theFit = fit; }
+
+void prepareModelCaches(int peaks) {
+  const std::size_t size = static_cast<std::size_t>(peaks + 1) * 6;
+  if (peakCaches.size() < size) peakCaches.resize(size);
+}
 
 double dgslor(double x, const double* p, int code) {
   switch (code) {
@@ -143,7 +162,7 @@ void yfunx(double x, float* y, const float* a, const int* irel, const int* krel,
   double p[6] = {};
   for (int k = 1; 5 * k <= npar; ++k) {
     peakParameters(k, a, irel, krel, p);
-    y[k] = static_cast<float>(peakValue(x, p, ifunc[k], reuse, k));
+    y[k] = static_cast<float>(peakValue(x, p, ifunc[k], reuse, k, 0));
     y[0] += y[k];
   }
 }
@@ -154,7 +173,7 @@ void fnumdf(double x, const float* a, float& y, const float* da, const int* irel
   double p[6] = {};
   for (int k = 1; 5 * k <= npar; ++k) {
     peakParameters(k, a, irel, krel, p);
-    const double f0 = peakValue(x, p, ifunc[k], reuse, k);
+    const double f0 = peakValue(x, p, ifunc[k], reuse, k, 0);
     y += static_cast<float>(f0);
     for (int i = 1; i <= 5; ++i) dyda[5 * (k - 1) + i] = 0.0f;
     for (int i = 1; i <= 5; ++i) {
@@ -166,7 +185,7 @@ void fnumdf(double x, const float* a, float& y, const float* da, const int* irel
       const double d = (target != j && krel[j] == 0) ? a[j] * step : step;
       const double keep = p[i];
       p[i] = keep + d;
-      const double fi = peakValue(x, p, ifunc[k], reuse + i, k);
+      const double fi = peakValue(x, p, ifunc[k], reuse, k, i);
       p[i] = keep;
       dyda[target] += static_cast<float>((fi - f0) / step);
     }

@@ -50,6 +50,10 @@ struct ConvolutionCache {
 double gconvl(double x, const double* p, int code, int reuse);
 double gconvl(double x, const double* p, int code, int reuse, ConvolutionCache& cache);
 
+// Makes room for the convolution caches of `peaks` peaks, so that evaluations at points
+// after the first (which only read the caches) may run on several threads at once.
+void prepareModelCaches(int peaks);
+
 // The model at x: y[0] = sum of all peaks, y[k] = peak k. `a` holds npar parameters
 // (five per peak, from index 1), `irel`/`krel` the ties (irel[j] = j when free of ties;
 // krel[j] != 0 adds the tied parameter's value, 0 multiplies by it), `ifunc` the code of
@@ -58,7 +62,9 @@ void yfunx(double x, float* y, const float* a, const int* irel, const int* krel,
            int npar, int reuse);
 
 // The model sum at x and its derivatives with respect to every parameter (dyda[1..npar]);
-// the derivative of a tied parameter goes to the parameter it is tied to. `da` holds the
+// the derivative of a tied parameter goes to the parameter it is tied to. With `reuse`
+// 0 every convolved value, perturbed or not, rebuilds its own normalisation, so the
+// derivatives are those of the normalised lines; other values reuse them. `da` holds the
 // difference step of each parameter. When `needed` is not null, only parameters j with
 // needed[j] != 0 receive derivatives (the others are left at 0), which saves evaluations.
 void fnumdf(double x, const float* a, float& y, const float* da, const int* irel, const int* krel,

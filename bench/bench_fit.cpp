@@ -1,0 +1,141 @@
+// Speed of the curve fit: a whole fit of three Gauss-Lorentz peaks (15 parameters, 12
+// free) on 1201 points (target under 20 ms), ten Gaussian-convolved peaks on 2000 points
+// (target under 3 s), and one evaluation of the normal equations for each.
+#include <benchmark/benchmark.h>
+
+#include <cmath>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "fit/fit_controller.h"
+#include "fit/levenberg_marquardt.h"
+#include "fit/shapes/line_shapes.h"
+#include "model/data_buffer.h"
+#include "model/manager.h"
+#include "model/silent_ui.h"
+#include "model/xyla_document.h"
+
+namespace {
+
+struct Peak {
+  double x0, h, w, m;
+};
+
+// A spectrum of `peaks` on n points from 280 to 280 + span with a little noise.
+void fillSpectrum(xyla::DataBuffer& b, const std::vector<Peak>& peaks, int n, double span) {
+  std::uint64_t s = 12345;
+  for (int i = 0; i < n; ++i) {
+    const double x = 280.0 + span * i / (n - 1);
+    double y = 0.0;
+    for (const Peak& p : peaks) y += xyla::shapes::galo(x, p.x0, p.h, p.w, p.m);
+    s = s * 6364136223846793005ull + 1442695040888963407ull;
+    y += 20.0 * (static_cast<double>(s >> 11) / 9007199254740992.0 - 0.5);
+    b.quickAddDoubleValue(x, y);
+  }
+  b.rescale();
+}
+
+std::string g(double v) { return std::to_string(v); }
+
+struct Setup {
+  xyla::SilentUi ui;
+  xyla::Manager manager{ui};
+  xyla::XylaDocument doc{&manager};
+  xyla::fit::Fit fit;
+  xyla::FitTable typed;
+
+  Setup() {
+    fit.setupFit(&manager, &doc);
+    fit.panel.preview = false;
+    fit.panel.limitTag = 100000;
+  }
+  void row(int r, const std::string& fn, const std::string& a, const std::string& b, const std::string& c,
+           const std::string& d, const std::string& e) {
+    doc.F[r] = {{"active", ""}, {"function", fn}, {"A", a}, {"B", b}, {"C", c}, {"D", d}, {"E", e}};
+  }
+  void keep() { typed = doc.F; }
+  // One whole fit from the typed table.
+  int run() {
+    doc.F = typed;
+    doc.OF.clear();
+    fit.start();
+    return fit.result().iterations;
+  }
+};
+
+void threePeaks(Setup& s) {
+  auto b = std::make_unique<xyla::DataBuffer>();
+  fillSpectrum(*b, {{284.5, 1000, 1.2, 0.3}, {285.9, 600, 1.0, 0.3}, {288.2, 300, 1.5, 0.3}}, 1201, 12.0);
+  s.doc.appendBuffer(std::move(b));
+  s.row(0, "GL", "284.3~", "800~", "1~", "0.4~", "");
+  s.row(1, "GL", "286.1~", "500~", "1~", "0.4~", "");
+  s.row(2, "GL", "288~", "250~", "1.2~", "0.4~", "");
+  s.keep();
+}
+
+void tenConvolvedPeaks(Setup& s) {
+  std::vector<Peak> truth;
+  for (int k = 0; k < 10; ++k) truth.push_back({282.0 + 1.6 * k, 300.0 + 50.0 * k, 0.9, 0.3});
+  auto b = std::make_unique<xyla::DataBuffer>();
+  fillSpectrum(*b, truth, 2000, 20.0);
+  s.doc.appendBuffer(std::move(b));
+  for (int k = 0; k < 10; ++k)
+    s.row(k, "GL*", g(truth[k].x0 + 0.1) + "~", g(truth[k].h * 0.9) + "~", "0.8~", "0.3",
+          k == 0 ? "0.4~" : "1+0");
+  s.keep();
+}
+
+void BM_FitThreeGLPeaks(benchmark::State& state) {
+  Setup s;
+  threePeaks(s);
+  int iterations = 0;
+  for (auto _ : state) iterations = s.run();
+  state.SetLabel(std::to_string(iterations) + " iterations, " + s.fit.msg1());
+}
+BENCHMARK(BM_FitThreeGLPeaks)->Unit(benchmark::kMillisecond);
+
+// Arg: model threads (1 first: the single-thread figure; 0 one per processor).
+void BM_FitTenConvolvedPeaks(benchmark::State& state) {
+  xyla::fit::setModelThreads(static_cast<int>(state.range(0)));
+  Setup s;
+  tenConvolvedPeaks(s);
+  int iterations = 0;
+  for (auto _ : state) iterations = s.run();
+  state.SetLabel(std::to_string(iterations) + " iterations, " + s.fit.msg1());
+}
+BENCHMARK(BM_FitTenConvolvedPeaks)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond)->Iterations(2)->UseRealTime();
+
+// One pass over the points: model, derivatives and normal equations.
+template <void (*Build)(Setup&)>
+void BM_NormalEquations(benchmark::State& state) {
+  xyla::fit::setModelThreads(static_cast<int>(state.range(0)));
+  Setup s;
+  Build(s);
+  s.fit.readtab();
+  const xyla::fit::FitModel& m = s.fit.model();
+  const xyla::DataBuffer& b = *s.doc.buffer(0);
+  std::vector<float> x{0}, y{0};
+  for (int i = 0; i < b.count(); ++i) x.push_back(float(b.X[i])), y.push_back(float(b.Y[i]));
+  xyla::fit::MrqProblem p;
+  p.x = x.data(), p.y = y.data(), p.n = b.count(), p.ma = m.nptab, p.da = m.daj.base();
+  p.irel = m.irel.base(), p.krel = m.krel.base(), p.ifunc = m.ifunc.base();
+  std::vector<int> list{0};
+  for (int j = 1; j <= m.nmfit; ++j) list.push_back(m.mfit[j]);
+  auto alpha = xyla::fit::allocM(1, 120, 1, 120);
+  std::vector<float> beta(121);
+  float chisq = 0, rms = 0;
+  for (auto _ : state) {
+    xyla::fit::mrqcof(p, m.ptab.base(), list.data(), m.nmfit, alpha, beta.data(), chisq, rms);
+    benchmark::DoNotOptimize(chisq);
+  }
+}
+BENCHMARK(BM_NormalEquations<threePeaks>)->Name("BM_NormalEquations/threeGL")->Arg(1)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_NormalEquations<tenConvolvedPeaks>)
+    ->Name("BM_NormalEquations/tenGLstar")
+    ->Arg(1)
+    ->Arg(0)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+
+}  // namespace

@@ -133,6 +133,7 @@ void XylaView::drawRect(Canvas& c) {
     c.restoreWindowImage();
   } else {
     const bool isCurrent = M && M->PD == PD;
+    placeTexts(c);
     if (PD->drawmargin) {
       c.setColour(PD->margincolor);
       c.fillRect({0, 0, left, H_});
@@ -144,6 +145,8 @@ void XylaView::drawRect(Canvas& c) {
       c.setColour(PD->backgroundcolor);
       c.fillRect({left, bottom, width, height});
     }
+    drawGraphicSelection(c);
+    drawGraphics(c, true);
     const double mins[4] = {PD->xmin1, PD->ymin1, PD->xmin2, PD->ymin2};
     const double maxs[4] = {PD->xmax1, PD->ymax1, PD->xmax2, PD->ymax2};
     for (int k = 0; k < 4; ++k)
@@ -164,10 +167,14 @@ void XylaView::drawRect(Canvas& c) {
       for (double x : {left, right})
         for (double y : {bottom, top}) c.fillRect({x - 2, y - 2, 4, 4});
     }
+    drawGraphics(c, false);
+    drawGraphicSelection(c);
   }
   drawOverlays(c);
   drawFitPreview(c);
-  drawSubviewOutlines(c);
+  drawSubviewOutline(c);
+  drawTexts(c);
+  drawSubplots(c);
   c.restore();
 }
 
@@ -255,6 +262,7 @@ void XylaView::drawFrameArrows(Canvas& c, double x0, double y0) {
 }
 
 void XylaView::drawOverlays(Canvas& c) {
+  if (nG && M && M->isMouseMode("graphic")) drawGraphic(c, *nG);
   if (!pb.isEmpty()) {
     c.save();
     c.setDash(nullptr, 0, 0.0);
@@ -311,15 +319,15 @@ void XylaView::drawFitPreview(Canvas& c) {
   PD->FP.clear();
 }
 
-// Light-grey outlines of the sub-plots on screen. A sub-plot document carries its frame
-// in its window geometry (winx, winy, winw, winh).
-void XylaView::drawSubviewOutlines(Canvas& c) {
-  if (PD->subplots.empty() || printing()) return;
+// A sub-plot shows a light-grey outline of its own bounds on screen, so that it can be
+// found and grabbed inside its parent.
+void XylaView::drawSubviewOutline(Canvas& c) {
+  if (!PD->subview || printing()) return;
   c.save();
   c.setDash(nullptr, 0, 0.0);
   c.setColour(kLightGrey);
   c.setDefaultLineWidth(1);
-  for (const auto& sub : PD->subplots) c.strokeRect({double(sub->winx), double(sub->winy), double(sub->winw), double(sub->winh)});
+  c.strokeRect({0, 0, W_, H_});
   c.restore();
 }
 

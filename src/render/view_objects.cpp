@@ -52,7 +52,10 @@ void XylaView::placeTexts(Canvas& c) {
   }
 }
 
+// Texts are placed after the axes of this pass were drawn, so that places past the axis
+// numbers use this pass's number sizes and a single pass (an export) is already right.
 void XylaView::drawTexts(Canvas& c) {
+  placeTexts(c);
   for (const auto& t : PD->T) drawTextObject(c, *t);
 }
 

@@ -133,7 +133,6 @@ void XylaView::drawRect(Canvas& c) {
     c.restoreWindowImage();
   } else {
     const bool isCurrent = M && M->PD == PD;
-    placeTexts(c);
     if (PD->drawmargin) {
       c.setColour(PD->margincolor);
       c.fillRect({0, 0, left, H_});

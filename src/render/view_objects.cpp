@@ -8,6 +8,7 @@
 #include "model/manager.h"
 #include "model/text_object.h"
 #include "model/xyla_document.h"
+#include "render/drawing_limits.h"
 #include "render/xyla_view.h"
 
 namespace xyla {
@@ -16,8 +17,39 @@ namespace {
 
 constexpr Colour kLightGrey{0.8, 0.8, 0.8, 1.0};
 
+// Points farther out than this are brought in before drawing: far beyond any page, well
+// within every rasteriser's range.
+constexpr double kFar = 1e6;
+
 bool finite(const Graphic::Points& p) {
   return std::isfinite(p.x1) && std::isfinite(p.y1) && std::isfinite(p.x2) && std::isfinite(p.y2);
+}
+
+// Cuts the segment to the square of half-size kFar (keeping its direction); answers
+// false when nothing of it lies inside.
+bool cutToFar(Graphic::Points& p) {
+  double t0 = 0, t1 = 1;
+  const double dx = p.x2 - p.x1, dy = p.y2 - p.y1;
+  const double d[4] = {-dx, dx, -dy, dy};
+  const double q[4] = {p.x1 + kFar, kFar - p.x1, p.y1 + kFar, kFar - p.y1};
+  for (int i = 0; i < 4; ++i) {
+    if (d[i] == 0) {
+      if (q[i] < 0) return false;
+      continue;
+    }
+    const double t = q[i] / d[i];
+    if (d[i] < 0) t0 = std::max(t0, t);
+    else t1 = std::min(t1, t);
+  }
+  if (t0 > t1 || !std::isfinite(dx) || !std::isfinite(dy)) return false;
+  p = {p.x1 + t0 * dx, p.y1 + t0 * dy, p.x1 + t1 * dx, p.y1 + t1 * dy};
+  return true;
+}
+
+// The corners brought into the square of half-size kFar.
+Graphic::Points clampToFar(Graphic::Points p) {
+  for (double* v : {&p.x1, &p.y1, &p.x2, &p.y2}) *v = std::clamp(*v, -kFar, kFar);
+  return p;
 }
 
 // The rectangle spanned by two corner points, with a non-negative size.
@@ -89,11 +121,16 @@ void XylaView::drawGraphics(Canvas& c, bool behind) {
 }
 
 void XylaView::drawGraphic(Canvas& c, const Graphic& g) {
-  const Graphic::Points p = g.getPoints();
+  Graphic::Points p = g.getPoints();
   if (!finite(p)) return;
+  // A head at a cut end would sit at the cut, not at its point: such heads are left out.
+  const bool far1 = std::fabs(p.x1) > kFar || std::fabs(p.y1) > kFar;
+  const bool far2 = std::fabs(p.x2) > kFar || std::fabs(p.y2) > kFar;
+  if (g.type == Graphic::Line && !cutToFar(p)) return;
+  if (g.type != Graphic::Line) p = clampToFar(p);
   c.save();
-  const double lw = std::isfinite(g.linewidth) ? g.linewidth : 1.0;
-  setDashPattern(lw > 4 ? static_cast<int>(std::min(lw, 1e4)) : 1);
+  const double lw = std::max(0.0, saneLength(g.linewidth));
+  setDashPattern(lw > 4 ? static_cast<int>(lw) : 1);
   c.setLineWidth(lw);
   c.setLineCap(LineCap::Round);
   c.setLineJoin(LineJoin::Round);
@@ -119,15 +156,15 @@ void XylaView::drawGraphic(Canvas& c, const Graphic& g) {
   c.stroke(path);
   if (g.type == Graphic::Line) {
     const double a = Graphic::directionAngle(p.x2 - p.x1, p.y2 - p.y1);
-    if (g.arrow1) drawArrowHead(c, g, {p.x1, p.y1}, a);
-    if (g.arrow2) drawArrowHead(c, g, {p.x2, p.y2}, std::fmod(a + 180.0, 360.0));
+    if (g.arrow1 && !far1) drawArrowHead(c, g, {p.x1, p.y1}, a);
+    if (g.arrow2 && !far2) drawArrowHead(c, g, {p.x2, p.y2}, std::fmod(a + 180.0, 360.0));
   }
   c.restore();
 }
 
 void XylaView::drawArrowHead(Canvas& c, const Graphic& g, PointF tip, double angle) {
-  if (g.arrowtype < 0 || g.arrowtype > 3 || !std::isfinite(g.arrowsize)) return;
-  const double s = g.arrowsize;
+  if (g.arrowtype < 0 || g.arrowtype > 3) return;
+  const double s = saneLength(g.arrowsize);
   c.save();
   c.setDash(nullptr, 0, 0.0);
   c.setLineCap(LineCap::Round);

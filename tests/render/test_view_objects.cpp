@@ -109,6 +109,26 @@ TEST_F(ViewObjects, HollowAndDoubleHeadsAndNoHead) {
   EXPECT_EQ(canvas.opsOfKind("stroke").size(), withHead - 1);
 }
 
+TEST_F(ViewObjects, FarPointsAreCutAlongTheLine) {
+  Graphic& g = line(100, 100, 2e9, 100 + 1.9e9);
+  g.arrow1 = g.arrow2 = true;
+  draw();
+  const auto strokes = canvas.opsOfKind("stroke");
+  ASSERT_GE(strokes.size(), 2u);
+  const auto drawn = points(strokes[strokes.size() - 2].path);
+  ASSERT_EQ(drawn.size(), 2u);
+  expectPoint(drawn[0], 100, 100);
+  EXPECT_NEAR(drawn[1].x, 1e6, 1e-3);  // the x edge of the far square is met first
+  EXPECT_NEAR(drawn[1].y, 100 + (1e6 - 100) * 1.9e9 / (2e9 - 100), 1e-3);
+  expectPoint(points(strokes.back().path)[1], 100, 100);  // only the head at the near end
+
+  g.posmode = 1;  // a degenerate range gives no place at all: nothing is drawn
+  doc.xmax1 = doc.xmin1;
+  const std::size_t before = canvas.opsOfKind("stroke").size();
+  draw();
+  EXPECT_LT(canvas.opsOfKind("stroke").size(), before);
+}
+
 TEST_F(ViewObjects, DashesGrowWithTheLineWidth) {
   Graphic& g = line(100, 100, 200, 150);
   g.dashp = 1;

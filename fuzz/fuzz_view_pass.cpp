@@ -96,6 +96,7 @@ void fillDocument(xyla::XylaDocument& doc, Bytes& in) {
   }
 }
 
+// A sub-plot has no sub-plots of its own.
 void fillObjects(xyla::XylaDocument& doc, Bytes& in) {
   const int texts = in.byte() % 4;
   for (int k = 0; k < texts; ++k) {
@@ -130,7 +131,7 @@ void fillObjects(xyla::XylaDocument& doc, Bytes& in) {
     if (len > 0) g.image = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n'};
     for (int i = 0; i < len; ++i) g.image.push_back(in.byte());
   }
-  if (in.byte() % 4 == 0) {
+  if (!doc.subview && in.byte() % 4 == 0) {
     auto sub = std::make_unique<xyla::XylaDocument>(doc.M);
     const double x = in.number(), y = in.number(), w = in.number(), h = in.number();
     xyla::XylaDocument& s = doc.addSubplot(std::move(sub), x, y, w, h);

@@ -77,8 +77,7 @@ void appendChevron(Path& q, PointF tip, double angle, double size, double back, 
 
 void XylaView::placeTexts(Canvas& c) {
   for (const auto& t : PD->T) {
-    const FontSpec f = c.hasFont(t->font.family) ? t->font : FontSpec::system(t->font.size);
-    const SizeF s = t->text.empty() ? SizeF{} : c.textSize(t->text, f);
+    const SizeF s = t->text.empty() ? SizeF{} : c.textSize(t->text, drawableFont(c, t->font));
     t->setFrameSize(s.width, s.height);
     t->doAutoPos();
   }
@@ -110,8 +109,7 @@ void XylaView::drawTextObject(Canvas& c, const TextObject& t) {
     c.strokeRect({1, 1, f.width - 2, f.height - 2});
     c.setAntialias(true);
   }
-  const FontSpec font = c.hasFont(t.font.family) ? t.font : FontSpec::system(t.font.size);
-  c.drawText(t.text, {0, 0}, font, t.color);
+  c.drawText(t.text, {0, 0}, drawableFont(c, t.font), t.color);
   c.restore();
 }
 

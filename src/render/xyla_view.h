@@ -73,6 +73,8 @@ class XylaView {
   static std::string scaletext(double value, int expoff, int dp);
   // Size of `text` in `font` on the canvas.
   SizeF textSize(Canvas& c, const std::string& text, const FontSpec& font);
+  // `font`, or the system font at its size when the canvas does not have the family.
+  static FontSpec drawableFont(Canvas& c, const FontSpec& font);
   // Appends crosshair lines through `p` to the overlay path (mode 0 full, else small).
   void crossHair(PointF p, int mode);
 

@@ -129,7 +129,8 @@ void XylaView::drawRect(Canvas& c) {
   computeGeometry();
   PD->viewWidth = W_;
   PD->viewHeight = H_;
-  if (!redraw && PD->subplots.empty()) {
+  const bool cached = !redraw && PD->subplots.empty();
+  if (cached) {
     c.restoreWindowImage();
   } else {
     const bool isCurrent = M && M->PD == PD;
@@ -172,8 +173,11 @@ void XylaView::drawRect(Canvas& c) {
   drawOverlays(c);
   drawFitPreview(c);
   drawSubviewOutline(c);
-  drawTexts(c);
-  drawSubplots(c);
+  // Texts and sub-plots lie over the plot; the cached window image shows them already.
+  if (!cached) {
+    drawTexts(c);
+    drawSubplots(c);
+  }
   c.restore();
 }
 

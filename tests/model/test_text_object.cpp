@@ -4,6 +4,8 @@
 #include <cmath>
 #include <numbers>
 
+#include "model/manager.h"
+#include "model/silent_ui.h"
 #include "model/view_mapping.h"
 #include "model/xyla_document.h"
 
@@ -210,6 +212,23 @@ TEST_F(TextObjectTest, SubplotIsLinkedToItsParent) {
   const long before = doc.replotCount;
   sub.replot();
   EXPECT_EQ(doc.replotCount, before + 1);
+}
+
+TEST(CurrentObjects, ForgottenWhenTheirDocumentCloses) {
+  SilentUi ui;
+  Manager m(ui);
+  XylaDocument other(&m);
+  Graphic& kept = other.addGraphic(std::make_unique<Graphic>());
+  {
+    XylaDocument doc(&m);
+    m.currentText = &doc.addText(std::make_unique<TextObject>());
+    m.currentGraphic = &doc.addGraphic(std::make_unique<Graphic>());
+  }
+  EXPECT_EQ(m.currentText, nullptr);
+  EXPECT_EQ(m.currentGraphic, nullptr);
+  m.currentGraphic = &kept;
+  { XylaDocument closing(&m); }
+  EXPECT_EQ(m.currentGraphic, &kept);
 }
 
 }  // namespace

@@ -203,17 +203,6 @@ TEST_F(TextObjectTest, GraphicPointsInBothCoordinateModes) {
   EXPECT_EQ(g.PD, &doc);
 }
 
-TEST_F(TextObjectTest, SubplotIsLinkedToItsParent) {
-  XylaDocument& sub = doc.addSubplot(std::make_unique<XylaDocument>(), 100, 80, 120, 90);
-  EXPECT_TRUE(sub.subview);
-  EXPECT_EQ(sub.MPD, &doc);
-  EXPECT_EQ(sub.subvieww, 120);
-  EXPECT_EQ(sub.viewHeight, 90);
-  const long before = doc.replotCount;
-  sub.replot();
-  EXPECT_EQ(doc.replotCount, before + 1);
-}
-
 TEST(CurrentObjects, ForgottenWhenTheirDocumentCloses) {
   SilentUi ui;
   Manager m(ui);

@@ -145,7 +145,7 @@ TEST_F(ViewObjects, DashesGrowWithTheLineWidth) {
   EXPECT_EQ(dashed(), (std::vector<float>{2, 6}));
 }
 
-TEST_F(ViewObjects, ShapesFillOnlyWhenAskedAndFollowTheData) {
+TEST_F(ViewObjects, ShapesFillOnlyWhenAsked) {
   Graphic& r = line(120, 90, 100, 140);  // corners in any order
   r.type = Graphic::Rectangle;
   r.fillcolor = {0, 1, 0, 1};
@@ -160,16 +160,6 @@ TEST_F(ViewObjects, ShapesFillOnlyWhenAskedAndFollowTheData) {
   EXPECT_EQ(oval.kind, Kind::Oval);
   EXPECT_EQ((RectF{oval.x, oval.y, oval.width, oval.height}), (RectF{100, 90, 20, 50}));
 
-  // In data coordinates the shape moves with the range.
-  r.posmode = 1;
-  r.x1 = 1, r.y1 = 1, r.x2 = 2, r.y2 = 2;
-  doc.scale(1, 0, 20, 0, 10, false, false);
-  draw();
-  const auto s = canvas.opsOfKind("stroke");
-  auto it = std::find_if(s.begin(), s.end(), [](const auto& o) { return o.path.elements().size() == 1 && o.path.elements()[0].kind == Kind::Oval; });
-  ASSERT_NE(it, s.end());
-  EXPECT_EQ(it->path.elements()[0].x, 76);
-  EXPECT_EQ(it->path.elements()[0].width, 16);
 }
 
 TEST_F(ViewObjects, BehindAndInFrontOfThePlot) {
@@ -273,18 +263,6 @@ TEST_F(ViewObjects, TurnedTextRotatesAboutItsFrameOrigin) {
   EXPECT_NEAR(origin.y, 165 - 36 / 2.0, 1e-9);
 }
 
-TEST_F(ViewObjects, DataTextMovesWithTheAxes) {
-  TextObject& t = text("here");
-  t.posmode = 1;
-  t.setPosition(5, 5);
-  t.tbalign = 6;  // bottom left at the data point
-  draw();
-  EXPECT_EQ(canvas.ops[textOp("here") - 1].at, (PointF{220, 165}));
-  doc.scale(1, 0, 20, 0, 20, false, false);
-  draw();
-  EXPECT_EQ(canvas.ops[textOp("here") - 1].at, (PointF{140, 107.5}));
-}
-
 TEST_F(ViewObjects, CurrentTextOutlineOnScreenWhileSelecting) {
   TextObject& t = text("note");
   t.setPosition(100, 100);
@@ -312,6 +290,7 @@ TEST_F(ViewObjects, SubplotsAreDrawnInTheirFrames) {
   inner->marginright = inner->margintop = 5;
   inner->framecolor = {0, 0.5, 0, 1};
   XylaDocument& sub = doc.addSubplot(std::move(inner), 200, 150, 150, 100);
+  EXPECT_EQ(sub.MPD, &doc);  // it redraws through its parent
   TextObject& label = sub.addText(std::make_unique<TextObject>());
   label.text = "inset";
   label.setPosition(30, 90);

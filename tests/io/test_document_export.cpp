@@ -313,6 +313,11 @@ TEST_F(DocumentExport, TextsGraphicsPictureAndInset) {
   for (double x = 250; x < 470; x += 0.5)
     for (double y = doc.viewHeight - doc.margintop + 8; y < doc.viewHeight - 2; y += 0.5) darkPixels += dark(at(x, y));
   EXPECT_GT(darkPixels, 50);
+  // The vector formats carry the same objects (turned texts, the picture, the inset).
+  std::string error;
+  EXPECT_TRUE(savePDF(m, doc, path("gallery-objects.pdf"), error)) << error;
+  EXPECT_TRUE(saveEPS(m, doc, path("gallery-objects.eps"), error)) << error;
+  EXPECT_TRUE(saveSVG(m, doc, path("gallery-objects.svg"), error)) << error;
 }
 
 // Sixteen symbols over a time axis, exponent numbers on the left and a right axis with

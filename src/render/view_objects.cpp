@@ -92,7 +92,7 @@ void XylaView::drawTexts(Canvas& c) {
 
 void XylaView::drawTextObject(Canvas& c, const TextObject& t) {
   const ViewRect& f = t.frame;
-  if (t.text.empty() || !std::isfinite(f.x) || !std::isfinite(f.y)) return;
+  if (t.text.empty() || !(std::fabs(f.x) <= kFar && std::fabs(f.y) <= kFar)) return;
   c.save();
   c.translate(f.x, f.y);
   if (t.angle != 0 && std::isfinite(t.angle)) c.rotate(t.angle);

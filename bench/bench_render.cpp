@@ -4,6 +4,7 @@
 // encoding and writing the file.
 #include <benchmark/benchmark.h>
 
+#include <QBuffer>
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
@@ -13,6 +14,7 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "io/image_writer.h"
 #include "model/data_buffer.h"
@@ -113,12 +115,25 @@ void BM_Render200Buffers(benchmark::State& state) {
   renderToImage(state, s);
 }
 
+// A 400 x 300 PNG picture as a graphic keeps it.
+std::vector<unsigned char> picturePng() {
+  QImage img(400, 300, QImage::Format_RGB32);
+  for (int y = 0; y < img.height(); ++y)
+    for (int x = 0; x < img.width(); ++x) img.setPixel(x, y, qRgb(x % 256, y % 256, (x * y) % 256));
+  QByteArray bytes;
+  QBuffer buf(&bytes);
+  buf.open(QIODevice::WriteOnly);
+  img.save(&buf, "PNG");
+  return {bytes.begin(), bytes.end()};
+}
+
 // `n` text objects (automatic places, data positions, turned texts) and `n` graphic
 // objects (arrows of every head type, dashed rectangles and filled ellipses, half of
-// them behind the plot) over a spectrum of 1000 points.
+// them behind the plot, one in a hundred with a picture) over a spectrum of 1000 points.
 void BM_RenderObjects(benchmark::State& state) {
   Scene s(1, 1000, false);
   const int n = static_cast<int>(state.range(0));
+  const std::vector<unsigned char> picture = picturePng();
   for (int i = 0; i < n; ++i) {
     auto t = std::make_unique<xyla::TextObject>();
     t->text = "peak " + std::to_string(i);
@@ -137,6 +152,7 @@ void BM_RenderObjects(benchmark::State& state) {
     g->fill = i % 2 == 0;
     g->display = i % 2;
     g->linewidth = 1 + i % 6;
+    if (i % 100 == 0) g->image = picture;
     s.doc.addGraphic(std::move(g)).setPoints(100 + (i * 31) % 600, 100 + (i * 17) % 400, 150 + (i * 29) % 600, 120 + (i * 13) % 400);
   }
   renderToImage(state, s);

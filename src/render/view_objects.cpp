@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <numbers>
+#include <unordered_map>
 
 #include "model/graphic_object.h"
 #include "model/manager.h"
@@ -75,6 +76,33 @@ void appendChevron(Path& q, PointF tip, double angle, double size, double back, 
 
 }  // namespace
 
+// Decoded pictures by graphic, so that a redraw does not decode them again. An entry is
+// used only while the graphic's bytes are the ones it was decoded from; entries of
+// graphics that a pass did not draw are dropped after the next pass.
+class PictureCache {
+ public:
+  const QImage& image(const Graphic& g, long pass) {
+    Entry& e = entries_[&g];
+    if (e.bytes != g.image) {  // new, or the picture was replaced (a damaged one stays null)
+      e.bytes = g.image;
+      e.image = QImage::fromData(g.image.data(), static_cast<int>(std::min<std::size_t>(g.image.size(), 1u << 30)));
+    }
+    e.pass = pass;
+    return e.image;
+  }
+  void dropUnusedBefore(long pass) {
+    std::erase_if(entries_, [pass](const auto& kv) { return kv.second.pass < pass; });
+  }
+
+ private:
+  struct Entry {
+    std::vector<unsigned char> bytes;
+    QImage image;
+    long pass = 0;
+  };
+  std::unordered_map<const Graphic*, Entry> entries_;
+};
+
 void XylaView::placeTexts(Canvas& c) {
   for (const auto& t : PD->T) {
     const SizeF s = t->text.empty() ? SizeF{} : c.textSize(t->text, drawableFont(c, t->font));
@@ -114,8 +142,10 @@ void XylaView::drawTextObject(Canvas& c, const TextObject& t) {
 }
 
 void XylaView::drawGraphics(Canvas& c, bool behind) {
+  if (behind) ++passes_;
   for (const auto& g : PD->G)
     if ((g->display == 1) == behind) drawGraphic(c, *g);
+  if (!behind && pictures_) pictures_->dropUnusedBefore(passes_);
 }
 
 void XylaView::drawGraphic(Canvas& c, const Graphic& g) {
@@ -134,7 +164,8 @@ void XylaView::drawGraphic(Canvas& c, const Graphic& g) {
   c.setLineJoin(LineJoin::Round);
   applyDash(c, g.dashp);
   if (g.hasImage()) {
-    const QImage img = QImage::fromData(g.image.data(), static_cast<int>(std::min<std::size_t>(g.image.size(), 1u << 30)));
+    if (!pictures_) pictures_ = std::make_shared<PictureCache>();
+    const QImage& img = pictures_->image(g, passes_);
     if (!img.isNull()) c.drawImage(img, spanned(p));
   }
   Path path;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <memory>
 #include <string>
 
 #include "model/colour.h"
@@ -15,6 +16,7 @@ class Axis;
 class DataBuffer;
 class Graphic;
 class Manager;
+class PictureCache;
 class TextObject;
 class XylaDocument;
 
@@ -161,6 +163,9 @@ class XylaView {
   void drawPoints(Canvas& c, const DataBuffer& b, int index);
 
   double W_ = 0.0, H_ = 0.0;
+  // Decoded pictures of the graphic objects, kept between passes of this view.
+  std::shared_ptr<PictureCache> pictures_;
+  long passes_ = 0;  // drawing passes that drew the graphic objects
 };
 
 }  // namespace xyla

@@ -196,6 +196,16 @@ TEST_F(ViewObjects, PicturesAreDrawnIntoTheRectangle) {
   const auto images = canvas.opsOfKind("image");
   ASSERT_EQ(images.size(), 1u);
   EXPECT_EQ(images[0].rect, (RectF{100, 160, 80, 40}));
+  draw();  // the next pass draws the picture decoded before
+  EXPECT_EQ(canvas.opsOfKind("image").at(0).imageKey, images[0].imageKey);
+  QImage other(3, 3, QImage::Format_ARGB32);
+  other.fill(Qt::blue);
+  bytes.clear();
+  buf.seek(0);
+  ASSERT_TRUE(other.save(&buf, "PNG"));
+  g.image.assign(bytes.begin(), bytes.end());  // a replaced picture is decoded again
+  draw();
+  EXPECT_NE(canvas.opsOfKind("image").at(0).imageKey, images[0].imageKey);
   g.image.resize(g.image.size() / 2);  // a damaged picture is left out
   draw();
   EXPECT_TRUE(canvas.opsOfKind("image").empty());

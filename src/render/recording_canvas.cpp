@@ -1,5 +1,6 @@
 #include "render/recording_canvas.h"
 
+#include <QImage>
 #include <algorithm>
 #include <sstream>
 
@@ -77,7 +78,11 @@ void RecordingCanvas::translate(double dx, double dy) { record("translate", null
 
 void RecordingCanvas::rotate(double degrees) { record("rotate", nullptr).angle = degrees; }
 
-void RecordingCanvas::drawImage(const QImage&, const RectF& r) { record("image", nullptr).rect = r; }
+void RecordingCanvas::drawImage(const QImage& image, const RectF& r) {
+  Op& op = record("image", nullptr);
+  op.rect = r;
+  op.imageKey = image.cacheKey();
+}
 
 namespace {
 

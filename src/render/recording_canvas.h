@@ -30,6 +30,7 @@ class RecordingCanvas : public Canvas {
     LineCap cap = LineCap::Butt;
     LineJoin join = LineJoin::Miter;
     bool antialias = true;
+    long long imageKey = 0;  // "image": the picture's cache key (same key, same decoded picture)
   };
 
   // Families that hasFont accepts besides the system font (empty family).

@@ -270,5 +270,35 @@ TEST(FitController, MeasuredCarbonSpectrumAfterShirley) {
   EXPECT_TRUE(f.ui.alerts.empty());
 }
 
+// PET (C10H8O4) has six aromatic carbons, two C-O and two O-C=O: the fitted areas come
+// out near 60:20:20 with the components at their known binding energies.
+TEST(FitController, MeasuredPolymerSpectrumGivesItsStoichiometry) {
+  FitFixture f;
+  ImportOptions o;
+  o.file = dataDir() + "/xps/PET_C1s.csv";
+  o.separator = ",";
+  ASSERT_EQ(importFile(f.doc, o), 1);
+  DataBuffer& raw = *f.doc.buffer(0);
+  raw.sort(0);
+  raw.cut(0, 281.0, 292.5, 0, f.ui);  // the C 1s region without the shake-up satellite
+  raw.rescale();
+  const int n = raw.count();
+  doShirley(f.doc, 0, raw.X[2], raw.Y[2], raw.X[n - 3], raw.Y[n - 3], f.ui);
+  ASSERT_GE(f.doc.bufferCount(), 2);
+  f.doc.current = 1;
+  f.row(0, "GL", "284.7~", "3500~", "1.2~", "0.3", "", "1");
+  f.row(1, "GL", "286.2~", "1200~", "1+0", "0.3", "", "1");
+  f.row(2, "GL", "288.7~", "1200~", "1+0", "0.3", "", "1");
+  f.fit.start();
+  ASSERT_TRUE(f.fit.haveResult) << f.fit.msg1();
+  EXPECT_NEAR(std::stod(f.cell(0, "A")), 284.7, 0.3);
+  EXPECT_NEAR(std::stod(f.cell(1, "A")), 286.3, 0.3);
+  EXPECT_NEAR(std::stod(f.cell(2, "A")), 288.7, 0.3);
+  EXPECT_NEAR(std::stod(f.cell(0, "percent")), 60, 10);
+  EXPECT_NEAR(std::stod(f.cell(1, "percent")), 20, 7);
+  EXPECT_NEAR(std::stod(f.cell(2, "percent")), 20, 7);
+  EXPECT_TRUE(f.ui.alerts.empty());
+}
+
 }  // namespace
 }  // namespace xyla::test

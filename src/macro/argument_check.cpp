@@ -105,6 +105,11 @@ void Macro::setStringVariables() {
 bool Macro::chk(const std::string& commandName, const std::string& signature, int minimum,
                 const std::vector<std::string>& tokens) {
   if (!PD || !M || tokens.empty() || !equalsIgnoringCase(tokens[0], commandName)) return false;
+  return checkArguments(signature, minimum, tokens);
+}
+
+bool Macro::checkArguments(const std::string& signature, int minimum, const std::vector<std::string>& tokens) {
+  if (!M || tokens.empty()) return false;
   S.clear();
   SS.clear();
   A.clear();
@@ -164,6 +169,7 @@ std::vector<int> Macro::axisList(const std::string& token) {
 }
 
 std::vector<int> Macro::bufferList(const std::string& token) {
+  if (!PD) return {};
   const int n = PD->bufferCount();
   std::vector<int> out;
   auto keep = [&](auto pred) {
@@ -242,6 +248,7 @@ std::vector<std::string> Macro::rangeList(const std::string& token) {
 }
 
 void Macro::writePredefined() {
+  if (!PD) return;
   std::map<std::string, double>& gv = M->GV;
   const XylaDocument& d = *PD;
   const int nb = d.bufferCount();

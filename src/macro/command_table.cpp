@@ -21,8 +21,8 @@ bool equalsIgnoringCase(std::string_view a, std::string_view b) {
 }
 
 void CommandTable::add(CommandGroup group, std::string name, std::string signature, int minimum,
-                       CommandAction action) {
-  groups_[group].push_back({lowerAscii(name), std::move(signature), minimum, action, group});
+                       CommandAction action, bool needsDocument) {
+  groups_[group].push_back({lowerAscii(name), std::move(signature), minimum, action, group, needsDocument});
   index();
 }
 

@@ -41,6 +41,7 @@ struct CommandEntry {
   int minimum = 0;        // fewest arguments
   CommandAction action = nullptr;
   CommandGroup group = CommandGroup::Ranges;
+  bool needsDocument = true;  // false: runs without a target document ("new", "open")
 };
 
 // The interpreter's command table. A name may occur more than once: every entry of that
@@ -52,7 +53,8 @@ class CommandTable {
   CommandTable& operator=(const CommandTable&) = delete;
 
   // Adds an entry at the end of its group.
-  void add(CommandGroup group, std::string name, std::string signature, int minimum, CommandAction action);
+  void add(CommandGroup group, std::string name, std::string signature, int minimum, CommandAction action,
+           bool needsDocument = true);
   // Every entry in table order.
   std::vector<const CommandEntry*> entries() const;
   // The entries called `name` (compared ignoring case), in table order; empty when none.

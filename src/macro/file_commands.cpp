@@ -42,6 +42,12 @@ void saveeps(Macro& m) {
   reportExport(m, saveEPS(*m.M, *m.PD, m.S[0], error), error);
 }
 
+// The new document becomes the controller's current document and the macro's target.
+void newDocument(Macro& m) {
+  if (!m.MC || !m.MC->newDocument) return;
+  if (XylaDocument* doc = m.MC->newDocument()) m.PD = doc;
+}
+
 void import(Macro& m) {
   if (m.I[1] != 0 && m.I[1] != 1) return;
   ImportOptions o;
@@ -74,6 +80,7 @@ void registerFileCommands(CommandTable& t) {
   t.add(G::Files, "savejpg", "si", 1, savejpg);
   t.add(G::Files, "savepdf", "s", 1, savepdf);
   t.add(G::Files, "saveeps", "s", 1, saveeps);
+  t.add(G::Files, "new", "", 0, newDocument, false);
   t.add(G::Files, "import", "sisiisss", 2, import);
   t.add(G::Files, "clr", "", 0, clr);
   t.add(G::Files, "export", "sib", 3, exportCommand);

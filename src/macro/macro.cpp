@@ -136,11 +136,12 @@ void Macro::runCommands() {
 }
 
 void Macro::execute(const std::vector<std::string>& tokens, int index) {
-  if (!PD || tokens.empty()) return;
+  if (tokens.empty()) return;
   currentCommand = index;
   for (const CommandEntry* e : CommandTable::standard().entriesNamed(tokens[0])) {
-    if (chk(e->name, e->signature, e->minimum, tokens)) e->action(*this);
-    if (!PD) return;  // the command closed the document
+    // Without a target only the commands that make one run ("new", "open").
+    if (!PD && e->needsDocument) continue;
+    if (checkArguments(e->signature, e->minimum, tokens)) e->action(*this);
   }
 }
 

@@ -118,6 +118,7 @@ class Macro {
   bool evaluate(const std::string& text, bool report, double& value);
   void writePredefined();
   void setStringVariables();
+  bool checkArguments(const std::string& signature, int minimum, const std::vector<std::string>& tokens);
   bool checkArgument(char letter, int p, const std::string& token);
   std::vector<int> axisList(const std::string& token);
   std::vector<int> bufferList(const std::string& token);

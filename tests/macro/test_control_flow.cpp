@@ -83,6 +83,11 @@ TEST_F(ControlFlow, CommandsAfterCloseAreReportedAndNothingCrashes) {
   EXPECT_EQ(run("print a\nclose\nprint b\nprint c"), "a");
   EXPECT_EQ(closed, &doc);
   EXPECT_EQ(syntaxErrors(), (std::vector<std::string>{"Unkown command print b"}));
+  // "new" makes a new target after close.
+  XylaDocument fresh(&m);
+  mc.newDocument = [&] { return &fresh; };
+  EXPECT_EQ(run("close\nnew\naddvalue 0 1 2\nnewbuffer\nprint nb"), "1");
+  EXPECT_EQ(fresh.bufferCount(), 1);
 }
 
 TEST_F(ControlFlow, AMacroCannotRestartItselfThroughTheTimer) {

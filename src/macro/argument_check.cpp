@@ -110,6 +110,15 @@ bool Macro::chk(const std::string& commandName, const std::string& signature, in
 
 bool Macro::checkArguments(const std::string& signature, int minimum, const std::vector<std::string>& tokens) {
   if (!M || tokens.empty()) return false;
+  // Nothing changes the variables while one command's arguments are read, so they are
+  // loaded into the evaluators once per command.
+  variablesLoaded_ = {false, false};
+  const bool ok = readArguments(signature, minimum, tokens);
+  variablesLoaded_ = {false, false};
+  return ok;
+}
+
+bool Macro::readArguments(const std::string& signature, int minimum, const std::vector<std::string>& tokens) {
   S.clear();
   SS.clear();
   A.clear();
@@ -298,8 +307,11 @@ void Macro::setupexpr(expr::Expression& e) {
 // the cost of a command, so one evaluator per reporting mode is kept and only its
 // values are refreshed while the set of variable names stays the same.
 expr::Expression& Macro::evaluator(bool report) {
-  writePredefined();
   std::unique_ptr<expr::Expression>& cached = report ? reporting_ : silent_;
+  bool& loaded = variablesLoaded_[report ? 1 : 0];
+  if (cached && loaded) return *cached;
+  if (!variablesLoaded_[0] && !variablesLoaded_[1]) writePredefined();
+  loaded = true;
   if (!cached || !refreshVariables(*cached, M->CV, M->GV)) {
     cached = std::make_unique<expr::Expression>();
     if (!report) cached->setNoError();

@@ -119,6 +119,7 @@ class Macro {
   void writePredefined();
   void setStringVariables();
   bool checkArguments(const std::string& signature, int minimum, const std::vector<std::string>& tokens);
+  bool readArguments(const std::string& signature, int minimum, const std::vector<std::string>& tokens);
   bool checkArgument(char letter, int p, const std::string& token);
   std::vector<int> axisList(const std::string& token);
   std::vector<int> bufferList(const std::string& token);
@@ -126,6 +127,7 @@ class Macro {
   void runCommands();
 
   std::unique_ptr<expr::Expression> reporting_, silent_;
+  std::array<bool, 2> variablesLoaded_{};  // silent, reporting evaluator loaded for this command
   bool running_ = false;
 };
 

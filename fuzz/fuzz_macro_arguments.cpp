@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "fuzz/fuzz_support.h"
+#include "fuzz_support.h"
 #include "macro/macro.h"
 #include "macro/macro_controller.h"
 #include "macro/tokenizer.h"

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "fuzz/fuzz_support.h"
+#include "fuzz_support.h"
 #include "macro/tokenizer.h"
 
 namespace {

@@ -49,6 +49,17 @@ void sleepCommand(Macro& m) {
   if (us > 0 && us < 1e12) std::this_thread::sleep_for(std::chrono::microseconds(static_cast<long long>(us)));
 }
 
+void defaultfont(Macro& m) {
+  m.deffont = m.S[0];
+  m.deffontsize = m.D[1];
+}
+
+void defaultcolor(Macro& m) {
+  m.defr = m.D[0];
+  m.defg = m.D[1];
+  m.defb = m.D[2];
+}
+
 }  // namespace
 
 void registerDialogCommands(CommandTable& t) {
@@ -58,6 +69,8 @@ void registerDialogCommands(CommandTable& t) {
   t.add(G::Dialogs, "plot", "", 0, plot);
   t.add(G::Dialogs, "print", "uuuuuuuuuuuuuuuu", 0, print);
   t.add(G::Dialogs, "sleep", "d", 1, sleepCommand);
+  t.add(G::Defaults, "defaultfont", "sd", 2, defaultfont);
+  t.add(G::Defaults, "defaultcolor", "ddd", 3, defaultcolor);
 }
 
 }  // namespace xyla

@@ -1,5 +1,6 @@
 // Numeric and string variables, closing and quitting, and the warning switch.
 #include <cstdio>
+#include <filesystem>
 
 #include "macro/command_families.h"
 #include "macro/command_helpers.h"
@@ -7,6 +8,8 @@
 #include "macro/macro_controller.h"
 #include "macro/macro_text.h"
 #include "model/manager.h"
+#include "model/settings.h"
+#include "model/ui.h"
 
 namespace xyla {
 
@@ -55,6 +58,19 @@ void format(Macro& m) {
   m.M->SV[m.S[0]] = out;
 }
 
+// The chosen file's folder is remembered under "PATH" for the next panel.
+void browse(Macro& m) {
+  Settings* s = Settings::standard();
+  const std::string start = s ? s->getString("PATH").value_or("") : "";
+  const std::vector<std::string> files = m.M->ui().openPanel("Select File", start, false);
+  if (files.empty()) return;
+  if (s) {
+    s->setString("PATH", std::filesystem::path(files[0]).parent_path().string());
+    s->sync();
+  }
+  m.M->SV["file"] = files[0];
+}
+
 // Closing leaves the macro without a document: the next command is reported unknown,
 // as after a failed "open".
 void close(Macro& m) {
@@ -79,6 +95,7 @@ void registerVariableCommands(CommandTable& t) {
   t.add(G::Variables, "setstring", "uu", 2, setstring);
   t.add(G::Variables, "eval", "su", 2, eval);
   t.add(G::Variables, "format", "ssddddddddd", 2, format);
+  t.add(G::Variables, "browse", "", 0, browse);
   t.add(G::Variables, "close", "", 0, close);
   t.add(G::Variables, "quitapp", "", 0, quitapp);
   t.add(G::Variables, "warn", "i", 1, warn);

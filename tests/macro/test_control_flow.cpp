@@ -77,6 +77,20 @@ TEST_F(ControlFlow, AskCancelsAndAskOptionSetsAVariable) {
   EXPECT_EQ(m.GV["option"], 1.0);
 }
 
+TEST_F(ControlFlow, BrowseRemembersTheFolderAndDefaultsAreKept) {
+  ui.answerOpen({"/data/xps/c1s.txt"});
+  run("browse\ndefaultfont Times 12\ndefaultcolor 1 0.5 0");
+  EXPECT_EQ(m.SV["file"], "/data/xps/c1s.txt");
+  EXPECT_EQ(settings->getString("PATH"), "/data/xps");
+  EXPECT_EQ(ui.panelTitles, (std::vector<std::string>{"Select File"}));
+  ui.answerOpen({});
+  run("browse");
+  EXPECT_EQ(m.SV["file"], "/data/xps/c1s.txt");
+  EXPECT_EQ(macro.deffont, "Times");
+  EXPECT_EQ(macro.deffontsize, 12.0);
+  EXPECT_EQ((std::vector<double>{macro.defr, macro.defg, macro.defb}), (std::vector<double>{1, 0.5, 0}));
+}
+
 TEST_F(ControlFlow, CommandsAfterCloseAreReportedAndNothingCrashes) {
   XylaDocument* closed = nullptr;
   mc.closeDocument = [&](XylaDocument& d) { closed = &d; };

@@ -97,14 +97,15 @@ void Macro::executeMacro() {
     return;
   }
   // Expression built-ins read the target document and report through this controller.
+  // Afterwards they read the current document again, as everywhere else (the document
+  // they read before may have been closed by the macro).
   Manager* previousManager = expr::calcManager();
-  XylaDocument* previousDocument = M->calcDocument;
   expr::setCalcManager(M);
   running_ = true;
   runCommands();
   running_ = false;
   expr::setCalcManager(previousManager);
-  M->calcDocument = previousDocument == nullptr || previousDocument == M->PD ? M->PD : previousDocument;
+  M->calcDocument = M->PD;
   if (PD) PD->replot();
 }
 

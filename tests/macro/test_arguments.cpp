@@ -66,6 +66,16 @@ TEST_F(Arguments, ResultsAndGlobalVariablesAreVisibleToExpressions) {
   EXPECT_EQ(m.GV["frameright"], doc.viewWidth - doc.marginright);
 }
 
+TEST_F(Arguments, DataFunctionsReadTheTargetDocument) {
+  addBuffer({5}, {1});
+  XylaDocument other(&m);
+  other.newBuffer().addDoubleValue(7, 1);
+  macro.src = "setvar v xval(0;0)";
+  macro.parseMacroFor(m, &other, &mc);
+  EXPECT_EQ(m.GV["v"], 7.0);
+  EXPECT_EQ(m.calcDocument, &doc);  // back to the current document
+}
+
 TEST_F(Arguments, BufferListsInTheirOrder) {
   for (int i = 0; i < 4; ++i) addBuffer({0}, {0});
   doc.buffer(1)->show = false;

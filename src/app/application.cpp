@@ -9,7 +9,11 @@
 
 namespace xyla {
 
-Application::Application(Ui& ui) : manager_(ui) {}
+Application::Application(Ui& ui) : manager_(ui), macros_(manager_) {
+  macros_.newDocument = [this] { return &newDocument(); };
+  macros_.closeDocument = [this](XylaDocument& doc) { closeDocument(doc); };
+  macros_.quitApplication = [this] { quit_ = true; };
+}
 
 Application::~Application() {
   // Documents tell the controller when they close; close them while it still exists.
@@ -22,6 +26,12 @@ XylaDocument& Application::newDocument() {
   doc.edited = false;
   manager_.setCurrentDocument(&doc);
   return doc;
+}
+
+void Application::closeDocument(XylaDocument& doc) {
+  manager_.documentClosed(&doc);
+  std::erase_if(documents_, [&](const std::unique_ptr<XylaDocument>& d) { return d.get() == &doc; });
+  if (!manager_.PD && !documents_.empty()) manager_.setCurrentDocument(documents_.back().get());
 }
 
 int Application::runCommandLine(const CommandLine& cl, std::ostream& out, std::ostream& err) {
@@ -42,11 +52,17 @@ int Application::runCommandLine(const CommandLine& cl, std::ostream& out, std::o
   }
   int status = 0;
   if (!cl.macroFile.empty()) {
-    err << "xyla: cannot run " << cl.macroFile << ": this build has no macro interpreter yet\n";
-    status = 2;
+    // What the macro prints reaches the shell as it is printed.
+    macros_.onConsoleAppend = [&out](const std::string& text) { out << text << std::flush; };
+    if (!macros_.runMacroFile(cl.macroFile, m.PD)) {
+      err << "xyla: cannot read the macro file " << cl.macroFile << "\n";
+      status = 1;
+    }
+    macros_.onConsoleAppend = nullptr;
   }
+  if (!m.PD) return status;  // the macro closed the start document
   if (cl.list) out << bufferTable(*m.PD) << std::flush;
-  if (!cl.exportFile.empty()) {
+  if (!cl.exportFile.empty() && m.startPD) {
     std::string error;
     if (cl.badDpi) {
       err << "xyla: --dpi needs a positive whole number\n";

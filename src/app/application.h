@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "app/command_line.h"
+#include "macro/macro_controller.h"
 #include "model/manager.h"
 
 namespace xyla {
@@ -18,16 +19,24 @@ class Application {
   ~Application();
 
   Manager& manager() { return manager_; }
+  MacroController& macros() { return macros_; }
   // Opens a new untitled document and makes it current.
   XylaDocument& newDocument();
+  // Closes `doc`: the controller forgets it and it is destroyed.
+  void closeDocument(XylaDocument& doc);
+  // True when the program was asked to end (by a macro).
+  bool quitRequested() const { return quit_; }
 
   // Carries out the command line on the start document: "-f", "-i", "-m", then
-  // "--list". Answers the process exit status.
+  // "--list" and "--export". The macro console is echoed to `out`. Answers the process
+  // exit status.
   int runCommandLine(const CommandLine& cl, std::ostream& out, std::ostream& err);
 
  private:
   Manager manager_;
+  MacroController macros_;
   std::vector<std::unique_ptr<XylaDocument>> documents_;
+  bool quit_ = false;
 };
 
 }  // namespace xyla

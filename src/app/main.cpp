@@ -13,6 +13,8 @@
 #include "app/application.h"
 #include "app/command_line.h"
 #include "app/console_ui.h"
+#include "app/preferences.h"
+#include "app/update_check.h"
 #include "model/settings.h"
 #include "render/font_choice.h"
 
@@ -51,8 +53,12 @@ int main(int argc, char** argv) {
 
   xyla::ConsoleUi ui(std::cerr);
   xyla::Application app(ui);
+  xyla::initPreferences(*settings, app.macros());
   app.newDocument();
   const int status = app.runCommandLine(cl, std::cout, std::cerr);
+  // The quiet update check says something only when a newer version is named; batch
+  // runs have no browser to open.
+  if (settings->getBool("CheckForUpdates").value_or(false)) xyla::checkForUpdates(ui, true, nullptr);
   // The window layer is not part of this build: every run is a batch run and ends here.
   xyla::releaseFontCaches();
   return status;

@@ -212,15 +212,51 @@ void DataBuffer::addDoubleValueError(double x, double y, double ex, double ey) {
   widenExtent(x, y);
 }
 
-void DataBuffer::setXDoubleValueAt(int i, double v) {
-  if (validIndex(i, X.size())) X[i] = v;
-  rescale();
+namespace {
+
+// True when a value other than column[i] equals `value`; stops at the first one.
+bool otherValueAt(const std::vector<double>& column, int i, double value) {
+  for (std::size_t j = 0; j < column.size(); ++j) {
+    if (column[j] == value && j != static_cast<std::size_t>(i)) return true;
+  }
+  return false;
 }
 
-void DataBuffer::setYDoubleValueAt(int i, double v) {
-  if (validIndex(i, Y.size())) Y[i] = v;
-  rescale();
+}  // namespace
+
+// Changing one value needs a pass over the whole buffer only when the old value was the
+// only one at an end of the extent and the new one lies inside; otherwise the extent is
+// updated in place, so macros that set points one by one stay linear in the number of
+// points.
+void DataBuffer::replaceValue(std::vector<double>& column, bool xcolumn, int i, double v) {
+  if (!validIndex(i, column.size())) {
+    rescale();
+    return;
+  }
+  const double old = column[static_cast<std::size_t>(i)];
+  column[static_cast<std::size_t>(i)] = v;
+  bool& have = xcolumn ? havexminmax : haveyminmax;
+  double& lo = xcolumn ? xmin : ymin;
+  double& hi = xcolumn ? xmax : ymax;
+  if (norescale) return;
+  if (!have || !std::isfinite(v) || X.size() != Y.size()) {
+    rescale();
+    return;
+  }
+  const bool counted = std::isfinite(old);
+  const bool loStays = !counted || old != lo || v <= lo || otherValueAt(column, i, lo);
+  const bool hiStays = !counted || old != hi || v >= hi || otherValueAt(column, i, hi);
+  if (!loStays || !hiStays) {
+    rescale();
+    return;
+  }
+  lo = std::min(lo, v);
+  hi = std::max(hi, v);
 }
+
+void DataBuffer::setXDoubleValueAt(int i, double v) { replaceValue(X, true, i, v); }
+
+void DataBuffer::setYDoubleValueAt(int i, double v) { replaceValue(Y, false, i, v); }
 
 void DataBuffer::setXDoubleErrorAt(int i, double v) {
   if (!haserror()) addError();

@@ -177,6 +177,7 @@ class DataBuffer {
  private:
   void builtInStyle(bool lines);
   void widenExtent(double x, double y);
+  void replaceValue(std::vector<double>& column, bool xcolumn, int i, double v);
   void keepPoints(const std::vector<char>& keep);
 };
 

@@ -72,6 +72,7 @@ class Manager {
   // ---- hooks for the layers above ----
 
   std::function<void()> onPanelsChanged;                                   // panels refresh
+  std::function<void()> reloadBufferTable;                                 // buffer table rows
   std::function<void(XylaDocument&)> onRedraw;                             // view redraw
   std::function<void(XylaDocument&, const std::string&)> runMacrosNamed;   // macro timer
   std::function<void(DataBuffer&)> refreshFromSource;                      // MySQL refresh

@@ -72,6 +72,13 @@ std::optional<std::string> Settings::getString(const std::string& key) const {
   return store_->value(qkey(key)).toString().toStdString();
 }
 
+std::optional<std::vector<std::string>> Settings::getStringList(const std::string& key) const {
+  if (!contains(key)) return std::nullopt;
+  std::vector<std::string> out;
+  for (const QString& s : store_->value(qkey(key)).toStringList()) out.push_back(s.toStdString());
+  return out;
+}
+
 // Colours are kept as "r g b a" with each component in 0..1, readable in the INI file.
 std::optional<Colour> Settings::getColour(const std::string& key) const {
   const auto text = getString(key);
@@ -99,6 +106,12 @@ void Settings::setBool(const std::string& key, bool value) { store_->setValue(qk
 
 void Settings::setString(const std::string& key, const std::string& value) {
   store_->setValue(qkey(key), QString::fromStdString(value));
+}
+
+void Settings::setStringList(const std::string& key, const std::vector<std::string>& value) {
+  QStringList list;
+  for (const std::string& s : value) list << QString::fromStdString(s);
+  store_->setValue(qkey(key), list);
 }
 
 void Settings::setColour(const std::string& key, const Colour& value) {

@@ -3,6 +3,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "model/colour.h"
 #include "model/font.h"
@@ -41,6 +42,8 @@ class Settings {
   std::optional<bool> getBool(const std::string& key) const;
   std::optional<std::string> getString(const std::string& key) const;
   std::optional<Colour> getColour(const std::string& key) const;
+  // A list of texts (an empty list is stored as such, not as a missing key).
+  std::optional<std::vector<std::string>> getStringList(const std::string& key) const;
 
   void setInt(const std::string& key, int value);
   void setDouble(const std::string& key, double value);
@@ -48,6 +51,7 @@ class Settings {
   void setBool(const std::string& key, bool value);
   void setString(const std::string& key, const std::string& value);
   void setColour(const std::string& key, const Colour& value);
+  void setStringList(const std::string& key, const std::vector<std::string>& value);
 
  private:
   std::unique_ptr<QSettings> store_;

@@ -3,6 +3,10 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
+#include <cmath>
+#include <cstdio>
+#include <sstream>
+
 #include "support/test_files.h"
 
 namespace {
@@ -75,4 +79,60 @@ TEST(BatchRun, ExportsThePictureOfTheStartDocument) {
   r = runXyla({"--export", dir.filePath("nowhere/c1s.png"), "-q"}, dir);
   EXPECT_EQ(r.status, 1);
   EXPECT_NE(r.err.find("nowhere"), std::string::npos) << r.err;
+}
+
+TEST(BatchRun, MacroFileRunsOnTheImportedSpectrumAndPrintsToStandardOutput) {
+  QTemporaryDir dir;
+  const QString demo = QString(XYLA_DEMO_DIR) + "/0-150W_NiWC1s_C1s.txt";
+  const std::string spectrum = dir.filePath("spectrum.txt").toStdString();
+  const std::string png = dir.filePath("c1s.png").toStdString();
+  xyla::test::writeFile(dir.filePath("job.mac").toStdString(),
+                        "# count the points, remove a Shirley background, find the peak\n"
+                        "setvar n 0\n"
+                        "dataloop 0 : setvar n n+1 : endloop\n"
+                        "print 'points: ' n ' file: ' $file \\n\n"
+                        "shirleybg 295 1900 275 1850 0\n"
+                        "setvar peak 0\n"
+                        "dataloop 1\n"
+                        "if ly > peak : setvar peak ly : setvar at lx : endif\n"
+                        "endloop\n"
+                        "print 'peak: ' peak ' at: ' at \\n\n"
+                        "export '" + spectrum + "' 0 1\n"
+                        "savepng " + png + " 144\n");
+  const BatchResult r = runXyla({"-i", demo, "-m", dir.filePath("job.mac"), "-f", "C1s", "-q"}, dir);
+  ASSERT_EQ(r.status, 0) << r.err;
+  // The demo file has one header line and 301 data lines.
+  EXPECT_EQ(r.out.rfind("points: 301 file: C1s\npeak: ", 0), 0u) << r.out;
+
+  // The printed peak is the largest value of the exported background-free spectrum.
+  std::istringstream rows(xyla::test::readFile(spectrum));
+  double x = 0, y = 0, best = -1e300, bestX = 0;
+  int lines = 0;
+  while (rows >> x >> y) {
+    ++lines;
+    if (y > best) {
+      best = y;
+      bestX = x;
+    }
+  }
+  EXPECT_GT(lines, 150);
+  double peak = 0, at = 0;
+  ASSERT_EQ(std::sscanf(r.out.c_str() + r.out.find("peak: "), "peak: %lf at: %lf", &peak, &at), 2) << r.out;
+  EXPECT_NEAR(peak, best, 1e-5 * std::fabs(best));
+  EXPECT_NEAR(at, bestX, 1e-5 * std::fabs(bestX));
+  const std::string bytes = xyla::test::readFile(png);
+  ASSERT_GT(bytes.size(), 24u);
+  EXPECT_EQ(bytes.substr(1, 3), "PNG");
+}
+
+TEST(BatchRun, MacroErrorsGoToStandardErrorAndStopTheRun) {
+  QTemporaryDir dir;
+  xyla::test::writeFile(dir.filePath("bad.mac").toStdString(), "print one\nnosuchcommand 1 'a b'\nprint two\n");
+  BatchResult r = runXyla({"-m", dir.filePath("bad.mac"), "-q"}, dir);
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out, "one");
+  EXPECT_EQ(r.err, "Syntax Error in Macro: Unkown command nosuchcommand 1 'a b'\n");
+  r = runXyla({"-m", dir.filePath("missing.mac"), "-q"}, dir);
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("missing.mac"), std::string::npos);
 }

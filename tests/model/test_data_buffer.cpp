@@ -232,3 +232,31 @@ TEST(DataBuffer, CopyDataTakesPointsAndErrorsButNotStyle) {
   EXPECT_FALSE(b.haserror());
   EXPECT_EQ(b.xmin, 5);
 }
+
+// Setting values one by one keeps the extent equal to a full recomputation, also when
+// the changed value was an end of the extent, shared by other points or not finite.
+TEST(DataBuffer, SettingValuesKeepsTheExtentExact) {
+  xyla::DataBuffer b;
+  for (int i = 0; i < 8; ++i) b.addDoubleValue(i % 3, 0.0);
+  unsigned seed = 7;
+  const double values[] = {0.0, 1.0, -1.0, 2.0, 2.0, NAN, INFINITY, 0.5};
+  for (int step = 0; step < 2000; ++step) {
+    seed = seed * 1103515245u + 12345u;
+    const int i = static_cast<int>(seed >> 16) % 9 - (step % 50 == 0 ? 1 : 0);  // sometimes out of range
+    const double v = values[(seed >> 8) % 8];
+    if (seed & 1) b.setXDoubleValueAt(i, v);
+    else b.setYDoubleValueAt(i, v);
+    xyla::DataBuffer full;
+    full.X = b.X;
+    full.Y = b.Y;
+    full.rescale();
+    ASSERT_EQ(b.havexminmax, full.havexminmax) << step;
+    ASSERT_EQ(b.haveyminmax, full.haveyminmax) << step;
+    if (full.havexminmax) {
+      ASSERT_EQ(std::make_pair(b.xmin, b.xmax), std::make_pair(full.xmin, full.xmax)) << step;
+    }
+    if (full.haveyminmax) {
+      ASSERT_EQ(std::make_pair(b.ymin, b.ymax), std::make_pair(full.ymin, full.ymax)) << step;
+    }
+  }
+}

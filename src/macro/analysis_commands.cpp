@@ -1,0 +1,154 @@
+// The analysis operations over lists of buffers. Warn-aware commands first silence the
+// one-time warnings of each target buffer when the macro's "warn" flag is off.
+#include "analysis/calculus.h"
+#include "analysis/fourier.h"
+#include "analysis/generator.h"
+#include "analysis/satellites.h"
+#include "analysis/shirley.h"
+#include "analysis/transforms.h"
+#include "expr/computed_columns.h"
+#include "macro/command_families.h"
+#include "macro/command_helpers.h"
+#include "macro/command_table.h"
+#include "model/manager.h"
+#include "model/ui.h"
+
+namespace xyla {
+
+namespace {
+
+using G = CommandGroup;
+
+// Runs a document operation on every listed buffer; `warnAware` honours "warn".
+template <typename F>
+void eachIndex(Macro& m, bool warnAware, F f) {
+  forEachBufferIndex(m, [&](int i) {
+    if (warnAware && !m.WARN) m.PD->buffer(i)->disableWarn();
+    f(*m.PD, i, m.M->ui());
+  });
+}
+
+void swapxy(Macro& m) {
+  forEachBuffer(m, [](DataBuffer& b) { b.swapXY(); });
+}
+void linbg(Macro& m) {
+  forEachBuffer(m, [&](DataBuffer& b) { b.linBg(m.D[0], m.D[1]); });
+}
+
+void fg(Macro& m) {
+  if (m.I[0] == 1 || m.I[0] == 2)
+    functionGenerator(*m.PD, m.I[0] - 1, m.D[1], m.D[2], truncInt(m.D[3]), m.S[4], m.M->ui());
+}
+
+void bcalc(Macro& m) {
+  if (!m.PD->buffer(m.I[0]) || !m.PD->buffer(m.I[2])) return;
+  static const char* const ops[] = {"+", "-", "*", "/"};
+  for (int op = 0; op < 4; ++op) {
+    if (m.S[1] == ops[op]) calcBuf(*m.PD, m.I[0], m.I[2], op, m.M->ui());
+  }
+}
+
+void calcCommand(Macro& m) {
+  forEachBuffer(m, [&](DataBuffer& b) {
+    if (!m.WARN) b.disableWarn();
+    expr::calc(b, m.I[0] - 1, m.S[1], m.M->CV, m.M->GV, *m.PD);
+  });
+}
+
+void normx(Macro& m) {
+  forEachBuffer(m, [&](DataBuffer& b) { b.normX(m.D[0], m.D[1], m.D[2], m.D[3]); });
+}
+void normy(Macro& m) {
+  forEachBuffer(m, [&](DataBuffer& b) { b.normY(m.D[0], m.D[1], m.D[2], m.D[3]); });
+}
+void movex(Macro& m) {
+  forEachBuffer(m, [&](DataBuffer& b) { b.addX(m.D[1] - m.D[0]); });
+}
+void movey(Macro& m) {
+  forEachBuffer(m, [&](DataBuffer& b) { b.addY(m.D[1] - m.D[0]); });
+}
+
+template <int Axis, int Mode>
+void cutCommand(Macro& m) {
+  forEachBuffer(m, [&](DataBuffer& b) { b.cut(Axis, m.D[0], m.D[1], Mode, m.M->ui()); });
+}
+
+void calcint(Macro& m) {
+  eachIndex(m, true, [&](XylaDocument& d, int i, Ui& ui) { integrate(d, i, m.D[0], m.D[1], ui); });
+}
+
+template <int Kind>
+void regression(Macro& m) {
+  eachIndex(m, false, [&](XylaDocument& d, int i, Ui& ui) { reg(d, i, m.D[0], m.D[1], Kind, ui); });
+}
+
+void smoothCommand(Macro& m) {
+  eachIndex(m, false, [&](XylaDocument& d, int i, Ui& ui) { smooth(d, i, truncInt(m.D[0]), ui); });
+}
+void fftsmoothCommand(Macro& m) {
+  eachIndex(m, true, [&](XylaDocument& d, int i, Ui& ui) { fftsmooth(d, i, m.D[0], ui); });
+}
+void datareduction(Macro& m) {
+  eachIndex(m, false, [&](XylaDocument& d, int i, Ui& ui) { reduction(d, i, truncInt(m.D[0]), ui); });
+}
+void diffCommand(Macro& m) {
+  eachIndex(m, true, [&](XylaDocument& d, int i, Ui& ui) { diff(d, i, m.D[0], ui); });
+}
+void fft(Macro& m) {
+  eachIndex(m, true, [&](XylaDocument& d, int i, Ui& ui) { doFFT(d, i, m.I[0], ui); });
+}
+void xpssatsub(Macro& m) {
+  eachIndex(m, true, [&](XylaDocument& d, int i, Ui& ui) { doSatSub(d, i, m.I[0] == 0 ? 0 : 1, ui); });
+}
+void shirleybg(Macro& m) {
+  eachIndex(m, true,
+            [&](XylaDocument& d, int i, Ui& ui) { doShirley(d, i, m.D[0], m.D[1], m.D[2], m.D[3], ui); });
+}
+void integrateCommand(Macro& m) {
+  eachIndex(m, true, [&](XylaDocument& d, int i, Ui& ui) { integrate(d, i, ui); });
+}
+
+// The setxval family: point I1 of every listed buffer; a point outside a buffer leaves
+// that buffer alone.
+template <void (DataBuffer::*Set)(int, double)>
+void setPointValue(Macro& m) {
+  forEachBuffer(m, [&](DataBuffer& b) {
+    if (m.I[1] >= 0 && m.I[1] < b.count()) (b.*Set)(m.I[1], m.D[2]);
+  });
+}
+
+}  // namespace
+
+void registerAnalysisCommands(CommandTable& t) {
+  t.add(G::Analysis, "swapxy", "b", 1, swapxy);
+  t.add(G::Analysis, "linbg", "ddb", 3, linbg);
+  t.add(G::Analysis, "fg", "iddis", 5, fg);
+  t.add(G::Analysis, "bcalc", "isi", 3, bcalc);
+  t.add(G::Analysis, "calc", "isb", 3, calcCommand);
+  t.add(G::Analysis, "normx", "ddddb", 5, normx);
+  t.add(G::Analysis, "normy", "ddddb", 5, normy);
+  t.add(G::Analysis, "movex", "ddb", 3, movex);
+  t.add(G::Analysis, "movey", "ddb", 3, movey);
+  t.add(G::Analysis, "cutoutsidex", "ddb", 3, cutCommand<0, 0>);
+  t.add(G::Analysis, "cutoutsidey", "ddb", 3, cutCommand<1, 0>);
+  t.add(G::Analysis, "cutinsidex", "ddb", 3, cutCommand<0, 1>);
+  t.add(G::Analysis, "cutinsidey", "ddb", 3, cutCommand<1, 1>);
+  t.add(G::Analysis, "calcint", "ddb", 3, calcint);
+  t.add(G::Analysis, "linreg", "ddb", 3, regression<0>);
+  t.add(G::Analysis, "logreg", "ddb", 3, regression<1>);
+  t.add(G::Analysis, "expreg", "ddb", 3, regression<2>);
+  t.add(G::Analysis, "smooth", "db", 2, smoothCommand);
+  t.add(G::Analysis, "fftsmooth", "db", 2, fftsmoothCommand);
+  t.add(G::Analysis, "datareduction", "db", 2, datareduction);
+  t.add(G::Analysis, "diff", "db", 2, diffCommand);
+  t.add(G::Analysis, "fft", "ib", 2, fft);
+  t.add(G::Analysis, "xpssatsub", "ib", 2, xpssatsub);
+  t.add(G::Analysis, "shirleybg", "ddddb", 5, shirleybg);
+  t.add(G::Analysis, "integrate", "b", 1, integrateCommand);
+  t.add(G::Analysis, "setxval", "bid", 1, setPointValue<&DataBuffer::setXDoubleValueAt>);
+  t.add(G::Analysis, "setyval", "bid", 1, setPointValue<&DataBuffer::setYDoubleValueAt>);
+  t.add(G::Analysis, "setxeval", "bid", 1, setPointValue<&DataBuffer::setXDoubleErrorAt>);
+  t.add(G::Analysis, "setyeval", "bid", 1, setPointValue<&DataBuffer::setYDoubleErrorAt>);
+}
+
+}  // namespace xyla

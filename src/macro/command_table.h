@@ -1,0 +1,77 @@
+#pragma once
+
+#include <map>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace xyla {
+
+class Macro;
+
+// Where a command family sits in the table. Entries run in group order, and within a
+// group in the order they were added, so a family added later slots in at its place.
+enum class CommandGroup {
+  Ranges,       // range, rescale, upscale, downscale, update
+  Points,       // addvalue, setxvalue, ...
+  BufferList,   // setcurrent, newbuffer, delete, ..., selection and visibility
+  Dialogs,      // ask, askoption, input, plot, print, sleep
+  ControlFlow,  // if, endif, else, loop, bufferloop, dataloop, endloop
+  Texts,        // qtext, ftext, text
+  Graphics,     // rect, frect, circle, ...
+  Defaults,     // rmtext, rmgraphic, defaultfont, defaultcolor
+  Fit,          // fit commands
+  Analysis,     // splinefit, swapxy, linbg, ...
+  BufferStyle,  // bstyle, bcolor, ...
+  Axes,         // setaxis, ascalstart, ...
+  Legend,       // setlegend, legendpos, ...
+  Files,        // perlimport, savepng, ..., colormode, ..., export
+  Variables,    // setvar, setstring, eval, format, browse, close, quitapp, hideapp, warn
+  Frame,        // margins, windowsize, drawbg, ...
+  Report,       // repadd, qrepadd, ...
+};
+
+// What a command does once its arguments have been checked; it reads the argument
+// fields of the macro.
+using CommandAction = void (*)(Macro&);
+
+struct CommandEntry {
+  std::string name;       // lower case
+  std::string signature;  // one letter per argument
+  int minimum = 0;        // fewest arguments
+  CommandAction action = nullptr;
+  CommandGroup group = CommandGroup::Ranges;
+  bool needsDocument = true;  // false: runs without a target document ("new", "open")
+};
+
+// The interpreter's command table. A name may occur more than once: every entry of that
+// name runs, in table order, each with its own argument check.
+class CommandTable {
+ public:
+  CommandTable() = default;
+  CommandTable(const CommandTable&) = delete;
+  CommandTable& operator=(const CommandTable&) = delete;
+
+  // Adds an entry at the end of its group.
+  void add(CommandGroup group, std::string name, std::string signature, int minimum, CommandAction action,
+           bool needsDocument = true);
+  // Every entry in table order.
+  std::vector<const CommandEntry*> entries() const;
+  // The entries called `name` (compared ignoring case), in table order; empty when none.
+  const std::vector<const CommandEntry*>& entriesNamed(std::string_view name) const;
+
+  // The table with every command family, built once.
+  static const CommandTable& standard();
+
+ private:
+  std::map<CommandGroup, std::vector<CommandEntry>> groups_;
+  std::map<std::string, std::vector<const CommandEntry*>, std::less<>> byName_;
+  void index();
+};
+
+// Lower-case copy of an ASCII text.
+std::string lowerAscii(std::string_view s);
+// Equal ignoring ASCII case.
+bool equalsIgnoringCase(std::string_view a, std::string_view b);
+
+}  // namespace xyla

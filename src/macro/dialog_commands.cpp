@@ -1,0 +1,76 @@
+// Talking to the user: alerts, the input panel, the console, pauses and redraws.
+#include <chrono>
+#include <cmath>
+#include <thread>
+
+#include "macro/command_families.h"
+#include "macro/command_helpers.h"
+#include "macro/command_table.h"
+#include "macro/macro_controller.h"
+#include "model/manager.h"
+#include "model/ui.h"
+
+namespace xyla {
+
+namespace {
+
+using G = CommandGroup;
+
+void ask(Macro& m) {
+  if (m.M->ui().alert("Macro stopped!", m.S[0], {"Continue", "Cancel"}) == 1) m.CANCEL = true;
+}
+
+void askoption(Macro& m) {
+  const int answer = m.M->ui().alert("Macro stopped!", m.S[0], {m.S[1], m.S[2]});
+  m.M->GV["option"] = answer == 0 ? 1.0 : 0.0;
+}
+
+void input(Macro& m) {
+  const std::string message = m.O[0] ? m.S[0] : "Enter value";
+  if (m.MC && m.MC->inputPanel) {
+    if (auto text = m.MC->inputPanel(message)) m.M->SV["input"] = *text;
+  }
+}
+
+void plot(Macro& m) {
+  m.M->refreshPanels();
+  m.PD->replot();
+}
+
+void print(Macro& m) {
+  std::string text;
+  for (std::size_t p = 0; p < m.S.size(); ++p) text += m.S[p];
+  m.print(text);
+}
+
+void sleepCommand(Macro& m) {
+  // Whole microseconds; negative or absurd pauses are not waited for.
+  const double us = std::trunc(m.D[0] * 1e6);
+  if (us > 0 && us < 1e12) std::this_thread::sleep_for(std::chrono::microseconds(static_cast<long long>(us)));
+}
+
+void defaultfont(Macro& m) {
+  m.deffont = m.S[0];
+  m.deffontsize = m.D[1];
+}
+
+void defaultcolor(Macro& m) {
+  m.defr = m.D[0];
+  m.defg = m.D[1];
+  m.defb = m.D[2];
+}
+
+}  // namespace
+
+void registerDialogCommands(CommandTable& t) {
+  t.add(G::Dialogs, "ask", "sss", 1, ask);
+  t.add(G::Dialogs, "askoption", "sss", 3, askoption);
+  t.add(G::Dialogs, "input", "s", 0, input);
+  t.add(G::Dialogs, "plot", "", 0, plot);
+  t.add(G::Dialogs, "print", "uuuuuuuuuuuuuuuu", 0, print);
+  t.add(G::Dialogs, "sleep", "d", 1, sleepCommand);
+  t.add(G::Defaults, "defaultfont", "sd", 2, defaultfont);
+  t.add(G::Defaults, "defaultcolor", "ddd", 3, defaultcolor);
+}
+
+}  // namespace xyla

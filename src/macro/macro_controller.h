@@ -1,0 +1,71 @@
+#pragma once
+
+#include <functional>
+#include <optional>
+#include <string>
+
+#include "macro/calculator.h"
+#include "macro/macro_store.h"
+
+namespace xyla {
+
+class Manager;
+class XylaDocument;
+
+// The macro side of the application controller: the stored macros, the macro console,
+// the calculator, and the ways a macro starts (panel, shortcut, timer, command line).
+// The window layer plugs in through the hooks.
+class MacroController {
+ public:
+  explicit MacroController(Manager& m);
+  ~MacroController();
+  MacroController(const MacroController&) = delete;
+  MacroController& operator=(const MacroController&) = delete;
+
+  Manager& manager() { return m_; }
+  MacroStore& store() { return store_; }
+  Calculator& calculator() { return calculator_; }
+
+  // Reads the macro list and the calculator state from the user defaults.
+  void load();
+
+  // ---- the macro console ----
+
+  const std::string& console() const { return console_; }
+  void appendConsole(const std::string& text);
+  // Empties the console.
+  void ma_clr() { console_.clear(); }
+
+  // ---- starting macros ----
+
+  // Runs the selected macro on the current document.
+  void ma_execute();
+  // Runs, in list order, every macro whose shortcut is `key` (case counts).
+  void ma_executeByShortcut(int key);
+  // Runs every macro named `name` (ignoring case) on `doc`: the macro timer.
+  void runMacrosNamed(XylaDocument& doc, const std::string& name);
+  // Reads a macro file into a fresh record and runs it on `doc`; false when the file
+  // cannot be read (nothing runs then).
+  bool runMacroFile(const std::string& path, XylaDocument* doc);
+  // Writes the current document's look as a macro into the selected macro at byte
+  // `position`; nothing without a document or a selected macro.
+  void ma_insertStyle(std::size_t position);
+
+  // ---- hooks of the window layer ----
+
+  std::function<void(const std::string&)> onConsoleAppend;  // text added to the console
+  std::function<XylaDocument*()> newDocument;               // "new": makes and answers one
+  std::function<void(XylaDocument&)> closeDocument;         // "close"
+  std::function<void()> quitApplication;                    // "quitapp"
+  // "input": shows the input panel with a message; the entered text, or nothing when
+  // there is no panel (batch runs).
+  std::function<std::optional<std::string>(const std::string&)> inputPanel;
+
+ private:
+  Manager& m_;
+  MacroStore store_;
+  Calculator calculator_;
+  std::string console_;
+};
+
+}  // namespace xyla

@@ -1,0 +1,84 @@
+#include <gtest/gtest.h>
+
+#include "app/application.h"
+#include "app/preferences.h"
+#include "app/update_check.h"
+#include "model/settings.h"
+#include "support/scripted_ui.h"
+#include "support/temp_settings.h"
+#include "support/test_files.h"
+
+namespace xyla::test {
+namespace {
+
+TEST(StartUp, FirstLaunchWritesThePaletteAndOneMacro) {
+  TempSettings settings;
+  ScriptedUi ui;
+  Application app(ui);
+  initPreferences(*settings, app.macros());
+  ASSERT_EQ(app.macros().store().MA.size(), 1u);
+  EXPECT_EQ(app.macros().store().MA[0]->name, "New Macro");
+  EXPECT_EQ(settings->getString("TDF"), kDefaultTimeFormat);
+  EXPECT_EQ(settings->getColour("IPcolor2"), (Colour{0, 0.25016, 0.50405, 1}));
+  EXPECT_EQ(settings->getColour("IPcolor15"), (Colour{0.50196, 0, 1, 1}));
+
+  // A user's colour survives the next start and goes on revertColors.
+  settings->setColour("IPcolor3", {1, 1, 1, 1});
+  initPreferences(*settings, app.macros());
+  EXPECT_EQ(palette(*settings)[3], (Colour{1, 1, 1, 1}));
+  revertColors(*settings);
+  EXPECT_EQ(palette(*settings), defaultPalette());
+}
+
+TEST(StartUp, MacroClosingTheStartDocumentEndsTheBatchCleanly) {
+  TempSettings settings;
+  ScriptedUi ui;
+  Application app(ui);
+  app.newDocument();
+  writeFile(settings.path("job.mac"), "newbuffer\nclose\nprint after\n");
+  CommandLine cl;
+  cl.macroFile = settings.path("job.mac");
+  cl.list = true;
+  std::ostringstream out, err;
+  EXPECT_EQ(app.runCommandLine(cl, out, err), 0);
+  EXPECT_EQ(app.manager().PD, nullptr);
+  EXPECT_EQ(out.str(), "");
+  ASSERT_EQ(ui.alerts.size(), 1u);
+  EXPECT_EQ(ui.alerts[0].message, "Unkown command print after");
+}
+
+TEST(UpdateCheck, ComparesVersionsAndStaysQuietWhenNothingIsNewer) {
+  TempSettings settings;
+  ScriptedUi ui;
+  int opened = 0;
+  const auto open = [&] { ++opened; };
+  reportUpdate(ui, 1.5, 1.5, true, open);
+  EXPECT_TRUE(ui.alerts.empty());
+  reportUpdate(ui, 1.5, 1.25, false, open);
+  ASSERT_EQ(ui.alerts.size(), 1u);
+  EXPECT_EQ(ui.alerts[0].title, "Update check");
+  EXPECT_EQ(ui.alerts[0].message, "Your version of Xyla is up to date");
+  reportUpdate(ui, 1.5, 2, true, open);
+  ASSERT_EQ(ui.alerts.size(), 2u);
+  EXPECT_EQ(ui.alerts[1].title, "A new Xyla version is available");
+  EXPECT_EQ(ui.alerts[1].message, "This version: 1.5\nCurrent version: 2");
+  EXPECT_EQ(opened, 1);
+  ui.answer("Later");
+  reportUpdate(ui, 1.5, 2, true, open);
+  EXPECT_EQ(opened, 1);
+
+  // The version text comes from a local file named by a setting; nothing else is read.
+  writeFile(settings.path("version.txt"), " 99.5\n");
+  EXPECT_EQ(versionFromText(readVersionText("file://" + settings.path("version.txt"))), 99.5);
+  EXPECT_EQ(readVersionText("https://example.invalid/version.txt"), "");
+  EXPECT_EQ(versionFromText("garbage"), 0.0);
+  checkForUpdates(ui, true, open);  // no location: the check is off
+  EXPECT_EQ(ui.alerts.size(), 3u);
+  settings->setString("UpdateCheckLocation", settings.path("version.txt"));
+  checkForUpdates(ui, true, open);
+  EXPECT_EQ(ui.alerts.size(), 4u);
+  EXPECT_EQ(opened, 2);
+}
+
+}  // namespace
+}  // namespace xyla::test

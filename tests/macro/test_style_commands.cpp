@@ -1,0 +1,172 @@
+#include "macro/style_writer.h"
+#include "macro_fixture.h"
+
+namespace xyla::test {
+namespace {
+
+using StyleCommands = MacroFixture;
+
+TEST_F(StyleCommands, BufferColoursFlagsAndChoices) {
+  addBuffer({1}, {1});
+  addBuffer({1}, {1});
+  run("bcolor 1 0.5 0 0 0.25\nbfillcolor 0 1 0 all\nbstyle 0 1 1 0 0 0 0 0 0 1 1\nbsymbol 16 1\nbsymbol 3 1\n"
+      "bxerror 4 1\nbyerror 2 1\nbsymbolfill 1\nbdynsize 1 'y*2'\nblinepattern -1 0");
+  const DataBuffer& a = *doc.buffer(0);
+  const DataBuffer& b = *doc.buffer(1);
+  EXPECT_EQ(a.color, (Colour{1, 0.5, 0, 0.25}));
+  EXPECT_EQ(b.fillcolor, (Colour{0, 1, 0, 1}));
+  EXPECT_TRUE(b.plotsymbols && b.plotarea && b.plotfhist);
+  EXPECT_FALSE(b.plotlines || b.plotybars || b.plothist);
+  EXPECT_EQ(b.symbol, 3);
+  EXPECT_EQ(b.errorbarx, 0);
+  EXPECT_EQ(b.errorbary, 2);
+  EXPECT_FALSE(b.symfill);  // no buffer argument: nothing changes
+  EXPECT_EQ(b.dynsize, "y*2");
+  EXPECT_EQ(a.dash, 0);
+  run("colormode 1\nbcolor 0.5 1 1 0");  // hue 180 degrees: cyan
+  EXPECT_EQ(doc.buffer(0)->color, (Colour{0, 1, 1, 1}));
+}
+
+TEST_F(StyleCommands, AxisSettingsKeepValuesOutsideTheirRange) {
+  const int defaultPlaces = doc.dp[0];
+  run("aformat 1 2\naformat 1 3\nadecplaces all 13\nadecplaces y 4\nanumangle 1 400\nanumangle 2 45\n"
+      "agridfront 1 1\nascalstart x 1.5\nascalend 2\naminsteps 1 3\natickdist 1 '0.5'\nanumoffset 1 300\n"
+      "alabel 1 1 one\nalabel 1 2 'two words'\natimeformat 1 '%H:%M'");
+  EXPECT_EQ(doc.axismode[0], 2);
+  EXPECT_EQ(doc.dp[0], defaultPlaces);
+  EXPECT_EQ(doc.dp[1], 4);
+  EXPECT_EQ(doc.dp[3], 4);
+  EXPECT_EQ(doc.angle[0], 0.0);
+  EXPECT_EQ(doc.angle[1], 45.0);
+  EXPECT_TRUE(doc.gridfront[0]);
+  EXPECT_EQ(doc.scalstart[0], "1.5");
+  EXPECT_EQ(doc.scalstart[2], "1.5");
+  EXPECT_EQ(doc.scalend[1], "");
+  EXPECT_EQ(doc.scalminticks[0], "3");
+  EXPECT_EQ(doc.scalspace[0], "0.5");
+  EXPECT_EQ(doc.numoff[0], static_cast<signed char>(300 - 256));
+  EXPECT_EQ(doc.alabel[0], (std::map<std::string, std::string>{{"1", "one"}, {"2", "two words"}}));
+  EXPECT_EQ(doc.axistimeformat[0], "%H:%M");
+  run("aclearlabels 1\nsetaxis 1 0 yes no");
+  EXPECT_TRUE(doc.alabel[0].empty());
+  EXPECT_EQ(doc.axis, (XylaDocument::PerAxis<bool>{true, false, true, false}));
+}
+
+TEST_F(StyleCommands, LegendFrameAndWindow) {
+  run("setlegend 1\nlegendpos 30 40\nlegendcolor 1 0 0\nlegendbgcolor 0 0 1 0.5\nlegendfont 'No Such Font Family' 20\n"
+      "margins 1 2 3 4\nwindowsize 800 600\nwindowsize 0 600\nframestyle 3\nframestyle 1\nforceframe 2\n"
+      "framearrows 1\ndrawmargin 0");
+  EXPECT_TRUE(doc.plotlegend);
+  EXPECT_EQ(doc.legendx, 30.0);
+  EXPECT_EQ(doc.legendcolor, (Colour{1, 0, 0, 1}));
+  EXPECT_EQ(doc.legendbgcolor, (Colour{0, 0, 1, 0.5}));
+  EXPECT_EQ(doc.legendfont, FontSpec::system(13));
+  EXPECT_EQ((std::vector<double>{doc.marginleft, doc.marginright, doc.marginbottom, doc.margintop}),
+            (std::vector<double>{1, 2, 3, 4}));
+  EXPECT_EQ(doc.viewWidth, 800.0);
+  EXPECT_EQ(doc.viewHeight, 600.0);
+  EXPECT_EQ(doc.framestyle, 1);
+  EXPECT_FALSE(doc.forceframe);
+  EXPECT_TRUE(doc.framearrows);
+  EXPECT_FALSE(doc.drawmargin);
+}
+
+TEST_F(StyleCommands, ScriptListsOnlyTheDrawnAxes) {
+  doc.axis = {true, true, false, false};
+  doc.scale(1, 0, 10, -1, 1, false, false);
+  const std::string s = styleScript(doc);
+  EXPECT_NE(s.find("\nsetaxis yes yes no no \nrange 1 0 10\nrange 2 -1 1\n\n##### bottom axis"), std::string::npos)
+      << s;
+  EXPECT_NE(s.find("##### left axis attributes"), std::string::npos);
+  EXPECT_EQ(s.find("##### top axis attributes"), std::string::npos);
+  EXPECT_EQ(s.find("range 3"), std::string::npos);
+  EXPECT_EQ(s.find("bdynsize"), std::string::npos);
+  EXPECT_EQ(s.rfind("##### main style attributes #####\ncolormode 0\nwindowsize ", 0), 0u);
+}
+
+// A document with everything the script covers set away from the defaults.
+void decorate(XylaDocument& d) {
+  d.viewWidth = 700;
+  d.viewHeight = 500;
+  d.marginleft = 90;
+  d.margintop = 15;
+  d.drawbackground = false;
+  d.margincolor = {0.2, 0.4, 0.6, 1};
+  d.framestyle = 2;
+  d.framearrows = true;
+  d.arrowtype = 1;
+  d.arrowsize = 7;
+  d.forceframe = true;
+  d.framewidth = 1.5;
+  d.axis = {true, true, true, true};
+  d.scale(1, -5, 5, 0, 100, false, false);
+  d.scale(2, 1, 2, 3, 4, false, false);
+  for (std::size_t k = 0; k < 4; ++k) {
+    d.scalstart[k] = k == 1 ? "0" : "";
+    d.scalspace[k] = "2.5";
+    d.axistimeformat[k] = k == 2 ? "%H:%M" : "";
+    d.dp[k] = static_cast<int>(k) + 1;
+    d.dpauto[k] = k % 2 == 0;
+    d.axismode[k] = static_cast<int>(k % 3);
+    d.reverse[k] = k == 3;
+    d.axistext[k] = k == 0 ? "Binding energy (eV)" : "";
+    d.tickcolor[k] = {0.5, 0.25, 0.125, 1};
+    d.ticklength[k] = 3 + static_cast<double>(k);
+    d.mticks[k] = true;
+    d.grid[k] = k == 1;
+    d.gridpattern[k] = 4;
+    d.gridfront[k] = true;
+    d.zerocolor[k] = {0, 0, 1, 0.5};
+    d.textoff[k] = -3;
+    d.numoff[k] = 12;
+    d.align[k] = 5;
+    d.angle[k] = 90;
+    d.numbers[k] = k != 2;
+    d.textfont[k] = {"DejaVu Sans", 15};
+  }
+  d.alabel[0] = {{"1", "one"}, {"2.5", "two and a half"}};
+  d.plotlegend = true;
+  d.legendx = 123;
+  d.legendy = 45;
+  d.legendwidth = 50;
+  d.legendbg = true;
+  d.legendbgcolor = {1, 1, 0.5, 0.75};
+  DataBuffer& b = d.newBuffer();
+  b.plotlines = false;
+  b.plotsymbols = true;
+  b.plotysticks = true;
+  b.color = {0.25, 0.5, 0.75, 0.5};
+  b.stickcolor = {1, 0, 0, 1};
+  b.linewidth = 2.5;
+  b.dash = 3;
+  b.symbol = 7;
+  b.symbolsize = 6;
+  b.symfill = true;
+  b.stickabs = true;
+  b.dynsize = "y/10";
+  b.errorbary = 2;
+  b.errorvaly = 0.5;
+  b.errorcolor = {0, 0.5, 0, 1};
+  d.newBuffer().plothist = true;
+}
+
+TEST_F(StyleCommands, ScriptReproducesTheLookOnAnotherDocument) {
+  decorate(doc);
+  const std::string script = styleScript(doc);
+  XylaDocument other(&m);
+  other.newBuffer();
+  other.newBuffer();
+  macro.src = script;
+  macro.parseMacroFor(m, &other, &mc);
+  EXPECT_TRUE(ui.alerts.empty()) << ui.alerts[0].message;
+  // Writing the second document's look gives the same script: every field came across.
+  EXPECT_EQ(styleScript(other), script);
+  EXPECT_EQ(other.buffer(0)->dynsize, "y/10");
+  EXPECT_EQ(other.axistext[0], "Binding energy (eV)");
+  EXPECT_EQ(other.alabel[0], doc.alabel[0]);
+  EXPECT_EQ(other.textfont[3], doc.textfont[3]);
+  EXPECT_TRUE(other.buffer(1)->plothist);
+}
+
+}  // namespace
+}  // namespace xyla::test

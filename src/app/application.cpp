@@ -3,6 +3,7 @@
 #include <ostream>
 
 #include "app/buffer_table.h"
+#include "fit/fit_controller.h"
 #include "io/ascii_import.h"
 #include "io/document_export.h"
 #include "model/xyla_document.h"
@@ -54,6 +55,10 @@ int Application::runCommandLine(const CommandLine& cl, std::ostream& out, std::o
   if (!cl.macroFile.empty()) {
     // What the macro prints reaches the shell as it is printed.
     macros_.onConsoleAppend = [&out](const std::string& text) { out << text << std::flush; };
+    // Nobody can answer the fit's iteration-limit question in a batch run: the limit
+    // ends the fit.
+    macros_.fitController().askAtLimit = false;
+    macros_.fitController().panel.preview = false;
     if (!macros_.runMacroFile(cl.macroFile, m.PD)) {
       err << "xyla: cannot read the macro file " << cl.macroFile << "\n";
       status = 1;

@@ -15,5 +15,6 @@ void registerAxisCommands(CommandTable& t);
 void registerFrameCommands(CommandTable& t);
 void registerFileCommands(CommandTable& t);
 void registerVariableCommands(CommandTable& t);
+void registerFitCommands(CommandTable& t);
 
 }  // namespace xyla

@@ -61,6 +61,7 @@ const CommandTable& CommandTable::standard() {
     registerFrameCommands(table);
     registerFileCommands(table);
     registerVariableCommands(table);
+    registerFitCommands(table);
     return true;
   }();
   (void)built;

@@ -1,5 +1,6 @@
 #include "macro/macro_controller.h"
 
+#include "fit/fit_controller.h"
 #include "macro/command_table.h"
 #include "macro/style_writer.h"
 #include "model/manager.h"
@@ -7,7 +8,8 @@
 
 namespace xyla {
 
-MacroController::MacroController(Manager& m) : m_(m), store_(m.ui()), calculator_(m) {
+MacroController::MacroController(Manager& m)
+    : m_(m), store_(m.ui()), calculator_(m), fit_(std::make_unique<fit::Fit>()) {
   m_.runMacrosNamed = [this](XylaDocument& doc, const std::string& name) { runMacrosNamed(doc, name); };
 }
 

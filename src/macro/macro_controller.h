@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -11,6 +12,9 @@ namespace xyla {
 
 class Manager;
 class XylaDocument;
+namespace fit {
+class Fit;
+}
 
 // The macro side of the application controller: the stored macros, the macro console,
 // the calculator, and the ways a macro starts (panel, shortcut, timer, command line).
@@ -25,6 +29,8 @@ class MacroController {
   Manager& manager() { return m_; }
   MacroStore& store() { return store_; }
   Calculator& calculator() { return calculator_; }
+  // The application's curve-fit controller (the fit commands and the fit panel).
+  fit::Fit& fitController() { return *fit_; }
 
   // Reads the macro list and the calculator state from the user defaults.
   void load();
@@ -66,6 +72,7 @@ class MacroController {
   MacroStore store_;
   Calculator calculator_;
   std::string console_;
+  std::unique_ptr<fit::Fit> fit_;
 };
 
 }  // namespace xyla

@@ -136,3 +136,36 @@ TEST(BatchRun, MacroErrorsGoToStandardErrorAndStopTheRun) {
   EXPECT_EQ(r.status, 1);
   EXPECT_NE(r.err.find("missing.mac"), std::string::npos);
 }
+
+// The README's main job: the demo macro removes the background, fits three components
+// and writes the PDF and PNG; the printed results are the fit's.
+TEST(BatchRun, DemoMacroFitsTheCarbonSpectrumAndWritesThePictures) {
+  QTemporaryDir dir;
+  const QString demo = QString(XYLA_DEMO_DIR) + "/0-150W_NiWC1s_C1s.txt";
+  const QString base = dir.filePath("c1s");
+  const BatchResult r =
+      runXyla({"-i", demo, "-m", QString(XYLA_DEMO_DIR) + "/c1s_fit.mac", "-f", base, "-q"}, dir);
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.err, "");  // nothing asked, nothing refused
+  int iterations = 0;
+  double rms = 0, chisq = 0, carbide = 0, width = 0, error = 0, pct[3] = {}, cc = 0, co = 0;
+  ASSERT_EQ(std::sscanf(r.out.c_str(), "C 1s fit: %d iterations; rms %lf; chi-square %lf", &iterations, &rms, &chisq), 3)
+      << r.out;
+  const char* at = r.out.c_str() + r.out.find("W carbide");
+  ASSERT_EQ(std::sscanf(at, "W carbide %lf eV; width %lf +- %lf eV; %lf %%", &carbide, &width, &error, &pct[0]), 4)
+      << r.out;
+  ASSERT_EQ(std::sscanf(r.out.c_str() + r.out.find("C-C, C-H"), "C-C, C-H %lf eV; %lf", &cc, &pct[1]), 2);
+  ASSERT_EQ(std::sscanf(r.out.c_str() + r.out.find("C-O "), "C-O %lf eV; %lf", &co, &pct[2]), 2);
+  EXPECT_GT(iterations, 0);
+  EXPECT_LT(rms, 1.25 * std::sqrt(1880.0));  // the counting noise of the raw spectrum
+  EXPECT_NEAR(carbide, 282.3, 0.3);
+  EXPECT_LT(carbide, cc);
+  EXPECT_LT(cc, co);
+  EXPECT_GT(error, 0);
+  EXPECT_LT(error, width);
+  EXPECT_NEAR(pct[0] + pct[1] + pct[2], 100, 0.01);
+  EXPECT_EQ(xyla::test::readFile((base + ".pdf").toStdString()).substr(0, 5), "%PDF-");
+  const std::string png = xyla::test::readFile((base + ".png").toStdString());
+  ASSERT_GT(png.size(), 24u);
+  EXPECT_EQ(png.substr(1, 3), "PNG");
+}

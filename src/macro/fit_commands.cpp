@@ -1,0 +1,145 @@
+// Curve-fit commands: fill and clear rows of the fit table, run the fit on the current
+// buffer, step back, preview and export, and publish the results as variables so a
+// batch run can print or reuse them.
+#include <cstdio>
+#include <string>
+
+#include "fit/fit_controller.h"
+#include "macro/command_families.h"
+#include "macro/command_table.h"
+#include "macro/macro.h"
+#include "macro/macro_controller.h"
+#include "model/manager.h"
+#include "model/ui.h"
+#include "model/xyla_document.h"
+
+namespace xyla {
+
+namespace {
+
+using G = CommandGroup;
+constexpr const char* kCells[] = {"function", "A", "B", "C", "D", "E", "weight"};
+
+// The application's fit controller, bound to the macro's document.
+fit::Fit& fitFor(Macro& m) {
+  static fit::Fit standalone;
+  fit::Fit& f = m.MC ? m.MC->fitController() : standalone;
+  if (f.document() != m.PD) f.setupFit(m.M, m.PD);
+  return f;
+}
+
+// A 1-based row argument, or -1 (with a beep) when it names no row.
+int rowArgument(Macro& m, int p) {
+  const int row = m.I[p];
+  if (row < 1 || row > static_cast<int>(m.PD->F.size())) {
+    m.M->ui().beep();
+    return -1;
+  }
+  return row - 1;
+}
+
+void emptyRow(FitRow& row) {
+  row.clear();
+  for (const char* key : kCells) row[key] = "";
+  row["%"] = "";
+}
+
+// fitrow row function A B C D E weight: the row takes part in the next fit.
+void fitrow(Macro& m) {
+  const int row = rowArgument(m, 0);
+  if (row < 0) return;
+  FitRow& r = m.PD->F[row];
+  emptyRow(r);
+  r["active"] = "";
+  for (int i = 0; i < 7; ++i)
+    if (m.O[i + 1]) r[kCells[i]] = m.S[i + 1];
+}
+
+// fitclear [row]: empties one row or the whole table.
+void fitclear(Macro& m) {
+  if (m.O[0]) {
+    const int row = rowArgument(m, 0);
+    if (row >= 0) emptyRow(m.PD->F[row]);
+    return;
+  }
+  for (FitRow& r : m.PD->F) emptyRow(r);
+}
+
+void fitlimit(Macro& m) {
+  fit::Fit& f = fitFor(m);
+  m.PD->f_limit = m.I[0] > 0 ? m.I[0] : 100;
+  f.update();
+}
+
+void setVariable(Macro& m, const std::string& name, double value) { m.M->GV[name] = value; }
+
+// Publishes the last fit: fitok, fititer, fitchisq, fitrms, fitsigma, fitpeaks, and for
+// every peak row r (1-based as in the table) fitA<r> .. fitE<r> (with ties applied),
+// fiterrA<r> .. fiterrE<r> (standard errors), fitarea<r> and fitpct<r>.
+void publish(Macro& m, const fit::Fit& f) {
+  const fit::FitModel& model = f.model();
+  const fit::FitResult& r = f.result();
+  setVariable(m, "fitok", f.haveResult ? 1 : 0);
+  setVariable(m, "fititer", r.iterations);
+  setVariable(m, "fitchisq", r.chisq);
+  setVariable(m, "fitrms", r.rms);
+  setVariable(m, "fitsigma", r.sigma);
+  setVariable(m, "fitpeaks", model.npix);
+  for (int k = 1; k <= model.npix; ++k) {
+    const std::string row = std::to_string(model.peaks[k - 1].row + 1);
+    float p[6] = {};
+    fit::resolvedParameters(model, k, p);
+    for (int s = 1; s <= 5; ++s) {
+      const std::string column(1, static_cast<char>('A' + s - 1));
+      setVariable(m, "fit" + column + row, p[s]);
+      const int j = 5 * (k - 1) + s;
+      const bool known = static_cast<int>(r.standardError.size()) > j;
+      setVariable(m, "fiterr" + column + row, known ? r.standardError[j] : 0.0);
+    }
+    setVariable(m, "fitarea" + row, f.haveInt ? model.pkint[k] : 0.0);
+    setVariable(m, "fitpct" + row, f.haveInt ? model.pkper[k] : 0.0);
+  }
+}
+
+void fitCommand(Macro& m) {
+  fit::Fit& f = fitFor(m);
+  f.update();
+  f.start();
+  publish(m, f);
+}
+
+void fitback(Macro& m) {
+  fit::Fit& f = fitFor(m);
+  f.back();
+  publish(m, f);
+}
+
+void fitpreview(Macro& m) { fitFor(m).preview(); }
+
+// fitexport [all] [points] [min] [max]: appends the model sum (all = 0) or the sum and
+// every peak (all != 0) as buffers, on the buffer's own X values or on a grid.
+void fitexport(Macro& m) {
+  fit::Fit& f = fitFor(m);
+  f.update();
+  if (m.O[1]) f.panel.points = m.S[1];
+  if (m.O[2]) f.panel.min = m.S[2];
+  if (m.O[3]) f.panel.max = m.S[3];
+  if (m.O[0] && m.I[0] != 0)
+    f.exportAll();
+  else
+    f.exportSum();
+}
+
+}  // namespace
+
+void registerFitCommands(CommandTable& t) {
+  t.add(G::Fit, "fitrow", "isssssss", 2, fitrow);
+  t.add(G::Fit, "fitclear", "i", 0, fitclear);
+  t.add(G::Fit, "fitlimit", "i", 1, fitlimit);
+  t.add(G::Fit, "fit", "", 0, fitCommand);
+  t.add(G::Fit, "fitback", "", 0, fitback);
+  t.add(G::Fit, "fitpreview", "", 0, fitpreview);
+  t.add(G::Fit, "fitexport", "isss", 0, fitexport);
+}
+
+}  // namespace xyla

@@ -1,0 +1,80 @@
+#include <cmath>
+
+#include "fit/shapes/line_shapes.h"
+#include "macro_fixture.h"
+
+namespace xyla::test {
+namespace {
+
+class FitCommands : public MacroFixture {
+ protected:
+  // Two Gauss-Lorentz peaks (284.5 and 286.0) on 601 points without noise.
+  void spectrum() {
+    std::vector<double> x, y;
+    for (int i = 0; i <= 600; ++i) {
+      x.push_back(280.0 + i * 0.02);
+      y.push_back(shapes::galo(x.back(), 284.5, 1000, 1.2, 0.3) + shapes::galo(x.back(), 286.0, 400, 1.2, 0.3));
+    }
+    addBuffer(x, y);
+  }
+};
+
+TEST_F(FitCommands, RowsFitAndPublishedResults) {
+  spectrum();
+  const std::string out = run(
+      "fitrow 1 GL 284.3~ 900~ 1~ 0.3 '' 1\n"
+      "fitrow 2 GL 1+1.4 300~ 1+0 0.3 '' 1\n"
+      "fitrow 3 GL 290~ 9~ 1~\n"
+      "fitclear 3\n"
+      "fit\n"
+      "print fitok ' ' fitA1 ' ' fitA2 ' ' fitpct1+fitpct2\n");
+  EXPECT_EQ(doc.F[0]["function"], "GL");
+  EXPECT_EQ(doc.F[1]["A"], "1+1.4");  // the tie is written back as typed
+  EXPECT_EQ(doc.F[2]["function"], "");
+  EXPECT_EQ(m.GV["fitok"], 1);
+  EXPECT_NEAR(m.GV["fitA1"], 284.5, 0.1);
+  EXPECT_NEAR(m.GV["fitA2"], m.GV["fitA1"] + 1.4, 1e-4);  // tie applied
+  EXPECT_GT(m.GV["fiterrA1"], 0);
+  EXPECT_EQ(m.GV["fiterrA2"], m.GV["fiterrA1"]);
+  EXPECT_NEAR(m.GV["fitpct1"] + m.GV["fitpct2"], 100, 1e-3);
+  EXPECT_EQ(m.GV["fitpeaks"], 2);
+  EXPECT_GT(m.GV["fititer"], 0);
+  EXPECT_EQ(out.rfind("1 284.", 0), 0u) << out;
+  EXPECT_TRUE(ui.alerts.empty());
+}
+
+TEST_F(FitCommands, ExportBackAndBadRows) {
+  spectrum();
+  run("fitrow 1 GL 284.4~ 1000~ 1.2~ 0.3\n"
+      "fitrow 2 GL 286~ 400~ 1.2~ 0.3\n"
+      "fit\n"
+      "fitexport 1 50 282 288\n"
+      "fitexport 0 0\n");
+  ASSERT_EQ(doc.bufferCount(), 5);  // data, sum and two peaks, then the sum alone
+  EXPECT_EQ(doc.buffer(1)->count(), 50);
+  EXPECT_EQ(doc.buffer(1)->getSource(), "Fit Export");
+  EXPECT_EQ(doc.buffer(4)->count(), 601);
+  EXPECT_EQ(m.GV["lastbuffer"], 4);
+  const std::string fitted = doc.F[0]["A"];
+  EXPECT_NE(fitted, "284.4~");
+  run("fitback\n");
+  EXPECT_EQ(doc.F[0]["A"], "284.4~");
+  EXPECT_EQ(m.GV["fitok"], 0);
+  const int beeps = ui.beeps;
+  run("fitrow 0 GL 1~ 1~ 1~\nfitrow 99 GL 1~ 1~ 1~\nfitclear 25\n");
+  EXPECT_EQ(ui.beeps, beeps + 3);
+}
+
+TEST_F(FitCommands, IterationLimitAsksInteractively) {
+  spectrum();
+  ui.answer("Cancel");
+  run("fitrow 1 GL 283~ 500~ 2~ 0.3\nfitrow 2 GL 287~ 100~ 2~ 0.3\nfitlimit 2\nfit\n");
+  ASSERT_FALSE(ui.alerts.empty());
+  EXPECT_EQ(ui.alerts[0].title, "Fit Stopped");
+  EXPECT_EQ(doc.f_limit, 2);
+  EXPECT_EQ(m.GV["fitok"], 0);
+  EXPECT_EQ(m.GV["fititer"], 2);
+}
+
+}  // namespace
+}  // namespace xyla::test

@@ -163,6 +163,8 @@ class XylaDocument {
   double legendx = -1.0, legendy = -1.0;
   Colour legendcolor, legendbgcolor;
   bool subview = false;
+  // Frame of a sub-plot in its parent's view: lower left corner and size.
+  double subviewx = 0.0, subviewy = 0.0, subvieww = 0.0, subviewh = 0.0;
 
   FitTable F;
   std::vector<FitTable> OF;

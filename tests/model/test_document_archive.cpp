@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
-#include <QFileDevice>
+#include <QDir>
 #include <bit>
 #include <cstring>
 
@@ -343,23 +343,29 @@ TEST_F(DocumentArchiveTest, PartialFilesByModeAndFileErrors) {
   EXPECT_EQ(ui.alerts.back().message, "This is not a valid Xyla file");
 }
 
-TEST_F(DocumentArchiveTest, AFailedSaveKeepsTheOldFile) {
-  const std::string path = settings.path("keep.xyla");
-  ASSERT_TRUE(saveDocumentFile(doc, path, ui));
-  const std::string before = test::readFile(path);
-  // A folder that cannot be written: the temporary file cannot be made there.
-  const QString dir = QString::fromStdString(settings.path(""));
-  QFile::setPermissions(dir, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+TEST_F(DocumentArchiveTest, AFailedSaveKeepsTheOldFileAndLeavesNoTemporaryFile) {
+  // The rename at the end cannot replace a folder that holds a file: everything before
+  // it succeeds, the last step fails (also for a user whose rights ignore permissions).
+  const QDir folder(QString::fromStdString(settings.path("")));
+  ASSERT_TRUE(folder.mkpath("taken.xyla"));
+  const std::string inside = settings.path("taken.xyla/old");
+  test::writeFile(inside, "old contents");
+  const QStringList before = folder.entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
   doc.newBuffer();
   doc.edited = true;
-  const bool saved = saveDocumentFile(doc, path, ui);
-  QFile::setPermissions(dir, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-  if (saved) GTEST_SKIP() << "running with rights that ignore folder permissions";
-  EXPECT_EQ(test::readFile(path), before);
+  EXPECT_FALSE(saveDocumentFile(doc, settings.path("taken.xyla"), ui));
+  EXPECT_EQ(test::readFile(inside), "old contents");
+  EXPECT_EQ(folder.entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden), before);
   EXPECT_TRUE(doc.edited);
   ASSERT_EQ(ui.alerts.size(), 1u);
   EXPECT_EQ(ui.alerts[0].title, "File Save Error");
-  EXPECT_NE(ui.alerts[0].message.find("keep.xyla"), std::string::npos);
+  EXPECT_NE(ui.alerts[0].message.find("taken.xyla"), std::string::npos);
+
+  // Saving over an existing file replaces it completely.
+  const std::string path = settings.path("plot.xyla");
+  test::writeFile(path, std::string(1 << 16, 'x'));
+  ASSERT_TRUE(saveDocumentFile(doc, path, ui));
+  EXPECT_EQ(test::readFile(path), dataRepresentationOfType(doc, kDocumentType));
 }
 
 TEST_F(DocumentArchiveTest, SubPlotsNestOneLevelAndNeedAPositiveFrame) {

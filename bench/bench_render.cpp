@@ -1,6 +1,6 @@
 // Speed of the drawing pass: one long spectrum-like buffer drawn to PNG and PDF at
-// 800 x 600 (lines, symbols), ten million points as lines, and a document of 200
-// buffers of 1000 points. "Render" rows draw into an image in memory; "File" rows include
+// 800 x 600 (lines, symbols), ten million points as lines, a document of 200
+// buffers of 1000 points, and one with many text and graphic objects. "Render" rows draw into an image in memory; "File" rows include
 // encoding and writing the file.
 #include <benchmark/benchmark.h>
 
@@ -113,12 +113,42 @@ void BM_Render200Buffers(benchmark::State& state) {
   renderToImage(state, s);
 }
 
+// `n` text objects (automatic places, data positions, turned texts) and `n` graphic
+// objects (arrows of every head type, dashed rectangles and filled ellipses, half of
+// them behind the plot) over a spectrum of 1000 points.
+void BM_RenderObjects(benchmark::State& state) {
+  Scene s(1, 1000, false);
+  const int n = static_cast<int>(state.range(0));
+  for (int i = 0; i < n; ++i) {
+    auto t = std::make_unique<xyla::TextObject>();
+    t->text = "peak " + std::to_string(i);
+    t->font = xyla::FontSpec{"Helvetica", 10.0 + i % 5};
+    t->autopos = i % 3 == 0;
+    t->autoposloc = 1 + i % xyla::TextObject::kAutoPositions;
+    t->autoposangle = t->angle = 90.0 * (i % 4);
+    t->posmode = i % 3 == 1 ? 1 : 0;
+    t->tbalign = i % 9;
+    s.doc.addText(std::move(t)).setPosition(i % 3 == 1 ? 280 + 0.02 * i : 100 + (i * 37) % 600, 100 + (i * 53) % 400);
+    auto g = std::make_unique<xyla::Graphic>();
+    g->type = i % 3;
+    g->arrow1 = g->arrow2 = true;
+    g->arrowtype = i % 5;
+    g->dashp = i % 16;
+    g->fill = i % 2 == 0;
+    g->display = i % 2;
+    g->linewidth = 1 + i % 6;
+    s.doc.addGraphic(std::move(g)).setPoints(100 + (i * 31) % 600, 100 + (i * 17) % 400, 150 + (i * 29) % 600, 120 + (i * 13) % 400);
+  }
+  renderToImage(state, s);
+}
+
 BENCHMARK(BM_RenderLines)->Arg(1'000'000)->Arg(10'000'000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PngFileLines)->Arg(1'000'000)->Arg(10'000'000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PdfFileLines)->Arg(1'000'000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RenderSymbols)->Arg(1'000'000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PngFileSymbols)->Arg(1'000'000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Render200Buffers)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RenderObjects)->Arg(1000)->Unit(benchmark::kMillisecond);
 
 // Resident-set figures of this process in kB ("VmRSS", "VmHWM").
 long statusKb(const char* key) {

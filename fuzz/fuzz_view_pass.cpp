@@ -1,10 +1,12 @@
 // Draws documents built from arbitrary bytes: ranges (also equal, reversed, non-finite,
-// non-positive on log axes), axis modes, the user tick strings, styles, sizes, and buffer
-// values. The pass must finish without crashing, hanging or producing non-finite
+// non-positive on log axes), axis modes, the user tick strings, styles, sizes, buffer
+// values, text objects (places, alignments, angles, data positions), graphic objects
+// (points, heads, dashes, picture bytes) and a sub-plot. The pass must finish without crashing, hanging or producing non-finite
 // coordinates.
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <memory>
 #include <string>
 
 #include "fuzz_support.h"
@@ -94,6 +96,50 @@ void fillDocument(xyla::XylaDocument& doc, Bytes& in) {
   }
 }
 
+// A sub-plot has no sub-plots of its own.
+void fillObjects(xyla::XylaDocument& doc, Bytes& in) {
+  const int texts = in.byte() % 4;
+  for (int k = 0; k < texts; ++k) {
+    xyla::TextObject& t = doc.addText(std::make_unique<xyla::TextObject>());
+    t.text = in.text();
+    t.font.size = in.number();
+    t.autopos = in.byte() % 2;
+    t.autoposloc = static_cast<int>(in.byte()) - 2;
+    t.autoposangle = 90 * (in.byte() % 5);
+    t.autoposoffset = in.number();
+    t.angle = in.number();
+    t.tbalign = static_cast<int>(in.byte() % 11) - 1;
+    t.drawsbackground = in.byte() % 2;
+    t.posmode = in.byte() % 4;
+    t.setPosition(in.number(), in.number());
+  }
+  const int graphics = in.byte() % 4;
+  for (int k = 0; k < graphics; ++k) {
+    xyla::Graphic& g = doc.addGraphic(std::make_unique<xyla::Graphic>());
+    g.type = in.byte() % 4;
+    g.posmode = in.byte() % 3;
+    g.x1 = in.number(), g.y1 = in.number(), g.x2 = in.number(), g.y2 = in.number();
+    g.linewidth = in.number();
+    g.arrowsize = in.number();
+    g.arrowtype = static_cast<int>(in.byte() % 7) - 1;
+    g.dashp = static_cast<int>(in.byte() % 18) - 1;
+    g.display = in.byte() % 3;
+    g.arrow1 = in.byte() % 2, g.arrow2 = in.byte() % 2, g.fill = in.byte() % 2;
+    // Picture bytes: a PNG signature followed by input bytes, so the decoder gets past
+    // the signature check.
+    const int len = in.byte() % 64;
+    if (len > 0) g.image = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n'};
+    for (int i = 0; i < len; ++i) g.image.push_back(in.byte());
+  }
+  if (!doc.subview && in.byte() % 4 == 0) {
+    auto sub = std::make_unique<xyla::XylaDocument>(doc.M);
+    const double x = in.number(), y = in.number(), w = in.number(), h = in.number();
+    xyla::XylaDocument& s = doc.addSubplot(std::move(sub), x, y, w, h);
+    s.xmin1 = in.number(), s.xmax1 = in.number();
+    fillObjects(s, in);
+  }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -102,6 +148,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   xyla::XylaDocument doc(&m);
   Bytes in(data, size);
   fillDocument(doc, in);
+  fillObjects(doc, in);
   m.setCurrentDocument(&doc);
   xyla::XylaView view(&m, 50 + in.byte() * 4, 50 + in.byte() * 3);
   view.setXylaDocument(&doc);

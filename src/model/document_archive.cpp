@@ -332,16 +332,18 @@ void readSubplots(Doc& doc, const ArchiveItem& rec) {
     const ArchiveItem item = rec.get("subview" + n);
     const auto verno = item.get("verno").asInt();
     if (!verno) continue;
+    double x = 0.0, y = 0.0, w = 0.0, h = 0.0;
+    readInto(rec, "subviewx" + n, x);
+    readInto(rec, "subviewy" + n, y);
+    readInto(rec, "subvieww" + n, w);
+    readInto(rec, "subviewh" + n, h);
+    if (!(w > 0.0 && h > 0.0)) continue;
     auto sub = std::make_unique<Doc>(doc.M);
     sub->subview = true;  // also keeps a hostile file from nesting sub-plots deeper
     sub->MPD = &doc;
     sub->ALL = true;
     decodeDocument(*sub, item, *verno);
-    readInto(rec, "subviewx" + n, sub->subviewx);
-    readInto(rec, "subviewy" + n, sub->subviewy);
-    readInto(rec, "subvieww" + n, sub->subvieww);
-    readInto(rec, "subviewh" + n, sub->subviewh);
-    if (sub->subvieww > 0.0 && sub->subviewh > 0.0) doc.subplots.push_back(std::move(sub));
+    doc.addSubplot(std::move(sub), x, y, w, h);
   }
 }
 

@@ -27,6 +27,8 @@ void Manager::documentClosed(XylaDocument* doc) {
   if (CPD == doc) CPD = nullptr;
   if (startPD == doc) startPD = nullptr;
   if (calcDocument == doc) calcDocument = nullptr;
+  if (currentText && currentText->PD == doc) currentText = nullptr;
+  if (currentGraphic && currentGraphic->PD == doc) currentGraphic = nullptr;
 }
 
 void Manager::selectAll() {

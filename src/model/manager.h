@@ -9,6 +9,8 @@
 namespace xyla {
 
 class DataBuffer;
+class Graphic;
+class TextObject;
 class Ui;
 class XylaDocument;
 
@@ -60,6 +62,8 @@ class Manager {
   bool printmode = false;               // drawing for output: no screen decorations
   std::string pointerMode = "zoom";     // the tool palette's pointer mode ("zoom", "select", ...)
   std::set<int> tableSelection;         // rows of the current buffer selected in the data table
+  TextObject* currentText = nullptr;    // the text object last clicked
+  Graphic* currentGraphic = nullptr;    // the graphic object last created or clicked
   std::string opt_i, opt_m, opt_f;      // command-line file names
   bool opt_q = false;                   // quit after the batch run
   double shirx1 = 0, shirx2 = 0, shiry1 = 0, shiry2 = 0;  // Shirley dialog: end positions, levels there

@@ -232,6 +232,37 @@ void XylaDocument::refreshPanels() {
   if (M) M->refreshPanels();
 }
 
+TextObject& XylaDocument::addText(std::unique_ptr<TextObject> t) {
+  t->PD = this;
+  T.push_back(std::move(t));
+  return *T.back();
+}
+
+Graphic& XylaDocument::addGraphic(std::unique_ptr<Graphic> g) {
+  g->PD = this;
+  G.push_back(std::move(g));
+  return *G.back();
+}
+
+XylaDocument& XylaDocument::addSubplot(std::unique_ptr<XylaDocument> sub, double x, double y, double w, double h) {
+  sub->subview = true;
+  sub->MPD = this;
+  sub->M = M;
+  sub->subviewx = x;
+  sub->subviewy = y;
+  sub->subvieww = w;
+  sub->subviewh = h;
+  sub->viewWidth = w;
+  sub->viewHeight = h;
+  subplots.push_back(std::move(sub));
+  return *subplots.back();
+}
+
+void XylaDocument::updateAutoTexts() {
+  for (const auto& t : T) t->doAutoPos();
+  if (M && M->onRedraw) M->onRedraw(*this);
+}
+
 void XylaDocument::replot() {
   if (subview && MPD && MPD != this) {
     MPD->replot();

@@ -9,6 +9,8 @@
 #include "model/colour.h"
 #include "model/data_buffer.h"
 #include "model/font.h"
+#include "model/graphic_object.h"
+#include "model/text_object.h"
 #include "model/undo_stack.h"
 
 namespace xyla {
@@ -95,6 +97,18 @@ class XylaDocument {
   // Refreshes the buffers with an automatic MySQL source.
   void updatedata();
 
+  // ---- text and graphic objects, sub-plots ----
+
+  // Appends a text object and attaches it to this document.
+  TextObject& addText(std::unique_ptr<TextObject> t);
+  // Appends a graphic object and attaches it to this document.
+  Graphic& addGraphic(std::unique_ptr<Graphic> g);
+  // Makes `sub` a sub-plot of this document shown in the rectangle (x, y, w, h) of this
+  // document's view, and appends it. The sub-plot redraws through this document.
+  XylaDocument& addSubplot(std::unique_ptr<XylaDocument> sub, double x, double y, double w, double h);
+  // Recomputes the place of every text object and redraws.
+  void updateAutoTexts();
+
   // ---- display ----
 
   // Redraws (through the main document for a sub-plot), refreshes the panels and
@@ -114,6 +128,8 @@ class XylaDocument {
 
   int verno = 0;
   std::vector<std::unique_ptr<DataBuffer>> DB;
+  std::vector<std::unique_ptr<TextObject>> T;
+  std::vector<std::unique_ptr<Graphic>> G;
   Manager* M = nullptr;
   XylaDocument* MPD = this;
   int current = 0;

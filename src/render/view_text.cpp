@@ -90,13 +90,17 @@ std::string XylaView::scaletext(double value, int expoff, int dp) {
   return trimmedSix(m) + "e" + fixed(e, 0);
 }
 
+FontSpec XylaView::drawableFont(Canvas& c, const FontSpec& font) {
+  return c.hasFont(font.family) ? font : FontSpec::system(font.size);
+}
+
 SizeF XylaView::textSize(Canvas& c, const std::string& text, const FontSpec& font) {
-  return c.textSize(text, c.hasFont(font.family) ? font : FontSpec::system(font.size));
+  return c.textSize(text, drawableFont(c, font));
 }
 
 void XylaView::textOut(Canvas& c, const std::string& text, double x, double y, int anchor, double angle,
                        const FontSpec& font, const Colour& colour) {
-  const FontSpec f = c.hasFont(font.family) ? font : FontSpec::system(font.size);
+  const FontSpec f = drawableFont(c, font);
   const SizeF s = c.textSize(text, f);
   const PointF d = anchorOffset(anchor, s.width, s.height);
   if (angle == 0 || !std::isfinite(angle)) {

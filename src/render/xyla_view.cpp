@@ -129,7 +129,8 @@ void XylaView::drawRect(Canvas& c) {
   computeGeometry();
   PD->viewWidth = W_;
   PD->viewHeight = H_;
-  if (!redraw && PD->subplots.empty()) {
+  const bool cached = !redraw && PD->subplots.empty();
+  if (cached) {
     c.restoreWindowImage();
   } else {
     const bool isCurrent = M && M->PD == PD;
@@ -144,6 +145,8 @@ void XylaView::drawRect(Canvas& c) {
       c.setColour(PD->backgroundcolor);
       c.fillRect({left, bottom, width, height});
     }
+    drawGraphicSelection(c);
+    drawGraphics(c, true);
     const double mins[4] = {PD->xmin1, PD->ymin1, PD->xmin2, PD->ymin2};
     const double maxs[4] = {PD->xmax1, PD->ymax1, PD->xmax2, PD->ymax2};
     for (int k = 0; k < 4; ++k)
@@ -164,10 +167,17 @@ void XylaView::drawRect(Canvas& c) {
       for (double x : {left, right})
         for (double y : {bottom, top}) c.fillRect({x - 2, y - 2, 4, 4});
     }
+    drawGraphics(c, false);
+    drawGraphicSelection(c);
   }
   drawOverlays(c);
   drawFitPreview(c);
-  drawSubviewOutlines(c);
+  drawSubviewOutline(c);
+  // Texts and sub-plots lie over the plot; the cached window image shows them already.
+  if (!cached) {
+    drawTexts(c);
+    drawSubplots(c);
+  }
   c.restore();
 }
 
@@ -255,6 +265,7 @@ void XylaView::drawFrameArrows(Canvas& c, double x0, double y0) {
 }
 
 void XylaView::drawOverlays(Canvas& c) {
+  if (nG && M && M->isMouseMode("graphic")) drawGraphic(c, *nG);
   if (!pb.isEmpty()) {
     c.save();
     c.setDash(nullptr, 0, 0.0);
@@ -311,15 +322,15 @@ void XylaView::drawFitPreview(Canvas& c) {
   PD->FP.clear();
 }
 
-// Light-grey outlines of the sub-plots on screen. A sub-plot document carries its frame
-// in its window geometry (winx, winy, winw, winh).
-void XylaView::drawSubviewOutlines(Canvas& c) {
-  if (PD->subplots.empty() || printing()) return;
+// A sub-plot shows a light-grey outline of its own bounds on screen, so that it can be
+// found and grabbed inside its parent.
+void XylaView::drawSubviewOutline(Canvas& c) {
+  if (!PD->subview || printing()) return;
   c.save();
   c.setDash(nullptr, 0, 0.0);
   c.setColour(kLightGrey);
   c.setDefaultLineWidth(1);
-  for (const auto& sub : PD->subplots) c.strokeRect({double(sub->winx), double(sub->winy), double(sub->winw), double(sub->winh)});
+  c.strokeRect({0, 0, W_, H_});
   c.restore();
 }
 

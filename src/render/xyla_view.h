@@ -13,7 +13,9 @@ namespace xyla {
 
 class Axis;
 class DataBuffer;
+class Graphic;
 class Manager;
+class TextObject;
 class XylaDocument;
 
 namespace expr {
@@ -71,6 +73,8 @@ class XylaView {
   static std::string scaletext(double value, int expoff, int dp);
   // Size of `text` in `font` on the canvas.
   SizeF textSize(Canvas& c, const std::string& text, const FontSpec& font);
+  // `font`, or the system font at its size when the canvas does not have the family.
+  static FontSpec drawableFont(Canvas& c, const FontSpec& font);
   // Appends crosshair lines through `p` to the overlay path (mode 0 full, else small).
   void crossHair(PointF p, int mode);
 
@@ -95,11 +99,30 @@ class XylaView {
   // pointer position in the highlight colour.
   void plotLegend(Canvas& c, int mode);
 
+  // ---- text objects, graphic objects and sub-plots (view_objects.cpp) ----
+
+  // Measures every text object of the document on `c` and places it (automatic place,
+  // data position or alignment).
+  void placeTexts(Canvas& c);
+  // Paints one text object in its (rotated) frame.
+  void drawTextObject(Canvas& c, const TextObject& t);
+  // Draws a line or arrow, rectangle or ellipse with its picture.
+  void drawGraphic(Canvas& c, const Graphic& g);
+  // Draws the graphic objects behind the plot (`display` 1) or the others.
+  void drawGraphics(Canvas& c, bool behind);
+  // Arrow head of `g` with its tip at `tip`, extending along `angle` degrees.
+  void drawArrowHead(Canvas& c, const Graphic& g, PointF tip, double angle);
+  // Light-grey outline around the controller's current graphic when it is ours.
+  void drawGraphicSelection(Canvas& c);
+  // Every sub-plot drawn by its own pass in its frame.
+  void drawSubplots(Canvas& c);
+
   // ---- fields ----
 
   Colour bgColor = Colour::white();
   Manager* M = nullptr;
   XylaDocument* PD = nullptr;
+  Graphic* nG = nullptr;  // the graphic being created by the pointer
   Path pa, pb, pl, ps;
   PointF aloc, bloc, oloc, lloc;
   bool haveoloc = false;
@@ -126,7 +149,8 @@ class XylaView {
   void drawSelectionHighlight(Canvas& c);
   void drawOverlays(Canvas& c);
   void drawFitPreview(Canvas& c);
-  void drawSubviewOutlines(Canvas& c);
+  void drawSubviewOutline(Canvas& c);
+  void drawTexts(Canvas& c);
   void makeAxis(Axis& a, int k, double min, double max) const;
   void drawTickSet(Canvas& c, int k, const Axis& a, bool major, SizeF& extent);
   void drawTickNumber(Canvas& c, int k, const Axis& a, double v, double nx, double ny, SizeF& extent);

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <QBuffer>
 #include <QImage>
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -193,6 +195,129 @@ TEST_F(DocumentExport, StyleGalleryOfTheRealSpectrum) {
   // Frame style 2 draws no top edge: the middle of the top margin line stays white.
   const int topY = int(doc.margintop * 2);
   EXPECT_TRUE(white(hist.pixel(hist.width() / 2, topY)));
+}
+
+// A PNG of `w` x `h` pixels: a red-to-blue gradient, bytes as a graphic keeps them.
+std::vector<unsigned char> gradientPng(int w, int h) {
+  QImage img(w, h, QImage::Format_ARGB32);
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) img.setPixel(x, y, qRgb(255 * (w - 1 - x) / (w - 1), 40, 255 * x / (w - 1)));
+  QByteArray bytes;
+  QBuffer buf(&bytes);
+  buf.open(QIODevice::WriteOnly);
+  img.save(&buf, "PNG");
+  return {bytes.begin(), bytes.end()};
+}
+
+// Texts in and around the frame, arrows of every head type pointing at the peak, shapes
+// behind and in front, a picture and an inset sub-plot zoomed on the peak.
+TEST_F(DocumentExport, TextsGraphicsPictureAndInset) {
+  loadSpectrum();
+  DataBuffer& b = *doc.buffer(0);
+  doc.viewWidth = 640, doc.viewHeight = 480;
+  doc.margintop = 50;  // room for the title
+  doc.reverse[0] = true;
+  doc.axistext[0] = "Binding energy (eV)";
+  doc.rescale(false, 0);
+  const auto peak = std::max_element(b.Y.begin(), b.Y.end()) - b.Y.begin();
+  const double px = b.X[peak], py = b.Y[peak];
+
+  auto addText = [&](const std::string& s, int code, int angle, double size) -> TextObject& {
+    TextObject& t = doc.addText(std::make_unique<TextObject>());
+    t.text = s;
+    t.font = FontSpec{"Helvetica", size};
+    t.autopos = code > 0;
+    t.autoposloc = code;
+    t.autoposangle = t.angle = angle;
+    t.autoposoffset = 6;
+    return t;
+  };
+  addText("C 1s, 150 W", 11, 0, 20);
+  addText("Intensity (counts)", 20, 90, 16);
+  addText("top left", 1, 0, 12);
+  addText("bottom right", 9, 0, 12);
+  TextObject& note = addText("main peak\nC-C / C-H", 0, 0, 12);
+  note.posmode = 1;
+  note.tbalign = 5;  // middle right at the data point
+  note.color = {0.7, 0.1, 0.1, 1};
+  note.drawsbackground = true;
+  note.backgroundcolor = {1, 0.95, 0.8, 1};
+  note.setPosition(px + 2.5, py * 0.9);
+
+  auto addGraphic = [&](int type, double x1, double y1, double x2, double y2) -> Graphic& {
+    Graphic& g = doc.addGraphic(std::make_unique<Graphic>());
+    g.type = type;
+    g.posmode = 1;
+    g.x1 = x1, g.y1 = y1, g.x2 = x2, g.y2 = y2;
+    return g;
+  };
+  for (int type = 0; type < 4; ++type) {
+    Graphic& a = addGraphic(Graphic::Line, px + 2.4, py * (0.86 - 0.05 * type), px + 0.3, py * (0.97 - 0.04 * type));
+    a.arrow2 = true;
+    a.arrowtype = type;
+    a.linewidth = 1.5;
+    a.color = {0.7, 0.1, 0.1, 1};
+  }
+  Graphic& band = addGraphic(Graphic::Rectangle, px - 0.8, doc.ymin1, px + 0.8, doc.ymax1);
+  band.display = 1;  // behind the spectrum
+  band.fill = true;
+  band.fillcolor = {0.85, 0.95, 0.85, 1};
+  band.color = {0.3, 0.6, 0.3, 1};
+  band.linewidth = 1;
+  band.dashp = 2;
+  Graphic& ring = addGraphic(Graphic::Ellipse, px - 1.2, py * 0.93, px + 1.2, py * 1.03);
+  ring.color = {0.1, 0.3, 0.8, 1};
+  ring.linewidth = 6;
+  ring.dashp = 1;
+  Graphic& picture = doc.addGraphic(std::make_unique<Graphic>());
+  picture.type = Graphic::Rectangle;
+  picture.setPoints(100, 320, 160, 360);
+  picture.image = gradientPng(60, 40);
+
+  auto inner = std::make_unique<XylaDocument>(&m);
+  inner->marginleft = 45, inner->marginbottom = 30, inner->marginright = 8, inner->margintop = 8;
+  inner->numfont.fill(FontSpec{"Helvetica", 9});
+  inner->ticklength.fill(5);
+  inner->framecolor = {0.1, 0.3, 0.8, 1};
+  inner->reverse[0] = true;
+  auto zoom = b.copyWithZone();
+  zoom->rescale();
+  zoom->color = {0.1, 0.3, 0.8, 1};
+  inner->appendBuffer(std::move(zoom));
+  inner->scale(1, px + 3, px - 3, py * 0.3, py * 1.05, false, false);
+  XylaDocument& inset = doc.addSubplot(std::move(inner), 110, 170, 200, 130);
+  TextObject& insetLabel = inset.addText(std::make_unique<TextObject>());
+  insetLabel.text = "zoom";
+  insetLabel.font = FontSpec{"Helvetica", 10};
+  insetLabel.autopos = true;
+  insetLabel.autoposloc = 3;
+  insetLabel.autoposoffset = 4;
+
+  const QImage img = exportPng("gallery-objects.png", 144);
+  ASSERT_FALSE(img.isNull());
+  // Pixel of a view point at 144 dpi (image rows run downwards).
+  auto at = [&](double x, double y) { return img.pixel(int(x * 2), int((doc.viewHeight - y) * 2)); };
+  const QRgb left = at(103, 340), right = at(157, 340);  // the gradient, left red, right blue
+  EXPECT_GT(qRed(left), 200);
+  EXPECT_LT(qBlue(left), 60);
+  EXPECT_GT(qBlue(right), 200);
+  // The inset frame is drawn in its colour at its place in the parent.
+  const QRgb insetFrame = at(110 + 45, 170 + 60);
+  EXPECT_GT(qBlue(insetFrame), 150);
+  EXPECT_LT(qRed(insetFrame), 80);
+  // The filled band shows behind the spectrum near the bottom of the plot.
+  const QRgb bandFill = at(xPoint(doc, px + 0.4, 1), doc.marginbottom + 10);
+  EXPECT_GT(qGreen(bandFill), qRed(bandFill) + 10);
+  // The title above the frame left dark pixels there.
+  int darkPixels = 0;
+  for (double x = 250; x < 470; x += 0.5)
+    for (double y = doc.viewHeight - doc.margintop + 8; y < doc.viewHeight - 2; y += 0.5) darkPixels += dark(at(x, y));
+  EXPECT_GT(darkPixels, 50);
+  // The vector formats carry the same objects (turned texts, the picture, the inset).
+  std::string error;
+  EXPECT_TRUE(savePDF(m, doc, path("gallery-objects.pdf"), error)) << error;
+  EXPECT_TRUE(saveEPS(m, doc, path("gallery-objects.eps"), error)) << error;
+  EXPECT_TRUE(saveSVG(m, doc, path("gallery-objects.svg"), error)) << error;
 }
 
 // Sixteen symbols over a time axis, exponent numbers on the left and a right axis with

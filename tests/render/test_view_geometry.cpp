@@ -145,17 +145,6 @@ TEST_F(ViewPass, FrameStyleOneCrossesAtTheOrigin) {
   }
 }
 
-TEST_F(ViewPass, SubPlotOutlinesAreScreenOnly) {
-  auto sub = std::make_unique<XylaDocument>(&m);
-  sub->winx = 100, sub->winy = 80, sub->winw = 120, sub->winh = 90;
-  doc.subplots.push_back(std::move(sub));
-  draw();
-  EXPECT_EQ(canvas.opsOfKind("strokeRect").back().rect, (RectF{100, 80, 120, 90}));
-  m.printmode = true;
-  draw();
-  EXPECT_EQ(canvas.opsOfKind("strokeRect").size(), 1u);  // the frame only
-}
-
 TEST_F(ViewPass, FitPreviewShowsForOnePass) {
   doc.haveFitPreview = true;
   doc.FP = {{0, 5, 10}, {0, 5, 0}, {0, 10}, {1, 1}};

@@ -1,0 +1,218 @@
+#include <QByteArray>
+#include <QImage>
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+
+#include "model/graphic_object.h"
+#include "model/manager.h"
+#include "model/text_object.h"
+#include "model/xyla_document.h"
+#include "render/drawing_limits.h"
+#include "render/xyla_view.h"
+
+namespace xyla {
+
+namespace {
+
+constexpr Colour kLightGrey{0.8, 0.8, 0.8, 1.0};
+
+// Points farther out than this are brought in before drawing: far beyond any page, well
+// within every rasteriser's range.
+constexpr double kFar = 1e6;
+
+bool finite(const Graphic::Points& p) {
+  return std::isfinite(p.x1) && std::isfinite(p.y1) && std::isfinite(p.x2) && std::isfinite(p.y2);
+}
+
+// Cuts the segment to the square of half-size kFar (keeping its direction); answers
+// false when nothing of it lies inside.
+bool cutToFar(Graphic::Points& p) {
+  double t0 = 0, t1 = 1;
+  const double dx = p.x2 - p.x1, dy = p.y2 - p.y1;
+  const double d[4] = {-dx, dx, -dy, dy};
+  const double q[4] = {p.x1 + kFar, kFar - p.x1, p.y1 + kFar, kFar - p.y1};
+  for (int i = 0; i < 4; ++i) {
+    if (d[i] == 0) {
+      if (q[i] < 0) return false;
+      continue;
+    }
+    const double t = q[i] / d[i];
+    if (d[i] < 0) t0 = std::max(t0, t);
+    else t1 = std::min(t1, t);
+  }
+  if (t0 > t1 || !std::isfinite(dx) || !std::isfinite(dy)) return false;
+  p = {p.x1 + t0 * dx, p.y1 + t0 * dy, p.x1 + t1 * dx, p.y1 + t1 * dy};
+  return true;
+}
+
+// The corners brought into the square of half-size kFar.
+Graphic::Points clampToFar(Graphic::Points p) {
+  for (double* v : {&p.x1, &p.y1, &p.x2, &p.y2}) *v = std::clamp(*v, -kFar, kFar);
+  return p;
+}
+
+// The rectangle spanned by two corner points, with a non-negative size.
+RectF spanned(const Graphic::Points& p) {
+  return {std::min(p.x1, p.x2), std::min(p.y1, p.y2), std::fabs(p.x2 - p.x1), std::fabs(p.y2 - p.y1)};
+}
+
+// `p` rotated by `degrees` about `tip` and moved to it.
+PointF around(PointF tip, double degrees, double px, double py) {
+  const double r = degrees * std::numbers::pi / 180.0, c = std::cos(r), s = std::sin(r);
+  return {tip.x + px * c - py * s, tip.y + px * s + py * c};
+}
+
+// A chevron whose tip lies `back` behind `tip` along the head direction.
+void appendChevron(Path& q, PointF tip, double angle, double size, double back, bool closed) {
+  const double w = size / 2.3;
+  const PointF a = around(tip, angle, back + size, -w), t = around(tip, angle, back, 0), b = around(tip, angle, back + size, w);
+  q.moveTo(a.x, a.y);
+  q.lineTo(t.x, t.y);
+  q.lineTo(b.x, b.y);
+  if (closed) q.closePath();
+}
+
+}  // namespace
+
+void XylaView::placeTexts(Canvas& c) {
+  for (const auto& t : PD->T) {
+    const SizeF s = t->text.empty() ? SizeF{} : c.textSize(t->text, drawableFont(c, t->font));
+    t->setFrameSize(s.width, s.height);
+    t->doAutoPos();
+  }
+}
+
+// Texts are placed after the axes of this pass were drawn, so that places past the axis
+// numbers use this pass's number sizes and a single pass (an export) is already right.
+void XylaView::drawTexts(Canvas& c) {
+  placeTexts(c);
+  for (const auto& t : PD->T) drawTextObject(c, *t);
+}
+
+void XylaView::drawTextObject(Canvas& c, const TextObject& t) {
+  const ViewRect& f = t.frame;
+  if (t.text.empty() || !(std::fabs(f.x) <= kFar && std::fabs(f.y) <= kFar)) return;
+  c.save();
+  c.translate(f.x, f.y);
+  if (t.angle != 0 && std::isfinite(t.angle)) c.rotate(t.angle);
+  if (t.drawsbackground) {
+    c.setColour(t.backgroundcolor);
+    c.fillRect({0, 0, f.width, f.height});
+  }
+  const bool editing = M && (M->isMouseMode("select") || M->isMouseMode("text"));
+  if (editing && M->currentText == &t && !printing()) {
+    c.setDash(nullptr, 0, 0.0);
+    c.setColour(kLightGrey);
+    c.setDefaultLineWidth(1);
+    c.setAntialias(false);
+    c.strokeRect({1, 1, f.width - 2, f.height - 2});
+    c.setAntialias(true);
+  }
+  c.drawText(t.text, {0, 0}, drawableFont(c, t.font), t.color);
+  c.restore();
+}
+
+void XylaView::drawGraphics(Canvas& c, bool behind) {
+  for (const auto& g : PD->G)
+    if ((g->display == 1) == behind) drawGraphic(c, *g);
+}
+
+void XylaView::drawGraphic(Canvas& c, const Graphic& g) {
+  Graphic::Points p = g.getPoints();
+  if (!finite(p)) return;
+  // A head at a cut end would sit at the cut, not at its point: such heads are left out.
+  const bool far1 = std::fabs(p.x1) > kFar || std::fabs(p.y1) > kFar;
+  const bool far2 = std::fabs(p.x2) > kFar || std::fabs(p.y2) > kFar;
+  if (g.type == Graphic::Line && !cutToFar(p)) return;
+  if (g.type != Graphic::Line) p = clampToFar(p);
+  c.save();
+  const double lw = std::max(0.0, saneLength(g.linewidth));
+  setDashPattern(lw > 4 ? static_cast<int>(lw) : 1);
+  c.setLineWidth(lw);
+  c.setLineCap(LineCap::Round);
+  c.setLineJoin(LineJoin::Round);
+  applyDash(c, g.dashp);
+  if (g.hasImage()) {
+    const QImage img = QImage::fromData(g.image.data(), static_cast<int>(std::min<std::size_t>(g.image.size(), 1u << 30)));
+    if (!img.isNull()) c.drawImage(img, spanned(p));
+  }
+  Path path;
+  if (g.type == Graphic::Line) {
+    path.moveTo(p.x1, p.y1);
+    path.lineTo(p.x2, p.y2);
+  } else if (g.type == Graphic::Rectangle) {
+    path.appendRect(spanned(p));
+  } else if (g.type == Graphic::Ellipse) {
+    path.appendOval(spanned(p));
+  }
+  if (g.fill && g.type != Graphic::Line) {
+    c.setColour(g.fillcolor);
+    c.fill(path);
+  }
+  c.setColour(g.color);
+  c.stroke(path);
+  if (g.type == Graphic::Line) {
+    const double a = Graphic::directionAngle(p.x2 - p.x1, p.y2 - p.y1);
+    if (g.arrow1 && !far1) drawArrowHead(c, g, {p.x1, p.y1}, a);
+    if (g.arrow2 && !far2) drawArrowHead(c, g, {p.x2, p.y2}, std::fmod(a + 180.0, 360.0));
+  }
+  c.restore();
+}
+
+void XylaView::drawArrowHead(Canvas& c, const Graphic& g, PointF tip, double angle) {
+  if (g.arrowtype < 0 || g.arrowtype > 3) return;
+  const double s = saneLength(g.arrowsize);
+  c.save();
+  c.setDash(nullptr, 0, 0.0);
+  c.setLineCap(LineCap::Round);
+  c.setLineJoin(LineJoin::Miter);
+  Path q;
+  appendChevron(q, tip, angle, s, 0, g.arrowtype == 1 || g.arrowtype == 2);
+  if (g.arrowtype == 3) appendChevron(q, tip, angle, s, s, false);
+  if (g.arrowtype == 1) {
+    c.fill(q);
+  } else if (g.arrowtype == 2) {
+    c.setColour(PD->backgroundcolor);
+    c.fill(q);
+    c.stroke(q);
+    c.setColour(g.color);
+    c.stroke(q);
+  } else {
+    c.stroke(q);
+  }
+  c.restore();
+}
+
+void XylaView::drawGraphicSelection(Canvas& c) {
+  if (!M || !M->isMouseMode("graphic") || printing()) return;
+  const Graphic* g = M->currentGraphic;
+  if (!g || g->PD != PD) return;
+  const Graphic::Points p = g->getPoints();
+  if (!finite(p)) return;
+  const double pad = (std::isfinite(g->linewidth) ? std::clamp(g->linewidth, 0.0, 100.0) : 0.0) / 2 + 3;
+  const RectF r = spanned(p);
+  c.save();
+  c.setDash(nullptr, 0, 0.0);
+  c.setColour(kLightGrey);
+  c.setDefaultLineWidth(1);
+  c.setAntialias(false);
+  c.strokeRect({r.x - pad, r.y - pad, r.width + 2 * pad, r.height + 2 * pad});
+  c.restore();
+}
+
+void XylaView::drawSubplots(Canvas& c) {
+  for (const auto& sub : PD->subplots) {
+    if (!(sub->subvieww > 0 && sub->subviewh > 0) || !std::isfinite(sub->subviewx) || !std::isfinite(sub->subviewy))
+      continue;
+    XylaView view(M, sub->subvieww, sub->subviewh);
+    view.setXylaDocument(sub.get());
+    c.save();
+    c.translate(sub->subviewx, sub->subviewy);
+    view.drawRect(c);
+    c.restore();
+  }
+  if (M && !PD->subplots.empty()) M->calcDocument = PD;
+}
+
+}  // namespace xyla

@@ -7,6 +7,7 @@
 #include "model/archive_fields.h"
 #include "model/buffer_archive.h"
 #include "model/manager.h"
+#include "model/object_archive.h"
 #include "model/ui.h"
 #include "model/xyla_document.h"
 
@@ -222,7 +223,10 @@ void writeList(ArchiveWriter::Record& r, const char* key, ListKey which, const D
       for (const auto& b : doc.DB) items.push_back(encodeBuffer(w, *b));
       break;
     case ListKey::Texts:
+      for (const auto& t : doc.T) items.push_back(encodeText(w, *t));
+      break;
     case ListKey::Graphics:
+      for (const auto& g : doc.G) items.push_back(encodeGraphic(w, *g));
       break;
   }
   r.setObject(key, w.list(items));
@@ -313,11 +317,27 @@ void readList(Doc& doc, const ArchiveItem& rec, const char* key, ListKey which) 
   }
   const auto items = rec.get(key).asList();
   if (!items) return;
-  if (which == ListKey::Buffers) {
-    std::vector<std::unique_ptr<DataBuffer>> DB;
-    for (const ArchiveItem& item : *items)
-      if (auto b = decodeBuffer(item)) DB.push_back(std::move(b));
-    doc.DB = std::move(DB);
+  // A list read replaces the document's list; its objects are bound to the document.
+  switch (which) {
+    case ListKey::Buffers: {
+      std::vector<std::unique_ptr<DataBuffer>> DB;
+      for (const ArchiveItem& item : *items)
+        if (auto b = decodeBuffer(item)) DB.push_back(std::move(b));
+      doc.DB = std::move(DB);
+      break;
+    }
+    case ListKey::Texts:
+      doc.T.clear();
+      for (const ArchiveItem& item : *items)
+        if (auto t = decodeText(item)) doc.addText(std::move(t));
+      break;
+    case ListKey::Graphics:
+      doc.G.clear();
+      for (const ArchiveItem& item : *items)
+        if (auto g = decodeGraphic(item)) doc.addGraphic(std::move(g));
+      break;
+    case ListKey::Fit:
+      break;
   }
 }
 

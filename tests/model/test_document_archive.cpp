@@ -8,8 +8,10 @@
 #include "model/buffer_archive.h"
 #include "model/document_archive.h"
 #include "model/document_file.h"
+#include "model/graphic_object.h"
 #include "model/keyed_archive.h"
 #include "model/manager.h"
+#include "model/text_object.h"
 #include "model/xyla_document.h"
 #include "support/scripted_ui.h"
 #include "support/temp_settings.h"
@@ -133,6 +135,32 @@ void populate(XylaDocument& d, int n) {
     d.gridpattern[k] = 5, d.mgridpattern[k] = 6, d.align[k] = 1 + k;
     d.angle[k] = 45.0;
   }
+  auto t = std::make_unique<TextObject>();
+  t->text = "Peak 1\nC 1s ∆E = " + std::to_string(n);
+  t->font = {"Liberation Serif", 17.0};
+  t->color = shade(60);
+  t->backgroundcolor = shade(61);
+  t->drawsbackground = true;
+  t->frame = {10, 20, 130, 40};
+  t->tag = 4;
+  t->x = 284.5, t->y = 1200;
+  t->posmode = 1, t->tbalign = 5;
+  t->tloc = {33, 44}, t->dloc = {-1, 2};
+  t->angle = 30, t->autoposoffset = 6;
+  t->autoposloc = 7, t->autoposangle = 90;
+  t->autopos = true;
+  d.addText(std::move(t));
+  d.addText(std::make_unique<TextObject>());
+  auto g = std::make_unique<Graphic>();
+  g->tag = 2, g->type = Graphic::Ellipse;
+  g->x1 = 1, g->y1 = 2, g->x2 = 3, g->y2 = 4 + n;
+  g->linewidth = 0.5, g->arrowtype = 2, g->arrowsize = 7, g->dashp = 9, g->display = 1, g->posmode = 2;
+  g->arrow1 = g->arrow2 = g->fill = true;
+  g->aspect = false;
+  g->color = shade(62), g->fillcolor = shade(63);
+  g->image = {0x89, 'P', 'N', 'G', 0, 1, 2, 255};
+  d.addGraphic(std::move(g));
+  d.addGraphic(std::make_unique<Graphic>());
 }
 
 class DocumentArchiveTest : public ::testing::Test {
@@ -206,6 +234,14 @@ TEST_F(DocumentArchiveTest, EveryFieldSurvivesARoundTripInBothForms) {
     EXPECT_EQ(back->alabel[3].at("2"), "two 3");
     EXPECT_EQ(back->numfont[1], (FontSpec{"Liberation Mono", 10.0}));
     EXPECT_EQ(back->numoff[0], -7);
+    ASSERT_EQ(back->T.size(), 2u);
+    EXPECT_EQ(back->T[0]->text, doc.T[0]->text);
+    EXPECT_EQ(back->T[0]->PD, back.get());
+    EXPECT_EQ(back->T[0]->frame, (ViewRect{10, 20, 130, 40}));
+    ASSERT_EQ(back->G.size(), 2u);
+    EXPECT_EQ(back->G[0]->image, doc.G[0]->image);
+    EXPECT_FALSE(back->G[1]->hasImage());
+    EXPECT_EQ(back->G[0]->PD, back.get());
   }
   EXPECT_TRUE(ui.alerts.empty());
   EXPECT_EQ(dataRepresentationOfType(doc, "Layout"), "");
@@ -300,7 +336,13 @@ TEST_F(DocumentArchiveTest, PartialLoadsChangeOnlyTheirGroup) {
   EXPECT_FALSE(layout->autoupdate);
 
   const auto tg = load(file, "TG");
+  EXPECT_EQ(tg->T.size(), 2u);
+  EXPECT_EQ(tg->G.size(), 2u);
+  tg->T.clear();
+  tg->G.clear();
   EXPECT_EQ(firstDifference(dataRepresentationOfType(*tg, kDocumentType), untouched), "");
+  EXPECT_TRUE(layout->T.empty());
+  EXPECT_TRUE(data->G.empty());
 }
 
 TEST_F(DocumentArchiveTest, PartialFilesByModeAndFileErrors) {

@@ -6,7 +6,7 @@
 #include <string_view>
 
 // The body of both document-file fuzz targets: loads arbitrary bytes as a whole
-// document and as every partial type; whatever loads must save, and the saved file must
+// document and as one partial type; whatever loads must save, and the saved file must
 // load back into the same document (saving it once more gives the same bytes).
 namespace xyla::fuzz {
 

@@ -1,5 +1,7 @@
 #include "model/keyed_archive.h"
 
+#include "model/plist_guard.h"
+
 #include <plist/plist.h>
 
 #include <QString>
@@ -100,10 +102,13 @@ std::unique_ptr<ArchiveReader> ArchiveReader::open(std::string_view bytes) {
   if (bytes.size() < 8 || bytes.size() > std::numeric_limits<std::uint32_t>::max()) return nullptr;
   plist_t root = nullptr;
   const auto length = static_cast<std::uint32_t>(bytes.size());
-  if (bytes.substr(0, 8) == "bplist00")
+  if (bytes.substr(0, 8) == "bplist00") {
+    if (!binaryPlistIsSafe(bytes)) return nullptr;
     plist_from_bin(bytes.data(), length, &root);
-  else
+  } else {
+    if (!xmlNestingIsSafe(bytes)) return nullptr;
     plist_from_xml(bytes.data(), length, &root);
+  }
   if (!root) return nullptr;
   std::unique_ptr<ArchiveReader> r(new ArchiveReader);
   r->plist_ = root;

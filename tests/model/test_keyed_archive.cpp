@@ -3,6 +3,7 @@
 #include <string>
 
 #include "model/keyed_archive.h"
+#include "support/test_files.h"
 
 using namespace xyla::archive;
 
@@ -187,4 +188,29 @@ TEST(KeyedArchive, InvalidUtf8IsRepairedAndSharedBlocksAreBudgeted) {
     if (const auto v = item.dataView()) handedOut += v->size();
   EXPECT_GT(handedOut, 0u);
   EXPECT_LT(handedOut, std::size_t(200) << 20);
+}
+
+TEST(KeyedArchive, RefusesPlistsThatWouldExhaustTheParser) {
+  // Each saved input once crashed the property-list parser (see the folder's README).
+  for (const char* name : {"archive_xml-deep-nesting.xml", "archive_binary-shared-containers.bin",
+                           "archive_binary-cycle.bin"}) {
+    const std::string bytes = xyla::test::readFile(xyla::test::dataDir() + "/fuzz-regressions/" + name);
+    ASSERT_FALSE(bytes.empty()) << name;
+    EXPECT_FALSE(ArchiveReader::open(bytes)) << name;
+  }
+  // Nesting up to the limit is fine, self-closing containers do not count.
+  auto nested = [](int depth) {
+    std::string objects;
+    for (int i = 0; i < depth; ++i) objects += "<array><dict/>";
+    for (int i = 0; i < depth; ++i) objects += "</array>";
+    return xmlArchive(kClassR + record("") + objects, "3");
+  };
+  EXPECT_TRUE(ArchiveReader::open(nested(200)));
+  EXPECT_FALSE(ArchiveReader::open(nested(300)));
+  // A binary file whose trailer points outside the data.
+  std::string bin = everyKind(PlistFormat::Binary);
+  ASSERT_TRUE(ArchiveReader::open(bin));
+  bin[bin.size() - 1] = '\x7f';
+  EXPECT_FALSE(ArchiveReader::open(bin));
+  EXPECT_FALSE(ArchiveReader::open(bin.substr(0, 20)));
 }

@@ -20,8 +20,9 @@ constexpr std::uint64_t kArchiveVersion = 100000;
 // file's size plus this, so honest files (which share little) never reach it.
 constexpr std::size_t kBudgetBase = std::size_t(64) << 20;
 constexpr std::size_t kBudgetFactor = 8;
-// What one dictionary entry costs in memory besides its text, charged to the budget.
-constexpr std::size_t kEntryCost = 96;
+// What one dictionary entry or list element costs the caller besides its text (a map
+// node, or the object decoded from it), charged to the budget.
+constexpr std::size_t kEntryCost = 128;
 
 plist_t asPlist(void* p) { return static_cast<plist_t>(p); }
 
@@ -265,7 +266,7 @@ std::optional<std::vector<ArchiveItem>> ArchiveItem::asList() const {
   plist_t items = plist_dict_get_item(asPlist(node_), "NS.objects");
   if (!items || plist_get_node_type(items) != PLIST_ARRAY) return std::nullopt;
   const std::uint32_t n = plist_array_get_size(items);
-  if (!reader_->spend(std::size_t(n) * sizeof(ArchiveItem))) return std::nullopt;
+  if (!reader_->spend(std::size_t(n) * kEntryCost)) return std::nullopt;
   std::vector<ArchiveItem> out;
   out.reserve(n);
   for (std::uint32_t i = 0; i < n; ++i) out.push_back(resolve(plist_array_get_item(items, i)));

@@ -199,7 +199,7 @@ void writeValue(ArchiveWriter::Record& r, const std::string& key, const std::map
 
 // A double truncated towards zero and kept inside the integer range (NaN gives 0).
 int truncated(double v) {
-  if (!(v == v)) return 0;
+  if (std::isnan(v)) return 0;
   if (v >= double(std::numeric_limits<int>::max())) return std::numeric_limits<int>::max();
   if (v <= double(std::numeric_limits<int>::min())) return std::numeric_limits<int>::min();
   return static_cast<int>(v);

@@ -1,11 +1,9 @@
 #pragma once
 
-#include <array>
+#include <map>
 #include <string>
-#include <utility>
 
 #include "model/colour.h"
-#include "model/data_buffer.h"
 #include "model/font.h"
 #include "model/keyed_archive.h"
 
@@ -36,22 +34,35 @@ inline void readInto(const archive::ArchiveItem& rec, const std::string& key, Fo
   if (const auto v = rec.get(key).asFont()) field = *v;
 }
 
-// The twelve boolean drawing switches of a buffer record, in the order written.
-template <typename Buffer>
-auto bufferPlotFlags(Buffer& b) {
-  using Flag = decltype(&b.stickabs);
-  return std::array<std::pair<const char*, Flag>, 12>{{{"stickabs", &b.stickabs},
-                                                        {"symfill", &b.symfill},
-                                                        {"plotlines", &b.plotlines},
-                                                        {"plotsymbols", &b.plotsymbols},
-                                                        {"plotybars", &b.plotybars},
-                                                        {"plotxbars", &b.plotxbars},
-                                                        {"plotysticks", &b.plotysticks},
-                                                        {"plotxsticks", &b.plotxsticks},
-                                                        {"plotdots", &b.plotdots},
-                                                        {"plotarea", &b.plotarea},
-                                                        {"plothist", &b.plothist},
-                                                        {"plotfhist", &b.plotfhist}}};
+// Writes `v` under `key` in the kind of its type.
+inline void writeValue(archive::ArchiveWriter::Record& r, const std::string& key, bool v) { r.setBool(key, v); }
+inline void writeValue(archive::ArchiveWriter::Record& r, const std::string& key, int v) { r.setInt(key, v); }
+inline void writeValue(archive::ArchiveWriter::Record& r, const std::string& key, signed char v) { r.setInt(key, v); }
+inline void writeValue(archive::ArchiveWriter::Record& r, const std::string& key, double v) { r.setDouble(key, v); }
+inline void writeValue(archive::ArchiveWriter::Record& r, const std::string& key, const std::string& v) {
+  r.setString(key, v);
+}
+inline void writeValue(archive::ArchiveWriter::Record& r, const std::string& key, const Colour& v) {
+  r.setColour(key, v);
+}
+inline void writeValue(archive::ArchiveWriter::Record& r, const std::string& key, const FontSpec& v) {
+  r.setFont(key, v);
+}
+inline void writeValue(archive::ArchiveWriter::Record& r, const std::string& key,
+                       const std::map<std::string, std::string>& v) {
+  r.setStringDictionary(key, v);
+}
+
+// Writes every field that `forEach(object, visit)` names, in its order.
+template <typename Object, typename ForEach>
+void writeFields(archive::ArchiveWriter::Record& r, const Object& o, ForEach forEach) {
+  forEach(o, [&](const char* key, const auto& v) { writeValue(r, key, v); });
+}
+
+// Reads every field that `forEach(object, visit)` names, each only when present.
+template <typename Object, typename ForEach>
+void readFields(const archive::ArchiveItem& rec, Object& o, ForEach forEach) {
+  forEach(o, [&](const char* key, auto& v) { readInto(rec, key, v); });
 }
 
 }  // namespace xyla::archivefields

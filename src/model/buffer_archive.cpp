@@ -13,6 +13,8 @@ namespace {
 
 using archive::ArchiveItem;
 using archive::ArchiveWriter;
+using archivefields::readFields;
+using archivefields::writeFields;
 
 constexpr int kMachineOrder = std::endian::native == std::endian::little ? 0 : 1;
 
@@ -74,6 +76,53 @@ void readPoints(DataBuffer& b, const ArchiveItem& rec, int verno, int byteorder)
   }
 }
 
+// Keys read as they are, in the order written: the display switches before the colours,
+constexpr auto kShowFields = [](auto& b, auto&& visit) {
+  visit("havexminmax", b.havexminmax);
+  visit("haveyminmax", b.haveyminmax);
+  visit("show", b.show);
+  visit("belongx", b.belongx);
+  visit("belongy", b.belongy);
+};
+
+// and the style, database source and error-bar keys after them.
+constexpr auto kStyleFields = [](auto& b, auto&& visit) {
+  visit("linewidth", b.linewidth);
+  visit("dash", b.dash);
+  visit("symbol", b.symbol);
+  visit("dashwidth", b.dashwidth);
+  visit("symbolsize", b.symbolsize);
+  visit("sticksize", b.sticksize);
+  visit("stickabs", b.stickabs);
+  visit("symfill", b.symfill);
+  visit("plotlines", b.plotlines);
+  visit("plotsymbols", b.plotsymbols);
+  visit("plotybars", b.plotybars);
+  visit("plotxbars", b.plotxbars);
+  visit("plotysticks", b.plotysticks);
+  visit("plotxsticks", b.plotxsticks);
+  visit("plotdots", b.plotdots);
+  visit("plotarea", b.plotarea);
+  visit("plothist", b.plothist);
+  visit("plotfhist", b.plotfhist);
+  visit("my_sql", b.my_sql);
+  visit("my_db", b.my_db);
+  visit("my_host", b.my_host);
+  visit("my_user", b.my_user);
+  visit("my_passwd", b.my_passwd);
+  visit("my_port", b.my_port);
+  visit("my_xcol", b.my_xcol);
+  visit("my_ycol", b.my_ycol);
+  visit("my_autoupdate", b.my_autoupdate);
+  visit("plotlegend", b.plotlegend);
+  visit("hassource", b.hassource);
+  visit("errorbarx", b.errorbarx);
+  visit("errorvalx", b.errorvalx);
+  visit("errorbary", b.errorbary);
+  visit("errorvaly", b.errorvaly);
+  visit("errorwidth", b.errorwidth);
+};
+
 }  // namespace
 
 archive::Uid encodeBuffer(ArchiveWriter& w, const DataBuffer& b) {
@@ -87,45 +136,18 @@ archive::Uid encodeBuffer(ArchiveWriter& w, const DataBuffer& b) {
   r.setString("source", b.source);
   r.setString("comment", b.comment);
   r.setString("dynsize", b.dynsize);
-  r.setBool("havexminmax", b.havexminmax);
-  r.setBool("haveyminmax", b.haveyminmax);
-  r.setBool("show", b.show);
-  r.setInt("belongx", b.belongx);
-  r.setInt("belongy", b.belongy);
+  writeFields(r, b, kShowFields);
   r.setColour("color", b.color);
   r.setColour("fillcolor", b.fillcolor);
   r.setColour("barcolor", b.barcolor);
   r.setColour("stickcolor", b.stickcolor);
   r.setColour("errorcolor", b.errorcolor);
-  r.setDouble("linewidth", b.linewidth);
-  r.setInt("dash", b.dash);
-  r.setInt("symbol", b.symbol);
-  r.setDouble("dashwidth", b.dashwidth);
-  r.setDouble("symbolsize", b.symbolsize);
-  r.setDouble("sticksize", b.sticksize);
-  for (const auto& [key, flag] : archivefields::bufferPlotFlags(b)) r.setBool(key, *flag);
-  r.setString("my_sql", b.my_sql);
-  r.setString("my_db", b.my_db);
-  r.setString("my_host", b.my_host);
-  r.setString("my_user", b.my_user);
-  r.setString("my_passwd", b.my_passwd);
-  r.setInt("my_port", b.my_port);
-  r.setInt("my_xcol", b.my_xcol);
-  r.setInt("my_ycol", b.my_ycol);
-  r.setBool("my_autoupdate", b.my_autoupdate);
-  r.setBool("plotlegend", b.plotlegend);
-  r.setBool("hassource", b.hassource);
-  r.setInt("errorbarx", b.errorbarx);
-  r.setDouble("errorvalx", b.errorvalx);
-  r.setInt("errorbary", b.errorbary);
-  r.setDouble("errorvaly", b.errorvaly);
-  r.setDouble("errorwidth", b.errorwidth);
+  writeFields(r, b, kStyleFields);
   return r.uid();
 }
 
 std::unique_ptr<DataBuffer> decodeBuffer(const ArchiveItem& rec) {
   if (!rec.isRecord()) return nullptr;
-  using archivefields::readInto;
   auto b = std::make_unique<DataBuffer>();
   b->warn = true;
   b->show = true;
@@ -146,12 +168,9 @@ std::unique_ptr<DataBuffer> decodeBuffer(const ArchiveItem& rec) {
   b->source = rec.get("source").asString().value_or("");
   b->comment = rec.get("comment").asString().value_or("");
   b->dynsize = rec.get("dynsize").asString().value_or("");
+  // The old "haveminmax" stands for both flags; the newer keys win when present.
   if (const auto old = rec.get("haveminmax").asBool()) b->havexminmax = b->haveyminmax = *old;
-  readInto(rec, "havexminmax", b->havexminmax);
-  readInto(rec, "haveyminmax", b->haveyminmax);
-  readInto(rec, "show", b->show);
-  readInto(rec, "belongx", b->belongx);
-  readInto(rec, "belongy", b->belongy);
+  readFields(rec, *b, kShowFields);
 
   b->color = rec.get("color").asColour().value_or(Colour::black());
   b->fillcolor = rec.get("fillcolor").asColour().value_or(Colour::black());
@@ -162,30 +181,9 @@ std::unique_ptr<DataBuffer> decodeBuffer(const ArchiveItem& rec) {
   } else {
     b->barcolor = b->stickcolor = b->errorcolor = b->color;
   }
-  readInto(rec, "linewidth", b->linewidth);
-  readInto(rec, "dash", b->dash);
-  readInto(rec, "symbol", b->symbol);
-  readInto(rec, "dashwidth", b->dashwidth);
-  readInto(rec, "symbolsize", b->symbolsize);
-  readInto(rec, "sticksize", b->sticksize);
+  // The old "plotbars" is read before its newer key, which wins when present.
   if (const auto old = rec.get("plotbars").asBool()) b->plotybars = *old;
-  for (const auto& [key, flag] : archivefields::bufferPlotFlags(*b)) readInto(rec, key, *flag);
-  readInto(rec, "my_sql", b->my_sql);
-  readInto(rec, "my_db", b->my_db);
-  readInto(rec, "my_host", b->my_host);
-  readInto(rec, "my_user", b->my_user);
-  readInto(rec, "my_passwd", b->my_passwd);
-  readInto(rec, "my_port", b->my_port);
-  readInto(rec, "my_xcol", b->my_xcol);
-  readInto(rec, "my_ycol", b->my_ycol);
-  readInto(rec, "my_autoupdate", b->my_autoupdate);
-  readInto(rec, "plotlegend", b->plotlegend);
-  readInto(rec, "hassource", b->hassource);
-  readInto(rec, "errorbarx", b->errorbarx);
-  readInto(rec, "errorvalx", b->errorvalx);
-  readInto(rec, "errorbary", b->errorbary);
-  readInto(rec, "errorvaly", b->errorvaly);
-  readInto(rec, "errorwidth", b->errorwidth);
+  readFields(rec, *b, kStyleFields);
   return b;
 }
 

@@ -22,6 +22,7 @@ namespace {
 using archive::ArchiveItem;
 using archive::ArchiveWriter;
 using archivefields::readInto;
+using archivefields::writeValue;
 using Doc = XylaDocument;
 
 // A document holds at most this many sub-plots; a file claiming more is read up to it.
@@ -185,17 +186,6 @@ const AxisKey kAxisKeys[] = {
 };
 
 // ---- writing ----
-
-void writeValue(ArchiveWriter::Record& r, const std::string& key, bool v) { r.setBool(key, v); }
-void writeValue(ArchiveWriter::Record& r, const std::string& key, int v) { r.setInt(key, v); }
-void writeValue(ArchiveWriter::Record& r, const std::string& key, signed char v) { r.setInt(key, v); }
-void writeValue(ArchiveWriter::Record& r, const std::string& key, double v) { r.setDouble(key, v); }
-void writeValue(ArchiveWriter::Record& r, const std::string& key, const std::string& v) { r.setString(key, v); }
-void writeValue(ArchiveWriter::Record& r, const std::string& key, const Colour& v) { r.setColour(key, v); }
-void writeValue(ArchiveWriter::Record& r, const std::string& key, const FontSpec& v) { r.setFont(key, v); }
-void writeValue(ArchiveWriter::Record& r, const std::string& key, const std::map<std::string, std::string>& v) {
-  r.setStringDictionary(key, v);
-}
 
 // A double truncated towards zero and kept inside the integer range (NaN gives 0).
 int truncated(double v) {

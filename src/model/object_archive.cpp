@@ -10,94 +10,82 @@ namespace {
 
 using archive::ArchiveItem;
 using archive::ArchiveWriter;
-using archivefields::readInto;
+using archivefields::readFields;
+using archivefields::writeFields;
 
 // The class of the image record and the key of its PNG bytes.
 constexpr const char* kImageClass = "NSImage";
 constexpr const char* kImagePng = "NSPNGRepresentation";
 
+// The keys of a text-object record after its class, in the order written: the text's
+// own state (one run of text in one font and colour, and its frame), then the placement.
+constexpr auto kTextFields = [](auto& t, auto&& visit) {
+  visit("NSString", t.text);
+  visit("NSFont", t.font);
+  visit("NSTextColor", t.color);
+  visit("NSBackgroundColor", t.backgroundcolor);
+  visit("NSDrawsBackground", t.drawsbackground);
+  visit("NSFrame.x", t.frame.x);
+  visit("NSFrame.y", t.frame.y);
+  visit("NSFrame.width", t.frame.width);
+  visit("NSFrame.height", t.frame.height);
+  visit("tag", t.tag);
+  visit("x", t.x);
+  visit("y", t.y);
+  visit("posmode", t.posmode);
+  visit("tbalign", t.tbalign);
+  visit("tloc.x", t.tloc.x);
+  visit("tloc.y", t.tloc.y);
+  visit("dloc.x", t.dloc.x);
+  visit("dloc.y", t.dloc.y);
+  visit("angle", t.angle);
+  visit("autoposoffset", t.autoposoffset);
+  visit("autoposloc", t.autoposloc);
+  visit("autoposangle", t.autoposangle);
+  visit("autopos", t.autopos);
+};
+
+// The keys of a graphic record but its image, in the order written.
+constexpr auto kGraphicFields = [](auto& g, auto&& visit) {
+  visit("tag", g.tag);
+  visit("type", g.type);
+  visit("x1", g.x1);
+  visit("y1", g.y1);
+  visit("x2", g.x2);
+  visit("y2", g.y2);
+  visit("linewidth", g.linewidth);
+  visit("arrow1", g.arrow1);
+  visit("arrow2", g.arrow2);
+  visit("aspect", g.aspect);
+  visit("dash", g.dashp);
+  visit("color", g.color);
+  visit("fillcolor", g.fillcolor);
+  visit("fill", g.fill);
+  visit("arrowsize", g.arrowsize);
+  visit("arrowtype", g.arrowtype);
+  visit("display", g.display);
+  visit("posmode", g.posmode);
+};
+
 }  // namespace
 
 archive::Uid encodeText(ArchiveWriter& w, const TextObject& t) {
   ArchiveWriter::Record r = w.record("XylaTextView", {"NSTextView", "NSText", "NSView", "NSObject"});
-  // The text's own state: one run of text in one font and colour, and its frame.
-  r.setString("NSString", t.text);
-  r.setFont("NSFont", t.font);
-  r.setColour("NSTextColor", t.color);
-  r.setColour("NSBackgroundColor", t.backgroundcolor);
-  r.setBool("NSDrawsBackground", t.drawsbackground);
-  r.setDouble("NSFrame.x", t.frame.x);
-  r.setDouble("NSFrame.y", t.frame.y);
-  r.setDouble("NSFrame.width", t.frame.width);
-  r.setDouble("NSFrame.height", t.frame.height);
-  // The placement.
-  r.setInt("tag", t.tag);
-  r.setDouble("x", t.x);
-  r.setDouble("y", t.y);
-  r.setInt("posmode", t.posmode);
-  r.setInt("tbalign", t.tbalign);
-  r.setDouble("tloc.x", t.tloc.x);
-  r.setDouble("tloc.y", t.tloc.y);
-  r.setDouble("dloc.x", t.dloc.x);
-  r.setDouble("dloc.y", t.dloc.y);
-  r.setDouble("angle", t.angle);
-  r.setDouble("autoposoffset", t.autoposoffset);
-  r.setInt("autoposloc", t.autoposloc);
-  r.setInt("autoposangle", t.autoposangle);
-  r.setBool("autopos", t.autopos);
+  writeFields(r, t, kTextFields);
   return r.uid();
 }
 
 std::unique_ptr<TextObject> decodeText(const ArchiveItem& rec) {
   if (!rec.isRecord()) return nullptr;
   auto t = std::make_unique<TextObject>();
-  readInto(rec, "NSString", t->text);
-  readInto(rec, "NSFont", t->font);
-  readInto(rec, "NSTextColor", t->color);
-  readInto(rec, "NSBackgroundColor", t->backgroundcolor);
-  readInto(rec, "NSDrawsBackground", t->drawsbackground);
-  readInto(rec, "NSFrame.x", t->frame.x);
-  readInto(rec, "NSFrame.y", t->frame.y);
-  readInto(rec, "NSFrame.width", t->frame.width);
-  readInto(rec, "NSFrame.height", t->frame.height);
+  readFields(rec, *t, kTextFields);
   t->lr = t->frame;
-  readInto(rec, "tag", t->tag);
-  readInto(rec, "x", t->x);
-  readInto(rec, "y", t->y);
-  readInto(rec, "posmode", t->posmode);
-  readInto(rec, "tbalign", t->tbalign);
-  readInto(rec, "tloc.x", t->tloc.x);
-  readInto(rec, "tloc.y", t->tloc.y);
-  readInto(rec, "dloc.x", t->dloc.x);
-  readInto(rec, "dloc.y", t->dloc.y);
-  readInto(rec, "angle", t->angle);
-  readInto(rec, "autoposoffset", t->autoposoffset);
-  readInto(rec, "autoposloc", t->autoposloc);
-  readInto(rec, "autoposangle", t->autoposangle);
-  readInto(rec, "autopos", t->autopos);
   return t;
 }
 
 archive::Uid encodeGraphic(ArchiveWriter& w, const Graphic& g) {
   ArchiveWriter::Record r = w.record("Graphic");
-  r.setInt("tag", g.tag);
-  r.setInt("type", g.type);
-  r.setDouble("x1", g.x1);
-  r.setDouble("y1", g.y1);
-  r.setDouble("x2", g.x2);
-  r.setDouble("y2", g.y2);
-  r.setDouble("linewidth", g.linewidth);
-  r.setBool("arrow1", g.arrow1);
-  r.setBool("arrow2", g.arrow2);
-  r.setBool("aspect", g.aspect);
-  r.setInt("dash", g.dashp);
-  r.setColour("color", g.color);
-  r.setColour("fillcolor", g.fillcolor);
-  r.setBool("fill", g.fill);
-  r.setDouble("arrowsize", g.arrowsize);
-  r.setInt("arrowtype", g.arrowtype);
-  r.setInt("display", g.display);
-  r.setInt("posmode", g.posmode);
+  writeFields(r, g, kGraphicFields);
   if (g.hasImage()) {
     ArchiveWriter::Record image = w.record(kImageClass);
     image.setData(kImagePng, g.image.data(), g.image.size());
@@ -109,24 +97,7 @@ archive::Uid encodeGraphic(ArchiveWriter& w, const Graphic& g) {
 std::unique_ptr<Graphic> decodeGraphic(const ArchiveItem& rec) {
   if (!rec.isRecord()) return nullptr;
   auto g = std::make_unique<Graphic>();
-  readInto(rec, "tag", g->tag);
-  readInto(rec, "type", g->type);
-  readInto(rec, "x1", g->x1);
-  readInto(rec, "y1", g->y1);
-  readInto(rec, "x2", g->x2);
-  readInto(rec, "y2", g->y2);
-  readInto(rec, "linewidth", g->linewidth);
-  readInto(rec, "arrow1", g->arrow1);
-  readInto(rec, "arrow2", g->arrow2);
-  readInto(rec, "aspect", g->aspect);
-  readInto(rec, "dash", g->dashp);
-  readInto(rec, "color", g->color);
-  readInto(rec, "fillcolor", g->fillcolor);
-  readInto(rec, "fill", g->fill);
-  readInto(rec, "arrowsize", g->arrowsize);
-  readInto(rec, "arrowtype", g->arrowtype);
-  readInto(rec, "display", g->display);
-  readInto(rec, "posmode", g->posmode);
+  readFields(rec, *g, kGraphicFields);
   const ArchiveItem image = rec.get("image");
   if (image.className() == kImageClass)
     if (const auto png = image.get(kImagePng).dataView()) g->image.assign(png->begin(), png->end());

@@ -1,0 +1,68 @@
+#pragma once
+
+#include <map>
+#include <string>
+
+#include "model/colour.h"
+#include "model/font.h"
+#include "model/keyed_archive.h"
+
+// Small helpers shared by the record readers and writers of the document file.
+namespace xyla::archivefields {
+
+// Stores the value under `key` in `field` when it is present and of the field's kind;
+// otherwise the field keeps its value.
+inline void readInto(const archive::ArchiveItem& rec, const std::string& key, bool& field) {
+  if (const auto v = rec.get(key).asBool()) field = *v;
+}
+inline void readInto(const archive::ArchiveItem& rec, const std::string& key, int& field) {
+  if (const auto v = rec.get(key).asInt()) field = *v;
+}
+inline void readInto(const archive::ArchiveItem& rec, const std::string& key, signed char& field) {
+  if (const auto v = rec.get(key).asInt()) field = static_cast<signed char>(*v);
+}
+inline void readInto(const archive::ArchiveItem& rec, const std::string& key, double& field) {
+  if (const auto v = rec.get(key).asDouble()) field = *v;
+}
+inline void readInto(const archive::ArchiveItem& rec, const std::string& key, std::string& field) {
+  if (const auto v = rec.get(key).asString()) field = *v;
+}
+inline void readInto(const archive::ArchiveItem& rec, const std::string& key, Colour& field) {
+  if (const auto v = rec.get(key).asColour()) field = *v;
+}
+inline void readInto(const archive::ArchiveItem& rec, const std::string& key, FontSpec& field) {
+  if (const auto v = rec.get(key).asFont()) field = *v;
+}
+
+// Writes `v` under `key` in the kind of its type.
+inline void writeValue(archive::ArchiveWriter::Record& r, const std::string& key, bool v) { r.setBool(key, v); }
+inline void writeValue(archive::ArchiveWriter::Record& r, const std::string& key, int v) { r.setInt(key, v); }
+inline void writeValue(archive::ArchiveWriter::Record& r, const std::string& key, signed char v) { r.setInt(key, v); }
+inline void writeValue(archive::ArchiveWriter::Record& r, const std::string& key, double v) { r.setDouble(key, v); }
+inline void writeValue(archive::ArchiveWriter::Record& r, const std::string& key, const std::string& v) {
+  r.setString(key, v);
+}
+inline void writeValue(archive::ArchiveWriter::Record& r, const std::string& key, const Colour& v) {
+  r.setColour(key, v);
+}
+inline void writeValue(archive::ArchiveWriter::Record& r, const std::string& key, const FontSpec& v) {
+  r.setFont(key, v);
+}
+inline void writeValue(archive::ArchiveWriter::Record& r, const std::string& key,
+                       const std::map<std::string, std::string>& v) {
+  r.setStringDictionary(key, v);
+}
+
+// Writes every field that `forEach(object, visit)` names, in its order.
+template <typename Object, typename ForEach>
+void writeFields(archive::ArchiveWriter::Record& r, const Object& o, ForEach forEach) {
+  forEach(o, [&](const char* key, const auto& v) { writeValue(r, key, v); });
+}
+
+// Reads every field that `forEach(object, visit)` names, each only when present.
+template <typename Object, typename ForEach>
+void readFields(const archive::ArchiveItem& rec, Object& o, ForEach forEach) {
+  forEach(o, [&](const char* key, auto& v) { readInto(rec, key, v); });
+}
+
+}  // namespace xyla::archivefields

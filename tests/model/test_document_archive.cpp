@@ -1,0 +1,583 @@
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QDir>
+#include <bit>
+#include <cstring>
+
+#include "model/buffer_archive.h"
+#include "model/document_archive.h"
+#include "model/document_file.h"
+#include "model/graphic_object.h"
+#include "model/keyed_archive.h"
+#include "model/manager.h"
+#include "model/text_object.h"
+#include "model/xyla_document.h"
+#include "support/scripted_ui.h"
+#include "support/temp_settings.h"
+#include "support/test_files.h"
+
+using namespace xyla;
+using archive::ArchiveWriter;
+using archive::PlistFormat;
+
+namespace {
+
+Colour shade(int n) { return Colour{0.01 * n, 1.0 - 0.01 * n, 0.25, 0.75}; }
+
+// Empty when both files are equal, otherwise the text around their first difference.
+std::string firstDifference(const std::string& a, const std::string& b) {
+  if (a == b) return "";
+  std::size_t i = 0;
+  while (i < a.size() && i < b.size() && a[i] == b[i]) ++i;
+  const std::size_t from = i > 300 ? i - 300 : 0;
+  return a.substr(from, 360) + "\n---- versus ----\n" + b.substr(from, 360);
+}
+
+void populateBuffer(DataBuffer& b, int n) {
+  for (int i = 0; i < 5 + n; ++i) b.quickAddDoubleValueError(i * 0.5 + n, i * i - 3.25, 0.1 * i, 0.2 * i);
+  b.rescale();
+  b.source = "source " + std::to_string(n);
+  b.comment = "comment " + std::to_string(n);
+  b.dynsize = "x*" + std::to_string(n);
+  b.show = false;
+  b.belongx = b.belongy = 2;
+  b.color = shade(n);
+  b.fillcolor = shade(n + 1);
+  b.barcolor = shade(n + 2);
+  b.stickcolor = shade(n + 3);
+  b.errorcolor = shade(n + 4);
+  b.linewidth = 1.5 + n;
+  b.dash = 3 + n;
+  b.symbol = 4 + n;
+  b.dashwidth = 2.5;
+  b.symbolsize = 7.5;
+  b.sticksize = 12.5;
+  b.stickabs = b.symfill = b.plotsymbols = b.plotybars = b.plotxbars = b.plotysticks = true;
+  b.plotxsticks = b.plotdots = b.plotarea = b.plothist = b.plotfhist = true;
+  b.plotlines = false;
+  b.my_sql = "select x, y from t";
+  b.my_db = "db";
+  b.my_host = "host";
+  b.my_user = "user";
+  b.my_passwd = "secret";
+  b.my_port = 3307;
+  b.my_xcol = 2;
+  b.my_ycol = 3;
+  b.plotlegend = false;
+  b.hassource = true;
+  b.errorbarx = 3;
+  b.errorvalx = 4.5;
+  b.errorbary = 2;
+  b.errorvaly = 5.5;
+  b.errorwidth = 0.25;
+}
+
+// Sets every stored field of the document to a value different from its default.
+void populate(XylaDocument& d, int n) {
+  d.autoupdate = true;
+  d.updateinterval = 45 + n;
+  d.rescaleafterupdate = true;
+  d.mtname = "timer macro";
+  d.mtinterval = 12;
+  d.xmin1 = -1.5, d.xmax1 = 2.5, d.ymin1 = -3.5, d.ymax1 = 4.5;
+  d.xmin2 = 10, d.xmax2 = 20, d.ymin2 = 30, d.ymax2 = 40 + n;
+  d.F[0] = {{"active", ""}, {"function", "GL"}, {"A", "284.5~"}, {"B", "1000~"}, {"C", "1.2~"},
+            {"D", "0.3"}, {"E", ""}, {"weight", "1"}, {"percent", "25"}};
+  d.F[5]["function"] = "A*x";
+  d.f_points = "300";
+  d.f_min = "280";
+  d.f_max = "290";
+  d.f_limit = 500;
+  d.f_preview = false;
+  d.winx = 11, d.winy = 22, d.winw = 633, d.winh = 444;
+  for (int i = 0; i < 3; ++i) populateBuffer(d.newBuffer(), i + n);
+  d.marginleft = 61, d.marginright = 12, d.margintop = 13, d.marginbottom = 64;
+  d.framewidth = 3.5;
+  d.framecolor = shade(20);
+  d.framestyle = 2;
+  d.framearrows = d.forceframe = d.alldraw = d.forcerenderhigh = true;
+  d.drawbackground = d.drawmargin = d.drawframe = false;
+  d.arrowtype = 2;
+  d.arrowsize = 14;
+  d.backgroundcolor = shade(21);
+  d.margincolor = shade(22);
+  d.plotlegend = d.legendbg = true;
+  d.legendx = 100, d.legendy = 200, d.legendwidth = 55, d.legendspace = 17;
+  d.legendfont = {"Liberation Serif", 15.5};
+  d.legendcolor = shade(23);
+  d.legendbgcolor = shade(24);
+  for (int k = 0; k < 4; ++k) {
+    d.axis[k] = k >= 2;
+    d.axismode[k] = 1 + k % 2;
+    d.axistext[k] = "axis " + std::to_string(k);
+    d.axistextcolor[k] = shade(30 + k);
+    d.axistimeformat[k] = "%H:%M";
+    d.scaleexpr[k] = "x*2";
+    d.trigger[k] = "0.5";
+    d.textfont[k] = {"Liberation Sans", 20.0 + k};
+    d.numfont[k] = {"Liberation Mono", 9.0 + k};
+    d.tickcolor[k] = shade(34 + k);
+    d.gridcolor[k] = shade(38 + k);
+    d.mtickcolor[k] = shade(42 + k);
+    d.mgridcolor[k] = shade(46 + k);
+    d.zerocolor[k] = shade(50 + k);
+    d.ticks[k] = d.mticks[k] = d.numbers[k] = d.text[k] = d.dpauto[k] = false;
+    d.ticksboth[k] = d.mticksboth[k] = d.grid[k] = d.mgrid[k] = d.zeroline[k] = true;
+    d.smalllog[k] = d.reverse[k] = d.fliptext[k] = true;
+    d.gridfront[k] = d.mgridfront[k] = false;
+    d.ticklength[k] = 11, d.tickwidth[k] = 3, d.gridwidth[k] = 0.75;
+    d.mticklength[k] = 6, d.mtickwidth[k] = 1.5, d.mgridwidth[k] = 0.25;
+    d.scalstart[k] = "1", d.scalend[k] = "9", d.scalspace[k] = "2", d.scalminticks[k] = "4";
+    d.numoff[k] = -7, d.textoff[k] = 9;
+    d.tickstyle[k] = 2, d.expoff[k] = 3, d.dp[k] = 4;
+    d.alabel[k] = {{"1", "one"}, {"2", "two " + std::to_string(k)}};
+    d.gridpattern[k] = 5, d.mgridpattern[k] = 6, d.align[k] = 1 + k;
+    d.angle[k] = 45.0;
+  }
+  auto t = std::make_unique<TextObject>();
+  t->text = "Peak 1\nC 1s ∆E = " + std::to_string(n);
+  t->font = {"Liberation Serif", 17.0};
+  t->color = shade(60);
+  t->backgroundcolor = shade(61);
+  t->drawsbackground = true;
+  t->frame = {10, 20, 130, 40};
+  t->tag = 4;
+  t->x = 284.5, t->y = 1200;
+  t->posmode = 1, t->tbalign = 5;
+  t->tloc = {33, 44}, t->dloc = {-1, 2};
+  t->angle = 30, t->autoposoffset = 6;
+  t->autoposloc = 7, t->autoposangle = 90;
+  t->autopos = true;
+  d.addText(std::move(t));
+  d.addText(std::make_unique<TextObject>());
+  auto g = std::make_unique<Graphic>();
+  g->tag = 2, g->type = Graphic::Ellipse;
+  g->x1 = 1, g->y1 = 2, g->x2 = 3, g->y2 = 4 + n;
+  g->linewidth = 0.5, g->arrowtype = 2, g->arrowsize = 7, g->dashp = 9, g->display = 1, g->posmode = 2;
+  g->arrow1 = g->arrow2 = g->fill = true;
+  g->aspect = false;
+  g->color = shade(62), g->fillcolor = shade(63);
+  g->image = {0x89, 'P', 'N', 'G', 0, 1, 2, 255};
+  d.addGraphic(std::move(g));
+  d.addGraphic(std::make_unique<Graphic>());
+}
+
+class DocumentArchiveTest : public ::testing::Test {
+ protected:
+  DocumentArchiveTest() { m.setCurrentDocument(&doc); }
+
+  // Loads `bytes` into a fresh document with `type`.
+  std::unique_ptr<XylaDocument> load(const std::string& bytes, const std::string& type = kDocumentType) {
+    auto d = std::make_unique<XylaDocument>(&m);
+    EXPECT_TRUE(loadDataRepresentation(*d, bytes, type, ui));
+    return d;
+  }
+
+  test::TempSettings settings;
+  test::ScriptedUi ui;
+  Manager m{ui};
+  XylaDocument doc{&m};
+};
+
+// Writes a document record of format `verno` whose single buffer is filled by `fill`.
+std::string oldFile(int verno, const std::function<void(ArchiveWriter&, ArchiveWriter::Record&)>& fill) {
+  ArchiveWriter w;
+  ArchiveWriter::Record d = w.record(kDocumentType);
+  d.setInt("verno", verno);
+  ArchiveWriter::Record b = w.record("DataBuffer");
+  fill(w, b);
+  d.setObject("buffer", w.list({b.uid()}));
+  return w.finish(d.uid());
+}
+
+std::string bigEndianBlock(const std::vector<double>& v) {
+  std::string out(v.size() * 8, '\0');
+  for (std::size_t i = 0; i < v.size(); ++i) {
+    const auto bits = std::bit_cast<std::uint64_t>(v[i]);
+    for (int j = 0; j < 8; ++j) out[i * 8 + j] = char(bits >> (56 - 8 * j));
+  }
+  return out;
+}
+
+std::string littleEndianBlock(const std::vector<double>& v) {
+  std::string out(v.size() * 8, '\0');
+  for (std::size_t i = 0; i < v.size(); ++i) {
+    const auto bits = std::bit_cast<std::uint64_t>(v[i]);
+    for (int j = 0; j < 8; ++j) out[i * 8 + j] = char(bits >> (8 * j));
+  }
+  return out;
+}
+
+}  // namespace
+
+TEST_F(DocumentArchiveTest, EveryFieldSurvivesARoundTripInBothForms) {
+  populate(doc, 0);
+  for (PlistFormat format : {PlistFormat::Xml, PlistFormat::Binary}) {
+    const std::string bytes = dataRepresentationOfType(doc, kDocumentType, format);
+    const auto back = load(bytes);
+    // The writer stores every field, so a field the reader missed would show up as a
+    // default value in the second file.
+    EXPECT_EQ(firstDifference(dataRepresentationOfType(*back, kDocumentType),
+                              dataRepresentationOfType(doc, kDocumentType)),
+              "");
+    EXPECT_EQ(back->verno, kArchiveVerno);
+    EXPECT_TRUE(back->resizewin);
+    ASSERT_EQ(back->bufferCount(), 3);
+    const DataBuffer& b = *back->DB[2];
+    EXPECT_EQ(b.X, doc.DB[2]->X);
+    EXPECT_EQ(b.EY, doc.DB[2]->EY);
+    EXPECT_EQ(b.my_passwd, "secret");
+    EXPECT_EQ(b.stickcolor, shade(5));
+    EXPECT_EQ(b.getXmax(), doc.DB[2]->getXmax());
+    EXPECT_EQ(back->F[0].at("A"), "284.5~");
+    EXPECT_EQ(back->alabel[3].at("2"), "two 3");
+    EXPECT_EQ(back->numfont[1], (FontSpec{"Liberation Mono", 10.0}));
+    EXPECT_EQ(back->numoff[0], -7);
+    ASSERT_EQ(back->T.size(), 2u);
+    EXPECT_EQ(back->T[0]->text, doc.T[0]->text);
+    EXPECT_EQ(back->T[0]->PD, back.get());
+    EXPECT_EQ(back->T[0]->frame, (ViewRect{10, 20, 130, 40}));
+    ASSERT_EQ(back->G.size(), 2u);
+    EXPECT_EQ(back->G[0]->image, doc.G[0]->image);
+    EXPECT_FALSE(back->G[1]->hasImage());
+    EXPECT_EQ(back->G[0]->PD, back.get());
+  }
+  EXPECT_TRUE(ui.alerts.empty());
+  EXPECT_EQ(dataRepresentationOfType(doc, "Layout"), "");
+}
+
+TEST_F(DocumentArchiveTest, KeysNameTheirFields) {
+  // Reading the file through the archive layer, independently of the document reader.
+  DataBuffer& b = doc.newBuffer();
+  populateBuffer(b, 1);
+  doc.legendx = 12.9;
+  doc.legendspace = -3.7;
+  doc.tickcolor[2] = shade(3);
+  const auto reader = archive::ArchiveReader::open(dataRepresentationOfType(doc, kDocumentType));
+  ASSERT_TRUE(reader);
+  const auto root = reader->root();
+  EXPECT_EQ(root.className(), "XylaDocument");
+  EXPECT_EQ(root.get("legendx").asInt(), 12);
+  EXPECT_EQ(root.get("legendspace").asInt(), -3);
+  EXPECT_EQ(root.get("tickcolor2").asColour(), shade(3));
+  EXPECT_EQ(root.get("marginbottom").asDouble(), 80.0);
+  EXPECT_EQ(root.get("subviews").asInt(), 0);
+  const auto rec = root.get("buffer").asList()->at(0);
+  EXPECT_EQ(rec.get("verno").asInt(), 30);
+  EXPECT_EQ(rec.get("byteorder").asInt(), std::endian::native == std::endian::little ? 0 : 1);
+  EXPECT_EQ(rec.get("X").asData()->size(), 8 * b.X.size());
+  EXPECT_EQ(rec.get("my_host").asString(), "host");
+  EXPECT_EQ(rec.get("my_db").asString(), "db");
+  EXPECT_EQ(rec.get("my_xcol").asInt(), 2);
+  EXPECT_EQ(rec.get("errorbarx").asInt(), 3);
+  EXPECT_EQ(rec.get("errorvaly").asDouble(), 5.5);
+  EXPECT_EQ(rec.get("barcolor").asColour(), shade(3));
+  EXPECT_EQ(rec.get("plotlines").asBool(), false);
+
+  const auto back = load(dataRepresentationOfType(doc, kDocumentType));
+  EXPECT_EQ(back->legendx, 12.0);
+  EXPECT_EQ(back->legendspace, -3.0);
+}
+
+TEST_F(DocumentArchiveTest, PartialLoadsChangeOnlyTheirGroup) {
+  XylaDocument source(&m);
+  populate(source, 1);
+  const std::string file = dataRepresentationOfType(source, kDocumentType);
+  const XylaDocument fresh(&m);
+  const std::string untouched = dataRepresentationOfType(fresh, kDocumentType);
+
+  const auto range = load(file, "Range");
+  EXPECT_EQ(range->ymax2, 41.0);
+  EXPECT_EQ(range->xmin1, -1.5);
+  range->xmin1 = 0, range->xmax1 = 1, range->ymin1 = 0, range->ymax1 = 1;
+  range->xmin2 = 0, range->xmax2 = 1, range->ymin2 = 0, range->ymax2 = 1;
+  EXPECT_EQ(firstDifference(dataRepresentationOfType(*range, kDocumentType), untouched), "");
+
+  const auto fit = load(file, "Fit");
+  EXPECT_EQ(fit->F, source.F);
+  EXPECT_EQ(fit->f_limit, 500);
+  EXPECT_EQ(fit->bufferCount(), 0);
+  EXPECT_EQ(fit->xmax1, 1.0);
+  EXPECT_EQ(fit->marginleft, 80.0);
+
+  const auto data = load(file, "Data");
+  EXPECT_EQ(data->bufferCount(), 3);
+  EXPECT_EQ(data->mtname, "timer macro");
+  EXPECT_EQ(data->F, fresh.F);
+  EXPECT_EQ(data->framecolor, fresh.framecolor);
+
+  const auto colors = load(file, "Colors");
+  EXPECT_EQ(colors->framecolor, shade(20));
+  EXPECT_EQ(colors->zerocolor[3], shade(53));
+  EXPECT_EQ(colors->axistextcolor[0], fresh.axistextcolor[0]);  // a layout colour
+  EXPECT_EQ(colors->legendcolor, fresh.legendcolor);
+  EXPECT_EQ(colors->legendfont, fresh.legendfont);
+  EXPECT_EQ(colors->marginleft, 80.0);
+
+  const auto fonts = load(file, "Fonts");
+  EXPECT_EQ(fonts->legendfont, source.legendfont);
+  EXPECT_EQ(fonts->textfont[2], source.textfont[2]);
+  EXPECT_EQ(fonts->framecolor, fresh.framecolor);
+  EXPECT_EQ(fonts->axis, fresh.axis);
+
+  // A layout load brings fonts and colours along, but no data, ranges or fit table.
+  const auto layout = load(file, "Layout");
+  EXPECT_EQ(layout->marginleft, 61.0);
+  EXPECT_EQ(layout->legendfont, source.legendfont);
+  EXPECT_EQ(layout->framecolor, shade(20));
+  EXPECT_EQ(layout->legendbgcolor, shade(24));
+  EXPECT_EQ(layout->angle[3], 45.0);
+  EXPECT_EQ(layout->bufferCount(), 0);
+  EXPECT_EQ(layout->xmax1, 1.0);
+  EXPECT_EQ(layout->F, fresh.F);
+  EXPECT_EQ(layout->winw, 0);
+  EXPECT_FALSE(layout->resizewin);
+  EXPECT_FALSE(layout->autoupdate);
+
+  const auto tg = load(file, "TG");
+  EXPECT_EQ(tg->T.size(), 2u);
+  EXPECT_EQ(tg->G.size(), 2u);
+  tg->T.clear();
+  tg->G.clear();
+  EXPECT_EQ(firstDifference(dataRepresentationOfType(*tg, kDocumentType), untouched), "");
+  EXPECT_TRUE(layout->T.empty());
+  EXPECT_TRUE(data->G.empty());
+}
+
+TEST_F(DocumentArchiveTest, PartialFilesByModeAndFileErrors) {
+  populate(doc, 0);
+  const std::string path = settings.path("plot.xyla");
+  ASSERT_TRUE(saveDocumentFile(doc, path, ui));
+  EXPECT_FALSE(doc.edited);
+
+  XylaDocument target(&m);
+  EXPECT_TRUE(loadPartialFile(target, path, 5, ui));
+  EXPECT_EQ(target.F, doc.F);
+  EXPECT_EQ(target.bufferCount(), 0);
+  EXPECT_FALSE(loadPartialFile(target, path, 7, ui));
+  EXPECT_FALSE(loadPartialFile(target, path, -1, ui));
+  EXPECT_TRUE(loadPartialFile(target, path, 2, ui));
+  EXPECT_EQ(target.xmin1, -1.5);
+  EXPECT_TRUE(ui.alerts.empty());
+
+  XylaDocument opened(&m);
+  ASSERT_TRUE(openDocumentFile(opened, path, ui));
+  EXPECT_EQ(opened.bufferCount(), 3);
+
+  EXPECT_FALSE(openDocumentFile(opened, settings.path("missing.xyla"), ui));
+  ASSERT_EQ(ui.alerts.size(), 1u);
+  EXPECT_EQ(ui.alerts[0].title, "File Open Error");
+
+  // Not a document: an archive without "verno", or no archive at all.
+  ArchiveWriter w;
+  ArchiveWriter::Record r = w.record(kDocumentType);
+  r.setDouble("xmin1", 5.0);
+  test::writeFile(path, w.finish(r.uid()));
+  EXPECT_FALSE(openDocumentFile(opened, path, ui));
+  EXPECT_EQ(opened.xmin1, -1.5);
+  EXPECT_EQ(opened.bufferCount(), 3);
+  ASSERT_EQ(ui.alerts.size(), 2u);
+  EXPECT_EQ(ui.alerts[1].title, "File Open Error");
+  EXPECT_EQ(ui.alerts[1].message, "This is not a valid Xyla file");
+  EXPECT_EQ(ui.alerts[1].buttons, std::vector<std::string>{"Ok"});
+  EXPECT_FALSE(loadDataRepresentation(opened, "1 2 3\n4 5 6\n", kDocumentType, ui));
+  EXPECT_EQ(ui.alerts.back().message, "This is not a valid Xyla file");
+}
+
+TEST_F(DocumentArchiveTest, AFailedSaveKeepsTheOldFileAndLeavesNoTemporaryFile) {
+  // The rename at the end cannot replace a folder that holds a file: everything before
+  // it succeeds, the last step fails (also for a user whose rights ignore permissions).
+  const QDir folder(QString::fromStdString(settings.path("")));
+  ASSERT_TRUE(folder.mkpath("taken.xyla"));
+  const std::string inside = settings.path("taken.xyla/old");
+  test::writeFile(inside, "old contents");
+  const QStringList before = folder.entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
+  doc.newBuffer();
+  doc.edited = true;
+  EXPECT_FALSE(saveDocumentFile(doc, settings.path("taken.xyla"), ui));
+  EXPECT_EQ(test::readFile(inside), "old contents");
+  EXPECT_EQ(folder.entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden), before);
+  EXPECT_TRUE(doc.edited);
+  ASSERT_EQ(ui.alerts.size(), 1u);
+  EXPECT_EQ(ui.alerts[0].title, "File Save Error");
+  EXPECT_NE(ui.alerts[0].message.find("taken.xyla"), std::string::npos);
+
+  // Saving over an existing file replaces it completely.
+  const std::string path = settings.path("plot.xyla");
+  test::writeFile(path, std::string(1 << 16, 'x'));
+  ASSERT_TRUE(saveDocumentFile(doc, path, ui));
+  EXPECT_EQ(test::readFile(path), dataRepresentationOfType(doc, kDocumentType));
+}
+
+TEST_F(DocumentArchiveTest, SubPlotsNestOneLevelAndNeedAPositiveFrame) {
+  populate(doc, 0);
+  auto addSub = [&](double w, double h, double margin) {
+    auto sub = std::make_unique<XylaDocument>(&m);
+    sub->subview = true;
+    sub->MPD = &doc;
+    sub->subviewx = 50, sub->subviewy = 60, sub->subvieww = w, sub->subviewh = h;
+    sub->marginleft = margin;
+    sub->newBuffer().addDoubleValue(1, 2);
+    doc.subplots.push_back(std::move(sub));
+  };
+  addSub(200, 100, 33);
+  addSub(0, 100, 34);    // no width: not written
+  addSub(150, -20, 35);  // written, but dropped on loading
+  addSub(120, 90, 36);
+  const std::string file = dataRepresentationOfType(doc, kDocumentType);
+  const auto reader = archive::ArchiveReader::open(file);
+  EXPECT_EQ(reader->root().get("subviews").asInt(), 4);
+  EXPECT_FALSE(reader->root().has("subview1"));
+  EXPECT_TRUE(reader->root().has("subview2"));
+  EXPECT_FALSE(reader->root().get("subview0").has("subviews"));
+
+  const auto back = load(file);
+  ASSERT_EQ(back->subplots.size(), 2u);
+  const XylaDocument& s0 = *back->subplots[0];
+  EXPECT_TRUE(s0.subview);
+  EXPECT_EQ(s0.MPD, back.get());
+  EXPECT_EQ(s0.M, &m);
+  EXPECT_EQ(s0.subvieww, 200.0);
+  EXPECT_EQ(s0.subviewy, 60.0);
+  EXPECT_EQ(s0.marginleft, 33.0);
+  EXPECT_EQ(s0.bufferCount(), 1);
+  EXPECT_EQ(back->subplots[1]->marginleft, 36.0);
+  // Partial loads leave the sub-plots alone.
+  const auto layout = load(file, "Layout");
+  EXPECT_TRUE(layout->subplots.empty());
+}
+
+TEST_F(DocumentArchiveTest, OldBufferRecordsFollowTheirVersionRules) {
+  const std::vector<double> xs{1.0, 2.5, -3.75}, ys{1e300, -0.0, 42.0};
+  // Version 11 was always big-endian, whatever "byteorder" says; its bars, sticks and
+  // errors take the line colour; "haveminmax" and "plotbars" are honoured.
+  const auto v11 = load(oldFile(11, [&](ArchiveWriter& w, ArchiveWriter::Record& b) {
+    b.setInt("verno", 11);
+    b.setInt("byteorder", 0);
+    const std::string x = bigEndianBlock(xs), y = bigEndianBlock(ys);
+    b.setObject("X", w.data(x.data(), x.size()));
+    b.setObject("Y", w.data(y.data(), y.size()));
+    b.setColour("color", shade(7));
+    b.setColour("barcolor", shade(8));
+    b.setBool("haveminmax", false);
+    b.setBool("plotbars", true);
+  }));
+  ASSERT_EQ(v11->bufferCount(), 1);
+  const DataBuffer& b11 = *v11->DB[0];
+  EXPECT_EQ(b11.X, xs);
+  EXPECT_EQ(b11.Y, ys);
+  EXPECT_EQ(b11.barcolor, shade(7));
+  EXPECT_EQ(b11.errorcolor, shade(7));
+  EXPECT_EQ(b11.fillcolor, Colour::black());
+  EXPECT_TRUE(b11.plotybars);
+  EXPECT_FALSE(b11.havexminmax);
+  EXPECT_EQ(v11->verno, 11);
+
+  // From version 12 on "byteorder" decides; newer keys win over the old ones; errors
+  // need both lists; a block whose length is not a multiple of 8 loses its tail.
+  const auto v30 = load(oldFile(30, [&](ArchiveWriter& w, ArchiveWriter::Record& b) {
+    b.setInt("verno", 30);
+    b.setInt("byteorder", 0);
+    const std::string x = littleEndianBlock(xs), y = littleEndianBlock(ys) + "xyz";
+    b.setObject("X", w.data(x.data(), x.size()));
+    b.setObject("Y", w.data(y.data(), y.size()));
+    b.setObject("EX", w.data(x.data(), x.size()));
+    b.setBool("plotbars", true);
+    b.setBool("plotybars", false);
+    b.setBool("haveminmax", false);
+    b.setBool("havexminmax", true);
+  }));
+  const DataBuffer& b30 = *v30->DB[0];
+  EXPECT_EQ(b30.X, xs);
+  EXPECT_EQ(b30.Y, ys);
+  EXPECT_TRUE(b30.EX.empty());
+  EXPECT_FALSE(b30.plotybars);
+  EXPECT_TRUE(b30.havexminmax);
+  EXPECT_FALSE(b30.haveyminmax);
+  EXPECT_EQ(b30.barcolor, Colour::black());
+
+  // Big-endian by "byteorder" 1 and no swap for a byte order of another value.
+  const auto swapped = load(oldFile(30, [&](ArchiveWriter& w, ArchiveWriter::Record& b) {
+    b.setInt("verno", 30);
+    b.setInt("byteorder", 1);
+    const std::string x = bigEndianBlock(xs);
+    b.setObject("X", w.data(x.data(), x.size()));
+    b.setObject("Y", w.data(x.data(), x.size()));
+  }));
+  EXPECT_EQ(swapped->DB[0]->X, xs);
+  const auto odd = load(oldFile(30, [&](ArchiveWriter& w, ArchiveWriter::Record& b) {
+    b.setInt("verno", 30);
+    b.setInt("byteorder", 7);
+    b.setObject("X", w.data(xs.data(), xs.size() * 8));
+    b.setObject("Y", w.data(xs.data(), xs.size() * 8));
+  }));
+  EXPECT_EQ(odd->DB[0]->Y, xs);
+
+  // Version 4 stores plain number lists; lists of different lengths keep the shorter.
+  const auto v4 = load(oldFile(4, [&](ArchiveWriter& w, ArchiveWriter::Record& b) {
+    b.setInt("verno", 4);
+    ArchiveWriter::Record n = w.record("NSNumber");
+    b.setObject("X", w.list({w.string("ignored"), n.uid()}));
+    b.setObject("Y", w.list({w.string("a"), w.string("b"), w.string("c")}));
+  }));
+  EXPECT_EQ(v4->DB[0]->X, (std::vector<double>{0.0, 0.0}));
+  EXPECT_EQ(v4->DB[0]->count(), 2);
+}
+
+TEST_F(DocumentArchiveTest, OldDocumentsReadOnlyTheAxisKeysOfTheirVersion) {
+  XylaDocument source(&m);
+  populate(source, 0);
+  ArchiveWriter w;
+  const auto reader = archive::ArchiveReader::open(dataRepresentationOfType(source, kDocumentType));
+  // Rewrite the populated file with only some keys and a lower version.
+  auto withVersion = [&](int verno) {
+    ArchiveWriter out;
+    ArchiveWriter::Record d = out.record(kDocumentType);
+    d.setInt("verno", verno);
+    d.setColour("mtickcolor1", shade(43));
+    d.setColour("tickcolor1", shade(35));
+    d.setInt("gridpattern2", 5);
+    d.setInt("align2", 7);
+    d.setDouble("angle2", 30.0);
+    d.setBool("gridfront2", false);
+    d.setString("scalstart0", "3");
+    return out.finish(d.uid());
+  };
+  const XylaDocument fresh(&m);
+  const auto v14 = load(withVersion(14));
+  EXPECT_EQ(v14->tickcolor[1], shade(35));
+  EXPECT_EQ(v14->mtickcolor[1], fresh.mtickcolor[1]);
+  EXPECT_EQ(v14->scalstart[0], "");
+  EXPECT_EQ(v14->F, fresh.F);  // no "fit": 24 empty rows
+  const auto v25 = load(withVersion(25));
+  EXPECT_EQ(v25->mtickcolor[1], shade(43));
+  EXPECT_EQ(v25->scalstart[0], "3");
+  EXPECT_EQ(v25->gridpattern[2], 5);
+  EXPECT_FALSE(v25->gridfront[2]);
+  EXPECT_EQ(v25->align[2], fresh.align[2]);
+  EXPECT_EQ(v25->angle[2], 0.0);
+  const auto v26 = load(withVersion(26));
+  EXPECT_EQ(v26->align[2], 7);
+  EXPECT_EQ(v26->angle[2], 30.0);
+  // Absent strings read as empty, absent numbers keep their value.
+  EXPECT_EQ(v26->axistext[0], "");
+  EXPECT_EQ(v26->marginleft, 80.0);
+  EXPECT_EQ(v26->F.size(), 24u);
+}
+
+TEST_F(DocumentArchiveTest, AutomaticBuffersAreRefreshedAfterLoading) {
+  populate(doc, 0);
+  doc.DB[1]->my_autoupdate = true;
+  int refreshed = 0;
+  m.refreshFromSource = [&](DataBuffer& b) {
+    ++refreshed;
+    EXPECT_EQ(b.comment, "comment 1");
+  };
+  const auto back = load(dataRepresentationOfType(doc, kDocumentType));
+  EXPECT_EQ(refreshed, 1);
+  EXPECT_TRUE(back->rescaleafterload);
+  doc.rescaleafterupdate = false;
+  const auto again = load(dataRepresentationOfType(doc, kDocumentType));
+  EXPECT_FALSE(again->rescaleafterload);
+}

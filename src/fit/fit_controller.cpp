@@ -2,6 +2,7 @@
 
 #include "expr/expression.h"
 #include "fit/fit_data.h"
+#include "model/document_file.h"
 #include "model/manager.h"
 #include "model/ui.h"
 #include "model/xyla_document.h"
@@ -114,6 +115,20 @@ void Fit::exportAll() {
   readtab();
   prevexp(false, true);
   if (doc_) doc_->replot();
+}
+
+void Fit::load() {
+  Ui* u = ui();
+  if (!doc_ || !u) return;
+  const std::vector<std::string> files = u->openPanel("Load Fit", "", false);
+  if (files.empty()) return;
+  constexpr int kFitGroup = 5;
+  if (!loadPartialFile(*doc_, files.front(), kFitGroup, *u)) return;
+  haveInt = false;
+  haveResult = false;
+  msgOut(1, "");
+  msgOut(2, "");
+  if (onTableChanged) onTableChanged();
 }
 
 void Fit::setParam(double A, double B) {

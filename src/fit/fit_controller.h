@@ -77,6 +77,8 @@ class Fit : public shapes::UserFunctions {
   void exportSum();
   // Appends the model sum and every peak as buffers.
   void exportAll();
+  // Asks for a document file and takes its fit table (only that) into the document.
+  void load();
   // Pointer release in data coordinates: fills A and B of the selected row when the
   // pointer box is on.
   void setParam(double A, double B);

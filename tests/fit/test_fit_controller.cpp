@@ -1,11 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <QTemporaryDir>
 #include <cmath>
 
 #include "analysis/shirley.h"
 #include "fit/levenberg_marquardt.h"
 #include "fit_fixture.h"
 #include "io/ascii_import.h"
+#include "model/document_file.h"
 #include "support/test_files.h"
 
 namespace xyla::test {
@@ -203,6 +205,31 @@ TEST(FitController, AwkwardDataNeverWritesNaN) {
   none.row(0, "GL", "3~", "4~", "1~", "0.5");
   none.fit.start();
   EXPECT_FALSE(none.fit.haveResult);
+}
+
+TEST(FitController, LoadTakesOnlyTheFitTableOfADocumentFile) {
+  QTemporaryDir dir;
+  const std::string path = dir.filePath("peaks.xyla").toStdString();
+  {
+    FitFixture source;
+    source.data({1, 2, 3}, {4, 5, 6});
+    source.row(0, "DS", "5~", "8~", "1~", "0.1~", "", "2");
+    source.doc.xmin1 = -7;
+    ASSERT_TRUE(saveDocumentFile(source.doc, path, source.ui));
+  }
+  FitFixture f;
+  f.data({10, 20}, {1, 2});
+  f.fit.msgOut(1, "Fit succeeded, Iterations: 3");
+  f.ui.answerOpen({path});
+  f.fit.load();
+  EXPECT_EQ(f.cell(0, "function"), "DS");
+  EXPECT_EQ(f.cell(0, "D"), "0.1~");
+  EXPECT_EQ(f.doc.bufferCount(), 1);  // the data and ranges stay
+  EXPECT_EQ(f.doc.buffer(0)->X, (std::vector<double>{10, 20}));
+  EXPECT_NE(f.doc.xmin1, -7);
+  EXPECT_EQ(f.fit.msg1(), "");
+  f.fit.load();  // cancelled panel: nothing happens
+  EXPECT_EQ(f.cell(0, "function"), "DS");
 }
 
 TEST(FitController, PointerFillsTheSelectedRow) {

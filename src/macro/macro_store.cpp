@@ -1,34 +1,38 @@
 #include "macro/macro_store.h"
 
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
+#include <QFile>
+#include <QSaveFile>
 
+#include "model/keyed_archive.h"
 #include "model/settings.h"
 #include "model/ui.h"
 
 namespace xyla {
 
 std::string encodeMacroList(const std::vector<std::unique_ptr<Macro>>& list) {
-  QJsonArray records;
+  archive::ArchiveWriter w;
+  std::vector<archive::Uid> records;
   for (const auto& m : list) {
-    QJsonObject r;
-    r["name"] = QString::fromStdString(m->name);
-    r["src"] = QString::fromStdString(m->src);
-    r["shortcut"] = m->shortcut;
-    r["type"] = m->type;
-    records.append(r);
+    archive::ArchiveWriter::Record r = w.record("Macro");
+    r.setString("name", m->name);
+    r.setString("src", m->src);
+    r.setInt("shortcut", m->shortcut);
+    r.setInt("type", m->type);
+    records.push_back(r.uid());
   }
-  return QJsonDocument(records).toJson(QJsonDocument::Compact).toStdString();
+  return w.finish(w.list(records));
 }
 
-std::vector<std::unique_ptr<Macro>> decodeMacroList(const std::string& text) {
+std::optional<std::vector<std::unique_ptr<Macro>>> decodeMacroList(const std::string& bytes) {
+  const auto reader = archive::ArchiveReader::open(bytes);
+  if (!reader) return std::nullopt;
+  const auto records = reader->root().asList();
+  if (!records) return std::nullopt;
   std::vector<std::unique_ptr<Macro>> out;
-  const QJsonDocument doc = QJsonDocument::fromJson(QByteArray::fromStdString(text));
-  for (const QJsonValue& v : doc.array()) {
-    const QJsonObject r = v.toObject();
-    out.push_back(std::make_unique<Macro>(r["name"].toString().toStdString(), r["src"].toString().toStdString(),
-                                          r["shortcut"].toInt(), r["type"].toInt(0)));
+  for (const archive::ArchiveItem& r : *records) {
+    if (!r.isRecord()) continue;
+    out.push_back(std::make_unique<Macro>(r.get("name").asString().value_or(""), r.get("src").asString().value_or(""),
+                                          r.get("shortcut").asInt().value_or(0), r.get("type").asInt().value_or(0)));
   }
   return out;
 }
@@ -39,7 +43,8 @@ void MacroStore::load() {
   Settings* s = Settings::standard();
   MA.clear();
   if (s) {
-    if (auto text = s->getString("Macros")) MA = decodeMacroList(*text);
+    if (auto text = s->getString("Macros"))
+      if (auto list = decodeMacroList(*text)) MA = std::move(*list);
   }
   if (MA.empty()) {
     MA.push_back(std::make_unique<Macro>("New Macro", "", 0, 0));
@@ -132,6 +137,49 @@ void MacroStore::insertText(const std::string& text, std::size_t position) {
   std::string src = m->src;
   src.insert(std::min(position, src.size()), text);
   ma_save(src, m->shortcut, m->type);
+}
+
+}  // namespace xyla
+
+namespace xyla {
+
+void MacroStore::ma_export() {
+  if (MA.empty()) {
+    ui_.beep();
+    return;
+  }
+  const std::optional<std::string> chosen = ui_.savePanel("Macro Export", "", "Macros.maxyla");
+  if (!chosen || chosen->empty()) return;
+  std::string path = *chosen;
+  if (!path.ends_with(".maxyla")) path += ".maxyla";
+  const std::string bytes = encodeMacroList(MA);
+  // Written under a temporary name and renamed, so an old file survives a failed export.
+  QSaveFile file(QString::fromStdString(path));
+  const bool ok = file.open(QIODevice::WriteOnly) &&
+                  file.write(bytes.data(), static_cast<qint64>(bytes.size())) == static_cast<qint64>(bytes.size()) &&
+                  file.commit();
+  if (!ok) ui_.alert("Macro Export", "The macros could not be written to " + path + ".", {"OK"});
+}
+
+bool MacroStore::ma_import(int mode) {
+  if (Settings* s = Settings::standard()) s->setInt("SrcImportMode", mode);
+  const std::vector<std::string> files = ui_.openPanel("Macro Import", "", false);
+  bool imported = false;
+  if (!files.empty()) {
+    QFile file(QString::fromStdString(files.front()));
+    constexpr qint64 kLargestList = 256 << 20;
+    if (file.open(QIODevice::ReadOnly) && file.size() <= kLargestList) {
+      if (auto list = decodeMacroList(file.readAll().toStdString()); list && !list->empty()) {
+        if (mode == 0) MA.clear();
+        for (auto& m : *list) MA.push_back(std::move(m));
+        selected = mode == 0 ? 0 : static_cast<int>(MA.size() - list->size());
+        save();
+        imported = true;
+      }
+    }
+  }
+  menuChanged();
+  return imported;
 }
 
 }  // namespace xyla

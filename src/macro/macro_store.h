@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -42,6 +43,12 @@ class MacroStore {
   // saves; nothing without a valid selection.
   void insertText(const std::string& text, std::size_t position);
 
+  // Writes the whole list to a "maxyla" file chosen in a save panel; beeps when empty.
+  void ma_export();
+  // Reads a "maxyla" file chosen in the "Macro Import" panel: its list replaces the
+  // current one (mode 0) or is appended. The mode is kept under "SrcImportMode". Answers
+  // whether a list was read.
+  bool ma_import(int mode);
   // The selected macro, or null.
   Macro* selectedMacro();
 
@@ -56,10 +63,11 @@ class MacroStore {
   Ui& ui_;
 };
 
-// The list as stored under "Macros": a JSON array of records with name, src, shortcut
-// and type, in this order.
+// The list as stored under "Macros" and in exported "maxyla" files: a keyed archive (XML
+// form) of a list of records with name, src, shortcut and type, in this order.
 std::string encodeMacroList(const std::vector<std::unique_ptr<Macro>>& list);
-// Reads that form; records without "type" get 0. Answers nothing for unreadable text.
-std::vector<std::unique_ptr<Macro>> decodeMacroList(const std::string& text);
+// Reads that form (XML or binary); records without "type" get 0. Answers nothing for
+// bytes that are not such an archive.
+std::optional<std::vector<std::unique_ptr<Macro>>> decodeMacroList(const std::string& bytes);
 
 }  // namespace xyla

@@ -1,4 +1,8 @@
+#include <QTemporaryDir>
+
 #include "macro/style_writer.h"
+#include "model/settings.h"
+#include "support/test_files.h"
 #include "macro_fixture.h"
 
 namespace xyla::test {
@@ -46,6 +50,42 @@ TEST_F(MacroStoreTest, FirstStartAddDeleteMoveRenameAndPersistence) {
   EXPECT_EQ(again.MA[0]->src, "print 3");
   EXPECT_EQ(again.MA[0]->shortcut, 'x');
   EXPECT_EQ(again.selected, 1);
+}
+
+TEST_F(MacroStoreTest, ExportAndImportOfMacroFiles) {
+  MacroStore& s = mc.store();
+  s.load();
+  s.ma_save("print 'a b'\nsetvar x 1", 'q', 2);
+  s.ma_add();
+  s.rename(1, "Zwei \xc3\xa4");
+  QTemporaryDir dir;
+  const std::string path = dir.filePath("mine").toStdString();
+  ui.answerSave(path);
+  s.ma_export();
+  ui.answerOpen({path + ".maxyla"});
+  EXPECT_TRUE(s.ma_import(1));  // appended
+  ASSERT_EQ(names(s), (std::vector<std::string>{"New Macro", "Zwei \xc3\xa4", "New Macro", "Zwei \xc3\xa4"}));
+  EXPECT_EQ(s.MA[2]->src, "print 'a b'\nsetvar x 1");
+  EXPECT_EQ(s.MA[2]->shortcut, 'q');
+  EXPECT_EQ(s.MA[2]->type, 2);
+  EXPECT_EQ(s.selected, 2);
+  ui.answerOpen({path + ".maxyla"});
+  EXPECT_TRUE(s.ma_import(0));  // replaced
+  EXPECT_EQ(s.MA.size(), 2u);
+  // The stored list is the same archive: a fresh store reads it back.
+  MacroStore again(ui);
+  again.load();
+  EXPECT_EQ(names(again), names(s));
+  // Unreadable files change nothing; an empty list cannot be exported.
+  xyla::test::writeFile(dir.filePath("bad.maxyla").toStdString(), "not an archive");
+  ui.answerOpen({dir.filePath("bad.maxyla").toStdString()});
+  EXPECT_FALSE(s.ma_import(0));
+  EXPECT_EQ(s.MA.size(), 2u);
+  EXPECT_EQ(Settings::standard()->getInt("SrcImportMode"), 0);
+  s.MA.clear();
+  const int beeps = ui.beeps;
+  s.ma_export();
+  EXPECT_EQ(ui.beeps, beeps + 1);
 }
 
 TEST_F(MacroStoreTest, ShortcutsRunEveryMatchingMacroInOrderAndCaseCounts) {

@@ -52,23 +52,18 @@ TEST(StartUp, MacroSavesTheDocumentAndOpensItAgainAsTheCurrentOne) {
   TempSettings settings;
   ScriptedUi ui;
   Application app(ui);
-  XylaDocument& start = app.newDocument();
+  app.newDocument();
   const std::string file = settings.path("two buffers.xyla");
   ui.answerSave(file);
-  writeFile(settings.path("job.mac"), "newbuffer\nnewbuffer\nsaveas '" + file + "'\nnew\nprint nb\nopen '" + file +
-                                          "'\nprint ' ' nb\n");
+  writeFile(settings.path("job.mac"), "newbuffer\nnewbuffer\nsaveas '" + file + "'\nnew\nopen '" + file + "'\n");
   CommandLine cl;
   cl.macroFile = settings.path("job.mac");
   std::ostringstream out, err;
   EXPECT_EQ(app.runCommandLine(cl, out, err), 0);
-  EXPECT_TRUE(ui.alerts.empty());
-  EXPECT_EQ(out.str(), "0 2");
-  XylaDocument* opened = app.manager().PD;
+  const XylaDocument* opened = app.manager().PD;
   ASSERT_NE(opened, nullptr);
-  EXPECT_NE(opened, &start);
-  EXPECT_EQ(opened->bufferCount(), 2);
+  EXPECT_EQ(opened->bufferCount(), 2);  // not the empty "new" document
   EXPECT_EQ(opened->fileName, file);
-  EXPECT_EQ(start.fileName, file);
   EXPECT_EQ(app.openDocument(settings.path("missing.xyla")), nullptr);
   EXPECT_EQ(app.manager().PD, opened);
 }

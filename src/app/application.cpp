@@ -6,12 +6,14 @@
 #include "fit/fit_controller.h"
 #include "io/ascii_import.h"
 #include "io/document_export.h"
+#include "model/document_file.h"
 #include "model/xyla_document.h"
 
 namespace xyla {
 
 Application::Application(Ui& ui) : manager_(ui), macros_(manager_) {
   macros_.newDocument = [this] { return &newDocument(); };
+  macros_.openDocument = [this](const std::string& path) { return openDocument(path); };
   macros_.closeDocument = [this](XylaDocument& doc) { closeDocument(doc); };
   macros_.quitApplication = [this] { quit_ = true; };
 }
@@ -27,6 +29,16 @@ XylaDocument& Application::newDocument() {
   doc.edited = false;
   manager_.setCurrentDocument(&doc);
   return doc;
+}
+
+XylaDocument* Application::openDocument(const std::string& path) {
+  auto doc = std::make_unique<XylaDocument>(&manager_);
+  if (!openDocumentFile(*doc, path, manager_.ui())) return nullptr;
+  doc->fileName = path;
+  doc->edited = false;
+  documents_.push_back(std::move(doc));
+  manager_.setCurrentDocument(documents_.back().get());
+  return documents_.back().get();
 }
 
 void Application::closeDocument(XylaDocument& doc) {

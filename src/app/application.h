@@ -2,6 +2,7 @@
 
 #include <iosfwd>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "app/command_line.h"
@@ -22,6 +23,9 @@ class Application {
   MacroController& macros() { return macros_; }
   // Opens a new untitled document and makes it current.
   XylaDocument& newDocument();
+  // Opens the document file at `path` as a new document and makes it current; null
+  // (nothing changes) when the file cannot be read.
+  XylaDocument* openDocument(const std::string& path);
   // Closes `doc`: the controller forgets it and it is destroyed.
   void closeDocument(XylaDocument& doc);
   // True when the program was asked to end (by a macro).

@@ -10,6 +10,7 @@ void registerBufferCommands(CommandTable& t);
 void registerAnalysisCommands(CommandTable& t);
 void registerDialogCommands(CommandTable& t);
 void registerControlCommands(CommandTable& t);
+void registerObjectCommands(CommandTable& t);
 void registerStyleCommands(CommandTable& t);
 void registerAxisCommands(CommandTable& t);
 void registerFrameCommands(CommandTable& t);

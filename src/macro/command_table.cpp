@@ -53,6 +53,8 @@ const CommandTable& CommandTable::standard() {
   static CommandTable table;
   static const bool built = [] {
     registerBufferCommands(table);
+    // Texts, graphics and their removal; removal comes before the defaults.
+    registerObjectCommands(table);
     registerDialogCommands(table);
     registerControlCommands(table);
     registerAnalysisCommands(table);

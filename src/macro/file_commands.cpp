@@ -1,4 +1,7 @@
 // Pictures, ASCII import and export, the console and the colour mode.
+#include <filesystem>
+#include <optional>
+
 #include "io/ascii_export.h"
 #include "io/ascii_import.h"
 #include "io/document_export.h"
@@ -6,6 +9,7 @@
 #include "macro/command_helpers.h"
 #include "macro/command_table.h"
 #include "macro/macro_controller.h"
+#include "model/document_file.h"
 #include "model/manager.h"
 #include "model/ui.h"
 
@@ -48,6 +52,36 @@ void newDocument(Macro& m) {
   if (XylaDocument* doc = m.MC->newDocument()) m.PD = doc;
 }
 
+// The opened document becomes the target; when it cannot be opened the macro is left
+// without one, so the next command is unknown and the run stops.
+void openCommand(Macro& m) {
+  m.PD = m.MC && m.MC->openDocument ? m.MC->openDocument(m.S[0]) : nullptr;
+}
+
+// Asks for the file to write, starting with `preset`; on an answer the document takes
+// that name and is written there.
+void saveThroughPanel(Macro& m, const std::string& title, const std::string& preset) {
+  const std::filesystem::path p(preset);
+  const std::optional<std::string> name = m.M->ui().savePanel(title, p.parent_path().string(), preset);
+  if (!name || name->empty()) return;
+  m.PD->fileName = *name;
+  saveDocumentFile(*m.PD, *name, m.M->ui());
+}
+
+// A document with a file is written there; an untitled one asks for a name first.
+void save(Macro& m) {
+  if (m.PD->fileName.empty()) {
+    saveThroughPanel(m, "Save", "");
+  } else {
+    saveDocumentFile(*m.PD, m.PD->fileName, m.M->ui());
+  }
+}
+
+void saveas(Macro& m) {
+  m.PD->fileName = m.S[0];
+  saveThroughPanel(m, "Save As", m.S[0]);
+}
+
 void import(Macro& m) {
   if (m.I[1] != 0 && m.I[1] != 1) return;
   ImportOptions o;
@@ -81,6 +115,9 @@ void registerFileCommands(CommandTable& t) {
   t.add(G::Files, "savepdf", "s", 1, savepdf);
   t.add(G::Files, "saveeps", "s", 1, saveeps);
   t.add(G::Files, "new", "", 0, newDocument, false);
+  t.add(G::Files, "open", "s", 1, openCommand, false);
+  t.add(G::Files, "save", "", 0, save);
+  t.add(G::Files, "saveas", "s", 1, saveas);
   t.add(G::Files, "import", "sisiisss", 2, import);
   t.add(G::Files, "clr", "", 0, clr);
   t.add(G::Files, "export", "sib", 3, exportCommand);

@@ -61,6 +61,9 @@ class MacroController {
 
   std::function<void(const std::string&)> onConsoleAppend;  // text added to the console
   std::function<XylaDocument*()> newDocument;               // "new": makes and answers one
+  // "open": opens and shows the document file at the path, makes it current and answers
+  // it; null when the file cannot be opened.
+  std::function<XylaDocument*(const std::string&)> openDocument;
   std::function<void(XylaDocument&)> closeDocument;         // "close"
   std::function<void()> quitApplication;                    // "quitapp"
   // "input": shows the input panel with a message; the entered text, or nothing when

@@ -25,6 +25,7 @@ constexpr auto kTextFields = [](auto& t, auto&& visit) {
   visit("NSTextColor", t.color);
   visit("NSBackgroundColor", t.backgroundcolor);
   visit("NSDrawsBackground", t.drawsbackground);
+  visit("NSAlignment", t.textalign);
   visit("NSFrame.x", t.frame.x);
   visit("NSFrame.y", t.frame.y);
   visit("NSFrame.width", t.frame.width);

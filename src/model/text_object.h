@@ -85,6 +85,7 @@ class TextObject {
   double angle = 0.0;  // degrees, counter-clockwise
   int posmode = 0;     // 0 view position, 1 or 2 data position in that range
   int tbalign = 0;     // 0..8: top left .. bottom right
+  int textalign = 0;   // lines within the frame: 0 left, 1 centred, 2 right
   double x = 0.0, y = 0.0;
 
  private:

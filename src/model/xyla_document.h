@@ -120,6 +120,8 @@ class XylaDocument {
   double viewHeight = 480.0;
   // True once anything changed the document since it was created or saved.
   bool edited = false;
+  // Path of the document file it was opened from or last saved to; "" while untitled.
+  std::string fileName;
   // Number of redraws asked for; the view compares it to what it last drew.
   long replotCount = 0;
   UndoStack undoStack;

@@ -137,8 +137,32 @@ void XylaView::drawTextObject(Canvas& c, const TextObject& t) {
     c.strokeRect({1, 1, f.width - 2, f.height - 2});
     c.setAntialias(true);
   }
-  c.drawText(t.text, {0, 0}, drawableFont(c, t.font), t.color);
+  const FontSpec font = drawableFont(c, t.font);
+  if ((t.textalign == 1 || t.textalign == 2) && t.text.find('\n') != std::string::npos) {
+    drawAlignedLines(c, t, font);
+  } else {
+    c.drawText(t.text, {0, 0}, font, t.color);
+  }
   c.restore();
+}
+
+// Centred or right-aligned lines: each line is moved within the frame width, one line
+// height apart from the top, as the whole text would stack them.
+void XylaView::drawAlignedLines(Canvas& c, const TextObject& t, const FontSpec& font) {
+  std::vector<std::string> lines;
+  for (std::size_t start = 0;;) {
+    const std::size_t end = t.text.find('\n', start);
+    lines.push_back(t.text.substr(start, end == std::string::npos ? std::string::npos : end - start));
+    if (end == std::string::npos) break;
+    start = end + 1;
+  }
+  const double share = t.textalign == 1 ? 0.5 : 1.0;
+  const double n = static_cast<double>(lines.size());
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    const SizeF s = c.textSize(lines[i].empty() ? " " : lines[i], font);
+    const double x = std::max(0.0, (t.frame.width - (lines[i].empty() ? 0.0 : s.width)) * share);
+    c.drawText(lines[i], {x, (n - 1.0 - static_cast<double>(i)) * s.height}, font, t.color);
+  }
 }
 
 void XylaView::drawGraphics(Canvas& c, bool behind) {

@@ -77,6 +77,7 @@ class XylaView {
   SizeF textSize(Canvas& c, const std::string& text, const FontSpec& font);
   // `font`, or the system font at its size when the canvas does not have the family.
   static FontSpec drawableFont(Canvas& c, const FontSpec& font);
+  void drawAlignedLines(Canvas& c, const TextObject& t, const FontSpec& font);
   // Appends crosshair lines through `p` to the overlay path (mode 0 full, else small).
   void crossHair(PointF p, int mode);
 

@@ -4,6 +4,7 @@
 #include "app/preferences.h"
 #include "app/update_check.h"
 #include "model/settings.h"
+#include "model/xyla_document.h"
 #include "support/scripted_ui.h"
 #include "support/temp_settings.h"
 #include "support/test_files.h"
@@ -45,6 +46,26 @@ TEST(StartUp, MacroClosingTheStartDocumentEndsTheBatchCleanly) {
   EXPECT_EQ(out.str(), "");
   ASSERT_EQ(ui.alerts.size(), 1u);
   EXPECT_EQ(ui.alerts[0].message, "Unkown command print after");
+}
+
+TEST(StartUp, MacroSavesTheDocumentAndOpensItAgainAsTheCurrentOne) {
+  TempSettings settings;
+  ScriptedUi ui;
+  Application app(ui);
+  app.newDocument();
+  const std::string file = settings.path("two buffers.xyla");
+  ui.answerSave(file);
+  writeFile(settings.path("job.mac"), "newbuffer\nnewbuffer\nsaveas '" + file + "'\nnew\nopen '" + file + "'\n");
+  CommandLine cl;
+  cl.macroFile = settings.path("job.mac");
+  std::ostringstream out, err;
+  EXPECT_EQ(app.runCommandLine(cl, out, err), 0);
+  const XylaDocument* opened = app.manager().PD;
+  ASSERT_NE(opened, nullptr);
+  EXPECT_EQ(opened->bufferCount(), 2);  // not the empty "new" document
+  EXPECT_EQ(opened->fileName, file);
+  EXPECT_EQ(app.openDocument(settings.path("missing.xyla")), nullptr);
+  EXPECT_EQ(app.manager().PD, opened);
 }
 
 TEST(UpdateCheck, ComparesVersionsAndStaysQuietWhenNothingIsNewer) {

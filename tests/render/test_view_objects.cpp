@@ -254,6 +254,21 @@ TEST_F(ViewObjects, TextsArePaintedAfterThePlotInTheirFrame) {
   EXPECT_EQ(canvas.ops[op - 1].at, (PointF{65, 55}));
 }
 
+TEST_F(ViewObjects, CentredAndRightAlignedLinesMoveWithinTheFrame) {
+  TextObject& centred = text("wide line\nab");
+  centred.textalign = 1;
+  TextObject& right = text("xyz\nlonger one");
+  right.textalign = 2;
+  right.tloc = {200, 300};
+  draw();
+  // 9 characters at 6 points make the frame 54 wide; lines are 12 high, the first on top.
+  ASSERT_GE(textOp("ab"), 0);
+  EXPECT_EQ(canvas.ops[textOp("wide line")].at, (PointF{0, 12}));
+  EXPECT_EQ(canvas.ops[textOp("ab")].at, (PointF{(54 - 12) / 2.0, 0}));
+  EXPECT_EQ(canvas.ops[textOp("xyz")].at, (PointF{60 - 18, 12}));
+  EXPECT_EQ(canvas.ops[textOp("longer one")].at, (PointF{0, 0}));
+}
+
 TEST_F(ViewObjects, TurnedTextRotatesAboutItsFrameOrigin) {
   TextObject& t = text("Counts");
   t.autopos = true;

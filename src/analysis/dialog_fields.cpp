@@ -51,10 +51,4 @@ void setGlobalVariable(XylaDocument& doc, const std::string& name, double value)
 
 void setLastBuffer(XylaDocument& doc, int index) { setGlobalVariable(doc, "lastbuffer", index); }
 
-std::string formatG(double v) {
-  char buf[64];
-  std::snprintf(buf, sizeof buf, "%g", v);
-  return buf;
-}
-
 }  // namespace xyla

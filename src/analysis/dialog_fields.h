@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "model/text_scan.h"  // formatG, used with the dialog fields
+
 namespace xyla {
 
 class XylaDocument;
@@ -18,8 +20,5 @@ int fieldInt(const std::string& text);
 void setGlobalVariable(XylaDocument& doc, const std::string& name, double value);
 // Records `index` as the buffer most recently appended by an analysis operation.
 void setLastBuffer(XylaDocument& doc, int index);
-
-// "%g" of a value, independent of the C locale.
-std::string formatG(double v);
 
 }  // namespace xyla

@@ -178,12 +178,6 @@ void writePercentages(FitModel& m, bool haveInt, FitTable& table) {
 
 }  // namespace
 
-std::string formatG(double v) {
-  char buf[48];
-  std::snprintf(buf, sizeof buf, "%g", v);
-  return buf;
-}
-
 std::string cleanCell(const std::string& text) {
   std::string out;
   out.reserve(text.size());

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "fit/numeric_arrays.h"
+#include "model/text_scan.h"
 #include "model/xyla_document.h"
 
 // The fit table as the solver sees it: parsing the rows of a document's table into
@@ -78,8 +79,5 @@ void resolvedParameters(const FitModel& model, int k, float* p);
 // Writes values, percentages and weights of every peak back into `table` and keeps the
 // percentages in `pkper`. Percentages are written only when `haveInt` is set.
 void writeTableCells(FitModel& model, bool haveInt, FitTable& table);
-
-// "%g" of a value.
-std::string formatG(double v);
 
 }  // namespace xyla::fit

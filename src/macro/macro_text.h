@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-#include "analysis/dialog_fields.h"  // formatG
+#include "model/text_scan.h"  // formatG
 
 namespace xyla {
 

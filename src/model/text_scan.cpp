@@ -1,5 +1,7 @@
 #include "model/text_scan.h"
 
+#include <cstdio>
+
 #include <fcntl.h>
 #include <locale.h>
 #include <sys/stat.h>
@@ -462,3 +464,13 @@ int cutnum(std::string_view line, double* out, int capacity) {
 }
 
 }  // namespace xyla::textscan
+
+namespace xyla {
+
+std::string formatG(double v) {
+  char buf[64];
+  std::snprintf(buf, sizeof buf, "%g", v);
+  return buf;
+}
+
+}  // namespace xyla

@@ -95,3 +95,10 @@ bool isNumberByte(unsigned char c);
 bool isNumberStart(unsigned char c);
 
 }  // namespace xyla::textscan
+
+namespace xyla {
+
+// "%g" of a value: the one short number format of texts the program writes.
+std::string formatG(double v);
+
+}  // namespace xyla

@@ -281,11 +281,11 @@ TEST(FitController, MeasuredCarbonSpectrumAfterShirley) {
   double top = 0, at = 0;
   for (int i = 0; i < net.count(); ++i)
     if (net.Y[i] > top) top = net.Y[i], at = net.X[i];
-  const std::string t = fit::formatG(top);
+  const std::string t = formatG(top);
   // The carbide line with two weaker components of a common width.
-  f.row(0, "GL", fit::formatG(at) + "~", t + "~", "1.2~", "0.3", "", "1");
-  f.row(1, "GL", fit::formatG(at + 1.2) + "~", fit::formatG(top / 5) + "~", "1+0", "0.3", "", "1");
-  f.row(2, "GL", fit::formatG(at + 2.9) + "~", fit::formatG(top / 10) + "~", "1+0", "0.3", "", "1");
+  f.row(0, "GL", formatG(at) + "~", t + "~", "1.2~", "0.3", "", "1");
+  f.row(1, "GL", formatG(at + 1.2) + "~", formatG(top / 5) + "~", "1+0", "0.3", "", "1");
+  f.row(2, "GL", formatG(at + 2.9) + "~", formatG(top / 10) + "~", "1+0", "0.3", "", "1");
   f.fit.start();
   ASSERT_TRUE(f.fit.haveResult) << f.fit.msg1();
   // What is left is the counting noise of the raw spectrum (about 1900 counts).

@@ -32,6 +32,15 @@ class Ui {
   // Asks for the resolution (dots per inch) of a raster picture; nothing when cancelled.
   // Interfaces without a panel for it take the preset.
   virtual std::optional<int> resolutionPanel(int preset) { return preset; }
+
+  // Long work (fits, big imports, outside programs) shows its progress with a Cancel
+  // button. `beginProgress` opens it; `progress` reports the fraction done (0..1, or a
+  // negative value when unknown), keeps the window responsive and answers false once the
+  // person has asked to cancel; `endProgress` closes it. Interfaces without a person
+  // (batch runs, tests) never cancel.
+  virtual void beginProgress(const std::string& /*title*/, const std::string& /*message*/) {}
+  virtual bool progress(double /*fraction*/) { return true; }
+  virtual void endProgress() {}
 };
 
 }  // namespace xyla

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "fit/fit_table.h"
-#include "fit/shapes/peak_model.h"
+#include "shapes/peak_model.h"
 
 namespace xyla {
 class Manager;

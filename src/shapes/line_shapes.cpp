@@ -1,4 +1,4 @@
-#include "fit/shapes/line_shapes.h"
+#include "shapes/line_shapes.h"
 
 #include <cmath>
 

@@ -24,6 +24,7 @@ BEGIN {
     open(STDOUT, '>>', $XYLA_LOG) or die "cannot open the log: $!\n";
     open(STDERR, '>>', $XYLA_LOG) or die "cannot open the log: $!\n";
     select((select(STDERR), $| = 1)[0]);
+    $| = 1;
 }
 
 # A failed run shows the log in the console together with the exit code.

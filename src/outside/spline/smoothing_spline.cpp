@@ -229,15 +229,48 @@ double lagOne(const std::vector<double>& e) {
   return den > 0 ? num / den : 0.0;
 }
 
-// The correlation length at which the model's lag-one correlation equals r (0 < r < 1).
-double lengthFor(Correlation f, double r, double dx) {
-  r = std::clamp(r, 1e-12, 0.999);
-  switch (f) {
-    case Correlation::Gaussian: return dx / std::sqrt(-std::log(r));
-    case Correlation::Triangular: return dx / (1 - r);
-    case Correlation::Cauchy: return dx / std::sqrt(1 / r - 1);
-    default: return -dx / std::log(r);
+// The noise correlation length (in spacings) from the data alone. Second differences
+// at lag k, y[i+k] - 2 y[i] + y[i-k], remove a straight signal; their mean square is
+// sigma^2 (6 - 8 rho(k) + 2 rho(2k)) for the noise plus about c k^4 for a curved
+// signal. That model is fitted at lags 1..L by least squares in sigma^2 and c for each
+// xi of a grid, and the best xi wins (0: white noise). Unlike the residuals of a fit,
+// this does not depend on how closely the fit followed the noise.
+double noiseLength(Correlation f, const std::vector<double>& y) {
+  const int n = static_cast<int>(y.size()), L = std::min(12, n / 8);
+  if (L < 3) return 0.0;
+  std::vector<double> g(L + 1, 0.0);
+  for (int k = 1; k <= L; ++k) {
+    double sum = 0;
+    for (int i = k; i + k < n; ++i) {
+      const double d = y[i + k] - 2 * y[i] + y[i - k];
+      sum += d * d;
+    }
+    g[k] = sum / (n - 2 * k);
   }
+  auto noise = [&](int k, double xi) { return 6 - 8 * correlationAt(f, k, xi) + 2 * correlationAt(f, 2 * k, xi); };
+  auto misfit = [&](double xi) {
+    double s11 = 0, s12 = 0, s22 = 0, t1 = 0, t2 = 0;
+    for (int k = 1; k <= L; ++k) {
+      const double u = noise(k, xi), v = std::pow(static_cast<double>(k), 4);
+      s11 += u * u, s12 += u * v, s22 += v * v, t1 += u * g[k], t2 += v * g[k];
+    }
+    const double det = s11 * s22 - s12 * s12;
+    if (!(std::fabs(det) > 0)) return std::numeric_limits<double>::infinity();
+    const double a = (t1 * s22 - t2 * s12) / det, c = (s11 * t2 - s12 * t1) / det;
+    if (a < 0 || c < 0) return std::numeric_limits<double>::infinity();
+    double r = 0;
+    for (int k = 1; k <= L; ++k) {
+      const double e = (g[k] - a * noise(k, xi) - c * std::pow(static_cast<double>(k), 4)) / g[k];
+      r += e * e;
+    }
+    return r;
+  };
+  double best = 0, bestMisfit = misfit(0);
+  for (double xi = 0.05; xi <= 4 * L; xi *= 1.05) {
+    const double v = misfit(xi);
+    if (v < 0.999 * bestMisfit) best = xi, bestMisfit = v;
+  }
+  return best;
 }
 
 // 1 + 2 sum_k rho(k dx): the variance of a long mean of correlated noise, per point.
@@ -358,7 +391,16 @@ Piecewise piecewise(const Problem& P, const Trial& t, const std::vector<double>&
   }
   std::vector<double> values;
   propagate(start, values);
-  for (int i = 0; i < n; ++i) pw.taylor[i][0] = t.s[i];
+  // Each piece starts at its fitted value and, through its slope, ends at the next one:
+  // rounding that the propagation gathered over many knots does not reach the curve.
+  for (int i = 0; i < n; ++i) {
+    pw.taylor[i][0] = t.s[i];
+    if (i + 1 == n) break;
+    const double h = P.u[i + 1] - P.u[i];
+    double end = 0;
+    for (int k = K - 1; k >= 0; --k) end = end * h + pw.taylor[i][k];
+    pw.taylor[i][1] += (t.s[i + 1] - end) / h;
+  }
   return pw;
 }
 
@@ -427,17 +469,13 @@ FitResult fitSmoothingSpline(const std::vector<double>& x, const std::vector<dou
   };
   const bool searched = opt.criterion == Criterion::Gcv || opt.criterion == Criterion::KnownVariance;
   if (o.correlated && searched) {
-    // The noise correlation from the residuals, the smoothing again with the variance
-    // inflated accordingly, until the estimate settles.
-    for (int it = 0; it < 20 && t.ok; ++it) {
-      const double r1 = lagOne(residuals(t));
-      r.noiseXi = r1 > 0 ? lengthFor(opt.correlation, r1, 1.0) * o.dx : 0.0;
-      const double next = inflationFor(opt.correlation, r.noiseXi / o.dx, 1.0, P.n);
-      const bool settled = std::fabs(next - inflation) <= 1e-3 * inflation;
-      inflation = next;
-      if (settled && it > 0) break;
-      t = choose(P, opt, inflation, lowerEnd);
-    }
+    // Correlated noise: the variance a smoother much wider than the correlation sees is
+    // inflated by 1 + 2 sum rho(k); the criterion counts the fit's degrees of freedom
+    // with that weight (after Altman 1990), so the noise is not taken for signal.
+    const double xi = noiseLength(opt.correlation, P.y);
+    r.noiseXi = xi * o.dx;
+    inflation = inflationFor(opt.correlation, xi, 1.0, P.n);
+    if (inflation > 1) t = choose(P, opt, inflation, lowerEnd);
   }
   if (!t.ok) return r.ngf = 1, r.note = "the band system is singular", r;
 
@@ -453,9 +491,10 @@ FitResult fitSmoothingSpline(const std::vector<double>& x, const std::vector<dou
   r.acf = lagOne(e);
   r.ksi = o.dx * std::pow(t.lambda, 1.0 / (2 * m));
   // Under the noise model the statistic is about 2 (1 - rho(dx)) with a standard
-  // deviation of about 2 / sqrt(n); three of those away is flagged.
+  // deviation of about 2 / sqrt(n'), n' = n / inflation being the number of effectively
+  // independent points; three of those away is flagged.
   const double expected = 2 * (1 - correlationAt(opt.correlation, o.dx, o.correlated ? r.noiseXi : 0.0));
-  r.dwi = std::fabs(r.dws - expected) > 6 / std::sqrt(static_cast<double>(P.n)) ? 1 : 0;
+  r.dwi = std::fabs(r.dws - expected) > 6 * std::sqrt(inflation / P.n) ? 1 : 0;
   if (lowerEnd && opt.criterion == Criterion::Gcv) r.ngf = 1, r.note = "the criterion wants no smoothing at all";
   r.spline = piecewise(P, t, xs, o.dx);
   for (const auto& row : r.spline.taylor)

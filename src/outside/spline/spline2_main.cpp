@@ -12,7 +12,7 @@
 //             sigma; -n: the fit has n degrees of freedom. Without -a the smoothing is
 //             chosen by generalized cross-validation.
 // -k order    spline order (degree + 1); odd orders go up to the next even one, orders
-//             above 10 are fitted as 10 (higher ones lose the precision of doubles)
+//             above 8 are fitted as 8 (higher ones lose the precision of doubles)
 // -i f        noise correlation model: 1 exponential, 2 Gaussian, 3 triangular, 4 Cauchy
 #include <algorithm>
 #include <cerrno>
@@ -106,7 +106,7 @@ int main(int argc, char** argv) {
   }
   const double xmin = d.x.front(), xmax = d.x.back();
   sf::FitOptions o;
-  o.m = std::clamp((a.order + 1) / 2, 1, 5);  // orders above 10 are fitted as order 10
+  o.m = std::clamp((a.order + 1) / 2, 1, 4);  // orders above 8 are fitted as order 8
   o.dx = (xmax - xmin) / static_cast<double>(n - 1);
   o.correlated = a.correlated;
   o.correlation = static_cast<sf::Correlation>(std::clamp(a.function, 1, 4));

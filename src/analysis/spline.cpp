@@ -143,6 +143,8 @@ int spline_tab(int m, int points, double from, double to, const double* x, const
   };
   const double density = to > from ? points / (to - from) : 0.0;
   const int first = interval(from), last = interval(to);
+  xtab.reserve(static_cast<std::size_t>(points) + (last - first) + 2);
+  ytab.reserve(xtab.capacity());
   for (int i = first; i <= last; ++i) {
     if (x[i + 1] - x[i] == 0.0) return 3;
     const double lo = i == first ? from : x[i], hi = i == last ? to : x[i + 1];

@@ -210,8 +210,10 @@ void objects() {
     const bool ok = ext[0] == 'p'   ? savePDF(m, doc, path, error)
                     : ext[0] == 'e' ? saveEPS(m, doc, path, error)
                                     : saveSVG(m, doc, path, error);
-    if (ok) std::printf("%s\n", path.c_str());
-    else std::fprintf(stderr, "%s: %s\n", path.c_str(), error.c_str()), ++failures;
+    if (ok)
+      std::printf("%s\n", path.c_str());
+    else
+      std::fprintf(stderr, "%s: %s\n", path.c_str(), error.c_str()), ++failures;
   }
 }
 

@@ -21,6 +21,7 @@ constexpr unsigned kDefaultStyle = kStyleCopy | kSavedDefault;
 constexpr unsigned kPlot = kDefaultStyle | kPlotFlag;
 
 const std::vector<BufferProperty>& table() {
+  // clang-format off
   static const std::vector<BufferProperty> t = {
       // name, member, built-in value, archive key, user-defaults key, command, arguments,
       // {inspector page, label, control}, flags
@@ -106,6 +107,7 @@ const std::vector<BufferProperty>& table() {
        {"Errors", "Line width", Control::Number}, kCopied},
       {"rm", &B::rm, false, "", "", "", "", {}, kCopied},
   };
+  // clang-format on
   return t;
 }
 

@@ -48,6 +48,7 @@ DocumentProperty list(std::string_view key, RecordList which, G group) {
 
 const std::vector<DocumentProperty>& documents() {
   static const std::vector<DocumentProperty> t = [] {
+    // clang-format off
     std::vector<DocumentProperty> v = {
         field("autoupdate", &D::autoupdate, false, "", "", {"Data", "Update automatically", Control::Check}, G::Data),
         field("updateinterval", &D::updateinterval, 30, "", "", {"Data", "Update interval", Control::Integer},
@@ -124,10 +125,11 @@ const std::vector<DocumentProperty>& documents() {
         field("legendbgcolor", &D::legendbgcolor, Colour::white(), "legendbgcolor", "dddd",
               {"Legend", "Background colour", Control::Colour}, G::Layout),
     };
+    // clang-format on
     // The file keys of the fit settings differ from the member names.
-    for (auto& [member, key] : {std::pair{"f_points", "fitpoints"}, std::pair{"f_min", "fitmin"},
-                                std::pair{"f_max", "fitmax"}, std::pair{"f_limit", "fitlimit"},
-                                std::pair{"f_preview", "fitpreview"}})
+    for (auto& [member, key] :
+         {std::pair{"f_points", "fitpoints"}, std::pair{"f_min", "fitmin"}, std::pair{"f_max", "fitmax"},
+          std::pair{"f_limit", "fitlimit"}, std::pair{"f_preview", "fitpreview"}})
       for (DocumentProperty& p : v)
         if (p.name == member) p.archiveKey = key;
     return v;
@@ -146,6 +148,7 @@ AxisProperty axis(std::string_view name, AxisSlot member, props::Value initial, 
 
 const std::vector<AxisProperty>& axes() {
   static const std::vector<AxisProperty> t = [] {
+    // clang-format off
     std::vector<AxisProperty> v = {
         axis("axis", &D::axis, false, "setaxis", "iiii", {"Axis", "Show", Control::Check}),
         axis("axismode", &D::axismode, 0, "aformat", "ai", {"Axis", "Scale", Control::Choice}),
@@ -222,6 +225,7 @@ const std::vector<AxisProperty>& axes() {
         axis("align", &D::align, 0, "anumalign", "ai", {"Numbers", "Alignment", Control::Choice}, G::Layout, 26),
         axis("angle", &D::angle, 0.0, "anumangle", "ad", {"Numbers", "Angle", Control::Number}, G::Layout, 26),
     };
+    // clang-format on
     // The axis fonts start from the user defaults "TextFontName"/"TextFontSize" and
     // "NumFontName"/"NumFontSize".
     for (AxisProperty& p : v) {

@@ -15,9 +15,9 @@ enum class LoadGroup { Window, Data, Range, Fit, TG, Layout, Fonts, Colors };
 // Keys of a document record whose values are lists of records.
 enum class RecordList { Fit, Buffers, Texts, Graphics };
 
-using DocumentSlot = std::variant<bool XylaDocument::*, int XylaDocument::*, double XylaDocument::*,
-                                  std::string XylaDocument::*, Colour XylaDocument::*, FontSpec XylaDocument::*,
-                                  RecordList>;
+using DocumentSlot =
+    std::variant<bool XylaDocument::*, int XylaDocument::*, double XylaDocument::*, std::string XylaDocument::*,
+                 Colour XylaDocument::*, FontSpec XylaDocument::*, RecordList>;
 
 // Document-wide fields and the record lists, in the order the file writes them.
 struct DocumentProperty : props::Property<XylaDocument, DocumentSlot> {
@@ -27,9 +27,9 @@ struct DocumentProperty : props::Property<XylaDocument, DocumentSlot> {
 
 template <typename T>
 using AxisMember = XylaDocument::PerAxis<T> XylaDocument::*;
-using AxisSlot = std::variant<AxisMember<bool>, AxisMember<int>, AxisMember<signed char>, AxisMember<double>,
-                              AxisMember<std::string>, AxisMember<Colour>, AxisMember<FontSpec>,
-                              AxisMember<props::StringMap>>;
+using AxisSlot =
+    std::variant<AxisMember<bool>, AxisMember<int>, AxisMember<signed char>, AxisMember<double>,
+                 AxisMember<std::string>, AxisMember<Colour>, AxisMember<FontSpec>, AxisMember<props::StringMap>>;
 
 // Per-axis fields ("ticks0" .. "ticks3" in the file), in the order the file writes them.
 // The built-in value holds for every axis, except where setDefaults says otherwise

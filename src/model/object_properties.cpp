@@ -15,6 +15,7 @@ const std::vector<TextProperty>& texts() {
   // name, member, built-in value, archive key, user-defaults key, command, arguments,
   // {inspector page, label, control}, flags. The text, frame and colour keys are those
   // of the text-view class the file format stores a text as.
+  // clang-format off
   static const std::vector<TextProperty> t = {
       {"text", &T::text, std::string(), "NSString", "", "text", "iddsdsddddiidddd", {"Text", "Text", Control::Text}},
       {"font", &T::font, FontSpec::system(14.0), "NSFont", "", "text", "", {"Text", "Font", Control::Font}},
@@ -44,10 +45,12 @@ const std::vector<TextProperty>& texts() {
       {"autoposangle", &T::autoposangle, 0, "autoposangle", "", "qtext", "", {"Place", "Turn", Control::Choice}},
       {"autopos", &T::autopos, false, "autopos", "", "qtext", "", {"Place", "Place automatically", Control::Check}},
   };
+  // clang-format on
   return t;
 }
 
 const std::vector<GraphicProperty>& graphics() {
+  // clang-format off
   static const std::vector<GraphicProperty> t = {
       {"tag", &G::tag, 0, "tag", "", "", "", {}},
       {"type", &G::type, int(G::Line), "type", "", "line", "iidddddiddd", {"Graphic", "Shape", Control::Choice}},
@@ -69,6 +72,7 @@ const std::vector<GraphicProperty>& graphics() {
       {"display", &G::display, 0, "display", "", "line", "", {"Graphic", "Behind the plot", Control::Choice}},
       {"posmode", &G::posmode, 0, "posmode", "", "line", "", {"Graphic", "Coordinates", Control::Choice}},
   };
+  // clang-format on
   return t;
 }
 

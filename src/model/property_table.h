@@ -2,10 +2,10 @@
 
 #include <array>
 #include <map>
-#include <type_traits>
 #include <span>
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <variant>
 
 #include "model/colour.h"
@@ -171,11 +171,16 @@ void writeDefaults(std::span<const P> table, const R& r, Settings& s, int k = 0)
     const std::string key(p.defaultsKey);
     visit(p, r, k, [&](const auto& field) {
       using T = std::remove_cvref_t<decltype(field)>;
-      if constexpr (std::is_same_v<T, bool>) s.setBool(key, field);
-      else if constexpr (std::is_same_v<T, int>) s.setInt(key, field);
-      else if constexpr (std::is_same_v<T, double>) s.setFloat(key, static_cast<float>(field));
-      else if constexpr (std::is_same_v<T, std::string>) s.setString(key, field);
-      else if constexpr (std::is_same_v<T, Colour>) s.setColour(key, field);
+      if constexpr (std::is_same_v<T, bool>)
+        s.setBool(key, field);
+      else if constexpr (std::is_same_v<T, int>)
+        s.setInt(key, field);
+      else if constexpr (std::is_same_v<T, double>)
+        s.setFloat(key, static_cast<float>(field));
+      else if constexpr (std::is_same_v<T, std::string>)
+        s.setString(key, field);
+      else if constexpr (std::is_same_v<T, Colour>)
+        s.setColour(key, field);
     });
   }
 }

@@ -10,41 +10,30 @@ namespace xyla::shapes {
 
 namespace {
 
-double gauAt(double x, const double* p) { return gau(x, p[1], p[2], p[3]); }
-double lorAt(double x, const double* p) { return lor(x, p[1], p[2], p[3]); }
-double galoAt(double x, const double* p) { return galo(x, p[1], p[2], p[3], p[4]); }
-double dosuAt(double x, const double* p) { return dosu(x, p[1], p[2], p[3], p[4]); }
-double tailAt(double x, const double* p) { return tail(x, p[1], p[2], p[3], p[4], p[5]); }
-
 constexpr std::array kShapes = {
-    LineShape{-1, "", "gau", 4, gauAt, false},
-    LineShape{-1, "", "lor", 4, lorAt, false},
-    LineShape{kGaussLorentz, "GL", "galo", 5, galoAt, true},
-    LineShape{kDoniachSunjic, "DS", "", 5, dosuAt, true},
-    LineShape{kTailed, "ET", "tail", 6, tailAt, false},
+    LineShape{-1, "", "gau", 4, gauOf, false},
+    LineShape{-1, "", "lor", 4, lorOf, false},
+    LineShape{kGaussLorentz, "GL", "galo", 5, galoOf, true},
+    LineShape{kDoniachSunjic, "DS", "", 5, dosuOf, true},
+    LineShape{kTailed, "ET", "tail", 6, tailOf, false},
 };
 
 // A convolved value sums the shape over about 41 offsets (its half range in 20 steps
 // each way).
 constexpr double kConvolutionPoints = 41.0;
 
-// Index into kShapes of each fit code 0, 1, 2, ..., so the model evaluation finds its
-// shape without a search.
-constexpr int kFitCodes = 3;
-constexpr std::array<int, kFitCodes> kIndexOfCode = [] {
-  std::array<int, kFitCodes> index{};
-  for (std::size_t i = 0; i < kShapes.size(); ++i)
-    if (kShapes[i].code >= 0) index[static_cast<std::size_t>(kShapes[i].code)] = static_cast<int>(i);
-  return index;
-}();
-
 }  // namespace
 
-std::span<const LineShape> lineShapes() { return kShapes; }
+// The shape of each fit code 0, 1, 2, fixed when the program is loaded, so the model
+// evaluation finds its shape without a search or a call.
+constinit const std::array<const LineShape*, kFitCodes> kShapeOfCode = [] {
+  std::array<const LineShape*, kFitCodes> of{};
+  for (const LineShape& s : kShapes)
+    if (s.code >= 0) of[static_cast<std::size_t>(s.code)] = &s;
+  return of;
+}();
 
-const LineShape* shapeByCode(int code) {
-  return code >= 0 && code < kFitCodes ? &kShapes[static_cast<std::size_t>(kIndexOfCode[code])] : nullptr;
-}
+std::span<const LineShape> lineShapes() { return kShapes; }
 
 const LineShape* shapeByExprName(std::string_view name) {
   if (name.empty()) return nullptr;

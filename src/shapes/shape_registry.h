@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <span>
 #include <string_view>
 
@@ -17,14 +18,19 @@ struct LineShape {
   std::string_view exprName;  // name of the expression function; empty when expressions lack it
   int arity;                  // arguments of the expression function: x and the parameters
   ShapeFunction function;
-  bool convolvable;           // the fit table also offers it convolved with a Gaussian (name + "*")
+  bool convolvable;  // the fit table also offers it convolved with a Gaussian (name + "*")
 };
 
 // All shapes, in a fixed order.
 std::span<const LineShape> lineShapes();
 
+inline constexpr int kFitCodes = 3;  // fit codes 0 .. kFitCodes - 1 have a shape
+extern const std::array<const LineShape*, kFitCodes> kShapeOfCode;
+
 // The shape of a fit code (without the convolution offset), or null.
-const LineShape* shapeByCode(int code);
+inline const LineShape* shapeByCode(int code) {
+  return code >= 0 && code < kFitCodes ? kShapeOfCode[static_cast<std::size_t>(code)] : nullptr;
+}
 // The shape named `name` in expressions (exact spelling), or null.
 const LineShape* shapeByExprName(std::string_view name);
 

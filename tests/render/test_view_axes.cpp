@@ -72,16 +72,5 @@ TEST_F(Text, ExponentNumbersAreBuiltFromFourParts) {
   EXPECT_DOUBLE_EQ(s.width, 18 + 4.8 + 12 + 4.8);
 }
 
-using AxisDrawing = ViewFixture;
-
-// Tick strokes of axis drawing: the strokes in the tick colour, which the test sets.
-std::vector<Path::Element> tickSegments(const RecordingCanvas& c, const Colour& col) {
-  std::vector<Path::Element> out;
-  for (const auto& o : c.opsOfKind("stroke"))
-    if (sameColour(o.colour, col))
-      for (const auto& e : o.path.elements()) out.push_back(e);
-  return out;
-}
-
 }  // namespace
 }  // namespace xyla::test

@@ -50,9 +50,14 @@ struct Scene {
 // ---- series ----
 
 const Scene kSeries[] = {
-    {"nan-point-breaks-the-line", [](ViewScene& s) { s.addBuffer({{1, 1}, {2, 2}, {3, kNan}, {4, 4}, {5, 5}}); }},
+    {"nan-point-breaks-the-line",
+     [](ViewScene& s) {
+       s.addBuffer({{1, 1}, {2, 2}, {3, kNan}, {4, 4}, {5, 5}});
+     }},
     {"segments-beyond-one-side-left-out",
-     [](ViewScene& s) { s.addBuffer({{-5, 1}, {-4, 2}, {1, 3}, {2, 20}, {3, 60}, {4, 4}}); }},
+     [](ViewScene& s) {
+       s.addBuffer({{-5, 1}, {-4, 2}, {1, 3}, {2, 20}, {3, 60}, {4, 4}});
+     }},
     {"log-axis-skips-non-positive",
      [](ViewScene& s) {
        s.doc.axis[1] = true;
@@ -88,9 +93,14 @@ const Scene kSeries[] = {
        b.symfill = true;
        b.fillcolor = {0, 0, 1, 1};
      }},
-    {"dynamic-symbol-sizes", [](ViewScene& s) { symbols(s, {{2, 2}, {4, 4}}, 14).dynsize = "y*2"; }},
+    {"dynamic-symbol-sizes",
+     [](ViewScene& s) {
+       symbols(s, {{2, 2}, {4, 4}}, 14).dynsize = "y*2";
+     }},
     {"broken-dynamic-size-falls-back-silently",
-     [](ViewScene& s) { symbols(s, {{2, 2}, {4, 4}}, 14).dynsize = "y*("; }},
+     [](ViewScene& s) {
+       symbols(s, {{2, 2}, {4, 4}}, 14).dynsize = "y*(";
+     }},
     {"sticks-in-view-units",
      [](ViewScene& s) {
        DataBuffer& b = s.addBuffer({{5, 5}});
@@ -446,8 +456,10 @@ TEST(ViewGolden, ObjectsAndTexts) { expectScenes("objects", kObjects, std::size(
 // operations and leaves the document as the preparation left it; the document the
 // expressions read is the drawn one again afterwards.
 TEST(ViewGolden, PaintOnlyReads) {
-  const std::pair<const Scene*, std::size_t> groups[] = {
-      {kSeries, std::size(kSeries)}, {kAxes, std::size(kAxes)}, {kFrame, std::size(kFrame)}, {kObjects, std::size(kObjects)}};
+  const std::pair<const Scene*, std::size_t> groups[] = {{kSeries, std::size(kSeries)},
+                                                         {kAxes, std::size(kAxes)},
+                                                         {kFrame, std::size(kFrame)},
+                                                         {kObjects, std::size(kObjects)}};
   for (const auto& [scenes, count] : groups) {
     for (std::size_t i = 0; i < count; ++i) {
       ViewScene s;

@@ -1,6 +1,5 @@
 #include <QBuffer>
 #include <QImage>
-#include <cmath>
 #include <memory>
 
 #include "view_fixture.h"
@@ -8,8 +7,7 @@
 namespace xyla::test {
 namespace {
 
-using Kind = Path::Kind;
-
+// Graphic objects drawn through the view; their display lists are golden files.
 class ViewObjects : public ViewFixture {
  protected:
   Graphic& line(double x1, double y1, double x2, double y2) {
@@ -17,34 +15,7 @@ class ViewObjects : public ViewFixture {
     g.setPoints(x1, y1, x2, y2);
     return g;
   }
-  TextObject& text(const std::string& s) {
-    TextObject& t = doc.addText(std::make_unique<TextObject>());
-    t.text = s;
-    t.font = FontSpec{"Helvetica", 10};
-    return t;
-  }
-  // Points of the path, Close elements left out.
-  static std::vector<PointF> points(const Path& p) {
-    std::vector<PointF> out;
-    for (const auto& e : p.elements())
-      if (e.kind == Kind::MoveTo || e.kind == Kind::LineTo) out.push_back({e.x, e.y});
-    return out;
-  }
-  static bool closed(const Path& p) {
-    for (const auto& e : p.elements())
-      if (e.kind == Kind::Close) return true;
-    return false;
-  }
-  // Index of the text operation showing `s`.
-  int textOp(const std::string& s) const {
-    return firstOp([&](const RecordingCanvas::Op& o) { return o.kind == "text" && o.text == s; });
-  }
 };
-
-void expectPoint(PointF p, double x, double y) {
-  EXPECT_NEAR(p.x, x, 1e-6);
-  EXPECT_NEAR(p.y, y, 1e-6);
-}
 
 TEST_F(ViewObjects, PicturesAreDrawnIntoTheRectangle) {
   QImage img(4, 2, QImage::Format_ARGB32);

@@ -70,7 +70,9 @@ TEST(ShapeRegistry, FitNamesAndCodes) {
     EXPECT_EQ(shapeByCode(s.code), &s);
     EXPECT_EQ(fitCodeOfName(s.fitName), s.code);
     EXPECT_EQ(evaluationCost(s.code), 1.0);
-    if (s.convolvable) EXPECT_GT(evaluationCost(s.code + kConvolved), 1.0);
+    if (s.convolvable) {
+      EXPECT_GT(evaluationCost(s.code + kConvolved), 1.0);
+    }
   }
   EXPECT_EQ(shapeByCode(3), nullptr);
   EXPECT_EQ(shapeByCode(-1), nullptr);

@@ -21,13 +21,20 @@ void populate(std::span<const P> table, R& r, int seed, int k = 0) {
     props::visit(p, r, k, [&](auto& field) {
       using T = std::remove_reference_t<decltype(field)>;
       const T initial = std::get<T>(p.initial);
-      if constexpr (std::is_same_v<T, bool>) field = !initial;
-      else if constexpr (std::is_same_v<T, int> || std::is_same_v<T, signed char>) field = T(initial + 1 + i % 7);
-      else if constexpr (std::is_same_v<T, double>) field = initial + 0.5 + i % 50;
-      else if constexpr (std::is_same_v<T, std::string>) field = std::string(p.name) + " " + std::to_string(i);
-      else if constexpr (std::is_same_v<T, Colour>) field = shade(i);
-      else if constexpr (std::is_same_v<T, FontSpec>) field = FontSpec{"Liberation Sans", 8.0 + i % 20};
-      else field = {{"1", "one"}, {"2", "two " + std::to_string(i)}};
+      if constexpr (std::is_same_v<T, bool>)
+        field = !initial;
+      else if constexpr (std::is_same_v<T, int> || std::is_same_v<T, signed char>)
+        field = T(initial + 1 + i % 7);
+      else if constexpr (std::is_same_v<T, double>)
+        field = initial + 0.5 + i % 50;
+      else if constexpr (std::is_same_v<T, std::string>)
+        field = std::string(p.name) + " " + std::to_string(i);
+      else if constexpr (std::is_same_v<T, Colour>)
+        field = shade(i);
+      else if constexpr (std::is_same_v<T, FontSpec>)
+        field = FontSpec{"Liberation Sans", 8.0 + i % 20};
+      else
+        field = {{"1", "one"}, {"2", "two " + std::to_string(i)}};
     });
   }
 }

@@ -167,6 +167,10 @@ TEST_F(DocumentTest, RescaleAddsTwentyPointMarginsPerRange) {
   doc.undoStack.undo();
   EXPECT_DOUBLE_EQ(doc.xmin1, -1);
   EXPECT_EQ(doc.xmax2, 1.0);
+  add({{-10, 50}});  // a later buffer reaching further widens the range
+  doc.rescale(false, 1);
+  EXPECT_DOUBLE_EQ(doc.xmin1, -12);
+  EXPECT_DOUBLE_EQ(doc.xmax1, 12);
 }
 
 TEST_F(DocumentTest, RescaleEdgeCases) {

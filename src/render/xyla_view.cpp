@@ -291,9 +291,11 @@ void XylaView::drawOverlays(Canvas& c) {
   }
 }
 
-// The curves of the last fit preview, once: FP holds x, y list pairs, curve after curve.
+// The curves of the last fit preview, once, on screen only: FP holds the X values, then
+// the model sum and one list of values per peak. Pictures and prints leave the preview
+// out and leave it pending for the next screen pass.
 void XylaView::drawFitPreview(Canvas& c) {
-  if (!PD->haveFitPreview) return;
+  if (!PD->haveFitPreview || printing()) return;
   const DataBuffer* fitted = PD->buffer(PD->fitBuffer);
   const int bx = fitted ? fitted->belongx : 1, by = fitted ? fitted->belongy : 1;
   c.save();
@@ -302,9 +304,10 @@ void XylaView::drawFitPreview(Canvas& c) {
   c.setLineWidth(1);
   c.setLineCap(LineCap::Round);
   c.setLineJoin(LineJoin::Round);
-  for (std::size_t i = 0; i + 1 < PD->FP.size(); i += 2) {
-    const auto& xs = PD->FP[i];
-    const auto& ys = PD->FP[i + 1];
+  static const std::vector<double> none;
+  const std::vector<double>& xs = PD->FP.empty() ? none : PD->FP[0];
+  for (std::size_t i = 1; i < PD->FP.size(); ++i) {
+    const auto& ys = PD->FP[i];
     Path p;
     bool started = false;
     for (std::size_t j = 0; j < std::min(xs.size(), ys.size()); ++j) {
@@ -314,7 +317,7 @@ void XylaView::drawFitPreview(Canvas& c) {
       else p.moveTo(px, py);
       started = true;
     }
-    c.setColour(i == 0 ? Colour{0, 128 / 255.0, 128 / 255.0, 1} : Colour{128 / 255.0, 0, 128 / 255.0, 1});
+    c.setColour(i == 1 ? Colour{0, 128 / 255.0, 128 / 255.0, 1} : Colour{128 / 255.0, 0, 128 / 255.0, 1});
     c.stroke(p);
   }
   c.restore();

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <limits>
 #include <sstream>
@@ -35,10 +36,14 @@ Macro::Macro(std::string n, std::string s, int key, int t)
 Macro::~Macro() = default;
 
 bool Macro::loadFromFile(const std::string& path) {
+  // A folder opens as a stream on Linux but reads as nothing.
+  std::error_code ec;
+  if (std::filesystem::is_directory(path, ec)) return false;
   std::ifstream in(path, std::ios::binary);
   if (!in) return false;
   std::ostringstream text;
-  text << in.rdbuf();
+  if (in.peek() != std::ifstream::traits_type::eof()) text << in.rdbuf();
+  if (in.bad()) return false;
   src = text.str();
   return true;
 }
@@ -86,6 +91,9 @@ void Macro::executeMacro() {
   inlineperl = writeInlinePerl(tokens.inlinePerl);
   InlinePerlFile cleanup{inlineperl};
   CMD = std::move(tokens.commands);
+  CMDLINE = std::move(tokens.lines);
+  stopLine = 0;
+  stopCommand.clear();
   CANCEL = false;
   LOOPNEXT = false;
   IFMODE = false;
@@ -109,6 +117,10 @@ void Macro::executeMacro() {
   if (PD) PD->replot();
 }
 
+namespace {
+std::string renderTokens(const std::vector<std::string>& tokens);
+}
+
 void Macro::runCommands() {
   std::size_t pc = 0;
   while (pc < CMD.size()) {
@@ -121,7 +133,12 @@ void Macro::runCommands() {
     if (!skipped) {
       execute(tokens, static_cast<int>(pc));
       if (!OK) syntaxError("Unkown command %@", tokens);
-      if (ERR > 0 || CANCEL) return;
+      if (ERR > 0) {
+        stopLine = pc < CMDLINE.size() ? CMDLINE[pc] : static_cast<int>(pc) + 1;
+        stopCommand = renderTokens(tokens);
+        return;
+      }
+      if (CANCEL) return;
       if (LOOPNEXT) {
         LOOPNEXT = false;
         if (!LOOP.empty()) {

@@ -300,9 +300,14 @@ void XylaView::drawPoints(Canvas& c, const DataBuffer& b, int index) {
       if (b.plotybars) plotYBar(c, b, px, py, false);
       if (b.plotxbars) plotXBar(c, b, px, py, false);
     }
-    if (errors && !errorBars.seen({px, py, errorOf(b.errorbary, b.Y[i], b.errorvaly, b.EY, i),
-                                   errorOf(b.errorbarx, b.X[i], b.errorvalx, b.EX, i)}))
-      plotErrorBar(c, b, px, py, i, false);
+    if (errors) {
+      // The ends of the bars where they are drawn, in view units.
+      const double ey = errorOf(b.errorbary, b.Y[i], b.errorvaly, b.EY, i);
+      const double ex = errorOf(b.errorbarx, b.X[i], b.errorvalx, b.EX, i);
+      if (!errorBars.seen({px, py, m.ys.toView(b.Y[i] - ey), m.ys.toView(b.Y[i] + ey), m.xs.toView(b.X[i] - ex),
+                           m.xs.toView(b.X[i] + ex)}))
+        plotErrorBar(c, b, px, py, i, false);
+    }
     if (!sized && !b.plotdots) continue;
     double size = -1;
     if (dyn) {

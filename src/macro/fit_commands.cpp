@@ -68,11 +68,11 @@ void fitclear(Macro& m) {
 }
 
 // fitlimit n [total]: iterations between "Fit Stopped" questions, and the most
-// iterations of one fit (0: no bound).
+// iterations of one fit (a positive number; others keep the total as it is).
 void fitlimit(Macro& m) {
   fit::Fit& f = fitFor(m);
   m.PD->f_limit = m.I[0] > 0 ? m.I[0] : 100;
-  if (m.O[1]) f.iterationTotal = std::max(m.I[1], 0);
+  if (m.O[1] && m.I[1] > 0) f.iterationTotal = m.I[1];
   f.update();
 }
 
@@ -148,7 +148,7 @@ void registerFitCommands(CommandTable& t) {
   t.add(G::Fit, "fitclear", "i", 0, fitclear,
         {"[row]", "Empties one row of the fit table, or the whole table."});
   t.add(G::Fit, "fitlimit", "ii", 1, fitlimit,
-        {"iterations [total]", "Asks \"Fit Stopped\" every so many iterations; a total (0: none) ends a fit at that many iterations (batch runs: 1000)."});
+        {"iterations [total]", "Asks \"Fit Stopped\" every so many iterations; a positive total ends a fit at that many iterations (batch runs: 1000)."});
   t.add(G::Fit, "fit", "", 0, fitCommand,
         {"", "Fits the table to the current buffer and publishes fitok, fititer, fitrms, fitchisq, fitsigma, fitA1.. and fitpct1..; a failed fit says why."});
   t.add(G::Fit, "fitback", "", 0, fitback,

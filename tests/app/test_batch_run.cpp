@@ -2,11 +2,13 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QImage>
 #include <QProcess>
 #include <QTemporaryDir>
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <sstream>
@@ -257,4 +259,26 @@ TEST(BatchRun, DemoMacroFitsTheCarbonSpectrumAndWritesThePictures) {
   const std::string png = xyla::test::readFile((base + ".png").toStdString());
   ASSERT_GT(png.size(), 24u);
   EXPECT_EQ(png.substr(1, 3), "PNG");
+
+  // The PDF, rendered by another program at the PNG's 144 dpi, shows what the PNG shows:
+  // nothing meant for the screen only (the fit preview's teal and purple curves).
+  QProcess render;
+  render.start("pdftoppm", {"-r", "144", "-png", "-singlefile", base + ".pdf", base + "-pdf"});
+  ASSERT_TRUE(render.waitForFinished(60000) && render.exitCode() == 0) << "pdftoppm (poppler-utils) is needed";
+  const QImage fromPdf = QImage(base + "-pdf.png").convertToFormat(QImage::Format_RGB32);
+  const QImage fromPng = QImage(base + ".png").convertToFormat(QImage::Format_RGB32);
+  ASSERT_EQ(fromPdf.size(), fromPng.size());
+  int differing = 0, preview = 0;
+  for (int y = 0; y < fromPdf.height(); ++y) {
+    for (int x = 0; x < fromPdf.width(); ++x) {
+      const QColor a = fromPdf.pixelColor(x, y), b = fromPng.pixelColor(x, y);
+      const int d = std::max({std::abs(a.red() - b.red()), std::abs(a.green() - b.green()), std::abs(a.blue() - b.blue())});
+      if (d > 128) ++differing;
+      const bool teal = a.red() < 40 && std::abs(a.green() - 128) < 30 && std::abs(a.blue() - 128) < 30;
+      const bool purple = std::abs(a.red() - 128) < 30 && a.green() < 40 && std::abs(a.blue() - 128) < 30;
+      if (teal || purple) ++preview;
+    }
+  }
+  EXPECT_EQ(preview, 0);
+  EXPECT_LT(differing, fromPdf.width() * fromPdf.height() / 500) << differing << " pixels differ";
 }

@@ -5,6 +5,8 @@
 #include "analysis/generator.h"
 #include "analysis/satellites.h"
 #include "analysis/shirley.h"
+#include "analysis/spline.h"
+#include "analysis/spline_fit.h"
 #include "analysis/transforms.h"
 #include "expr/computed_columns.h"
 #include "macro/command_families.h"
@@ -104,6 +106,28 @@ void shirleybg(Macro& m) {
   eachIndex(m, true,
             [&](XylaDocument& d, int i, Ui& ui) { doShirley(d, i, m.D[0], m.D[1], m.D[2], m.D[3], ui); });
 }
+void splineCommand(Macro& m) {
+  eachIndex(m, true, [&](XylaDocument& d, int i, Ui& ui) { spline(d, i, m.I[0], m.D[1], ui); });
+}
+
+// Arguments out of their ranges fall back to the dialog's defaults.
+void splinefit(Macro& m) {
+  SplineFitOptions o;
+  o.useExclude = m.I[0] != 0;
+  o.excludeMin = m.D[1];
+  o.excludeMax = m.D[2];
+  o.corrMode = m.I[3] >= 0 && m.I[3] <= 2 ? m.I[3] : 0;
+  o.corrFactor = m.D[4];
+  o.corrFunction = m.I[5] >= 0 && m.I[5] <= 3 ? m.I[5] + 1 : 1;
+  o.sigmaMode = m.I[6] >= 0 && m.I[6] <= 3 ? m.I[6] : 1;
+  o.sigmaValue = m.D[7];
+  o.order = m.I[8] >= 0 && m.I[8] <= 23 ? m.I[8] : 4;
+  o.exportMinMax = m.I[9] != 0;
+  o.exportDerivative = m.I[10] != 0;
+  o.points = m.I[11] > 2 ? m.I[11] : 4;
+  eachIndex(m, true, [&](XylaDocument& d, int i, Ui& ui) { splineFit(d, i, o, ui); });
+}
+
 void integrateCommand(Macro& m) {
   eachIndex(m, true, [&](XylaDocument& d, int i, Ui& ui) { integrate(d, i, ui); });
 }
@@ -120,6 +144,9 @@ void setPointValue(Macro& m) {
 }  // namespace
 
 void registerAnalysisCommands(CommandTable& t) {
+  t.add(G::Analysis, "splinefit", "iddidiidiiiib", 13, splinefit,
+        {"exclude min max corrmode corrfactor corrfunction sigmamode sigma order minmax derivative points buffers",
+         "Fits a smoothing spline to each buffer with the outside spline programs (exclude 1: leave min..max out; order 0-23; minmax, derivative 1: export them too; points per interval); appends the curve."});
   t.add(G::Analysis, "swapxy", "b", 1, swapxy,
         {"buffers", "Swaps the X and Y values of the buffers."});
   t.add(G::Analysis, "linbg", "ddb", 3, linbg,
@@ -160,6 +187,8 @@ void registerAnalysisCommands(CommandTable& t) {
         {"factor buffers", "Appends each buffer smoothed by a Fourier filter of the given width in points."});
   t.add(G::Analysis, "datareduction", "db", 2, datareduction,
         {"factor buffers", "Appends each buffer with every group of factor points replaced by its mean."});
+  t.add(G::Analysis, "spline", "idb", 3, splineCommand,
+        {"points strength buffers", "Appends the cubic spline through each buffer (sorted X, 4 points at least), tabulated with the given points per interval."});
   t.add(G::Analysis, "diff", "db", 2, diffCommand,
         {"width buffers", "Appends the slope of each buffer by local linear regression over neighbours closer than width in X."});
   t.add(G::Analysis, "fft", "ib", 2, fft,

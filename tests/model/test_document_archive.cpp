@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <unistd.h>
 #include <bit>
+#include <cmath>
 #include <cstring>
 
 #include "model/buffer_archive.h"
@@ -429,6 +430,22 @@ TEST_F(DocumentArchiveTest, AFailedSaveKeepsTheOldFileAndLeavesNoTemporaryFile) 
   ASSERT_TRUE(saveDocumentFile(doc, link, ui));
   EXPECT_TRUE(QFileInfo(QString::fromStdString(link)).isSymLink());
   EXPECT_EQ(test::readFile(path), dataRepresentationOfType(doc, kDocumentType));
+}
+
+// Settings that are not finite (a damaged or hostile file) keep their values.
+TEST_F(DocumentArchiveTest, SettingsThatAreNotFiniteAreLeftAsTheyWere) {
+  ArchiveWriter w;
+  ArchiveWriter::Record r = w.record(kDocumentType);
+  r.setInt("verno", 20);
+  r.setDouble("marginleft", std::nan(""));
+  r.setDouble("marginbottom", INFINITY);
+  r.setDouble("margintop", 7.5);
+  XylaDocument loaded(&m);
+  const XylaDocument fresh(&m);
+  ASSERT_TRUE(loadDataRepresentation(loaded, w.finish(r.uid()), kDocumentType, ui));
+  EXPECT_EQ(loaded.marginleft, fresh.marginleft);
+  EXPECT_EQ(loaded.marginbottom, fresh.marginbottom);
+  EXPECT_EQ(loaded.margintop, 7.5);
 }
 
 // A list that names one record many times costs memory for every copy: past the budget

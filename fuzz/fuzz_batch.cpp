@@ -13,6 +13,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -62,9 +63,11 @@ class Bytes {
 };
 
 const std::vector<std::string> kNumbers = {
-    "0", "1", "2", "3", "-1", "0.5", "4", "10", "100", "284.5", "1900", "-3.25", "15", "16", "24", "25",
-    "2147483647", "-2147483648", "-2147483649", "10^9", "10^300", "-10^300", "1e9", "1/0", "0/0", "nb", "cb",
-    "nb-1", "l", "lx", "ly", "xmin1", "xmax1", "ymax1", "windowwidth", "fitok", "r0", "x", "yes", "no", "(", ""};
+    "0",  "1",  "2",  "3",  "-1", "0.5", "4",  "10", "100", "284.5", "1900", "-3.25", "15", "16", "24",
+    "25", "nb", "cb", "nb-1", "l", "lx", "ly", "xmin1", "xmax1", "ymax1", "windowwidth", "fitok", "yes", "no",
+    "2147483647", "-2147483648", "-2147483649", "10^9", "10^300", "-10^300", "0.001", "286.2", "1850"};
+// Numbers that stop the run: a macro is mostly made of good ones, so it gets far.
+const std::vector<std::string> kBadNumbers = {"1e9", "1/0", "0/0", "r0", "x", "(", "", "1,5"};
 const std::vector<std::string> kBuffers = {"all", "none", "visible", "hidden", "selected", "unselected",
                                            "0",   "1",    "2",       "0..2",   "2..0",     "0,0,1",
                                            "nb-1", "-1",  "99999999999..-99999999999", "a,b"};
@@ -80,9 +83,10 @@ const std::vector<std::string> kTexts = {
 
 // One argument for a signature letter.
 std::string argument(Bytes& in, char letter) {
-  switch (in.next() % 8 == 0 ? 'w' : letter) {
+  switch (in.next() % 16 == 0 ? 'w' : letter) {
     case 'd':
-    case 'i': return kNumbers[in.pick(kNumbers.size())];
+    case 'i':
+      return in.next() % 10 == 0 ? kBadNumbers[in.pick(kBadNumbers.size())] : kNumbers[in.pick(kNumbers.size())];
     case 'b': return kBuffers[in.pick(kBuffers.size())];
     case 'a': return kAxes[in.pick(kAxes.size())];
     case 'r': return kRanges[in.pick(kRanges.size())];
@@ -104,7 +108,10 @@ std::string macroFrom(Bytes& in) {
       line += " 0.001";  // a pause is no fault
     } else {
       const std::string signature = e.signature == std::string(1, xyla::kAnyTexts) ? "sssss" : e.signature;
-      const std::size_t count = in.next() % (signature.size() + 2);
+      // Mostly a count the command takes, sometimes any.
+      const std::size_t minimum = std::min<std::size_t>(static_cast<std::size_t>(e.minimum), signature.size());
+      const std::size_t count = in.next() % 8 == 0 ? in.next() % (signature.size() + 2)
+                                                   : minimum + in.next() % (signature.size() - minimum + 1);
       for (std::size_t p = 0; p < count; ++p) line += " " + quoted(argument(in, p < signature.size() ? signature[p] : 's'));
     }
     text += line + (in.next() % 4 == 0 ? " : " : "\n");

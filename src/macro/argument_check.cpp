@@ -88,20 +88,18 @@ bool refreshVariables(expr::Expression& e, const std::vector<double>& cv, const 
 void Macro::setStringVariables() {
   static const std::string home = homeDirectory();
   static const std::string user = loginName();
-  static std::time_t last = -1;
-  static std::string date, time, dateFormat;
   const std::time_t now = std::time(nullptr);
-  // $date follows the date format of the preferences.
-  const std::string format = timeDisplayFormat();
-  if (now != last || format != dateFormat) {
-    last = now;
-    dateFormat = format;
+  // $date follows the date format of the preferences. Reading the preferences costs more
+  // than a whole command, so the texts are made once per second of the clock and at the
+  // start of every run (which sets clock_ to -1).
+  if (now != clock_) {
+    clock_ = now;
     constexpr double kUnixTimeOf2001 = 978307200.0;
-    date = xyla::formatTime(static_cast<double>(now) - kUnixTimeOf2001, format);
-    time = formatTime(now, "%H:%M:%S");
+    date_ = xyla::formatTime(static_cast<double>(now) - kUnixTimeOf2001, timeDisplayFormat());
+    time_ = formatTime(now, "%H:%M:%S");
   }
-  M->SV["date"] = date;
-  M->SV["time"] = time;
+  M->SV["date"] = date_;
+  M->SV["time"] = time_;
   M->SV["home"] = home;
   M->SV["user"] = user;
 }

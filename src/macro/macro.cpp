@@ -90,6 +90,7 @@ void Macro::executeMacro() {
   CMDLINE = std::move(tokens.lines);
   stopLine = 0;
   stopCommand.clear();
+  clock_ = -1;  // $date and $time are made afresh, in the date format of now
   CANCEL = false;
   LOOPNEXT = false;
   IFMODE = false;

@@ -161,6 +161,8 @@ class Macro {
                const std::string& title);
 
   std::unique_ptr<expr::Expression> reporting_, silent_;
+  long long clock_ = -1;       // second of the clock that date_ and time_ were made in
+  std::string date_, time_;    // $date and $time of that second
   std::unique_ptr<outside::PrivateDirectory> inlineDir_;  // holds this run's inline-Perl file
   std::array<bool, 2> variablesLoaded_{};  // silent, reporting evaluator loaded for this command
   bool running_ = false;

@@ -53,7 +53,7 @@ int main(int argc, char** argv) {
 
   xyla::ConsoleUi ui(std::cerr);
   xyla::Application app(ui);
-  xyla::initPreferences(*settings, app.macros());
+  xyla::initPreferences(*settings, app.macros(), &app.queries());
   app.newDocument();
   const int status = app.runCommandLine(cl, std::cout, std::cerr);
   // The quiet update check says something only when a newer version is named; batch

@@ -325,7 +325,9 @@ void SectionReader::textBlock() {
     in_.raw(1);
     auto t = std::make_unique<TextObject>(&doc_);
     t->text = text;
-    t->font = fontFamilyAvailable(fontName) && !fontName.empty() ? FontSpec{fontName, size} : FontSpec::system(14.0);
+    // The system family counts as present: the platform maps it to a face of the same metrics.
+    const bool known = !fontName.empty() && (fontName == kSystemFontFamily || fontFamilyAvailable(fontName));
+    t->font = known ? FontSpec{fontName, size} : FontSpec::system(14.0);
     t->textalign = 0;
     t->drawsbackground = false;
     t->frame = {0.0, 0.0, 10.0, 15.0};

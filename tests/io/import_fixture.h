@@ -27,12 +27,14 @@ class ImportFixture : public ::testing::Test {
   }
 
   // The points of a buffer as "x,y x,y ..." with up to 10 significant digits.
+ public:
   static std::string points(const DataBuffer& b) {
     std::ostringstream s;
     s.precision(10);
     for (int i = 0; i < b.count(); ++i) s << (i ? " " : "") << b.X[i] << ',' << b.Y[i];
     return s.str();
   }
+ protected:
   // Every buffer of `d`: its points, one buffer a line.
   static std::string dump(const XylaDocument& d) {
     std::string out;

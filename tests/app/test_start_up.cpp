@@ -16,8 +16,11 @@ TEST(StartUp, FirstLaunchWritesThePaletteAndOneMacro) {
   TempSettings settings;
   ScriptedUi ui;
   Application app(ui);
-  initPreferences(*settings, app.macros());
+  initPreferences(*settings, app.macros(), &app.queries());
   ASSERT_EQ(app.macros().store().MA.size(), 1u);
+  ASSERT_EQ(app.queries().MYQ.size(), 1u);
+  EXPECT_EQ(app.queries().MYQ[0].name, "New Query");
+  EXPECT_TRUE(settings->contains("MySQLQueries"));
   EXPECT_EQ(app.macros().store().MA[0]->name, "New Macro");
   EXPECT_EQ(settings->getString("TDF"), kDefaultTimeFormat);
   EXPECT_EQ(settings->getColour("IPcolor2"), (Colour{0, 0.25016, 0.50405, 1}));
@@ -29,6 +32,24 @@ TEST(StartUp, FirstLaunchWritesThePaletteAndOneMacro) {
   EXPECT_EQ(palette(*settings)[3], (Colour{1, 1, 1, 1}));
   revertColors(*settings);
   EXPECT_EQ(palette(*settings), defaultPalette());
+}
+
+// A "myxyla" file opened as a document replaces the query list and opens no document.
+TEST(StartUp, OpeningAQueryFileReplacesTheQueryList) {
+  TempSettings settings;
+  ScriptedUi ui;
+  Application app(ui);
+  XylaDocument& doc = app.newDocument();
+  MySQLQuery q;
+  q.name = "from file";
+  writeFile(settings.path("q.myxyla"), encodeQueryList({q}));
+  int shown = 0;
+  app.queries().showPanel = [&] { ++shown; };
+  EXPECT_EQ(app.openDocument(settings.path("q.myxyla")), &doc);
+  ASSERT_EQ(app.queries().MYQ.size(), 1u);
+  EXPECT_EQ(app.queries().MYQ[0].name, "from file");
+  EXPECT_EQ(shown, 1);
+  EXPECT_EQ(app.manager().PD, &doc);
 }
 
 TEST(StartUp, MacroClosingTheStartDocumentEndsTheBatchCleanly) {

@@ -10,6 +10,7 @@
 #include <cstring>
 #include <filesystem>
 #include <memory>
+#include <type_traits>
 #include <vector>
 
 #include "io/byte_order.h"
@@ -76,29 +77,41 @@ inline double item(const unsigned char* base, std::size_t k) {
   return static_cast<double>(std::bit_cast<T>(bits));
 }
 
-// Fills the buffers from `rows` x `columns` items in file order.
+// Fills the buffers from `rows` x `columns` items in file order. The columns are sized
+// first and then written through plain pointers, so the loops compile to straight
+// conversions (a copy for doubles in the machine's order).
 template <typename T, bool Swap>
 void fill(const unsigned char* v, std::size_t rows, std::size_t columns, bool interleaved,
           const std::vector<DataBuffer*>& buffers) {
   for (DataBuffer* b : buffers) {
     reserveColumn(b->X, rows);
     reserveColumn(b->Y, rows);
+    b->X.resize(rows);
+    b->Y.resize(rows);
   }
   if (columns == 1) {
-    DataBuffer& b = *buffers.front();
-    for (std::size_t k = 0; k < rows; ++k) b.quickAddDoubleValue(static_cast<double>(k), item<T, Swap>(v, k));
-    return;
-  }
-  if (interleaved) {
-    for (std::size_t r = 0; r < rows; ++r) {
-      const double x = item<T, Swap>(v, r * columns);
-      for (std::size_t j = 1; j < columns; ++j) buffers[j - 1]->quickAddDoubleValue(x, item<T, Swap>(v, r * columns + j));
-    }
+    double* x = buffers.front()->X.data();
+    double* y = buffers.front()->Y.data();
+    for (std::size_t k = 0; k < rows; ++k) x[k] = static_cast<double>(k);
+    if constexpr (std::is_same_v<T, double> && !Swap) std::memcpy(y, v, rows * sizeof(double));
+    else
+      for (std::size_t k = 0; k < rows; ++k) y[k] = item<T, Swap>(v, k);
     return;
   }
   for (std::size_t j = 1; j < columns; ++j) {
-    DataBuffer& b = *buffers[j - 1];
-    for (std::size_t r = 0; r < rows; ++r) b.quickAddDoubleValue(item<T, Swap>(v, r), item<T, Swap>(v, j * rows + r));
+    double* x = buffers[j - 1]->X.data();
+    double* y = buffers[j - 1]->Y.data();
+    if (interleaved) {
+      for (std::size_t r = 0; r < rows; ++r) {
+        x[r] = item<T, Swap>(v, r * columns);
+        y[r] = item<T, Swap>(v, r * columns + j);
+      }
+    } else {
+      for (std::size_t r = 0; r < rows; ++r) {
+        x[r] = item<T, Swap>(v, r);
+        y[r] = item<T, Swap>(v, j * rows + r);
+      }
+    }
   }
 }
 

@@ -59,11 +59,14 @@ std::string MariaDbServer::start() {
     return "mariadb-install-db failed: " + install.readAllStandardError().toStdString();
   port_ = freePort();
   server_ = std::make_unique<QProcess>();
-  server_->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+  // What the server says before its log file opens goes to a file of its own.
+  server_->setStandardOutputFile(dir_->filePath("stdout"));
+  server_->setStandardErrorFile(dir_->filePath("stderr"));
   server_->start(kServer, QStringList{"--no-defaults", "--datadir=" + data, "--socket=" + dir_->filePath("sock"),
                                       "--port=" + QString::number(port_), "--bind-address=127.0.0.1",
                                       "--pid-file=" + dir_->filePath("pid"), "--log-error=" + dir_->filePath("err"),
-                                      "--skip-log-bin", "--skip-name-resolve", "--innodb-buffer-pool-size=32M", "--open-files-limit=1024"} +
+                                      "--skip-log-bin", "--skip-name-resolve", "--innodb-buffer-pool-size=32M", "--open-files-limit=1024",
+                                      "--max-connections=20", "--table-open-cache=64"} +
                                           userOption());
   if (!server_->waitForStarted(10000)) return "mariadbd did not start";
   // Ready once root can log in over TCP; a server that died says so in its log.

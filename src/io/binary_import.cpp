@@ -10,6 +10,8 @@
 #include <cstring>
 #include <filesystem>
 #include <memory>
+#include <new>
+#include <thread>
 #include <type_traits>
 #include <vector>
 
@@ -77,49 +79,56 @@ inline double item(const unsigned char* base, std::size_t k) {
   return static_cast<double>(std::bit_cast<T>(bits));
 }
 
-// Fills the buffers from `rows` x `columns` items in file order. The columns are sized
-// first and then written through plain pointers, so the loops compile to straight
-// conversions (a copy for doubles in the machine's order).
+// Fills the buffers from `rows` x `columns` items in file order. Each column is sized
+// once and written through a plain pointer, so the loops compile to straight conversions
+// (a copy for doubles in the machine's order). Large files fill the X columns on a
+// second thread while this one fills the Y columns: most of the time goes into the
+// kernel's zeroing of the fresh column memory, which then runs on two cores. Answers
+// false when the memory could not be had.
 template <typename T, bool Swap>
-void fill(const unsigned char* v, std::size_t rows, std::size_t columns, bool interleaved,
+bool fill(const unsigned char* v, std::size_t rows, std::size_t columns, bool interleaved,
           const std::vector<DataBuffer*>& buffers) {
-  for (DataBuffer* b : buffers) {
-    reserveColumn(b->X, rows);
-    reserveColumn(b->Y, rows);
-    b->X.resize(rows);
-    b->Y.resize(rows);
-  }
-  if (columns == 1) {
-    double* x = buffers.front()->X.data();
-    double* y = buffers.front()->Y.data();
-    for (std::size_t k = 0; k < rows; ++k) x[k] = static_cast<double>(k);
-    if constexpr (std::is_same_v<T, double> && !Swap) std::memcpy(y, v, rows * sizeof(double));
-    else
-      for (std::size_t k = 0; k < rows; ++k) y[k] = item<T, Swap>(v, k);
-    return;
-  }
-  for (std::size_t j = 1; j < columns; ++j) {
-    double* x = buffers[j - 1]->X.data();
-    double* y = buffers[j - 1]->Y.data();
-    if (interleaved) {
-      for (std::size_t r = 0; r < rows; ++r) {
-        x[r] = item<T, Swap>(v, r * columns);
-        y[r] = item<T, Swap>(v, r * columns + j);
+  // Item index of X and of Y of row r for buffer j (0-based).
+  const auto xAt = [&](std::size_t r) { return columns == 1 ? r : interleaved ? r * columns : r; };
+  const auto yAt = [&](std::size_t j, std::size_t r) {
+    return columns == 1 ? r : interleaved ? r * columns + j + 1 : (j + 1) * rows + r;
+  };
+  const auto column = [&](bool xs) {
+    try {
+      for (std::size_t j = 0; j < buffers.size(); ++j) {
+        std::vector<double>& c = xs ? buffers[j]->X : buffers[j]->Y;
+        reserveColumn(c, rows);
+        c.resize(rows);
+        double* out = c.data();
+        if (xs && columns == 1) {
+          for (std::size_t r = 0; r < rows; ++r) out[r] = static_cast<double>(r);
+        } else if (columns == 1 && std::is_same_v<T, double> && !Swap) {
+          std::memcpy(out, v, rows * sizeof(double));
+        } else if (xs) {
+          for (std::size_t r = 0; r < rows; ++r) out[r] = item<T, Swap>(v, xAt(r));
+        } else {
+          for (std::size_t r = 0; r < rows; ++r) out[r] = item<T, Swap>(v, yAt(j, r));
+        }
       }
-    } else {
-      for (std::size_t r = 0; r < rows; ++r) {
-        x[r] = item<T, Swap>(v, r);
-        y[r] = item<T, Swap>(v, j * rows + r);
-      }
+      return true;
+    } catch (const std::bad_alloc&) {
+      return false;
     }
-  }
+  };
+  constexpr std::size_t kSecondThreadFrom = std::size_t{1} << 20;
+  if (rows * columns < kSecondThreadFrom) return column(true) && column(false);
+  bool xsDone = false;
+  std::thread xs([&] { xsDone = column(true); });
+  const bool ysDone = column(false);
+  xs.join();
+  return xsDone && ysDone;
 }
 
 template <typename T>
-void fillTyped(const unsigned char* v, std::size_t rows, std::size_t columns, bool interleaved, bool swap,
+bool fillTyped(const unsigned char* v, std::size_t rows, std::size_t columns, bool interleaved, bool swap,
                const std::vector<DataBuffer*>& buffers) {
-  if (swap) fill<T, true>(v, rows, columns, interleaved, buffers);
-  else fill<T, false>(v, rows, columns, interleaved, buffers);
+  return swap ? fill<T, true>(v, rows, columns, interleaved, buffers)
+              : fill<T, false>(v, rows, columns, interleaved, buffers);
 }
 
 std::uintmax_t fileSize(const std::string& path) {
@@ -163,12 +172,20 @@ int binaryImport(XylaDocument& doc, const BinaryImportOptions& o, Ui& ui) {
     const auto n = static_cast<std::size_t>(rows);
     const auto c = static_cast<std::size_t>(o.columns);
     const bool interleaved = o.layout == 0;
+    bool filled = true;
     switch (o.type) {
-      case 0: fillTyped<double>(v, n, c, interleaved, o.swap, made); break;
-      case 1: fillTyped<float>(v, n, c, interleaved, o.swap, made); break;
-      case 2: fillTyped<std::int32_t>(v, n, c, interleaved, o.swap, made); break;
-      case 3: fillTyped<std::int16_t>(v, n, c, interleaved, o.swap, made); break;
+      case 0: filled = fillTyped<double>(v, n, c, interleaved, o.swap, made); break;
+      case 1: filled = fillTyped<float>(v, n, c, interleaved, o.swap, made); break;
+      case 2: filled = fillTyped<std::int32_t>(v, n, c, interleaved, o.swap, made); break;
+      case 3: filled = fillTyped<std::int16_t>(v, n, c, interleaved, o.swap, made); break;
       default: break;  // an unknown type reads 8-byte items and stores nothing
+    }
+    if (!filled) {
+      for (DataBuffer* b : made) {
+        std::vector<double>().swap(b->X);
+        std::vector<double>().swap(b->Y);
+      }
+      ui.alert(kErrorTitle, "not enough memory for " + std::to_string(n * c) + " values", {"Ok"});
     }
   }
   for (DataBuffer* b : made) b->rescale();

@@ -100,6 +100,28 @@ TEST_F(ImportFixture, BinaryBuffersNameTheirFileAndRescaleTheDocument) {
   EXPECT_EQ(ui.alerts.back().message, "file is to small");
 }
 
+// Large files fill X and Y on two threads; every point must still come from its place.
+TEST_F(ImportFixture, LargeBinaryFilesKeepEveryPointInPlace) {
+  constexpr int kRows = 1 << 19;
+  std::vector<double> items;
+  for (int r = 0; r < kRows; ++r) items.insert(items.end(), {double(r % 30000), double(-r % 20000), double(r % 7)});
+  for (int layout : {0, 1}) {
+    XylaDocument d(&m);
+    BinaryImportOptions o;
+    o.file = file("large.bin", bytesOf<std::int16_t>(items));
+    o.type = 3;
+    o.layout = layout;
+    o.columns = 3;
+    ASSERT_EQ(binaryImport(d, o, ui), 2);
+    for (int r : {0, 1, 77777, kRows - 1}) {
+      // Interleaved rows are (x, y1, y2); blocked, the first column holds items 0..n-1.
+      const auto at = [&](int k) { return items[static_cast<std::size_t>(k)]; };
+      EXPECT_EQ(d.buffer(0)->X[r], layout == 0 ? at(3 * r) : at(r));
+      EXPECT_EQ(d.buffer(1)->Y[r], layout == 0 ? at(3 * r + 2) : at(2 * kRows + r));
+    }
+  }
+}
+
 TEST_F(ImportFixture, BinaryMenuActionUsesThePanelAndRemembersIt) {
   BinaryImportOptions panel;
   panel.type = 3;

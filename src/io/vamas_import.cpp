@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <filesystem>
 #include <charconv>
 #include <cmath>
 #include <memory>
@@ -11,6 +12,7 @@
 
 #include "io/import_report.h"
 #include "model/manager.h"
+#include "model/settings.h"
 #include "model/ui.h"
 #include "model/xyla_document.h"
 
@@ -327,6 +329,31 @@ int vamasImport(XylaDocument& doc, const std::string& path, bool perSecond, Ui& 
   if (!data.error.empty()) ui.alert("VAMAS Import Error", path + ": " + data.error, {"Ok"});
   else if (holdsNoPoint(made)) reportNothingImported(&ui, path);
   return static_cast<int>(made.size());
+}
+
+}  // namespace xyla
+
+namespace xyla {
+
+void vamasImportAction(Manager& m, bool perSecond) {
+  if (!m.PD) {
+    m.ui().beep();
+    return;
+  }
+  Settings* s = Settings::standard();
+  const std::string dir = s ? s->getString("PATH").value_or("") : "";
+  const std::vector<std::string> files = m.ui().openPanel("VAMAS Import", dir, true);
+  if (s) {
+    if (!files.empty()) s->setString("PATH", std::filesystem::path(files.front()).parent_path().string());
+    s->setBool("VamasPerSecond", perSecond);
+    s->sync();
+  }
+  for (const std::string& f : files) vamasImport(*m.PD, f, perSecond, m.ui());
+}
+
+bool vamasPanelPreset() {
+  const Settings* s = Settings::standard();
+  return s ? s->getBool("VamasPerSecond").value_or(false) : false;
 }
 
 }  // namespace xyla

@@ -6,6 +6,7 @@
 
 namespace xyla {
 
+class Manager;
 class Ui;
 class XylaDocument;
 
@@ -37,5 +38,12 @@ bool looksLikeVamas(const std::string& path);
 // blocks before the damage and says where it is ("VAMAS Import Error"); a file without
 // points says so too. Answers the number of buffers made.
 int vamasImport(XylaDocument& doc, const std::string& path, bool perSecond, Ui& ui);
+
+// The "VAMAS Import" menu action: asks for files (starting in "PATH", which it updates)
+// and reads each into the current document, in counts per second when `perSecond` (the
+// panel's choice, kept under "VamasPerSecond"). Beeps without a document.
+void vamasImportAction(Manager& m, bool perSecond);
+// The panel's last choice of counts per second (off when never chosen).
+bool vamasPanelPreset();
 
 }  // namespace xyla

@@ -193,5 +193,19 @@ TEST_F(ImportFixture, DamagedVamasFileKeepsTheBlocksBeforeAndSaysWhere) {
   EXPECT_EQ(ui.alerts.back().title, "Nothing Imported");
 }
 
+TEST_F(ImportFixture, VamasMenuActionReadsEveryChosenFile) {
+  const std::string a = file("a.vms", vamas({BlockSpec{}})), b = file("b.vms", vamas({BlockSpec{}, BlockSpec{}}));
+  ui.answerOpen({a, b});
+  vamasImportAction(m, true);
+  EXPECT_EQ(ui.panelTitles, std::vector<std::string>{"VAMAS Import"});
+  EXPECT_EQ(doc.bufferCount(), 3);
+  EXPECT_EQ(doc.buffer(2)->Y[0], 25);
+  EXPECT_TRUE(vamasPanelPreset());
+  EXPECT_EQ(settings->getString("PATH"), settings.path(""));
+  m.setCurrentDocument(nullptr);
+  vamasImportAction(m, false);
+  EXPECT_EQ(ui.beeps, 1);
+}
+
 }  // namespace
 }  // namespace xyla::test

@@ -7,6 +7,7 @@
 #include "io/ascii_import.h"
 #include "io/document_export.h"
 #include "io/mysql_import.h"
+#include "io/tabulix_import.h"
 #include "io/vamas_import.h"
 #include "model/document_file.h"
 #include "model/xyla_document.h"
@@ -40,8 +41,12 @@ XylaDocument* Application::openDocument(const std::string& path) {
     return manager_.PD;
   }
   auto doc = std::make_unique<XylaDocument>(&manager_);
-  if (!openDocumentFile(*doc, path, manager_.ui())) return nullptr;
-  doc->fileName = path;
+  // A plot file of the older Tabulix program opens as a new document of its own.
+  const bool tabulix = looksLikeTabulix(path);
+  if (tabulix ? !openTabulixFile(*doc, path, manager_.ui()) : !openDocumentFile(*doc, path, manager_.ui()))
+    return nullptr;
+  // An imported plot stays untitled, so saving it never writes over the Tabulix file.
+  if (!tabulix) doc->fileName = path;
   doc->edited = false;
   documents_.push_back(std::move(doc));
   manager_.setCurrentDocument(documents_.back().get());

@@ -27,8 +27,9 @@ class Application {
   // Opens a new untitled document and makes it current.
   XylaDocument& newDocument();
   // Opens the document file at `path` as a new document and makes it current; null
-  // (nothing changes) when the file cannot be read. A "myxyla" query file replaces the
-  // query list instead and answers the current document (no new document).
+  // (nothing changes) when the file cannot be read. A Tabulix plot file opens as a new
+  // document too; a "myxyla" query file replaces the query list instead and answers the
+  // current document (no new document).
   XylaDocument* openDocument(const std::string& path);
   // Reads a file for "-i": VAMAS files (recognised by their first line) as VAMAS,
   // everything else as ASCII data with the command-line options.

@@ -413,6 +413,11 @@ bool openTabulixFile(XylaDocument& doc, const std::string& path, Ui& ui) {
   return true;
 }
 
+bool looksLikeTabulix(const std::string& path) {
+  QFile file(QString::fromStdString(path));
+  return file.open(QIODevice::ReadOnly) && file.read(9) == "Tabulix.7";
+}
+
 std::vector<std::unique_ptr<XylaDocument>> tabulixImportAction(Manager& m) {
   Settings* s = Settings::standard();
   const std::string dir = s ? s->getString("PATH").value_or("") : "";

@@ -17,6 +17,9 @@ class XylaDocument;
 // both as "Alert" alerts. Answers success.
 bool openTabulixFile(XylaDocument& doc, const std::string& path, Ui& ui);
 
+// True when the file's first line starts with "Tabulix.7".
+bool looksLikeTabulix(const std::string& path);
+
 // The "Tabulix Import" menu action: asks for files of type "TX" (starting in "PATH",
 // which it updates) and reads each into a new document of `m`. Answers the documents
 // read, for the window layer to show; files that were refused give none.

@@ -52,6 +52,22 @@ TEST(StartUp, OpeningAQueryFileReplacesTheQueryList) {
   EXPECT_EQ(app.manager().PD, &doc);
 }
 
+// A Tabulix plot file opens as a new, untitled document.
+TEST(StartUp, OpeningATabulixPlotFileMakesAnUntitledDocument) {
+  TempSettings settings;
+  ScriptedUi ui;
+  Application app(ui);
+  app.newDocument();
+  writeFile(settings.path("plot.tx"), "Tabulix.7\n### DATA (ASCII)\n1\n0\n0\n0\n0\n2\n1\ns\nc\n0\n0\n0\n0\n0\n0\n0\n1\n0\n3\n0\n0\n"
+                                      "0\n0\n0\n1\n2\n3\n4\n");
+  XylaDocument* doc = app.openDocument(settings.path("plot.tx"));
+  ASSERT_NE(doc, nullptr);
+  EXPECT_EQ(app.manager().PD, doc);
+  ASSERT_EQ(doc->bufferCount(), 1);
+  EXPECT_EQ(doc->buffer(0)->count(), 2);
+  EXPECT_EQ(doc->fileName, "");
+}
+
 TEST(StartUp, MacroClosingTheStartDocumentEndsTheBatchCleanly) {
   TempSettings settings;
   ScriptedUi ui;

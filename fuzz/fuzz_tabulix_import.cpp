@@ -6,8 +6,11 @@
 //   byte 0  bit 0: put "Tabulix.7\n" before the rest, so most inputs pass the first-line
 //           check
 //   then the file
+#include <QGuiApplication>
+
 #include <cmath>
 #include <cstdint>
+#include <cstdlib>
 #include <string>
 
 #include "fuzz_support.h"
@@ -26,6 +29,14 @@ void checkBuffers(const xyla::XylaDocument& doc) {
 }
 
 }  // namespace
+
+// Texts look their fonts up in the platform's font list, which needs a Gui application,
+// as the program always has one.
+extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
+  setenv("QT_QPA_PLATFORM", "offscreen", 1);
+  static QGuiApplication app(*argc, *argv);
+  return 0;
+}
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   static xyla::fuzz::ScratchFile file;

@@ -217,11 +217,7 @@ void storeBinaryOptions(const BinaryImportOptions& o) {
 
 void binaryImportAction(Manager& m, const BinaryImportOptions& panel) {
   if (!m.PD) return;
-  Settings* s = Settings::standard();
-  const std::string dir = s ? s->getString("PATH").value_or("") : "";
-  const std::vector<std::string> files = m.ui().openPanel("Binary Import", dir, true);
-  if (!files.empty() && s) s->setString("PATH", std::filesystem::path(files.front()).parent_path().string());
-  for (const std::string& f : files) {
+  for (const std::string& f : askForImportFiles(m.ui(), "Binary Import")) {
     BinaryImportOptions o = panel;
     o.file = f;
     o.source.clear();

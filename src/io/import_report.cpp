@@ -3,9 +3,11 @@
 #include <sys/mman.h>
 
 #include <cstdint>
+#include <filesystem>
 
 #include "model/data_buffer.h"
 #include "model/manager.h"
+#include "model/settings.h"
 #include "model/ui.h"
 #include "model/xyla_document.h"
 
@@ -22,6 +24,17 @@ bool holdsNoPoint(const std::vector<DataBuffer*>& buffers) {
 }
 
 Ui* documentUi(const XylaDocument& doc) { return doc.M ? &doc.M->ui() : nullptr; }
+
+std::vector<std::string> askForImportFiles(Ui& ui, const std::string& title) {
+  Settings* s = Settings::standard();
+  const std::string dir = s ? s->getString("PATH").value_or("") : "";
+  std::vector<std::string> files = ui.openPanel(title, dir, true);
+  if (!files.empty() && s) {
+    s->setString("PATH", std::filesystem::path(files.front()).parent_path().string());
+    s->sync();
+  }
+  return files;
+}
 
 void reserveColumn(std::vector<double>& column, std::size_t want) {
   column.reserve(want);

@@ -22,6 +22,11 @@ bool holdsNoPoint(const std::vector<DataBuffer*>& buffers);
 // The document's Ui, or null for a document without a controller.
 Ui* documentUi(const XylaDocument& doc);
 
+// The open panel of the import menu actions: titled `title`, several files allowed,
+// starting in the directory under "PATH", which takes the chosen files' directory.
+// Answers the chosen files (none when cancelled).
+std::vector<std::string> askForImportFiles(Ui& ui, const std::string& title);
+
 // Reserves `want` values in a column that is about to be filled and asks the kernel to
 // back large columns with huge pages, so filling them takes fewer page faults.
 void reserveColumn(std::vector<double>& column, std::size_t want);

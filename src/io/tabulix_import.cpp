@@ -8,14 +8,12 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
 #include <limits>
 #include <optional>
 
 #include "io/byte_order.h"
 #include "io/import_report.h"
 #include "model/manager.h"
-#include "model/settings.h"
 #include "model/ui.h"
 #include "model/view_mapping.h"
 #include "model/xyla_document.h"
@@ -419,15 +417,8 @@ bool looksLikeTabulix(const std::string& path) {
 }
 
 std::vector<std::unique_ptr<XylaDocument>> tabulixImportAction(Manager& m) {
-  Settings* s = Settings::standard();
-  const std::string dir = s ? s->getString("PATH").value_or("") : "";
-  const std::vector<std::string> files = m.ui().openPanel("Tabulix Import", dir, true);
-  if (!files.empty() && s) {
-    s->setString("PATH", std::filesystem::path(files.front()).parent_path().string());
-    s->sync();
-  }
   std::vector<std::unique_ptr<XylaDocument>> read;
-  for (const std::string& f : files) {
+  for (const std::string& f : askForImportFiles(m.ui(), "Tabulix Import")) {
     auto doc = std::make_unique<XylaDocument>(&m);
     if (openTabulixFile(*doc, f, m.ui())) read.push_back(std::move(doc));
   }

@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <array>
-#include <filesystem>
 #include <charconv>
 #include <cmath>
 #include <memory>
@@ -340,11 +339,8 @@ void vamasImportAction(Manager& m, bool perSecond) {
     m.ui().beep();
     return;
   }
-  Settings* s = Settings::standard();
-  const std::string dir = s ? s->getString("PATH").value_or("") : "";
-  const std::vector<std::string> files = m.ui().openPanel("VAMAS Import", dir, true);
-  if (s) {
-    if (!files.empty()) s->setString("PATH", std::filesystem::path(files.front()).parent_path().string());
+  const std::vector<std::string> files = askForImportFiles(m.ui(), "VAMAS Import");
+  if (Settings* s = Settings::standard()) {
     s->setBool("VamasPerSecond", perSecond);
     s->sync();
   }

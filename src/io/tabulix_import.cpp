@@ -261,8 +261,13 @@ void SectionReader::dataBuffer(bool binary) {
   b.source = in_.line();
   b.comment = in_.line();
   const bool xErrors = in_.integer() != 0;
-  b.belongx = in_.integer() + 1;
-  b.belongy = in_.integer() + 1;
+  // The file counts the ranges from 0; the largest int stays itself.
+  const auto range = [&] {
+    const int v = in_.integer();
+    return v == std::numeric_limits<int>::max() ? v : v + 1;
+  };
+  b.belongx = range();
+  b.belongy = range();
   for (int i = 0; i < 4; ++i) in_.line();
   b.linewidth = in_.real();
   if (b.linewidth == 0) b.linewidth = 1.0;

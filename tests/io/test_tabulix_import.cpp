@@ -163,6 +163,17 @@ TEST_F(ImportFixture, TabulixRefusalsAndAbsurdCounts) {
   EXPECT_EQ(alerts(), "Nothing Imported: No points were read from " + settings.path("absurd.tx") + ".\n");
 }
 
+// Inputs that once broke the reader (the first byte is the fuzz target's switch).
+TEST_F(ImportFixture, TabulixFuzzRegressionsReadCleanly) {
+  for (const char* name : {"tabulix_import-largest-range-number.bin", "tabulix_import-text-font-lookup.bin"}) {
+    const std::string bytes = readFile(dataDir() + "/fuzz-regressions/" + name);
+    ASSERT_FALSE(bytes.empty()) << name;
+    XylaDocument d(&m);
+    const std::string body = (bytes[0] & 1 ? "Tabulix.7\n" : "") + bytes.substr(1);
+    EXPECT_TRUE(openTabulixFile(d, file("regression.tx", body), ui)) << name;
+  }
+}
+
 TEST_F(ImportFixture, TabulixMenuActionMakesOneDocumentPerReadableFile) {
   const std::string good = file("a.tx", "Tabulix.7\n### DATA (ASCII)\n1\n0\n0\n0\n0\n" + bufferHead(1, "c", 0, 0, 0) + "1\n2\n");
   ui.answerOpen({good, file("b.tx", "nothing\n")});

@@ -140,7 +140,8 @@ int importFile(XylaDocument& doc, const ImportOptions& o) {
 
   const int made = sink.finish();
   doc.rescale(true, doc.M ? doc.M->axis12 : 0);
-  if (holdsNoPoint(sink.created())) reportNothingImported(documentUi(doc), o.file);
+  // Named as the new buffers' source names it: the file, or for pasted text "Pasteboard".
+  if (holdsNoPoint(sink.created())) reportNothingImported(documentUi(doc), o.source.empty() ? o.file : o.source);
   return made;
 }
 

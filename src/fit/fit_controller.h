@@ -56,6 +56,7 @@ struct FitResult {
   bool poisson = false;  // the points were weighted by their counts
   double xlo = 0.0, xhi = 0.0;  // the fitted X range
   int buffer = -1;              // index of the fitted buffer
+  long run = 0;                 // number of the fit in this program run (from 1)
   // Covariance of the parameters ((nptab+1)^2, row-major, scaled by the reduced
   // chi-square like the standard errors); empty when unknown.
   std::vector<double> covariance;

@@ -37,6 +37,8 @@ void Fit::fit() {
   DataBuffer* b = doc_->getCurrentDataBuffer();
   FitData data = b ? fitData(*b) : FitData();
   result_.buffer = b ? doc_->current : -1;
+  static long runs = 0;
+  result_.run = ++runs;
   if (data.n >= 2 && prepareWeights(data)) runIterations(data);
   prevexp(false, false);
   if (previewOn && onFitRunning) onFitRunning(false);

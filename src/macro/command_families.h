@@ -17,5 +17,6 @@ void registerFrameCommands(CommandTable& t);
 void registerFileCommands(CommandTable& t);
 void registerVariableCommands(CommandTable& t);
 void registerFitCommands(CommandTable& t);
+void registerXpsCommands(CommandTable& t);
 
 }  // namespace xyla

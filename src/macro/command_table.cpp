@@ -64,6 +64,7 @@ const CommandTable& CommandTable::standard() {
     registerFileCommands(table);
     registerVariableCommands(table);
     registerFitCommands(table);
+    registerXpsCommands(table);
     return true;
   }();
   (void)built;

@@ -11,6 +11,7 @@
 #include "fit/residual_plot.h"
 #include "macro/command_families.h"
 #include "macro/command_table.h"
+#include "macro/fit_binding.h"
 #include "macro/macro.h"
 #include "macro/macro_controller.h"
 #include "model/manager.h"
@@ -19,18 +20,17 @@
 
 namespace xyla {
 
-namespace {
-
-using G = CommandGroup;
-constexpr const char* kCells[] = {"function", "A", "B", "C", "D", "E", "weight"};
-
-// The application's fit controller, bound to the macro's document.
 fit::Fit& fitFor(Macro& m) {
   static fit::Fit standalone;
   fit::Fit& f = m.MC ? m.MC->fitController() : standalone;
   if (f.document() != m.PD) f.setupFit(m.M, m.PD);
   return f;
 }
+
+namespace {
+
+using G = CommandGroup;
+constexpr const char* kCells[] = {"function", "A", "B", "C", "D", "E", "weight"};
 
 // A 1-based row argument, or -1 (with a beep) when it names no row.
 int rowArgument(Macro& m, int p) {

@@ -79,7 +79,7 @@ ShirleyResult convergedShirley(const std::vector<double>& x, const std::vector<d
     for (int k = 0; k < m; ++k) residual[k] = y[k] - r.background[k];
     integral.apply(residual, c);
     const double total = c[m - 1];
-    if (!(std::fabs(total) > 0.0) || !std::isfinite(total)) {
+    if (!(total > 0.0) || !std::isfinite(total)) {
       r.error = "The spectrum has no area above the background";
       return r;
     }

@@ -159,13 +159,14 @@ bool commonElement(const std::string& e) {
 }
 
 // Scores the lines against the peaks with every line moved by `shift`; with `assign`
-// the peaks receive their labels. Answers the sum of every peak's best score.
-double scoreLines(std::vector<SurveyPeak>& peaks, const std::vector<SurveyLine>& lines, double tolerance,
+// the peaks receive their labels. `near[p]` lists the lines that can reach peak p at
+// any shift tried. Answers the sum of every peak's best score.
+double scoreLines(std::vector<SurveyPeak>& peaks, const std::vector<SurveyLine>& lines,
+                  const std::vector<std::vector<int>>& near, const std::vector<double>& sortedPeaks, double tolerance,
                   double xmin, double xmax, double shift, bool assign) {
   auto found = [&](double be, double tol) {
-    for (const SurveyPeak& p : peaks)
-      if (std::fabs(p.be - be) <= tol) return true;
-    return false;
+    const auto it = std::lower_bound(sortedPeaks.begin(), sortedPeaks.end(), be - tol);
+    return it != sortedPeaks.end() && *it <= be + tol;
   };
   std::map<std::string, double> evidence;
   for (const SurveyLine& l : lines) {
@@ -175,9 +176,11 @@ double scoreLines(std::vector<SurveyPeak>& peaks, const std::vector<SurveyLine>&
     evidence[l.element] += found(be, tol) ? rankWeight(l.rank) : -0.5 * rankWeight(l.rank);
   }
   double total = 0.0;
-  for (SurveyPeak& p : peaks) {
+  for (std::size_t k = 0; k < peaks.size(); ++k) {
+    SurveyPeak& p = peaks[k];
     std::vector<std::pair<double, std::string>> candidates;
-    for (const SurveyLine& l : lines) {
+    for (int index : near[k]) {
+      const SurveyLine& l = lines[index];
       const double tol = l.auger ? 2.0 * tolerance : tolerance;
       const double dist = std::fabs(l.be + shift - p.be);
       if (dist > tol) continue;
@@ -205,18 +208,28 @@ double scoreLines(std::vector<SurveyPeak>& peaks, const std::vector<SurveyLine>&
 
 double assignLines(std::vector<SurveyPeak>& peaks, const std::vector<SurveyLine>& lines, double tolerance,
                    double xmin, double xmax, double maxShift) {
+  maxShift = std::isfinite(maxShift) ? std::clamp(std::fabs(maxShift), 0.0, 50.0) : 0.0;
+  if (!(tolerance > 0.0) || !std::isfinite(tolerance)) tolerance = 2.5;
+  std::vector<double> sortedPeaks;
+  std::vector<std::vector<int>> near(peaks.size());
+  for (std::size_t k = 0; k < peaks.size(); ++k) {
+    sortedPeaks.push_back(peaks[k].be);
+    for (std::size_t i = 0; i < lines.size(); ++i)
+      if (std::fabs(lines[i].be - peaks[k].be) <= 2.0 * tolerance + maxShift) near[k].push_back(static_cast<int>(i));
+  }
+  std::sort(sortedPeaks.begin(), sortedPeaks.end());
   double best = 0.0, bestScore = -1.0;
-  const int steps = static_cast<int>(std::floor(std::fabs(maxShift) / 0.1 + 1e-9));
+  const int steps = static_cast<int>(std::floor(maxShift / 0.1 + 1e-9));
   for (int k = -steps; k <= steps; ++k) {
     const double shift = 0.1 * k;
-    const double score = scoreLines(peaks, lines, tolerance, xmin, xmax, shift, false);
+    const double score = scoreLines(peaks, lines, near, sortedPeaks, tolerance, xmin, xmax, shift, false);
     // A shift must earn its place: ties go to the smaller one.
     if (score > bestScore * (1.0 + 1e-9) || (score >= bestScore && std::fabs(shift) < std::fabs(best))) {
       bestScore = score;
       best = shift;
     }
   }
-  scoreLines(peaks, lines, tolerance, xmin, xmax, best, true);
+  scoreLines(peaks, lines, near, sortedPeaks, tolerance, xmin, xmax, best, true);
   return best;
 }
 

@@ -62,6 +62,7 @@ void showResidualPlot(XylaDocument& doc, const std::vector<double>& x, const std
   sub->marginbottom = bottomMargin;
   sub->margintop = 4.0;
   sub->drawmargin = false;
+  sub->sharex = true;
   copyBottomAxis(doc, *sub);
   doc.numbers[0] = false;
   doc.text[0] = false;

@@ -16,6 +16,7 @@
 #include "app/preferences.h"
 #include "app/update_check.h"
 #include "model/settings.h"
+#include "outside/child_process.h"
 #include "render/font_choice.h"
 
 namespace {
@@ -52,6 +53,10 @@ int main(int argc, char** argv) {
   const xyla::CommandLine cl = xyla::parseCommandLine(args);
 
   xyla::ConsoleUi ui(std::cerr);
+  // Nobody can press Cancel in a batch run: Perl scripts and the spline programs get ten
+  // minutes, or the seconds XYLA_CHILD_TIME_LIMIT names.
+  const char* limit = std::getenv("XYLA_CHILD_TIME_LIMIT");
+  xyla::outside::setBatchTimeLimit(limit ? std::atof(limit) : 600.0);
   xyla::Application app(ui);
   xyla::initPreferences(*settings, app.macros());
   app.newDocument();

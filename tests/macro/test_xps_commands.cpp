@@ -65,6 +65,30 @@ TEST_F(XpsCommands, WorkedExamplesRunOnTheMeasuredSpectra) {
   }
 }
 
+// Labels of a measured survey and marks of chosen elements are texts over the spectrum,
+// and a second run replaces the first one's.
+TEST_F(XpsCommands, SurveyLabelsAndMarks) {
+  ImportOptions o;
+  o.file = dataDir() + "/xps/0-150W_NiWwide_wide.txt";
+  ASSERT_GE(importFile(doc, o), 1);
+  auto texts = [&](int tag) {
+    std::vector<std::string> out;
+    for (const auto& t : doc.T)
+      if (t->tag == tag) out.push_back(t->text);
+    return out;
+  };
+  for (int pass = 0; pass < 2; ++pass) {
+    const std::string printed = run("surveylabel al 2.5 0\nsurveymark al 'Ni' 0\n");
+    EXPECT_NE(printed.find("O 1s"), std::string::npos) << printed;
+  }
+  const auto labels = texts(1901), marks = texts(1902);
+  EXPECT_NE(std::find(labels.begin(), labels.end(), "W 4f"), labels.end());
+  EXPECT_LE(labels.size(), static_cast<std::size_t>(var("surveypeaks")));
+  EXPECT_EQ(marks.size(), static_cast<std::size_t>(var("surveymarks")));
+  EXPECT_NE(std::find(marks.begin(), marks.end(), "Ni 2p3/2"), marks.end());
+  EXPECT_TRUE(ui.alerts.empty());
+}
+
 TEST_F(XpsCommands, ChargeCorrectionAndEnergyScale) {
   addBuffer({280, 281, 282, 283, 284}, {1, 3, 9, 4, 1});
   addBuffer({280, 290}, {0, 0});

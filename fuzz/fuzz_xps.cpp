@@ -47,7 +47,7 @@ void names(const std::string& text) {
 
 void spectra(std::vector<double> v) {
   if (v.size() < 4) return;
-  const int ends = 1 + static_cast<int>(std::fabs(std::fmod(v[0], 4.0)) * (std::isfinite(v[0]) ? 1 : 0));
+  const int ends = 1 + (std::isfinite(v[0]) ? static_cast<int>(std::fabs(std::fmod(v[0], 4.0))) : 0);
   std::vector<double> y(v.begin() + 1, v.end()), x(y.size());
   for (std::size_t i = 0; i < x.size(); ++i) x[i] = 0.5 * static_cast<double>(i);
   for (double& d : y)

@@ -66,6 +66,7 @@ const CommandTable& CommandTable::standard() {
     registerFileCommands(table);
     registerVariableCommands(table);
     registerFitCommands(table);
+    registerXpsCommands(table);
     return true;
   }();
   (void)built;
@@ -86,6 +87,7 @@ const char* groupTitle(CommandGroup g) {
     case CommandGroup::Defaults: return "Object removal and defaults";
     case CommandGroup::Fit: return "Curve fitting";
     case CommandGroup::Analysis: return "Analysis";
+    case CommandGroup::Xps: return "XPS";
     case CommandGroup::BufferStyle: return "Buffer style";
     case CommandGroup::Axes: return "Axes";
     case CommandGroup::Legend: return "Legend";

@@ -1,9 +1,13 @@
-// Pictures, ASCII import and export, the console and the colour mode.
+// Pictures, ASCII, MySQL, binary and VAMAS import, ASCII export, the console and the
+// colour mode.
 #include <filesystem>
 #include <optional>
 
 #include "io/ascii_export.h"
 #include "io/ascii_import.h"
+#include "io/binary_import.h"
+#include "io/mysql_import.h"
+#include "io/vamas_import.h"
 #include "io/document_export.h"
 #include "macro/command_families.h"
 #include "macro/command_helpers.h"
@@ -104,6 +108,27 @@ void import(Macro& m) {
   importFile(*m.PD, o);
 }
 
+void mysqlimport(Macro& m) {
+  const MySQLSource q{m.S[0], m.S[1], m.S[2], m.S[3], portValue(m.S[4]), m.S[5]};
+  importMySQL(*m.PD, q, false, false, m.M->ui());
+}
+
+void binaryimport(Macro& m) {
+  if (m.I[1] < 0 || m.I[1] > 3 || (m.I[2] != 0 && m.I[2] != 1) || (m.I[3] != 0 && m.I[3] != 1) || m.I[4] <= 0)
+    return;
+  BinaryImportOptions o;
+  o.file = m.S[0];
+  o.type = m.I[1];
+  o.layout = m.I[2];
+  o.swap = m.I[3] != 0;
+  o.columns = m.I[4];
+  o.comment = stringArg(m, 5);
+  binaryImport(*m.PD, o, m.M->ui());
+}
+
+// Our own: a VAMAS file, counts divided by dwell time and scans when argument 1 is on.
+void vamasimport(Macro& m) { vamasImport(*m.PD, m.S[0], m.O[1] && m.I[1] != 0, m.M->ui()); }
+
 void clr(Macro& m) {
   if (m.MC) m.MC->ma_clr();
 }
@@ -144,6 +169,12 @@ void registerFileCommands(CommandTable& t) {
         {"", "Empties the macro console."});
   t.add(G::Files, "export", "sib", 3, exportCommand,
         {"file mode buffers", "Writes the buffers as tab-separated text: mode 0 X, Y and errors, 1 X, Y, Y error, 2 X, Y, X error, 3 X only; a failure stops the macro."});
+  t.add(G::Files, "mysqlimport", "ssssss", 6, mysqlimport,
+        {"host user password database port query", "Imports the result of a MySQL query as buffers."});
+  t.add(G::Files, "binaryimport", "siiiis", 5, binaryimport,
+        {"file type layout swap columns [comment]", "Imports a headerless binary number file: type 0-3, layout 0 or 1, swap 1 for the other byte order, the number of columns."});
+  t.add(G::Files, "vamasimport", "si", 1, vamasimport,
+        {"file [perSecond]", "Imports a VAMAS file; perSecond 1 divides the counts by dwell time and scans."});
 }
 
 }  // namespace xyla

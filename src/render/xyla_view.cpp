@@ -304,9 +304,8 @@ void XylaView::drawFitPreview(Canvas& c) {
   c.setLineWidth(1);
   c.setLineCap(LineCap::Round);
   c.setLineJoin(LineJoin::Round);
-  static const std::vector<double> none;
-  const std::vector<double>& xs = PD->FP.empty() ? none : PD->FP[0];
   for (std::size_t i = 1; i < PD->FP.size(); ++i) {
+    const auto& xs = PD->FP[0];
     const auto& ys = PD->FP[i];
     Path p;
     bool started = false;

@@ -6,6 +6,7 @@
 #include "fit/fit_controller.h"
 #include "io/ascii_import.h"
 #include "io/document_export.h"
+#include "macro/command_table.h"
 #include "io/mysql_import.h"
 #include "io/tabulix_import.h"
 #include "io/vamas_import.h"
@@ -13,6 +14,9 @@
 #include "model/xyla_document.h"
 
 namespace xyla {
+
+// Most iterations of one fit in a batch run unless the macro sets another total.
+constexpr int kBatchFitIterations = 1000;
 
 Application::Application(Ui& ui) : manager_(ui), macros_(manager_), queries_(ui) {
   installMySQLRefresh(manager_);
@@ -82,15 +86,42 @@ int Application::runCommandLine(const CommandLine& cl, std::ostream& out, std::o
 
   if (!cl.importFile.empty()) importStartFile(cl.importFile);
   int status = 0;
+  for (const std::string& e : cl.errors) {
+    err << "xyla: " << e << "\n";
+    status = 1;
+  }
+  if (status) return status;  // nothing runs on a command line that is not understood
+  if (cl.help) {
+    out << commandLineHelp() << std::flush;
+    return 0;
+  }
+  if (cl.commandsMarkdown) {
+    out << commandsMarkdown() << std::flush;
+    return 0;
+  }
+  if (cl.commands) {
+    const std::string text = describeCommands(cl.commandName);
+    if (text.empty()) {
+      err << "xyla: there is no macro command " << cl.commandName << "\n";
+      return 1;
+    }
+    out << text << std::flush;
+    return 0;
+  }
   if (!cl.macroFile.empty()) {
     // What the macro prints reaches the shell as it is printed.
     macros_.onConsoleAppend = [&out](const std::string& text) { out << text << std::flush; };
-    // Nobody can answer the fit's iteration-limit question in a batch run: the limit
-    // ends the fit.
-    macros_.fitController().askAtLimit = false;
+    // The console answers the fit's iteration-limit question with "Continue"; a total
+    // (fitlimit's second argument) ends a fit that never converges.
+    macros_.fitController().iterationTotal = kBatchFitIterations;
     macros_.fitController().panel.preview = false;
-    if (!macros_.runMacroFile(cl.macroFile, m.PD)) {
+    const MacroController::FileRun run = macros_.runMacroFile(cl.macroFile, m.PD);
+    if (!run.read) {
       err << "xyla: cannot read the macro file " << cl.macroFile << "\n";
+      status = 1;
+    } else if (run.stopLine > 0) {
+      err << "xyla: " << cl.macroFile << ", line " << run.stopLine << ": the macro stopped at \""
+          << run.stopCommand << "\"\n";
       status = 1;
     }
     macros_.onConsoleAppend = nullptr;

@@ -115,9 +115,13 @@ class Fit : public shapes::UserFunctions {
   const std::vector<int>& exportedPeakBuffers() const { return exportedPeaks_; }
 
   FitPanel panel;
-  // In batch runs nobody can answer the iteration-limit question; then the limit ends
-  // the fit as "Cancel" would.
-  bool askAtLimit = true;
+  // Most iterations of one fit, 0 for no bound. At this total the fit stops without
+  // asking "Fit Stopped" again, as "Cancel" would; batch runs, where the question takes
+  // its default answer "Continue", set one so a fit that never converges ends.
+  int iterationTotal = 0;
+  // Why the last fit did not succeed ("" when it did): the iteration limit, a singular
+  // matrix, values that are not numbers.
+  std::string failure() const;
   // Window-layer hooks: the message view shows both lines; the table redraws; the view
   // freezes its own redraw while a previewed fit runs (true) and resumes (false).
   std::function<void(const std::string&)> onMessage;
@@ -137,6 +141,7 @@ class Fit : public shapes::UserFunctions {
 
  private:
   Ui* ui() const;
+  std::string failure_;
   void runIterations(const FitData& data);
   bool askToContinue(int iterations, int& limit);
   void computeAreas(double sigma);

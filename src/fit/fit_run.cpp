@@ -1,5 +1,6 @@
 // Running a fit: the iteration loop around the solver, its messages and questions, and
 // what is computed from the result (areas, standard errors).
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <limits>
@@ -23,6 +24,7 @@ std::string printf1(const char* format, int n) {
 }  // namespace
 
 void Fit::fit() {
+  failure_ = "the fit table could not be read";
   if (!doc_ || !readtab()) return;
   const bool previewOn = panel.preview;
   if (previewOn) {
@@ -40,6 +42,7 @@ void Fit::fit() {
   static long runs = 0;
   result_.run = ++runs;
   if (data.n >= 2 && prepareWeights(data)) runIterations(data);
+  else failure_ = data.n < 2 ? "the current buffer has fewer than 2 points" : "the counting weights could not be prepared";
   prevexp(false, false);
   if (previewOn && onFitRunning) onFitRunning(false);
   writeTable();
@@ -48,8 +51,10 @@ void Fit::fit() {
 bool Fit::askToContinue(int iterations, int& limit) {
   const int tag = panel.limitTag > 0 ? panel.limitTag : 100;
   Ui* u = ui();
-  if (askAtLimit && u && u->alert("Fit Stopped", "iteration limit reached", {"Continue", "Cancel"}) == 0) {
+  const bool atTotal = iterationTotal > 0 && iterations >= iterationTotal;
+  if (!atTotal && u && u->alert("Fit Stopped", "iteration limit reached", {"Continue", "Cancel"}) == 0) {
     limit += tag;
+    if (iterationTotal > 0) limit = std::min(limit, iterationTotal);
     return true;
   }
   msgOut(1, printf1("Fit canceled, Iterations: %d", iterations));
@@ -87,6 +92,7 @@ void Fit::runIterations(const FitData& data) {
   MrqSolver solver;
   int iterations = 0;
   int limit = panel.limitTag > 0 ? panel.limitTag : 100;
+  if (iterationTotal > 0) limit = std::min(limit, iterationTotal);
   while (s.lambda != 0.0f) {
     if (abortRequested()) {
       msgOut(1, printf1("Fit canceled, Iterations: %d", iterations));
@@ -119,9 +125,14 @@ void Fit::runIterations(const FitData& data) {
   result_.xhi = data.xhi;
   result_.dof = data.n - m.nmfit;
   result_.reducedChisq = result_.dof > 0 ? chisq / result_.dof : 0.0;
-  if (fiterr != 0) {
+  const bool numbers = std::isfinite(chisq) && std::isfinite(rmsd);
+  if (fiterr != 0 || (!Break && !numbers)) {
     msgOut(1, printf1("Can not find solution, Iterations: %d", iterations));
-  } else if (!Break) {
+    failure_ = fiterr != 0 ? printf1("no solution: the matrix of the fit is singular (after %d iterations)", iterations)
+                           : printf1("the model gives values that are not numbers (after %d iterations)", iterations);
+  } else if (Break) {
+    failure_ = printf1("the fit was stopped after %d iterations (iteration limit)", iterations);
+  } else {
     msgOut(1, printf1("Fit succeeded, Iterations: %d", iterations));
     haveResult = true;
     result_.success = true;
@@ -131,6 +142,8 @@ void Fit::runIterations(const FitData& data) {
       result_.measures.peaks[i].fitArea = m.pkint[static_cast<int>(i) + 1];
   }
 }
+
+std::string Fit::failure() const { return haveResult ? std::string() : failure_; }
 
 // Counting weights need counts: a background buffer that is named must exist.
 bool Fit::prepareWeights(FitData& data) {

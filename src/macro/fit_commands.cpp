@@ -1,6 +1,8 @@
 // Curve-fit commands: fill and clear rows of the fit table, run the fit on the current
 // buffer, step back, preview and export, and publish the results as variables so a
 // batch run can print or reuse them.
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <fstream>
 #include <memory>
@@ -69,13 +71,19 @@ void fitclear(Macro& m) {
   for (FitRow& r : m.PD->F) emptyRow(r);
 }
 
+// fitlimit n [total]: iterations between "Fit Stopped" questions, and the most
+// iterations of one fit (a positive number; others keep the total as it is).
 void fitlimit(Macro& m) {
   fit::Fit& f = fitFor(m);
   m.PD->f_limit = m.I[0] > 0 ? m.I[0] : 100;
+  if (m.O[1] && m.I[1] > 0) f.iterationTotal = m.I[1];
   f.update();
 }
 
-void setVariable(Macro& m, const std::string& name, double value) { m.M->GV[name] = value; }
+// Published results are always numbers: what a failed fit left undefined reads 0.
+void setVariable(Macro& m, const std::string& name, double value) {
+  m.M->GV[name] = std::isfinite(value) ? value : 0.0;
+}
 
 // The numbers measured on peak k (1-based) of the last fit, for table row `row`: FWHM,
 // height, true area and its percentage, each with its standard error; 0 when unknown.
@@ -125,11 +133,13 @@ void publish(Macro& m, const fit::Fit& f) {
   }
 }
 
+// A fit that does not succeed says why; the run goes on, with fitok 0.
 void fitCommand(Macro& m) {
   fit::Fit& f = fitFor(m);
   f.update();
   f.start();
   publish(m, f);
+  if (!f.haveResult) m.M->ui().alert("Fit Failed", f.failure(), {"OK"});
 }
 
 void fitback(Macro& m) {
@@ -228,16 +238,26 @@ void fitresidual(Macro& m) {
 }  // namespace
 
 void registerFitCommands(CommandTable& t) {
-  t.add(G::Fit, "fitrow", "isssssss", 2, fitrow);
-  t.add(G::Fit, "fitclear", "i", 0, fitclear);
-  t.add(G::Fit, "fitlimit", "i", 1, fitlimit);
-  t.add(G::Fit, "fit", "", 0, fitCommand);
-  t.add(G::Fit, "fitback", "", 0, fitback);
-  t.add(G::Fit, "fitpreview", "", 0, fitpreview);
-  t.add(G::Fit, "fitexport", "isss", 0, fitexport);
-  t.add(G::Fit, "fitweight", "ii", 1, fitweight);
-  t.add(G::Fit, "fitcsv", "s", 1, fitcsv);
-  t.add(G::Fit, "fitresidual", "d", 0, fitresidual);
+  t.add(G::Fit, "fitrow", "isssssss", 2, fitrow,
+        {"row function [A] [B] [C] [D] [E] [weight]", "Fills row 1-24 of the fit table and switches it on: GL, DS, ET, GL*, DS* or an expression in x and A-E; cells 284.5 fixed, 284.5~ free, 284.5~0.5 within a range, 1+1.5 tied."});
+  t.add(G::Fit, "fitclear", "i", 0, fitclear,
+        {"[row]", "Empties one row of the fit table, or the whole table."});
+  t.add(G::Fit, "fitlimit", "ii", 1, fitlimit,
+        {"iterations [total]", "Asks \"Fit Stopped\" every so many iterations; a positive total ends a fit at that many iterations (batch runs: 1000)."});
+  t.add(G::Fit, "fit", "", 0, fitCommand,
+        {"", "Fits the table to the current buffer and publishes fitok, fititer, fitrms, fitchisq, fitsigma, fitA1.. and fitpct1..; a failed fit says why."});
+  t.add(G::Fit, "fitback", "", 0, fitback,
+        {"", "Takes the fit table back to the one before the last fit."});
+  t.add(G::Fit, "fitpreview", "", 0, fitpreview,
+        {"", "Draws the model of the fit table over the current buffer once, on screen."});
+  t.add(G::Fit, "fitexport", "isss", 0, fitexport,
+        {"[all] [points] [min] [max]", "Appends the model sum (all 0) or the sum and each peak (all 1) as buffers, on the buffer's X values (points below 6) or a grid."});
+  t.add(G::Fit, "fitweight", "ii", 1, fitweight,
+        {"mode [background]", "Weights of the fit: 0 one common sigma, 1 counting weights from Y (plus the counts of the background buffer when one is named)."});
+  t.add(G::Fit, "fitcsv", "s", 1, fitcsv,
+        {"file", "Writes the results of the last fit as a table for spreadsheets."});
+  t.add(G::Fit, "fitresidual", "d", 0, fitresidual,
+        {"[fraction]", "Appends the residual of the last fit as a hidden buffer and shows it in a sub-plot under the plot (a fraction of the view height, 0.25 by default)."});
 }
 
 }  // namespace xyla

@@ -43,11 +43,15 @@ void MacroController::runMacrosNamed(XylaDocument& doc, const std::string& name)
   }
 }
 
-bool MacroController::runMacroFile(const std::string& path, XylaDocument* doc) {
+MacroController::FileRun MacroController::runMacroFile(const std::string& path, XylaDocument* doc) {
+  FileRun run;
   Macro macro;
-  if (!macro.loadFromFile(path)) return false;
+  if (!macro.loadFromFile(path)) return run;
+  run.read = true;
   macro.parseMacroFor(m_, doc, this);
-  return true;
+  run.stopLine = macro.stopLine;
+  run.stopCommand = macro.stopCommand;
+  return run;
 }
 
 void MacroController::ma_insertStyle(std::size_t position) {

@@ -55,9 +55,14 @@ class MacroController {
   void ma_executeByShortcut(int key);
   // Runs every macro named `name` (ignoring case) on `doc`: the macro timer.
   void runMacrosNamed(XylaDocument& doc, const std::string& name);
-  // Reads a macro file into a fresh record and runs it on `doc`; false when the file
-  // cannot be read (nothing runs then).
-  bool runMacroFile(const std::string& path, XylaDocument* doc);
+  // How a macro file run ended.
+  struct FileRun {
+    bool read = false;        // false: the file could not be read and nothing ran
+    int stopLine = 0;         // line of the command that stopped the run on an error, 0 for none
+    std::string stopCommand;  // that command as typed
+  };
+  // Reads a macro file into a fresh record and runs it on `doc`.
+  FileRun runMacroFile(const std::string& path, XylaDocument* doc);
   // Writes the current document's look as a macro into the selected macro at byte
   // `position`; nothing without a document or a selected macro.
   void ma_insertStyle(std::size_t position);

@@ -112,11 +112,16 @@ void chargefit(Macro& m) {
 }  // namespace
 
 void registerXpsCommands(CommandTable& t) {
-  t.add(G::Xps, "shirleyconv", "ddiib", 5, shirleyconv);
-  t.add(G::Xps, "tougaardbg", "dddiibd", 6, tougaardbg);
-  t.add(G::Xps, "kebe", "udb", 3, kebe);
-  t.add(G::Xps, "chargemax", "iddbd", 4, chargemax);
-  t.add(G::Xps, "chargefit", "ibd", 2, chargefit);
+  t.add(G::Xps, "shirleyconv", "ddiib", 5, shirleyconv,
+        {"x1 x2 endpoints side buffers", "Removes a Shirley background between x1 and x2 by its convergent form; side 0 puts the high binding energy at the larger X."});
+  t.add(G::Xps, "tougaardbg", "dddiibd", 6, tougaardbg,
+        {"x1 x2 B endpoints side buffers [C]", "Removes a Tougaard background between x1 and x2 (B 0 or less: fitted)."});
+  t.add(G::Xps, "kebe", "udb", 3, kebe,
+        {"hv phi buffers", "Turns kinetic into binding energies (or back): x := hv - phi - x."});
+  t.add(G::Xps, "chargemax", "iddbd", 4, chargemax,
+        {"buffer x1 x2 buffers [reference]", "Moves the maximum of the buffer in x1..x2 to the reference energy (284.8 eV by default), and every listed buffer with it."});
+  t.add(G::Xps, "chargefit", "ibd", 2, chargefit,
+        {"row buffers [reference]", "Moves the buffers so that the fitted component of table row `row` lies at the reference energy."});
   registerQuantCommands(t);
   registerSurveyCommands(t);
 }

@@ -150,11 +150,16 @@ void quant(Macro& m) {
 }  // namespace
 
 void registerQuantCommands(CommandTable& t) {
-  t.add(G::Xps, "quantclear", "", 0, quantclear);
-  t.add(G::Xps, "quantpeak", "si", 2, quantpeak);
-  t.add(G::Xps, "quantbuffer", "sii", 2, quantbuffer);
-  t.add(G::Xps, "quantrsf", "sd", 2, quantrsf);
-  t.add(G::Xps, "quant", "udd", 1, quant);
+  t.add(G::Xps, "quantclear", "", 0, quantclear,
+        {"", "Forgets every line of the quantification."});
+  t.add(G::Xps, "quantpeak", "si", 2, quantpeak,
+        {"line row", "Takes the area of the fitted peak in table row `row` for the line."});
+  t.add(G::Xps, "quantbuffer", "sii", 2, quantbuffer,
+        {"line buffer [background]", "Takes the area of a background-free buffer for the line, with the counting error of its counts."});
+  t.add(G::Xps, "quantrsf", "sd", 2, quantrsf,
+        {"line factor", "Sets the sensitivity factor of a line (0 or less: the table's)."});
+  t.add(G::Xps, "quant", "udd", 1, quant,
+        {"anode [transmission] [imfp]", "Prints the atomic percentages and publishes quantlines, quantpct1.. and quanterr1.."});
 }
 
 }  // namespace xyla

@@ -113,8 +113,10 @@ void surveymark(Macro& m) {
 }  // namespace
 
 void registerSurveyCommands(CommandTable& t) {
-  t.add(G::Xps, "surveylabel", "udb", 3, surveylabel);
-  t.add(G::Xps, "surveymark", "usi", 3, surveymark);
+  t.add(G::Xps, "surveylabel", "udb", 3, surveylabel,
+        {"anode tolerance buffers", "Finds the peaks of each survey spectrum and labels them with their lines."});
+  t.add(G::Xps, "surveymark", "usi", 3, surveymark,
+        {"anode elements buffer", "Marks the strong lines of the elements over the buffer's spectrum."});
 }
 
 }  // namespace xyla

@@ -291,10 +291,11 @@ void XylaView::drawOverlays(Canvas& c) {
   }
 }
 
-// The curves of the last fit preview, once: FP holds the X values, then the model sum
-// and one list per peak over them (the sum in teal, the peaks in purple).
+// The curves of the last fit preview, once, on screen only: FP holds the X values, then
+// the model sum and one list of values per peak. Pictures and prints leave the preview
+// out and leave it pending for the next screen pass.
 void XylaView::drawFitPreview(Canvas& c) {
-  if (!PD->haveFitPreview) return;
+  if (!PD->haveFitPreview || printing()) return;
   const DataBuffer* fitted = PD->buffer(PD->fitBuffer);
   const int bx = fitted ? fitted->belongx : 1, by = fitted ? fitted->belongy : 1;
   c.save();

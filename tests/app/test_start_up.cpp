@@ -78,7 +78,8 @@ TEST(StartUp, MacroClosingTheStartDocumentEndsTheBatchCleanly) {
   cl.macroFile = settings.path("job.mac");
   cl.list = true;
   std::ostringstream out, err;
-  EXPECT_EQ(app.runCommandLine(cl, out, err), 0);
+  EXPECT_EQ(app.runCommandLine(cl, out, err), 1);  // the macro stopped on an error
+  EXPECT_NE(err.str().find("line 3"), std::string::npos) << err.str();
   EXPECT_EQ(app.manager().PD, nullptr);
   EXPECT_EQ(out.str(), "");
   ASSERT_EQ(ui.alerts.size(), 1u);

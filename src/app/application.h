@@ -21,6 +21,8 @@ class Application {
 
   Manager& manager() { return manager_; }
   MacroController& macros() { return macros_; }
+  // The open documents, oldest first.
+  const std::vector<std::unique_ptr<XylaDocument>>& documents() const { return documents_; }
   // Opens a new untitled document and makes it current.
   XylaDocument& newDocument();
   // Opens the document file at `path` as a new document and makes it current; null

@@ -37,6 +37,7 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
     else if (opt == "--list") cl.list = true;
     else if (opt == "--export" && hasValue) cl.exportFile = args[++i];
     else if (opt == "--dpi" && hasValue) readDpi(args[++i], cl);
+    else if (!args[i].empty() && args[i][0] != '-') cl.documents.push_back(args[i]);
   }
   return cl;
 }

@@ -16,6 +16,9 @@ struct CommandLine {
   std::string exportFile;  // "--export": picture of the start document written last
   int dpi = 72;            // "--dpi": resolution of raster pictures (72 = 1 pixel per point)
   bool badDpi = false;     // "--dpi" was given something that is not a positive integer
+  // Arguments that are no option: files the desktop hands over, opened as documents by
+  // the interactive program (batch runs ignore them).
+  std::vector<std::string> documents;
 };
 
 // Reads the arguments after the program name.

@@ -15,6 +15,7 @@
 #include "app/console_ui.h"
 #include "app/preferences.h"
 #include "app/update_check.h"
+#include "gui/run_interactive.h"
 #include "model/settings.h"
 #include "render/font_choice.h"
 
@@ -31,6 +32,13 @@ void chooseOffscreenWithoutDisplay() {
     mkdir(dir.c_str(), 0700);
     setenv("XDG_RUNTIME_DIR", dir.c_str(), 1);
   }
+}
+
+// Windows need a real display; Qt's offscreen platform means a batch run.
+bool hasDisplay() {
+  const char* platform = std::getenv("QT_QPA_PLATFORM");
+  if (platform && std::string(platform) == "offscreen") return false;
+  return std::getenv("DISPLAY") || std::getenv("WAYLAND_DISPLAY");
 }
 
 }  // namespace
@@ -50,6 +58,11 @@ int main(int argc, char** argv) {
 
   std::vector<std::string> args(argv + 1, argv + argc);
   const xyla::CommandLine cl = xyla::parseCommandLine(args);
+  if (!cl.quit && hasDisplay()) {
+    const int status = xyla::gui::runInteractive(*settings, cl);
+    xyla::releaseFontCaches();
+    return status;
+  }
 
   xyla::ConsoleUi ui(std::cerr);
   xyla::Application app(ui);
@@ -59,7 +72,7 @@ int main(int argc, char** argv) {
   // The quiet update check says something only when a newer version is named; batch
   // runs have no browser to open.
   if (settings->getBool("CheckForUpdates").value_or(false)) xyla::checkForUpdates(ui, true, nullptr);
-  // The window layer is not part of this build: every run is a batch run and ends here.
+  // Without a display, or with "-q", every run is a batch run and ends here.
   xyla::releaseFontCaches();
   return status;
 }

@@ -46,6 +46,11 @@ void saveeps(Macro& m) {
   reportExport(m, saveEPS(*m.M, *m.PD, m.S[0], error), error);
 }
 
+// Batch runs have no printer: there the command does nothing.
+void printdoc(Macro& m) {
+  if (m.MC && m.MC->printDocument) m.MC->printDocument(*m.PD);
+}
+
 // The new document becomes the controller's current document and the macro's target.
 void newDocument(Macro& m) {
   if (!m.MC || !m.MC->newDocument) return;
@@ -114,6 +119,7 @@ void registerFileCommands(CommandTable& t) {
   t.add(G::Files, "savejpg", "si", 1, savejpg);
   t.add(G::Files, "savepdf", "s", 1, savepdf);
   t.add(G::Files, "saveeps", "s", 1, saveeps);
+  t.add(G::Files, "printdoc", "", 0, printdoc);
   t.add(G::Files, "new", "", 0, newDocument, false);
   t.add(G::Files, "open", "s", 1, openCommand, false);
   t.add(G::Files, "save", "", 0, save);

@@ -86,6 +86,10 @@ void quitapp(Macro& m) {
   if (host && host->quitApplication) host->quitApplication();
 }
 
+void hideapp(Macro& m) {
+  if (m.MC && m.MC->hideApplication) m.MC->hideApplication();
+}
+
 void warn(Macro& m) { m.WARN = flag(m, 0); }
 
 }  // namespace
@@ -98,6 +102,7 @@ void registerVariableCommands(CommandTable& t) {
   t.add(G::Variables, "browse", "", 0, browse);
   t.add(G::Variables, "close", "", 0, close);
   t.add(G::Variables, "quitapp", "", 0, quitapp);
+  t.add(G::Variables, "hideapp", "", 0, hideapp);
   t.add(G::Variables, "warn", "i", 1, warn);
 }
 

@@ -33,22 +33,21 @@ for _ in $(seq 100); do [ -e "/tmp/.X11-unix/X$display" ] && break; sleep 0.05; 
 export DISPLAY=":$display"
 unset QT_QPA_PLATFORM WAYLAND_DISPLAY
 
-XYLA_SETTINGS="$out/settings.ini" "$xyla" -i "$data/PET_C1s.csv" >"$out/xyla.log" 2>&1 &
+XYLA_SETTINGS="$out/settings.ini" "$xyla" -i "$data/0-150W_NiWC1s_C1s.txt" >"$out/xyla.log" 2>&1 &
 xyla_pid=$!
 
 win=$(timeout 20 xdotool search --sync --onlyvisible --name 'Untitled' | head -1)
 xdotool windowmove "$win" 0 0
-xdotool windowsize "$win" 1000 760
 sleep 1
 
 shot() {  # shot NAME: the plot area of the window
-  import -window root -crop 760x560+170+60 +repage "$out/$1.png"
+  import -window root -crop 660x500+210+40 +repage "$out/$1.png"
 }
 differs() {  # differs A B: number of pixels that differ
   compare -metric AE "$out/$1.png" "$out/$2.png" null: 2>&1 || true
 }
 
-xdotool mousemove 600 650
+xdotool mousemove 850 672
 sleep 0.3
 shot start
 
@@ -57,7 +56,7 @@ xdotool mousemove 420 200 mousedown 1
 for x in 460 500 540 580; do xdotool mousemove "$x" $((x - 100)); sleep 0.05; done
 xdotool mouseup 1
 sleep 0.6
-xdotool mousemove 600 650
+xdotool mousemove 850 672
 sleep 0.3
 shot zoomed
 zoomed=$(differs start zoomed)
@@ -70,7 +69,7 @@ sleep 0.5
 import -window root "$out/context_menu.png"
 xdotool key Down Return
 sleep 0.6
-xdotool mousemove 600 650
+xdotool mousemove 850 672
 sleep 0.3
 shot rescaled
 back=$(differs start rescaled)

@@ -6,8 +6,8 @@
 
 namespace xyla::gui {
 
-DocumentTimers::DocumentTimers(XylaDocument& doc, std::function<bool()> busy, QObject* parent)
-    : QObject(parent), doc_(doc), busy_(std::move(busy)) {
+DocumentTimers::DocumentTimers(XylaDocument& doc, std::function<bool()> busy, Runner run, QObject* parent)
+    : QObject(parent), doc_(doc), busy_(std::move(busy)), run_(std::move(run)) {
   connect(&macro_, &QTimer::timeout, this, &DocumentTimers::macroTick);
   connect(&update_, &QTimer::timeout, this, &DocumentTimers::updateTick);
 }
@@ -36,13 +36,17 @@ void DocumentTimers::stop() {
 void DocumentTimers::macroTick() {
   sync();
   if (!macro_.isActive() || (busy_ && busy_())) return;
-  doc_.executemacro();
+  XylaDocument& d = doc_;
+  if (run_) run_([&d] { d.executemacro(); });
+  else d.executemacro();
 }
 
 void DocumentTimers::updateTick() {
   sync();
   if (!update_.isActive() || (busy_ && busy_())) return;
-  doc_.updatedata();
+  XylaDocument& d = doc_;
+  if (run_) run_([&d] { d.updatedata(); });
+  else d.updatedata();
 }
 
 }  // namespace xyla::gui

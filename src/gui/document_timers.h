@@ -17,8 +17,10 @@ namespace xyla::gui {
 class DocumentTimers : public QObject {
   Q_OBJECT
  public:
-  // `busy` answers true while a macro or long operation runs; ticks then wait for the next.
-  DocumentTimers(XylaDocument& doc, std::function<bool()> busy, QObject* parent = nullptr);
+  // `busy` answers true while a macro or long operation runs; ticks then wait for the
+  // next. `run` carries out a tick's work as one user action.
+  using Runner = std::function<void(const std::function<void()>&)>;
+  DocumentTimers(XylaDocument& doc, std::function<bool()> busy, Runner run, QObject* parent = nullptr);
 
   void sync();
   // Stops both timers for good (the document is closing).
@@ -35,6 +37,7 @@ class DocumentTimers : public QObject {
 
   XylaDocument& doc_;
   std::function<bool()> busy_;
+  Runner run_;
   QTimer macro_, update_;
   bool stopped_ = false;
 };

@@ -4,9 +4,13 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileInfo>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QLabel>
 #include <QMimeData>
 #include <QStatusBar>
+
+#include <algorithm>
 
 #include "app/application.h"
 #include "gui/document_timers.h"
@@ -16,6 +20,8 @@
 #include "gui/tool_palette.h"
 #include "fit/fit_controller.h"
 #include "macro/macro_controller.h"
+#include "macro/macro.h"
+#include "macro/macro_store.h"
 #include "model/document_file.h"
 #include "model/settings.h"
 #include "model/text_scan.h"
@@ -42,19 +48,33 @@ DocumentWindow::DocumentWindow(GuiApplication& gui, XylaDocument& doc) : gui_(gu
   status_->setObjectName("PointerPosition");
   statusBar()->addPermanentWidget(status_);
   connect(plot_, &PlotWidget::pointerMoved, this, &DocumentWindow::showPosition);
-  timers_ = new DocumentTimers(doc, [&gui] { return gui.busy(); }, this);
+  timers_ = new DocumentTimers(
+      doc, [&gui] { return gui.busy(); }, [&gui](const std::function<void()>& work) { gui.run(work); }, this);
   timers_->msPerSecond = gui.timerMsPerSecond;
   buildMenus(*this, gui);
   // The window takes the frame stored with the document when asked to, otherwise a size
   // that shows a plot comfortably.
-  if (doc.resizewin && doc.winw > 100 && doc.winh > 100) {
-    resize(doc.winw, doc.winh);
-    doc.resizewin = false;
-  } else {
-    resize(900, 680);
-  }
+  placeWindow();
   updateTitle();
   timers_->sync();
+}
+
+// A document that asks for its stored frame gets it; any other window goes 25 points from
+// the right and top edges of the screen's visible area (each further window a little
+// lower and to the left, so none hides another completely).
+void DocumentWindow::placeWindow() {
+  if (doc_.resizewin && doc_.winw > 100 && doc_.winh > 100) {
+    resize(doc_.winw, doc_.winh);
+    move(doc_.winx, doc_.winy);
+    doc_.resizewin = false;
+    return;
+  }
+  resize(900, 680);
+  if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+    const QRect area = screen->availableGeometry();
+    const int step = 25 * static_cast<int>(gui_.windows().size() % 8);
+    move(std::max(area.left(), area.right() - width() - 25 - step), area.top() + 25 + step);
+  }
 }
 
 // What the pointer hands to the dialogs and the macros.
@@ -75,6 +95,11 @@ void DocumentWindow::connectInteraction() {
     }
   };
   h.runShortcut = [&gui](int c) { gui.run([&gui, c] { gui.macros().ma_executeByShortcut(c); }); };
+  plot_->claimsShortcut = [&gui](int c) {
+    for (const auto& macro : gui.macros().store().MA)
+      if (c != 0 && macro->shortcut == c) return true;
+    return false;
+  };
 }
 
 DocumentWindow::~DocumentWindow() {

@@ -53,6 +53,7 @@ class DocumentWindow : public QMainWindow {
 
  private:
   void connectInteraction();
+  void placeWindow();
   void updateTitle();
   void showPosition(double x, double y);
 

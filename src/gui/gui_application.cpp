@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <utility>
 
 #include "app/application.h"
 #include "gui/document_window.h"
@@ -113,9 +114,17 @@ DocumentWindow& GuiApplication::attach(XylaDocument& doc) {
 void GuiApplication::windowClosed(DocumentWindow* w) {
   std::erase(windows_, w);
   XylaDocument& doc = w->document();
-  // The document goes after its window; later, so that a macro or timer still on the
-  // stack can return through it.
-  QMetaObject::invokeMethod(this, [this, &doc] { app_.closeDocument(doc); }, Qt::QueuedConnection);
+  // The document goes after its window, and only once no macro, timer or action is
+  // running: one still on the stack may return through it (also from a nested event loop
+  // of a question it asks).
+  closing_.push_back(&doc);
+  QMetaObject::invokeMethod(this, [this] { destroyClosedDocuments(); }, Qt::QueuedConnection);
+}
+
+void GuiApplication::destroyClosedDocuments() {
+  if (busy()) return;
+  const std::vector<XylaDocument*> closing = std::exchange(closing_, {});
+  for (XylaDocument* doc : closing) app_.closeDocument(*doc);
 }
 
 DocumentWindow& GuiApplication::newDocument() {
@@ -132,7 +141,7 @@ DocumentWindow* GuiApplication::openPath(const std::string& path) {
     ImportOptions o = importPanelPreset();
     o.file = path;
     // Comma-separated files read as such unless the import page names a separator.
-    if (o.separator.empty() && std::filesystem::path(path).extension() == ".csv") o.separator = ",";
+    if (o.separator.empty() && std::filesystem::path(path).extension() == ".csv") o.separator.push_back(',');
     run([&] { importFile(*manager().PD, o); });
     return windowFor(manager().PD);
   }
@@ -240,6 +249,7 @@ void GuiApplication::run(const std::function<void()>& work) {
   work();
   --busy_;
   for (DocumentWindow* w : windows_) w->documentChanged();
+  if (!busy()) destroyClosedDocuments();
 }
 
 void GuiApplication::redrawDocument(XylaDocument& d) {

@@ -84,6 +84,7 @@ class GuiApplication : public QObject {
   friend class DocumentWindow;
   DocumentWindow& attach(XylaDocument& doc);
   void windowClosed(DocumentWindow* w);
+  void destroyClosedDocuments();
   void redrawDocument(XylaDocument& doc);
   void installHooks();
 
@@ -92,6 +93,7 @@ class GuiApplication : public QObject {
   int busy_ = 0;
   bool quitting_ = false;
   int normClicks_ = 0;
+  std::vector<XylaDocument*> closing_;  // windows gone, documents waiting for an idle moment
 };
 
 // True when `path` looks like a document file (by its extension or its first bytes).

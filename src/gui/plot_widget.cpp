@@ -160,14 +160,31 @@ void PlotWidget::wheelEvent(QWheelEvent* e) {
   e->accept();
 }
 
+namespace {
+
+// The first character typed, ignoring modifiers: letters as typed (Shift gives capitals).
+int typedCharacter(const QKeyEvent* e) {
+  const int k = e->key();
+  if (k >= Qt::Key_A && k <= Qt::Key_Z) return e->modifiers().testFlag(Qt::ShiftModifier) ? k : std::tolower(k);
+  return e->text().isEmpty() ? 0 : e->text().at(0).unicode();
+}
+
+}  // namespace
+
+bool PlotWidget::event(QEvent* e) {
+  if (e->type() == QEvent::ShortcutOverride) {
+    auto* k = static_cast<QKeyEvent*>(e);
+    if (k->modifiers().testFlag(Qt::ControlModifier) && claimsShortcut && claimsShortcut(typedCharacter(k))) {
+      e->accept();
+      return true;
+    }
+  }
+  return QWidget::event(e);
+}
+
 void PlotWidget::keyPressEvent(QKeyEvent* e) {
   const int k = e->key();
-  int c = 0;
-  if (k >= Qt::Key_A && k <= Qt::Key_Z) {
-    c = e->modifiers().testFlag(Qt::ShiftModifier) ? k : std::tolower(k);
-  } else if (!e->text().isEmpty()) {
-    c = e->text().at(0).unicode();
-  }
+  int c = typedCharacter(e);
   ViewKey key = ViewKey::Other;
   switch (k) {
     case Qt::Key_Delete:

@@ -50,6 +50,10 @@ class PlotWidget : public QWidget {
   // entry without showing the menu (tests).
   void showContextMenu(QPoint global, int chosen = -1);
 
+  // Answers true when a stored macro has `key` as its shortcut: Control with that letter
+  // then runs the macro even where a menu uses the same keys.
+  std::function<bool(int key)> claimsShortcut;
+
   // Paints the whole view into `painter` over `size` (used for the cached image).
   void paintFull(QPainter& painter);
 
@@ -68,6 +72,7 @@ class PlotWidget : public QWidget {
   void wheelEvent(QWheelEvent* e) override;
   void keyPressEvent(QKeyEvent* e) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
+  bool event(QEvent* e) override;
 
  private:
   void renderCache();

@@ -57,7 +57,8 @@ int runInteractive(Settings& settings, const CommandLine& cl) {
   if (opened && untouched(start)) app.closeDocument(start);
   // The windows come first, so that an import auto-ranges to the size they show.
   gui.adoptDocuments();
-  const int status = app.runCommandLine(cl, std::cout, std::cerr);
+  int status = 0;
+  gui.run([&] { status = app.runCommandLine(cl, std::cout, std::cerr); });
   if (app.quitRequested()) return status;
   if (app.documents().empty()) gui.newDocument();
   gui.adoptDocuments();

@@ -116,6 +116,11 @@ TEST_F(PlotWidgetTest, KeysNudgeTextsAndRunShortcutMacros) {
   QTest::keyClick(&plot(), Qt::Key_K, Qt::ControlModifier);
   EXPECT_DOUBLE_EQ(m().GV["hits"], 2);
   EXPECT_DOUBLE_EQ(m().GV["big"], 1);
+  // A macro on Control+W runs instead of the menu's Close; without one, Close closes.
+  addMacro("wins", "setvar hits 10", 'w');
+  QTest::keyClick(&plot(), Qt::Key_W, Qt::ControlModifier);
+  EXPECT_DOUBLE_EQ(m().GV["hits"], 10);
+  EXPECT_EQ(gui.windows().size(), 1u);
 
   auto t = std::make_unique<TextObject>(&doc());
   t->text = "peak";

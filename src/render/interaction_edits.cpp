@@ -61,8 +61,12 @@ void finishTextEdit(XylaDocument& d, TextObject* t, const std::string& text, boo
     auto owned = std::move(d.T[index]);
     d.T.erase(d.T.begin() + static_cast<long>(index));
     owned->text = text;
-    if (!text.empty()) insertText(d, std::move(owned), index);
-    else d.replot();
+    if (!text.empty()) {
+      insertText(d, std::move(owned), index);
+      return;
+    }
+    if (d.M && d.M->currentText == t) d.M->currentText = nullptr;
+    d.replot();
     return;
   }
   if (text.empty()) {

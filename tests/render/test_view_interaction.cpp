@@ -339,8 +339,10 @@ TEST_F(TextInteraction, TextModeCreatesAndEditsInPlace) {
   ASSERT_EQ(edited.size(), 1u);
   EXPECT_EQ(edited[0]->tloc, (ViewPoint{100, 100}));
   // Editing a new text that stays empty leaves nothing behind, not even an undo step.
+  EXPECT_EQ(m.currentText, edited[0]);
   interaction::finishTextEdit(doc, edited[0], "", true);
   EXPECT_TRUE(doc.T.empty());
+  EXPECT_EQ(m.currentText, nullptr) << "the controller must not keep the vanished text";
   EXPECT_FALSE(doc.undoStack.canUndo());
 
   dragIn("text", {100, 100}, {100, 100});

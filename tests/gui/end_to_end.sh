@@ -48,31 +48,42 @@ differs() {  # differs A B: number of pixels that differ
 }
 
 xdotool mousemove 850 672
-sleep 0.3
-shot start
+# The first picture counts once the plot is drawn (more than background and frame).
+for _ in $(seq 40); do
+  shot start
+  [ "$(convert "$out/start.png" -format %k info:)" -gt 8 ] && break
+  sleep 0.25
+done
 
 # A zoom rectangle around the main peak.
 xdotool mousemove 420 200 mousedown 1
 for x in 460 500 540 580; do xdotool mousemove "$x" $((x - 100)); sleep 0.05; done
 xdotool mouseup 1
-sleep 0.6
 xdotool mousemove 850 672
-sleep 0.3
-shot zoomed
-zoomed=$(differs start zoomed)
+# A loaded machine may take a while to redraw: look again until the picture changes.
+zoomed=0
+for _ in $(seq 40); do
+  sleep 0.25
+  shot zoomed
+  zoomed=$(differs start zoomed)
+  [ "${zoomed%%.*}" -gt 2000 ] && break
+done
 echo "zoom changed $zoomed pixels"
 [ "${zoomed%%.*}" -gt 2000 ] || { echo "the zoom did not change the plot"; exit 1; }
 
 # The context menu's first entry, "Rescale", shows the whole spectrum again.
 xdotool mousemove 500 350 click 3
-sleep 0.5
+sleep 1
 import -window root "$out/context_menu.png"
 xdotool key Down Return
-sleep 0.6
 xdotool mousemove 850 672
-sleep 0.3
-shot rescaled
-back=$(differs start rescaled)
+back=-1
+for _ in $(seq 40); do
+  sleep 0.25
+  shot rescaled
+  back=$(differs start rescaled)
+  [ "${back%%.*}" -lt 200 ] && break
+done
 echo "rescaled plot differs from the start in $back pixels"
 [ "${back%%.*}" -lt 200 ] || { echo "Rescale did not bring the start view back"; exit 1; }
 

@@ -2,15 +2,19 @@
 // message boxes of the Qt interface.
 #include <QDialogButtonBox>
 #include <QMessageBox>
+#include <QMenu>
+#include <QMenuBar>
 #include <QMimeData>
 #include <QPrinter>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
 
+#include <algorithm>
 #include <fstream>
 
 #include "gui/document_timers.h"
+#include "gui/main_menu.h"
 #include "gui/qt_ui.h"
 #include "gui_fixture.h"
 #include "model/document_file.h"
@@ -177,6 +181,38 @@ TEST(QtUi, AlertShowsTitleMessageAndButtonsAndAnswersThePressedOne) {
   qui.beginProgress("Fit", "fitting");
   EXPECT_TRUE(qui.progress(0.5));
   qui.endProgress();
+}
+
+}  // namespace
+}  // namespace xyla::test
+
+namespace xyla::test {
+namespace {
+
+// Every Data menu entry runs on the window's document with the values stored last (here
+// none: each action's own defaults), answering every question with its first button.
+TEST_F(DocumentWindowTest, EveryDataMenuEntryRunsWithStoredValues) {
+  QMenu* data = nullptr;
+  for (QAction* a : window->menuBar()->actions())
+    if (a->text() == "&Data") data = a->menu();
+  ASSERT_NE(data, nullptr);
+  int entries = 0;
+  for (QAction* a : data->actions()) {
+    if (a->isSeparator()) continue;
+    SCOPED_TRACE(a->text().toStdString());
+    m().setCurrentDocument(&doc());
+    const int before = doc().bufferCount();
+    a->trigger();
+    ++entries;
+    if (a->text() == "Function Generator") {
+      ASSERT_EQ(doc().bufferCount(), before + 1);
+      EXPECT_EQ(doc().DB.back()->count(), 100);
+    }
+    EXPECT_GE(doc().bufferCount(), 1);
+  }
+  const auto& actions = gui::dataActions();
+  EXPECT_EQ(entries, std::count_if(actions.begin(), actions.end(), [](const auto& a) { return !a.title.empty(); }));
+  EXPECT_TRUE(gui.windows().size() == 1u && !gui.busy());
 }
 
 }  // namespace

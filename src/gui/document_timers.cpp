@@ -33,20 +33,16 @@ void DocumentTimers::stop() {
   update_.stop();
 }
 
-void DocumentTimers::macroTick() {
-  sync();
-  if (!macro_.isActive() || (busy_ && busy_())) return;
-  XylaDocument& d = doc_;
-  if (run_) run_([&d] { d.executemacro(); });
-  else d.executemacro();
-}
+void DocumentTimers::macroTick() { tick(macro_, [](XylaDocument& d) { d.executemacro(); }); }
 
-void DocumentTimers::updateTick() {
+void DocumentTimers::updateTick() { tick(update_, [](XylaDocument& d) { d.updatedata(); }); }
+
+void DocumentTimers::tick(const QTimer& t, void (*work)(XylaDocument&)) {
   sync();
-  if (!update_.isActive() || (busy_ && busy_())) return;
+  if (!t.isActive() || (busy_ && busy_())) return;
   XylaDocument& d = doc_;
-  if (run_) run_([&d] { d.updatedata(); });
-  else d.updatedata();
+  if (run_) run_([&d, work] { work(d); });
+  else work(d);
 }
 
 }  // namespace xyla::gui

@@ -34,6 +34,8 @@ class DocumentTimers : public QObject {
   void syncOne(QTimer& t, bool running, int seconds);
   void macroTick();
   void updateTick();
+  // After a fresh look at the document's settings, runs `work` when `t` still runs.
+  void tick(const QTimer& t, void (*work)(XylaDocument&));
 
   XylaDocument& doc_;
   std::function<bool()> busy_;

@@ -41,6 +41,21 @@ bool insideText(const TextObject& t, PointF p) {
   return lx >= -2 && ly >= -2 && lx <= w + 2 && ly <= h + 2;
 }
 
+// Position of `p` in a list of owned objects; the list's size when it is not there.
+template <typename List, typename T>
+std::size_t indexIn(const List& list, const T* p) {
+  std::size_t i = 0;
+  while (i < list.size() && list[i].get() != p) ++i;
+  return i;
+}
+
+// The step of an arrow key in view units; false for other keys.
+bool arrowStep(ViewKey key, double& dx, double& dy) {
+  dx = key == ViewKey::Left ? -1 : key == ViewKey::Right ? 1 : 0;
+  dy = key == ViewKey::Down ? -1 : key == ViewKey::Up ? 1 : 0;
+  return dx != 0 || dy != 0;
+}
+
 }  // namespace
 
 ViewInteraction::ViewInteraction(XylaView& view) : v_(view) {
@@ -437,22 +452,12 @@ void ViewInteraction::moveGraphic(Graphic& g, double dx, double dy) {
 
 void ViewInteraction::deleteText(TextObject& t) {
   XylaDocument& d = *v_.PD;
-  for (std::size_t i = 0; i < d.T.size(); ++i)
-    if (d.T[i].get() == &t) {
-      if (v_.M->currentText == &t) v_.M->currentText = nullptr;
-      interaction::removeText(d, i);
-      return;
-    }
+  interaction::removeText(d, indexIn(d.T, &t));
 }
 
 void ViewInteraction::deleteGraphic(Graphic& g) {
   XylaDocument& d = *v_.PD;
-  for (std::size_t i = 0; i < d.G.size(); ++i)
-    if (d.G[i].get() == &g) {
-      if (v_.M->currentGraphic == &g) v_.M->currentGraphic = nullptr;
-      interaction::removeGraphic(d, i);
-      return;
-    }
+  interaction::removeGraphic(d, indexIn(d.G, &g));
 }
 
 TextObject* ViewInteraction::textAt(PointF p) const {
@@ -537,8 +542,8 @@ bool ViewInteraction::movePointKeys(ViewKey key) {
     sel.clear();
     return true;
   }
-  const double dx = key == ViewKey::Left ? -1 : key == ViewKey::Right ? 1 : 0;
-  const double dy = key == ViewKey::Down ? -1 : key == ViewKey::Up ? 1 : 0;
+  double dx, dy;
+  if (!arrowStep(key, dx, dy)) return false;
   interaction::movePoints(d, b, sel, dx, dy);
   return true;
 }
@@ -557,27 +562,21 @@ bool ViewInteraction::selectKeys(ViewKey key, PointerModifiers mods) {
     d.replot();
     return true;
   }
-  switch (key) {
-    case ViewKey::Delete: deleteText(*t); return true;
-    case ViewKey::Up: moveText(*t, 0, 1); return true;
-    case ViewKey::Down: moveText(*t, 0, -1); return true;
-    case ViewKey::Left: moveText(*t, -1, 0); return true;
-    case ViewKey::Right: moveText(*t, 1, 0); return true;
-    default: return false;
-  }
+  double dx, dy;
+  if (key == ViewKey::Delete) deleteText(*t);
+  else if (arrowStep(key, dx, dy)) moveText(*t, dx, dy);
+  else return false;
+  return true;
 }
 
 bool ViewInteraction::graphicKeys(ViewKey key) {
   Graphic* g = v_.M->currentGraphic;
   if (!g || g->PD != v_.PD) return false;
-  switch (key) {
-    case ViewKey::Delete: deleteGraphic(*g); return true;
-    case ViewKey::Up: moveGraphic(*g, 0, 1); return true;
-    case ViewKey::Down: moveGraphic(*g, 0, -1); return true;
-    case ViewKey::Left: moveGraphic(*g, -1, 0); return true;
-    case ViewKey::Right: moveGraphic(*g, 1, 0); return true;
-    default: return false;
-  }
+  double dx, dy;
+  if (key == ViewKey::Delete) deleteGraphic(*g);
+  else if (arrowStep(key, dx, dy)) moveGraphic(*g, dx, dy);
+  else return false;
+  return true;
 }
 
 // ---- context menu ----

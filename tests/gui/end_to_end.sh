@@ -47,6 +47,20 @@ differs() {  # differs A B: number of pixels that differ
   compare -metric AE "$out/$1.png" "$out/$2.png" null: 2>&1 || true
 }
 
+# wait_for NAME OP LIMIT: takes the picture NAME until its difference from the start
+# picture compares to LIMIT by OP (a loaded machine may take a while to redraw), then
+# prints the difference.
+wait_for() {
+  local diff=0
+  for _ in $(seq 40); do
+    sleep 0.25
+    shot "$1"
+    diff=$(differs start "$1")
+    [ "${diff%%.*}" "$2" "$3" ] && break
+  done
+  echo "$diff"
+}
+
 xdotool mousemove 850 672
 # The first picture counts once the plot is drawn (more than background and frame).
 for _ in $(seq 40); do
@@ -60,14 +74,7 @@ xdotool mousemove 420 200 mousedown 1
 for x in 460 500 540 580; do xdotool mousemove "$x" $((x - 100)); sleep 0.05; done
 xdotool mouseup 1
 xdotool mousemove 850 672
-# A loaded machine may take a while to redraw: look again until the picture changes.
-zoomed=0
-for _ in $(seq 40); do
-  sleep 0.25
-  shot zoomed
-  zoomed=$(differs start zoomed)
-  [ "${zoomed%%.*}" -gt 2000 ] && break
-done
+zoomed=$(wait_for zoomed -gt 2000)
 echo "zoom changed $zoomed pixels"
 [ "${zoomed%%.*}" -gt 2000 ] || { echo "the zoom did not change the plot"; exit 1; }
 
@@ -77,13 +84,7 @@ sleep 1
 import -window root "$out/context_menu.png"
 xdotool key Down Return
 xdotool mousemove 850 672
-back=-1
-for _ in $(seq 40); do
-  sleep 0.25
-  shot rescaled
-  back=$(differs start rescaled)
-  [ "${back%%.*}" -lt 200 ] && break
-done
+back=$(wait_for rescaled -lt 200)
 echo "rescaled plot differs from the start in $back pixels"
 [ "${back%%.*}" -lt 200 ] || { echo "Rescale did not bring the start view back"; exit 1; }
 

@@ -32,6 +32,7 @@ xvfb_pid=$!
 for _ in $(seq 100); do [ -e "/tmp/.X11-unix/X$display" ] && break; sleep 0.05; done
 export DISPLAY=":$display"
 unset QT_QPA_PLATFORM WAYLAND_DISPLAY
+export LSAN_OPTIONS="suppressions=$(dirname "$0")/lsan.supp:fast_unwind_on_malloc=0"
 
 XYLA_SETTINGS="$out/settings.ini" "$xyla" -i "$data/0-150W_NiWC1s_C1s.txt" >"$out/xyla.log" 2>&1 &
 xyla_pid=$!

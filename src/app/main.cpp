@@ -17,6 +17,7 @@
 #include "app/update_check.h"
 #include "gui/run_interactive.h"
 #include "model/settings.h"
+#include "outside/child_process.h"
 #include "render/font_choice.h"
 
 namespace {
@@ -65,6 +66,10 @@ int main(int argc, char** argv) {
   }
 
   xyla::ConsoleUi ui(std::cerr);
+  // Nobody can press Cancel in a batch run: Perl scripts and the spline programs get ten
+  // minutes, or the seconds XYLA_CHILD_TIME_LIMIT names.
+  const char* limit = std::getenv("XYLA_CHILD_TIME_LIMIT");
+  xyla::outside::setBatchTimeLimit(limit ? std::atof(limit) : 600.0);
   xyla::Application app(ui);
   xyla::initPreferences(*settings, app.macros());
   app.newDocument();

@@ -5,6 +5,8 @@
 #include "analysis/generator.h"
 #include "analysis/satellites.h"
 #include "analysis/shirley.h"
+#include "analysis/spline.h"
+#include "analysis/spline_fit.h"
 #include "analysis/transforms.h"
 #include "expr/computed_columns.h"
 #include "macro/command_families.h"
@@ -104,6 +106,28 @@ void shirleybg(Macro& m) {
   eachIndex(m, true,
             [&](XylaDocument& d, int i, Ui& ui) { doShirley(d, i, m.D[0], m.D[1], m.D[2], m.D[3], ui); });
 }
+void splineCommand(Macro& m) {
+  eachIndex(m, true, [&](XylaDocument& d, int i, Ui& ui) { spline(d, i, m.I[0], m.D[1], ui); });
+}
+
+// Arguments out of their ranges fall back to the dialog's defaults.
+void splinefit(Macro& m) {
+  SplineFitOptions o;
+  o.useExclude = m.I[0] != 0;
+  o.excludeMin = m.D[1];
+  o.excludeMax = m.D[2];
+  o.corrMode = m.I[3] >= 0 && m.I[3] <= 2 ? m.I[3] : 0;
+  o.corrFactor = m.D[4];
+  o.corrFunction = m.I[5] >= 0 && m.I[5] <= 3 ? m.I[5] + 1 : 1;
+  o.sigmaMode = m.I[6] >= 0 && m.I[6] <= 3 ? m.I[6] : 1;
+  o.sigmaValue = m.D[7];
+  o.order = m.I[8] >= 0 && m.I[8] <= 23 ? m.I[8] : 4;
+  o.exportMinMax = m.I[9] != 0;
+  o.exportDerivative = m.I[10] != 0;
+  o.points = m.I[11] > 2 ? m.I[11] : 4;
+  eachIndex(m, true, [&](XylaDocument& d, int i, Ui& ui) { splineFit(d, i, o, ui); });
+}
+
 void integrateCommand(Macro& m) {
   eachIndex(m, true, [&](XylaDocument& d, int i, Ui& ui) { integrate(d, i, ui); });
 }
@@ -120,6 +144,7 @@ void setPointValue(Macro& m) {
 }  // namespace
 
 void registerAnalysisCommands(CommandTable& t) {
+  t.add(G::Analysis, "splinefit", "iddidiidiiiib", 13, splinefit);
   t.add(G::Analysis, "swapxy", "b", 1, swapxy);
   t.add(G::Analysis, "linbg", "ddb", 3, linbg);
   t.add(G::Analysis, "fg", "iddis", 5, fg);
@@ -140,6 +165,7 @@ void registerAnalysisCommands(CommandTable& t) {
   t.add(G::Analysis, "smooth", "db", 2, smoothCommand);
   t.add(G::Analysis, "fftsmooth", "db", 2, fftsmoothCommand);
   t.add(G::Analysis, "datareduction", "db", 2, datareduction);
+  t.add(G::Analysis, "spline", "idb", 3, splineCommand);
   t.add(G::Analysis, "diff", "db", 2, diffCommand);
   t.add(G::Analysis, "fft", "ib", 2, fft);
   t.add(G::Analysis, "xpssatsub", "ib", 2, xpssatsub);

@@ -14,6 +14,7 @@ void registerObjectCommands(CommandTable& t);
 void registerStyleCommands(CommandTable& t);
 void registerAxisCommands(CommandTable& t);
 void registerFrameCommands(CommandTable& t);
+void registerPerlCommands(CommandTable& t);
 void registerFileCommands(CommandTable& t);
 void registerVariableCommands(CommandTable& t);
 void registerFitCommands(CommandTable& t);

@@ -61,6 +61,7 @@ const CommandTable& CommandTable::standard() {
     registerStyleCommands(table);
     registerAxisCommands(table);
     registerFrameCommands(table);
+    registerPerlCommands(table);
     registerFileCommands(table);
     registerVariableCommands(table);
     registerFitCommands(table);

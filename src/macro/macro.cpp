@@ -1,7 +1,5 @@
 #include "macro/macro.h"
 
-#include <unistd.h>
-
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -17,6 +15,7 @@
 #include "model/manager.h"
 #include "model/ui.h"
 #include "model/xyla_document.h"
+#include "outside/private_directory.h"
 
 namespace xyla {
 
@@ -50,28 +49,21 @@ void Macro::parseMacroFor(Manager& m, XylaDocument* doc, MacroController* host) 
   MC = host;
   PD = doc;
   if (type == 0) executeMacro();
+  else if (type == 1) perlImport();
+  else if (type == 2) perlFilter();
 }
 
 namespace {
 
-// Deletes this run's inline-Perl file when the run ends, however it ends.
+// Removes this run's inline-Perl file and its directory when the run ends, however it ends.
 struct InlinePerlFile {
   std::string& path;
+  std::unique_ptr<outside::PrivateDirectory>& dir;
   ~InlinePerlFile() {
-    if (!path.empty()) std::remove(path.c_str());
+    dir.reset();
     path.clear();
   }
 };
-
-std::string writeInlinePerl(const std::string& code) {
-  if (code.empty()) return "";
-  char name[] = "/tmp/xyla-inline-XXXXXX";
-  const int fd = mkstemp(name);
-  if (fd < 0) return "";
-  close(fd);
-  std::ofstream(name, std::ios::binary) << code;
-  return name;
-}
 
 }  // namespace
 
@@ -83,8 +75,12 @@ void Macro::executeMacro() {
     return;
   }
   TokenizedMacro tokens = tokenizeMacro(src);
-  inlineperl = writeInlinePerl(tokens.inlinePerl);
-  InlinePerlFile cleanup{inlineperl};
+  inlineperl.clear();
+  if (!tokens.inlinePerl.empty()) {
+    inlineDir_ = std::make_unique<outside::PrivateDirectory>();
+    if (inlineDir_->write("inline.pl", tokens.inlinePerl)) inlineperl = inlineDir_->file("inline.pl");
+  }
+  InlinePerlFile cleanup{inlineperl, inlineDir_};
   CMD = std::move(tokens.commands);
   CANCEL = false;
   LOOPNEXT = false;

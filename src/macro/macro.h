@@ -13,6 +13,9 @@ namespace xyla {
 namespace expr {
 class Expression;
 }
+namespace outside {
+class PrivateDirectory;
+}
 class DataBuffer;
 class Manager;
 class MacroController;
@@ -62,6 +65,28 @@ class Macro {
   // with colormode 1), fractions 0..1 kept in single precision; alpha 1 or as given.
   Colour getColor(double c1, double c2, double c3) const { return getColor(c1, c2, c3, 1.0); }
   Colour getColor(double c1, double c2, double c3, double alpha) const;
+
+  // ---- Perl-type macros (src holds Perl code) ----
+
+  // Type 2 started from the panel, the menu or a shortcut: filters the buffers selected
+  // in the buffer table of the current document.
+  void perlFilter();
+  // Type 1 started likewise: asks for the file ("Perl Import") and imports it.
+  void perlImport();
+  // From a macro command: the controller's current document becomes the target; runs
+  // only when this macro has the matching type (2 filter, 1 import).
+  void perlFilterFromMacro(Manager& m, MacroController* host, const std::vector<int>& indexes);
+  void perlImportFromMacro(Manager& m, MacroController* host, const std::string& path);
+  // Runs src wrapped in the filter scripts on the buffers `indexes` (ascending) of PD.
+  void perlFilter(const std::vector<int>& indexes);
+  // Runs src wrapped in the import scripts on the file at `path`.
+  void perlImport(const std::string& path);
+  // Appends the variables block (GV, then SV) to `data`.
+  void sendVariables(std::string& data) const;
+  // Reads a script's result: exit status, combined output, the comment for the new
+  // buffers and the path of the run's log. A status other than 0 shows the status and
+  // the start of the output in the macro console and changes nothing.
+  void parsePerlResult(int status, const std::string& output, const std::string& comment, const std::string& logPath);
 
   // Shows "Syntax Error in Macro" with `format` ("%@" standing for the command) and
   // raises ERR.
@@ -126,7 +151,11 @@ class Macro {
   std::vector<std::string> rangeList(const std::string& token);
   void runCommands();
 
+  void runPerl(const std::string& pre, const std::vector<std::string>& arguments, const std::string& input,
+               const std::string& title);
+
   std::unique_ptr<expr::Expression> reporting_, silent_;
+  std::unique_ptr<outside::PrivateDirectory> inlineDir_;  // holds this run's inline-Perl file
   std::array<bool, 2> variablesLoaded_{};  // silent, reporting evaluator loaded for this command
   bool running_ = false;
 };

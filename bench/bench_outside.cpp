@@ -1,0 +1,83 @@
+// Outside programs: a Perl filter round trip over 10 buffers of a million points, the
+// in-process spline interpolation of a million points and the smoothing-spline fit of
+// 10,000 points through the driver script and the spline programs.
+#include <QCoreApplication>
+
+#include <benchmark/benchmark.h>
+
+#include <cmath>
+#include <random>
+
+#include "analysis/spline.h"
+#include "analysis/spline_fit.h"
+#include "macro/macro.h"
+#include "macro/macro_controller.h"
+#include "model/data_buffer.h"
+#include "model/manager.h"
+#include "model/silent_ui.h"
+#include "model/xyla_document.h"
+
+namespace {
+
+void fill(xyla::DataBuffer& b, int n, unsigned seed) {
+  std::mt19937 gen(seed);
+  std::normal_distribution<double> noise(0.0, 0.1);
+  b.X.resize(n);
+  b.Y.resize(n);
+  for (int i = 0; i < n; ++i) b.X[i] = i * 0.001, b.Y[i] = std::sin(b.X[i]) + noise(gen);
+  b.rescale();
+}
+
+void BM_PerlFilterRoundTrip(benchmark::State& state) {
+  xyla::SilentUi ui;
+  xyla::Manager m(ui);
+  xyla::XylaDocument doc(&m);
+  m.setCurrentDocument(&doc);
+  xyla::MacroController mc(m);
+  for (int k = 0; k < 10; ++k) fill(doc.newBuffer(), 1000000, k);
+  xyla::Macro filter("scale", "newbuffer(x => $_->{x}, y => [map { 2 * $_ } @{$_->{y}}]) for @buffers;", 0, 2);
+  const std::vector<int> all = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9};
+  for (auto _ : state) {
+    filter.perlFilterFromMacro(m, &mc, all);
+    if (doc.bufferCount() != 20) state.SkipWithError("the filter gave no buffers");
+    doc.DB.resize(10);
+  }
+  state.SetItemsProcessed(state.iterations() * 10000000);
+}
+BENCHMARK(BM_PerlFilterRoundTrip)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_Spline(benchmark::State& state) {
+  xyla::SilentUi ui;
+  xyla::XylaDocument doc;
+  fill(doc.newBuffer(), 1000000, 1);
+  for (auto _ : state) {
+    xyla::spline(doc, 0, 10, 2.0, ui);
+    if (doc.bufferCount() != 2) state.SkipWithError("no spline");
+    doc.DB.resize(1);
+  }
+}
+BENCHMARK(BM_Spline)->Unit(benchmark::kMillisecond);
+
+void BM_SplineFit(benchmark::State& state) {
+  xyla::SilentUi ui;
+  xyla::XylaDocument doc;
+  fill(doc.newBuffer(), 10000, 2);
+  xyla::SplineFitOptions o;
+  o.exportDerivative = true;
+  for (auto _ : state) {
+    xyla::splineFit(doc, 0, o, ui);
+    if (doc.bufferCount() < 2) state.SkipWithError("no fit");
+    doc.DB.resize(1);
+  }
+}
+BENCHMARK(BM_SplineFit)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  QCoreApplication app(argc, argv);
+  benchmark::Initialize(&argc, argv);
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}

@@ -1,0 +1,55 @@
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace xyla::outside {
+
+// One run of an outside program: what to start, what to feed it and how long to let it go.
+struct ChildRun {
+  std::string program;
+  std::vector<std::string> arguments;
+  std::string workingDirectory;  // "" keeps the program's own
+  std::string input;             // written to standard input, which is then closed
+  // Standard output and error together may not exceed this many bytes; a child that
+  // writes more is stopped.
+  std::size_t outputLimit = std::size_t(1) << 30;
+  // Seconds the child may run; 0 or less: no limit.
+  double timeLimit = 0.0;
+  // Asked about ten times a second while the child runs; false stops the child (the
+  // person pressed Cancel).
+  std::function<bool()> keepGoing;
+};
+
+// How a run ended.
+enum class ChildEnding {
+  Exited,          // the child ended by itself; `exitStatus` holds its status
+  NotStarted,      // the program could not be started
+  Crashed,         // the child died from a signal
+  Cancelled,       // keepGoing answered false
+  TimedOut,        // the time limit ran out
+  OutputTooLarge,  // the child wrote more than the output limit
+};
+
+struct ChildResult {
+  ChildEnding ending = ChildEnding::NotStarted;
+  int exitStatus = -1;
+  std::string output;  // standard output and standard error as they came, in one stream
+};
+
+// Starts the program in a process group of its own, feeds it the input, reads its
+// output to the end and waits for it. A child that is stopped (cancel, time limit,
+// output limit) is killed together with everything it started; its output is dropped.
+ChildResult runChild(const ChildRun& run);
+
+// The time limit batch runs give user scripts and helper programs (seconds; 0: none).
+// Interactive runs have none: there the progress window's Cancel stops a child.
+double batchTimeLimit();
+void setBatchTimeLimit(double seconds);
+
+// A short English description of a run that did not end normally, for the console.
+std::string describeEnding(const ChildResult& r);
+
+}  // namespace xyla::outside

@@ -71,7 +71,7 @@ int main(int argc, char** argv) {
   const char* limit = std::getenv("XYLA_CHILD_TIME_LIMIT");
   xyla::outside::setBatchTimeLimit(limit ? std::atof(limit) : 600.0);
   xyla::Application app(ui);
-  xyla::initPreferences(*settings, app.macros());
+  xyla::initPreferences(*settings, app.macros(), &app.queries());
   app.newDocument();
   const int status = app.runCommandLine(cl, std::cout, std::cerr);
   // The quiet update check says something only when a newer version is named; batch

@@ -35,8 +35,11 @@ void Fit::fit() {
   fiterr = 0;
   setAbort(false);
   DataBuffer* b = doc_->getCurrentDataBuffer();
-  const FitData data = b ? fitData(*b) : FitData();
-  if (data.n >= 2) runIterations(data);
+  FitData data = b ? fitData(*b) : FitData();
+  result_.buffer = b ? doc_->current : -1;
+  static long runs = 0;
+  result_.run = ++runs;
+  if (data.n >= 2 && prepareWeights(data)) runIterations(data);
   prevexp(false, false);
   if (previewOn && onFitRunning) onFitRunning(false);
   writeTable();
@@ -64,6 +67,7 @@ void Fit::runIterations(const FitData& data) {
   p.x = data.x.data();
   p.y = data.y.data();
   p.sigma = data.sigma;
+  p.weight = data.w.empty() ? nullptr : data.w.data();
   p.n = data.n;
   p.a = m.ptab.base();
   p.ma = m.nptab;
@@ -110,6 +114,11 @@ void Fit::runIterations(const FitData& data) {
   result_.sigma = data.sigma;
   result_.points = data.n;
   result_.freeParameters = m.nmfit;
+  result_.poisson = !data.w.empty();
+  result_.xlo = data.xlo;
+  result_.xhi = data.xhi;
+  result_.dof = data.n - m.nmfit;
+  result_.reducedChisq = result_.dof > 0 ? chisq / result_.dof : 0.0;
   if (fiterr != 0) {
     msgOut(1, printf1("Can not find solution, Iterations: %d", iterations));
   } else if (!Break) {
@@ -117,7 +126,25 @@ void Fit::runIterations(const FitData& data) {
     haveResult = true;
     result_.success = true;
     computeStandardErrors(data, covar);
+    result_.measures = measurePeaks(m, result_.covariance, data.xlo, data.xhi);
+    for (std::size_t i = 0; i < result_.measures.peaks.size(); ++i)
+      result_.measures.peaks[i].fitArea = m.pkint[static_cast<int>(i) + 1];
   }
+}
+
+// Counting weights need counts: a background buffer that is named must exist.
+bool Fit::prepareWeights(FitData& data) {
+  if (!panel.poisson) return true;
+  const DataBuffer* bg = nullptr;
+  if (panel.poissonBackground >= 0) {
+    bg = doc_->buffer(panel.poissonBackground);
+    if (!bg || bg->count() == 0) {
+      if (Ui* u = ui()) u->alert("Fit Weights", "The background buffer for the counting weights does not exist or is empty", {"OK"});
+      return false;
+    }
+  }
+  poissonWeights(data, bg);
+  return true;
 }
 
 void Fit::computeAreas(double sigma) {
@@ -146,6 +173,17 @@ void Fit::computeStandardErrors(const FitData& data, const Matrix1<float>& covar
   for (int j = 1; j <= m.nptab; ++j)
     if (m.kind[j] == Cell::Tie) se[j] = m.krel[j] != 0 ? se[m.irel[j]] : std::fabs(m.ptab[j]) * se[m.irel[j]];
   result_.standardError = std::move(se);
+  const int stride = m.nptab + 1;
+  std::vector<double> cov(static_cast<std::size_t>(stride) * stride, 0.0);
+  bool finite = true;
+  for (int i = 1; i <= m.nmfit; ++i)
+    for (int k = 1; k <= m.nmfit; ++k) {
+      const int a = m.mfit[i], b = m.mfit[k];
+      const double v = double(covar[a][b]) * reduced;
+      finite = finite && std::isfinite(v);
+      cov[static_cast<std::size_t>(a) * stride + b] = v;
+    }
+  if (finite) result_.covariance = std::move(cov);
 }
 
 }  // namespace xyla::fit

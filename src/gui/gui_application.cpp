@@ -18,6 +18,8 @@
 #include "gui/tool_palette.h"
 #include "io/ascii_actions.h"
 #include "io/ascii_import.h"
+#include "io/tabulix_import.h"
+#include "io/vamas_import.h"
 #include "macro/macro_controller.h"
 #include "model/manager.h"
 #include "model/settings.h"
@@ -39,7 +41,7 @@ const char* const kPanelKeys[] = {"CalculatorVisible", "DataViewVisible", "Macro
 
 bool isDocumentFile(const std::string& path) {
   const std::string ext = std::filesystem::path(path).extension().string();
-  if (ext == ".xyla") return true;
+  if (ext == ".xyla" || ext == ".myxyla" || looksLikeTabulix(path)) return true;
   QFile f(QString::fromStdString(path));
   if (!f.open(QIODevice::ReadOnly)) return false;
   const QByteArray head = f.read(512);
@@ -136,8 +138,13 @@ DocumentWindow& GuiApplication::newDocument() {
 
 DocumentWindow* GuiApplication::openPath(const std::string& path) {
   if (!isDocumentFile(path)) {
-    // A data file: imported into the current document with the last import settings.
+    // A data file: imported into the current document, VAMAS files as such, any other
+    // with the last settings of the ASCII import.
     if (!manager().PD) newDocument();
+    if (looksLikeVamas(path)) {
+      run([&] { app_.importStartFile(path); });
+      return windowFor(manager().PD);
+    }
     ImportOptions o = importPanelPreset();
     o.file = path;
     // Comma-separated files read as such unless the import page names a separator.
@@ -156,6 +163,8 @@ DocumentWindow* GuiApplication::openPath(const std::string& path) {
     }
   XylaDocument* d = app_.openDocument(path);
   if (!d) return nullptr;
+  // A query file fills the query list and answers the current document.
+  if (DocumentWindow* shown = windowFor(d)) return shown;
   addRecentFile(path);
   if (d->rescaleafterload) d->rescale(false, 0);
   d->edited = false;

@@ -96,7 +96,8 @@ class GuiApplication : public QObject {
   std::vector<XylaDocument*> closing_;  // windows gone, documents waiting for an idle moment
 };
 
-// True when `path` looks like a document file (by its extension or its first bytes).
+// True when `path` opens as a document rather than being imported: a document file (by
+// its extension or its first bytes), a query file or an older Tabulix plot file.
 bool isDocumentFile(const std::string& path);
 
 }  // namespace xyla::gui

@@ -65,6 +65,7 @@ const CommandTable& CommandTable::standard() {
     registerFileCommands(table);
     registerVariableCommands(table);
     registerFitCommands(table);
+    registerXpsCommands(table);
     return true;
   }();
   (void)built;

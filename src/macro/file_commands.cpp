@@ -1,9 +1,13 @@
-// Pictures, ASCII import and export, the console and the colour mode.
+// Pictures, ASCII, MySQL, binary and VAMAS import, ASCII export, the console and the
+// colour mode.
 #include <filesystem>
 #include <optional>
 
 #include "io/ascii_export.h"
 #include "io/ascii_import.h"
+#include "io/binary_import.h"
+#include "io/mysql_import.h"
+#include "io/vamas_import.h"
 #include "io/document_export.h"
 #include "macro/command_families.h"
 #include "macro/command_helpers.h"
@@ -102,6 +106,27 @@ void import(Macro& m) {
   importFile(*m.PD, o);
 }
 
+void mysqlimport(Macro& m) {
+  const MySQLSource q{m.S[0], m.S[1], m.S[2], m.S[3], portValue(m.S[4]), m.S[5]};
+  importMySQL(*m.PD, q, false, false, m.M->ui());
+}
+
+void binaryimport(Macro& m) {
+  if (m.I[1] < 0 || m.I[1] > 3 || (m.I[2] != 0 && m.I[2] != 1) || (m.I[3] != 0 && m.I[3] != 1) || m.I[4] <= 0)
+    return;
+  BinaryImportOptions o;
+  o.file = m.S[0];
+  o.type = m.I[1];
+  o.layout = m.I[2];
+  o.swap = m.I[3] != 0;
+  o.columns = m.I[4];
+  o.comment = stringArg(m, 5);
+  binaryImport(*m.PD, o, m.M->ui());
+}
+
+// Our own: a VAMAS file, counts divided by dwell time and scans when argument 1 is on.
+void vamasimport(Macro& m) { vamasImport(*m.PD, m.S[0], m.O[1] && m.I[1] != 0, m.M->ui()); }
+
 void clr(Macro& m) {
   if (m.MC) m.MC->ma_clr();
 }
@@ -125,6 +150,9 @@ void registerFileCommands(CommandTable& t) {
   t.add(G::Files, "save", "", 0, save);
   t.add(G::Files, "saveas", "s", 1, saveas);
   t.add(G::Files, "import", "sisiisss", 2, import);
+  t.add(G::Files, "mysqlimport", "ssssss", 6, mysqlimport);
+  t.add(G::Files, "binaryimport", "siiiis", 5, binaryimport);
+  t.add(G::Files, "vamasimport", "si", 1, vamasimport);
   t.add(G::Files, "clr", "", 0, clr);
   t.add(G::Files, "export", "sib", 3, exportCommand);
 }

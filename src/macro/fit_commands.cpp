@@ -2,11 +2,16 @@
 // buffer, step back, preview and export, and publish the results as variables so a
 // batch run can print or reuse them.
 #include <cstdio>
+#include <fstream>
+#include <memory>
 #include <string>
 
 #include "fit/fit_controller.h"
+#include "fit/fit_report.h"
+#include "fit/residual_plot.h"
 #include "macro/command_families.h"
 #include "macro/command_table.h"
+#include "macro/fit_binding.h"
 #include "macro/macro.h"
 #include "macro/macro_controller.h"
 #include "model/manager.h"
@@ -15,18 +20,17 @@
 
 namespace xyla {
 
-namespace {
-
-using G = CommandGroup;
-constexpr const char* kCells[] = {"function", "A", "B", "C", "D", "E", "weight"};
-
-// The application's fit controller, bound to the macro's document.
 fit::Fit& fitFor(Macro& m) {
   static fit::Fit standalone;
   fit::Fit& f = m.MC ? m.MC->fitController() : standalone;
   if (f.document() != m.PD) f.setupFit(m.M, m.PD);
   return f;
 }
+
+namespace {
+
+using G = CommandGroup;
+constexpr const char* kCells[] = {"function", "A", "B", "C", "D", "E", "weight"};
 
 // A 1-based row argument, or -1 (with a beep) when it names no row.
 int rowArgument(Macro& m, int p) {
@@ -73,6 +77,23 @@ void fitlimit(Macro& m) {
 
 void setVariable(Macro& m, const std::string& name, double value) { m.M->GV[name] = value; }
 
+// The numbers measured on peak k (1-based) of the last fit, for table row `row`: FWHM,
+// height, true area and its percentage, each with its standard error; 0 when unknown.
+void publishMeasures(Macro& m, const fit::FitResult& r, int k, const std::string& row) {
+  const std::size_t i = static_cast<std::size_t>(k - 1);
+  const fit::PeakNumbers none;
+  const fit::PeakNumbers& n = i < r.measures.peaks.size() && r.measures.peaks[i].ok ? r.measures.peaks[i] : none;
+  const bool e = n.errorsOk;
+  setVariable(m, "fitfwhm" + row, n.fwhm);
+  setVariable(m, "fiterrfwhm" + row, e ? n.fwhmError : 0.0);
+  setVariable(m, "fitheight" + row, n.height);
+  setVariable(m, "fiterrheight" + row, e ? n.heightError : 0.0);
+  setVariable(m, "fittruearea" + row, n.area);
+  setVariable(m, "fiterrtruearea" + row, e ? n.areaError : 0.0);
+  setVariable(m, "fittruepct" + row, n.hasPercent ? n.percent : 0.0);
+  setVariable(m, "fiterrtruepct" + row, n.hasPercent && e ? n.percentError : 0.0);
+}
+
 // Publishes the last fit: fitok, fititer, fitchisq, fitrms, fitsigma, fitpeaks, and for
 // every peak row r (1-based as in the table) fitA<r> .. fitE<r> (with ties applied),
 // fiterrA<r> .. fiterrE<r> (standard errors), fitarea<r> and fitpct<r>.
@@ -85,6 +106,8 @@ void publish(Macro& m, const fit::Fit& f) {
   setVariable(m, "fitrms", r.rms);
   setVariable(m, "fitsigma", r.sigma);
   setVariable(m, "fitpeaks", model.npix);
+  setVariable(m, "fitdof", r.dof);
+  setVariable(m, "fitredchisq", r.reducedChisq);
   for (int k = 1; k <= model.npix; ++k) {
     const std::string row = std::to_string(model.peaks[k - 1].row + 1);
     float p[6] = {};
@@ -98,6 +121,7 @@ void publish(Macro& m, const fit::Fit& f) {
     }
     setVariable(m, "fitarea" + row, f.haveInt ? model.pkint[k] : 0.0);
     setVariable(m, "fitpct" + row, f.haveInt ? model.pkper[k] : 0.0);
+    publishMeasures(m, r, k, row);
   }
 }
 
@@ -130,6 +154,77 @@ void fitexport(Macro& m) {
     f.exportSum();
 }
 
+// fitweight mode [background]: 0 one common sigma, 1 counting weights from Y (plus the
+// background buffer's counts when one is named).
+void fitweight(Macro& m) {
+  fit::Fit& f = fitFor(m);
+  if (m.O[1] && !m.PD->buffer(m.I[1])) {
+    m.M->ui().alert("Fit Weights", "Buffer " + std::to_string(m.I[1]) + " does not exist", {"OK"});
+    return;
+  }
+  f.panel.poisson = m.I[0] != 0;
+  f.panel.poissonBackground = m.O[1] ? m.I[1] : -1;
+}
+
+// Names of the peaks for reports: the comments of the buffers the last export of all
+// curves made, while they are still there.
+std::vector<std::string> peakNames(Macro& m, const fit::Fit& f) {
+  std::vector<std::string> names;
+  for (int index : f.exportedPeakBuffers()) {
+    const DataBuffer* b = m.PD->buffer(index);
+    names.push_back(b && b->getSource() == "Fit Export" ? b->getComment() : "");
+  }
+  return names;
+}
+
+bool requireResult(Macro& m, const fit::Fit& f) {
+  if (f.haveResult) return true;
+  m.M->ui().alert("No Fit Result", "Run a successful fit first", {"OK"});
+  return false;
+}
+
+// fitcsv file: writes the results of the last fit as a table for spreadsheets.
+void fitcsv(Macro& m) {
+  fit::Fit& f = fitFor(m);
+  if (!requireResult(m, f)) return;
+  const std::string path = m.S[0];
+  const std::string tmp = path + ".part";
+  {
+    std::ofstream out(tmp, std::ios::binary);
+    out << fit::fitResultsCsv(f, peakNames(m, f));
+    if (!out.flush()) {
+      std::remove(tmp.c_str());
+      m.M->ui().alert("Can not write file", path, {"OK"});
+      return;
+    }
+  }
+  if (std::rename(tmp.c_str(), path.c_str()) != 0) {
+    std::remove(tmp.c_str());
+    m.M->ui().alert("Can not write file", path, {"OK"});
+  }
+}
+
+// fitresidual [fraction]: appends the residual of the last fit as a hidden buffer and
+// shows it in a sub-plot under the plot (a fraction of the view height, 0.25 default).
+void fitresidual(Macro& m) {
+  fit::Fit& f = fitFor(m);
+  if (!requireResult(m, f)) return;
+  std::vector<double> x, r;
+  if (!f.residuals(x, r) || x.empty()) {
+    m.M->ui().alert("No Fit Result", "The fitted buffer is no longer there", {"OK"});
+    return;
+  }
+  auto b = std::make_unique<DataBuffer>();
+  for (std::size_t i = 0; i < x.size(); ++i) b->quickAddDoubleValue(x[i], r[i]);
+  b->setSource(fit::kResidualSource);
+  b->setComment("residual");
+  b->setShow(false);
+  b->rescale();
+  m.PD->appendBuffer(std::move(b));
+  m.M->GV["lastbuffer"] = m.PD->bufferCount() - 1;
+  fit::showResidualPlot(*m.PD, x, r, m.O[0] ? m.D[0] : 0.25);
+}
+
 }  // namespace
 
 void registerFitCommands(CommandTable& t) {
@@ -140,6 +235,9 @@ void registerFitCommands(CommandTable& t) {
   t.add(G::Fit, "fitback", "", 0, fitback);
   t.add(G::Fit, "fitpreview", "", 0, fitpreview);
   t.add(G::Fit, "fitexport", "isss", 0, fitexport);
+  t.add(G::Fit, "fitweight", "ii", 1, fitweight);
+  t.add(G::Fit, "fitcsv", "s", 1, fitcsv);
+  t.add(G::Fit, "fitresidual", "d", 0, fitresidual);
 }
 
 }  // namespace xyla

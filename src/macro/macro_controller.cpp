@@ -1,5 +1,6 @@
 #include "macro/macro_controller.h"
 
+#include "analysis/quantification.h"
 #include "fit/fit_controller.h"
 #include "macro/command_table.h"
 #include "macro/style_writer.h"
@@ -9,7 +10,7 @@
 namespace xyla {
 
 MacroController::MacroController(Manager& m)
-    : m_(m), store_(m.ui()), calculator_(m), fit_(std::make_unique<fit::Fit>()) {
+    : m_(m), store_(m.ui()), calculator_(m), fit_(std::make_unique<fit::Fit>()), quant_(std::make_unique<xps::QuantSession>()) {
   m_.runMacrosNamed = [this](XylaDocument& doc, const std::string& name) { runMacrosNamed(doc, name); };
 }
 

@@ -15,6 +15,9 @@ class XylaDocument;
 namespace fit {
 class Fit;
 }
+namespace xps {
+struct QuantSession;
+}
 
 // The macro side of the application controller: the stored macros, the macro console,
 // the calculator, and the ways a macro starts (panel, shortcut, timer, command line).
@@ -31,6 +34,8 @@ class MacroController {
   Calculator& calculator() { return calculator_; }
   // The application's curve-fit controller (the fit commands and the fit panel).
   fit::Fit& fitController() { return *fit_; }
+  // The lines and factors collected for quantification.
+  xps::QuantSession& quantSession() { return *quant_; }
 
   // Reads the macro list and the calculator state from the user defaults.
   void load();
@@ -81,6 +86,7 @@ class MacroController {
   Calculator calculator_;
   std::string console_;
   std::unique_ptr<fit::Fit> fit_;
+  std::unique_ptr<xps::QuantSession> quant_;
 };
 
 }  // namespace xyla

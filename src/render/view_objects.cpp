@@ -260,6 +260,12 @@ void XylaView::drawSubplots(Canvas& c) {
   for (const auto& sub : PD->subplots) {
     if (!(sub->subvieww > 0 && sub->subviewh > 0) || !std::isfinite(sub->subviewx) || !std::isfinite(sub->subviewy))
       continue;
+    if (sub->sharex) {
+      sub->xmin1 = PD->xmin1;
+      sub->xmax1 = PD->xmax1;
+      sub->axismode[0] = PD->axismode[0];
+      sub->reverse[0] = PD->reverse[0];
+    }
     XylaView view(M, sub->subvieww, sub->subviewh);
     view.setXylaDocument(sub.get());
     c.save();

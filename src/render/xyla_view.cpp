@@ -291,7 +291,8 @@ void XylaView::drawOverlays(Canvas& c) {
   }
 }
 
-// The curves of the last fit preview, once: FP holds x, y list pairs, curve after curve.
+// The curves of the last fit preview, once: FP holds the X values, then the model sum
+// and one list per peak over them (the sum in teal, the peaks in purple).
 void XylaView::drawFitPreview(Canvas& c) {
   if (!PD->haveFitPreview) return;
   const DataBuffer* fitted = PD->buffer(PD->fitBuffer);
@@ -302,9 +303,9 @@ void XylaView::drawFitPreview(Canvas& c) {
   c.setLineWidth(1);
   c.setLineCap(LineCap::Round);
   c.setLineJoin(LineJoin::Round);
-  for (std::size_t i = 0; i + 1 < PD->FP.size(); i += 2) {
-    const auto& xs = PD->FP[i];
-    const auto& ys = PD->FP[i + 1];
+  for (std::size_t i = 1; i < PD->FP.size(); ++i) {
+    const auto& xs = PD->FP[0];
+    const auto& ys = PD->FP[i];
     Path p;
     bool started = false;
     for (std::size_t j = 0; j < std::min(xs.size(), ys.size()); ++j) {
@@ -314,7 +315,7 @@ void XylaView::drawFitPreview(Canvas& c) {
       else p.moveTo(px, py);
       started = true;
     }
-    c.setColour(i == 0 ? Colour{0, 128 / 255.0, 128 / 255.0, 1} : Colour{128 / 255.0, 0, 128 / 255.0, 1});
+    c.setColour(i == 1 ? Colour{0, 128 / 255.0, 128 / 255.0, 1} : Colour{128 / 255.0, 0, 128 / 255.0, 1});
     c.stroke(p);
   }
   c.restore();

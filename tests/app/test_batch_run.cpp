@@ -42,14 +42,26 @@ TEST(BatchRun, ImportsTheDemoSpectrumAndListsIt) {
   EXPECT_NE(r.out.find("range 1\tx 268.9"), std::string::npos) << r.out;
 }
 
-TEST(BatchRun, MissingFileGivesAnEmptyDocument) {
+TEST(BatchRun, MissingFileGivesAnEmptyDocumentAndSaysSo) {
   QTemporaryDir dir;
   const BatchResult r = runXyla({"-i", dir.filePath("missing.txt"), "--list", "-q", "ignored"}, dir);
   EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.err, "Nothing Imported: No points were read from " + dir.filePath("missing.txt").toStdString() + ".\n");
   EXPECT_EQ(r.out,
             "index\tbelongx\tbelongy\tpoints\tsource\tcomment\n"
             "range 1\tx -0.03636363636 .. 1.036363636\ty -0.05128205128 .. 1.051282051\n"
             "range 2\tx -0.03636363636 .. 1.036363636\ty -0.05128205128 .. 1.051282051\n");
+}
+
+// A VAMAS file is recognised by its first line and read block by block.
+TEST(BatchRun, ReadsVamasFiles) {
+  QTemporaryDir dir;
+  const std::string vms = xyla::test::dataDir() + "/xps/0-150W.vms";
+  const BatchResult r = runXyla({"-i", QString::fromStdString(vms), "--list", "-q"}, dir);
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.err, "");
+  EXPECT_NE(r.out.find("6\t1\t1\t301\t" + vms + "\tC 1s\n"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("9\t1\t1\t251\t" + vms + "\tW 4f, Transmission\n"), std::string::npos) << r.out;
 }
 
 TEST(BatchRun, ExportsThePictureOfTheStartDocument) {

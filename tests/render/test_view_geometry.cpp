@@ -147,7 +147,7 @@ TEST_F(ViewPass, FrameStyleOneCrossesAtTheOrigin) {
 
 TEST_F(ViewPass, FitPreviewShowsForOnePass) {
   doc.haveFitPreview = true;
-  doc.FP = {{0, 5, 10}, {0, 5, 0}, {0, 10}, {1, 1}};
+  doc.FP = {{0, 5, 10}, {0, 5, 0}, {1, 1, 1}};  // X, the model sum, one peak
   draw();
   int curves = 0;
   for (const auto& o : canvas.opsOfKind("stroke"))

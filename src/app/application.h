@@ -22,6 +22,8 @@ class Application {
 
   Manager& manager() { return manager_; }
   MacroController& macros() { return macros_; }
+  // The open documents, oldest first.
+  const std::vector<std::unique_ptr<XylaDocument>>& documents() const { return documents_; }
   // The stored MySQL queries (`MYQ`) and their panel operations.
   QueryStore& queries() { return queries_; }
   // Opens a new untitled document and makes it current.

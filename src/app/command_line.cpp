@@ -47,6 +47,7 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
       cl.commands = true;
       if (i + 1 < args.size() && !args[i + 1].starts_with("-")) cl.commandName = args[++i];
     }
+    else if (!args[i].empty() && args[i][0] != '-') cl.documents.push_back(args[i]);
   }
   return cl;
 }

@@ -21,6 +21,9 @@ struct CommandLine {
   std::string commandName; // the one command "--commands" was asked about, "" for all
   bool commandsMarkdown = false;  // "--commands-markdown": the command reference docs/commands.md
   std::vector<std::string> errors;  // options that are missing their value
+  // Arguments that are no option: files the desktop hands over, opened as documents by
+  // the interactive program (batch runs ignore them).
+  std::vector<std::string> documents;
 };
 
 // The text "--help" prints.

@@ -53,6 +53,11 @@ void saveeps(Macro& m) {
   reportExport(m, saveEPS(*m.M, *m.PD, m.S[0], error), error);
 }
 
+// Batch runs have no printer: there the command does nothing.
+void printdoc(Macro& m) {
+  if (m.MC && m.MC->printDocument) m.MC->printDocument(*m.PD);
+}
+
 // The new document becomes the controller's current document and the macro's target.
 void newDocument(Macro& m) {
   if (!m.MC || !m.MC->newDocument) return;
@@ -155,6 +160,8 @@ void registerFileCommands(CommandTable& t) {
         {"file", "Writes the plot as a PDF file; a failure stops the macro."});
   t.add(G::Files, "saveeps", "s", 1, saveeps,
         {"file", "Writes the plot as an EPS file; a failure stops the macro."});
+  t.add(G::Files, "printdoc", "", 0, printdoc,
+        {"", "Prints the plot through the print dialog (batch runs have no printer and skip it)."});
   t.add(G::Files, "new", "", 0, newDocument,
         {"", "Opens a new empty document and makes it the macro's target."}, false);
   t.add(G::Files, "open", "s", 1, openCommand,

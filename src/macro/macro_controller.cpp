@@ -37,6 +37,11 @@ void MacroController::ma_executeByShortcut(int key) {
   }
 }
 
+void MacroController::macroByMenu(int index) {
+  if (index < 0 || index >= static_cast<int>(store_.MA.size())) return;
+  store_.MA[index]->parseMacro(m_, this);
+}
+
 void MacroController::runMacrosNamed(XylaDocument& doc, const std::string& name) {
   for (std::size_t i = 0; i < store_.MA.size(); ++i) {
     if (equalsIgnoringCase(store_.MA[i]->name, name)) store_.MA[i]->parseMacroFor(m_, &doc, this);

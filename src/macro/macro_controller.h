@@ -53,6 +53,9 @@ class MacroController {
   void ma_execute();
   // Runs, in list order, every macro whose shortcut is `key` (case counts).
   void ma_executeByShortcut(int key);
+  // Runs the macro at `index` of the list (the "Macro" menu entry) on the current
+  // document; an index outside the list does nothing.
+  void macroByMenu(int index);
   // Runs every macro named `name` (ignoring case) on `doc`: the macro timer.
   void runMacrosNamed(XylaDocument& doc, const std::string& name);
   // How a macro file run ended.
@@ -76,6 +79,8 @@ class MacroController {
   std::function<XylaDocument*(const std::string&)> openDocument;
   std::function<void(XylaDocument&)> closeDocument;         // "close"
   std::function<void()> quitApplication;                    // "quitapp"
+  std::function<void()> hideApplication;                    // "hideapp"
+  std::function<void(XylaDocument&)> printDocument;         // "printdoc": prints with the panel
   // "input": shows the input panel with a message; the entered text, or nothing when
   // there is no panel (batch runs).
   std::function<std::optional<std::string>(const std::string&)> inputPanel;

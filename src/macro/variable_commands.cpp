@@ -95,6 +95,10 @@ void quitapp(Macro& m) {
   if (host && host->quitApplication) host->quitApplication();
 }
 
+void hideapp(Macro& m) {
+  if (m.MC && m.MC->hideApplication) m.MC->hideApplication();
+}
+
 void warn(Macro& m) { m.WARN = flag(m, 0); }
 
 }  // namespace
@@ -114,6 +118,8 @@ void registerVariableCommands(CommandTable& t) {
         {"", "Closes the macro's document; later commands need new or open."});
   t.add(G::Variables, "quitapp", "", 0, quitapp,
         {"", "Closes the document, ends the macro and quits the program."});
+  t.add(G::Variables, "hideapp", "", 0, hideapp,
+        {"", "Hides the program's windows."});
   t.add(G::Variables, "warn", "i", 1, warn,
         {"on", "Lets analysis commands show their warnings (1) or silences them (0)."});
 }

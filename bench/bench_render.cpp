@@ -119,6 +119,29 @@ void BM_PngFileSymbols(benchmark::State& state) {
   Scene s(1, state.range(0), true);
   writeFile(state, s, xyla::ImageFormat::Png, "/tmp/xyla-bench-sym.png");
 }
+// Bars and error bars of 1M points (arg 0: y bars, 1: x bars, 2: error bars in X and Y);
+// wide line widths (arg 3: lines 1e5 wide, drawn 1000 wide).
+void barScene(Scene& s, long kind) {
+  xyla::DataBuffer& b = *s.doc.buffer(0);
+  b.plotlines = kind == 3;
+  b.plotybars = kind == 0;
+  b.plotxbars = kind == 1;
+  b.errorbarx = b.errorbary = kind == 2 ? 2 : 0;
+  b.errorvalx = b.errorvaly = 1;
+  b.symbolsize = 2;
+  if (kind == 3) b.linewidth = 1e5;
+}
+void BM_PngFileBars(benchmark::State& state) {
+  Scene s(1, 1'000'000, false);
+  barScene(s, state.range(0));
+  writeFile(state, s, xyla::ImageFormat::Png, "/tmp/xyla-bench-bars.png");
+}
+void BM_PdfFileBars(benchmark::State& state) {
+  Scene s(1, 1'000'000, false);
+  barScene(s, state.range(0));
+  writeFile(state, s, xyla::ImageFormat::Pdf, "/tmp/xyla-bench-bars.pdf");
+}
+
 void BM_Render200Buffers(benchmark::State& state) {
   Scene s(200, 1000, false);
   renderToImage(state, s);
@@ -212,6 +235,8 @@ BENCHMARK(BM_PdfFileLines)->Arg(1'000'000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RenderSymbols)->Arg(1'000'000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PngFileSymbols)->Arg(1'000'000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Render200Buffers)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PngFileBars)->DenseRange(0, 3)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PdfFileBars)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RenderObjects)->Arg(1000)->Unit(benchmark::kMillisecond);
 
 // Resident-set figures of this process in kB ("VmRSS", "VmHWM").

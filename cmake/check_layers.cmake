@@ -7,12 +7,15 @@
 cmake_minimum_required(VERSION 3.25)
 include(${LAYERS})
 set(cairo_libraries render io)
+# The program's own main file lives beside the start-up code but belongs to the xyla
+# executable, which links every library (the windows as well).
+set(program_sources app/main.cpp)
 
 set(problems "")
 file(GLOB_RECURSE sources RELATIVE ${SOURCE_DIR} ${SOURCE_DIR}/*.h ${SOURCE_DIR}/*.cpp)
 foreach(source IN LISTS sources)
   string(REGEX MATCH "^[^/]+" lib "${source}")
-  if(NOT lib IN_LIST XYLA_LIBRARIES)
+  if(NOT lib IN_LIST XYLA_LIBRARIES OR source IN_LIST program_sources)
     continue()
   endif()
   file(STRINGS ${SOURCE_DIR}/${source} lines REGEX "^[ \t]*#[ \t]*include")

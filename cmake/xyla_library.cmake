@@ -11,6 +11,7 @@ set(XYLA_ALLOWED_render "expr;model")
 set(XYLA_ALLOWED_io "render;model")
 set(XYLA_ALLOWED_macro "model;shapes;expr;analysis;fit;render;io;outside")
 set(XYLA_ALLOWED_app "model;shapes;expr;analysis;fit;render;io;macro;outside")
+set(XYLA_ALLOWED_gui "model;shapes;expr;analysis;fit;render;io;macro;outside;app")
 
 # xyla_add_library(<name> SOURCES <files...> [DEPS <our libraries...>] [QT <Qt components...>])
 function(xyla_add_library name)

@@ -15,12 +15,6 @@ namespace xyla {
 
 namespace {
 
-std::string timeDisplayFormat() {
-  if (Settings* s = Settings::standard())
-    if (auto f = s->getString("TDF"); f && !f->empty()) return *f;
-  return "%Y-%m-%d %H:%M:%S";
-}
-
 // The longest number at the start of `text` after white space and an optional sign.
 double leadingNumber(const std::string& text) {
   std::size_t i = 0;

@@ -172,8 +172,12 @@ void spline(XylaDocument& doc, int index, int perInterval, double strength, Ui& 
   std::vector<double> b, c, d, xt, yt;
   int status = spline(m, x.data(), y.data(), 0, 0.0, 0.0, strength, b, c, d);
   bool tabulated = false;
-  if (status == kSplineOk && static_cast<double>(m) * perInterval <= kMaxTabulated)
-    tabulated = spline_tab(m, m * perInterval, src->getXmin(), src->getXmax(), x.data(), y.data(), b, c, d, xt, yt) == 0;
+  // The point count in floating point: a huge or negative count per interval must not
+  // wrap the int product (none below one point is tabulated).
+  const double points = static_cast<double>(m) * perInterval;
+  if (status == kSplineOk && points <= kMaxTabulated)
+    tabulated = spline_tab(m, points < 1 ? 0 : static_cast<int>(points), src->getXmin(), src->getXmax(), x.data(),
+                           y.data(), b, c, d, xt, yt) == 0;
   if (!tabulated) {
     ui.alert("Error in spline calculation for buffer " + std::to_string(index),
              status == kSplineEqualX ? "Can not calculate spline interpolation for data with equal X-values"

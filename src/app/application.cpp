@@ -6,12 +6,20 @@
 #include "fit/fit_controller.h"
 #include "io/ascii_import.h"
 #include "io/document_export.h"
+#include "macro/command_table.h"
+#include "io/mysql_import.h"
+#include "io/tabulix_import.h"
+#include "io/vamas_import.h"
 #include "model/document_file.h"
 #include "model/xyla_document.h"
 
 namespace xyla {
 
-Application::Application(Ui& ui) : manager_(ui), macros_(manager_) {
+// Most iterations of one fit in a batch run unless the macro sets another total.
+constexpr int kBatchFitIterations = 1000;
+
+Application::Application(Ui& ui) : manager_(ui), macros_(manager_), queries_(ui) {
+  installMySQLRefresh(manager_);
   macros_.newDocument = [this] { return &newDocument(); };
   macros_.openDocument = [this](const std::string& path) { return openDocument(path); };
   macros_.closeDocument = [this](XylaDocument& doc) { closeDocument(doc); };
@@ -32,9 +40,17 @@ XylaDocument& Application::newDocument() {
 }
 
 XylaDocument* Application::openDocument(const std::string& path) {
+  if (path.ends_with(".myxyla")) {
+    queries_.openQueryFile(path);
+    return manager_.PD;
+  }
   auto doc = std::make_unique<XylaDocument>(&manager_);
-  if (!openDocumentFile(*doc, path, manager_.ui())) return nullptr;
-  doc->fileName = path;
+  // A plot file of the older Tabulix program opens as a new document of its own.
+  const bool tabulix = looksLikeTabulix(path);
+  if (tabulix ? !openTabulixFile(*doc, path, manager_.ui()) : !openDocumentFile(*doc, path, manager_.ui()))
+    return nullptr;
+  // An imported plot stays untitled, so saving it never writes over the Tabulix file.
+  if (!tabulix) doc->fileName = path;
   doc->edited = false;
   documents_.push_back(std::move(doc));
   manager_.setCurrentDocument(documents_.back().get());
@@ -47,6 +63,17 @@ void Application::closeDocument(XylaDocument& doc) {
   if (!manager_.PD && !documents_.empty()) manager_.setCurrentDocument(documents_.back().get());
 }
 
+void Application::importStartFile(const std::string& path) {
+  if (looksLikeVamas(path)) {
+    vamasImport(*manager_.PD, path, false, manager_.ui());
+    return;
+  }
+  // The command-line import: one buffer per column, X in column 1, numbers only.
+  ImportOptions o;
+  o.file = path;
+  importFile(*manager_.PD, o);
+}
+
 int Application::runCommandLine(const CommandLine& cl, std::ostream& out, std::ostream& err) {
   Manager& m = manager_;
   if (!m.PD) newDocument();
@@ -57,22 +84,44 @@ int Application::runCommandLine(const CommandLine& cl, std::ostream& out, std::o
   m.opt_q = cl.quit;
   if (!cl.fileName.empty()) m.SV["file"] = cl.fileName;
 
-  if (!cl.importFile.empty()) {
-    // The command-line import: one buffer per column, X in column 1, numbers only.
-    ImportOptions o;
-    o.file = cl.importFile;
-    importFile(*m.PD, o);
-  }
+  if (!cl.importFile.empty()) importStartFile(cl.importFile);
   int status = 0;
+  for (const std::string& e : cl.errors) {
+    err << "xyla: " << e << "\n";
+    status = 1;
+  }
+  if (status) return status;  // nothing runs on a command line that is not understood
+  if (cl.help) {
+    out << commandLineHelp() << std::flush;
+    return 0;
+  }
+  if (cl.commandsMarkdown) {
+    out << commandsMarkdown() << std::flush;
+    return 0;
+  }
+  if (cl.commands) {
+    const std::string text = describeCommands(cl.commandName);
+    if (text.empty()) {
+      err << "xyla: there is no macro command " << cl.commandName << "\n";
+      return 1;
+    }
+    out << text << std::flush;
+    return 0;
+  }
   if (!cl.macroFile.empty()) {
     // What the macro prints reaches the shell as it is printed.
     macros_.onConsoleAppend = [&out](const std::string& text) { out << text << std::flush; };
-    // Nobody can answer the fit's iteration-limit question in a batch run: the limit
-    // ends the fit.
-    macros_.fitController().askAtLimit = false;
+    // The console answers the fit's iteration-limit question with "Continue"; a total
+    // (fitlimit's second argument) ends a fit that never converges.
+    macros_.fitController().iterationTotal = kBatchFitIterations;
     macros_.fitController().panel.preview = false;
-    if (!macros_.runMacroFile(cl.macroFile, m.PD)) {
+    const MacroController::FileRun run = macros_.runMacroFile(cl.macroFile, m.PD);
+    if (!run.read) {
       err << "xyla: cannot read the macro file " << cl.macroFile << "\n";
+      status = 1;
+    } else if (run.stopLine > 0) {
+      err << "xyla: " << cl.macroFile << ", line " << run.stopLine << ": the macro stopped at \""
+          << run.stopCommand << "\"\n";
       status = 1;
     }
     macros_.onConsoleAppend = nullptr;

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/command_line.h"
+#include "io/mysql_queries.h"
 #include "macro/macro_controller.h"
 #include "model/manager.h"
 
@@ -21,11 +22,20 @@ class Application {
 
   Manager& manager() { return manager_; }
   MacroController& macros() { return macros_; }
+  // The open documents, oldest first.
+  const std::vector<std::unique_ptr<XylaDocument>>& documents() const { return documents_; }
+  // The stored MySQL queries (`MYQ`) and their panel operations.
+  QueryStore& queries() { return queries_; }
   // Opens a new untitled document and makes it current.
   XylaDocument& newDocument();
   // Opens the document file at `path` as a new document and makes it current; null
-  // (nothing changes) when the file cannot be read.
+  // (nothing changes) when the file cannot be read. A Tabulix plot file opens as a new
+  // document too; a "myxyla" query file replaces the query list instead and answers the
+  // current document (no new document).
   XylaDocument* openDocument(const std::string& path);
+  // Reads a file for "-i": VAMAS files (recognised by their first line) as VAMAS,
+  // everything else as ASCII data with the command-line options.
+  void importStartFile(const std::string& path);
   // Closes `doc`: the controller forgets it and it is destroyed.
   void closeDocument(XylaDocument& doc);
   // True when the program was asked to end (by a macro).
@@ -39,6 +49,7 @@ class Application {
  private:
   Manager manager_;
   MacroController macros_;
+  QueryStore queries_;
   std::vector<std::unique_ptr<XylaDocument>> documents_;
   bool quit_ = false;
 };

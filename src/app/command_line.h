@@ -16,7 +16,18 @@ struct CommandLine {
   std::string exportFile;  // "--export": picture of the start document written last
   int dpi = 72;            // "--dpi": resolution of raster pictures (72 = 1 pixel per point)
   bool badDpi = false;     // "--dpi" was given something that is not a positive integer
+  bool help = false;       // "--help" (also "-h"): print the options and stop
+  bool commands = false;   // "--commands [name]": describe the macro commands and stop
+  std::string commandName; // the one command "--commands" was asked about, "" for all
+  bool commandsMarkdown = false;  // "--commands-markdown": the command reference docs/commands.md
+  std::vector<std::string> errors;  // options that are missing their value
+  // Arguments that are no option: files the desktop hands over, opened as documents by
+  // the interactive program (batch runs ignore them).
+  std::vector<std::string> documents;
 };
+
+// The text "--help" prints.
+std::string commandLineHelp();
 
 // Reads the arguments after the program name.
 CommandLine parseCommandLine(const std::vector<std::string>& args);

@@ -15,6 +15,7 @@
 #include "app/console_ui.h"
 #include "app/preferences.h"
 #include "app/update_check.h"
+#include "gui/run_interactive.h"
 #include "model/settings.h"
 #include "outside/child_process.h"
 #include "render/font_choice.h"
@@ -34,6 +35,13 @@ void chooseOffscreenWithoutDisplay() {
   }
 }
 
+// Windows need a real display; Qt's offscreen platform means a batch run.
+bool hasDisplay() {
+  const char* platform = std::getenv("QT_QPA_PLATFORM");
+  if (platform && std::string(platform) == "offscreen") return false;
+  return std::getenv("DISPLAY") || std::getenv("WAYLAND_DISPLAY");
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -51,6 +59,14 @@ int main(int argc, char** argv) {
 
   std::vector<std::string> args(argv + 1, argv + argc);
   const xyla::CommandLine cl = xyla::parseCommandLine(args);
+  // Questions about the program (--help, --commands) and mistyped options are answered
+  // on the console, never by opening a window.
+  const bool consoleOnly = cl.help || cl.commands || cl.commandsMarkdown || !cl.errors.empty();
+  if (!cl.quit && !consoleOnly && hasDisplay()) {
+    const int status = xyla::gui::runInteractive(*settings, cl);
+    xyla::releaseFontCaches();
+    return status;
+  }
 
   xyla::ConsoleUi ui(std::cerr);
   // Nobody can press Cancel in a batch run: Perl scripts and the spline programs get ten
@@ -58,13 +74,13 @@ int main(int argc, char** argv) {
   const char* limit = std::getenv("XYLA_CHILD_TIME_LIMIT");
   xyla::outside::setBatchTimeLimit(limit ? std::atof(limit) : 600.0);
   xyla::Application app(ui);
-  xyla::initPreferences(*settings, app.macros());
+  xyla::initPreferences(*settings, app.macros(), &app.queries());
   app.newDocument();
   const int status = app.runCommandLine(cl, std::cout, std::cerr);
   // The quiet update check says something only when a newer version is named; batch
   // runs have no browser to open.
   if (settings->getBool("CheckForUpdates").value_or(false)) xyla::checkForUpdates(ui, true, nullptr);
-  // The window layer is not part of this build: every run is a batch run and ends here.
+  // Without a display, or with "-q", every run is a batch run and ends here.
   xyla::releaseFontCaches();
   return status;
 }

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "fit/fit_table.h"
+#include "fit/peak_errors.h"
 #include "shapes/peak_model.h"
 
 namespace xyla {
@@ -28,6 +29,10 @@ struct FitPanel {
   int limitTag = 100;     // iterations between "Fit Stopped" questions
   std::string points, min, max;  // exported curves: number of points and X range
   int selectedRow = 0;    // selected table row (0-based)
+  // Weighting: off, one common sigma (the default); on, sigma_i = sqrt(max(counts, 1))
+  // with the counts of the background buffer `poissonBackground` added (-1: none).
+  bool poisson = false;
+  int poissonBackground = -1;
 };
 
 // The outcome of the last fit, for reports and macros.
@@ -45,6 +50,19 @@ struct FitResult {
   // final covariance scaled by the reduced chi-square; tied ones inherit their target's
   // (scaled by the factor of a multiplicative tie); fixed ones 0. Empty when unknown.
   std::vector<double> standardError;
+  // Degrees of freedom (points - free parameters) and chi-square divided by them.
+  int dof = 0;
+  double reducedChisq = 0.0;
+  bool poisson = false;  // the points were weighted by their counts
+  double xlo = 0.0, xhi = 0.0;  // the fitted X range
+  int buffer = -1;              // index of the fitted buffer
+  long run = 0;                 // number of the fit in this program run (from 1)
+  // Covariance of the parameters ((nptab+1)^2, row-major, scaled by the reduced
+  // chi-square like the standard errors); empty when unknown.
+  std::vector<double> covariance;
+  // Per peak (peak order): position, height, FWHM, true area and percentage with their
+  // errors, and the covariance of the true areas. Set after every successful fit.
+  PeakTable measures;
 };
 
 // The curve-fit controller: turns the current document's fit table into a
@@ -91,11 +109,19 @@ class Fit : public shapes::UserFunctions {
   double calcVal(double x, double A, double B, double C, double D, double E, int k) override;
   // Replaces message line 1 or 2 and shows both.
   void msgOut(int line, const std::string& text);
+  // The fitted buffer's points minus the model at them (false without a fitted buffer).
+  bool residuals(std::vector<double>& x, std::vector<double>& r);
+  // Buffers appended for each peak by the last export of all curves (peak order).
+  const std::vector<int>& exportedPeakBuffers() const { return exportedPeaks_; }
 
   FitPanel panel;
-  // In batch runs nobody can answer the iteration-limit question; then the limit ends
-  // the fit as "Cancel" would.
-  bool askAtLimit = true;
+  // Most iterations of one fit, 0 for no bound. At this total the fit stops without
+  // asking "Fit Stopped" again, as "Cancel" would; batch runs, where the question takes
+  // its default answer "Continue", set one so a fit that never converges ends.
+  int iterationTotal = 0;
+  // Why the last fit did not succeed ("" when it did): the iteration limit, a singular
+  // matrix, values that are not numbers.
+  std::string failure() const;
   // Window-layer hooks: the message view shows both lines; the table redraws; the view
   // freezes its own redraw while a previewed fit runs (true) and resumes (false).
   std::function<void(const std::string&)> onMessage;
@@ -115,10 +141,12 @@ class Fit : public shapes::UserFunctions {
 
  private:
   Ui* ui() const;
+  std::string failure_;
   void runIterations(const FitData& data);
   bool askToContinue(int iterations, int& limit);
   void computeAreas(double sigma);
   void computeStandardErrors(const FitData& data, const Matrix1<float>& covar);
+  bool prepareWeights(FitData& data);
   void prevexp(bool summaryOnly, bool exportCurves);
   void appendCurves(const std::vector<double>& xs, bool summaryOnly);
   void showPreview(const std::vector<double>& xs);
@@ -130,6 +158,7 @@ class Fit : public shapes::UserFunctions {
   std::vector<std::unique_ptr<expr::Expression>> ep_;  // user function per peak (index k)
   std::vector<std::array<int, 6>> epSlots_;            // slots of x, A..E per peak
   std::string msg1_, msg2_;
+  std::vector<int> exportedPeaks_;
 };
 
 }  // namespace xyla::fit

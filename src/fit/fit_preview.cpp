@@ -107,10 +107,32 @@ void Fit::appendCurves(const std::vector<double>& xs, bool summaryOnly) {
   else
     std::snprintf(summary, sizeof summary, "Fit Summary Curve");
   curve(values[0], summary);
-  if (!summaryOnly)
-    for (int k = 1; k <= model_.npix; ++k)
+  if (!summaryOnly) {
+    exportedPeaks_.clear();
+    for (int k = 1; k <= model_.npix; ++k) {
       curve(values[k], peakComment(model_.peaks[k - 1], model_.pkper[k], model_.pkwt[k] != 0.0f && haveResult));
+      exportedPeaks_.push_back(doc_->bufferCount() - 1);
+    }
+  }
   if (M_) M_->GV["lastbuffer"] = doc_->bufferCount() - 1;
+}
+
+bool Fit::residuals(std::vector<double>& x, std::vector<double>& r) {
+  const DataBuffer* b = doc_ ? doc_->buffer(result_.buffer) : nullptr;
+  if (!b || model_.npix == 0) return false;
+  x.clear();
+  r.clear();
+  std::vector<double> xs;
+  for (int i = 0; i < b->count(); ++i)
+    if (std::isfinite(b->X[i]) && std::isfinite(b->Y[i])) xs.push_back(b->X[i]);
+  const auto values = evaluate(model_, xs);
+  std::size_t k = 0;
+  for (int i = 0; i < b->count(); ++i) {
+    if (!(std::isfinite(b->X[i]) && std::isfinite(b->Y[i]))) continue;
+    x.push_back(b->X[i]);
+    r.push_back(b->Y[i] - values[0][k++]);
+  }
+  return true;
 }
 
 }  // namespace xyla::fit

@@ -1,5 +1,6 @@
 // Running a fit: the iteration loop around the solver, its messages and questions, and
 // what is computed from the result (areas, standard errors).
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <limits>
@@ -23,6 +24,7 @@ std::string printf1(const char* format, int n) {
 }  // namespace
 
 void Fit::fit() {
+  failure_ = "the fit table could not be read";
   if (!doc_ || !readtab()) return;
   const bool previewOn = panel.preview;
   if (previewOn) {
@@ -35,8 +37,12 @@ void Fit::fit() {
   fiterr = 0;
   setAbort(false);
   DataBuffer* b = doc_->getCurrentDataBuffer();
-  const FitData data = b ? fitData(*b) : FitData();
-  if (data.n >= 2) runIterations(data);
+  FitData data = b ? fitData(*b) : FitData();
+  result_.buffer = b ? doc_->current : -1;
+  static long runs = 0;
+  result_.run = ++runs;
+  if (data.n >= 2 && prepareWeights(data)) runIterations(data);
+  else failure_ = data.n < 2 ? "the current buffer has fewer than 2 points" : "the counting weights could not be prepared";
   prevexp(false, false);
   if (previewOn && onFitRunning) onFitRunning(false);
   writeTable();
@@ -45,8 +51,10 @@ void Fit::fit() {
 bool Fit::askToContinue(int iterations, int& limit) {
   const int tag = panel.limitTag > 0 ? panel.limitTag : 100;
   Ui* u = ui();
-  if (askAtLimit && u && u->alert("Fit Stopped", "iteration limit reached", {"Continue", "Cancel"}) == 0) {
+  const bool atTotal = iterationTotal > 0 && iterations >= iterationTotal;
+  if (!atTotal && u && u->alert("Fit Stopped", "iteration limit reached", {"Continue", "Cancel"}) == 0) {
     limit += tag;
+    if (iterationTotal > 0) limit = std::min(limit, iterationTotal);
     return true;
   }
   msgOut(1, printf1("Fit canceled, Iterations: %d", iterations));
@@ -64,6 +72,7 @@ void Fit::runIterations(const FitData& data) {
   p.x = data.x.data();
   p.y = data.y.data();
   p.sigma = data.sigma;
+  p.weight = data.w.empty() ? nullptr : data.w.data();
   p.n = data.n;
   p.a = m.ptab.base();
   p.ma = m.nptab;
@@ -83,6 +92,7 @@ void Fit::runIterations(const FitData& data) {
   MrqSolver solver;
   int iterations = 0;
   int limit = panel.limitTag > 0 ? panel.limitTag : 100;
+  if (iterationTotal > 0) limit = std::min(limit, iterationTotal);
   while (s.lambda != 0.0f) {
     if (abortRequested()) {
       msgOut(1, printf1("Fit canceled, Iterations: %d", iterations));
@@ -110,14 +120,44 @@ void Fit::runIterations(const FitData& data) {
   result_.sigma = data.sigma;
   result_.points = data.n;
   result_.freeParameters = m.nmfit;
-  if (fiterr != 0) {
+  result_.poisson = !data.w.empty();
+  result_.xlo = data.xlo;
+  result_.xhi = data.xhi;
+  result_.dof = data.n - m.nmfit;
+  result_.reducedChisq = result_.dof > 0 ? chisq / result_.dof : 0.0;
+  const bool numbers = std::isfinite(chisq) && std::isfinite(rmsd);
+  if (fiterr != 0 || (!Break && !numbers)) {
     msgOut(1, printf1("Can not find solution, Iterations: %d", iterations));
-  } else if (!Break) {
+    failure_ = fiterr != 0 ? printf1("no solution: the matrix of the fit is singular (after %d iterations)", iterations)
+                           : printf1("the model gives values that are not numbers (after %d iterations)", iterations);
+  } else if (Break) {
+    failure_ = printf1("the fit was stopped after %d iterations (iteration limit)", iterations);
+  } else {
     msgOut(1, printf1("Fit succeeded, Iterations: %d", iterations));
     haveResult = true;
     result_.success = true;
     computeStandardErrors(data, covar);
+    result_.measures = measurePeaks(m, result_.covariance, data.xlo, data.xhi);
+    for (std::size_t i = 0; i < result_.measures.peaks.size(); ++i)
+      result_.measures.peaks[i].fitArea = m.pkint[static_cast<int>(i) + 1];
   }
+}
+
+std::string Fit::failure() const { return haveResult ? std::string() : failure_; }
+
+// Counting weights need counts: a background buffer that is named must exist.
+bool Fit::prepareWeights(FitData& data) {
+  if (!panel.poisson) return true;
+  const DataBuffer* bg = nullptr;
+  if (panel.poissonBackground >= 0) {
+    bg = doc_->buffer(panel.poissonBackground);
+    if (!bg || bg->count() == 0) {
+      if (Ui* u = ui()) u->alert("Fit Weights", "The background buffer for the counting weights does not exist or is empty", {"OK"});
+      return false;
+    }
+  }
+  poissonWeights(data, bg);
+  return true;
 }
 
 void Fit::computeAreas(double sigma) {
@@ -146,6 +186,17 @@ void Fit::computeStandardErrors(const FitData& data, const Matrix1<float>& covar
   for (int j = 1; j <= m.nptab; ++j)
     if (m.kind[j] == Cell::Tie) se[j] = m.krel[j] != 0 ? se[m.irel[j]] : std::fabs(m.ptab[j]) * se[m.irel[j]];
   result_.standardError = std::move(se);
+  const int stride = m.nptab + 1;
+  std::vector<double> cov(static_cast<std::size_t>(stride) * stride, 0.0);
+  bool finite = true;
+  for (int i = 1; i <= m.nmfit; ++i)
+    for (int k = 1; k <= m.nmfit; ++k) {
+      const int a = m.mfit[i], b = m.mfit[k];
+      const double v = double(covar[a][b]) * reduced;
+      finite = finite && std::isfinite(v);
+      cov[static_cast<std::size_t>(a) * stride + b] = v;
+    }
+  if (finite) result_.covariance = std::move(cov);
 }
 
 }  // namespace xyla::fit

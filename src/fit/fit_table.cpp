@@ -271,6 +271,8 @@ ReadOutcome readRows(const FitTable& table, FitModel& m,
     }
     peak.weight = cellOf(r, "weight");
     m.pkwt[k] = toFloat(leadingNumber(peak.weight));
+    // The percentage the last fit wrote stays known to exports that re-read the table.
+    m.pkper[k] = toFloat(leadingNumber(cellOf(r, "percent")));
     m.peaks.push_back(peak);
   }
   m.nptab = 5 * m.npix;

@@ -191,13 +191,14 @@ void mrqcof(const MrqProblem& p, const float* a, const int* list, int nactive, M
     for (int i = first; i <= last; ++i) {
       const float* d = dyda.data() + (i - first) * row;
       const float dy = p.y[i] - ymod[i - first];
+      const float wi = p.weight ? p.weight[i] : w;
       for (int j = 1; j <= nactive; ++j) {
-        const float wt = w * d[list[j]];
+        const float wt = wi * d[list[j]];
         float* r = alpha[j];
         for (int k = 1; k <= j; ++k) r[k] += wt * d[list[k]];
         beta[j] += dy * wt;
       }
-      chisq += dy * dy * w;
+      chisq += dy * dy * wi;
       sumsq += dy * dy;
     }
   }

@@ -53,6 +53,7 @@ struct MrqProblem {
   int mfit = 0;
   Matrix1<float>* covar = nullptr;  // work matrices of at least mfit x mfit (ma x ma for
   Matrix1<float>* alpha = nullptr;  // the final covariance)
+  const float* weight = nullptr;    // 1/sigma_i^2 per point (from index 1); null: sigma
 };
 
 // What changes from step to step.

@@ -2,10 +2,10 @@
 
 #include <QTemporaryFile>
 
-#include <filesystem>
 
 #include "io/ascii_export.h"
 #include "io/ascii_import.h"
+#include "io/import_report.h"
 #include "model/manager.h"
 #include "model/settings.h"
 #include "model/ui.h"
@@ -45,18 +45,12 @@ void importAsciiAction(Manager& m, const ImportOptions& options) {
     m.ui().beep();
     return;
   }
-  Settings* s = Settings::standard();
-  const std::string dir = s ? s->getString("PATH").value_or("") : "";
-  const std::vector<std::string> files = m.ui().openPanel("Import ASCII", dir, true);
-  if (!files.empty()) {
-    if (s) s->setString("PATH", std::filesystem::path(files.front()).parent_path().string());
-    for (const std::string& f : files) {
-      ImportOptions o = options;
-      o.file = f;
-      o.source.clear();
-      o.comment.clear();
-      importFile(*m.PD, o);
-    }
+  for (const std::string& f : askForImportFiles(m.ui(), "Import ASCII")) {
+    ImportOptions o = options;
+    o.file = f;
+    o.source.clear();
+    o.comment.clear();
+    importFile(*m.PD, o);
   }
   // The panel's options are remembered whether a file was chosen or not.
   storeImportOptions(options);

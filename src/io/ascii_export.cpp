@@ -7,6 +7,8 @@
 
 #include "model/data_buffer.h"
 #include "model/manager.h"
+#include "model/replacing_file.h"
+#include "model/ui.h"
 #include "model/xyla_document.h"
 
 namespace xyla {
@@ -17,7 +19,7 @@ namespace {
 // locale, so the output never depends on the user's locale.
 class NumberWriter {
  public:
-  explicit NumberWriter(std::FILE* f) : f_(f) { buf_.reserve(kFlushAt + 64); }
+  explicit NumberWriter(ReplacingFile& f) : f_(f) { buf_.reserve(kFlushAt + 64); }
   ~NumberWriter() { flush(); }
 
   void number(double v) {
@@ -30,13 +32,13 @@ class NumberWriter {
     if (buf_.size() >= kFlushAt) flush();
   }
   void flush() {
-    if (!buf_.empty()) std::fwrite(buf_.data(), 1, buf_.size(), f_);
+    if (!buf_.empty()) f_.write(std::string_view(buf_.data(), buf_.size()));
     buf_.clear();
   }
 
  private:
   static constexpr std::size_t kFlushAt = 1 << 16;
-  std::FILE* f_;
+  ReplacingFile& f_;
   std::vector<char> buf_;
 };
 
@@ -58,14 +60,11 @@ Columns columnsFor(int mode, bool errors) {
 
 }  // namespace
 
-bool exportASCII(const DataBuffer& b, const std::string& path, int mode) {
-  std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "wb"), &std::fclose);
-  if (!file) return false;
-  const bool errors = b.haserror();
-  const Columns cols = columnsFor(mode, errors);
-  if (!(cols.x || cols.y)) return true;
+namespace {
+
+void writeColumns(const DataBuffer& b, const Columns& cols, ReplacingFile& file) {
   const int n = b.count();
-  NumberWriter out(file.get());
+  NumberWriter out(file);
   for (int i = 0; i < n; ++i) {
     const double values[4] = {b.X[i], b.Y[i], b.xDoubleErrorAt(i), b.yDoubleErrorAt(i)};
     const bool wanted[4] = {cols.x, cols.y, cols.ex, cols.ey};
@@ -78,14 +77,31 @@ bool exportASCII(const DataBuffer& b, const std::string& path, int mode) {
     }
     out.put('\n');
   }
-  return true;
+}
+
+}  // namespace
+
+bool exportASCII(const DataBuffer& b, const std::string& path, int mode, std::string* error) {
+  const Columns cols = columnsFor(mode, b.haserror());
+  ReplacingFile file(path);
+  bool ok = file.open();
+  if (ok) {
+    if (cols.x || cols.y) writeColumns(b, cols, file);
+    ok = file.commit();
+  }
+  if (!ok && error) *error = file.error();
+  return ok;
 }
 
 void exportASCII(XylaDocument& doc, const std::string& name) {
   if (!doc.M) return;
   for (int index : doc.M->selection()) {
     const DataBuffer* b = doc.buffer(index);
-    if (b) exportASCII(*b, name + "." + std::to_string(index), 0);
+    std::string error;
+    if (b && !exportASCII(*b, name + "." + std::to_string(index), 0, &error)) {
+      doc.M->ui().alert("Export Error", error, {"OK"});
+      return;
+    }
   }
 }
 

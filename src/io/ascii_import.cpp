@@ -1,11 +1,9 @@
 #include "io/ascii_import.h"
 
-#include <sys/mman.h>
-
-#include <cstdint>
 #include <memory>
 #include <vector>
 
+#include "io/import_report.h"
 #include "model/manager.h"
 #include "model/text_scan.h"
 #include "model/xyla_document.h"
@@ -15,25 +13,6 @@ namespace xyla {
 namespace ts = textscan;
 
 namespace {
-
-// Asks the kernel to back the reserved storage of a large column with huge pages.
-// Filling a column touches every page of it once, and with 4 KB pages those first
-// touches took about a third of a large import; with 2 MB pages they become rare. Storage
-// not yet filled stays unbacked either way. A refusal (huge pages off) changes nothing.
-void adviseHugePages(const std::vector<double>& v) {
-  constexpr std::uintptr_t kHuge = std::uintptr_t{2} << 20;
-  const std::size_t bytes = v.capacity() * sizeof(double);
-  if (bytes < 4 * kHuge) return;
-  const auto begin = reinterpret_cast<std::uintptr_t>(v.data());
-  const std::uintptr_t from = (begin + kHuge - 1) & ~(kHuge - 1);
-  const std::uintptr_t to = (begin + bytes) & ~(kHuge - 1);
-  if (to > from) ::madvise(reinterpret_cast<void*>(from), to - from, MADV_HUGEPAGE);
-}
-
-void reserveColumn(std::vector<double>& v, std::size_t want) {
-  v.reserve(want);
-  adviseHugePages(v);
-}
 
 // Collects the new buffers of one import and appends points to them. Column vectors are
 // grown to an estimate of the final length taken from the share of the file read so far,
@@ -63,6 +42,8 @@ class ImportSink {
     if (b.X.size() == b.X.capacity()) grow(b, true);
     b.quickAddDoubleValueError(x, y, ex, ey);
   }
+
+  const std::vector<DataBuffer*>& created() const { return created_; }
 
   // Rescales the new buffers and gives back capacity the estimate overshot.
   int finish() {
@@ -159,6 +140,8 @@ int importFile(XylaDocument& doc, const ImportOptions& o) {
 
   const int made = sink.finish();
   doc.rescale(true, doc.M ? doc.M->axis12 : 0);
+  // Named as the new buffers' source names it: the file, or for pasted text "Pasteboard".
+  if (holdsNoPoint(sink.created())) reportNothingImported(documentUi(doc), o.source.empty() ? o.file : o.source);
   return made;
 }
 

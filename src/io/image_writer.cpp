@@ -8,7 +8,6 @@
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
-#include <QSaveFile>
 #include <QString>
 #include <QSvgGenerator>
 
@@ -19,6 +18,7 @@
 #include <cctype>
 #include <cmath>
 
+#include "model/replacing_file.h"
 #include "render/cairo_canvas.h"
 #include "render/qt_canvas.h"
 
@@ -34,26 +34,6 @@ std::string lowerExtension(const std::string& path) {
   std::string ext = QFileInfo(QString::fromStdString(path)).suffix().toStdString();
   std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return char(std::tolower(c)); });
   return ext;
-}
-
-// Writes the whole file under a temporary name in the target's directory and renames it
-// over the target; the temporary file is removed on any failure.
-bool writeAtomically(const std::string& path, const QByteArray& bytes, std::string& reason) {
-  QSaveFile file(QString::fromStdString(path));
-  if (!file.open(QIODevice::WriteOnly)) {
-    reason = file.errorString().toStdString();
-    return false;
-  }
-  if (file.write(bytes) != bytes.size()) {
-    reason = file.errorString().toStdString();
-    file.cancelWriting();
-    return false;
-  }
-  if (!file.commit()) {
-    reason = file.errorString().toStdString();
-    return false;
-  }
-  return true;
 }
 
 // ---- renderers: each fills `out` with the file's bytes or sets `reason` ----
@@ -227,10 +207,14 @@ bool writeImage(ImageFormat f, const std::string& path, double width, double hei
   } else if (width > kMaxVectorSide || height > kMaxVectorSide) {
     reason = "the picture is too large";
   } else {
-    ok = render(f, width, height, dpi, draw, bytes, reason) && writeAtomically(path, bytes, reason);
+    ok = render(f, width, height, dpi, draw, bytes, reason);
   }
-  if (!ok) error = "Could not write " + path + ": " + reason;
-  return ok;
+  if (!ok) {
+    error = "Could not write " + path + ": " + reason;
+    return false;
+  }
+  // The old file survives any failure to write the new one.
+  return writeFileReplacing(path, std::string_view(bytes.constData(), std::size_t(bytes.size())), error);
 }
 
 }  // namespace xyla

@@ -144,37 +144,69 @@ void setPointValue(Macro& m) {
 }  // namespace
 
 void registerAnalysisCommands(CommandTable& t) {
-  t.add(G::Analysis, "splinefit", "iddidiidiiiib", 13, splinefit);
-  t.add(G::Analysis, "swapxy", "b", 1, swapxy);
-  t.add(G::Analysis, "linbg", "ddb", 3, linbg);
-  t.add(G::Analysis, "fg", "iddis", 5, fg);
-  t.add(G::Analysis, "bcalc", "isi", 3, bcalc);
-  t.add(G::Analysis, "calc", "isb", 3, calcCommand);
-  t.add(G::Analysis, "normx", "ddddb", 5, normx);
-  t.add(G::Analysis, "normy", "ddddb", 5, normy);
-  t.add(G::Analysis, "movex", "ddb", 3, movex);
-  t.add(G::Analysis, "movey", "ddb", 3, movey);
-  t.add(G::Analysis, "cutoutsidex", "ddb", 3, cutCommand<0, 0>);
-  t.add(G::Analysis, "cutoutsidey", "ddb", 3, cutCommand<1, 0>);
-  t.add(G::Analysis, "cutinsidex", "ddb", 3, cutCommand<0, 1>);
-  t.add(G::Analysis, "cutinsidey", "ddb", 3, cutCommand<1, 1>);
-  t.add(G::Analysis, "calcint", "ddb", 3, calcint);
-  t.add(G::Analysis, "linreg", "ddb", 3, regression<0>);
-  t.add(G::Analysis, "logreg", "ddb", 3, regression<1>);
-  t.add(G::Analysis, "expreg", "ddb", 3, regression<2>);
-  t.add(G::Analysis, "smooth", "db", 2, smoothCommand);
-  t.add(G::Analysis, "fftsmooth", "db", 2, fftsmoothCommand);
-  t.add(G::Analysis, "datareduction", "db", 2, datareduction);
-  t.add(G::Analysis, "spline", "idb", 3, splineCommand);
-  t.add(G::Analysis, "diff", "db", 2, diffCommand);
-  t.add(G::Analysis, "fft", "ib", 2, fft);
-  t.add(G::Analysis, "xpssatsub", "ib", 2, xpssatsub);
-  t.add(G::Analysis, "shirleybg", "ddddb", 5, shirleybg);
-  t.add(G::Analysis, "integrate", "b", 1, integrateCommand);
-  t.add(G::Analysis, "setxval", "bid", 1, setPointValue<&DataBuffer::setXDoubleValueAt>);
-  t.add(G::Analysis, "setyval", "bid", 1, setPointValue<&DataBuffer::setYDoubleValueAt>);
-  t.add(G::Analysis, "setxeval", "bid", 1, setPointValue<&DataBuffer::setXDoubleErrorAt>);
-  t.add(G::Analysis, "setyeval", "bid", 1, setPointValue<&DataBuffer::setYDoubleErrorAt>);
+  t.add(G::Analysis, "splinefit", "iddidiidiiiib", 13, splinefit,
+        {"exclude min max corrmode corrfactor corrfunction sigmamode sigma order minmax derivative points buffers",
+         "Fits a smoothing spline to each buffer with the outside spline programs (exclude 1: leave min..max out; order 0-23; minmax, derivative 1: export them too; points per interval); appends the curve."});
+  t.add(G::Analysis, "swapxy", "b", 1, swapxy,
+        {"buffers", "Swaps the X and Y values of the buffers."});
+  t.add(G::Analysis, "linbg", "ddb", 3, linbg,
+        {"slope offset buffers", "Adds slope*x + offset to the Y values of the buffers."});
+  t.add(G::Analysis, "fg", "iddis", 5, fg,
+        {"mode min max steps expression", "Appends a buffer of the expression in x sampled at steps points from min to max (mode 1: x, value; mode 2: value, x)."});
+  t.add(G::Analysis, "bcalc", "isi", 3, bcalc,
+        {"first operator second", "Appends the buffer first + - * / second over their common X range."});
+  t.add(G::Analysis, "calc", "isb", 3, calcCommand,
+        {"column expression buffers", "Replaces column 1 X, 2 Y, 3 X error or 4 Y error of the buffers by the expression (x, y, ex, ey, np, ...)."});
+  t.add(G::Analysis, "normx", "ddddb", 5, normx,
+        {"from1 from2 to1 to2 buffers", "Maps X values linearly so that from1 becomes to1 and from2 becomes to2."});
+  t.add(G::Analysis, "normy", "ddddb", 5, normy,
+        {"from1 from2 to1 to2 buffers", "Maps Y values linearly so that from1 becomes to1 and from2 becomes to2."});
+  t.add(G::Analysis, "movex", "ddb", 3, movex,
+        {"from to buffers", "Shifts the X values of the buffers by to - from."});
+  t.add(G::Analysis, "movey", "ddb", 3, movey,
+        {"from to buffers", "Shifts the Y values of the buffers by to - from."});
+  t.add(G::Analysis, "cutoutsidex", "ddb", 3, cutCommand<0, 0>,
+        {"a b buffers", "Keeps only the points whose X lies strictly between a and b."});
+  t.add(G::Analysis, "cutoutsidey", "ddb", 3, cutCommand<1, 0>,
+        {"a b buffers", "Keeps only the points whose Y lies strictly between a and b."});
+  t.add(G::Analysis, "cutinsidex", "ddb", 3, cutCommand<0, 1>,
+        {"a b buffers", "Removes the points whose X lies between a and b."});
+  t.add(G::Analysis, "cutinsidey", "ddb", 3, cutCommand<1, 1>,
+        {"a b buffers", "Removes the points whose Y lies between a and b."});
+  t.add(G::Analysis, "calcint", "ddb", 3, calcint,
+        {"a b buffers", "Integrates each buffer from a to b (trapezoids) into the variable integral and the buffer's comment."});
+  t.add(G::Analysis, "linreg", "ddb", 3, regression<0>,
+        {"a b buffers", "Fits y = A + B x over a <= x <= b; appends the line and sets rega, regb, regr."});
+  t.add(G::Analysis, "logreg", "ddb", 3, regression<1>,
+        {"a b buffers", "Fits y = A + B ln x over a <= x <= b; appends the curve and sets rega, regb, regr."});
+  t.add(G::Analysis, "expreg", "ddb", 3, regression<2>,
+        {"a b buffers", "Fits y = A exp(B x) over a <= x <= b; appends the curve and sets rega, regb, regr."});
+  t.add(G::Analysis, "smooth", "db", 2, smoothCommand,
+        {"factor buffers", "Appends each buffer smoothed by a moving mean over 2 x factor points."});
+  t.add(G::Analysis, "fftsmooth", "db", 2, fftsmoothCommand,
+        {"factor buffers", "Appends each buffer smoothed by a Fourier filter of the given width in points."});
+  t.add(G::Analysis, "datareduction", "db", 2, datareduction,
+        {"factor buffers", "Appends each buffer with every group of factor points replaced by its mean."});
+  t.add(G::Analysis, "spline", "idb", 3, splineCommand,
+        {"points strength buffers", "Appends the cubic spline through each buffer (sorted X, 4 points at least), tabulated with the given points per interval."});
+  t.add(G::Analysis, "diff", "db", 2, diffCommand,
+        {"width buffers", "Appends the slope of each buffer by local linear regression over neighbours closer than width in X."});
+  t.add(G::Analysis, "fft", "ib", 2, fft,
+        {"window buffers", "Appends the amplitude spectrum of each buffer; window 0 none, 1 Hanning, 2 Welch, 3 Parzen."});
+  t.add(G::Analysis, "xpssatsub", "ib", 2, xpssatsub,
+        {"anode buffers", "Appends each XPS spectrum without its X-ray satellites; anode 0 magnesium, 1 aluminium."});
+  t.add(G::Analysis, "shirleybg", "ddddb", 5, shirleybg,
+        {"x1 y1 x2 y2 buffers", "Removes an iterative Shirley background between the end points (x1, y1) and (x2, y2); appends the spectrum without it and the background."});
+  t.add(G::Analysis, "integrate", "b", 1, integrateCommand,
+        {"buffers", "Appends the running integral (trapezoids, from 0) of each buffer."});
+  t.add(G::Analysis, "setxval", "bid", 1, setPointValue<&DataBuffer::setXDoubleValueAt>,
+        {"buffers [point] [x]", "Sets the X value of one point in each of the buffers."});
+  t.add(G::Analysis, "setyval", "bid", 1, setPointValue<&DataBuffer::setYDoubleValueAt>,
+        {"buffers [point] [y]", "Sets the Y value of one point in each of the buffers."});
+  t.add(G::Analysis, "setxeval", "bid", 1, setPointValue<&DataBuffer::setXDoubleErrorAt>,
+        {"buffers [point] [error]", "Sets the X error of one point in each of the buffers."});
+  t.add(G::Analysis, "setyeval", "bid", 1, setPointValue<&DataBuffer::setYDoubleErrorAt>,
+        {"buffers [point] [error]", "Sets the Y error of one point in each of the buffers."});
 }
 
 }  // namespace xyla

@@ -13,6 +13,7 @@
 #include "macro/macro.h"
 #include "macro/macro_text.h"
 #include "model/manager.h"
+#include "model/time_format.h"
 #include "model/xyla_document.h"
 
 namespace xyla {
@@ -20,7 +21,6 @@ namespace xyla {
 namespace {
 
 // More values than this in one range argument stop the run instead of filling memory.
-constexpr long long kMaxRangeValues = 1000000;
 
 std::string homeDirectory() {
   if (const char* h = std::getenv("HOME")) return h;
@@ -88,16 +88,18 @@ bool refreshVariables(expr::Expression& e, const std::vector<double>& cv, const 
 void Macro::setStringVariables() {
   static const std::string home = homeDirectory();
   static const std::string user = loginName();
-  static std::time_t last = -1;
-  static std::string date, time;
   const std::time_t now = std::time(nullptr);
-  if (now != last) {
-    last = now;
-    date = formatTime(now, "%Y-%m-%d");
-    time = formatTime(now, "%H:%M:%S");
+  // $date follows the date format of the preferences. Reading the preferences costs more
+  // than a whole command, so the texts are made once per second of the clock and at the
+  // start of every run (which sets clock_ to -1).
+  if (now != clock_) {
+    clock_ = now;
+    constexpr double kUnixTimeOf2001 = 978307200.0;
+    date_ = xyla::formatTime(static_cast<double>(now) - kUnixTimeOf2001, timeDisplayFormat());
+    time_ = formatTime(now, "%H:%M:%S");
   }
-  M->SV["date"] = date;
-  M->SV["time"] = time;
+  M->SV["date"] = date_;
+  M->SV["time"] = time_;
   M->SV["home"] = home;
   M->SV["user"] = user;
 }
@@ -130,6 +132,13 @@ bool Macro::readArguments(const std::string& signature, int minimum, const std::
   OK = true;
   setStringVariables();
   const std::size_t n = tokens.size() - 1;
+  if (signature.size() == 1 && signature[0] == kAnyTexts) {
+    for (std::size_t p = 1; p <= n; ++p) {
+      SS.push_back(tokens[p]);
+      S.push_back(expandLineBreaks(substituteVariables(tokens[p], M->SV)));
+    }
+    return true;
+  }
   if (n < static_cast<std::size_t>(minimum) || n > signature.size() || n > static_cast<std::size_t>(kSlots)) {
     syntaxError("Wrong number of arguments in %@", tokens);
     return false;
@@ -159,6 +168,15 @@ bool Macro::checkArgument(char letter, int p, const std::string& token) {
     case 'd':
     case 'i':
       if (!expr(token, p, true)) return false;
+      // Infinite and undefined numbers are refused here, once for every command, so no
+      // setter or operation ever sees one (a NaN margin or factor used to hang drawing
+      // and smoothing).
+      if (!std::isfinite(D[p])) {
+        syntaxError("Not a finite number: %@", {token});
+        D[p] = 0.0;
+        I[p] = 0;
+        return false;
+      }
       break;
     case 'a': A = axisList(token); break;
     case 'b': B = bufferList(token); break;
@@ -214,46 +232,34 @@ std::vector<int> Macro::bufferList(const std::string& token) {
   return out;
 }
 
-std::vector<std::string> Macro::rangeList(const std::string& token) {
-  std::vector<std::string> out;
-  auto tooMany = [&](long double count) {
-    if (count <= kMaxRangeValues) return false;
-    syntaxError("Too many loop values in %@", {token});
-    return true;
-  };
+// Ranges are kept as start, step and count and produce their values one at a time (see
+// LoopValues), so a range of any length is accepted.
+LoopValues Macro::rangeList(const std::string& token) {
   if (const auto parts = splitText(token, ".."); parts.size() == 2) {
     const long long a = plainInteger(parts[0]), b = plainInteger(parts[1]);
-    if (tooMany(std::fabs(static_cast<long double>(b) - static_cast<long double>(a)) + 1)) return {};
-    const long long step = a <= b ? 1 : -1;
-    for (long long i = a;; i += step) {
-      out.push_back(std::to_string(i));
-      if (i == b) break;
-    }
-    return out;
+    const long double span = std::fabs(static_cast<long double>(b) - static_cast<long double>(a)) + 1;
+    const long long count = span >= 9e18L ? std::numeric_limits<long long>::max() : static_cast<long long>(span);
+    return LoopValues::progression(static_cast<double>(a), a <= b ? 1.0 : -1.0, count);
   }
   if (const auto parts = splitText(token, ":"); parts.size() == 3) {
     const double start = exprval(parts[0], true), end = exprval(parts[1], true), step = exprval(parts[2], true);
     // A step that is not positive, or too small to move the value, gives no values.
     if (!(step > 0.0) || !std::isfinite(start) || !std::isfinite(end) || !std::isfinite(step) || start > end ||
         start + step == start)
-      return out;
-    if (tooMany(std::floor((static_cast<long double>(end) - start) / step) + 1)) return {};
-    for (long long k = 0;; ++k) {
-      const double v = start + static_cast<double>(k) * step;
-      if (v > end) break;
-      out.push_back(formatG(v));
-    }
-    return out;
+      return {};
+    const long double estimate = std::floor((static_cast<long double>(end) - start) / step) + 1;
+    long long count = estimate >= 9e18L ? std::numeric_limits<long long>::max() : static_cast<long long>(estimate);
+    // The values are start + k * step while not above end; the estimate may be one off.
+    while (count > 0 && start + static_cast<double>(count - 1) * step > end) --count;
+    while (count < std::numeric_limits<long long>::max() && start + static_cast<double>(count) * step <= end) ++count;
+    return LoopValues::progression(start, step, count);
   }
   if (const auto parts = splitText(token, ","); parts.size() >= 2) {
-    for (const std::string& part : parts) out.push_back(formatG(exprval(part, true)));
-    return out;
+    std::vector<double> values;
+    for (const std::string& part : parts) values.push_back(exprval(part, true));
+    return LoopValues::listed(std::move(values));
   }
-  const long long k = plainInteger(token);
-  if (k >= 1 && !tooMany(static_cast<long double>(k))) {
-    for (long long i = 0; i < k; ++i) out.push_back(std::to_string(i));
-  }
-  return out;
+  return LoopValues::progression(0.0, 1.0, plainInteger(token));
 }
 
 void Macro::writePredefined() {

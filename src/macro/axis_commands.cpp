@@ -99,56 +99,106 @@ using D = XylaDocument;
 }  // namespace
 
 void registerAxisCommands(CommandTable& t) {
-  t.add(G::Axes, "setaxis", "iiii", 4, setaxis);
-  t.add(G::Axes, "ascalstart", "ad", 1, numberText<&D::scalstart>);
-  t.add(G::Axes, "ascalend", "ad", 1, numberText<&D::scalend>);
-  t.add(G::Axes, "atickdist", "as", 1, stringText<&D::scalspace>);
-  t.add(G::Axes, "aminsteps", "ai", 1, aminsteps);
-  t.add(G::Axes, "atimeformat", "as", 1, stringText<&D::axistimeformat>);
-  t.add(G::Axes, "ascalexpr", "as", 1, stringText<&D::scaleexpr>);
-  t.add(G::Axes, "atrigger", "as", 1, stringText<&D::trigger>);
-  t.add(G::Axes, "aexpoffset", "ai", 2, choice<&D::expoff, 0, 2147483647>);
-  t.add(G::Axes, "adecplaces", "ai", 2, choice<&D::dp, 0, 12>);
-  t.add(G::Axes, "adecplacesauto", "ai", 2, flagOne<&D::dpauto>);
-  t.add(G::Axes, "aformat", "ai", 2, choice<&D::axismode, 0, 2>);
-  t.add(G::Axes, "asetsmalllogzero", "ai", 2, flagOne<&D::smalllog>);
-  t.add(G::Axes, "asetreverse", "ai", 2, flagOne<&D::reverse>);
-  t.add(G::Axes, "atext", "as", 2, atext);
-  t.add(G::Axes, "anumfont", "asd", 3, font<&D::numfont>);
-  t.add(G::Axes, "anumoffset", "ad", 2, offset<&D::numoff>);
-  t.add(G::Axes, "atextfont", "asd", 3, font<&D::textfont>);
-  t.add(G::Axes, "atextoffset", "ad", 2, offset<&D::textoff>);
-  t.add(G::Axes, "asetnum", "ai", 2, flagOn<&D::numbers>);
-  t.add(G::Axes, "asettext", "ai", 2, flagOn<&D::text>);
-  t.add(G::Axes, "asetfliptext", "ai", 2, flagOn<&D::fliptext>);
-  t.add(G::Axes, "atextcolor", "adddd", 4, colour<&D::axistextcolor>);
-  t.add(G::Axes, "asetzeroline", "ai", 2, flagOn<&D::zeroline>);
-  t.add(G::Axes, "azerolinecolor", "adddd", 4, colour<&D::zerocolor>);
-  t.add(G::Axes, "aticklength", "ad", 2, length<&D::ticklength>);
-  t.add(G::Axes, "atickwidth", "ad", 2, length<&D::tickwidth>);
-  t.add(G::Axes, "aminticklength", "ad", 2, length<&D::mticklength>);
-  t.add(G::Axes, "amintickwidth", "ad", 2, length<&D::mtickwidth>);
-  t.add(G::Axes, "asetticks", "ai", 2, flagOn<&D::ticks>);
-  t.add(G::Axes, "asetminticks", "ai", 2, flagOn<&D::mticks>);
-  t.add(G::Axes, "asetticksbothsides", "ai", 2, flagOn<&D::ticksboth>);
-  t.add(G::Axes, "asetminticksbothsides", "ai", 2, flagOn<&D::mticksboth>);
-  t.add(G::Axes, "atickcolor", "adddd", 4, colour<&D::tickcolor>);
-  t.add(G::Axes, "amintickcolor", "adddd", 4, colour<&D::mtickcolor>);
-  t.add(G::Axes, "atickstyle", "ai", 2, choice<&D::tickstyle, 0, 2>);
-  t.add(G::Axes, "asetgrid", "ai", 2, flagOn<&D::grid>);
-  t.add(G::Axes, "asetmingrid", "ai", 2, flagOn<&D::mgrid>);
-  t.add(G::Axes, "agridcolor", "adddd", 4, colour<&D::gridcolor>);
-  t.add(G::Axes, "agridwidth", "ad", 2, length<&D::gridwidth>);
-  t.add(G::Axes, "agridpattern", "ai", 2, choice<&D::gridpattern, 0, 15>);
-  t.add(G::Axes, "agridfront", "ai", 2, flagOn<&D::gridfront>);
-  t.add(G::Axes, "amingridcolor", "adddd", 4, colour<&D::mgridcolor>);
-  t.add(G::Axes, "amingridwidth", "ad", 2, length<&D::mgridwidth>);
-  t.add(G::Axes, "amingridpattern", "ai", 2, choice<&D::mgridpattern, 0, 15>);
-  t.add(G::Axes, "amingridfront", "ai", 2, flagOn<&D::mgridfront>);
-  t.add(G::Axes, "aclearlabels", "a", 1, aclearlabels);
-  t.add(G::Axes, "alabel", "ass", 3, alabel);
-  t.add(G::Axes, "anumalign", "ai", 2, choice<&D::align, 0, 8>);
-  t.add(G::Axes, "anumangle", "ad", 2, anumangle);
+  t.add(G::Axes, "setaxis", "iiii", 4, setaxis,
+        {"bottom left top right", "Shows (1) or hides (0) each of the four axes."});
+  t.add(G::Axes, "ascalstart", "ad", 1, numberText<&D::scalstart>,
+        {"axes [value]", "Sets where the ticks of the axes start; without a value, automatic."});
+  t.add(G::Axes, "ascalend", "ad", 1, numberText<&D::scalend>,
+        {"axes [value]", "Sets where the ticks of the axes end; without a value, automatic."});
+  t.add(G::Axes, "atickdist", "as", 1, stringText<&D::scalspace>,
+        {"axes [distance]", "Sets the distance of the ticks (a number or a time step); empty for automatic."});
+  t.add(G::Axes, "aminsteps", "ai", 1, aminsteps,
+        {"axes [count]", "Sets the number of minor ticks per tick; without a count, automatic."});
+  t.add(G::Axes, "atimeformat", "as", 1, stringText<&D::axistimeformat>,
+        {"axes [format]", "Sets the date format of time axes (strftime style, \\n for a line break); empty for automatic."});
+  t.add(G::Axes, "ascalexpr", "as", 1, stringText<&D::scaleexpr>,
+        {"axes [expression]", "Numbers the axes with the expression of the value x instead of the value itself."});
+  t.add(G::Axes, "atrigger", "as", 1, stringText<&D::trigger>,
+        {"axes [text]", "Sets the trigger text of the axes."});
+  t.add(G::Axes, "aexpoffset", "ai", 2, choice<&D::expoff, 0, 2147483647>,
+        {"axes digits", "Writes numbers beyond 10^digits (or below 10^-digits) with an exponent."});
+  t.add(G::Axes, "adecplaces", "ai", 2, choice<&D::dp, 0, 12>,
+        {"axes places", "Sets the decimal places 0-12 of the axis numbers."});
+  t.add(G::Axes, "adecplacesauto", "ai", 2, flagOne<&D::dpauto>,
+        {"axes on", "Chooses the decimal places of the axis numbers automatically (1) or not (0)."});
+  t.add(G::Axes, "aformat", "ai", 2, choice<&D::axismode, 0, 2>,
+        {"axes mode", "Sets the scale of the axes: 0 linear, 1 logarithmic, 2 time."});
+  t.add(G::Axes, "asetsmalllogzero", "ai", 2, flagOne<&D::smalllog>,
+        {"axes on", "Shows values at or below 0 on a logarithmic axis at its small end (1) or not (0)."});
+  t.add(G::Axes, "asetreverse", "ai", 2, flagOne<&D::reverse>,
+        {"axes on", "Runs the axes from the large to the small value (1) or not (0)."});
+  t.add(G::Axes, "atext", "as", 2, atext,
+        {"axes title", "Sets the title of the axes."});
+  t.add(G::Axes, "anumfont", "asd", 3, font<&D::numfont>,
+        {"axes family size", "Sets the font of the axis numbers."});
+  t.add(G::Axes, "anumoffset", "ad", 2, offset<&D::numoff>,
+        {"axes offset", "Moves the axis numbers away from the axis by the offset in points."});
+  t.add(G::Axes, "atextfont", "asd", 3, font<&D::textfont>,
+        {"axes family size", "Sets the font of the axis titles."});
+  t.add(G::Axes, "atextoffset", "ad", 2, offset<&D::textoff>,
+        {"axes offset", "Moves the axis titles away from the axis by the offset in points."});
+  t.add(G::Axes, "asetnum", "ai", 2, flagOn<&D::numbers>,
+        {"axes on", "Shows the numbers of the axes (1) or not (0)."});
+  t.add(G::Axes, "asettext", "ai", 2, flagOn<&D::text>,
+        {"axes on", "Shows the titles of the axes (1) or not (0)."});
+  t.add(G::Axes, "asetfliptext", "ai", 2, flagOn<&D::fliptext>,
+        {"axes on", "Turns the titles of the axes the other way round (1) or not (0)."});
+  t.add(G::Axes, "atextcolor", "adddd", 4, colour<&D::axistextcolor>,
+        {"axes red green blue [alpha]", "Sets the colour of the axis titles and numbers."});
+  t.add(G::Axes, "asetzeroline", "ai", 2, flagOn<&D::zeroline>,
+        {"axes on", "Draws a line at the value 0 across the plot (1) or not (0)."});
+  t.add(G::Axes, "azerolinecolor", "adddd", 4, colour<&D::zerocolor>,
+        {"axes red green blue [alpha]", "Sets the colour of the zero lines."});
+  t.add(G::Axes, "aticklength", "ad", 2, length<&D::ticklength>,
+        {"axes length", "Sets the length of the ticks in points."});
+  t.add(G::Axes, "atickwidth", "ad", 2, length<&D::tickwidth>,
+        {"axes width", "Sets the line width of the ticks."});
+  t.add(G::Axes, "aminticklength", "ad", 2, length<&D::mticklength>,
+        {"axes length", "Sets the length of the minor ticks in points."});
+  t.add(G::Axes, "amintickwidth", "ad", 2, length<&D::mtickwidth>,
+        {"axes width", "Sets the line width of the minor ticks."});
+  t.add(G::Axes, "asetticks", "ai", 2, flagOn<&D::ticks>,
+        {"axes on", "Draws the ticks (1) or not (0)."});
+  t.add(G::Axes, "asetminticks", "ai", 2, flagOn<&D::mticks>,
+        {"axes on", "Draws the minor ticks (1) or not (0)."});
+  t.add(G::Axes, "asetticksbothsides", "ai", 2, flagOn<&D::ticksboth>,
+        {"axes on", "Draws the ticks on both sides of the axis line (1) or inside only (0)."});
+  t.add(G::Axes, "asetminticksbothsides", "ai", 2, flagOn<&D::mticksboth>,
+        {"axes on", "Draws the minor ticks on both sides of the axis line (1) or inside only (0)."});
+  t.add(G::Axes, "atickcolor", "adddd", 4, colour<&D::tickcolor>,
+        {"axes red green blue [alpha]", "Sets the colour of the ticks."});
+  t.add(G::Axes, "amintickcolor", "adddd", 4, colour<&D::mtickcolor>,
+        {"axes red green blue [alpha]", "Sets the colour of the minor ticks."});
+  t.add(G::Axes, "atickstyle", "ai", 2, choice<&D::tickstyle, 0, 2>,
+        {"axes style", "Sets the tick style 0-2 of the axes."});
+  t.add(G::Axes, "asetgrid", "ai", 2, flagOn<&D::grid>,
+        {"axes on", "Draws grid lines at the ticks (1) or not (0)."});
+  t.add(G::Axes, "asetmingrid", "ai", 2, flagOn<&D::mgrid>,
+        {"axes on", "Draws grid lines at the minor ticks (1) or not (0)."});
+  t.add(G::Axes, "agridcolor", "adddd", 4, colour<&D::gridcolor>,
+        {"axes red green blue [alpha]", "Sets the colour of the grid."});
+  t.add(G::Axes, "agridwidth", "ad", 2, length<&D::gridwidth>,
+        {"axes width", "Sets the line width of the grid."});
+  t.add(G::Axes, "agridpattern", "ai", 2, choice<&D::gridpattern, 0, 15>,
+        {"axes pattern", "Sets the dash pattern 0-15 of the grid."});
+  t.add(G::Axes, "agridfront", "ai", 2, flagOn<&D::gridfront>,
+        {"axes on", "Draws the grid in front of the data (1) or behind (0)."});
+  t.add(G::Axes, "amingridcolor", "adddd", 4, colour<&D::mgridcolor>,
+        {"axes red green blue [alpha]", "Sets the colour of the minor grid."});
+  t.add(G::Axes, "amingridwidth", "ad", 2, length<&D::mgridwidth>,
+        {"axes width", "Sets the line width of the minor grid."});
+  t.add(G::Axes, "amingridpattern", "ai", 2, choice<&D::mgridpattern, 0, 15>,
+        {"axes pattern", "Sets the dash pattern 0-15 of the minor grid."});
+  t.add(G::Axes, "amingridfront", "ai", 2, flagOn<&D::mgridfront>,
+        {"axes on", "Draws the minor grid in front of the data (1) or behind (0)."});
+  t.add(G::Axes, "aclearlabels", "a", 1, aclearlabels,
+        {"axes", "Removes the custom labels of the axes."});
+  t.add(G::Axes, "alabel", "ass", 3, alabel,
+        {"axes value label", "Writes the label instead of the number at the value on the axes."});
+  t.add(G::Axes, "anumalign", "ai", 2, choice<&D::align, 0, 8>,
+        {"axes alignment", "Sets the alignment 0-8 of the axis numbers."});
+  t.add(G::Axes, "anumangle", "ad", 2, anumangle,
+        {"axes angle", "Turns the axis numbers by the angle (0-360 degrees)."});
 }
 
 }  // namespace xyla

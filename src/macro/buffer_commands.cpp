@@ -137,36 +137,64 @@ void blegend(Macro& m) {
 }  // namespace
 
 void registerBufferCommands(CommandTable& t) {
-  t.add(G::Ranges, "range", "add", 3, range);
-  t.add(G::Ranges, "rescale", "i", 0, rescale);
-  t.add(G::Ranges, "upscale", "id", 1, upscale);
-  t.add(G::Ranges, "downscale", "id", 1, downscale);
-  t.add(G::Ranges, "update", "", 0, update);
+  t.add(G::Ranges, "range", "add", 3, range,
+        {"axes min max", "Sets the range of the given axes to min..max (X axes set X, Y axes set Y)."});
+  t.add(G::Ranges, "rescale", "i", 0, rescale,
+        {"[range]", "Fits range 1, 2 or both (0, the default) to the shown buffers."});
+  t.add(G::Ranges, "upscale", "id", 1, upscale,
+        {"range [factor]", "Zooms out range 1, 2 or both (0) by the factor (default 10)."});
+  t.add(G::Ranges, "downscale", "id", 1, downscale,
+        {"range [factor]", "Zooms in range 1, 2 or both (0) by the factor (default 10)."});
+  t.add(G::Ranges, "update", "", 0, update,
+        {"", "Re-reads every buffer that has an automatic database source."});
 
-  t.add(G::Points, "addvalue", "idddd", 3, addvalue);
-  t.add(G::Points, "setxvalue", "iid", 3, setxvalue);
-  t.add(G::Points, "setxerror", "iid", 3, setxerror);
-  t.add(G::Points, "setyvalue", "iid", 3, setyvalue);
-  t.add(G::Points, "setyerror", "iid", 3, setyerror);
-  t.add(G::Points, "rmvalue", "ii", 2, rmvalue);
+  t.add(G::Points, "addvalue", "idddd", 3, addvalue,
+        {"buffer x y [xerror] [yerror]", "Appends the point (x, y) to the buffer; both errors when both are given."});
+  t.add(G::Points, "setxvalue", "iid", 3, setxvalue,
+        {"buffer point x", "Sets the X value of one point of one buffer."});
+  t.add(G::Points, "setxerror", "iid", 3, setxerror,
+        {"buffer point error", "Sets the X error of one point of one buffer."});
+  t.add(G::Points, "setyvalue", "iid", 3, setyvalue,
+        {"buffer point y", "Sets the Y value of one point of one buffer."});
+  t.add(G::Points, "setyerror", "iid", 3, setyerror,
+        {"buffer point error", "Sets the Y error of one point of one buffer."});
+  t.add(G::Points, "rmvalue", "ii", 2, rmvalue,
+        {"buffer point", "Removes one point of one buffer."});
 
-  t.add(G::BufferList, "setcurrent", "i", 1, setcurrent);
-  t.add(G::BufferList, "newbuffer", "", 0, newbuffer);
-  t.add(G::BufferList, "delete", "b", 1, deleteBuffers);
-  t.add(G::BufferList, "duplicate", "b", 1, duplicate);
-  t.add(G::BufferList, "setcomment", "bu", 2, setcomment);
-  t.add(G::BufferList, "addcomment", "bu", 2, addcomment);
-  t.add(G::BufferList, "getcomment", "is", 2, getcomment);
-  t.add(G::BufferList, "setsource", "bu", 2, setsource);
-  t.add(G::BufferList, "addsource", "bu", 2, addsource);
-  t.add(G::BufferList, "getsource", "is", 2, getsource);
-  t.add(G::BufferList, "select", "b", 1, select);
-  t.add(G::BufferList, "invertselection", "", 0, invertselection);
-  t.add(G::BufferList, "show", "b", 1, show);
-  t.add(G::BufferList, "hide", "b", 1, hide);
-  t.add(G::BufferList, "belongx", "bi", 2, belongx);
-  t.add(G::BufferList, "belongy", "bi", 2, belongy);
-  t.add(G::BufferList, "blegend", "ib", 2, blegend);
+  t.add(G::BufferList, "setcurrent", "i", 1, setcurrent,
+        {"buffer", "Makes the buffer the current one (the one fits and previews work on)."});
+  t.add(G::BufferList, "newbuffer", "", 0, newbuffer,
+        {"", "Appends an empty buffer."});
+  t.add(G::BufferList, "delete", "b", 1, deleteBuffers,
+        {"buffers", "Deletes the buffers."});
+  t.add(G::BufferList, "duplicate", "b", 1, duplicate,
+        {"buffers", "Appends a copy of each of the buffers."});
+  t.add(G::BufferList, "setcomment", "bu", 2, setcomment,
+        {"buffers text", "Sets the comment of the buffers."});
+  t.add(G::BufferList, "addcomment", "bu", 2, addcomment,
+        {"buffers text", "Appends a blank and the text to the comment of the buffers."});
+  t.add(G::BufferList, "getcomment", "is", 2, getcomment,
+        {"buffer variable", "Copies the comment of the buffer into the string variable."});
+  t.add(G::BufferList, "setsource", "bu", 2, setsource,
+        {"buffers text", "Sets the source of the buffers."});
+  t.add(G::BufferList, "addsource", "bu", 2, addsource,
+        {"buffers text", "Appends a blank and the text to the source of the buffers."});
+  t.add(G::BufferList, "getsource", "is", 2, getsource,
+        {"buffer variable", "Copies the source of the buffer into the string variable."});
+  t.add(G::BufferList, "select", "b", 1, select,
+        {"buffers", "Selects exactly these buffers in the buffer list."});
+  t.add(G::BufferList, "invertselection", "", 0, invertselection,
+        {"", "Selects the unselected buffers and deselects the selected ones."});
+  t.add(G::BufferList, "show", "b", 1, show,
+        {"buffers", "Shows the buffers in the plot."});
+  t.add(G::BufferList, "hide", "b", 1, hide,
+        {"buffers", "Hides the buffers from the plot."});
+  t.add(G::BufferList, "belongx", "bi", 2, belongx,
+        {"buffers range", "Draws the buffers against the X range 1 or 2."});
+  t.add(G::BufferList, "belongy", "bi", 2, belongy,
+        {"buffers range", "Draws the buffers against the Y range 1 or 2."});
+  t.add(G::BufferList, "blegend", "ib", 2, blegend,
+        {"on buffers", "Lists the buffers in the legend (1) or leaves them out (0)."});
 }
 
 }  // namespace xyla

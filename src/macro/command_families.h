@@ -18,5 +18,6 @@ void registerPerlCommands(CommandTable& t);
 void registerFileCommands(CommandTable& t);
 void registerVariableCommands(CommandTable& t);
 void registerFitCommands(CommandTable& t);
+void registerXpsCommands(CommandTable& t);
 
 }  // namespace xyla

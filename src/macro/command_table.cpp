@@ -21,8 +21,9 @@ bool equalsIgnoringCase(std::string_view a, std::string_view b) {
 }
 
 void CommandTable::add(CommandGroup group, std::string name, std::string signature, int minimum,
-                       CommandAction action, bool needsDocument) {
-  groups_[group].push_back({lowerAscii(name), std::move(signature), minimum, action, group, needsDocument});
+                       CommandAction action, CommandHelp help, bool needsDocument) {
+  groups_[group].push_back(
+      {lowerAscii(name), std::move(signature), minimum, action, group, needsDocument, std::move(help)});
   index();
 }
 
@@ -65,10 +66,132 @@ const CommandTable& CommandTable::standard() {
     registerFileCommands(table);
     registerVariableCommands(table);
     registerFitCommands(table);
+    registerXpsCommands(table);
     return true;
   }();
   (void)built;
   return table;
+}
+
+namespace {
+
+const char* groupTitle(CommandGroup g) {
+  switch (g) {
+    case CommandGroup::Ranges: return "Ranges";
+    case CommandGroup::Points: return "Points";
+    case CommandGroup::BufferList: return "Buffers";
+    case CommandGroup::Dialogs: return "Dialogs and output";
+    case CommandGroup::ControlFlow: return "Control flow";
+    case CommandGroup::Texts: return "Texts";
+    case CommandGroup::Graphics: return "Graphics";
+    case CommandGroup::Defaults: return "Object removal and defaults";
+    case CommandGroup::Fit: return "Curve fitting";
+    case CommandGroup::Analysis: return "Analysis";
+    case CommandGroup::Xps: return "XPS";
+    case CommandGroup::BufferStyle: return "Buffer style";
+    case CommandGroup::Axes: return "Axes";
+    case CommandGroup::Legend: return "Legend";
+    case CommandGroup::Files: return "Files and pictures";
+    case CommandGroup::Variables: return "Variables and the program";
+    case CommandGroup::Frame: return "Frame and view";
+    case CommandGroup::Report: return "Report";
+  }
+  return "";
+}
+
+const char* letterMeaning(char letter) {
+  switch (letter) {
+    case 'd': return "number";
+    case 'i': return "whole number";
+    case 'u': return "number or word";
+    case 's': return "text";
+    case 'a': return "axes (all, x, y or 1-4)";
+    case 'b': return "buffers (all, none, visible, hidden, selected, unselected, a..b or i,j,k)";
+    case 'r': return "range (n, a..b, start:end:step or v1,v2,...)";
+  }
+  return "?";
+}
+
+// The first entry of every name, in table order: the one that carries the help.
+std::vector<const CommandEntry*> describedEntries() {
+  std::vector<const CommandEntry*> out;
+  const CommandTable& t = CommandTable::standard();
+  for (const CommandEntry* e : t.entries())
+    if (t.entriesNamed(e->name).front() == e) out.push_back(e);
+  return out;
+}
+
+std::string padded(const std::string& s, std::size_t width) {
+  return s.size() >= width ? s + ' ' : s + std::string(width - s.size(), ' ');
+}
+
+std::vector<std::string> words(const std::string& text) {
+  std::vector<std::string> out;
+  std::string word;
+  for (char c : text) {
+    if (c == ' ') {
+      if (!word.empty()) out.push_back(word);
+      word.clear();
+    } else {
+      word += c;
+    }
+  }
+  if (!word.empty()) out.push_back(word);
+  return out;
+}
+
+std::string fullDescription(const CommandEntry& e) {
+  std::string out = e.name + (e.help.arguments.empty() ? "" : " " + e.help.arguments) + "\n  " +
+                    e.help.description + "\n";
+  const std::vector<std::string> names = words(e.help.arguments);
+  for (std::size_t p = 0; p < e.signature.size(); ++p) {
+    std::string n = p < names.size() ? names[p] : "argument";
+    std::erase_if(n, [](char c) { return c == '[' || c == ']'; });
+    out += "  " + padded(n, 12) + letterMeaning(e.signature[p]) +
+           (static_cast<int>(p) >= e.minimum ? ", may be left out" : "") + "\n";
+  }
+  out += std::string("  Family: ") + groupTitle(e.group) + "\n";
+  return out;
+}
+
+}  // namespace
+
+std::string describeCommands(std::string_view name) {
+  const std::vector<const CommandEntry*> all = describedEntries();
+  if (!name.empty()) {
+    for (const CommandEntry* e : all)
+      if (equalsIgnoringCase(e->name, name)) return fullDescription(*e);
+    return "";
+  }
+  std::string out;
+  for (const CommandEntry* e : all)
+    out += padded(e->name + " " + e->help.arguments, 40) + e->help.description + "\n";
+  return out;
+}
+
+std::string commandsMarkdown() {
+  std::string out =
+      "# Macro commands\n\n"
+      "Generated from the command table by `build/bin/xyla --commands-markdown > docs/commands.md`;\n"
+      "a test checks that this file matches the table. Arguments in brackets may be left out.\n";
+  bool first = true;
+  CommandGroup group = CommandGroup::Ranges;
+  for (const CommandEntry* e : describedEntries()) {
+    if (first || e->group != group) {
+      out += std::string("\n## ") + groupTitle(e->group) + "\n\n| Command | Arguments | Effect |\n|---|---|---|\n";
+      group = e->group;
+      first = false;
+    }
+    std::string description = e->help.description;
+    std::string escaped;
+    for (char c : description) {
+      if (c == '|') escaped += '\\';
+      escaped += c;
+    }
+    out += "| `" + e->name + "` | " + (e->help.arguments.empty() ? "" : "`" + e->help.arguments + "`") + " | " +
+           escaped + " |\n";
+  }
+  return out;
 }
 
 }  // namespace xyla

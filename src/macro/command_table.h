@@ -21,6 +21,7 @@ enum class CommandGroup {
   Graphics,     // rect, frect, circle, ...
   Defaults,     // rmtext, rmgraphic, defaultfont, defaultcolor
   Fit,          // fit commands
+  Xps,          // XPS backgrounds, energy scales, quantification, survey lines
   Analysis,     // splinefit, swapxy, linbg, ...
   BufferStyle,  // bstyle, bcolor, ...
   Axes,         // setaxis, ascalstart, ...
@@ -31,9 +32,21 @@ enum class CommandGroup {
   Report,       // repadd, qrepadd, ...
 };
 
+// A signature of this one letter takes any number of text arguments (string variables
+// and line breaks substituted), beyond the 16 slots of the other commands.
+inline constexpr char kAnyTexts = '*';
+
 // What a command does once its arguments have been checked; it reads the argument
 // fields of the macro.
 using CommandAction = void (*)(Macro&);
+
+// What `--commands` and docs/commands.md tell about a command: its arguments as typed
+// (one word per signature letter, those after the minimum in brackets) and one line on
+// what it does. A name registered twice describes itself once, in its first entry.
+struct CommandHelp {
+  std::string arguments;
+  std::string description;
+};
 
 struct CommandEntry {
   std::string name;       // lower case
@@ -42,6 +55,7 @@ struct CommandEntry {
   CommandAction action = nullptr;
   CommandGroup group = CommandGroup::Ranges;
   bool needsDocument = true;  // false: runs without a target document ("new", "open")
+  CommandHelp help;
 };
 
 // The interpreter's command table. A name may occur more than once: every entry of that
@@ -54,7 +68,7 @@ class CommandTable {
 
   // Adds an entry at the end of its group.
   void add(CommandGroup group, std::string name, std::string signature, int minimum, CommandAction action,
-           bool needsDocument = true);
+           CommandHelp help = {}, bool needsDocument = true);
   // Every entry in table order.
   std::vector<const CommandEntry*> entries() const;
   // The entries called `name` (compared ignoring case), in table order; empty when none.
@@ -68,6 +82,13 @@ class CommandTable {
   std::map<std::string, std::vector<const CommandEntry*>, std::less<>> byName_;
   void index();
 };
+
+// Every command, one line each: name, arguments, description. With a name: that command
+// in full (arguments, their kinds, the fewest it takes, description); "" when there is
+// no such command.
+std::string describeCommands(std::string_view name = {});
+// The command reference in Markdown, as kept in docs/commands.md.
+std::string commandsMarkdown();
 
 // Lower-case copy of an ASCII text.
 std::string lowerAscii(std::string_view s);

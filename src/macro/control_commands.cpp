@@ -39,7 +39,7 @@ void endifCommand(Macro& m) { m.IFMODE = false; }
 void elseCommand(Macro& m) { m.IFCOND = !m.IFCOND; }
 
 // Starts a loop at the current command over `values` (the first becomes l at once).
-void startLoop(Macro& m, std::deque<double> values, int mode) {
+void startLoop(Macro& m, LoopValues values, int mode) {
   if (values.empty()) return;
   m.LOOPSTART = m.currentCommand;
   m.LOOPVAL = values.front();
@@ -48,22 +48,18 @@ void startLoop(Macro& m, std::deque<double> values, int mode) {
   m.LOOPMODE = mode;
 }
 
-void loop(Macro& m) {
-  std::deque<double> values;
-  // Each value goes through "%g", as loop values are texts of six significant digits.
-  for (const std::string& r : m.R) values.push_back(std::atof(formatG(std::atof(r.c_str())).c_str()));
-  startLoop(m, std::move(values), 1);
-}
+// Loop values are "%g" texts: six significant digits.
+void loop(Macro& m) { startLoop(m, m.R.asText(), 1); }
 
-void bufferloop(Macro& m) { startLoop(m, std::deque<double>(m.B.begin(), m.B.end()), 3); }
+void bufferloop(Macro& m) {
+  startLoop(m, LoopValues::listed(std::vector<double>(m.B.begin(), m.B.end())), 3);
+}
 
 void dataloop(Macro& m) {
   const DataBuffer* b = m.PD->buffer(m.I[0]);
   if (!b || b->count() == 0) return;
-  std::deque<double> values;
-  for (int i = 0; i < b->count(); ++i) values.push_back(i);
   m.LOOPBUFFER = m.I[0];
-  startLoop(m, std::move(values), 3);
+  startLoop(m, LoopValues::progression(0.0, 1.0, b->count()), 3);
 }
 
 void endloop(Macro& m) { m.LOOPNEXT = true; }
@@ -71,13 +67,20 @@ void endloop(Macro& m) { m.LOOPNEXT = true; }
 }  // namespace
 
 void registerControlCommands(CommandTable& t) {
-  t.add(G::ControlFlow, "if", "usu", 3, ifCommand);
-  t.add(G::ControlFlow, "endif", "", 0, endifCommand);
-  t.add(G::ControlFlow, "else", "", 0, elseCommand);
-  t.add(G::ControlFlow, "loop", "r", 1, loop);
-  t.add(G::ControlFlow, "bufferloop", "b", 1, bufferloop);
-  t.add(G::ControlFlow, "dataloop", "i", 1, dataloop);
-  t.add(G::ControlFlow, "endloop", "", 0, endloop);
+  t.add(G::ControlFlow, "if", "usu", 3, ifCommand,
+        {"value operator value", "Runs the following commands up to else or endif when the comparison holds (== != > >= < <= on numbers, eq ne on texts)."});
+  t.add(G::ControlFlow, "endif", "", 0, endifCommand,
+        {"", "Ends an if block."});
+  t.add(G::ControlFlow, "else", "", 0, elseCommand,
+        {"", "Switches to the other branch of an if block."});
+  t.add(G::ControlFlow, "loop", "r", 1, loop,
+        {"range", "Runs the commands up to endloop once per value of the range (n, a..b, start:end:step or v1,v2,...), with the value in l."});
+  t.add(G::ControlFlow, "bufferloop", "b", 1, bufferloop,
+        {"buffers", "Runs the commands up to endloop once per buffer, with its index in l."});
+  t.add(G::ControlFlow, "dataloop", "i", 1, dataloop,
+        {"buffer", "Runs the commands up to endloop once per point of the buffer: l is the index, lx, ly, lxe, lye the point."});
+  t.add(G::ControlFlow, "endloop", "", 0, endloop,
+        {"", "Ends the body of a loop; goes back while values remain."});
 }
 
 }  // namespace xyla

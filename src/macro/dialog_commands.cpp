@@ -43,6 +43,14 @@ void print(Macro& m) {
   m.print(text);
 }
 
+// echo: the arguments as typed (string variables and \n substituted, nothing evaluated),
+// separated by blanks, as one line of the console. Labels such as 'e' or ',' stay text.
+void echo(Macro& m) {
+  std::string text;
+  for (std::size_t p = 0; p < m.S.size(); ++p) text += (p ? " " : "") + m.S[p];
+  m.print(text + "\n");
+}
+
 void sleepCommand(Macro& m) {
   // Whole microseconds; negative or absurd pauses are not waited for.
   const double us = std::trunc(m.D[0] * 1e6);
@@ -63,14 +71,24 @@ void defaultcolor(Macro& m) {
 }  // namespace
 
 void registerDialogCommands(CommandTable& t) {
-  t.add(G::Dialogs, "ask", "sss", 1, ask);
-  t.add(G::Dialogs, "askoption", "sss", 3, askoption);
-  t.add(G::Dialogs, "input", "s", 0, input);
-  t.add(G::Dialogs, "plot", "", 0, plot);
-  t.add(G::Dialogs, "print", "uuuuuuuuuuuuuuuu", 0, print);
-  t.add(G::Dialogs, "sleep", "d", 1, sleepCommand);
-  t.add(G::Defaults, "defaultfont", "sd", 2, defaultfont);
-  t.add(G::Defaults, "defaultcolor", "ddd", 3, defaultcolor);
+  t.add(G::Dialogs, "ask", "sss", 1, ask,
+        {"message [unused] [unused]", "Shows the message with Continue and Cancel; Cancel ends the macro."});
+  t.add(G::Dialogs, "askoption", "sss", 3, askoption,
+        {"message first second", "Shows the message with two buttons; the variable option becomes 1 for the first, 0 for the second."});
+  t.add(G::Dialogs, "input", "s", 0, input,
+        {"[message]", "Asks for a text (default message \"Enter value\") into $input; its number is the variable input."});
+  t.add(G::Dialogs, "plot", "", 0, plot,
+        {"", "Redraws the plot and refreshes the panels."});
+  t.add(G::Dialogs, "print", "uuuuuuuuuuuuuuuu", 0, print,
+        {"[values...]", "Appends up to 16 values to the console: expressions are printed as numbers, anything else as text."});
+  t.add(G::Dialogs, "echo", std::string(1, kAnyTexts), 0, echo,
+        {"[words...]", "Appends its arguments as written to the console, separated by blanks, and ends the line; $variables and \\n are replaced, nothing is evaluated."});
+  t.add(G::Dialogs, "sleep", "d", 1, sleepCommand,
+        {"seconds", "Pauses the macro."});
+  t.add(G::Defaults, "defaultfont", "sd", 2, defaultfont,
+        {"family size", "Sets the font of later qtext texts."});
+  t.add(G::Defaults, "defaultcolor", "ddd", 3, defaultcolor,
+        {"red green blue", "Sets the colour of later texts and graphics that give none."});
 }
 
 }  // namespace xyla

@@ -1,12 +1,19 @@
 // Curve-fit commands: fill and clear rows of the fit table, run the fit on the current
 // buffer, step back, preview and export, and publish the results as variables so a
 // batch run can print or reuse them.
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
+#include <fstream>
+#include <memory>
 #include <string>
 
 #include "fit/fit_controller.h"
+#include "fit/fit_report.h"
+#include "fit/residual_plot.h"
 #include "macro/command_families.h"
 #include "macro/command_table.h"
+#include "macro/fit_binding.h"
 #include "macro/macro.h"
 #include "macro/macro_controller.h"
 #include "model/manager.h"
@@ -15,18 +22,17 @@
 
 namespace xyla {
 
-namespace {
-
-using G = CommandGroup;
-constexpr const char* kCells[] = {"function", "A", "B", "C", "D", "E", "weight"};
-
-// The application's fit controller, bound to the macro's document.
 fit::Fit& fitFor(Macro& m) {
   static fit::Fit standalone;
   fit::Fit& f = m.MC ? m.MC->fitController() : standalone;
   if (f.document() != m.PD) f.setupFit(m.M, m.PD);
   return f;
 }
+
+namespace {
+
+using G = CommandGroup;
+constexpr const char* kCells[] = {"function", "A", "B", "C", "D", "E", "weight"};
 
 // A 1-based row argument, or -1 (with a beep) when it names no row.
 int rowArgument(Macro& m, int p) {
@@ -65,13 +71,36 @@ void fitclear(Macro& m) {
   for (FitRow& r : m.PD->F) emptyRow(r);
 }
 
+// fitlimit n [total]: iterations between "Fit Stopped" questions, and the most
+// iterations of one fit (a positive number; others keep the total as it is).
 void fitlimit(Macro& m) {
   fit::Fit& f = fitFor(m);
   m.PD->f_limit = m.I[0] > 0 ? m.I[0] : 100;
+  if (m.O[1] && m.I[1] > 0) f.iterationTotal = m.I[1];
   f.update();
 }
 
-void setVariable(Macro& m, const std::string& name, double value) { m.M->GV[name] = value; }
+// Published results are always numbers: what a failed fit left undefined reads 0.
+void setVariable(Macro& m, const std::string& name, double value) {
+  m.M->GV[name] = std::isfinite(value) ? value : 0.0;
+}
+
+// The numbers measured on peak k (1-based) of the last fit, for table row `row`: FWHM,
+// height, true area and its percentage, each with its standard error; 0 when unknown.
+void publishMeasures(Macro& m, const fit::FitResult& r, int k, const std::string& row) {
+  const std::size_t i = static_cast<std::size_t>(k - 1);
+  const fit::PeakNumbers none;
+  const fit::PeakNumbers& n = i < r.measures.peaks.size() && r.measures.peaks[i].ok ? r.measures.peaks[i] : none;
+  const bool e = n.errorsOk;
+  setVariable(m, "fitfwhm" + row, n.fwhm);
+  setVariable(m, "fiterrfwhm" + row, e ? n.fwhmError : 0.0);
+  setVariable(m, "fitheight" + row, n.height);
+  setVariable(m, "fiterrheight" + row, e ? n.heightError : 0.0);
+  setVariable(m, "fittruearea" + row, n.area);
+  setVariable(m, "fiterrtruearea" + row, e ? n.areaError : 0.0);
+  setVariable(m, "fittruepct" + row, n.hasPercent ? n.percent : 0.0);
+  setVariable(m, "fiterrtruepct" + row, n.hasPercent && e ? n.percentError : 0.0);
+}
 
 // Publishes the last fit: fitok, fititer, fitchisq, fitrms, fitsigma, fitpeaks, and for
 // every peak row r (1-based as in the table) fitA<r> .. fitE<r> (with ties applied),
@@ -85,6 +114,8 @@ void publish(Macro& m, const fit::Fit& f) {
   setVariable(m, "fitrms", r.rms);
   setVariable(m, "fitsigma", r.sigma);
   setVariable(m, "fitpeaks", model.npix);
+  setVariable(m, "fitdof", r.dof);
+  setVariable(m, "fitredchisq", r.reducedChisq);
   for (int k = 1; k <= model.npix; ++k) {
     const std::string row = std::to_string(model.peaks[k - 1].row + 1);
     float p[6] = {};
@@ -98,14 +129,17 @@ void publish(Macro& m, const fit::Fit& f) {
     }
     setVariable(m, "fitarea" + row, f.haveInt ? model.pkint[k] : 0.0);
     setVariable(m, "fitpct" + row, f.haveInt ? model.pkper[k] : 0.0);
+    publishMeasures(m, r, k, row);
   }
 }
 
+// A fit that does not succeed says why; the run goes on, with fitok 0.
 void fitCommand(Macro& m) {
   fit::Fit& f = fitFor(m);
   f.update();
   f.start();
   publish(m, f);
+  if (!f.haveResult) m.M->ui().alert("Fit Failed", f.failure(), {"OK"});
 }
 
 void fitback(Macro& m) {
@@ -130,16 +164,100 @@ void fitexport(Macro& m) {
     f.exportSum();
 }
 
+// fitweight mode [background]: 0 one common sigma, 1 counting weights from Y (plus the
+// background buffer's counts when one is named).
+void fitweight(Macro& m) {
+  fit::Fit& f = fitFor(m);
+  if (m.O[1] && !m.PD->buffer(m.I[1])) {
+    m.M->ui().alert("Fit Weights", "Buffer " + std::to_string(m.I[1]) + " does not exist", {"OK"});
+    return;
+  }
+  f.panel.poisson = m.I[0] != 0;
+  f.panel.poissonBackground = m.O[1] ? m.I[1] : -1;
+}
+
+// Names of the peaks for reports: the comments of the buffers the last export of all
+// curves made, while they are still there.
+std::vector<std::string> peakNames(Macro& m, const fit::Fit& f) {
+  std::vector<std::string> names;
+  for (int index : f.exportedPeakBuffers()) {
+    const DataBuffer* b = m.PD->buffer(index);
+    names.push_back(b && b->getSource() == "Fit Export" ? b->getComment() : "");
+  }
+  return names;
+}
+
+bool requireResult(Macro& m, const fit::Fit& f) {
+  if (f.haveResult) return true;
+  m.M->ui().alert("No Fit Result", "Run a successful fit first", {"OK"});
+  return false;
+}
+
+// fitcsv file: writes the results of the last fit as a table for spreadsheets.
+void fitcsv(Macro& m) {
+  fit::Fit& f = fitFor(m);
+  if (!requireResult(m, f)) return;
+  const std::string path = m.S[0];
+  const std::string tmp = path + ".part";
+  {
+    std::ofstream out(tmp, std::ios::binary);
+    out << fit::fitResultsCsv(f, peakNames(m, f));
+    if (!out.flush()) {
+      std::remove(tmp.c_str());
+      m.M->ui().alert("Can not write file", path, {"OK"});
+      return;
+    }
+  }
+  if (std::rename(tmp.c_str(), path.c_str()) != 0) {
+    std::remove(tmp.c_str());
+    m.M->ui().alert("Can not write file", path, {"OK"});
+  }
+}
+
+// fitresidual [fraction]: appends the residual of the last fit as a hidden buffer and
+// shows it in a sub-plot under the plot (a fraction of the view height, 0.25 default).
+void fitresidual(Macro& m) {
+  fit::Fit& f = fitFor(m);
+  if (!requireResult(m, f)) return;
+  std::vector<double> x, r;
+  if (!f.residuals(x, r) || x.empty()) {
+    m.M->ui().alert("No Fit Result", "The fitted buffer is no longer there", {"OK"});
+    return;
+  }
+  auto b = std::make_unique<DataBuffer>();
+  for (std::size_t i = 0; i < x.size(); ++i) b->quickAddDoubleValue(x[i], r[i]);
+  b->setSource(fit::kResidualSource);
+  b->setComment("residual");
+  b->setShow(false);
+  b->rescale();
+  m.PD->appendBuffer(std::move(b));
+  m.M->GV["lastbuffer"] = m.PD->bufferCount() - 1;
+  fit::showResidualPlot(*m.PD, x, r, m.O[0] ? m.D[0] : 0.25);
+}
+
 }  // namespace
 
 void registerFitCommands(CommandTable& t) {
-  t.add(G::Fit, "fitrow", "isssssss", 2, fitrow);
-  t.add(G::Fit, "fitclear", "i", 0, fitclear);
-  t.add(G::Fit, "fitlimit", "i", 1, fitlimit);
-  t.add(G::Fit, "fit", "", 0, fitCommand);
-  t.add(G::Fit, "fitback", "", 0, fitback);
-  t.add(G::Fit, "fitpreview", "", 0, fitpreview);
-  t.add(G::Fit, "fitexport", "isss", 0, fitexport);
+  t.add(G::Fit, "fitrow", "isssssss", 2, fitrow,
+        {"row function [A] [B] [C] [D] [E] [weight]", "Fills row 1-24 of the fit table and switches it on: GL, DS, ET, GL*, DS* or an expression in x and A-E; cells 284.5 fixed, 284.5~ free, 284.5~0.5 within a range, 1+1.5 tied."});
+  t.add(G::Fit, "fitclear", "i", 0, fitclear,
+        {"[row]", "Empties one row of the fit table, or the whole table."});
+  t.add(G::Fit, "fitlimit", "ii", 1, fitlimit,
+        {"iterations [total]", "Asks \"Fit Stopped\" every so many iterations; a positive total ends a fit at that many iterations (batch runs: 1000)."});
+  t.add(G::Fit, "fit", "", 0, fitCommand,
+        {"", "Fits the table to the current buffer and publishes fitok, fititer, fitrms, fitchisq, fitsigma, fitA1.. and fitpct1..; a failed fit says why."});
+  t.add(G::Fit, "fitback", "", 0, fitback,
+        {"", "Takes the fit table back to the one before the last fit."});
+  t.add(G::Fit, "fitpreview", "", 0, fitpreview,
+        {"", "Draws the model of the fit table over the current buffer once, on screen."});
+  t.add(G::Fit, "fitexport", "isss", 0, fitexport,
+        {"[all] [points] [min] [max]", "Appends the model sum (all 0) or the sum and each peak (all 1) as buffers, on the buffer's X values (points below 6) or a grid."});
+  t.add(G::Fit, "fitweight", "ii", 1, fitweight,
+        {"mode [background]", "Weights of the fit: 0 one common sigma, 1 counting weights from Y (plus the counts of the background buffer when one is named)."});
+  t.add(G::Fit, "fitcsv", "s", 1, fitcsv,
+        {"file", "Writes the results of the last fit as a table for spreadsheets."});
+  t.add(G::Fit, "fitresidual", "d", 0, fitresidual,
+        {"[fraction]", "Appends the residual of the last fit as a hidden buffer and shows it in a sub-plot under the plot (a fraction of the view height, 0.25 by default)."});
 }
 
 }  // namespace xyla

@@ -63,29 +63,51 @@ void windowsize(Macro& m) {
 }  // namespace
 
 void registerFrameCommands(CommandTable& t) {
-  t.add(G::Legend, "setlegend", "i", 1, flagField<&D::plotlegend>);
-  t.add(G::Legend, "legendpos", "dd", 2, legendpos);
-  t.add(G::Legend, "setlegendbg", "i", 1, flagField<&D::legendbg>);
-  t.add(G::Legend, "legendlength", "d", 1, numberField<&D::legendwidth>);
-  t.add(G::Legend, "legendspace", "d", 1, numberField<&D::legendspace>);
-  t.add(G::Legend, "legendcolor", "dddd", 3, colourField<&D::legendcolor>);
-  t.add(G::Legend, "legendbgcolor", "dddd", 3, colourField<&D::legendbgcolor>);
-  t.add(G::Legend, "legendfont", "sd", 2, legendfont);
+  t.add(G::Legend, "setlegend", "i", 1, flagField<&D::plotlegend>,
+        {"on", "Shows the legend (1) or not (0)."});
+  t.add(G::Legend, "legendpos", "dd", 2, legendpos,
+        {"x y", "Puts the legend at (x, y) in view units."});
+  t.add(G::Legend, "setlegendbg", "i", 1, flagField<&D::legendbg>,
+        {"on", "Draws the legend's background (1) or not (0)."});
+  t.add(G::Legend, "legendlength", "d", 1, numberField<&D::legendwidth>,
+        {"length", "Sets the length of the sample lines in the legend."});
+  t.add(G::Legend, "legendspace", "d", 1, numberField<&D::legendspace>,
+        {"space", "Sets the space between the rows of the legend."});
+  t.add(G::Legend, "legendcolor", "dddd", 3, colourField<&D::legendcolor>,
+        {"red green blue [alpha]", "Sets the colour of the legend's texts."});
+  t.add(G::Legend, "legendbgcolor", "dddd", 3, colourField<&D::legendbgcolor>,
+        {"red green blue [alpha]", "Sets the background colour of the legend."});
+  t.add(G::Legend, "legendfont", "sd", 2, legendfont,
+        {"family size", "Sets the font of the legend."});
 
-  t.add(G::Frame, "margins", "dddd", 4, margins);
-  t.add(G::Frame, "windowsize", "dd", 2, windowsize);
-  t.add(G::Frame, "drawbg", "i", 1, flagField<&D::drawbackground>);
-  t.add(G::Frame, "drawmargin", "i", 1, flagField<&D::drawmargin>);
-  t.add(G::Frame, "drawframe", "i", 1, flagField<&D::drawframe>);
-  t.add(G::Frame, "bgcolor", "dddd", 3, colourField<&D::backgroundcolor>);
-  t.add(G::Frame, "margincolor", "dddd", 3, colourField<&D::margincolor>);
-  t.add(G::Frame, "framecolor", "dddd", 3, colourField<&D::framecolor>);
-  t.add(G::Frame, "framewidth", "d", 1, numberField<&D::framewidth>);
-  t.add(G::Frame, "framestyle", "i", 1, choiceField<&D::framestyle, 2>);
-  t.add(G::Frame, "forceframe", "i", 1, flagOne<&D::forceframe>);
-  t.add(G::Frame, "framearrows", "i", 1, flagOne<&D::framearrows>);
-  t.add(G::Frame, "framearrowsize", "d", 1, numberField<&D::arrowsize>);
-  t.add(G::Frame, "framearrowtype", "i", 1, choiceField<&D::arrowtype, 2>);
+  t.add(G::Frame, "margins", "dddd", 4, margins,
+        {"left right bottom top", "Sets the margins around the plot frame in points."});
+  t.add(G::Frame, "windowsize", "dd", 2, windowsize,
+        {"width height", "Sets the size of the plot view in points (1 to 100000)."});
+  t.add(G::Frame, "drawbg", "i", 1, flagField<&D::drawbackground>,
+        {"on", "Fills the plot frame with the background colour (1) or not (0)."});
+  t.add(G::Frame, "drawmargin", "i", 1, flagField<&D::drawmargin>,
+        {"on", "Fills the margins with the margin colour (1) or not (0)."});
+  t.add(G::Frame, "drawframe", "i", 1, flagField<&D::drawframe>,
+        {"on", "Draws the frame around the plot (1) or not (0)."});
+  t.add(G::Frame, "bgcolor", "dddd", 3, colourField<&D::backgroundcolor>,
+        {"red green blue [alpha]", "Sets the background colour of the plot frame."});
+  t.add(G::Frame, "margincolor", "dddd", 3, colourField<&D::margincolor>,
+        {"red green blue [alpha]", "Sets the colour of the margins."});
+  t.add(G::Frame, "framecolor", "dddd", 3, colourField<&D::framecolor>,
+        {"red green blue [alpha]", "Sets the colour of the frame."});
+  t.add(G::Frame, "framewidth", "d", 1, numberField<&D::framewidth>,
+        {"width", "Sets the line width of the frame."});
+  t.add(G::Frame, "framestyle", "i", 1, choiceField<&D::framestyle, 2>,
+        {"style", "Sets the frame style: 0 box, 1 crossing axes, 2 L-shape."});
+  t.add(G::Frame, "forceframe", "i", 1, flagOne<&D::forceframe>,
+        {"on", "Draws the whole frame even where axes are hidden (1) or not (0)."});
+  t.add(G::Frame, "framearrows", "i", 1, flagOne<&D::framearrows>,
+        {"on", "Puts arrow heads on the frame's axes (1) or not (0)."});
+  t.add(G::Frame, "framearrowsize", "d", 1, numberField<&D::arrowsize>,
+        {"size", "Sets the size of the frame's arrow heads."});
+  t.add(G::Frame, "framearrowtype", "i", 1, choiceField<&D::arrowtype, 2>,
+        {"type", "Sets the type 0-2 of the frame's arrow heads."});
 }
 
 }  // namespace xyla

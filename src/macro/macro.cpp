@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <limits>
 #include <sstream>
@@ -34,10 +35,14 @@ Macro::Macro(std::string n, std::string s, int key, int t)
 Macro::~Macro() = default;
 
 bool Macro::loadFromFile(const std::string& path) {
+  // A folder opens as a stream on Linux but reads as nothing.
+  std::error_code ec;
+  if (std::filesystem::is_directory(path, ec)) return false;
   std::ifstream in(path, std::ios::binary);
   if (!in) return false;
   std::ostringstream text;
-  text << in.rdbuf();
+  if (in.peek() != std::ifstream::traits_type::eof()) text << in.rdbuf();
+  if (in.bad()) return false;
   src = text.str();
   return true;
 }
@@ -82,6 +87,10 @@ void Macro::executeMacro() {
   }
   InlinePerlFile cleanup{inlineperl, inlineDir_};
   CMD = std::move(tokens.commands);
+  CMDLINE = std::move(tokens.lines);
+  stopLine = 0;
+  stopCommand.clear();
+  clock_ = -1;  // $date and $time are made afresh, in the date format of now
   CANCEL = false;
   LOOPNEXT = false;
   IFMODE = false;
@@ -105,6 +114,10 @@ void Macro::executeMacro() {
   if (PD) PD->replot();
 }
 
+namespace {
+std::string renderTokens(const std::vector<std::string>& tokens);
+}
+
 void Macro::runCommands() {
   std::size_t pc = 0;
   while (pc < CMD.size()) {
@@ -117,7 +130,12 @@ void Macro::runCommands() {
     if (!skipped) {
       execute(tokens, static_cast<int>(pc));
       if (!OK) syntaxError("Unkown command %@", tokens);
-      if (ERR > 0 || CANCEL) return;
+      if (ERR > 0) {
+        stopLine = pc < CMDLINE.size() ? CMDLINE[pc] : static_cast<int>(pc) + 1;
+        stopCommand = renderTokens(tokens);
+        return;
+      }
+      if (CANCEL) return;
       if (LOOPNEXT) {
         LOOPNEXT = false;
         if (!LOOP.empty()) {

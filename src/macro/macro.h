@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "macro/loop_values.h"
 #include "model/colour.h"
 
 namespace xyla {
@@ -108,10 +109,15 @@ class Macro {
   std::string inlineperl;  // path of this run's inline-Perl file, "" when none
   int colormode = 0;
   std::vector<std::vector<std::string>> CMD;
+  std::vector<int> CMDLINE;  // line of the macro text each command of CMD stands on
+  // Where the last run stopped on an error: the line of the command and the command as
+  // typed; line 0 when the run ended normally or was cancelled.
+  int stopLine = 0;
+  std::string stopCommand;
   int currentCommand = 0;  // index in CMD of the command running
   std::vector<int> B;  // buffer indices of the last buffer argument
   std::vector<int> A;  // axis indices of the last axis argument
-  std::vector<std::string> R;  // values of the last range argument
+  LoopValues R;  // values of the last range argument
   std::array<double, kSlots> D{};
   std::array<int, kSlots> I{};
   std::array<bool, kSlots> O{};
@@ -125,7 +131,7 @@ class Macro {
   int ERR = 0;
   bool CANCEL = false;
   bool LOOPNEXT = false;
-  std::deque<double> LOOP;
+  LoopValues LOOP;  // loop values still to come
   int LOOPSTART = 0;
   double LOOPVAL = 0.0;
   int LOOPMODE = 0;
@@ -148,13 +154,15 @@ class Macro {
   bool checkArgument(char letter, int p, const std::string& token);
   std::vector<int> axisList(const std::string& token);
   std::vector<int> bufferList(const std::string& token);
-  std::vector<std::string> rangeList(const std::string& token);
+  LoopValues rangeList(const std::string& token);
   void runCommands();
 
   void runPerl(const std::string& pre, const std::vector<std::string>& arguments, const std::string& input,
                const std::string& title);
 
   std::unique_ptr<expr::Expression> reporting_, silent_;
+  long long clock_ = -1;       // second of the clock that date_ and time_ were made in
+  std::string date_, time_;    // $date and $time of that second
   std::unique_ptr<outside::PrivateDirectory> inlineDir_;  // holds this run's inline-Perl file
   std::array<bool, 2> variablesLoaded_{};  // silent, reporting evaluator loaded for this command
   bool running_ = false;

@@ -1,5 +1,6 @@
 #include "macro/macro_controller.h"
 
+#include "analysis/quantification.h"
 #include "fit/fit_controller.h"
 #include "macro/command_table.h"
 #include "macro/style_writer.h"
@@ -9,7 +10,7 @@
 namespace xyla {
 
 MacroController::MacroController(Manager& m)
-    : m_(m), store_(m.ui()), calculator_(m), fit_(std::make_unique<fit::Fit>()) {
+    : m_(m), store_(m.ui()), calculator_(m), fit_(std::make_unique<fit::Fit>()), quant_(std::make_unique<xps::QuantSession>()) {
   m_.runMacrosNamed = [this](XylaDocument& doc, const std::string& name) { runMacrosNamed(doc, name); };
 }
 
@@ -36,17 +37,26 @@ void MacroController::ma_executeByShortcut(int key) {
   }
 }
 
+void MacroController::macroByMenu(int index) {
+  if (index < 0 || index >= static_cast<int>(store_.MA.size())) return;
+  store_.MA[index]->parseMacro(m_, this);
+}
+
 void MacroController::runMacrosNamed(XylaDocument& doc, const std::string& name) {
   for (std::size_t i = 0; i < store_.MA.size(); ++i) {
     if (equalsIgnoringCase(store_.MA[i]->name, name)) store_.MA[i]->parseMacroFor(m_, &doc, this);
   }
 }
 
-bool MacroController::runMacroFile(const std::string& path, XylaDocument* doc) {
+MacroController::FileRun MacroController::runMacroFile(const std::string& path, XylaDocument* doc) {
+  FileRun run;
   Macro macro;
-  if (!macro.loadFromFile(path)) return false;
+  if (!macro.loadFromFile(path)) return run;
+  run.read = true;
   macro.parseMacroFor(m_, doc, this);
-  return true;
+  run.stopLine = macro.stopLine;
+  run.stopCommand = macro.stopCommand;
+  return run;
 }
 
 void MacroController::ma_insertStyle(std::size_t position) {

@@ -15,6 +15,9 @@ class XylaDocument;
 namespace fit {
 class Fit;
 }
+namespace xps {
+struct QuantSession;
+}
 
 // The macro side of the application controller: the stored macros, the macro console,
 // the calculator, and the ways a macro starts (panel, shortcut, timer, command line).
@@ -31,6 +34,8 @@ class MacroController {
   Calculator& calculator() { return calculator_; }
   // The application's curve-fit controller (the fit commands and the fit panel).
   fit::Fit& fitController() { return *fit_; }
+  // The lines and factors collected for quantification.
+  xps::QuantSession& quantSession() { return *quant_; }
 
   // Reads the macro list and the calculator state from the user defaults.
   void load();
@@ -48,11 +53,19 @@ class MacroController {
   void ma_execute();
   // Runs, in list order, every macro whose shortcut is `key` (case counts).
   void ma_executeByShortcut(int key);
+  // Runs the macro at `index` of the list (the "Macro" menu entry) on the current
+  // document; an index outside the list does nothing.
+  void macroByMenu(int index);
   // Runs every macro named `name` (ignoring case) on `doc`: the macro timer.
   void runMacrosNamed(XylaDocument& doc, const std::string& name);
-  // Reads a macro file into a fresh record and runs it on `doc`; false when the file
-  // cannot be read (nothing runs then).
-  bool runMacroFile(const std::string& path, XylaDocument* doc);
+  // How a macro file run ended.
+  struct FileRun {
+    bool read = false;        // false: the file could not be read and nothing ran
+    int stopLine = 0;         // line of the command that stopped the run on an error, 0 for none
+    std::string stopCommand;  // that command as typed
+  };
+  // Reads a macro file into a fresh record and runs it on `doc`.
+  FileRun runMacroFile(const std::string& path, XylaDocument* doc);
   // Writes the current document's look as a macro into the selected macro at byte
   // `position`; nothing without a document or a selected macro.
   void ma_insertStyle(std::size_t position);
@@ -66,6 +79,8 @@ class MacroController {
   std::function<XylaDocument*(const std::string&)> openDocument;
   std::function<void(XylaDocument&)> closeDocument;         // "close"
   std::function<void()> quitApplication;                    // "quitapp"
+  std::function<void()> hideApplication;                    // "hideapp"
+  std::function<void(XylaDocument&)> printDocument;         // "printdoc": prints with the panel
   // "input": shows the input panel with a message; the entered text, or nothing when
   // there is no panel (batch runs).
   std::function<std::optional<std::string>(const std::string&)> inputPanel;
@@ -76,6 +91,7 @@ class MacroController {
   Calculator calculator_;
   std::string console_;
   std::unique_ptr<fit::Fit> fit_;
+  std::unique_ptr<xps::QuantSession> quant_;
 };
 
 }  // namespace xyla

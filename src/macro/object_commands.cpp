@@ -223,20 +223,31 @@ void rmgraphic(Macro& m) { removeTagged(m, m.PD->G); }
 
 void registerObjectCommands(CommandTable& t) {
   // Each text command measures its text in one entry and places it in the next.
-  t.add(G::Texts, "qtext", "iddsdii", 4, measureCommand<qtextRequest>);
+  t.add(G::Texts, "qtext", "iddsdii", 4, measureCommand<qtextRequest>,
+        {"position x y text [angle] [align] [box]", "Places a text in the default font and colour (tag 999); position 0 view, 1 range 1, 2 range 2; align 0 left, 1 centred, 2 right; box point 1-9; tw and th get its size."});
   t.add(G::Texts, "qtext", "iddsdii", 4, placeCommand<qtextRequest>);
-  t.add(G::Texts, "ftext", "iiddsdsddddiiddd", 7, measureCommand<ftextRequest>);
+  t.add(G::Texts, "ftext", "iiddsdsddddiiddd", 7, measureCommand<ftextRequest>,
+        {"tag position x y font size text [red] [green] [blue] [angle] [align] [box] [bgred] [bggreen] [bgblue]", "Places a text in the given font, colour and background; tw and th get its size."});
   t.add(G::Texts, "ftext", "iiddsdsddddiiddd", 7, placeCommand<ftextRequest>);
-  t.add(G::Texts, "text", "iddsdsddddiidddd", 6, measureCommand<textRequest>);
+  t.add(G::Texts, "text", "iddsdsddddiidddd", 6, measureCommand<textRequest>,
+        {"tag x y font size text [red] [green] [blue] [angle] [align] [autopos] [offset] [bgred] [bggreen] [bgblue]", "Places a text with its frame origin at (x, y) in view units, optionally placed automatically (places 1-22 at the offset); tw and th get its size."});
   t.add(G::Texts, "text", "iddsdsddddiidddd", 6, placeCommand<textRequest>);
-  t.add(G::Graphics, "rect", "iidddddiddd", 6, rect);
-  t.add(G::Graphics, "frect", "iidddddidddddd", 6, frect);
-  t.add(G::Graphics, "circle", "iidddddiddd", 6, circle);
-  t.add(G::Graphics, "fcircle", "iidddddidddddd", 6, fcircle);
-  t.add(G::Graphics, "arrow", "iiddddiiiddiddd", 10, arrow);
-  t.add(G::Graphics, "line", "iidddddiddd", 6, line);
-  t.add(G::Defaults, "rmtext", "i", 0, rmtext);
-  t.add(G::Defaults, "rmgraphic", "i", 0, rmgraphic);
+  t.add(G::Graphics, "rect", "iidddddiddd", 6, rect,
+        {"tag position x y width height [linewidth] [pattern] [red] [green] [blue]", "Draws a rectangle; position 0 view, 1 range 1, 2 range 2."});
+  t.add(G::Graphics, "frect", "iidddddidddddd", 6, frect,
+        {"tag position x y width height [linewidth] [pattern] [red] [green] [blue] [fillred] [fillgreen] [fillblue]", "Draws a filled rectangle."});
+  t.add(G::Graphics, "circle", "iidddddiddd", 6, circle,
+        {"tag position x y width height [linewidth] [pattern] [red] [green] [blue]", "Draws an ellipse in the box."});
+  t.add(G::Graphics, "fcircle", "iidddddidddddd", 6, fcircle,
+        {"tag position x y width height [linewidth] [pattern] [red] [green] [blue] [fillred] [fillgreen] [fillblue]", "Draws a filled ellipse in the box."});
+  t.add(G::Graphics, "arrow", "iiddddiiiddiddd", 10, arrow,
+        {"tag position x1 y1 x2 y2 head1 head2 type size [linewidth] [pattern] [red] [green] [blue]", "Draws a line with arrow heads at its start (head1 = 1) and end (head2 = 1), head type 0-3."});
+  t.add(G::Graphics, "line", "iidddddiddd", 6, line,
+        {"tag position x1 y1 x2 y2 [linewidth] [pattern] [red] [green] [blue]", "Draws a line between two points."});
+  t.add(G::Defaults, "rmtext", "i", 0, rmtext,
+        {"[tag]", "Removes the texts with the tag, or every text."});
+  t.add(G::Defaults, "rmgraphic", "i", 0, rmgraphic,
+        {"[tag]", "Removes the graphics with the tag, or every graphic."});
 }
 
 }  // namespace xyla

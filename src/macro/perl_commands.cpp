@@ -55,8 +55,10 @@ void perlfilter(Macro& m) {
 }  // namespace
 
 void registerPerlCommands(CommandTable& t) {
-  t.add(G::Files, "perlimport", "ss", 1, perlimport);
-  t.add(G::Files, "perlfilter", "bs", 1, perlfilter);
+  t.add(G::Files, "perlimport", "ss", 1, perlimport,
+        {"file [macro]", "Imports the file through the macro's inline Perl, or through the stored Perl import macros of that name."});
+  t.add(G::Files, "perlfilter", "bs", 1, perlfilter,
+        {"buffers [macro]", "Runs the buffers through the macro's inline Perl, or through the stored Perl filter macros of that name."});
 }
 
 }  // namespace xyla

@@ -65,7 +65,9 @@ TokenizedMacro tokenizeMacro(const std::string& text) {
   TokenizedMacro out;
   bool inPerl = false;
   std::size_t pos = 0;
+  int lineNumber = 0;
   while (pos <= text.size()) {
+    ++lineNumber;
     std::size_t end = text.find('\n', pos);
     if (end == std::string::npos) end = text.size();
     std::string_view line(text.data() + pos, end - pos);
@@ -82,6 +84,7 @@ TokenizedMacro tokenizeMacro(const std::string& text) {
       inPerl = true;
     } else if (!bare.empty() && bare.front() != '#') {
       splitLine(line, out.commands);
+      out.lines.resize(out.commands.size(), lineNumber);
     }
     if (end == text.size()) break;
     pos = end + 1;

@@ -9,6 +9,7 @@ namespace xyla {
 // being the command name; inline Perl code is collected apart.
 struct TokenizedMacro {
   std::vector<std::vector<std::string>> commands;
+  std::vector<int> lines;  // 1-based line of the text each command stands on
   std::string inlinePerl;  // the lines between "<perl>" and "</perl>", each ending in "\n"
 };
 

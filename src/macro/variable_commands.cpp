@@ -25,7 +25,10 @@ void eval(Macro& m) { m.M->SV[m.S[0]] = m.S[1]; }
 
 // Only floating-point conversions take the numbers; a format that asks for anything
 // else (integers, strings, pointers, "%n") is stored unformatted, so a user's typo can
-// never read memory that is not there.
+// never read memory that is not there. Widths and precisions above a thousand are
+// refused the same way: "%2147483647f" would write gigabytes of blanks.
+constexpr long kMaxFieldWidth = 1000;
+
 bool safeFormat(const std::string& f) {
   int conversions = 0;
   for (std::size_t i = 0; i < f.size(); ++i) {
@@ -35,7 +38,13 @@ bool safeFormat(const std::string& f) {
       continue;
     }
     std::size_t j = i + 1;
-    while (j < f.size() && std::string_view("-+ #0123456789.").find(f[j]) != std::string_view::npos) ++j;
+    long number = 0;
+    while (j < f.size() && std::string_view("-+ #0123456789.").find(f[j]) != std::string_view::npos) {
+      const bool digit = f[j] >= '0' && f[j] <= '9';
+      number = digit ? number * 10 + (f[j] - '0') : 0;
+      if (number > kMaxFieldWidth) return false;
+      ++j;
+    }
     if (j >= f.size() || std::string_view("eEfFgGaA").find(f[j]) == std::string_view::npos) return false;
     if (++conversions > 9) return false;
     i = j;
@@ -86,19 +95,33 @@ void quitapp(Macro& m) {
   if (host && host->quitApplication) host->quitApplication();
 }
 
+void hideapp(Macro& m) {
+  if (m.MC && m.MC->hideApplication) m.MC->hideApplication();
+}
+
 void warn(Macro& m) { m.WARN = flag(m, 0); }
 
 }  // namespace
 
 void registerVariableCommands(CommandTable& t) {
-  t.add(G::Variables, "setvar", "sd", 2, setvar);
-  t.add(G::Variables, "setstring", "uu", 2, setstring);
-  t.add(G::Variables, "eval", "su", 2, eval);
-  t.add(G::Variables, "format", "ssddddddddd", 2, format);
-  t.add(G::Variables, "browse", "", 0, browse);
-  t.add(G::Variables, "close", "", 0, close);
-  t.add(G::Variables, "quitapp", "", 0, quitapp);
-  t.add(G::Variables, "warn", "i", 1, warn);
+  t.add(G::Variables, "setvar", "sd", 2, setvar,
+        {"name value", "Sets the numeric variable."});
+  t.add(G::Variables, "setstring", "uu", 2, setstring,
+        {"name text", "Sets the string variable to the text as written (nothing substituted)."});
+  t.add(G::Variables, "eval", "su", 2, eval,
+        {"name value", "Sets the string variable to the value of an expression, or to the text when it is none."});
+  t.add(G::Variables, "format", "ssddddddddd", 2, format,
+        {"name format [v1] [v2] [v3] [v4] [v5] [v6] [v7] [v8] [v9]", "Sets the string variable to up to nine numbers written with a printf format (%f %e %g and kin)."});
+  t.add(G::Variables, "browse", "", 0, browse,
+        {"", "Asks for a file; its path goes into $file."});
+  t.add(G::Variables, "close", "", 0, close,
+        {"", "Closes the macro's document; later commands need new or open."});
+  t.add(G::Variables, "quitapp", "", 0, quitapp,
+        {"", "Closes the document, ends the macro and quits the program."});
+  t.add(G::Variables, "hideapp", "", 0, hideapp,
+        {"", "Hides the program's windows."});
+  t.add(G::Variables, "warn", "i", 1, warn,
+        {"on", "Lets analysis commands show their warnings (1) or silences them (0)."});
 }
 
 }  // namespace xyla

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cmath>
 #include <map>
 #include <string>
 
@@ -22,8 +23,10 @@ inline void readInto(const archive::ArchiveItem& rec, const std::string& key, in
 inline void readInto(const archive::ArchiveItem& rec, const std::string& key, signed char& field) {
   if (const auto v = rec.get(key).asInt()) field = static_cast<signed char>(*v);
 }
+// Settings are finite numbers: a file that says NaN or infinity for a margin, width or
+// range (a damaged or hostile one) leaves the field as it was, as the macro commands do.
 inline void readInto(const archive::ArchiveItem& rec, const std::string& key, double& field) {
-  if (const auto v = rec.get(key).asDouble()) field = *v;
+  if (const auto v = rec.get(key).asDouble(); v && std::isfinite(*v)) field = *v;
 }
 inline void readInto(const archive::ArchiveItem& rec, const std::string& key, std::string& field) {
   if (const auto v = rec.get(key).asString()) field = *v;

@@ -75,7 +75,7 @@ void DataBuffer::cut(int axis, double p, double q, int mode, Ui& ui) {
 
 void DataBuffer::reduction(int n, Ui& ui) {
   const int c = count();
-  if (n <= 0 || c < 2 * n) {
+  if (n <= 0 || c < 2LL * n) {  // 2n in 64 bits: a factor near the int limit must not wrap
     ui.alert("To Few Points", "this buffer contain to few points for data reduction with this factor", {"Ok"});
     return;
   }
@@ -113,7 +113,7 @@ void DataBuffer::reduction(int n, Ui& ui) {
 
 void DataBuffer::smooth(int n, Ui& ui) {
   const int c = count();
-  if (n <= 0 || c < 2 * n) {
+  if (n <= 0 || c < 2LL * n) {  // 2n in 64 bits: a factor near the int limit must not wrap
     ui.alert("To Few Points", "this buffer contain to few points for smoothing with this factor", {"Ok"});
     return;
   }

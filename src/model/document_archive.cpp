@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <limits>
+#include <new>
 #include <variant>
 
 #include "model/archive_fields.h"
@@ -171,6 +172,15 @@ FitTable readFitTable(const ArchiveItem& item) {
   return F;
 }
 
+// What a decoded buffer holds in memory: the object, its four columns and its texts,
+// with the allocator's overhead for each block.
+std::size_t decodedSize(const DataBuffer& b) {
+  constexpr std::size_t kBlockOverhead = 32;
+  const std::size_t values = b.X.capacity() + b.Y.capacity() + b.EX.capacity() + b.EY.capacity();
+  return sizeof(DataBuffer) + values * sizeof(double) + b.comment.capacity() + b.source.capacity() +
+         b.dynsize.capacity() + 8 * kBlockOverhead;
+}
+
 void readList(Doc& doc, const ArchiveItem& rec, const std::string& key, RecordList which) {
   if (which == RecordList::Fit) {
     doc.F = readFitTable(rec.get(key));
@@ -180,22 +190,33 @@ void readList(Doc& doc, const ArchiveItem& rec, const std::string& key, RecordLi
   if (!items) return;
   // A list read replaces the document's list; its objects are bound to the document.
   switch (which) {
+    // Every decoded object is charged to the reader's budget: a list may name one record
+    // many times, and each copy costs memory of its own.
     case RecordList::Buffers: {
       std::vector<std::unique_ptr<DataBuffer>> DB;
-      for (const ArchiveItem& item : *items)
-        if (auto b = decodeBuffer(item)) DB.push_back(std::move(b));
+      for (const ArchiveItem& item : *items) {
+        auto b = decodeBuffer(item);
+        if (b && !item.charge(decodedSize(*b))) break;
+        if (b) DB.push_back(std::move(b));
+      }
       doc.DB = std::move(DB);
       break;
     }
     case RecordList::Texts:
       doc.T.clear();
-      for (const ArchiveItem& item : *items)
-        if (auto t = decodeText(item)) doc.addText(std::move(t));
+      for (const ArchiveItem& item : *items) {
+        auto t = decodeText(item);
+        if (t && !item.charge(sizeof(TextObject) + t->text.capacity() + t->font.family.capacity())) break;
+        if (t) doc.addText(std::move(t));
+      }
       break;
     case RecordList::Graphics:
       doc.G.clear();
-      for (const ArchiveItem& item : *items)
-        if (auto g = decodeGraphic(item)) doc.addGraphic(std::move(g));
+      for (const ArchiveItem& item : *items) {
+        auto g = decodeGraphic(item);
+        if (g && !item.charge(sizeof(Graphic) + g->image.capacity())) break;
+        if (g) doc.addGraphic(std::move(g));
+      }
       break;
     case RecordList::Fit:
       break;
@@ -299,7 +320,17 @@ bool loadDataRepresentation(XylaDocument& doc, std::string_view bytes, const std
     return false;
   }
   setLoadFlags(doc, type);
-  decodeDocument(doc, root, *verno);
+  try {
+    decodeDocument(doc, root, *verno);
+  } catch (const std::bad_alloc&) {
+    ui.alert("File Open Error", "There is not enough memory to open this file", {"Ok"});
+    return false;
+  }
+  if (reader->exhausted()) {
+    ui.alert("File Open Error", "This file is damaged: it describes more data than a file of its size can hold",
+             {"Ok"});
+    return false;
+  }
   if (doc.M) {
     if (doc.M->onRedraw) doc.M->onRedraw(doc);
     doc.M->refreshPanels();

@@ -1,11 +1,12 @@
 #include "model/document_file.h"
 
 #include <QFile>
-#include <QSaveFile>
 #include <array>
 #include <limits>
+#include <new>
 
 #include "model/document_archive.h"
+#include "model/replacing_file.h"
 #include "model/ui.h"
 #include "model/xyla_document.h"
 
@@ -34,20 +35,15 @@ bool loadFile(XylaDocument& doc, const std::string& path, const std::string& typ
 }  // namespace
 
 bool saveDocumentFile(XylaDocument& doc, const std::string& path, Ui& ui) {
-  const std::string bytes = dataRepresentationOfType(doc, kDocumentType);
-  QSaveFile file(QString::fromStdString(path));
-  bool ok = file.open(QIODevice::WriteOnly);
-  if (ok && file.write(bytes.data(), qint64(bytes.size())) != qint64(bytes.size())) {
-    ok = false;
-    file.cancelWriting();
+  std::string bytes, error;
+  try {
+    bytes = dataRepresentationOfType(doc, kDocumentType);
+  } catch (const std::bad_alloc&) {
+    ui.alert("File Save Error", "There is not enough memory to save the document to " + path, {"Ok"});
+    return false;
   }
-  // commit() flushes the temporary file and renames it over the old one.
-  if (ok) ok = file.commit();
-  if (!ok) {
-    ui.alert("File Save Error",
-             "The document could not be saved to " + path + ": " + file.errorString().toStdString() +
-                 ". The old file is unchanged.",
-             {"Ok"});
+  if (!writeFileReplacing(path, bytes, error)) {
+    ui.alert("File Save Error", error + ". The old file is unchanged.", {"Ok"});
     return false;
   }
   doc.edited = false;

@@ -26,6 +26,23 @@ constexpr std::size_t kEntryCost = 128;
 
 plist_t asPlist(void* p) { return static_cast<plist_t>(p); }
 
+// The elements of an array node in order. Walked with an iterator: fetching element i
+// by index walks the list from its start each time, which made long lists quadratic.
+std::vector<plist_t> arrayItems(plist_t array) {
+  std::vector<plist_t> out;
+  out.reserve(plist_array_get_size(array));
+  plist_array_iter it = nullptr;
+  plist_array_new_iter(array, &it);
+  if (!it) return out;
+  for (plist_t item = nullptr;;) {
+    plist_array_next_item(array, it, &item);
+    if (!item) break;
+    out.push_back(item);
+  }
+  std::free(it);
+  return out;
+}
+
 // A reference in either spelling: a native UID, or the XML form {"CF$UID": n}.
 std::optional<std::uint64_t> uidOf(plist_t node) {
   if (!node) return std::nullopt;
@@ -120,7 +137,8 @@ std::unique_ptr<ArchiveReader> ArchiveReader::open(std::string_view bytes) {
   if (!objects || plist_get_node_type(objects) != PLIST_ARRAY) return nullptr;
   if (!top || plist_get_node_type(top) != PLIST_DICT) return nullptr;
   r->objects_ = objects;
-  r->objectCount_ = plist_array_get_size(objects);
+  r->objectNodes_ = arrayItems(objects);
+  r->objectCount_ = static_cast<std::uint32_t>(r->objectNodes_.size());
   r->budget_ = kBudgetBase + kBudgetFactor * bytes.size();
   return r;
 }
@@ -142,6 +160,7 @@ ArchiveItem ArchiveReader::root() const {
 bool ArchiveReader::spend(std::size_t bytes) const {
   if (bytes > budget_) {
     budget_ = 0;
+    exhausted_ = true;
     return false;
   }
   budget_ -= bytes;
@@ -156,7 +175,7 @@ ArchiveItem ArchiveItem::resolve(void* value) const {
   plist_t node = asPlist(value);
   if (const auto uid = uidOf(node)) {
     if (*uid == 0 || *uid >= reader_->objectCount_) return {};
-    node = plist_array_get_item(asPlist(reader_->objects_), static_cast<std::uint32_t>(*uid));
+    node = asPlist(reader_->objectNodes_[static_cast<std::size_t>(*uid)]);
     if (!node || isString(node, "$null")) return {};
   }
   return ArchiveItem(reader_, node, depth_ + 1);
@@ -193,6 +212,8 @@ std::optional<double> ArchiveItem::asDouble() const {
   }
   return std::nullopt;
 }
+
+bool ArchiveItem::charge(std::size_t bytes) const { return reader_ && reader_->spend(bytes); }
 
 std::optional<std::string> ArchiveItem::asString() const {
   if (!node_) return std::nullopt;
@@ -269,7 +290,7 @@ std::optional<std::vector<ArchiveItem>> ArchiveItem::asList() const {
   if (!reader_->spend(std::size_t(n) * kEntryCost)) return std::nullopt;
   std::vector<ArchiveItem> out;
   out.reserve(n);
-  for (std::uint32_t i = 0; i < n; ++i) out.push_back(resolve(plist_array_get_item(items, i)));
+  for (plist_t item : arrayItems(items)) out.push_back(resolve(item));
   return out;
 }
 
@@ -283,9 +304,10 @@ std::optional<std::map<std::string, std::string>> ArchiveItem::asStringDictionar
   const std::uint32_t n = std::min(plist_array_get_size(keys), plist_array_get_size(values));
   if (!reader_->spend(std::size_t(n) * kEntryCost)) return std::nullopt;
   std::map<std::string, std::string> out;
+  const std::vector<plist_t> ks = arrayItems(keys), vs = arrayItems(values);
   for (std::uint32_t i = 0; i < n; ++i) {
-    const auto k = resolve(plist_array_get_item(keys, i)).asString();
-    const auto v = resolve(plist_array_get_item(values, i)).asString();
+    const auto k = resolve(ks[i]).asString();
+    const auto v = resolve(vs[i]).asString();
     if (k && v) out[*k] = *v;
   }
   return out;

@@ -59,6 +59,11 @@ class ArchiveItem {
   ArchiveItem get(const std::string& key) const;
   bool has(const std::string& key) const { return !get(key).isNull(); }
 
+  // Charges what an object decoded from this item costs in memory to the reader's
+  // budget, so a record referred to many times counts each time it is decoded; false
+  // (and the reader exhausted) once the budget is spent.
+  bool charge(std::size_t bytes) const;
+
  private:
   friend class ArchiveReader;
   ArchiveItem(const ArchiveReader* reader, void* node, int depth) : reader_(reader), node_(node), depth_(depth) {}
@@ -89,6 +94,10 @@ class ArchiveReader {
   // Deepest chain of references followed from the root.
   static constexpr int kMaxDepth = 64;
 
+  // True once the budget ran out: what was read is incomplete, the file is damaged or
+  // built to exhaust memory.
+  bool exhausted() const { return exhausted_; }
+
  private:
   friend class ArchiveItem;
   ArchiveReader() = default;
@@ -97,8 +106,10 @@ class ArchiveReader {
 
   void* plist_ = nullptr;
   void* objects_ = nullptr;
+  std::vector<void*> objectNodes_;  // the elements of $objects, for lookups by number
   std::uint32_t objectCount_ = 0;
   mutable std::size_t budget_ = 0;
+  mutable bool exhausted_ = false;
 };
 
 // A reference to an object written into an archive.

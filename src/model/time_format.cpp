@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "model/calendar.h"
+#include "model/settings.h"
 
 namespace xyla {
 
@@ -78,6 +79,12 @@ std::optional<double> parseTimeExact(const std::string& text, const std::string&
   if (!t) return std::nullopt;
   while (*rest == ' ' || *rest == '\t' || *rest == '\n' || *rest == '\r') ++rest;
   return *rest == '\0' ? t : std::nullopt;
+}
+
+std::string timeDisplayFormat() {
+  if (Settings* s = Settings::standard())
+    if (auto f = s->getString("TDF"); f && !f->empty()) return *f;
+  return "%Y-%m-%d %H:%M:%S";
 }
 
 }  // namespace xyla

@@ -22,4 +22,8 @@ std::optional<double> parseTime(const std::string& text, const std::string& form
 // follow: what dialogs use to tell a date from a plain number ("5" is no date).
 std::optional<double> parseTimeExact(const std::string& text, const std::string& format);
 
+// The date format of the preferences ("TDF"), with "%Y-%m-%d %H:%M:%S" when it is not
+// set: dialogs read dates in it, time axes and the macro variable $date write them.
+std::string timeDisplayFormat();
+
 }  // namespace xyla

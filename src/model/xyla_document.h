@@ -183,6 +183,9 @@ class XylaDocument {
   bool subview = false;
   // Frame of a sub-plot in its parent's view: lower left corner and size.
   double subviewx = 0.0, subviewy = 0.0, subvieww = 0.0, subviewh = 0.0;
+  // A sub-plot that shares its parent's X axis (a residual panel): it takes the parent's
+  // range-1 X limits, bottom-axis mode and direction whenever it is drawn.
+  bool sharex = false;
 
   FitTable F;
   std::vector<FitTable> OF;

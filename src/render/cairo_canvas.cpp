@@ -1,5 +1,7 @@
 #include "render/cairo_canvas.h"
 
+#include "render/drawing_limits.h"
+
 #include <QImage>
 
 #include <cairo.h>
@@ -16,8 +18,6 @@ namespace xyla {
 namespace {
 
 double unitClamp(double v) { return std::isfinite(v) ? std::clamp(v, 0.0, 1.0) : 0.0; }
-
-double sanitizeWidth(double width) { return std::isfinite(width) && width > 0.0 ? width : 0.0; }
 
 // Bezier handle length for a quarter ellipse.
 constexpr double kKappa = 0.5522847498307936;
@@ -174,7 +174,7 @@ void CairoCanvas::setColour(const Colour& c) {
   cairo_set_source_rgba(cr_, unitClamp(c.r), unitClamp(c.g), unitClamp(c.b), unitClamp(c.a));
 }
 
-void CairoCanvas::setLineWidth(double width) { state_.lineWidth = sanitizeWidth(width); }
+void CairoCanvas::setLineWidth(double width) { state_.lineWidth = saneLineWidth(width); }
 
 void CairoCanvas::setDash(const float* lengths, int count, double phase) {
   dash_.clear();
@@ -209,7 +209,7 @@ void CairoCanvas::setAntialias(bool on) {
   cairo_set_antialias(cr_, on ? CAIRO_ANTIALIAS_DEFAULT : CAIRO_ANTIALIAS_NONE);
 }
 
-void CairoCanvas::setDefaultLineWidth(double width) { state_.defaultLineWidth = sanitizeWidth(width); }
+void CairoCanvas::setDefaultLineWidth(double width) { state_.defaultLineWidth = saneLineWidth(width); }
 
 // ---- text ----
 

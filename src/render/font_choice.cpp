@@ -6,6 +6,7 @@
 #include <QString>
 
 #include <cairo.h>
+#include <fontconfig/fontconfig.h>
 
 #include <cmath>
 #include <mutex>
@@ -43,6 +44,39 @@ const QSet<QString>& platformFamilies() {
   return families;
 }
 
+// The file fontconfig picks for a family name, "" when it picks none.
+QString matchedFile(const std::string& family) {
+  FcPattern* pattern = FcNameParse(reinterpret_cast<const FcChar8*>(""));
+  if (!pattern) return {};
+  FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(family.c_str()));
+  FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
+  FcDefaultSubstitute(pattern);
+  FcResult result = FcResultNoMatch;
+  FcPattern* match = FcFontMatch(nullptr, pattern, &result);
+  QString file;
+  FcChar8* path = nullptr;
+  if (match && FcPatternGetString(match, FC_FILE, 0, &path) == FcResultMatch) file = QString::fromUtf8(reinterpret_cast<const char*>(path));
+  if (match) FcPatternDestroy(match);
+  FcPatternDestroy(pattern);
+  return file;
+}
+
+// True when fontconfig maps the family to an installed face of its own, as it maps
+// "Helvetica" to Nimbus Sans and "Arial" to Liberation Sans, rather than to the face it
+// falls back to for names it does not know.
+bool fontconfigAlias(const std::string& family) {
+  static std::mutex lock;
+  static QHash<QString, bool> known;
+  const QString key = QString::fromStdString(family).toLower();
+  std::lock_guard<std::mutex> guard(lock);
+  if (const auto it = known.constFind(key); it != known.constEnd()) return *it;
+  static const QString fallback = matchedFile("xyla-no-such-family");
+  const QString file = matchedFile(family);
+  const bool alias = !file.isEmpty() && file != fallback;
+  known.insert(key, alias);
+  return alias;
+}
+
 }  // namespace
 
 LineMetrics lineMetrics(const std::string& family) {
@@ -70,7 +104,7 @@ void releaseFontCaches() { cairo_debug_reset_static_data(); }
 
 bool fontFamilyAvailable(const std::string& family) {
   if (family.empty()) return true;
-  return platformFamilies().contains(QString::fromStdString(family).toLower());
+  return platformFamilies().contains(QString::fromStdString(family).toLower()) || fontconfigAlias(family);
 }
 
 }  // namespace xyla

@@ -36,8 +36,10 @@ LineMetrics lineMetrics(const std::string& family);
 // cairo object is alive any more; it keeps leak checkers quiet about the caches.
 void releaseFontCaches();
 
-// True when the platform has a family of that name (case-insensitive); the empty name
-// (the system font) always counts as present. The family list is read once.
+// True when the platform has a family of that name (case-insensitive), or fontconfig
+// maps the name to an installed face of its own (the usual aliases: Helvetica, Arial,
+// Times, Courier); the empty name (the system font) always counts as present. The
+// family list is read once, each alias once.
 bool fontFamilyAvailable(const std::string& family);
 
 }  // namespace xyla

@@ -1,5 +1,7 @@
 #include "render/qt_canvas.h"
 
+#include "render/drawing_limits.h"
+
 
 #include <QImage>
 #include <QPaintDevice>
@@ -41,8 +43,6 @@ Qt::PenJoinStyle toQtJoin(LineJoin join) {
 constexpr double kMiterLimit = 10.0;  // the PostScript default
 
 // A usable width: negative and non-finite widths become the hairline.
-double sanitizeWidth(double width) { return std::isfinite(width) && width > 0.0 ? width : 0.0; }
-
 }  // namespace
 
 QtCanvas::QtCanvas(QPainter& painter, double viewWidth, double viewHeight) : painter_(painter) {
@@ -178,7 +178,7 @@ void QtCanvas::setColour(const Colour& c) {
 }
 
 void QtCanvas::setLineWidth(double width) {
-  state_.lineWidth = sanitizeWidth(width);
+  state_.lineWidth = saneLineWidth(width);
   penValid_ = false;
 }
 
@@ -213,7 +213,7 @@ void QtCanvas::setAntialias(bool on) {
   painter_.setRenderHint(QPainter::Antialiasing, on);
 }
 
-void QtCanvas::setDefaultLineWidth(double width) { state_.defaultLineWidth = sanitizeWidth(width); }
+void QtCanvas::setDefaultLineWidth(double width) { state_.defaultLineWidth = saneLineWidth(width); }
 
 // ---- text ----
 

@@ -19,12 +19,6 @@ namespace {
 bool horizontal(int k) { return k % 2 == 0; }
 int rangeOf(int k) { return k < 2 ? 1 : 2; }
 
-std::string dateFormatSetting() {
-  if (Settings* s = Settings::standard())
-    if (auto f = s->getString("TDF"); f && !f->empty()) return *f;
-  return "%Y-%m-%d %H:%M:%S";
-}
-
 // The axis's time format with each backslash-n pair turned into a line break.
 std::string timeFormatOf(const std::string& user, const std::string& automatic) {
   if (user.empty()) return automatic;
@@ -86,7 +80,7 @@ void XylaView::makeAxis(Axis& a, int k, double min, double max) const {
   const double w = std::fabs(min - max) / 100000;
   if (d.axismode[k] == 2)
     a.initForTimeWithRange(lo - w, hi + w, d.scalstart[k], d.scalend[k], d.scalspace[k], d.scalminticks[k],
-                           dateFormatSetting());
+                           timeDisplayFormat());
   else
     a.initWithRange(lo - w, hi + w, d.scalstart[k], d.scalend[k], d.scalspace[k], d.scalminticks[k], d.trigger[k]);
 }

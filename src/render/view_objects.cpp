@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <numbers>
+#include <string_view>
 #include <unordered_map>
 
 #include "model/graphic_object.h"
@@ -76,19 +77,29 @@ void appendChevron(Path& q, PointF tip, double angle, double size, double back, 
 
 }  // namespace
 
-// Decoded pictures by graphic, so that a redraw does not decode them again. An entry is
-// used only while the graphic's bytes are the ones it was decoded from; entries of
-// graphics that a pass did not draw are dropped after the next pass.
+// Decoded pictures by their bytes, so that a redraw does not decode them again and
+// graphics showing the same picture share one image. Only PNG is decoded: other formats
+// (SVG above all) can make the decoder read files named inside the picture, and a
+// document is something people send each other. Entries that a pass did not use are
+// dropped after the next pass.
 class PictureCache {
  public:
   const QImage& image(const Graphic& g, long pass) {
-    Entry& e = entries_[&g];
-    if (e.bytes != g.image) {  // new, or the picture was replaced (a damaged one stays null)
-      e.bytes = g.image;
-      e.image = QImage::fromData(g.image.data(), static_cast<int>(std::min<std::size_t>(g.image.size(), 1u << 30)));
+    const std::string_view bytes(reinterpret_cast<const char*>(g.image.data()), g.image.size());
+    const std::size_t key = std::hash<std::string_view>{}(bytes);
+    const auto [first, last] = entries_.equal_range(key);
+    for (auto it = first; it != last; ++it) {
+      if (it->second.bytes == g.image) {
+        it->second.pass = pass;
+        return it->second.image;
+      }
     }
+    Entry e;
+    e.bytes = g.image;
+    // A damaged picture stays a null image and is left out.
+    e.image = QImage::fromData(g.image.data(), static_cast<int>(std::min<std::size_t>(g.image.size(), 1u << 30)), "PNG");
     e.pass = pass;
-    return e.image;
+    return entries_.emplace(key, std::move(e))->second.image;
   }
   void dropUnusedBefore(long pass) {
     std::erase_if(entries_, [pass](const auto& kv) { return kv.second.pass < pass; });
@@ -100,7 +111,7 @@ class PictureCache {
     QImage image;
     long pass = 0;
   };
-  std::unordered_map<const Graphic*, Entry> entries_;
+  std::unordered_multimap<std::size_t, Entry> entries_;
 };
 
 void XylaView::placeTexts(Canvas& c) {
@@ -266,6 +277,14 @@ void XylaView::prepareSubplots(Canvas& c) {
   subviews_.clear();
   for (const auto& sub : PD->subplots) {
     if (!drawable(*sub)) continue;
+    // A sub-plot that shares the X axis takes the main plot's range and mode before it
+    // lays itself out.
+    if (sub->sharex) {
+      sub->xmin1 = PD->xmin1;
+      sub->xmax1 = PD->xmax1;
+      sub->axismode[0] = PD->axismode[0];
+      sub->reverse[0] = PD->reverse[0];
+    }
     XylaView view(M, sub->subvieww, sub->subviewh);
     view.setXylaDocument(sub.get());
     view.prepare(c);

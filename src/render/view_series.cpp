@@ -1,6 +1,9 @@
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <functional>
 #include <memory>
+#include <unordered_set>
 #include <vector>
 
 #include "expr/computed_columns.h"
@@ -86,6 +89,38 @@ class MarkThinner {
   double x0_, y0_;
   std::size_t cols_ = 0, rows_ = 0;
   std::vector<bool> bits_;
+};
+
+// Error of one coordinate for mode `mode`: absolute, percent of the value (of its
+// magnitude, so negative values get bars too) or the point's error column.
+double errorOf(int mode, double value, double setting, const std::vector<double>& column, int i) {
+  switch (mode) {
+    case 1: return setting;
+    case 2: return std::fabs(value) * setting / 100;
+    case 3: return i < static_cast<int>(column.size()) ? column[i] : 0.0;
+    default: return 0.0;
+  }
+}
+
+// Bars and error bars of long buffers are thinned the same way, by their own shape: a
+// bar is left out when one with the same ends (to 0.2 units) was drawn already, so the
+// picture is unchanged to the eye. Keys are the rounded ends hashed into 64 bits.
+class ShapeThinner {
+ public:
+  explicit ShapeThinner(bool on) : on_(on) {}
+  bool seen(std::initializer_list<double> ends) {
+    if (!on_) return false;
+    std::uint64_t h = 1469598103934665603ull;
+    for (double v : ends) {
+      const double q = std::isfinite(v) ? std::floor(v * kCellsPerUnit) : 0.0;
+      h = (h ^ std::hash<double>{}(q)) * 1099511628211ull;
+    }
+    return !drawn_.insert(h).second;
+  }
+
+ private:
+  bool on_;
+  std::unordered_set<std::uint64_t> drawn_;
 };
 
 Colour pick(bool hl, const Colour& c) { return hl ? XylaView::highlight() : c; }
@@ -253,13 +288,26 @@ void XylaView::drawPoints(Canvas& c, const DataBuffer& b, int index) {
   c.setDash(nullptr, 0, 0.0);
   const double reach = std::max({b.symbolsize, b.linewidth, 0.0}) * 1.5 + 2;
   MarkThinner thin(b.count() > kThinFrom && !dyn, {left - reach, bottom - reach, width + 2 * reach, height + 2 * reach});
+  // Bars reach from the point to the axis, so their thinning keys on the point alone;
+  // error bars key on their ends too.
+  ShapeThinner bars(b.count() > kThinFrom), errorBars(b.count() > kThinFrom);
+  const bool errors = b.errorbarx >= 1 || b.errorbary >= 1;
   for (int i = 0; i < b.count(); ++i) {
     PointF q;
     if (!m.place(b.X[i], b.Y[i], q)) continue;
     const double px = q.x, py = q.y;
-    if (b.plotybars) plotYBar(c, b, px, py, false);
-    if (b.plotxbars) plotXBar(c, b, px, py, false);
-    plotErrorBar(c, b, px, py, i, false);
+    if ((b.plotybars || b.plotxbars) && !bars.seen({px, py})) {
+      if (b.plotybars) plotYBar(c, b, px, py, false);
+      if (b.plotxbars) plotXBar(c, b, px, py, false);
+    }
+    if (errors) {
+      // The ends of the bars where they are drawn, in view units.
+      const double ey = errorOf(b.errorbary, b.Y[i], b.errorvaly, b.EY, i);
+      const double ex = errorOf(b.errorbarx, b.X[i], b.errorvalx, b.EX, i);
+      if (!errorBars.seen({px, py, m.ys.toView(b.Y[i] - ey), m.ys.toView(b.Y[i] + ey), m.xs.toView(b.X[i] - ex),
+                           m.xs.toView(b.X[i] + ex)}))
+        plotErrorBar(c, b, px, py, i, false);
+    }
     if (!sized && !b.plotdots) continue;
     double size = -1;
     if (dyn) {
@@ -308,21 +356,6 @@ void XylaView::plotXBar(Canvas& c, const DataBuffer& b, double px, double py, bo
   const double h = sane(b.symbolsize / 2);
   paintBar(c, b, {std::min(base, px), py - h, std::fabs(px - base), 2 * h}, hl);
 }
-
-namespace {
-
-// Error of one coordinate for mode `mode`: absolute, percent of the value (of its
-// magnitude, so negative values get bars too) or the point's error column.
-double errorOf(int mode, double value, double setting, const std::vector<double>& column, int i) {
-  switch (mode) {
-    case 1: return setting;
-    case 2: return std::fabs(value) * setting / 100;
-    case 3: return i < static_cast<int>(column.size()) ? column[i] : 0.0;
-    default: return 0.0;
-  }
-}
-
-}  // namespace
 
 void XylaView::plotErrorBar(Canvas& c, const DataBuffer& b, double px, double py, int i, bool hl) {
   if (b.errorbarx < 1 && b.errorbary < 1) return;

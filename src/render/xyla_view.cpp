@@ -132,13 +132,15 @@ void XylaView::prepare(Canvas& c) {
   // Texts are placed after the axes were measured, so that places past the axis numbers
   // use this pass's number sizes and a single pass (an export) is already right.
   placeTexts(c);
+  // The fit preview is taken by the next screen pass; pictures and prints leave it
+  // pending.
   fitPreview_.clear();
-  if (PD->haveFitPreview) {
+  if (PD->haveFitPreview && !printing()) {
     fitPreview_ = std::move(PD->FP);
     fitPreviewBuffer_ = PD->fitBuffer;
+    PD->haveFitPreview = false;
+    PD->FP.clear();
   }
-  PD->haveFitPreview = false;
-  PD->FP.clear();
   prepareSubplots(c);
 }
 
@@ -202,9 +204,10 @@ void XylaView::drawRect(Canvas& c) {
     drawGraphicSelection(c);
   }
   drawOverlays(c);
-  drawFitPreview(c);
+  // The fit preview, texts and sub-plots lie over the plot; the cached window image shows
+  // them already.
+  if (!cached) drawFitPreview(c);
   drawSubviewOutline(c);
-  // Texts and sub-plots lie over the plot; the cached window image shows them already.
   if (!cached) {
     drawTexts(c);
     drawSubplots(c);
@@ -322,7 +325,9 @@ void XylaView::drawOverlays(Canvas& c) {
   }
 }
 
-// The curves of the last fit preview, once: FP holds x, y list pairs, curve after curve.
+// The curves of the last fit preview, once, on screen only: FP holds the X values, then
+// the model sum and one list of values per peak. Pictures and prints leave the preview
+// out and leave it pending for the next screen pass.
 void XylaView::drawFitPreview(Canvas& c) {
   if (fitPreview_.empty()) return;
   const DataBuffer* fitted = PD->buffer(fitPreviewBuffer_);
@@ -333,9 +338,9 @@ void XylaView::drawFitPreview(Canvas& c) {
   c.setLineWidth(1);
   c.setLineCap(LineCap::Round);
   c.setLineJoin(LineJoin::Round);
-  for (std::size_t i = 0; i + 1 < fitPreview_.size(); i += 2) {
-    const auto& xs = fitPreview_[i];
-    const auto& ys = fitPreview_[i + 1];
+  for (std::size_t i = 1; i < fitPreview_.size(); ++i) {
+    const auto& xs = fitPreview_[0];
+    const auto& ys = fitPreview_[i];
     Path p;
     bool started = false;
     for (std::size_t j = 0; j < std::min(xs.size(), ys.size()); ++j) {
@@ -345,7 +350,7 @@ void XylaView::drawFitPreview(Canvas& c) {
       else p.moveTo(px, py);
       started = true;
     }
-    c.setColour(i == 0 ? Colour{0, 128 / 255.0, 128 / 255.0, 1} : Colour{128 / 255.0, 0, 128 / 255.0, 1});
+    c.setColour(i == 1 ? Colour{0, 128 / 255.0, 128 / 255.0, 1} : Colour{128 / 255.0, 0, 128 / 255.0, 1});
     c.stroke(p);
   }
   c.restore();

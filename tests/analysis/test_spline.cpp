@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include <cmath>
 
 #include "analysis/spline.h"
@@ -72,18 +74,22 @@ TEST_F(Spline, EdgeCasesOfTheDocumentOperation) {
   struct Case {
     std::vector<double> x;
     const char* message;  // nullptr: succeeds
+    int perInterval = 5;
   } cases[] = {
       {{0, 1, 2}, "Can not calculate spline interpolation"},
       {{0, 1, 2, 3}, nullptr},
       {{0, 0, 2, 3, 4}, "Can not calculate spline interpolation for data with equal X-values"},
       {{0, 1, 2, 2, 4}, "Can not calculate spline interpolation for data with equal X-values"},
+      // Counts whose product with the intervals leaves the int range (found by fuzzing).
+      {{0, 1, 2, 3}, "Can not calculate spline interpolation", std::numeric_limits<int>::min()},
+      {{0, 1, 2, 3}, "Can not calculate spline interpolation", std::numeric_limits<int>::max()},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.x.size());
     ui.alerts.clear();
     const int index = doc.bufferCount();
     add(c.x, std::vector<double>(c.x.size(), 1.0));
-    spline(doc, index, 5, 2.0, ui);
+    spline(doc, index, c.perInterval, 2.0, ui);
     if (c.message) {
       ASSERT_EQ(ui.alerts.size(), 1u);
       EXPECT_EQ(ui.alerts[0].title, "Error in spline calculation for buffer " + std::to_string(index));

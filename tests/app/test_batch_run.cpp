@@ -1,8 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <QDir>
+#include <QFileInfo>
+#include <QImage>
 #include <QProcess>
 #include <QTemporaryDir>
 
+#include <sys/stat.h>
+
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <sstream>
@@ -19,6 +25,7 @@ struct BatchResult {
 
 BatchResult runXyla(const QStringList& args, const QTemporaryDir& dir) {
   QProcess p;
+  p.setWorkingDirectory(dir.path());
   QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
   env.remove("DISPLAY");
   env.remove("WAYLAND_DISPLAY");
@@ -42,14 +49,26 @@ TEST(BatchRun, ImportsTheDemoSpectrumAndListsIt) {
   EXPECT_NE(r.out.find("range 1\tx 268.9"), std::string::npos) << r.out;
 }
 
-TEST(BatchRun, MissingFileGivesAnEmptyDocument) {
+TEST(BatchRun, MissingFileGivesAnEmptyDocumentAndSaysSo) {
   QTemporaryDir dir;
   const BatchResult r = runXyla({"-i", dir.filePath("missing.txt"), "--list", "-q", "ignored"}, dir);
   EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.err, "Nothing Imported: No points were read from " + dir.filePath("missing.txt").toStdString() + ".\n");
   EXPECT_EQ(r.out,
             "index\tbelongx\tbelongy\tpoints\tsource\tcomment\n"
             "range 1\tx -0.03636363636 .. 1.036363636\ty -0.05128205128 .. 1.051282051\n"
             "range 2\tx -0.03636363636 .. 1.036363636\ty -0.05128205128 .. 1.051282051\n");
+}
+
+// A VAMAS file is recognised by its first line and read block by block.
+TEST(BatchRun, ReadsVamasFiles) {
+  QTemporaryDir dir;
+  const std::string vms = xyla::test::dataDir() + "/xps/0-150W.vms";
+  const BatchResult r = runXyla({"-i", QString::fromStdString(vms), "--list", "-q"}, dir);
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.err, "");
+  EXPECT_NE(r.out.find("6\t1\t1\t301\t" + vms + "\tC 1s\n"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("9\t1\t1\t251\t" + vms + "\tW 4f, Transmission\n"), std::string::npos) << r.out;
 }
 
 TEST(BatchRun, ExportsThePictureOfTheStartDocument) {
@@ -127,14 +146,98 @@ TEST(BatchRun, MacroFileRunsOnTheImportedSpectrumAndPrintsToStandardOutput) {
 
 TEST(BatchRun, MacroErrorsGoToStandardErrorAndStopTheRun) {
   QTemporaryDir dir;
-  xyla::test::writeFile(dir.filePath("bad.mac").toStdString(), "print one\nnosuchcommand 1 'a b'\nprint two\n");
+  xyla::test::writeFile(dir.filePath("bad.mac").toStdString(), "print one\n\nnosuchcommand 1 'a b'\nprint two\n");
   BatchResult r = runXyla({"-m", dir.filePath("bad.mac"), "-q"}, dir);
-  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.out, "one");
-  EXPECT_EQ(r.err, "Syntax Error in Macro: Unkown command nosuchcommand 1 'a b'\n");
+  EXPECT_EQ(r.err, "Syntax Error in Macro: Unkown command nosuchcommand 1 'a b'\nxyla: " +
+                       dir.filePath("bad.mac").toStdString() + ", line 3: the macro stopped at \"nosuchcommand 1 'a b'\"\n");
   r = runXyla({"-m", dir.filePath("missing.mac"), "-q"}, dir);
   EXPECT_EQ(r.status, 1);
   EXPECT_NE(r.err.find("missing.mac"), std::string::npos);
+}
+
+// Every failing step ends the run with status 1 and a message on standard error that
+// says what failed and where; what was there before is left alone.
+TEST(BatchRun, FailuresEndWithStatusOneAndSayWhy) {
+  QTemporaryDir dir;
+  ASSERT_EQ(mkfifo(dir.filePath("fifo").toLocal8Bit().constData(), 0600), 0);
+  xyla::test::writeFile(dir.filePath("old.txt").toStdString(), "old\n");
+  struct Case {
+    std::string macro;             // "" for none
+    QStringList args;              // besides -m and -q
+    std::vector<std::string> err;  // parts of standard error
+  };
+  const std::vector<Case> cases = {
+      {"print x\nopen 'missing.xyla'\n", {}, {"File Open Error", "line 2", "open missing.xyla"}},
+      {"saveas 'fifo'\n", {}, {"File Save Error", "fifo: it is not a regular file", "line 1"}},
+      {"newbuffer\naddvalue 0 1 2\nexport 'fifo' 0 0\n", {}, {"Export Error", "not a regular file", "line 3"}},
+      {"savepng 'nowhere/x.png'\n", {}, {"Export Error", "nowhere/x.png: No such file or directory"}},
+      {"margins 1 2 3 0/0\n", {}, {"Not a finite number: 0/0", "line 1"}},
+      {"", {"-m", dir.path()}, {"cannot read the macro file"}},
+      {"", {"--export"}, {"--export needs a value"}},
+      {"", {"--list", "--dpi"}, {"--dpi needs a value"}},
+      {"", {"--commands", "nosuch"}, {"no macro command nosuch"}},
+  };
+  for (const Case& c : cases) {
+    QStringList args = c.args;
+    if (!c.macro.empty()) {
+      xyla::test::writeFile(dir.filePath("job.mac").toStdString(), c.macro);
+      args << "-m" << dir.filePath("job.mac");
+    }
+    const BatchResult r = runXyla(QStringList{"-q"} << args, dir);
+    EXPECT_EQ(r.status, 1) << c.macro << r.err;
+    for (const std::string& part : c.err) EXPECT_NE(r.err.find(part), std::string::npos) << part << " in " << r.err;
+  }
+  struct stat st {};
+  ASSERT_EQ(stat(dir.filePath("fifo").toLocal8Bit().constData(), &st), 0);
+  EXPECT_TRUE(S_ISFIFO(st.st_mode));  // still the FIFO it was
+  EXPECT_EQ(QDir(dir.path()).entryList(QDir::Hidden | QDir::Files).filter(".fifo").size(), 0);  // no temporary left
+}
+
+// A relative path names a file relative to the current directory, once.
+TEST(BatchRun, SaveasWithARelativePathWritesThere) {
+  QTemporaryDir dir;
+  ASSERT_TRUE(QDir(dir.path()).mkdir("sub"));
+  xyla::test::writeFile(dir.filePath("job.mac").toStdString(), "newbuffer\naddvalue 0 1 2\nsaveas 'sub/doc.xyla'\n");
+  const BatchResult r = runXyla({"-m", dir.filePath("job.mac"), "-q"}, dir);
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_TRUE(QFileInfo(dir.filePath("sub/doc.xyla")).isFile());
+  EXPECT_FALSE(QFileInfo(dir.filePath("sub/sub")).exists());
+}
+
+TEST(BatchRun, HelpCommandsAndEcho) {
+  QTemporaryDir dir;
+  BatchResult r = runXyla({"--help"}, dir);
+  EXPECT_EQ(r.status, 0);
+  EXPECT_NE(r.out.find("--commands name"), std::string::npos) << r.out;
+  r = runXyla({"--commands"}, dir);
+  EXPECT_EQ(r.status, 0);
+  EXPECT_NE(r.out.find("\nshirleybg "), std::string::npos);
+  r = runXyla({"--commands", "SHIRLEYBG"}, dir);
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out.rfind("shirleybg ", 0), 0u) << r.out;
+  EXPECT_NE(r.out.find("Shirley"), std::string::npos) << r.out;
+  // echo keeps labels that print would evaluate, and any number of them.
+  xyla::test::writeFile(dir.filePath("job.mac").toStdString(),
+                        "echo e pi , 1+1 $file a b c d e f g h i j k l m n o p q\nprint e\n");
+  r = runXyla({"-m", dir.filePath("job.mac"), "-f", "F", "-q"}, dir);
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out.substr(0, r.out.find('\n') + 1), "e pi , 1+1 F a b c d e f g h i j k l m n o p q\n");
+  EXPECT_EQ(r.out.substr(r.out.find('\n') + 1, 4), "2.71");
+}
+
+// A fit that cannot succeed says why and publishes no undefined number.
+TEST(BatchRun, FailedFitSaysWhyAndPublishesNumbers) {
+  QTemporaryDir dir;
+  xyla::test::writeFile(dir.filePath("job.mac").toStdString(),
+                        "newbuffer\naddvalue 0 1 1\naddvalue 0 2 1\naddvalue 0 3 1\nsetcurrent 0\n"
+                        "fitrow 1 GL 2~ 1~ 1e-30~ 0.3\nfit\nprint fitok ' ' fitrms ' ' fitchisq ' ' fitA1\n");
+  const BatchResult r = runXyla({"-m", dir.filePath("job.mac"), "-q"}, dir);
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.err.find("Fit Failed: no solution: the matrix of the fit is singular"), std::string::npos) << r.err;
+  EXPECT_EQ(r.out.rfind("0 ", 0), 0u) << r.out;
+  EXPECT_EQ(r.out.find("nan"), std::string::npos) << r.out;
 }
 
 // The README's main job: the demo macro removes the background, fits three components
@@ -168,4 +271,26 @@ TEST(BatchRun, DemoMacroFitsTheCarbonSpectrumAndWritesThePictures) {
   const std::string png = xyla::test::readFile((base + ".png").toStdString());
   ASSERT_GT(png.size(), 24u);
   EXPECT_EQ(png.substr(1, 3), "PNG");
+
+  // The PDF, rendered by another program at the PNG's 144 dpi, shows what the PNG shows:
+  // nothing meant for the screen only (the fit preview's teal and purple curves).
+  QProcess render;
+  render.start("pdftoppm", {"-r", "144", "-png", "-singlefile", base + ".pdf", base + "-pdf"});
+  ASSERT_TRUE(render.waitForFinished(60000) && render.exitCode() == 0) << "pdftoppm (poppler-utils) is needed";
+  const QImage fromPdf = QImage(base + "-pdf.png").convertToFormat(QImage::Format_RGB32);
+  const QImage fromPng = QImage(base + ".png").convertToFormat(QImage::Format_RGB32);
+  ASSERT_EQ(fromPdf.size(), fromPng.size());
+  int differing = 0, preview = 0;
+  for (int y = 0; y < fromPdf.height(); ++y) {
+    for (int x = 0; x < fromPdf.width(); ++x) {
+      const QColor a = fromPdf.pixelColor(x, y), b = fromPng.pixelColor(x, y);
+      const int d = std::max({std::abs(a.red() - b.red()), std::abs(a.green() - b.green()), std::abs(a.blue() - b.blue())});
+      if (d > 128) ++differing;
+      const bool teal = a.red() < 40 && std::abs(a.green() - 128) < 30 && std::abs(a.blue() - 128) < 30;
+      const bool purple = std::abs(a.red() - 128) < 30 && a.green() < 40 && std::abs(a.blue() - 128) < 30;
+      if (teal || purple) ++preview;
+    }
+  }
+  EXPECT_EQ(preview, 0);
+  EXPECT_LT(differing, fromPdf.width() * fromPdf.height() / 500) << differing << " pixels differ";
 }

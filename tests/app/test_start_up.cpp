@@ -16,8 +16,11 @@ TEST(StartUp, FirstLaunchWritesThePaletteAndOneMacro) {
   TempSettings settings;
   ScriptedUi ui;
   Application app(ui);
-  initPreferences(*settings, app.macros());
+  initPreferences(*settings, app.macros(), &app.queries());
   ASSERT_EQ(app.macros().store().MA.size(), 1u);
+  ASSERT_EQ(app.queries().MYQ.size(), 1u);
+  EXPECT_EQ(app.queries().MYQ[0].name, "New Query");
+  EXPECT_TRUE(settings->contains("MySQLQueries"));
   EXPECT_EQ(app.macros().store().MA[0]->name, "New Macro");
   EXPECT_EQ(settings->getString("TDF"), kDefaultTimeFormat);
   EXPECT_EQ(settings->getColour("IPcolor2"), (Colour{0, 0.25016, 0.50405, 1}));
@@ -31,6 +34,40 @@ TEST(StartUp, FirstLaunchWritesThePaletteAndOneMacro) {
   EXPECT_EQ(palette(*settings), defaultPalette());
 }
 
+// A "myxyla" file opened as a document replaces the query list and opens no document.
+TEST(StartUp, OpeningAQueryFileReplacesTheQueryList) {
+  TempSettings settings;
+  ScriptedUi ui;
+  Application app(ui);
+  XylaDocument& doc = app.newDocument();
+  MySQLQuery q;
+  q.name = "from file";
+  writeFile(settings.path("q.myxyla"), encodeQueryList({q}));
+  int shown = 0;
+  app.queries().showPanel = [&] { ++shown; };
+  EXPECT_EQ(app.openDocument(settings.path("q.myxyla")), &doc);
+  ASSERT_EQ(app.queries().MYQ.size(), 1u);
+  EXPECT_EQ(app.queries().MYQ[0].name, "from file");
+  EXPECT_EQ(shown, 1);
+  EXPECT_EQ(app.manager().PD, &doc);
+}
+
+// A Tabulix plot file opens as a new, untitled document.
+TEST(StartUp, OpeningATabulixPlotFileMakesAnUntitledDocument) {
+  TempSettings settings;
+  ScriptedUi ui;
+  Application app(ui);
+  app.newDocument();
+  writeFile(settings.path("plot.tx"), "Tabulix.7\n### DATA (ASCII)\n1\n0\n0\n0\n0\n2\n1\ns\nc\n0\n0\n0\n0\n0\n0\n0\n1\n0\n3\n0\n0\n"
+                                      "0\n0\n0\n1\n2\n3\n4\n");
+  XylaDocument* doc = app.openDocument(settings.path("plot.tx"));
+  ASSERT_NE(doc, nullptr);
+  EXPECT_EQ(app.manager().PD, doc);
+  ASSERT_EQ(doc->bufferCount(), 1);
+  EXPECT_EQ(doc->buffer(0)->count(), 2);
+  EXPECT_EQ(doc->fileName, "");
+}
+
 TEST(StartUp, MacroClosingTheStartDocumentEndsTheBatchCleanly) {
   TempSettings settings;
   ScriptedUi ui;
@@ -41,7 +78,8 @@ TEST(StartUp, MacroClosingTheStartDocumentEndsTheBatchCleanly) {
   cl.macroFile = settings.path("job.mac");
   cl.list = true;
   std::ostringstream out, err;
-  EXPECT_EQ(app.runCommandLine(cl, out, err), 0);
+  EXPECT_EQ(app.runCommandLine(cl, out, err), 1);  // the macro stopped on an error
+  EXPECT_NE(err.str().find("line 3"), std::string::npos) << err.str();
   EXPECT_EQ(app.manager().PD, nullptr);
   EXPECT_EQ(out.str(), "");
   ASSERT_EQ(ui.alerts.size(), 1u);

@@ -85,15 +85,16 @@ TEST(FitController, IterationLimitAsksAndContinueAllowsAsManyAgain) {
   EXPECT_TRUE(f.fit.haveInt);  // areas are still computed
   EXPECT_EQ(f.fit.msg2().rfind("rms = ", 0), 0u);
 
-  // Batch runs cannot answer: the limit ends the fit.
+  // A total ends the fit without asking again: questions at 2 and 4, the end at 5.
   FitFixture batch;
   batch.data(x, y);
   batch.doc.F = f.doc.OF.front();
-  batch.fit.panel.limitTag = 3;
-  batch.fit.askAtLimit = false;
+  batch.fit.panel.limitTag = 2;
+  batch.fit.iterationTotal = 5;
   batch.fit.start();
-  EXPECT_TRUE(batch.ui.alerts.empty());
-  EXPECT_EQ(batch.fit.msg1(), "Fit canceled, Iterations: 3");
+  EXPECT_EQ(batch.ui.alerts.size(), 2u);
+  EXPECT_EQ(batch.fit.msg1(), "Fit canceled, Iterations: 5");
+  EXPECT_EQ(batch.fit.failure(), "the fit was stopped after 5 iterations (iteration limit)");
 }
 
 TEST(FitController, StartKeepsHistoryAndBackRestoresIt) {
@@ -152,9 +153,14 @@ TEST(FitController, PreviewAndExportedCurves) {
   EXPECT_EQ(sum.X.front(), 283);
   EXPECT_NEAR(sum.X.back(), 290, 1e-9);
   EXPECT_EQ(sum.getComment().rfind("Fit Result, rms=", 0), 0u);
-  const std::string peak = f.doc.buffer(6)->getComment();
-  EXPECT_NE(peak.find(", weight=1, "), std::string::npos) << peak;
-  EXPECT_EQ(peak.substr(peak.size() - 3), " %)");
+  // Each peak curve carries the percentage the fit published in the table.
+  for (int row = 0; row < 2; ++row) {
+    const std::string peak = f.doc.buffer(5 + row)->getComment();
+    const std::string published = f.doc.F[row].at("percent");
+    ASSERT_FALSE(published.empty());
+    EXPECT_NE(std::stod(published), 0.0);
+    EXPECT_EQ(peak.substr(peak.size() - published.size() - 15), ", weight=1, " + published + " %)") << peak;
+  }
   f.fit.exportSum();
   EXPECT_EQ(f.doc.bufferCount(), 8);
   EXPECT_EQ(f.manager.GV["lastbuffer"], 7);

@@ -95,4 +95,7 @@ TEST_F(AsciiActions, PastedTextImportsAsColumnsFromThePasteboard) {
   EXPECT_EQ(doc.buffer(1)->source, "Pasteboard");
   EXPECT_EQ(doc.buffer(1)->Y, (std::vector<double>{3, 6}));
   EXPECT_EQ(doc.buffer(0)->X, (std::vector<double>{1, 4}));
+  // Text without numbers is named as the pasteboard, not as the temporary file.
+  EXPECT_EQ(xyla::importPastedText(m, "no numbers"), 0);
+  EXPECT_EQ(ui.alerts.back().message, "No points were read from Pasteboard.");
 }

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <QDir>
+#include <QFile>
+
 #include <clocale>
 #include <cmath>
 
@@ -7,6 +10,7 @@
 #include "io/ascii_import.h"
 #include "model/manager.h"
 #include "model/xyla_document.h"
+#include "support/file_size_limit.h"
 #include "support/scripted_ui.h"
 #include "support/temp_settings.h"
 #include "support/test_files.h"
@@ -95,6 +99,35 @@ TEST_F(AsciiExport, SelectionGoesToNumberedFiles) {
   EXPECT_FALSE(QFile::exists(QString::fromStdString(name + ".1")));
 }
 
-TEST_F(AsciiExport, UncreatableFileIsQuietlyNotWritten) {
-  EXPECT_FALSE(xyla::exportASCII(b, settings.path("no/such/dir/out.txt"), 0));
+// A failed export says why with the path and leaves what was there as it was: a full
+// disk, a missing folder, a FIFO or device in the way.
+TEST_F(AsciiExport, FailuresKeepTheOldFileAndSayWhy) {
+  DataBuffer big;
+  for (int i = 0; i < 5000; ++i) big.addDoubleValue(i, i * 0.5);
+  const std::string path = settings.path("out.txt");
+  xyla::test::writeFile(path, "old\n");
+  std::string error;
+  {
+    const xyla::test::FileSizeLimit limit(8192);
+    EXPECT_FALSE(xyla::exportASCII(big, path, 0, &error));
+  }
+  EXPECT_EQ(error, "Could not write " + path + ": File too large");
+  EXPECT_EQ(readFile(path), "old\n");
+  EXPECT_EQ(QDir(QString::fromStdString(settings.path(""))).entryList(QDir::Hidden | QDir::Files).filter(".out").size(), 0);
+
+  EXPECT_FALSE(xyla::exportASCII(b, settings.path("no/such/dir/out.txt"), 0, &error));
+  EXPECT_NE(error.find("No such file or directory"), std::string::npos) << error;
+  EXPECT_FALSE(xyla::exportASCII(b, "/dev/full", 0, &error));
+  EXPECT_NE(error.find("not a regular file"), std::string::npos) << error;
+
+  // The menu action shows the reason in an alert and writes no further files.
+  xyla::test::ScriptedUi ui;
+  xyla::Manager m(ui);
+  xyla::XylaDocument doc(&m);
+  m.setCurrentDocument(&doc);
+  for (int i = 0; i < 2; ++i) doc.newBuffer().addDoubleValue(i, i);
+  m.setSelection({0, 1});
+  xyla::exportASCII(doc, settings.path("none/data"));
+  ASSERT_EQ(ui.alerts.size(), 1u);
+  EXPECT_EQ(ui.alerts[0].title, "Export Error");
 }

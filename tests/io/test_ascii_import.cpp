@@ -148,7 +148,10 @@ TEST_F(AsciiImport, UnreadableFilesMakeNoBuffersExceptModeOnesEmptyOne) {
   o.mode = 1;
   EXPECT_EQ(xyla::importFile(doc, o), 1);
   EXPECT_EQ(doc.buffer(0)->count(), 0);
-  EXPECT_TRUE(ui.alerts.empty());
+  // Each import that read nothing says so, naming the file.
+  ASSERT_EQ(ui.alerts.size(), 3u);
+  for (const auto& a : ui.alerts) EXPECT_EQ(a.title, "Nothing Imported");
+  EXPECT_EQ(ui.alerts[0].message, "No points were read from " + settings.path("missing.txt") + ".");
 }
 
 TEST_F(AsciiImport, ColumnLimitOf2048) {

@@ -46,8 +46,14 @@ TEST_F(Arguments, StringArgumentsSubstituteVariablesAndLineBreaks) {
   if (!home.empty()) {
     EXPECT_EQ(m.SV["home"], home);
   }
-  EXPECT_FALSE(m.SV["date"].empty());
+  EXPECT_EQ(m.SV["date"].size(), 19u);  // the preferences' default date format, to the second
   EXPECT_EQ(m.SV["time"].size(), 8u);
+  // $date follows the date format of the preferences.
+  settings->setString("TDF", "%d.%m.%Y|%j");
+  const std::string date = run("print $date");
+  EXPECT_EQ(date.size(), 14u) << date;
+  EXPECT_EQ(date[2], '.');
+  EXPECT_EQ(date[10], '|');
   // setstring keeps its value raw and strips a leading "$" from the name.
   EXPECT_EQ(run("setstring $v $ab\nsetstring $ 1\nprint $v"), "$ab");
   EXPECT_EQ(m.SV["$"], "1");

@@ -120,5 +120,34 @@ TEST_F(BufferCommands, ImportAndExportThroughMacros) {
   EXPECT_EQ(readFile(out), "1\n3\n");
 }
 
+// binaryimport runs only with a known type, a layout and swap flag of 0 or 1 and at
+// least one column; vamasimport divides by dwell time and scans when asked.
+TEST_F(BufferCommands, BinaryVamasAndMySQLImportCommands) {
+  const std::string bin = settings.path("d.bin");
+  const std::int16_t values[] = {1, 2, 3, 4};
+  writeFile(bin, std::string(reinterpret_cast<const char*>(values), sizeof values));
+  const std::string refused[] = {" 4 0 0 2", " 3 2 0 2", " 3 0 2 2", " 3 0 0 0"};
+  for (const std::string& args : refused) run("binaryimport '" + bin + "'" + args);
+  EXPECT_EQ(doc.bufferCount(), 0);
+  EXPECT_TRUE(ui.alerts.empty());
+  run("binaryimport '" + bin + "' 3 1 0 2 'two rows'");
+  ASSERT_EQ(doc.bufferCount(), 1);
+  EXPECT_EQ(doc.buffer(0)->comment, "two rows");
+  EXPECT_EQ(doc.buffer(0)->Y, (std::vector<double>{3, 4}));
+
+  const std::string vms = dataDir() + "/xps/0-150W.vms";
+  run("vamasimport '" + vms + "'\nvamasimport '" + vms + "' 1");
+  ASSERT_EQ(doc.bufferCount(), 21);
+  // The C 1s block: 10 scans of 0.199336 s per point.
+  EXPECT_EQ(doc.buffer(7)->Y[0], 1906);
+  EXPECT_NEAR(doc.buffer(17)->Y[0], 1906 / 1.99336, 1e-9);
+
+  // Nothing listens on port 1: the server's refusal is shown and nothing is added.
+  run("mysqlimport 127.0.0.1 db user pw 1 'SELECT 1'");
+  ASSERT_EQ(ui.alerts.size(), 1u);
+  EXPECT_EQ(ui.alerts[0].title, "MySQL Connect Error");
+  EXPECT_EQ(doc.bufferCount(), 21);
+}
+
 }  // namespace
 }  // namespace xyla::test

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <sstream>
+
 #include "macro/command_table.h"
 #include "macro/macro.h"
 
@@ -30,10 +33,43 @@ TEST(CommandTable, TheStandardTableHasNoSignatureLongerThanTheSlots) {
   ASSERT_GT(entries.size(), 150u);
   EXPECT_EQ(entries.front()->name, "range");
   for (const CommandEntry* e : entries) {
+    if (e->signature == std::string(1, kAnyTexts)) continue;
     EXPECT_LE(e->signature.size(), static_cast<std::size_t>(Macro::kSlots)) << e->name;
     EXPECT_LE(static_cast<std::size_t>(e->minimum), e->signature.size()) << e->name;
     EXPECT_EQ(e->signature.find_first_not_of("dsuiabr"), std::string::npos) << e->name;
   }
+}
+
+// Every command describes itself: one word per argument, those it may go without in
+// brackets, and a sentence on what it does.
+TEST(CommandTable, EveryCommandHasArgumentsMatchingItsSignatureAndADescription) {
+  const CommandTable& t = CommandTable::standard();
+  for (const CommandEntry* e : t.entries()) {
+    if (t.entriesNamed(e->name).front() != e) continue;
+    EXPECT_GT(e->help.description.size(), 15u) << e->name;
+    std::istringstream in(e->help.arguments);
+    std::vector<std::string> words;
+    for (std::string w; in >> w;) words.push_back(w);
+    // "[values...]" stands for all the arguments from there on.
+    if (!words.empty() && words.back().find("...") != std::string::npos) {
+      EXPECT_LE(words.size(), e->signature.size()) << e->name;
+      continue;
+    }
+    ASSERT_EQ(words.size(), e->signature.size()) << e->name << ": " << e->help.arguments;
+    for (std::size_t p = 0; p < words.size(); ++p)
+      EXPECT_EQ(words[p].front() == '[', static_cast<int>(p) >= e->minimum) << e->name << ": " << words[p];
+  }
+}
+
+// docs/commands.md is the command table's own text; after changing the table,
+// regenerate it with: build/bin/xyla --commands-markdown > docs/commands.md
+TEST(CommandTable, TheCommandReferenceInDocsMatchesTheTable) {
+  std::ifstream in(XYLA_SOURCE_DIR "/docs/commands.md", std::ios::binary);
+  ASSERT_TRUE(in) << "docs/commands.md is missing";
+  std::ostringstream text;
+  text << in.rdbuf();
+  EXPECT_TRUE(text.str() == commandsMarkdown())
+      << "docs/commands.md is out of date: build/bin/xyla --commands-markdown > docs/commands.md";
 }
 
 }  // namespace

@@ -36,9 +36,12 @@ TEST_F(ControlFlow, LoopForms) {
   EXPECT_EQ(values("5:1:1"), "2;|");
   EXPECT_EQ(values("0:1:1e-300"), "2;|");
   EXPECT_TRUE(syntaxErrors().empty());
-  // Ranges that would fill memory stop the run with a message.
-  EXPECT_EQ(run("loop 0..2000000000\nprint x\nendloop"), "");
-  EXPECT_EQ(syntaxErrors(), (std::vector<std::string>{"Too many loop values in 0..2000000000"}));
+  // Long ranges run to their end; their values are made one at a time.
+  m.GV["n"] = 0;
+  EXPECT_EQ(run("loop 2000000\nsetvar n n+1\nendloop\nprint l"), "2e+06");
+  EXPECT_EQ(m.GV["n"], 2000000.0);
+  EXPECT_EQ(values("1999998..2000001"), "2e+06;2e+06;2e+06;2e+06;|");  // "%g" texts
+  EXPECT_TRUE(syntaxErrors().empty());
 }
 
 TEST_F(ControlFlow, ConsecutiveLoopsBothStartAtTheirFirstValue) {

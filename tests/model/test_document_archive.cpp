@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <bit>
+#include <cmath>
 #include <cstring>
 
 #include "model/buffer_archive.h"
@@ -14,7 +17,10 @@
 #include "model/text_object.h"
 #include "model/xyla_document.h"
 #include "support/document_fixture.h"
+#include "support/file_size_limit.h"
 #include "support/golden.h"
+#include "support/scripted_ui.h"
+#include "support/temp_settings.h"
 #include "support/test_files.h"
 
 using namespace xyla;
@@ -281,6 +287,64 @@ TEST_F(DocumentArchiveTest, AFailedSaveKeepsTheOldFileAndLeavesNoTemporaryFile) 
   test::writeFile(path, std::string(1 << 16, 'x'));
   ASSERT_TRUE(saveDocumentFile(doc, path, ui));
   EXPECT_EQ(test::readFile(path), dataRepresentationOfType(doc, kDocumentType));
+
+  // A disk that fills up: the message says what the system said, the old file stays.
+  for (int i = 0; i < 2000; ++i) doc.buffer(0)->addDoubleValue(i, i);
+  const std::string saved = test::readFile(path);
+  {
+    const test::FileSizeLimit limit(4096);
+    EXPECT_FALSE(saveDocumentFile(doc, path, ui));
+  }
+  EXPECT_EQ(test::readFile(path), saved);
+  EXPECT_EQ(ui.alerts.back().message.find("Could not write " + path + ": File too large"), 0u) << ui.alerts.back().message;
+  EXPECT_EQ(folder.entryList(QDir::Files | QDir::Hidden).filter(".plot").size(), 0);
+
+  // A symbolic link keeps pointing at its file, which is replaced.
+  const std::string link = settings.path("link.xyla");
+  ASSERT_EQ(::symlink(path.c_str(), link.c_str()), 0);
+  ASSERT_TRUE(saveDocumentFile(doc, link, ui));
+  EXPECT_TRUE(QFileInfo(QString::fromStdString(link)).isSymLink());
+  EXPECT_EQ(test::readFile(path), dataRepresentationOfType(doc, kDocumentType));
+}
+
+// Settings that are not finite (a damaged or hostile file) keep their values.
+TEST_F(DocumentArchiveTest, SettingsThatAreNotFiniteAreLeftAsTheyWere) {
+  ArchiveWriter w;
+  ArchiveWriter::Record r = w.record(kDocumentType);
+  r.setInt("verno", 20);
+  r.setDouble("marginleft", std::nan(""));
+  r.setDouble("marginbottom", INFINITY);
+  r.setDouble("margintop", 7.5);
+  XylaDocument loaded(&m);
+  const XylaDocument fresh(&m);
+  ASSERT_TRUE(loadDataRepresentation(loaded, w.finish(r.uid()), kDocumentType, ui));
+  EXPECT_EQ(loaded.marginleft, fresh.marginleft);
+  EXPECT_EQ(loaded.marginbottom, fresh.marginbottom);
+  EXPECT_EQ(loaded.margintop, 7.5);
+}
+
+// A list that names one record many times costs memory for every copy: past the budget
+// of the file's size the open fails cleanly instead of exhausting memory.
+TEST_F(DocumentArchiveTest, ABufferListRepeatingOneRecordIsRefused) {
+  DataBuffer b;
+  for (int i = 0; i < 10; ++i) b.addDoubleValue(i, i);
+  auto archiveWith = [&](int copies) {
+    ArchiveWriter w;
+    ArchiveWriter::Record r = w.record(kDocumentType);
+    r.setInt("verno", 20);
+    const archive::Uid one = encodeBuffer(w, b);
+    r.setObject("buffer", w.list(std::vector<archive::Uid>(static_cast<std::size_t>(copies), one)));
+    return w.finish(r.uid(), PlistFormat::Binary);
+  };
+  XylaDocument few(&m);
+  ASSERT_TRUE(loadDataRepresentation(few, archiveWith(100), kDocumentType, ui));
+  EXPECT_EQ(few.bufferCount(), 100);
+  XylaDocument many(&m);
+  const std::string bytes = archiveWith(300000);
+  EXPECT_LT(bytes.size(), 4u << 20);
+  EXPECT_FALSE(loadDataRepresentation(many, bytes, kDocumentType, ui));
+  ASSERT_FALSE(ui.alerts.empty());
+  EXPECT_EQ(ui.alerts.back().title, "File Open Error");
 }
 
 TEST_F(DocumentArchiveTest, SubPlotsNestOneLevelAndNeedAPositiveFrame) {

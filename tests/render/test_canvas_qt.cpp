@@ -312,7 +312,7 @@ TEST(FontChoice, FamiliesAndSizes) {
   EXPECT_EQ(resolvedFontSize(1e6), 1000);
   EXPECT_EQ(resolvedFontSize(7.5), 7.5);
   // Qt lists "Nimbus Sans [foundry]"; case and foundry do not matter.
-  for (const char* family : {"", "NIMBUS SANS", "Liberation Sans"}) EXPECT_TRUE(fontFamilyAvailable(family)) << family;
+  for (const char* family : {"", "NIMBUS SANS", "Liberation Sans", "Helvetica", "arial", "Times", "Courier"}) EXPECT_TRUE(fontFamilyAvailable(family)) << family;
   EXPECT_FALSE(fontFamilyAvailable("No Such Family Anywhere"));
 }
 

@@ -277,7 +277,7 @@ const Scene kFrame[] = {
     {"fit-preview-curves",
      [](ViewScene& s) {
        s.doc.haveFitPreview = true;
-       s.doc.FP = {{0, 5, 10}, {0, 5, 0}, {0, 10}, {1, 1}};
+       s.doc.FP = {{0, 5, 10}, {0, 5, 0}, {0, 3, 0}, {0, 2, 0}};
      }},
     {"measure-crosshair",
      [](ViewScene& s) {

@@ -41,7 +41,21 @@ TEST_F(ViewObjects, PicturesAreDrawnIntoTheRectangle) {
   g.image.assign(bytes.begin(), bytes.end());  // a replaced picture is decoded again
   draw();
   EXPECT_NE(canvas.opsOfKind("image").at(0).imageKey, images[0].imageKey);
+  // Graphics showing the same picture share one decoded image.
+  Graphic& twin = line(10, 20, 30, 40);
+  twin.type = Graphic::Rectangle;
+  twin.image = g.image;
+  draw();
+  ASSERT_EQ(canvas.opsOfKind("image").size(), 2u);
+  EXPECT_EQ(canvas.opsOfKind("image")[0].imageKey, canvas.opsOfKind("image")[1].imageKey);
+  twin.image.clear();
   g.image.resize(g.image.size() / 2);  // a damaged picture is left out
+  draw();
+  EXPECT_TRUE(canvas.opsOfKind("image").empty());
+  // Only PNG is decoded: an SVG could draw files of the reader's disk into the picture.
+  const std::string svg =
+      "<svg xmlns='http://www.w3.org/2000/svg' width='4' height='4'><rect width='4' height='4' fill='red'/></svg>";
+  g.image.assign(svg.begin(), svg.end());
   draw();
   EXPECT_TRUE(canvas.opsOfKind("image").empty());
 }

@@ -72,5 +72,42 @@ TEST_F(Series, CoincidingSymbolsOfHugeBuffersAreDrawnOnce) {
   EXPECT_EQ(strokesIn(canvas, kRed).size(), 100u);
 }
 
+TEST_F(Series, CoincidingBarsOfHugeBuffersAreDrawnOnce) {
+  struct Case {
+    const char* what;
+    bool ybars, xbars;
+    int errors;  // error bar mode on both axes
+  };
+  const Case cases[] = {{"y bars", true, false, 0}, {"x bars", false, true, 0}, {"error bars", false, false, 1}};
+  for (const Case& c : cases) {
+    doc.DB.clear();
+    DataBuffer& b = doc.newBuffer();
+    b.plotlines = false;
+    b.plotybars = c.ybars;
+    b.plotxbars = c.xbars;
+    b.errorbarx = b.errorbary = c.errors;
+    b.errorvalx = b.errorvaly = 0.5;
+    b.color = b.errorcolor = kRed;
+    b.barcolor = kRed;
+    for (int i = 0; i < 30000; ++i) b.addDoubleValue(1 + (i % 4) + (i % 3) * 1e-9, 2 + (i % 4));  // four spots
+    draw();
+    const std::size_t thinned = strokesIn(canvas, kRed).size();
+    EXPECT_GT(thinned, 0u) << c.what;
+    EXPECT_LE(thinned, 8u) << c.what;  // four spots, at most two strokes each
+    b.X.resize(100);  // short buffers draw every point
+    b.Y.resize(100);
+    draw();
+    EXPECT_EQ(strokesIn(canvas, kRed).size(), thinned * 25) << c.what;
+  }
+  // Error bars of one spot with errors that differ visibly (by 2.3 units) are all drawn.
+  DataBuffer& b = doc.newBuffer();
+  b.plotlines = false;
+  b.errorbary = 3;
+  b.errorcolor = {0, 1, 0, 1};
+  for (int i = 0; i < 30000; ++i) b.addDoubleValueError(5, 5, 0, 0.1 * (i % 50) + 0.1);
+  draw();
+  EXPECT_EQ(strokesIn(canvas, {0, 1, 0, 1}).size(), 50u);
+}
+
 }  // namespace
 }  // namespace xyla::test

@@ -1,0 +1,206 @@
+#include "gui/document_window.h"
+
+#include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QLabel>
+#include <QMimeData>
+#include <QStatusBar>
+
+#include <algorithm>
+
+#include "app/application.h"
+#include "gui/document_timers.h"
+#include "gui/gui_application.h"
+#include "gui/main_menu.h"
+#include "gui/plot_widget.h"
+#include "gui/tool_palette.h"
+#include "fit/fit_controller.h"
+#include "macro/macro_controller.h"
+#include "macro/macro.h"
+#include "macro/macro_store.h"
+#include "model/document_file.h"
+#include "model/settings.h"
+#include "model/text_scan.h"
+#include "model/manager.h"
+#include "model/ui.h"
+#include "model/xyla_document.h"
+
+namespace xyla::gui {
+
+DocumentWindow::DocumentWindow(GuiApplication& gui, XylaDocument& doc) : gui_(gui), doc_(doc) {
+  setAttribute(Qt::WA_DeleteOnClose);
+  setAcceptDrops(true);
+  setDockOptions(QMainWindow::AnimatedDocks | QMainWindow::AllowTabbedDocks);
+  Manager& m = gui.manager();
+  plot_ = new PlotWidget(m, doc, this);
+  setCentralWidget(plot_);
+  connectInteraction();
+  palette_ = new ToolPalette(this);
+  addToolBar(Qt::LeftToolBarArea, palette_);
+  palette_->show(m.pointerMode, m.axis12);
+  connect(palette_, &ToolPalette::modeChosen, this, [this](const std::string& mode) { gui_.setPointerMode(mode); });
+  connect(palette_, &ToolPalette::rangeChosen, this, [this](int r) { gui_.setRangeChoice(r); });
+  status_ = new QLabel(this);
+  status_->setObjectName("PointerPosition");
+  statusBar()->addPermanentWidget(status_);
+  connect(plot_, &PlotWidget::pointerMoved, this, &DocumentWindow::showPosition);
+  timers_ = new DocumentTimers(
+      doc, [&gui] { return gui.busy(); }, [&gui](const std::function<void()>& work) { gui.run(work); }, this);
+  timers_->msPerSecond = gui.timerMsPerSecond;
+  buildMenus(*this, gui);
+  // The window takes the frame stored with the document when asked to, otherwise a size
+  // that shows a plot comfortably.
+  placeWindow();
+  updateTitle();
+  timers_->sync();
+}
+
+// A document that asks for its stored frame gets it; any other window goes 25 points from
+// the right and top edges of the screen's visible area (each further window a little
+// lower and to the left, so none hides another completely).
+void DocumentWindow::placeWindow() {
+  if (doc_.resizewin && doc_.winw > 100 && doc_.winh > 100) {
+    resize(doc_.winw, doc_.winh);
+    move(doc_.winx, doc_.winy);
+    doc_.resizewin = false;
+    return;
+  }
+  resize(900, 680);
+  if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+    const QRect area = screen->availableGeometry();
+    const int step = 25 * static_cast<int>(gui_.windows().size() % 8);
+    move(std::max(area.left(), area.right() - width() - 25 - step), area.top() + 25 + step);
+  }
+}
+
+// What the pointer hands to the dialogs and the macros.
+void DocumentWindow::connectInteraction() {
+  ViewInteraction::Hooks& h = plot_->interaction().hooks;
+  GuiApplication& gui = gui_;
+  h.setFitParam = [&gui](double x, double y) {
+    fit::Fit& f = gui.macros().fitController();
+    f.setupFit(&gui.manager(), gui.manager().PD);
+    f.setParam(x, y);
+  };
+  h.setMouseLocation = [&gui](double v) { gui.setMouseLocation(v); };
+  h.setLinearBackground = [](double a, double b) {
+    if (Settings* s = Settings::standard()) {
+      s->setFloat("LinBgA", static_cast<float>(a));
+      s->setFloat("LinBgB", static_cast<float>(b));
+      s->sync();
+    }
+  };
+  h.runShortcut = [&gui](int c) { gui.run([&gui, c] { gui.macros().ma_executeByShortcut(c); }); };
+  plot_->claimsShortcut = [&gui](int c) {
+    for (const auto& macro : gui.macros().store().MA)
+      if (c != 0 && macro->shortcut == c) return true;
+    return false;
+  };
+}
+
+DocumentWindow::~DocumentWindow() {
+  timers_->stop();
+  gui_.windowClosed(this);
+}
+
+void DocumentWindow::updateTitle() {
+  const QString name = doc_.fileName.empty() ? QString("Untitled")
+                                             : QFileInfo(QString::fromStdString(doc_.fileName)).fileName();
+  setWindowTitle(name + "[*]");
+  setWindowFilePath(QString::fromStdString(doc_.fileName));
+  setWindowModified(doc_.edited);
+}
+
+void DocumentWindow::documentChanged() {
+  updateTitle();
+  timers_->sync();
+  plot_->requestFullRedraw();
+}
+
+void DocumentWindow::showPosition(double x, double y) {
+  const int r = gui_.manager().axis12 == 2 ? 2 : 1;
+  status_->setText(QString("range %1   x = %2   y = %3")
+                       .arg(r)
+                       .arg(QString::fromStdString(formatG(x)))
+                       .arg(QString::fromStdString(formatG(y))));
+}
+
+bool DocumentWindow::maybeSave() {
+  plot_->commitTextEdit();
+  if (!doc_.edited) return true;
+  const QString name = doc_.fileName.empty() ? QString("Untitled")
+                                             : QFileInfo(QString::fromStdString(doc_.fileName)).fileName();
+  const int answer = gui_.manager().ui().alert(
+      "Do you want to save the changes made to the document \"" + name.toStdString() + "\"?",
+      "Your changes will be lost if you don't save them.", {"Save", "Don't Save", "Cancel"});
+  if (answer == 0) return save();
+  return answer == 1;
+}
+
+bool DocumentWindow::save() {
+  if (doc_.fileName.empty()) return saveAs();
+  const bool ok = saveDocumentFile(doc_, doc_.fileName, gui_.manager().ui());
+  if (ok) gui_.addRecentFile(doc_.fileName);
+  updateTitle();
+  return ok;
+}
+
+bool DocumentWindow::saveAs() {
+  const std::string preset = doc_.fileName.empty() ? "Untitled.xyla" : doc_.fileName;
+  const auto name = gui_.manager().ui().savePanel("Save As", "", preset);
+  if (!name || name->empty()) return false;
+  const std::string old = doc_.fileName;
+  doc_.fileName = *name;
+  if (!save()) {
+    doc_.fileName = old;
+    updateTitle();
+    return false;
+  }
+  return true;
+}
+
+void DocumentWindow::closeQuietly() {
+  quiet_ = true;
+  close();
+}
+
+void DocumentWindow::closeEvent(QCloseEvent* e) {
+  // A window whose document is in the middle of a macro or a fit stays until it ends.
+  if (gui_.busy() && !quiet_) {
+    gui_.manager().ui().beep();
+    e->ignore();
+    return;
+  }
+  if (!quiet_ && !maybeSave()) {
+    e->ignore();
+    return;
+  }
+  timers_->stop();
+  doc_.clearMacroTimer();
+  doc_.clearUpdateTimer();
+  gui_.manager().documentClosed(&doc_);
+  e->accept();
+}
+
+void DocumentWindow::changeEvent(QEvent* e) {
+  if (e->type() == QEvent::ActivationChange && isActiveWindow() && gui_.manager().PD != &doc_)
+    gui_.manager().setCurrentDocument(&doc_);
+  QMainWindow::changeEvent(e);
+}
+
+void DocumentWindow::dragEnterEvent(QDragEnterEvent* e) {
+  if (e->mimeData()->hasUrls()) e->acceptProposedAction();
+}
+
+void DocumentWindow::dropEvent(QDropEvent* e) {
+  gui_.manager().setCurrentDocument(&doc_);
+  for (const QUrl& url : e->mimeData()->urls())
+    if (url.isLocalFile()) gui_.openPath(url.toLocalFile().toStdString());
+  e->acceptProposedAction();
+}
+
+}  // namespace xyla::gui

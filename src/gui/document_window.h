@@ -1,0 +1,70 @@
+#pragma once
+
+#include <QMainWindow>
+
+namespace xyla {
+class XylaDocument;
+}
+
+class QLabel;
+class QMenu;
+
+namespace xyla::gui {
+
+class DocumentTimers;
+class GuiApplication;
+class PlotWidget;
+class ToolPalette;
+
+// The window of one document: the plot view in the middle, the tool palette, menus and
+// a status line with the data position of the pointer. Docks on the right are kept for
+// the inspector and the panels. Closing a changed document asks whether to save it;
+// dropping a document file opens it, dropping a data file imports it.
+class DocumentWindow : public QMainWindow {
+  Q_OBJECT
+ public:
+  DocumentWindow(GuiApplication& gui, XylaDocument& doc);
+  ~DocumentWindow() override;
+
+  XylaDocument& document() { return doc_; }
+  PlotWidget& plot() { return *plot_; }
+  ToolPalette& palette() { return *palette_; }
+  DocumentTimers& timers() { return *timers_; }
+  QMenu* macroMenu() const { return macroMenu_; }
+  QLabel* statusLabel() const { return status_; }
+
+  // The document changed: title, edited mark, timers, and a full redraw.
+  void documentChanged();
+  // The save question for a changed document; true when the window may close.
+  bool maybeSave();
+  // Saves to the document's file (asking for a name when it has none); true on success.
+  bool save();
+  bool saveAs();
+  // Closes without any question (after the question was answered elsewhere).
+  void closeQuietly();
+
+  void setMacroMenu(QMenu* m) { macroMenu_ = m; }
+
+ protected:
+  void closeEvent(QCloseEvent* e) override;
+  void changeEvent(QEvent* e) override;
+  void dragEnterEvent(QDragEnterEvent* e) override;
+  void dropEvent(QDropEvent* e) override;
+
+ private:
+  void connectInteraction();
+  void placeWindow();
+  void updateTitle();
+  void showPosition(double x, double y);
+
+  GuiApplication& gui_;
+  XylaDocument& doc_;
+  PlotWidget* plot_;
+  ToolPalette* palette_;
+  DocumentTimers* timers_;
+  QLabel* status_;
+  QMenu* macroMenu_ = nullptr;
+  bool quiet_ = false;
+};
+
+}  // namespace xyla::gui

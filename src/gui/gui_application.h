@@ -1,0 +1,103 @@
+#pragma once
+
+#include <QObject>
+#include <QStringList>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+class QPrinter;
+
+namespace xyla {
+class Application;
+class Manager;
+class MacroController;
+class XylaDocument;
+}  // namespace xyla
+
+namespace xyla::gui {
+
+class DocumentWindow;
+
+// The interactive program: one window per open document, the pointer mode and range
+// selector shared by every tool palette, the macro menus, recent files, printing and
+// the questions before anything unsaved is closed. The documents themselves stay with
+// the application controller.
+class GuiApplication : public QObject {
+  Q_OBJECT
+ public:
+  explicit GuiApplication(Application& app);
+  ~GuiApplication() override;
+
+  Application& app() { return app_; }
+  Manager& manager();
+  MacroController& macros();
+
+  // Makes a window for every document that has none yet, and shows them.
+  void adoptDocuments();
+  DocumentWindow* windowFor(const XylaDocument* doc) const;
+  const std::vector<DocumentWindow*>& windows() const { return windows_; }
+
+  // A new untitled document in its own window.
+  DocumentWindow& newDocument();
+  // Opens `path`: a document file in a window of its own (or the window that already
+  // shows it); any other file is imported as ASCII data into the current document.
+  // Null when nothing was opened.
+  DocumentWindow* openPath(const std::string& path);
+  // The open panel, then openPath for each chosen file.
+  void openWithPanel();
+  // Closes the window of `doc`; `ask` puts the save question for a changed document.
+  // False when the person cancelled.
+  bool closeDocument(XylaDocument& doc, bool ask = true);
+  // Asks about every changed document, closes every window and ends the event loop.
+  // False (and nothing closes) when the person cancelled.
+  bool quit();
+  // Prints `doc`; `showPanel` shows the print dialog first. With `printerOverride` set
+  // (tests) it prints there without a dialog.
+  bool print(XylaDocument& doc, bool showPanel);
+  QPrinter* printerOverride = nullptr;
+
+  // The shared tool palette state.
+  void setPointerMode(const std::string& mode);
+  void setRangeChoice(int axis12);
+  // A click in mode "normx" or "normy": the value fills the normalisation page's first
+  // reference, the next click its second, and so on by turns.
+  void setMouseLocation(double value);
+  // Rebuilds every window's "Macro" menu from the macro list.
+  void rebuildMacroMenus();
+  // Runs `work` as one user action: timers wait meanwhile, windows stay open, and the
+  // windows redraw afterwards.
+  void run(const std::function<void()>& work);
+  bool busy() const { return busy_ > 0; }
+
+  QStringList recentFiles() const;
+  void addRecentFile(const std::string& path);
+
+  // Milliseconds per timer second for new windows (tests shorten it).
+  int timerMsPerSecond = 1000;
+
+ signals:
+  void recentFilesChanged();
+
+ private:
+  friend class DocumentWindow;
+  DocumentWindow& attach(XylaDocument& doc);
+  void windowClosed(DocumentWindow* w);
+  void destroyClosedDocuments();
+  void redrawDocument(XylaDocument& doc);
+  void installHooks();
+
+  Application& app_;
+  std::vector<DocumentWindow*> windows_;
+  int busy_ = 0;
+  bool quitting_ = false;
+  int normClicks_ = 0;
+  std::vector<XylaDocument*> closing_;  // windows gone, documents waiting for an idle moment
+};
+
+// True when `path` opens as a document rather than being imported: a document file (by
+// its extension or its first bytes), a query file or an older Tabulix plot file.
+bool isDocumentFile(const std::string& path);
+
+}  // namespace xyla::gui

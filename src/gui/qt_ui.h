@@ -1,0 +1,36 @@
+#pragma once
+
+#include <memory>
+
+#include "model/ui.h"
+
+class QProgressDialog;
+class QWidget;
+
+namespace xyla::gui {
+
+// The Ui of the interactive program: modal message boxes with the given titles, texts
+// and buttons, the desktop's file dialogs, the system beep, and a progress dialog with a
+// Cancel button for long work. Dialogs are parented to the active window.
+class QtUi : public Ui {
+ public:
+  QtUi();
+  ~QtUi() override;
+
+  int alert(const std::string& title, const std::string& message, const std::vector<std::string>& buttons) override;
+  void beep() override;
+  std::vector<std::string> openPanel(const std::string& title, const std::string& directory, bool multiple) override;
+  std::optional<std::string> savePanel(const std::string& title, const std::string& directory,
+                                       const std::string& presetName) override;
+  std::optional<int> resolutionPanel(int preset) override;
+  void beginProgress(const std::string& title, const std::string& message) override;
+  bool progress(double fraction) override;
+  void endProgress() override;
+
+ private:
+  static QWidget* parentWindow();
+  std::unique_ptr<QProgressDialog> progress_;
+  int progressDepth_ = 0;
+};
+
+}  // namespace xyla::gui

@@ -1,0 +1,53 @@
+#include "io/import_report.h"
+
+#include <sys/mman.h>
+
+#include <cstdint>
+#include <filesystem>
+
+#include "model/data_buffer.h"
+#include "model/manager.h"
+#include "model/settings.h"
+#include "model/ui.h"
+#include "model/xyla_document.h"
+
+namespace xyla {
+
+void reportNothingImported(Ui* ui, const std::string& what) {
+  if (ui) ui->alert(kNothingImportedTitle, "No points were read from " + what + ".", {"Ok"});
+}
+
+bool holdsNoPoint(const std::vector<DataBuffer*>& buffers) {
+  for (const DataBuffer* b : buffers)
+    if (b->count() > 0) return false;
+  return true;
+}
+
+Ui* documentUi(const XylaDocument& doc) { return doc.M ? &doc.M->ui() : nullptr; }
+
+std::vector<std::string> askForImportFiles(Ui& ui, const std::string& title) {
+  Settings* s = Settings::standard();
+  const std::string dir = s ? s->getString("PATH").value_or("") : "";
+  std::vector<std::string> files = ui.openPanel(title, dir, true);
+  if (!files.empty() && s) {
+    s->setString("PATH", std::filesystem::path(files.front()).parent_path().string());
+    s->sync();
+  }
+  return files;
+}
+
+void reserveColumn(std::vector<double>& column, std::size_t want) {
+  column.reserve(want);
+  // Filling a column touches every page of it once; with 4 KB pages those first touches
+  // cost about a third of a large import, with 2 MB pages they become rare. Storage not
+  // yet filled stays unbacked either way, and a refusal (huge pages off) changes nothing.
+  constexpr std::uintptr_t kHuge = std::uintptr_t{2} << 20;
+  const std::size_t bytes = column.capacity() * sizeof(double);
+  if (bytes < 4 * kHuge) return;
+  const auto begin = reinterpret_cast<std::uintptr_t>(column.data());
+  const std::uintptr_t from = (begin + kHuge - 1) & ~(kHuge - 1);
+  const std::uintptr_t to = (begin + bytes) & ~(kHuge - 1);
+  if (to > from) ::madvise(reinterpret_cast<void*>(from), to - from, MADV_HUGEPAGE);
+}
+
+}  // namespace xyla

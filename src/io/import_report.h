@@ -1,0 +1,34 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace xyla {
+
+class DataBuffer;
+class Ui;
+class XylaDocument;
+
+// Title and button of the message every importer gives when a source yields nothing.
+inline constexpr const char* kNothingImportedTitle = "Nothing Imported";
+
+// Tells the person that `what` (a file path or a query) gave no buffer or no point: an
+// alert in the window, a line on standard error in batch runs. Nothing without a Ui.
+void reportNothingImported(Ui* ui, const std::string& what);
+
+// True when none of `buffers` holds a point (also when there are none).
+bool holdsNoPoint(const std::vector<DataBuffer*>& buffers);
+
+// The document's Ui, or null for a document without a controller.
+Ui* documentUi(const XylaDocument& doc);
+
+// The open panel of the import menu actions: titled `title`, several files allowed,
+// starting in the directory under "PATH", which takes the chosen files' directory.
+// Answers the chosen files (none when cancelled).
+std::vector<std::string> askForImportFiles(Ui& ui, const std::string& title);
+
+// Reserves `want` values in a column that is about to be filled and asks the kernel to
+// back large columns with huge pages, so filling them takes fewer page faults.
+void reserveColumn(std::vector<double>& column, std::size_t want);
+
+}  // namespace xyla

@@ -1,0 +1,14 @@
+#pragma once
+
+namespace xyla {
+
+class Macro;
+namespace fit {
+class Fit;
+}
+
+// The application's fit controller, bound to the macro's document (a controller of
+// its own when the macro runs without an application).
+fit::Fit& fitFor(Macro& m);
+
+}  // namespace xyla

@@ -1,0 +1,11 @@
+#pragma once
+
+namespace xyla {
+
+class CommandTable;
+
+// The parts of the XPS command family that live in files of their own.
+void registerQuantCommands(CommandTable& t);
+void registerSurveyCommands(CommandTable& t);
+
+}  // namespace xyla

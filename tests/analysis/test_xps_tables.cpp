@@ -1,0 +1,180 @@
+// Line tables, quantification and survey labels.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <functional>
+#include <memory>
+
+#include "analysis/energy_scale.h"
+#include "analysis/quantification.h"
+#include "analysis/survey.h"
+#include "analysis/xps_lines.h"
+#include "io/ascii_import.h"
+#include "model/data_buffer.h"
+#include "model/manager.h"
+#include "model/xyla_document.h"
+#include "support/scripted_ui.h"
+#include "support/test_files.h"
+
+namespace xyla::xps {
+namespace {
+
+TEST(XpsLines, NamesEnergiesAndFactors) {
+  EXPECT_EQ(lineKey("c 1s"), "C1s");
+  EXPECT_EQ(lineKey("ni2P3/2"), "Ni2p3/2");
+  EXPECT_EQ(lineKey("Xx 1s"), "");
+  EXPECT_EQ(elementNumber("w"), 74);
+  double be = 0;
+  ASSERT_TRUE(lineEnergy("W 4f7/2", be));
+  EXPECT_DOUBLE_EQ(be, 31.4);
+  // A doublet by its occupancies, 8 : 6.
+  ASSERT_TRUE(lineEnergy("W 4f", be));
+  EXPECT_NEAR(be, (8 * 31.4 + 6 * 33.6) / 14, 1e-12);
+  EXPECT_FALSE(lineEnergy("W 9z", be));
+  EXPECT_DOUBLE_EQ(tableSensitivity("C 1s", false), 1.0);
+  EXPECT_DOUBLE_EQ(tableSensitivity("O 1s", true), 2.85);
+  EXPECT_EQ(tableSensitivity("Ni 2p", true), 0.0);  // not tabulated for Mg Ka
+  // Every tabulated factor belongs to a line the energy table knows.
+  for (const SensitivityFactor& f : sensitivityFactors()) EXPECT_TRUE(lineEnergy(f.line, be)) << f.line;
+}
+
+// Atomic percentages and their errors against finite differences of the same formula.
+TEST(Quantification, PercentagesAndErrorsFollowTheAreas) {
+  auto group = std::make_shared<AreaCovariance>();
+  group->n = 2;
+  group->cov = {25.0, -10.0, -10.0, 16.0};
+  std::vector<QuantEntry> e(3);
+  e[0] = {"C 1s", 1000, 5, 284.8, true, group, 0};
+  e[1] = {"O 1s", 2000, 4, 531.0, true, group, 1};
+  e[2] = {"W 4f", 3000, 30, 0, false, nullptr, -1};
+  QuantOptions o;
+  o.transmission = -0.5;
+  o.imfp = 0.7;
+  o.sensitivity["W4f"] = 10.0;
+  const QuantOutcome q = quantify(e, o);
+  ASSERT_TRUE(q.ok) << q.error;
+  auto percent = [&](const std::vector<double>& areas, int i) {
+    double total = 0, mine = 0;
+    for (int k = 0; k < 3; ++k) {
+      const double f = q.rows[k].rsf * std::pow(q.rows[k].ke, -0.5 + 0.7);
+      total += areas[k] / f;
+      if (k == i) mine = areas[k] / f;
+    }
+    return 100 * mine / total;
+  };
+  const std::vector<double> areas{1000, 2000, 3000};
+  double sum = 0;
+  for (int i = 0; i < 3; ++i) {
+    EXPECT_NEAR(q.rows[i].atomic, percent(areas, i), 1e-9);
+    sum += q.rows[i].atomic;
+    std::vector<double> g(3);
+    for (int k = 0; k < 3; ++k) {
+      std::vector<double> up = areas, down = areas;
+      up[k] += 1e-3, down[k] -= 1e-3;
+      g[k] = (percent(up, i) - percent(down, i)) / 2e-3;
+    }
+    const double var = g[0] * g[0] * 25 + g[1] * g[1] * 16 - 2 * 10 * g[0] * g[1] + g[2] * g[2] * 900;
+    EXPECT_NEAR(q.rows[i].atomicError, std::sqrt(var), 1e-6 * std::sqrt(var));
+  }
+  EXPECT_NEAR(sum, 100, 1e-9);
+  EXPECT_DOUBLE_EQ(q.rows[2].rsf, 10.0);
+  EXPECT_NEAR(q.rows[2].ke, 1486.6 - (8 * 31.4 + 6 * 33.6) / 14, 1e-9);
+}
+
+QuantEntry entry(const char* line, double area) {
+  QuantEntry e;
+  e.line = line;
+  e.area = area;
+  e.areaError = 1;
+  return e;
+}
+
+TEST(Quantification, RefusesMissingFactorsAndEmptyAreas) {
+  QuantOptions mg;
+  mg.hv = kMgKalpha;
+  mg.magnesium = true;
+  const struct {
+    std::vector<QuantEntry> entries;
+    QuantOptions options;
+    const char* error;
+  } cases[] = {
+      {{}, {}, "No lines to quantify: add them with quantpeak or quantbuffer"},
+      {{entry("Ni 2p", 10)}, mg, "No sensitivity factor for Ni 2p with Mg Ka: give one with quantrsf"},
+      {{entry("Ni 2s", 10)}, {}, "No sensitivity factor for Ni 2s with Al Ka: give one with quantrsf"},
+      {{entry("C 1s", 0)}, {}, "The area of C 1s is zero or negative"},
+  };
+  for (const auto& c : cases) {
+    const QuantOutcome q = quantify(c.entries, c.options);
+    EXPECT_FALSE(q.ok);
+    EXPECT_EQ(q.error, c.error);
+  }
+}
+
+TEST(Quantification, BufferAreaAndCountingError) {
+  DataBuffer b, bg;
+  for (int i = 0; i < 5; ++i) b.addDoubleValue(10 - i, 100), bg.addDoubleValue(10 - i, 300);
+  double area = 0, error = 0;
+  ASSERT_TRUE(bufferArea(b, &bg, area, error));
+  EXPECT_DOUBLE_EQ(area, 400);
+  // Weights 0.5, 1, 1, 1, 0.5 on 400 counts each.
+  EXPECT_NEAR(error, std::sqrt(400 * (0.25 + 1 + 1 + 1 + 0.25)), 1e-9);
+}
+
+TEST(EnergyScale, ParabolaTopAndTheTwoWayConversion) {
+  DataBuffer b;
+  for (int i = 0; i < 40; ++i) b.addDoubleValue(280 + 0.1 * i, 1000 - 50 * std::pow(280 + 0.1 * i - 282.137, 2));
+  double top = 0;
+  ASSERT_TRUE(maximumInWindow(b, 281, 283, top));
+  EXPECT_NEAR(top, 282.137, 1e-9);
+  EXPECT_FALSE(maximumInWindow(b, 290, 295, top));
+  const std::vector<double> before = b.X;
+  convertEnergyScale(b, kAlKalpha, 4.5);
+  EXPECT_DOUBLE_EQ(b.X[0], kAlKalpha - 4.5 - 280);
+  convertEnergyScale(b, kAlKalpha, 4.5);
+  for (std::size_t i = 0; i < before.size(); ++i) EXPECT_NEAR(b.X[i], before[i], 1e-9);
+}
+
+std::vector<std::string> labelsOf(const std::vector<SurveyPeak>& peaks) {
+  std::vector<std::string> out;
+  for (const SurveyPeak& p : peaks)
+    if (!p.labels.empty()) out.push_back(p.labels.front());
+  return out;
+}
+
+// The survey of the Ni-W film: tungsten, its oxide's oxygen and carbon are found.
+TEST(Survey, LabelsTheMainLinesOfAMeasuredSurvey) {
+  test::ScriptedUi ui;
+  Manager m(ui);
+  XylaDocument doc(&m);
+  ImportOptions options;
+  options.file = test::dataDir() + "/xps/0-150W_NiWwide_wide.txt";
+  ASSERT_GE(importFile(doc, options), 1);
+  const DataBuffer& b = *doc.buffer(0);
+  std::vector<SurveyPeak> peaks = findSurveyPeaks(b.X, b.Y);
+  const double shift = assignLines(peaks, surveyLines(kAlKalpha), 2.5, b.getXmin(), b.getXmax());
+  EXPECT_LE(std::fabs(shift), 1.0);
+  const auto labels = labelsOf(peaks);
+  for (const char* line : {"W 4f", "W 4d5/2", "W 4d3/2", "W 4p3/2", "C 1s", "O 1s", "O KLL"})
+    EXPECT_NE(std::find(labels.begin(), labels.end(), line), labels.end()) << line;
+  EXPECT_GE(peaks.size(), 10u);
+}
+
+TEST(Survey, LinesDependOnThePhotonEnergy) {
+  auto has = [](const std::vector<SurveyLine>& lines, const std::string& label) {
+    return std::any_of(lines.begin(), lines.end(), [&](const SurveyLine& l) { return l.label == label; });
+  };
+  // Mg 1s (1303 eV) is out of reach of Mg Ka, and with it the Mg KLL line.
+  EXPECT_TRUE(has(surveyLines(kAlKalpha), "Mg KLL"));
+  EXPECT_FALSE(has(surveyLines(kMgKalpha), "Mg KLL"));
+  // The Ni 2p components lie 17 eV apart and stay separate; W 4f merges.
+  EXPECT_TRUE(has(surveyLines(kAlKalpha), "Ni 2p3/2"));
+  EXPECT_TRUE(has(surveyLines(kAlKalpha), "W 4f"));
+  std::vector<std::string> unknown;
+  const auto marks = elementLines(splitElements("w, Ni x"), kAlKalpha, 0, 1200, unknown);
+  EXPECT_EQ(unknown, std::vector<std::string>{"x"});
+  EXPECT_TRUE(has(marks, "Ni 2p1/2"));
+  EXPECT_FALSE(has(marks, "C 1s"));
+}
+
+}  // namespace
+}  // namespace xyla::xps

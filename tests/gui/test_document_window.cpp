@@ -1,0 +1,219 @@
+// Document windows: timers, the questions before closing, printing, dropping files, the
+// message boxes of the Qt interface.
+#include <QDialogButtonBox>
+#include <QMessageBox>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QPrinter>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <algorithm>
+#include <fstream>
+
+#include "gui/document_timers.h"
+#include "gui/main_menu.h"
+#include "gui/qt_ui.h"
+#include "gui_fixture.h"
+#include "model/document_file.h"
+#include "support/test_files.h"
+
+namespace xyla::test {
+namespace {
+
+using DocumentWindowTest = GuiFixture;
+
+bool waitUntil(const std::function<bool()>& done, int ms = 3000) {
+  return QTest::qWaitFor(done, ms);
+}
+
+TEST_F(DocumentWindowTest, MacroTimerFiresOnTheEventLoopAndStopsWithItsWindow) {
+  m().GV["ticks"] = 0;
+  m().GV["closes"] = 0;
+  addMacro("tick", "setvar ticks ticks+1");
+  gui.timerMsPerSecond = 5;
+  window->timers().msPerSecond = 5;
+  doc().mtname = "tick";
+  doc().mtinterval = 1;
+  doc().setMacroTimer();
+  EXPECT_DOUBLE_EQ(m().GV["ticks"], 1) << "setting the timer runs the macro once at once";
+  window->documentChanged();
+  ASSERT_TRUE(waitUntil([&] { return m().GV["ticks"] >= 4; }));
+  doc().clearMacroTimer();
+  QTest::qWait(30);
+  const double stopped = m().GV["ticks"];
+  QTest::qWait(40);
+  EXPECT_EQ(m().GV["ticks"], stopped);
+  EXPECT_FALSE(window->timers().macroTimerActive());
+
+  // A timer whose macro closes its own document stops with the window.
+  addMacro("closer", "setvar closes closes+1\nclose");
+  doc().mtname = "closer";
+  doc().MT = {true, 1};
+  window->documentChanged();
+  ASSERT_TRUE(waitUntil([&] { return gui.windows().empty(); }));
+  QTest::qWait(30);
+  EXPECT_DOUBLE_EQ(m().GV["closes"], 1);
+  EXPECT_TRUE(app.documents().empty() || app.documents().front()->M == &m());
+}
+
+TEST_F(DocumentWindowTest, RefreshTimerWithoutSourcesJustRedraws) {
+  window->timers().msPerSecond = 5;
+  doc().rescaleafterupdate = true;
+  doc().setUpdateTimer();
+  window->documentChanged();
+  EXPECT_TRUE(window->timers().updateTimerActive());
+  ASSERT_TRUE(waitUntil([&] { return doc().xmin1 < 0; }));  // the timed rescale ran
+  ui.answer("Don't Save");
+  window->close();
+  QApplication::processEvents();
+  EXPECT_TRUE(gui.windows().empty());
+}
+
+struct CloseCase {
+  const char* answer;
+  bool closes;
+  bool saved;
+};
+
+TEST_F(DocumentWindowTest, ClosingAChangedDocumentAsks) {
+  const CloseCase cases[] = {{"Cancel", false, false}, {"Save", true, true}};
+  const std::string path = settings.path("kept.xyla");
+  for (const CloseCase& c : cases) {
+    SCOPED_TRACE(c.answer);
+    doc().scale(1, 1, 2, 1, 2, true, true);
+    ASSERT_TRUE(doc().edited);
+    ui.answer(c.answer);
+    ui.answerSave(path);
+    const std::size_t alerts = ui.alerts.size();
+    window->close();
+    QApplication::processEvents();
+    ASSERT_EQ(ui.alerts.size(), alerts + 1);
+    EXPECT_EQ(ui.alerts.back().title, "Do you want to save the changes made to the document \"Untitled\"?");
+    EXPECT_EQ(ui.alerts.back().buttons, (std::vector<std::string>{"Save", "Don't Save", "Cancel"}));
+    EXPECT_EQ(gui.windows().empty(), c.closes);
+    EXPECT_EQ(std::ifstream(path).good(), c.saved);
+  }
+  // The saved file opens again, in a window titled by its name.
+  gui::DocumentWindow* again = gui.openPath(path);
+  ASSERT_NE(again, nullptr);
+  EXPECT_EQ(again->windowTitle(), "kept.xyla[*]");
+  EXPECT_DOUBLE_EQ(again->document().xmax1, 2);
+  EXPECT_EQ(gui.openPath(path), again) << "a document already open is brought forward";
+  EXPECT_EQ(gui.recentFiles().front().toStdString(), std::filesystem::absolute(path).string());
+}
+
+TEST_F(DocumentWindowTest, QuitAsksForEveryChangedDocumentAndCancelKeepsAll) {
+  gui::DocumentWindow& second = gui.newDocument();
+  doc().replot();
+  second.document().replot();
+  ui.answer("Don't Save");
+  ui.answer("Cancel");
+  EXPECT_FALSE(gui.quit());
+  EXPECT_EQ(gui.windows().size(), 2u);
+  ui.answer("Don't Save");
+  ui.answer("Don't Save");
+  EXPECT_TRUE(gui.quit());
+  QApplication::processEvents();
+  EXPECT_TRUE(gui.windows().empty());
+  EXPECT_EQ(ui.alerts.size(), 4u);
+  EXPECT_EQ(Settings::standard()->getBool("ReportVisible"), false);
+}
+
+TEST_F(DocumentWindowTest, PrintdocPrintsThePlotIntoThePrinter) {
+  QPrinter printer(QPrinter::HighResolution);
+  printer.setOutputFormat(QPrinter::PdfFormat);
+  const std::string pdf = settings.path("printed.pdf");
+  printer.setOutputFileName(QString::fromStdString(pdf));
+  gui.printerOverride = &printer;
+  addMacro("print", "printdoc");
+  gui.run([&] { app.macros().macroByMenu(static_cast<int>(app.macros().store().MA.size()) - 1); });
+  const std::string bytes = readFile(pdf);
+  ASSERT_GT(bytes.size(), 1000u);
+  EXPECT_EQ(bytes.substr(0, 5), "%PDF-");
+  EXPECT_FALSE(m().printmode);
+}
+
+TEST_F(DocumentWindowTest, DroppedFilesImportDataOrOpenDocuments) {
+  const std::string data = std::string(XYLA_TEST_DATA_DIR) + "/xps/PET_C1s.csv";
+  auto drop = [&](const std::string& path) {
+    QMimeData mime;
+    mime.setUrls({QUrl::fromLocalFile(QString::fromStdString(path))});
+    QDragEnterEvent enter(QPoint(100, 100), Qt::CopyAction, &mime, Qt::LeftButton, {});
+    QApplication::sendEvent(window, &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    QDropEvent e(QPointF(100, 100), Qt::CopyAction, &mime, Qt::LeftButton, {});
+    QApplication::sendEvent(window, &e);
+  };
+  const int before = doc().bufferCount();
+  drop(data);
+  EXPECT_GT(doc().bufferCount(), before);
+  const std::string saved = settings.path("dropped.xyla");
+  ASSERT_TRUE(saveDocumentFile(doc(), saved, ui));
+  doc().fileName = saved;
+  gui::DocumentWindow& other = gui.newDocument();
+  (void)other;
+  drop(saved);
+  EXPECT_EQ(gui.windows().size(), 2u) << "the document is open already";
+}
+
+TEST(QtUi, AlertShowsTitleMessageAndButtonsAndAnswersThePressedOne) {
+  gui::QtUi qui;
+  QString seenTitle, seenText;
+  QStringList seenButtons;
+  QTimer::singleShot(50, [&] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    ASSERT_NE(box, nullptr);
+    seenTitle = box->windowTitle();
+    seenText = box->informativeText();
+    for (QAbstractButton* b : box->buttons()) seenButtons << b->text();
+    for (QAbstractButton* b : box->buttons())
+      if (b->text() == "Delete") b->click();
+  });
+  const int pressed = qui.alert("Delete Macro", "clicking 'Delete' removes this macro immediately", {"Cancel", "Delete"});
+  EXPECT_EQ(pressed, 1);
+  EXPECT_EQ(seenTitle, "Delete Macro");
+  EXPECT_EQ(seenText, "clicking 'Delete' removes this macro immediately");
+  EXPECT_TRUE(seenButtons.contains("Cancel") && seenButtons.contains("Delete"));
+
+  qui.beginProgress("Fit", "fitting");
+  EXPECT_TRUE(qui.progress(0.5));
+  qui.endProgress();
+}
+
+}  // namespace
+}  // namespace xyla::test
+
+namespace xyla::test {
+namespace {
+
+// Every Data menu entry runs on the window's document with the values stored last (here
+// none: each action's own defaults), answering every question with its first button.
+TEST_F(DocumentWindowTest, EveryDataMenuEntryRunsWithStoredValues) {
+  QMenu* data = nullptr;
+  for (QAction* a : window->menuBar()->actions())
+    if (a->text() == "&Data") data = a->menu();
+  ASSERT_NE(data, nullptr);
+  int entries = 0;
+  for (QAction* a : data->actions()) {
+    if (a->isSeparator()) continue;
+    SCOPED_TRACE(a->text().toStdString());
+    m().setCurrentDocument(&doc());
+    const int before = doc().bufferCount();
+    a->trigger();
+    ++entries;
+    if (a->text() == "Function Generator") {
+      ASSERT_EQ(doc().bufferCount(), before + 1);
+      EXPECT_EQ(doc().DB.back()->count(), 100);
+    }
+    EXPECT_GE(doc().bufferCount(), 1);
+  }
+  const auto& actions = gui::dataActions();
+  EXPECT_EQ(entries, std::count_if(actions.begin(), actions.end(), [](const auto& a) { return !a.title.empty(); }));
+  EXPECT_TRUE(gui.windows().size() == 1u && !gui.busy());
+}
+
+}  // namespace
+}  // namespace xyla::test

@@ -1,0 +1,154 @@
+// The XPS commands through the interpreter: the worked examples of the demo folder run
+// on the measured spectra, and bad arguments stop with a message and change nothing.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <fstream>
+#include <regex>
+
+#include "io/ascii_import.h"
+#include "macro_fixture.h"
+#include "support/test_files.h"
+
+namespace xyla::test {
+namespace {
+
+class XpsCommands : public MacroFixture {
+ protected:
+  void importSpectrum(const std::string& file) {
+    ImportOptions o;
+    o.file = std::string(XYLA_SOURCE_DIR) + "/resources/demo/" + file;
+    ASSERT_GE(importFile(doc, o), 1);
+  }
+  double var(const std::string& name) { return m.GV.count(name) ? m.GV[name] : NAN; }
+  std::string tmp(const std::string& name) { return ::testing::TempDir() + name; }
+};
+
+struct Demo {
+  const char* macro;
+  const char* spectrum;
+  const char* checks;  // variables that must be finite and positive
+  int peaks;
+};
+
+TEST_F(XpsCommands, WorkedExamplesRunOnTheMeasuredSpectra) {
+  const Demo demos[] = {
+      {"c1s_paper.mac", "0-150W_NiWC1s_C1s.txt", "fitfwhm1 fiterrfwhm1 fittruepct2 fiterrtruepct2 shirleyiter", 3},
+      {"o1s_paper.mac", "0-150W_NiWO1s_O1s.txt", "tougaardB fitfwhm1 fiterrtruearea2", 2},
+      {"w4f_doublet.mac", "0-150W_NiWW4f_W4f.txt", "fitfwhm1 fiterrtruearea1 fitfwhm3", 3},
+  };
+  for (const Demo& d : demos) {
+    SCOPED_TRACE(d.macro);
+    // Each example starts from a fresh plot, as on the command line.
+    doc.DB.clear();
+    doc.subplots.clear();
+    doc.T.clear();
+    doc.setDefaults();
+    run("fitclear\n");
+    importSpectrum(d.spectrum);
+    m.SV["file"] = tmp(d.macro);
+    std::ifstream in(std::string(XYLA_SOURCE_DIR) + "/resources/demo/" + d.macro);
+    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const std::string printed = run(text);
+    EXPECT_TRUE(ui.alerts.empty()) << ui.alerts.front().title << ": " << ui.alerts.front().message;
+    EXPECT_EQ(var("fitok"), 1.0);
+    EXPECT_LT(var("fitredchisq"), 4.0);
+    std::istringstream names(d.checks);
+    for (std::string v; names >> v;) EXPECT_GT(var(v), 0.0) << v;
+    EXPECT_EQ(std::count(printed.begin(), printed.end(), '\n'), d.peaks + 1) << printed;
+    EXPECT_EQ(printed.find("nan"), std::string::npos) << printed;
+    const std::string csv = readFile(tmp(d.macro) + ".csv");
+    EXPECT_EQ(std::count(csv.begin(), csv.end(), '\n'), d.peaks + 1);
+    EXPECT_FALSE(readFile(tmp(d.macro) + ".png").empty());
+    ASSERT_EQ(doc.subplots.size(), 1u);
+    EXPECT_TRUE(doc.subplots[0]->sharex);
+  }
+}
+
+// Labels of a measured survey and marks of chosen elements are texts over the spectrum,
+// and a second run replaces the first one's.
+TEST_F(XpsCommands, SurveyLabelsAndMarks) {
+  ImportOptions o;
+  o.file = dataDir() + "/xps/0-150W_NiWwide_wide.txt";
+  ASSERT_GE(importFile(doc, o), 1);
+  auto texts = [&](int tag) {
+    std::vector<std::string> out;
+    for (const auto& t : doc.T)
+      if (t->tag == tag) out.push_back(t->text);
+    return out;
+  };
+  for (int pass = 0; pass < 2; ++pass) {
+    const std::string printed = run("surveylabel al 2.5 0\nsurveymark al 'Ni' 0\n");
+    EXPECT_NE(printed.find("O 1s"), std::string::npos) << printed;
+  }
+  const auto labels = texts(1901), marks = texts(1902);
+  EXPECT_NE(std::find(labels.begin(), labels.end(), "W 4f"), labels.end());
+  EXPECT_LE(labels.size(), static_cast<std::size_t>(var("surveypeaks")));
+  EXPECT_EQ(marks.size(), static_cast<std::size_t>(var("surveymarks")));
+  EXPECT_NE(std::find(marks.begin(), marks.end(), "Ni 2p3/2"), marks.end());
+  EXPECT_TRUE(ui.alerts.empty());
+}
+
+TEST_F(XpsCommands, ChargeCorrectionAndEnergyScale) {
+  addBuffer({280, 281, 282, 283, 284}, {1, 3, 9, 4, 1});
+  addBuffer({280, 290}, {0, 0});
+  run("chargemax 0 281 284 all\n");
+  // The parabola through 3, 9, 4 peaks at 282 - 0.5 (4 - 3)/(4 - 2*9 + 3) = 282.0455.
+  EXPECT_NEAR(var("chargeshift"), 284.8 - (282 + 0.5 / 11), 1e-9);
+  EXPECT_NEAR(doc.buffer(1)->X[0], 280 + var("chargeshift"), 1e-9);
+  run("kebe al 4.5 1\n");
+  EXPECT_NEAR(doc.buffer(1)->X[1], 1486.6 - 4.5 - 290 - var("chargeshift"), 1e-9);
+  const std::vector<double> before = doc.buffer(0)->X;
+  run("chargemax 0 400 410 all\n");
+  EXPECT_EQ(doc.buffer(0)->X, before);
+  ASSERT_EQ(ui.alerts.size(), 1u);
+  EXPECT_EQ(ui.alerts[0].title, "Charge Correction");
+}
+
+TEST_F(XpsCommands, QuantificationFromBuffers) {
+  addBuffer({280, 281, 282}, {0, 100, 0});
+  addBuffer({530, 531, 532}, {0, 293, 0});
+  run("quantclear\nquantbuffer 'C 1s' 0\nquantbuffer 'O 1s' 1\nquant al\n");
+  // Equal areas over their factors (1 and 2.93): one atom of each.
+  EXPECT_NEAR(var("quantpct1"), 50.0, 1e-9);
+  EXPECT_NEAR(var("quantpct2"), 50.0, 1e-9);
+  EXPECT_GT(var("quanterr1"), 0.0);
+  run("quantrsf 'O 1s' 5.86\nquant al\n");
+  EXPECT_NEAR(var("quantpct1"), 100.0 * 2 / 3, 1e-9);
+}
+
+TEST_F(XpsCommands, BadArgumentsSayWhyAndChangeNothing) {
+  addBuffer({1, 2, 3, 4, 5}, {1, 2, 3, 2, 1});
+  const struct {
+    const char* command;
+    const char* title;
+    const char* message;  // a regular expression
+  } cases[] = {
+      {"quantclear\nquant al", "Quantification", "No lines to quantify.*"},
+      {"quantpeak 'C 1s' 1", "Quantification", "Row 1 is no fitted peak.*"},
+      {"quantbuffer 'Qq 1s' 0", "Quantification", "Unknown line Qq 1s.*"},
+      {"quantclear\nquantbuffer 'Ni 2p' 0\nquant mg", "Quantification", "No sensitivity factor for Ni 2p with Mg Ka.*"},
+      {"quant 'xx'", "Quantification", "The anode must be.*"},
+      {"chargefit 1 all", "Charge Correction", "Row 1 is no fitted peak.*"},
+      {"fitcsv '/tmp/never.csv'", "No Fit Result", "Run a successful fit first"},
+      {"fitresidual", "No Fit Result", "Run a successful fit first"},
+      {"fitweight 1 9", "Fit Weights", "Buffer 9 does not exist"},
+      {"shirleyconv 1 2 1 0 0", "XPS Background", "The region holds fewer than 3 points"},
+      {"tougaardbg 1 9 0 1 0 0", "XPS Background", "The region has no high-energy end inside the data"},
+      {"surveymark al 'W,Zz' 0", "Survey", "Unknown element Zz"},
+      {"kebe 0 4.5 0", "Energy Scale", "The photon energy must be.*"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.command);
+    ui.alerts.clear();
+    run(std::string(c.command) + "\n");
+    ASSERT_EQ(ui.alerts.size(), 1u);
+    EXPECT_EQ(ui.alerts[0].title, c.title);
+    EXPECT_TRUE(std::regex_match(ui.alerts[0].message, std::regex(c.message))) << ui.alerts[0].message;
+    EXPECT_EQ(doc.bufferCount(), 1);
+    EXPECT_TRUE(doc.subplots.empty());
+  }
+}
+
+}  // namespace
+}  // namespace xyla::test

@@ -15,6 +15,7 @@
 #include "app/application.h"
 #include "gui/document_timers.h"
 #include "gui/gui_application.h"
+#include "gui/inspector_panel.h"
 #include "gui/main_menu.h"
 #include "gui/plot_widget.h"
 #include "gui/tool_palette.h"
@@ -38,6 +39,8 @@ DocumentWindow::DocumentWindow(GuiApplication& gui, XylaDocument& doc) : gui_(gu
   Manager& m = gui.manager();
   plot_ = new PlotWidget(m, doc, this);
   setCentralWidget(plot_);
+  inspector_ = new InspectorPanel(m, doc, this);
+  addDockWidget(Qt::RightDockWidgetArea, inspector_);
   connectInteraction();
   palette_ = new ToolPalette(this);
   addToolBar(Qt::LeftToolBarArea, palette_);
@@ -93,6 +96,10 @@ void DocumentWindow::connectInteraction() {
       s->setFloat("LinBgB", static_cast<float>(b));
       s->sync();
     }
+  };
+  h.showInspector = [this](const std::string& page) {
+    inspector_->show();
+    inspector_->showPage(page);
   };
   h.runShortcut = [&gui](int c) { gui.run([&gui, c] { gui.macros().ma_executeByShortcut(c); }); };
   plot_->claimsShortcut = [&gui](int c) {

@@ -41,6 +41,11 @@ DocumentWindow::DocumentWindow(GuiApplication& gui, XylaDocument& doc) : gui_(gu
   setCentralWidget(plot_);
   inspector_ = new InspectorPanel(m, doc, this);
   addDockWidget(Qt::RightDockWidgetArea, inspector_);
+  inspector_->runAction = [this](const std::string& title) {
+    if (gui_.manager().PD != &doc_) gui_.manager().setCurrentDocument(&doc_);
+    for (const DataAction& a : dataActions())
+      if (a.title == title && a.run) gui_.run([this, &a] { a.run(gui_); });
+  };
   connectInteraction();
   palette_ = new ToolPalette(this);
   addToolBar(Qt::LeftToolBarArea, palette_);

@@ -6,6 +6,7 @@
 #include <QEvent>
 #include <QFontDialog>
 #include <QFormLayout>
+#include <QGridLayout>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -95,10 +96,9 @@ InspectorPanel::InspectorPanel(Manager& m, XylaDocument& doc, QWidget* parent)
   layout->addWidget(axisChooser_);
   layout->addWidget(stack_, 1);
   for (std::string_view page : inspector::pages()) {
-    const auto fields = inspector::fieldsOf(page);
-    if (fields.empty()) continue;
+    if (inspector::fieldsOf(page).empty() && inspector::actionGroups(page).empty()) continue;
     pageChooser_->addItem(QString::fromUtf8(page.data(), static_cast<int>(page.size())));
-    stack_->addWidget(buildPage(fields));
+    stack_->addWidget(buildPage(page));
   }
   setWidget(body);
   connect(pageChooser_, &QComboBox::currentTextChanged, this,
@@ -111,7 +111,8 @@ InspectorPanel::InspectorPanel(Manager& m, XylaDocument& doc, QWidget* parent)
   showPage(last);
 }
 
-QWidget* InspectorPanel::buildPage(const std::vector<Field>& fields) {
+QWidget* InspectorPanel::buildPage(std::string_view pageName) {
+  const std::vector<Field> fields = inspector::fieldsOf(pageName);
   auto* scroll = new QScrollArea;
   scroll->setWidgetResizable(true);
   auto* page = new QWidget;
@@ -134,9 +135,64 @@ QWidget* InspectorPanel::buildPage(const std::vector<Field>& fields) {
     else
       form->addRow(label, w);
   }
+  for (const inspector::ActionGroup& g : inspector::actionGroups(pageName)) addActionGroup(column, g);
   column->addStretch(1);
   scroll->setWidget(page);
   return scroll;
+}
+
+// A group of an action page: its fields, stored under their keys as they are edited,
+// and a row of buttons that run the actions reading those keys.
+void InspectorPanel::addActionGroup(QLayout* column, const inspector::ActionGroup& g) {
+  auto* box = new QGroupBox(QString::fromUtf8(g.title.data(), static_cast<int>(g.title.size())));
+  auto* form = new QFormLayout(box);
+  for (const inspector::ActionField& f : g.fields)
+    form->addRow(QString::fromUtf8(f.label.data(), static_cast<int>(f.label.size())), makeActionField(f));
+  auto* buttons = new QWidget(box);
+  auto* flow = new QGridLayout(buttons);
+  flow->setContentsMargins(0, 0, 0, 0);
+  int i = 0;
+  for (std::string_view title : g.buttons) {
+    const QString name = QString::fromUtf8(title.data(), static_cast<int>(title.size()));
+    auto* button = new QPushButton(name, buttons);
+    button->setObjectName(name);
+    connect(button, &QPushButton::clicked, this, [this, t = std::string(title)] {
+      if (runAction) runAction(t);
+      refresh();
+    });
+    flow->addWidget(button, i / 2, i % 2);
+    ++i;
+  }
+  form->addRow(buttons);
+  column->addWidget(box);
+}
+
+QWidget* InspectorPanel::makeActionField(const inspector::ActionField& f) {
+  const QString key = QString::fromUtf8(f.key.data(), static_cast<int>(f.key.size()));
+  QWidget* w = nullptr;
+  if (!f.choices.empty()) {
+    auto* combo = new QComboBox;
+    for (std::string_view c : f.choices) combo->addItem(QString::fromUtf8(c.data(), static_cast<int>(c.size())));
+    connect(combo, &QComboBox::activated, this, [k = std::string(f.key)](int i) {
+      if (Settings* s = Settings::standard()) {
+        s->setInt(k, i);
+        s->sync();
+      }
+    });
+    w = combo;
+  } else {
+    auto* line = new QLineEdit;
+    connect(line, &QLineEdit::editingFinished, this, [k = std::string(f.key), line] {
+      if (Settings* s = Settings::standard()) {
+        s->setString(k, line->text().toStdString());
+        s->sync();
+      }
+    });
+    w = line;
+  }
+  w->setObjectName(key);
+  actionBindings_.push_back({&f, w});
+  return w;
 }
 
 QWidget* InspectorPanel::makeControl(const Field& f) {
@@ -264,6 +320,19 @@ void InspectorPanel::refresh() {
   const QWidget* page = stack_->currentWidget();
   for (const Binding& b : bindings_)
     if (page && page->isAncestorOf(b.widget)) showValue(b, inspector::read(target(), b.field));
+  const Settings* s = Settings::standard();
+  for (const ActionBinding& b : actionBindings_) {
+    if (!page || !page->isAncestorOf(b.widget)) continue;
+    const std::string key(b.field->key);
+    const QSignalBlocker block(b.widget);
+    if (auto* combo = qobject_cast<QComboBox*>(b.widget)) {
+      const auto tag = s ? s->getInt(key) : std::nullopt;
+      combo->setCurrentIndex(std::clamp(tag.value_or(0), 0, combo->count() - 1));
+    } else if (auto* line = qobject_cast<QLineEdit*>(b.widget)) {
+      const auto text = s ? s->getString(key) : std::nullopt;
+      line->setText(QString::fromStdString(text.value_or(std::string(b.field->fallback))));
+    }
+  }
   refreshing_ = false;
 }
 

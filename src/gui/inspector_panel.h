@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "app/inspector_actions.h"
 #include "app/inspector_fields.h"
 
 class QComboBox;
@@ -40,8 +41,13 @@ class InspectorPanel : public QDockWidget {
   int axis() const { return axis_; }
   // Reads every control back from the document.
   void refresh();
-  // The control of a field, named "<record>.<member>" ("Buffer.linewidth").
+  // The control of a field, named "<record>.<member>" ("Buffer.linewidth"); the
+  // fields of action pages are named after their key ("NormRef1"), their buttons
+  // after their title.
   QWidget* control(inspector::Record record, std::string_view name) const;
+
+  // Runs the Data-menu action of that title (the action pages' buttons).
+  std::function<void(const std::string&)> runAction;
 
   // Colour and font choosers; the dialogs by default, replaceable for tests.
   std::function<std::optional<QColor>(const QColor&)> pickColour;
@@ -53,7 +59,14 @@ class InspectorPanel : public QDockWidget {
     QWidget* widget;
   };
 
-  QWidget* buildPage(const std::vector<inspector::Field>& fields);
+  struct ActionBinding {
+    const inspector::ActionField* field;
+    QWidget* widget;
+  };
+
+  QWidget* buildPage(std::string_view page);
+  void addActionGroup(QLayout* column, const inspector::ActionGroup& g);
+  QWidget* makeActionField(const inspector::ActionField& f);
   QWidget* makeControl(const inspector::Field& f);
   void commit(const inspector::Field& f, const props::Value& v);
   void commitText(const inspector::Field& f, const QString& text);
@@ -66,6 +79,7 @@ class InspectorPanel : public QDockWidget {
   QComboBox* axisChooser_;
   QStackedWidget* stack_;
   std::vector<Binding> bindings_;
+  std::vector<ActionBinding> actionBindings_;
   int axis_ = 0;
   bool refreshing_ = false;
 };

@@ -120,7 +120,28 @@ TEST_F(InspectorTest, ClickingATextShowsItsPageAndTheLastPageIsRemembered) {
   EXPECT_EQ(Settings::standard()->getString("LastInspector"), "Text");
   gui::InspectorPanel another(m(), doc());
   EXPECT_EQ(another.currentPage(), "Text");
-  EXPECT_FALSE(another.showPage("Calculations")) << "a page without controls is not offered";
+  EXPECT_FALSE(another.showPage("Colours"));
+}
+
+// The Normalize page: the fields are stored under their keys as they are typed, and
+// the button runs the action on the selected buffers; without a selection it asks.
+TEST_F(InspectorTest, ActionPagesStoreTheirFieldsAndRunTheirActions) {
+  ASSERT_TRUE(panel().showPage("Normalize"));
+  for (const auto& [key, text] : {std::pair{"NormRef1", "0"}, {"NormRef2", "10"}, {"NormNew1", "0"}, {"NormNew2", "1"}})
+    type(panel().findChild<QLineEdit*>(key), text);
+  EXPECT_EQ(Settings::standard()->getString("NormRef2"), "10");
+  ui.answer("Cancel");  // "No Buffer Selected"
+  QTest::mouseClick(panel().findChild<QPushButton*>("Normalize"), Qt::LeftButton);
+  ASSERT_EQ(ui.alerts.size(), 1u);
+  EXPECT_EQ(ui.alerts[0].title, "No Buffer Selected");
+  EXPECT_EQ(buffer().getXmax(), 10);
+  m().selectAll();
+  QTest::mouseClick(panel().findChild<QPushButton*>("Normalize"), Qt::LeftButton);
+  EXPECT_DOUBLE_EQ(buffer().getXmax(), 1);
+  for (std::string_view page : inspector::pages())
+    for (const auto& g : inspector::actionGroups(page))
+      for (std::string_view title : g.buttons)
+        EXPECT_TRUE(panel().findChild<QPushButton*>(QString::fromUtf8(title.data(), int(title.size())))) << title;
 }
 
 // Pictures of every page of a populated document, for looking at: written when

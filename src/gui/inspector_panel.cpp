@@ -16,6 +16,9 @@
 #include <QStackedWidget>
 #include <QVBoxLayout>
 
+#include <cstdlib>
+
+#include "analysis/spline_actions.h"
 #include "model/manager.h"
 #include "model/settings.h"
 #include "model/ui.h"
@@ -157,7 +160,7 @@ void InspectorPanel::addActionGroup(QLayout* column, const inspector::ActionGrou
     auto* button = new QPushButton(name, buttons);
     button->setObjectName(name);
     connect(button, &QPushButton::clicked, this, [this, t = std::string(title)] {
-      if (runAction) runAction(t);
+      if (!runSplineAction(t) && runAction) runAction(t);
       refresh();
     });
     flow->addWidget(button, i / 2, i % 2);
@@ -165,6 +168,38 @@ void InspectorPanel::addActionGroup(QLayout* column, const inspector::ActionGrou
   }
   form->addRow(buttons);
   column->addWidget(box);
+}
+
+// The spline actions of the Spline Fit page, which the Data menu does not list: they
+// read the page's stored keys, falling back to the page's own defaults.
+bool InspectorPanel::runSplineAction(const std::string& title) {
+  if (title != "Spline" && title != "Spline Fit") return false;
+  const Settings* s = Settings::standard();
+  const auto text = [s](const char* key, std::string fallback) {
+    const auto v = s ? s->getString(key) : std::nullopt;
+    return v ? *v : fallback;
+  };
+  const auto tag = [s](const char* key, int fallback) { return s ? s->getInt(key).value_or(fallback) : fallback; };
+  if (title == "Spline") {
+    splineAction(m_, text("SplinePoints", "10"), text("SplineStrength", "1"));
+    return true;
+  }
+  SplineFitFields f = splineFitDefaults();
+  f.corrMode = tag("SPFCoorMode", f.corrMode);
+  f.corrFactor = text("SPFCoorFactor", f.corrFactor);
+  f.corrFunction = tag("SPFCoorFunction", f.corrFunction);
+  f.sigmaMode = tag("SPFSigmaMode", f.sigmaMode);
+  f.sigmaValue = text("SPFSigmaValue", f.sigmaValue);
+  f.order = text("SPFSplineOrder", f.order);
+  f.points = text("SPFPoints", f.points);
+  f.exportMinMax = tag("SPFExportMinMax", f.exportMinMax) != 0;
+  f.exportDerivative = tag("SPFExportDerivative", f.exportDerivative) != 0;
+  f.useExclude = tag("SPFUseExclude", f.useExclude) != 0;
+  f.excludeMin = text("SPFExcludeMin", f.excludeMin);
+  f.excludeMax = text("SPFExcludeMax", f.excludeMax);
+  f.fromInput = tag("SPFFromInput", f.fromInput) != 0;
+  splineFitAction(m_, f);
+  return true;
 }
 
 QWidget* InspectorPanel::makeActionField(const inspector::ActionField& f) {
@@ -327,7 +362,8 @@ void InspectorPanel::refresh() {
     const QSignalBlocker block(b.widget);
     if (auto* combo = qobject_cast<QComboBox*>(b.widget)) {
       const auto tag = s ? s->getInt(key) : std::nullopt;
-      combo->setCurrentIndex(std::clamp(tag.value_or(0), 0, combo->count() - 1));
+      const int fallback = std::atoi(std::string(b.field->fallback).c_str());
+      combo->setCurrentIndex(std::clamp(tag.value_or(fallback), 0, combo->count() - 1));
     } else if (auto* line = qobject_cast<QLineEdit*>(b.widget)) {
       const auto text = s ? s->getString(key) : std::nullopt;
       line->setText(QString::fromStdString(text.value_or(std::string(b.field->fallback))));

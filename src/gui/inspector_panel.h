@@ -67,6 +67,7 @@ class InspectorPanel : public QDockWidget {
   QWidget* buildPage(std::string_view page);
   void addActionGroup(QLayout* column, const inspector::ActionGroup& g);
   QWidget* makeActionField(const inspector::ActionField& f);
+  bool runSplineAction(const std::string& title);
   QWidget* makeControl(const inspector::Field& f);
   void commit(const inspector::Field& f, const props::Value& v);
   void commitText(const inspector::Field& f, const QString& text);

@@ -138,6 +138,14 @@ TEST_F(InspectorTest, ActionPagesStoreTheirFieldsAndRunTheirActions) {
   m().selectAll();
   QTest::mouseClick(panel().findChild<QPushButton*>("Normalize"), Qt::LeftButton);
   EXPECT_DOUBLE_EQ(buffer().getXmax(), 1);
+
+  // The Spline page's button, which the Data menu does not have, reads its own fields.
+  ASSERT_TRUE(panel().showPage("Spline Fit"));
+  type(panel().findChild<QLineEdit*>("SplinePoints"), "4");
+  QTest::mouseClick(panel().findChild<QPushButton*>("Spline"), Qt::LeftButton);
+  ASSERT_EQ(doc().DB.size(), 2u);
+  EXPECT_EQ(doc().DB[1]->count(), 41) << "ten intervals of four points and the last point";
+  EXPECT_EQ(Settings::standard()->getInt("SplinePoints"), 4);
   for (std::string_view page : inspector::pages())
     for (const auto& g : inspector::actionGroups(page))
       for (std::string_view title : g.buttons)

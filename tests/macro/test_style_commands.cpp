@@ -13,8 +13,9 @@ using StyleCommands = MacroFixture;
 TEST_F(StyleCommands, SetTheirFieldsAndKeepValuesOutsideTheirRange) {
   addBuffer({1}, {1});
   addBuffer({1}, {1});
-  run("bcolor 1 0.5 0 0 0.25\nbfillcolor 0 1 0 all\nbstyle 0 1 1 0 0 0 0 0 0 1 1\nbsymbol 16 1\nbsymbol 3 1\n"
-      "bxerror 4 1\nbyerror 2 1\nbsymbolfill 1\nbdynsize 1 'y*2'\nblinepattern -1 0\n"
+  run("bcolor 1 0.5 0 0 0.25\nbfillcolor 0 1 0 all\nbstyle 0 1 1 0 0 0 0 0 0 1 1\n"
+      "bsymbol 16 1\nbsymbol 3 1\nbsymbol 5 0\nbsymbol 0 0\nbxerror 4 1\nbyerror 2 1\nbsymbolfill 1\n"
+      "bdynsize 1 'y*2'\nblinepattern -1 0\n"
       "aformat 1 2\naformat 1 3\nadecplaces all 13\nadecplaces y 4\nanumangle 1 400\nanumangle 2 45\n"
       "agridfront 1 0\nascalstart x 1.5\nascalend 2\naminsteps 1 3\natickdist 1 '0.5'\nanumoffset 1 300\n"
       "aticklength 2 -1\nalabel 1 1 one\nalabel 1 2 'two words'\natimeformat 1 '%H:%M'\n"

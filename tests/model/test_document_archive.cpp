@@ -119,41 +119,21 @@ TEST_F(DocumentArchiveTest, EveryFieldSurvivesARoundTripInBothForms) {
   test::expectGolden("document-every-field.xml", dataRepresentationOfType(doc, kDocumentType));
 }
 
-TEST_F(DocumentArchiveTest, KeysNameTheirFields) {
-  // Reading the file through the archive layer, independently of the document reader.
-  DataBuffer& b = doc.newBuffer();
-  b.addDoubleValue(1, 2);
-  b.my_host = "host";
-  b.my_db = "db";
-  b.my_xcol = 2;
-  b.errorbarx = 3;
-  b.errorvaly = 5.5;
-  b.barcolor = shade(3);
-  b.plotlines = false;
+// Read through the archive layer, independently of the document reader (the golden file
+// pins every other key): the legend's place and spacing are stored as integers cut
+// towards zero, and a buffer says in which order its number bytes stand.
+TEST_F(DocumentArchiveTest, LegendNumbersAreStoredCutTowardsZero) {
+  doc.newBuffer().addDoubleValue(1, 2);
   doc.legendx = 12.9;
   doc.legendspace = -3.7;
-  doc.tickcolor[2] = shade(3);
   const auto reader = archive::ArchiveReader::open(dataRepresentationOfType(doc, kDocumentType));
   ASSERT_TRUE(reader);
   const auto root = reader->root();
-  EXPECT_EQ(root.className(), "XylaDocument");
   EXPECT_EQ(root.get("legendx").asInt(), 12);
   EXPECT_EQ(root.get("legendspace").asInt(), -3);
-  EXPECT_EQ(root.get("tickcolor2").asColour(), shade(3));
-  EXPECT_EQ(root.get("marginbottom").asDouble(), 80.0);
-  EXPECT_EQ(root.get("subviews").asInt(), 0);
   const auto rec = root.get("buffer").asList()->at(0);
-  EXPECT_EQ(rec.get("verno").asInt(), 30);
   EXPECT_EQ(rec.get("byteorder").asInt(), std::endian::native == std::endian::little ? 0 : 1);
-  EXPECT_EQ(rec.get("X").asData()->size(), 8 * b.X.size());
-  EXPECT_EQ(rec.get("my_host").asString(), "host");
-  EXPECT_EQ(rec.get("my_db").asString(), "db");
-  EXPECT_EQ(rec.get("my_xcol").asInt(), 2);
-  EXPECT_EQ(rec.get("errorbarx").asInt(), 3);
-  EXPECT_EQ(rec.get("errorvaly").asDouble(), 5.5);
-  EXPECT_EQ(rec.get("barcolor").asColour(), shade(3));
-  EXPECT_EQ(rec.get("plotlines").asBool(), false);
-
+  EXPECT_EQ(rec.get("X").asData()->size(), 8u);
   const auto back = load(dataRepresentationOfType(doc, kDocumentType));
   EXPECT_EQ(back->legendx, 12.0);
   EXPECT_EQ(back->legendspace, -3.0);

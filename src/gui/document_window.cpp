@@ -32,6 +32,10 @@
 
 namespace xyla::gui {
 
+namespace {
+constexpr int kInspectorWidth = 300;
+}  // namespace
+
 DocumentWindow::DocumentWindow(GuiApplication& gui, XylaDocument& doc) : gui_(gui), doc_(doc) {
   setAttribute(Qt::WA_DeleteOnClose);
   setAcceptDrops(true);
@@ -77,7 +81,9 @@ void DocumentWindow::placeWindow() {
     doc_.resizewin = false;
     return;
   }
-  resize(900, 680);
+  // The plot keeps its comfortable 900 x 680 beside an inspector of kInspectorWidth.
+  resize(900 + kInspectorWidth, 680);
+  resizeDocks({inspector_}, {kInspectorWidth}, Qt::Horizontal);
   if (const QScreen* screen = QGuiApplication::primaryScreen()) {
     const QRect area = screen->availableGeometry();
     const int step = 25 * static_cast<int>(gui_.windows().size() % 8);

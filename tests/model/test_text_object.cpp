@@ -68,7 +68,9 @@ TEST_F(TextObjectTest, AutomaticPlacesInsideAndAroundTheFrame) {
     t->doAutoPos();
     EXPECT_EQ(t->frame.x, c.x) << c.loc;
     EXPECT_EQ(t->frame.y, c.y) << c.loc;
-    if (c.loc == 7) EXPECT_EQ(t->tloc.y, 67);  // tloc is the upper left corner
+    if (c.loc == 7) {
+      EXPECT_EQ(t->tloc.y, 67);  // tloc is the upper left corner
+    }
   }
 }
 

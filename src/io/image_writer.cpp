@@ -20,6 +20,7 @@
 
 #include "model/replacing_file.h"
 #include "render/cairo_canvas.h"
+#include "render/gui_on_demand.h"
 #include "render/qt_canvas.h"
 
 namespace xyla {
@@ -207,6 +208,7 @@ bool writeImage(ImageFormat f, const std::string& path, double width, double hei
   } else if (width > kMaxVectorSide || height > kMaxVectorSide) {
     reason = "the picture is too large";
   } else {
+    ensureGuiApplication();
     ok = render(f, width, height, dpi, draw, bytes, reason);
   }
   if (!ok) {

@@ -108,6 +108,9 @@ void registerFrameCommands(CommandTable& t) {
         {"size", "Sets the size of the frame's arrow heads."});
   t.add(G::Frame, "framearrowtype", "i", 1, choiceField<&D::arrowtype, 2>,
         {"type", "Sets the type 0-2 of the frame's arrow heads."});
+  t.add(G::Frame, "alldraw", "i", 1, flagField<&D::alldraw>,
+        {"on", "Draws lines, areas and histograms through every point (1) or through about two points per "
+               "point of frame width (0)."});
 }
 
 }  // namespace xyla

@@ -38,48 +38,61 @@ int pointIndex(double x, double x0, double dx, int n) {
   return static_cast<int>(t);
 }
 
-// Sets the background of point k from the integral S of the residual between the start
-// end and k, then its residual; answers the change.
-double updatePoint(ShirleyRun& r, int k, double S, double A, double relax) {
-  const double D = (S * r.step / A + r.low - r.P[k]) * relax;
-  r.B[k] = r.P[k] + D;
-  r.R[k] = r.y[k] - r.B[k];
-  return D;
-}
+// Residuals enter the integral clamped at zero (NaN stays as it is).
+inline double clamped(double v) { return v < 0.0 ? 0.0 : v; }
 
-// One pass over the range in index order; answers the largest |change|. The integral
-// reads the residuals in their current state. Rising: points 0..k-1 were updated in this
-// pass, so a prefix sum grown as k advances gives the same sum, in the same order, as
-// adding them up afresh. Falling: points k..m-1 are all still untouched, so a suffix sum
-// of the starting residuals (accumulated from the last point down) does the same.
-double shirleyPass(ShirleyRun& r, double A, double relax) {
+// One pass over the range in index order; answers the largest |change| and sets `nextA`
+// to the residual area the next pass starts from (the clamped new residuals summed in
+// index order). The integral reads the residuals in their current state: points already
+// updated in this pass with their new, unclamped residual, the others with the clamped
+// residual the pass started from. Rising: a prefix sum grown as k advances gives the same
+// sum, in the same order, as adding them up afresh; this chain through the division is
+// the pass's critical path, so it carries nothing else. Falling: points k..m-1 are all
+// still untouched, so a suffix sum of the starting residuals does the same. With no
+// relaxation (relax = 1) the multiplication by it is exact and left out.
+template <bool kRelaxed>
+double shirleyPass(ShirleyRun& r, double A, double relax, double& nextA) {
   double largest = 0.0;
-  auto track = [&largest](double D) {
-    if (std::fabs(D) > largest) largest = std::fabs(D);
+  double area = 0.0;
+  const double* y = r.y;
+  const double* P = r.P.data();
+  double* B = r.B.data();
+  double* R = r.R.data();
+  const double step = r.step;
+  const double low = r.low;
+  auto update = [&](int k, double S) {
+    double D = S * step / A + low - P[k];
+    if constexpr (kRelaxed) D = D * relax;
+    const double b = P[k] + D;
+    B[k] = b;
+    R[k] = y[k] - b;
+    const double change = std::fabs(D);
+    largest = change > largest ? change : largest;
   };
   if (r.rising) {
     double updated = 0.0;
     for (int k = 0; k < r.m; ++k) {
-      track(updatePoint(r, k, updated + r.R[k], A, relax));
-      updated += r.R[k];
+      update(k, updated + clamped(R[k]));
+      updated += R[k];
+      area += clamped(R[k]);
     }
-    return largest;
+  } else {
+    double* suffix = r.suffix.data();
+    suffix[r.m] = 0.0;
+    for (int k = r.m - 1; k >= 0; --k) suffix[k] = suffix[k + 1] + clamped(R[k]);
+    for (int k = 0; k < r.m; ++k) {
+      update(k, suffix[k]);
+      area += clamped(R[k]);
+    }
   }
-  r.suffix[r.m] = 0.0;
-  for (int k = r.m - 1; k >= 0; --k) r.suffix[k] = r.suffix[k + 1] + r.R[k];
-  for (int k = 0; k < r.m; ++k) track(updatePoint(r, k, r.suffix[k], A, relax));
+  nextA = area;
   return largest;
 }
 
-// Keeps the background of the pass and clamps negative residuals; answers the residual
-// area. The pass writes every B[k], so the arrays are exchanged rather than copied.
-double startPass(ShirleyRun& r) {
-  r.P.swap(r.B);
+// Residual area of the clamped residuals, summed in index order.
+double residualArea(const ShirleyRun& r) {
   double A = 0.0;
-  for (double& v : r.R) {
-    if (v < 0.0) v = 0.0;
-    A += v;
-  }
+  for (double v : r.R) A += clamped(v);
   return A;
 }
 
@@ -91,23 +104,29 @@ void undoPass(ShirleyRun& r) {
 
 // Relaxed fixed-point iteration until the largest change of a pass drops to `tol`. A
 // pass whose largest change grows is undone and repeated with a smaller relaxation.
+// Each pass keeps the background it starts from in P; it writes every B[k], so the two
+// arrays are exchanged rather than copied.
 int iterate(ShirleyRun& r, double tol) {
   double prev = 1e307;
   double relax = 1.0;
   int passes = 0;
+  double A = residualArea(r);
   while (prev > tol) {
     if (++passes > kMaxPasses) return 2;
-    const double A = startPass(r);
     if (A == 0.0) return -3;
-    const double M = shirleyPass(r, A, relax);
+    r.P.swap(r.B);
+    double nextA = 0.0;
+    const double M = relax == 1.0 ? shirleyPass<false>(r, A, relax, nextA) : shirleyPass<true>(r, A, relax, nextA);
     if (M > prev) {
       relax = relax * 0.91 * prev / M;
       if (relax < kMinRelax) return -4;
       undoPass(r);
+      A = residualArea(r);
       --passes;
       continue;
     }
     prev = M;
+    A = nextA;
   }
   return 1;
 }

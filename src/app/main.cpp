@@ -8,7 +8,9 @@
 #include <clocale>
 #include <cstdlib>
 #include <iostream>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "app/application.h"
 #include "app/command_line.h"
@@ -19,6 +21,7 @@
 #include "model/settings.h"
 #include "outside/child_process.h"
 #include "render/font_choice.h"
+#include "render/gui_on_demand.h"
 
 namespace {
 
@@ -42,45 +45,70 @@ bool hasDisplay() {
   return std::getenv("DISPLAY") || std::getenv("WAYLAND_DISPLAY");
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-  chooseOffscreenWithoutDisplay();
-  QApplication qapp(argc, argv);
-  QApplication::setOrganizationName("Xyla");
-  QApplication::setApplicationName("Xyla");
-  // Numbers are always read and written with a decimal point, whatever the user's locale.
+// Numbers are always read and written with a decimal point, whatever the user's locale;
+// everything else follows the user's locale, as Qt sets it.
+void useUserLocaleWithDecimalPoint() {
+  std::setlocale(LC_ALL, "");
   std::setlocale(LC_NUMERIC, "C");
+}
 
-  // XYLA_SETTINGS points the user-defaults store at another file (tests, sandboxes).
+// XYLA_SETTINGS points the user-defaults store at another file (tests, sandboxes).
+std::unique_ptr<xyla::Settings> openSettings() {
   const char* settingsPath = std::getenv("XYLA_SETTINGS");
-  auto settings = settingsPath ? std::make_unique<xyla::Settings>(settingsPath) : std::make_unique<xyla::Settings>();
+  return settingsPath ? std::make_unique<xyla::Settings>(settingsPath) : std::make_unique<xyla::Settings>();
+}
+
+// The interactive program: the widgets' application object takes its own options (such
+// as -platform) out of the arguments before ours are read.
+int runWindows(int argc, char** argv) {
+  QApplication qapp(argc, argv);
+  useUserLocaleWithDecimalPoint();
+  auto settings = openSettings();
   xyla::ScopedStandardSettings standard(settings.get());
+  const xyla::CommandLine cl = xyla::parseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+  const int status = xyla::gui::runInteractive(*settings, cl);
+  xyla::releaseFontCaches();
+  return status;
+}
 
-  std::vector<std::string> args(argv + 1, argv + argc);
-  const xyla::CommandLine cl = xyla::parseCommandLine(args);
-  // Questions about the program (--help, --commands) and mistyped options are answered
-  // on the console, never by opening a window.
-  const bool consoleOnly = cl.help || cl.commands || cl.commandsMarkdown || !cl.errors.empty();
-  if (!cl.quit && !consoleOnly && hasDisplay()) {
-    const int status = xyla::gui::runInteractive(*settings, cl);
-    xyla::releaseFontCaches();
-    return status;
-  }
-
+// Without a display, or with "-q", every run is a batch run.
+int runBatch(const xyla::CommandLine& cl) {
+  useUserLocaleWithDecimalPoint();
+  auto settings = openSettings();
+  xyla::ScopedStandardSettings standard(settings.get());
   xyla::ConsoleUi ui(std::cerr);
   // Nobody can press Cancel in a batch run: Perl scripts and the spline programs get ten
   // minutes, or the seconds XYLA_CHILD_TIME_LIMIT names.
   const char* limit = std::getenv("XYLA_CHILD_TIME_LIMIT");
   xyla::outside::setBatchTimeLimit(limit ? std::atof(limit) : 600.0);
-  xyla::Application app(ui);
-  xyla::initPreferences(*settings, app.macros(), &app.queries());
-  app.newDocument();
-  const int status = app.runCommandLine(cl, std::cout, std::cerr);
-  // The quiet update check says something only when a newer version is named; batch
-  // runs have no browser to open.
-  if (settings->getBool("CheckForUpdates").value_or(false)) xyla::checkForUpdates(ui, true, nullptr);
-  // Without a display, or with "-q", every run is a batch run and ends here.
+  int status = 0;
+  {
+    xyla::Application app(ui);
+    xyla::initPreferences(*settings, app.macros(), &app.queries());
+    app.newDocument();
+    status = app.runCommandLine(cl, std::cout, std::cerr);
+    // The quiet update check says something only when a newer version is named; batch
+    // runs have no browser to open.
+    if (settings->getBool("CheckForUpdates").value_or(false)) xyla::checkForUpdates(ui, true, nullptr);
+  }
+  xyla::releaseGuiApplication();
   xyla::releaseFontCaches();
   return status;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  chooseOffscreenWithoutDisplay();
+  QCoreApplication::setOrganizationName("Xyla");
+  QCoreApplication::setApplicationName("Xyla");
+
+  // The options decide between a window and a batch run before any Qt application object
+  // exists: batch runs bring up Qt's GUI layer only when they draw.
+  const xyla::CommandLine preview = xyla::parseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+  // Questions about the program (--help, --commands) and mistyped options are answered
+  // on the console, never by opening a window.
+  const bool consoleOnly = preview.help || preview.commands || preview.commandsMarkdown || !preview.errors.empty();
+  if (!preview.quit && !consoleOnly && hasDisplay()) return runWindows(argc, argv);
+  return runBatch(preview);
 }

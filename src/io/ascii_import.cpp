@@ -1,9 +1,17 @@
 #include "io/ascii_import.h"
 
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <condition_variable>
+#include <functional>
+#include <mutex>
 #include <memory>
+#include <thread>
 #include <vector>
 
 #include "io/import_report.h"
+#include "io/line_chunks.h"
 #include "model/manager.h"
 #include "model/text_scan.h"
 #include "model/xyla_document.h"
@@ -20,8 +28,9 @@ namespace {
 // numbers.
 class ImportSink {
  public:
-  ImportSink(XylaDocument& doc, const ImportOptions& o, const ts::LineReader& reader)
-      : doc_(doc), options_(o), reader_(reader) {}
+  // `total` is the size of the file, `consumed` answers how much of it has been read.
+  ImportSink(XylaDocument& doc, const ImportOptions& o, std::size_t total, std::function<std::size_t()> consumed)
+      : doc_(doc), options_(o), total_(total), consumed_(std::move(consumed)) {}
 
   DataBuffer& buffer(std::size_t k) {
     while (created_.size() <= k) {
@@ -59,8 +68,8 @@ class ImportSink {
   void grow(DataBuffer& b, bool errors) {
     const std::size_t have = b.X.size();
     std::size_t want = have + have / 8 + 1024;
-    const std::size_t total = reader_.fileSize();
-    const std::size_t done = reader_.consumed();
+    const std::size_t total = total_;
+    const std::size_t done = consumed_();
     if (have >= 1000 && total > done && done > 0) {
       const double estimate = static_cast<double>(have) * static_cast<double>(total) / static_cast<double>(done);
       want = std::max(want, static_cast<std::size_t>(estimate * 1.02) + 64);
@@ -75,7 +84,8 @@ class ImportSink {
 
   XylaDocument& doc_;
   const ImportOptions& options_;
-  const ts::LineReader& reader_;
+  std::size_t total_;
+  std::function<std::size_t()> consumed_;
   std::vector<DataBuffer*> created_;
 };
 
@@ -86,63 +96,220 @@ bool startsLikeNumber(std::string_view t) {
   return (c >= '0' && c <= '9') || c == '+' || c == ',' || c == '-' || c == '.';
 }
 
-}  // namespace
+// Turns one line into its numbers under the options: comment mark, number-line test,
+// ignore text, then the split at the separator or the numbers found in the line.
+class LineParser {
+ public:
+  explicit LineParser(const ImportOptions& o) : o_(o), values_(ts::kMaxFields), separated_(!o.separator.empty()) {}
 
-int importFile(XylaDocument& doc, const ImportOptions& o) {
-  const int xIndex = (o.noxcolumn || o.xcolumn < 1) ? -1 : o.xcolumn - 1;
-  ts::LineReader reader(o.file);
-  ImportSink sink(doc, o, reader);
-  if (o.mode == 1) sink.buffer(0);
-
-  std::vector<double> values(ts::kMaxFields);
-  ts::FieldList fields;
-  const bool separated = !o.separator.empty();
-  double lineCounter = 0;
-
-  while (auto next = reader.ugstrView()) {
-    std::string_view line = *next;
-    if (!o.commentmark.empty()) {
-      const std::size_t at = line.find(o.commentmark);
+  // Answers the number of values of the line (in values()), or -1 for a line that is
+  // skipped. With a separator, emptyField(c) tells the fields that were empty.
+  int parse(std::string_view line) {
+    if (!o_.commentmark.empty()) {
+      const std::size_t at = line.find(o_.commentmark);
       if (at != std::string_view::npos) line = line.substr(0, at);
     }
-    if (line.empty()) continue;
+    if (line.empty()) return -1;
     const std::string_view trimmed = ts::trimView(line);
-    if (o.numberlines && !startsLikeNumber(trimmed)) continue;
-    if (!o.ignore.empty() && line.find(o.ignore) != std::string_view::npos) continue;
+    if (o_.numberlines && !startsLikeNumber(trimmed)) return -1;
+    if (!o_.ignore.empty() && line.find(o_.ignore) != std::string_view::npos) return -1;
+    if (!separated_) return ts::cutnum(trimmed, values_.data(), ts::kMaxFields);
+    const int n = ts::cutstr(line, fields_, o_.separator);
+    for (int i = 0; i < n; ++i) values_[i] = ts::parsenum(fields_[i]);
+    return n;
+  }
 
-    int n = 0;
-    if (separated) {
-      n = ts::cutstr(line, fields, o.separator);
-      for (int i = 0; i < n; ++i) values[i] = ts::parsenum(fields[i]);
-    } else {
-      n = ts::cutnum(trimmed, values.data(), ts::kMaxFields);
-    }
+  const double* values() const { return values_.data(); }
+  bool separated() const { return separated_; }
+  bool emptyField(int c) const { return fields_[c].empty(); }
 
-    if (o.mode == 0) {
-      if (n <= 0 || n <= xIndex) continue;
-      const double x = xIndex < 0 ? lineCounter : values[xIndex];
+ private:
+  const ImportOptions& o_;
+  std::vector<double> values_;
+  ts::FieldList fields_;
+  bool separated_;
+};
+
+// Adds the numbers of each read line to the new buffers, in file order.
+class LineAdder {
+ public:
+  LineAdder(const ImportOptions& o, ImportSink& sink)
+      : mode_(o.mode), xIndex_((o.noxcolumn || o.xcolumn < 1) ? -1 : o.xcolumn - 1), sink_(sink) {
+    if (mode_ == 1) sink_.buffer(0);
+  }
+
+  // `empty(c)` tells whether field c was empty (only with a separator).
+  template <typename EmptyFn>
+  void add(const double* values, int n, bool separated, EmptyFn&& empty) {
+    if (mode_ == 0) {
+      if (n <= 0 || n <= xIndex_) return;
+      const double x = xIndex_ < 0 ? lineCounter_ : values[xIndex_];
       std::size_t k = 0;
       for (int c = 0; c < n; ++c) {
-        if (c == xIndex) continue;
-        DataBuffer& b = sink.buffer(k++);
+        if (c == xIndex_) continue;
+        DataBuffer& b = sink_.buffer(k++);
         // An empty field adds nothing but still takes its buffer's place.
-        if (separated && fields[c].empty()) continue;
-        sink.add(b, x, values[c]);
+        if (separated && empty(c)) continue;
+        sink_.add(b, x, values[c]);
       }
-      lineCounter += 1;
-    } else if (o.mode == 1) {
-      DataBuffer& b = sink.buffer(0);
-      if (n == 2) sink.addWithErrors(b, values[0], values[1], 0.0, 0.0);
-      else if (n == 3) sink.addWithErrors(b, values[0], values[1], 0.0, values[2]);
-      else if (n == 4) sink.addWithErrors(b, values[0], values[1], values[2], values[3]);
+      lineCounter_ += 1;
+    } else if (mode_ == 1) {
+      DataBuffer& b = sink_.buffer(0);
+      if (n == 2) sink_.addWithErrors(b, values[0], values[1], 0.0, 0.0);
+      else if (n == 3) sink_.addWithErrors(b, values[0], values[1], 0.0, values[2]);
+      else if (n == 4) sink_.addWithErrors(b, values[0], values[1], values[2], values[3]);
     }
   }
 
+ private:
+  int mode_;
+  int xIndex_;
+  ImportSink& sink_;
+  double lineCounter_ = 0;
+};
+
+// The numbers of the lines of one block, parsed on a worker thread and added in order
+// on the importing one.
+struct ParsedBlock {
+  std::vector<char> bytes;
+  std::vector<int> counts;              // per read line: its number of values
+  std::vector<double> values;           // the values of all read lines, line after line
+  std::vector<unsigned char> empties;   // with a separator: 1 for each empty field
+
+  void parse(LineParser& parser) {
+    counts.clear();
+    values.clear();
+    empties.clear();
+    forEachLine(bytes.data(), bytes.size(), [&](std::string_view line) {
+      const int n = parser.parse(line);
+      if (n < 0) return;
+      counts.push_back(n);
+      for (int c = 0; c < n; ++c) values.push_back(parser.values()[c]);
+      if (parser.separated())
+        for (int c = 0; c < n; ++c) empties.push_back(parser.emptyField(c) ? 1 : 0);
+    });
+  }
+
+  // `line` follows the index of the line being added, for the column size estimate.
+  void addTo(LineAdder& adder, bool separated, std::size_t& line) const {
+    const double* v = values.data();
+    const unsigned char* e = empties.data();
+    for (line = 0; line < counts.size(); ++line) {
+      const int n = counts[line];
+      adder.add(v, n, separated, [e](int c) { return e[c] != 0; });
+      v += n;
+      if (separated) e += n;
+    }
+  }
+};
+
+int finishImport(XylaDocument& doc, const ImportOptions& o, ImportSink& sink) {
   const int made = sink.finish();
   doc.rescale(true, doc.M ? doc.M->axis12 : 0);
   // Named as the new buffers' source names it: the file, or for pasted text "Pasteboard".
   if (holdsNoPoint(sink.created())) reportNothingImported(documentUi(doc), o.source.empty() ? o.file : o.source);
   return made;
+}
+
+}  // namespace
+
+int importFileSerial(XylaDocument& doc, const ImportOptions& o) {
+  ts::LineReader reader(o.file);
+  ImportSink sink(doc, o, reader.fileSize(), [&reader] { return reader.consumed(); });
+  LineParser parser(o);
+  LineAdder adder(o, sink);
+  while (auto next = reader.ugstrView()) {
+    const int n = parser.parse(*next);
+    if (n >= 0) adder.add(parser.values(), n, parser.separated(), [&parser](int c) { return parser.emptyField(c); });
+  }
+  return finishImport(doc, o, sink);
+}
+
+int importFileParallel(XylaDocument& doc, const ImportOptions& o, std::size_t blockBytes, int workers) {
+  LineChunkReader reader(o.file, blockBytes);
+  const std::size_t threads = static_cast<std::size_t>(std::max(workers, 1));
+  // A ring of blocks, two per worker: this thread reads block k into slot k % depth and
+  // adds the blocks in file order; worker w parses blocks w, w + threads, ... in turn.
+  // Slot k is read into again only after block k - depth has been added.
+  const std::size_t depth = 2 * threads;
+  struct Slot {
+    ParsedBlock block;
+    std::unique_ptr<LineParser> parser;  // the scanner's scratch lists are not shared
+    bool parsed = false;
+  };
+  std::vector<Slot> ring(depth);
+  for (Slot& slot : ring) slot.parser = std::make_unique<LineParser>(o);
+  std::mutex lock;
+  std::condition_variable changed;
+  std::size_t produced = 0;
+  bool readingDone = false;
+
+  auto work = [&](std::size_t first) {
+    for (std::size_t k = first;; k += threads) {
+      std::unique_lock<std::mutex> guard(lock);
+      changed.wait(guard, [&] { return k < produced || readingDone; });
+      if (k >= produced) return;
+      guard.unlock();
+      Slot& slot = ring[k % depth];
+      slot.block.parse(*slot.parser);
+      guard.lock();
+      slot.parsed = true;
+      changed.notify_all();
+    }
+  };
+  std::vector<std::thread> pool;
+  for (std::size_t w = 0; w < threads; ++w) pool.emplace_back(work, w);
+
+  // The columns are sized from the share of the file added so far: the blocks added
+  // before, and the part of the current one its lines have reached.
+  std::size_t addedBytes = 0;
+  const ParsedBlock* adding = nullptr;
+  std::size_t addingLine = 0;
+  ImportSink sink(doc, o, reader.fileSize(), [&] {
+    if (!adding || adding->counts.empty()) return addedBytes;
+    return addedBytes + adding->bytes.size() * addingLine / adding->counts.size();
+  });
+  LineAdder adder(o, sink);
+  const bool separated = !o.separator.empty();
+  auto addBlock = [&](std::size_t k) {
+    Slot& slot = ring[k % depth];
+    {
+      std::unique_lock<std::mutex> guard(lock);
+      changed.wait(guard, [&] { return slot.parsed; });
+    }
+    adding = &slot.block;
+    slot.block.addTo(adder, separated, addingLine);
+    addedBytes += slot.block.bytes.size();
+    adding = nullptr;
+  };
+
+  std::size_t k = 0;
+  for (;; ++k) {
+    if (k >= depth) addBlock(k - depth);
+    Slot& slot = ring[k % depth];
+    if (!reader.next(slot.block.bytes)) break;
+    std::lock_guard<std::mutex> guard(lock);
+    slot.parsed = false;
+    produced = k + 1;
+    changed.notify_all();
+  }
+  {
+    std::lock_guard<std::mutex> guard(lock);
+    readingDone = true;
+    changed.notify_all();
+  }
+  for (std::size_t j = k >= depth ? k - depth + 1 : 0; j < k; ++j) addBlock(j);
+  for (std::thread& t : pool) t.join();
+  return finishImport(doc, o, sink);
+}
+
+int importFile(XylaDocument& doc, const ImportOptions& o) {
+  const int workers = static_cast<int>(std::min(4u, std::thread::hardware_concurrency()));
+  struct stat st {};
+  const bool large = ::stat(o.file.c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
+                     static_cast<std::size_t>(st.st_size) >= kParallelImportBytes;
+  if (workers < 2 || !large) return importFileSerial(doc, o);
+  return importFileParallel(doc, o, kImportBlockBytes, workers);
 }
 
 }  // namespace xyla

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstddef>
+
 #include "io/import_options.h"
 
 namespace xyla {
@@ -10,6 +12,19 @@ class XylaDocument;
 // document over the range chosen in the range selector. A file that cannot be read
 // gives no buffers (one empty buffer in mode 1). When no point was read the document's
 // Ui says so ("Nothing Imported"). Answers the number of buffers made.
+// Files of kParallelImportBytes or more are split into blocks at line boundaries and
+// parsed on several threads; the buffers are the same, to the last bit, as those of the
+// one-thread reading.
 int importFile(XylaDocument& doc, const ImportOptions& options);
+
+// Smallest file that importFile reads on several threads, and the size of its blocks.
+inline constexpr std::size_t kParallelImportBytes = std::size_t{4} << 20;
+inline constexpr std::size_t kImportBlockBytes = std::size_t{1} << 20;
+
+// importFile on the calling thread alone, line by line.
+int importFileSerial(XylaDocument& doc, const ImportOptions& options);
+
+// importFile with blocks of `blockBytes` parsed by `workers` threads.
+int importFileParallel(XylaDocument& doc, const ImportOptions& options, std::size_t blockBytes, int workers);
 
 }  // namespace xyla

@@ -1,5 +1,7 @@
 #include "render/font_choice.h"
 
+#include "render/gui_on_demand.h"
+
 #include <QFontDatabase>
 #include <QHash>
 #include <QSet>
@@ -31,6 +33,7 @@ namespace {
 // Lower-cased family names of the platform, read on first use. Families offered by more
 // than one foundry are listed as "Name [foundry]"; the plain name counts too.
 const QSet<QString>& platformFamilies() {
+  ensureGuiApplication();
   static const QSet<QString> families = [] {
     QSet<QString> set;
     for (const QString& family : QFontDatabase::families()) {

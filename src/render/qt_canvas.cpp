@@ -1,6 +1,7 @@
 #include "render/qt_canvas.h"
 
 #include "render/drawing_limits.h"
+#include "render/gui_on_demand.h"
 
 
 #include <QImage>
@@ -46,6 +47,7 @@ constexpr double kMiterLimit = 10.0;  // the PostScript default
 }  // namespace
 
 QtCanvas::QtCanvas(QPainter& painter, double viewWidth, double viewHeight) : painter_(painter) {
+  ensureGuiApplication();
   (void)viewWidth;
   painter_.save();
   painter_.translate(0.0, viewHeight);

@@ -12,6 +12,7 @@
 #include "model/view_mapping.h"
 #include "model/xyla_document.h"
 #include "render/drawing_limits.h"
+#include "render/polyline_thinning.h"
 #include "render/xyla_view.h"
 
 namespace xyla {
@@ -127,7 +128,55 @@ Colour pick(bool hl, const Colour& c) { return hl ? XylaView::highlight() : c; }
 
 double sane(double v) { return saneLength(v); }
 
+// A long solid line through every point, thinned to a few points per column of a
+// quarter view unit (a quarter pixel at 72 dpi) and stroked as one path with round joins
+// and caps: the shape that the round-capped segments between all points cover, at a cost
+// and in an amount of memory (also in PDF and EPS files) that depend on the frame's
+// width, not on the number of points. (Segments stroked one by one would also cover
+// every sub-pixel piece's antialiased edge again and again, which made long lines of
+// close points look bolder than their pen.)
+void drawThinnedLine(Canvas& c, const BufferMap& m, const DataBuffer& b, const RectF& frame, const RectF& box) {
+  const int n = b.count();
+  std::vector<PointF> pts;
+  PolylineThinner thin(everyPointThinning() ? 0.25 : 0.0, pts);
+  for (int i = 0; i < n; ++i) {
+    PointF q;
+    if (m.place(b.X[i], b.Y[i], q))
+      thin.add(q);
+    else
+      thin.gap();
+  }
+  thin.finish();
+  const double left = frame.x, right = frame.x + frame.width, bottom = frame.y, top = frame.y + frame.height;
+  Path p;
+  p.reserve(pts.size());
+  PointF end{PolylineThinner::kGap, PolylineThinner::kGap};
+  for (std::size_t i = 0; i + 1 < pts.size(); ++i) {
+    PointF a = pts[i], e = pts[i + 1];
+    if (std::isnan(a.x) || std::isnan(e.x)) continue;
+    if ((a.x < left && e.x < left) || (a.x > right && e.x > right) || (a.y < bottom && e.y < bottom) ||
+        (a.y > top && e.y > top))
+      continue;
+    if (!clipSegment(a, e, box)) continue;
+    if (!(a == end)) p.moveTo(a.x, a.y);
+    p.lineTo(e.x, e.y);
+    end = e;
+  }
+  c.setDash(nullptr, 0, 0.0);
+  c.setColour(b.color);
+  c.setLineWidth(b.linewidth);
+  c.setLineCap(LineCap::Round);
+  c.setLineJoin(LineJoin::Round);
+  if (!p.isEmpty()) c.stroke(p);
+}
+
+bool thinEveryPointLines = true;
+
 }  // namespace
+
+bool everyPointThinning() { return thinEveryPointLines; }
+
+void setEveryPointThinning(bool on) { thinEveryPointLines = on; }
 
 int XylaView::samplingStride(const DataBuffer& b) const {
   if (PD->alldraw) return 1;
@@ -241,6 +290,10 @@ void XylaView::drawLines(Canvas& c, const DataBuffer& b) {
   const bool single = b.dash != 0 || n <= 1999 || PD->forcerenderhigh;
   const double margin = std::max(W_, H_) + 10 * std::fabs(b.linewidth);
   const RectF box{left - margin, bottom - margin, width + 2 * margin, height + 2 * margin};
+  if (!single && s == 1 && PD->alldraw) {
+    drawThinnedLine(c, m, b, {left, bottom, width, height}, box);
+    return;
+  }
   setDashPatternForWidth(b.dashwidth);
   applyDash(c, b.dash);
   c.setColour(b.color);

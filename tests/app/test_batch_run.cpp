@@ -23,7 +23,7 @@ struct BatchResult {
   std::string err;
 };
 
-BatchResult runXyla(const QStringList& args, const QTemporaryDir& dir) {
+BatchResult runXyla(const QStringList& args, const QTemporaryDir& dir, const QStringList& extraEnv = {}) {
   QProcess p;
   p.setWorkingDirectory(dir.path());
   QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -31,6 +31,7 @@ BatchResult runXyla(const QStringList& args, const QTemporaryDir& dir) {
   env.remove("WAYLAND_DISPLAY");
   env.remove("QT_QPA_PLATFORM");
   env.insert("XYLA_SETTINGS", dir.filePath("settings.ini"));
+  for (const QString& e : extraEnv) env.insert(e.section('=', 0, 0), e.section('=', 1));
   p.setProcessEnvironment(env);
   p.start(XYLA_EXECUTABLE, args);
   p.waitForFinished(60000);
@@ -142,6 +143,19 @@ TEST(BatchRun, MacroFileRunsOnTheImportedSpectrumAndPrintsToStandardOutput) {
   const std::string bytes = xyla::test::readFile(png);
   ASSERT_GT(bytes.size(), 24u);
   EXPECT_EQ(bytes.substr(1, 3), "PNG");
+}
+
+// Batch runs bring Qt's GUI layer up only when they first draw; numbers keep their
+// decimal point before and after that in a locale that writes a decimal comma.
+TEST(BatchRun, DrawingMidRunKeepsTheDecimalPoint) {
+  QTemporaryDir dir;
+  xyla::test::writeFile(dir.filePath("job.mac").toStdString(),
+                        "print 'before ' 2.5 \\n\nsavepng '" + dir.filePath("a.png").toStdString() +
+                            "'\nprint 'after ' 2.5 \\n\n");
+  const BatchResult r = runXyla({"-m", dir.filePath("job.mac"), "-q"}, dir, {"LC_ALL=de_DE.UTF-8"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, "before 2.5\nafter 2.5\n");
+  EXPECT_TRUE(QFileInfo(dir.filePath("a.png")).size() > 0);
 }
 
 TEST(BatchRun, MacroErrorsGoToStandardErrorAndStopTheRun) {

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cmath>
+#include <cstdint>
 
 #include "io/ascii_import.h"
 #include "model/manager.h"
@@ -208,4 +210,56 @@ TEST_F(AsciiImport, RealCommaSeparatedSpectrum) {
   EXPECT_GT(b.count(), 100);
   EXPECT_LT(b.X.front(), b.X.back());  // binding energy rising
   EXPECT_GT(b.ymax, b.ymin);
+}
+
+// The reading on several threads splits the file into blocks at line ends; whatever the
+// block size and the number of workers, the buffers, their extents and the document's
+// ranges must equal those of the one-thread reading to the last bit.
+TEST(AsciiImportParallel, SameBuffersAsTheOneThreadReading) {
+  xyla::test::TempSettings settings;
+  const std::string spectrum = xyla::test::readFile(xyla::test::dataDir() + "/xps/0-150W_NiWC1s_C1s.txt");
+  struct Case {
+    const char* name;
+    std::string text;
+    std::string separator;
+    int mode;
+  };
+  const std::vector<Case> cases = {
+      {"measured spectrum", spectrum, "", 0},
+      {"CR LF, CR only, no final line end", "1 2\r\n3,5 4\r5 6\n\n7 1.234.567,5", "", 0},
+      {"NUL bytes and blanks", std::string("1\0 2\n\0\n3 4\0 5\n", 13), "", 0},
+      {"one long line", std::string(300, '7') + " 1e3 -2.5E-3 nan inf", "", 0},
+      {"empty fields at a separator", "1;2;;3\n;;\n4;5;6;7\n8", ";", 0},
+      {"points with errors", "1 2\n1 2 3\n1 2 3 4\n1 2 3 4 5\n", "", 1},
+  };
+  auto values = [](const DataBuffer& b) {
+    std::vector<std::uint64_t> bits;
+    const std::vector<double> extent = {b.xmin, b.xmax, b.ymin, b.ymax, double(b.havexminmax), double(b.haveyminmax)};
+    for (const auto* v : {&b.X, &b.Y, &b.EX, &b.EY, &extent})
+      for (double d : *v) bits.push_back(std::bit_cast<std::uint64_t>(d));
+    return bits;
+  };
+  for (const Case& c : cases) {
+    ImportOptions o;
+    o.file = settings.path("data.txt");
+    o.separator = c.separator;
+    o.mode = c.mode;
+    o.numberlines = c.mode == 0 && c.separator.empty();
+    xyla::test::writeFile(o.file, c.text);
+    xyla::test::ScriptedUi ui;
+    xyla::Manager m{ui};
+    xyla::XylaDocument serial{&m};
+    xyla::importFileSerial(serial, o);
+    for (std::size_t block : {1, 2, 5, 64, 4096})
+      for (int workers : {1, 2, 3}) {
+        SCOPED_TRACE(std::string(c.name) + ", block " + std::to_string(block) + ", workers " + std::to_string(workers));
+        xyla::XylaDocument doc{&m};
+        EXPECT_EQ(xyla::importFileParallel(doc, o, block, workers), int(serial.getDataBuffer().size()));
+        ASSERT_EQ(doc.getDataBuffer().size(), serial.getDataBuffer().size());
+        for (std::size_t i = 0; i < doc.getDataBuffer().size(); ++i)
+          EXPECT_EQ(values(*doc.getDataBuffer()[i]), values(*serial.getDataBuffer()[i])) << "buffer " << i;
+        EXPECT_EQ(std::bit_cast<std::uint64_t>(doc.xmin1), std::bit_cast<std::uint64_t>(serial.xmin1));
+        EXPECT_EQ(std::bit_cast<std::uint64_t>(doc.ymax1), std::bit_cast<std::uint64_t>(serial.ymax1));
+      }
+  }
 }

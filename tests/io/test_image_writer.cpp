@@ -65,6 +65,19 @@ TEST_F(ImageWriter, RasterPicturesKeepDpiBackgroundAndReplaceOldFiles) {
   EXPECT_EQ(png.pixelColor(20, png.height() - 20), QColor(Qt::red));  // lower left at two pixels a point
   EXPECT_EQ(png.pixelColor(20, 20).alpha(), 0);                       // transparent elsewhere
 
+  // An opaque picture is stored without alpha and reads back the same colours.
+  const auto opaque = [](Canvas& c) {
+    c.setColour({0.2, 0.4, 0.6, 1});
+    c.fillRect({0, 0, kW, kH});
+    drawMarks(c);
+  };
+  ASSERT_TRUE(writeImage(ImageFormat::Png, path("opaque.png"), kW, kH, 144, opaque, error_)) << error_;
+  const QImage rgb = read("opaque.png");
+  EXPECT_FALSE(rgb.hasAlphaChannel());
+  EXPECT_EQ(rgb.pixelColor(20, rgb.height() - 20), QColor(Qt::red));
+  EXPECT_EQ(rgb.pixelColor(rgb.width() - 5, 5), QColor::fromRgbF(0.2f, 0.4f, 0.6f));
+  EXPECT_TRUE(png.hasAlphaChannel());
+
   test::writeFile(path("plot.jpeg"), "old contents");
   ASSERT_TRUE(write(ImageFormat::Jpeg, "plot.jpeg", 100)) << error_;
   const QImage jpeg = read("plot.jpeg");
@@ -72,7 +85,7 @@ TEST_F(ImageWriter, RasterPicturesKeepDpiBackgroundAndReplaceOldFiles) {
   const QColor red = jpeg.pixelColor(5, jpeg.height() - 5), white = jpeg.pixelColor(jpeg.width() - 5, 5);
   EXPECT_TRUE(red.red() > 200 && red.green() < 60) << red.name().toStdString();
   EXPECT_GT(white.lightness(), 245);  // JPEG has no transparency: white behind the drawing
-  EXPECT_EQ(files(), (QStringList{"plot.jpeg", "plot.png"}));
+  EXPECT_EQ(files(), (QStringList{"opaque.png", "plot.jpeg", "plot.png"}));
 }
 
 TEST_F(ImageWriter, VectorPagesAreTheViewSize) {

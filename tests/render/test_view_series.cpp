@@ -1,7 +1,15 @@
 #include <gtest/gtest.h>
 
+#include <QImage>
+#include <QPainter>
+
+#include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <limits>
+
+#include "render/polyline_thinning.h"
+#include "render/qt_canvas.h"
 
 #include "view_fixture.h"
 
@@ -39,12 +47,25 @@ TEST_F(Series, LongSolidLinesAreStrokedSegmentBySegment) {
   DataBuffer& b = doc.newBuffer();
   b.color = kRed;
   for (int i = 0; i < 3000; ++i) b.addDoubleValue(i * 10.0 / 2999, 5 + std::sin(i * 0.01));
-  doc.alldraw = true;
   draw();
   auto strokes = strokesIn(canvas, kRed);
-  EXPECT_EQ(strokes.size(), 2999u);
+  EXPECT_EQ(strokes.size(), 599u);  // sampled with stride 5
   for (const auto& s : strokes) ASSERT_EQ(s.path.elements().size(), 2u);
-  b.dash = 2;  // dashed: one path so the dash runs on
+  // Through every point: thinned to a few points per quarter unit of the 320-unit
+  // frame, one path with round joins and caps; unthinned, the same path holds every point.
+  doc.alldraw = true;
+  draw();
+  strokes = strokesIn(canvas, kRed);
+  ASSERT_EQ(strokes.size(), 1u);
+  EXPECT_LT(strokes[0].path.elements().size(), 2600u);
+  EXPECT_EQ(strokes[0].join, LineJoin::Round);
+  setEveryPointThinning(false);
+  draw();
+  setEveryPointThinning(true);
+  strokes = strokesIn(canvas, kRed);
+  ASSERT_EQ(strokes.size(), 1u);
+  EXPECT_EQ(strokes[0].path.elements().size(), 3000u);
+  b.dash = 2;  // dashed: one path of every point so the dash runs on
   draw();
   strokes = strokesIn(canvas, kRed);
   ASSERT_EQ(strokes.size(), 1u);
@@ -54,6 +75,59 @@ TEST_F(Series, LongSolidLinesAreStrokedSegmentBySegment) {
   b.dash = 0;
   draw();
   EXPECT_EQ(strokesIn(canvas, kRed).size(), 1u);
+}
+
+// The thinned line paints what the line through every point paints. Compared without
+// antialiasing, where a pixel is inked when its centre lies under the stroke: the thinned
+// points stray by up to a quarter unit sideways within their column, so only pixels whose
+// centre lies that close to an edge of the stroke may flip (and then by the whole colour
+// range). Allowed: under 2 % of the inked pixels differ, by 4 of 255 on average. (With
+// antialiasing the two differ by design: Qt's stroker adds up the edge coverage of
+// every tiny segment, which made dense lines look bolder than their pen.)
+TEST_F(Series, ThinnedLinePaintsWhatTheLineThroughEveryPointPaints) {
+  DataBuffer& b = doc.newBuffer();
+  b.color = kRed;
+  std::uint64_t state = 1;
+  constexpr int kPoints = 40000;
+  for (int i = 0; i < kPoints; ++i) {
+    state = state * 6364136223846793005ull + 1442695040888963407ull;
+    const double noise = static_cast<double>(state >> 40) / double(1 << 24);
+    const double phase = i * 6.0 / kPoints;
+    b.addDoubleValue(i * 10.0 / (kPoints - 1), 5 + 3 * std::sin(phase * 6) + noise * (phase < 3 ? 0.05 : 1.5));
+  }
+  b.rescale();
+  doc.alldraw = true;
+  auto render = [&](bool thinned, double scale) {
+    QImage image(int(400 * scale), int(300 * scale), QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    painter.scale(scale, scale);
+    QtCanvas c(painter, 400, 300);
+    c.setAntialias(false);
+    setEveryPointThinning(thinned);
+    view.drawRect(c);
+    setEveryPointThinning(true);
+    return image;
+  };
+  for (double width : {1.0, 2.5, 6.0})
+    for (double scale : {1.0, 2.0}) {
+      SCOPED_TRACE("width " + std::to_string(width) + ", scale " + std::to_string(scale));
+      b.linewidth = width;
+      const QImage fast = render(true, scale), every = render(false, scale);
+      long differ = 0, inked = 0;
+      double sum = 0;
+      for (int y = 0; y < fast.height(); ++y)
+        for (int x = 0; x < fast.width(); ++x) {
+          const QRgb p = fast.pixel(x, y), q = every.pixel(x, y);
+          inked += qGreen(q) < 128;
+          const int d = std::abs(qGreen(p) - qGreen(q));
+          differ += d > 0;
+          sum += d;
+        }
+      ASSERT_GT(inked, 5000);
+      EXPECT_LT(differ, inked / 50) << differ << " of " << inked << " inked pixels differ";
+      EXPECT_LT(sum / inked, 4.0);
+    }
 }
 
 TEST_F(Series, CoincidingSymbolsOfHugeBuffersAreDrawnOnce) {

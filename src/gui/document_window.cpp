@@ -15,6 +15,7 @@
 #include "app/application.h"
 #include "gui/document_timers.h"
 #include "gui/gui_application.h"
+#include "gui/inspector_panel.h"
 #include "gui/main_menu.h"
 #include "gui/plot_widget.h"
 #include "gui/tool_palette.h"
@@ -31,6 +32,10 @@
 
 namespace xyla::gui {
 
+namespace {
+constexpr int kInspectorWidth = 300;
+}  // namespace
+
 DocumentWindow::DocumentWindow(GuiApplication& gui, XylaDocument& doc) : gui_(gui), doc_(doc) {
   setAttribute(Qt::WA_DeleteOnClose);
   setAcceptDrops(true);
@@ -38,6 +43,13 @@ DocumentWindow::DocumentWindow(GuiApplication& gui, XylaDocument& doc) : gui_(gu
   Manager& m = gui.manager();
   plot_ = new PlotWidget(m, doc, this);
   setCentralWidget(plot_);
+  inspector_ = new InspectorPanel(m, doc, this);
+  addDockWidget(Qt::RightDockWidgetArea, inspector_);
+  inspector_->runAction = [this](const std::string& title) {
+    if (gui_.manager().PD != &doc_) gui_.manager().setCurrentDocument(&doc_);
+    for (const DataAction& a : dataActions())
+      if (a.title == title && a.run) gui_.run([this, &a] { a.run(gui_); });
+  };
   connectInteraction();
   palette_ = new ToolPalette(this);
   addToolBar(Qt::LeftToolBarArea, palette_);
@@ -69,7 +81,9 @@ void DocumentWindow::placeWindow() {
     doc_.resizewin = false;
     return;
   }
-  resize(900, 680);
+  // The plot keeps its comfortable 900 x 680 beside an inspector of kInspectorWidth.
+  resize(900 + kInspectorWidth, 680);
+  resizeDocks({inspector_}, {kInspectorWidth}, Qt::Horizontal);
   if (const QScreen* screen = QGuiApplication::primaryScreen()) {
     const QRect area = screen->availableGeometry();
     const int step = 25 * static_cast<int>(gui_.windows().size() % 8);
@@ -93,6 +107,10 @@ void DocumentWindow::connectInteraction() {
       s->setFloat("LinBgB", static_cast<float>(b));
       s->sync();
     }
+  };
+  h.showInspector = [this](const std::string& page) {
+    inspector_->show();
+    inspector_->showPage(page);
   };
   h.runShortcut = [&gui](int c) { gui.run([&gui, c] { gui.macros().ma_executeByShortcut(c); }); };
   plot_->claimsShortcut = [&gui](int c) {

@@ -13,6 +13,7 @@ namespace xyla::gui {
 
 class DocumentTimers;
 class GuiApplication;
+class InspectorPanel;
 class PlotWidget;
 class ToolPalette;
 
@@ -30,6 +31,7 @@ class DocumentWindow : public QMainWindow {
   PlotWidget& plot() { return *plot_; }
   ToolPalette& palette() { return *palette_; }
   DocumentTimers& timers() { return *timers_; }
+  InspectorPanel& inspector() { return *inspector_; }
   QMenu* macroMenu() const { return macroMenu_; }
   QLabel* statusLabel() const { return status_; }
 
@@ -61,6 +63,7 @@ class DocumentWindow : public QMainWindow {
   XylaDocument& doc_;
   PlotWidget* plot_;
   ToolPalette* palette_;
+  InspectorPanel* inspector_;
   DocumentTimers* timers_;
   QLabel* status_;
   QMenu* macroMenu_ = nullptr;

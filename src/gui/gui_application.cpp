@@ -12,6 +12,7 @@
 
 #include "app/application.h"
 #include "gui/document_window.h"
+#include "gui/inspector_panel.h"
 #include "gui/main_menu.h"
 #include "gui/plot_widget.h"
 #include "gui/printing.h"
@@ -74,7 +75,10 @@ void GuiApplication::installHooks() {
   Manager& m = manager();
   m.onRedraw = [this](XylaDocument& d) { redrawDocument(d); };
   m.onPanelsChanged = [this] {
-    for (DocumentWindow* w : windows_) w->palette().show(manager().pointerMode, manager().axis12);
+    for (DocumentWindow* w : windows_) {
+      w->palette().show(manager().pointerMode, manager().axis12);
+      w->inspector().refresh();
+    }
   };
   MacroController& mc = macros();
   mc.newDocument = [this] { return &newDocument().document(); };

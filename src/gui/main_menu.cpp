@@ -1,4 +1,5 @@
 #include "gui/main_menu.h"
+#include "gui/inspector_panel.h"
 
 #include <QApplication>
 #include <QFileInfo>
@@ -81,6 +82,7 @@ void buildWindowMenu(QMenu* menu, DocumentWindow& w, GuiApplication& gui) {
   QObject::connect(menu, &QMenu::aboutToShow, menu, [menu, &w, &gui] {
     menu->clear();
     menu->addAction("Minimize", QKeySequence(Qt::CTRL | Qt::Key_M), [&w] { w.showMinimized(); });
+    menu->addAction(w.inspector().toggleViewAction());
     menu->addSeparator();
     for (DocumentWindow* other : gui.windows()) {
       QAction* a = menu->addAction(other->windowTitle().remove("[*]"), [other] {

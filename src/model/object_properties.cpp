@@ -69,7 +69,7 @@ const std::vector<GraphicProperty>& graphics() {
       {"fill", &G::fill, false, "fill", "", "frect", "", {"Graphic", "Filled", Control::Check}},
       {"arrowsize", &G::arrowsize, 12.0, "arrowsize", "", "arrow", "", {"Arrow", "Head size", Control::Number}},
       {"arrowtype", &G::arrowtype, 0, "arrowtype", "", "arrow", "", {"Arrow", "Head", Control::Choice}},
-      {"display", &G::display, 0, "display", "", "line", "", {"Graphic", "Behind the plot", Control::Choice}},
+      {"display", &G::display, 0, "display", "", "line", "", {"Graphic", "Drawn", Control::Choice}},
       {"posmode", &G::posmode, 0, "posmode", "", "line", "", {"Graphic", "Coordinates", Control::Choice}},
   };
   // clang-format on

@@ -27,28 +27,6 @@ double scaledErfc(double c) {
   return sum / std::sqrt(kPi * c);
 }
 
-// The constants of the Doniach-Sunjic line as the model evaluates it (the historical
-// 3.14 and 1.57 included), so that the closed-form area belongs to the same curve.
-struct DsConstants {
-  double s, a, q, phase, shift, scale;
-  DsConstants(double h, double w, double alpha) {
-    s = alpha >= 0.0 ? 1.0 : -1.0;
-    a = std::fabs(alpha);
-    double amp;
-    if (a > 0.5) {
-      a = 0.5;
-      phase = 0.785;
-      amp = 1.0 - 0.299234;
-    } else {
-      phase = 1.57 * a;
-      amp = 1.0 - 0.598468 * a;
-    }
-    q = 1.0 - a;
-    shift = a > 1e-30 ? 0.5 * s * w / std::tan(3.14 / (2.0 - a)) : 0.0;
-    scale = shapes::dgamma(q) * amp * h;
-  }
-};
-
 // A primitive of cos(q atan v + phase) (1 + v^2)^(-q/2) with q = 1 - a: the real part of
 // e^(i phase) i ((1 - i v)^a - 1) / a, written with expm1 so that a -> 0 tends to atan v.
 double dsPrimitive(double v, double a, double phase) {
@@ -163,7 +141,7 @@ double galoArea(double h, double w, double m) {
 }
 
 double dosuArea(double x0, double h, double w, double alpha, double lo, double hi) {
-  const DsConstants k(h, w, alpha);
+  const shapes::DoniachSunjicConstants k(h, w, alpha);
   // v = s u with u = 2(x + shift - x0)/w; dx = (w/2) s dv.
   auto v = [&](double x) { return k.s * 2.0 * (x + k.shift - x0) / w; };
   return k.scale * 0.5 * w * k.s * (dsPrimitive(v(hi), k.a, k.phase) - dsPrimitive(v(lo), k.a, k.phase));

@@ -125,6 +125,8 @@ const std::vector<DocumentProperty>& documents() {
               {"Legend", "Text colour", Control::Colour}, G::Layout),
         field("legendbgcolor", &D::legendbgcolor, Colour::white(), "legendbgcolor", "dddd",
               {"Legend", "Background colour", Control::Colour}, G::Layout),
+        field("sharex", &D::sharex, false, "", "", {"Layout", "Share the X axis of the main plot", Control::Check},
+              G::Layout),
     };
     // clang-format on
     // The file keys of the fit settings differ from the member names.

@@ -41,28 +41,30 @@ double dgamma(double x) {
   return sign * std::exp(l);
 }
 
-DoniachSunjic::DoniachSunjic(double x0, double h, double w, double alpha) : x0_(x0), w_(w) {
+DoniachSunjicConstants::DoniachSunjicConstants(double h, double w, double alpha) {
   // The phase and amplitude constants are the historical ones of this line shape
   // (3.14 and 1.57 rather than pi and pi/2); fitted results depend on them.
-  s_ = alpha >= 0.0 ? 1.0 : -1.0;
-  double a = std::fabs(alpha);
+  s = alpha >= 0.0 ? 1.0 : -1.0;
+  a = std::fabs(alpha);
   double amp;
   if (a > 0.5) {
     a = 0.5;
-    phase_ = 0.785;
+    phase = 0.785;
     amp = 1.0 - 0.299234;
   } else {
-    phase_ = 1.57 * a;
+    phase = 1.57 * a;
     amp = 1.0 - 0.598468 * a;
   }
-  q_ = 1.0 - a;
-  shift_ = a > 1e-30 ? 0.5 * s_ * w / std::tan(3.14 / (2.0 - a)) : 0.0;
-  scale_ = dgamma(q_) * amp * h;
+  q = 1.0 - a;
+  shift = a > 1e-30 ? 0.5 * s * w / std::tan(3.14 / (2.0 - a)) : 0.0;
+  scale = dgamma(q) * amp * h;
 }
 
+DoniachSunjic::DoniachSunjic(double x0, double h, double w, double alpha) : x0_(x0), w_(w), k_(h, w, alpha) {}
+
 double DoniachSunjic::operator()(double x) const {
-  const double u = 2.0 * (x + shift_ - x0_) / w_;
-  return std::cos(q_ * std::atan(s_ * u) + phase_) * scale_ * std::pow(1.0 / (1.0 + u * u), q_ / 2.0);
+  const double u = 2.0 * (x + k_.shift - x0_) / w_;
+  return std::cos(k_.q * std::atan(k_.s * u) + k_.phase) * k_.scale * std::pow(1.0 / (1.0 + u * u), k_.q / 2.0);
 }
 
 double dosu(double x, double x0, double h, double w, double alpha) { return DoniachSunjic(x0, h, w, alpha)(x); }

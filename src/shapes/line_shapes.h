@@ -26,6 +26,16 @@ double galoOf(double x, const double* p);
 double tailOf(double x, const double* p);
 double dosuOf(double x, const double* p);
 
+// The constants of one Doniach-Sunjic line that depend only on its height h, width w and
+// asymmetry alpha: the sign s of alpha, a = |alpha| clipped to 0.5, the exponent
+// q = 1 - a, the phase, the shift that puts the maximum at x0, and the amplitude (height
+// times Gamma(q) and the amplitude correction). In u = 2(x + shift - x0)/w the line is
+// scale cos(q atan(s u) + phase) (1 + u^2)^(-q/2); the area formulas use the same numbers.
+struct DoniachSunjicConstants {
+  DoniachSunjicConstants(double h, double w, double alpha);
+  double s, a, q, phase, shift, scale;
+};
+
 // dosu with its parameters fixed, for evaluating one line at many points: the constants
 // that depend only on the parameters are computed once.
 class DoniachSunjic {
@@ -34,7 +44,8 @@ class DoniachSunjic {
   double operator()(double x) const;
 
  private:
-  double x0_, w_, s_, phase_, q_, shift_, scale_;
+  double x0_, w_;
+  DoniachSunjicConstants k_;
 };
 
 }  // namespace xyla::shapes

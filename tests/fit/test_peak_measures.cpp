@@ -62,6 +62,10 @@ TEST(PeakMeasures, AreasAndWidthsMatchIndependentReferences) {
       {"ds asymmetric", 1, {0, 31.4, 80, 0.6, 0.15, 0}, 26, 40,
        [](const double* p) { return fineSum([p](double x) { return shapes::dosu(x, p[1], p[2], p[3], p[4]); }, 26, 40); },
        nullptr},
+      // Tail towards higher X, asymmetry beyond the clip at 0.5.
+      {"ds clipped", 1, {0, 31.4, 80, 0.6, -0.7, 0}, 26, 40,
+       [](const double* p) { return fineSum([p](double x) { return shapes::dosu(x, p[1], p[2], p[3], p[4]); }, 26, 40); },
+       nullptr},
       {"tailed", 2, {0, 50, 20, 1.2, 0.4, 0.3}, 0, 0,
        [](const double* p) { return fineSum([p](double x) { return shapes::tail(x, p[1], p[2], p[3], p[4], p[5]); }, 0, 100, 400000); },
        nullptr},

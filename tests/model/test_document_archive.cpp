@@ -344,6 +344,7 @@ TEST_F(DocumentArchiveTest, SubPlotsNestOneLevelAndNeedAPositiveFrame) {
     doc.subplots.push_back(std::move(sub));
   };
   addSub(200, 100, 33);
+  doc.subplots[0]->sharex = true;  // a residual panel under the main plot
   addSub(0, 100, 34);    // no width: not written
   addSub(150, -20, 35);  // written, but dropped on loading
   addSub(120, 90, 36);
@@ -363,6 +364,8 @@ TEST_F(DocumentArchiveTest, SubPlotsNestOneLevelAndNeedAPositiveFrame) {
   EXPECT_EQ(s0.subvieww, 200.0);
   EXPECT_EQ(s0.subviewy, 60.0);
   EXPECT_EQ(s0.marginleft, 33.0);
+  EXPECT_TRUE(s0.sharex);
+  EXPECT_FALSE(back->subplots[1]->sharex);
   EXPECT_EQ(s0.bufferCount(), 1);
   EXPECT_EQ(back->subplots[1]->marginleft, 36.0);
   // Partial loads leave the sub-plots alone.
@@ -447,6 +450,7 @@ TEST_F(DocumentArchiveTest, OldDocumentsReadOnlyTheAxisKeysOfTheirVersion) {
   EXPECT_EQ(v14->mtickcolor[1], fresh.mtickcolor[1]);
   EXPECT_EQ(v14->scalstart[0], "");
   EXPECT_EQ(v14->F, fresh.F);  // no "fit": 24 empty rows
+  EXPECT_FALSE(v14->sharex);  // files from before the shared X range was saved
   const auto v25 = load(withVersion(25));
   EXPECT_EQ(v25->mtickcolor[1], shade(43));
   EXPECT_EQ(v25->scalstart[0], "3");

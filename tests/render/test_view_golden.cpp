@@ -10,6 +10,7 @@
 #include <limits>
 #include <memory>
 
+#include "model/document_archive.h"
 #include "support/golden.h"
 #include "view_fixture.h"
 
@@ -436,6 +437,21 @@ const Scene kObjects[] = {
        label.setPosition(30, 90);
        s.doc.addSubplot(std::make_unique<XylaDocument>(&s.m), 10, 10, 0, 50);  // no area: not drawn
      }},
+    {"subplot-sharing-x",
+     [](ViewScene& s) {
+       // A residual panel: its own X range and direction give way to the main plot's.
+       s.addBuffer({{2, 3}, {5, 8}, {8, 4}});
+       s.doc.scale(1, 2, 8, 0, 10, false, false);
+       s.doc.reverse[0] = true;
+       auto inner = std::make_unique<XylaDocument>(&s.m);
+       inner->marginleft = inner->marginbottom = 20;
+       inner->marginright = inner->margintop = 5;
+       inner->sharex = true;
+       inner->xmin1 = 100, inner->xmax1 = 200, inner->ymin1 = -1, inner->ymax1 = 1;
+       DataBuffer& r = inner->newBuffer();
+       for (auto [x, y] : {std::pair{2.0, 0.5}, {5.0, -0.5}, {8.0, 0.25}}) r.addDoubleValue(x, y);
+       s.doc.addSubplot(std::move(inner), 60, 200, 320, 80);
+     }},
 };
 
 void expectScenes(const char* group, const Scene* scenes, std::size_t count) {
@@ -452,8 +468,8 @@ TEST(ViewGolden, Axes) { expectScenes("axes", kAxes, std::size(kAxes)); }
 TEST(ViewGolden, FrameLegendOverlays) { expectScenes("frame", kFrame, std::size(kFrame)); }
 TEST(ViewGolden, ObjectsAndTexts) { expectScenes("objects", kObjects, std::size(kObjects)); }
 
-// The paint step only reads: a second paint after one preparation records the same
-// operations and leaves the document as the preparation left it; the document the
+// The paint step only reads: painting leaves the document file as the preparation left
+// it, a second paint records the same operations; the document the
 // expressions read is the drawn one again afterwards.
 TEST(ViewGolden, PaintOnlyReads) {
   const std::pair<const Scene*, std::size_t> groups[] = {{kSeries, std::size(kSeries)},
@@ -464,7 +480,11 @@ TEST(ViewGolden, PaintOnlyReads) {
     for (std::size_t i = 0; i < count; ++i) {
       ViewScene s;
       scenes[i].setup(s);
-      s.draw();
+      s.view.prepare(s.canvas);
+      // Sub-plots included: painting writes nothing that the document file holds.
+      const std::string file = dataRepresentationOfType(s.doc, kDocumentType);
+      s.view.drawRect(s.canvas);
+      EXPECT_EQ(dataRepresentationOfType(s.doc, kDocumentType), file) << scenes[i].name;
       const std::string first = s.dump();
       s.canvas = RecordingCanvas();
       s.view.drawRect(s.canvas);

@@ -291,14 +291,14 @@ int dataRowCount(Manager& m) {
   return b ? b->count() + 1 : 0;
 }
 
-std::string dataText(Manager& m, int row, DataColumn c) {
+std::string dataText(Manager& m, int row, DataColumn c, const Formats& f) {
   const DataBuffer* b = m.PD ? m.PD->getCurrentDataBuffer() : nullptr;
   if (!b || row < 0 || row > b->count()) return "";
   if (row == b->count()) return c == PointNo ? "add" : "";
   switch (c) {
     case PointNo: return std::to_string(row);
-    case XValue: return valueText(b->X[static_cast<std::size_t>(row)], m.dataViewXFormat);
-    case YValue: return valueText(b->Y[static_cast<std::size_t>(row)], m.dataViewYFormat);
+    case XValue: return valueText(b->X[static_cast<std::size_t>(row)], f.x);
+    case YValue: return valueText(b->Y[static_cast<std::size_t>(row)], f.y);
     case XError: return b->haserror() ? number(b->xDoubleErrorAt(row)) : "";
     case YError: return b->haserror() ? number(b->yDoubleErrorAt(row)) : "";
     default: return "";
@@ -319,12 +319,12 @@ std::optional<double> readValue(const std::string& text, bool asDate) {
   return v;
 }
 
-bool setData(Manager& m, int row, DataColumn c, const std::string& text) {
+bool setData(Manager& m, int row, DataColumn c, const std::string& text, const Formats& f) {
   DataBuffer* b = m.PD ? m.PD->getCurrentDataBuffer() : nullptr;
   if (!b || row < 0 || row > b->count() || c == PointNo) return false;
   const bool entryRow = row == b->count();
   if (entryRow && c != XValue && c != YValue) return false;
-  const auto v = readValue(text, (c == XValue && m.dataViewXFormat == 1) || (c == YValue && m.dataViewYFormat == 1));
+  const auto v = readValue(text, (c == XValue && f.x == 1) || (c == YValue && f.y == 1));
   if (!v) return false;
   XylaDocument& d = *m.PD;
   {
@@ -347,10 +347,9 @@ bool setData(Manager& m, int row, DataColumn c, const std::string& text) {
   return true;
 }
 
-void toggleFormat(Manager& m, DataColumn c) {
-  if (c == XValue) m.dataViewXFormat = 1 - m.dataViewXFormat;
-  if (c == YValue) m.dataViewYFormat = 1 - m.dataViewYFormat;
-  m.refreshPanels();
+void toggleFormat(Formats& f, DataColumn c) {
+  if (c == XValue) f.x = 1 - f.x;
+  if (c == YValue) f.y = 1 - f.y;
 }
 
 void deleteSelectedPoints(Manager& m) {

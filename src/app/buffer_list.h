@@ -41,18 +41,24 @@ bool command(Manager& m, const std::string& name);
 
 // ---- the data table of the current buffer ----
 
+// How the value columns show and read values: 0 numbers, 1 dates and times in "TDF".
+struct Formats {
+  int x = 0;
+  int y = 0;
+};
+
 // Rows: one per point and the entry row; 0 without a current buffer.
 int dataRowCount(Manager& m);
 // The text of data row `row` in column `c`: point numbers, values in the column's
 // display format, errors only when the buffer has them; "add" in the entry row.
-std::string dataText(Manager& m, int row, DataColumn c);
+std::string dataText(Manager& m, int row, DataColumn c, const Formats& f = {});
 // A typed value: read as a date in "TDF" for a value column shown as dates, otherwise as
 // a number (a point or a comma as decimal separator). Nothing when the text is neither.
 std::optional<double> readValue(const std::string& text, bool asDate);
 // Typing `text` into the data table; false (nothing changes) when it cannot be read.
-bool setData(Manager& m, int row, DataColumn c, const std::string& text);
+bool setData(Manager& m, int row, DataColumn c, const std::string& text, const Formats& f = {});
 // A double-click on "X Value" or "Y Value" switches that column between numbers and dates.
-void toggleFormat(Manager& m, DataColumn c);
+void toggleFormat(Formats& f, DataColumn c);
 // The Delete key: removes the points selected in the data table (`tableSelection`).
 void deleteSelectedPoints(Manager& m);
 

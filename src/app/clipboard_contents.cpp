@@ -88,15 +88,15 @@ std::string buffersAsText(const std::vector<const DataBuffer*>& buffers) {
 
 bool pasteText(Manager& m, const std::string& text) { return importPastedText(m, text) > 0; }
 
-bool pasteGraphic(Manager& m, std::string_view bytes) {
+bool pasteGraphic(Manager& m, std::string_view bytes, int& offset) {
   XylaDocument* doc = target(m);
   if (!doc) return false;
   auto g = decodeGraphic(bytes);
   if (!g) return false;
-  m.pasteOffset += kPasteStep;
+  offset += kPasteStep;
   g->PD = doc;
   const Graphic::Points p = g->getPoints();
-  const double d = m.pasteOffset;
+  const double d = offset;
   g->setPoints(p.x1 + d, p.y1 + d, p.x2 + d, p.y2 + d);
   m.currentGraphic = &doc->addGraphic(std::move(g));
   doc->replot();

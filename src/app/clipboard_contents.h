@@ -32,9 +32,10 @@ std::string buffersAsText(const std::vector<const DataBuffer*>& buffers);
 // Each paste beeps without a current document and answers whether it added anything.
 // Plain text goes through the ASCII import (one buffer per column, source "Pasteboard").
 bool pasteText(Manager& m, const std::string& text);
-// A graphic: placed `pasteOffset` + 20 view points away from where it was copied, and
-// made the current graphic.
-bool pasteGraphic(Manager& m, std::string_view bytes);
+// A graphic: `offset` (reset to 0 by every copy of a graphic) grows by 20, and the graphic
+// is placed that many view points away from where it was copied and made the current
+// graphic.
+bool pasteGraphic(Manager& m, std::string_view bytes, int& offset);
 // Buffers: appended, then the document is rescaled on the range selector's ranges.
 bool pasteBuffers(Manager& m, std::string_view bytes);
 // A picture (PNG bytes, `width` x `height` points): a new image graphic of that size.

@@ -60,7 +60,7 @@ int DataTableModel::columnCount(const QModelIndex& parent) const { return parent
 QVariant DataTableModel::data(const QModelIndex& index, int role) const {
   if (!index.isValid()) return {};
   const auto c = static_cast<DataColumn>(index.column());
-  if (role == Qt::DisplayRole || role == Qt::EditRole) return QString::fromStdString(dataText(m_, index.row(), c));
+  if (role == Qt::DisplayRole || role == Qt::EditRole) return QString::fromStdString(dataText(m_, index.row(), c, formats));
   if (role == Qt::TextAlignmentRole) return int(c == PointNo ? Qt::AlignCenter : Qt::AlignRight | Qt::AlignVCenter);
   return {};
 }
@@ -86,16 +86,16 @@ bool DataTableModel::setData(const QModelIndex& index, const QVariant& value, in
   const int rows = rowCount();
   if (index.row() == rows - 1) {
     // A value typed into the entry row adds a point: the table gains a row.
-    const bool asDate = (c == XValue ? m_.dataViewXFormat : m_.dataViewYFormat) == 1;
+    const bool asDate = (c == XValue ? formats.x : formats.y) == 1;
     if ((c != XValue && c != YValue) || !readValue(text, asDate)) return false;
     beginInsertRows({}, rows, rows);
-    const bool ok = bufferlist::setData(m_, index.row(), c, text);
+    const bool ok = bufferlist::setData(m_, index.row(), c, text, formats);
     shownRows_ = rowCount();
     endInsertRows();
     emit dataChanged(index.siblingAtColumn(0), index.siblingAtColumn(DataColumnCount - 1));
     return ok;
   }
-  if (!bufferlist::setData(m_, index.row(), c, text)) return false;
+  if (!bufferlist::setData(m_, index.row(), c, text, formats)) return false;
   // Typing an error creates the error columns of every point.
   emit dataChanged(this->index(0, 0), this->index(rows - 1, DataColumnCount - 1));
   return true;

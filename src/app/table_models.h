@@ -2,6 +2,8 @@
 
 #include <QAbstractTableModel>
 
+#include "app/buffer_list.h"
+
 namespace xyla {
 
 class Manager;
@@ -49,6 +51,9 @@ class DataTableModel : public QAbstractTableModel {
   void reload();
   // As BufferListModel::refresh, for the current buffer.
   void refresh();
+
+  // Numbers or dates in the value columns (a double click on their header switches).
+  bufferlist::Formats formats;
 
  private:
   Manager& m_;

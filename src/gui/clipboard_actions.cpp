@@ -58,7 +58,7 @@ void copyAction(GuiApplication& gui) {
     data->setData(kBufferType, QByteArray::fromStdString(clipboard::encodeBuffers(buffers)));
     data->setText(QString::fromStdString(clipboard::buffersAsText(buffers)));
   } else if (Graphic* g = selectedGraphic(m)) {
-    m.pasteOffset = 0;
+    gui.pasteOffset = 0;
     data->setData(kGraphicType, QByteArray::fromStdString(clipboard::encodeGraphic(*g)));
     addPlotPictures(m, *m.PD, *data);
   } else {
@@ -86,7 +86,7 @@ void pasteAction(GuiApplication& gui) {
     if (data->hasText() && !data->hasFormat(kBufferType)) {
       clipboard::pasteText(m, data->text().toStdString());
     } else if (data->hasFormat(kGraphicType)) {
-      clipboard::pasteGraphic(m, data->data(kGraphicType).toStdString());
+      clipboard::pasteGraphic(m, data->data(kGraphicType).toStdString(), gui.pasteOffset);
     } else if (data->hasFormat(kBufferType)) {
       clipboard::pasteBuffers(m, data->data(kBufferType).toStdString());
     } else if (data->hasImage()) {

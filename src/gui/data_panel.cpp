@@ -93,7 +93,7 @@ DataPanel::DataPanel(Manager& m, QWidget* parent) : QWidget(parent), m_(m) {
   connect(buffers_->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] { takeSelection(); });
   connect(data_->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] { takeTableSelection(); });
   connect(data_->horizontalHeader(), &QHeaderView::sectionDoubleClicked, this, [this](int c) {
-    bufferlist::toggleFormat(m_, static_cast<bufferlist::DataColumn>(c));
+    bufferlist::toggleFormat(dataModel_->formats, static_cast<bufferlist::DataColumn>(c));
     dataModel_->refresh();
   });
   // A reset forgets the view's selection; the controller's is shown again.

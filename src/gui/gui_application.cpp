@@ -76,8 +76,8 @@ GuiApplication::~GuiApplication() {
   m.onRedraw = nullptr;
   m.onPanelsChanged = nullptr;
   m.reloadBufferTable = nullptr;
-  m.report.onChanged = nullptr;
-  m.report.onPrint = nullptr;
+  macros().report.onChanged = nullptr;
+  macros().report.onPrint = nullptr;
   MacroController& mc = macros();
   mc.newDocument = [this] { return &app_.newDocument(); };
   mc.openDocument = [this](const std::string& p) { return app_.openDocument(p); };
@@ -100,7 +100,7 @@ void GuiApplication::installHooks() {
     schedulePanelRefresh();
   };
   m.reloadBufferTable = [this] { schedulePanelRefresh(); };
-  m.report.onChanged = [this] {
+  macros().report.onChanged = [this] {
     // Many entries added by one macro are shown once, when the event loop next runs.
     if (!reportPanel_ || std::exchange(reportRefreshPending_, true)) return;
     QTimer::singleShot(0, this, [this] {
@@ -108,7 +108,7 @@ void GuiApplication::installHooks() {
       if (reportPanel_) reportPanel_->refresh();
     });
   };
-  m.report.onPrint = [this] { reportPanel().print(); };
+  macros().report.onPrint = [this] { reportPanel().print(); };
   MacroController& mc = macros();
   mc.newDocument = [this] { return &newDocument().document(); };
   mc.openDocument = [this](const std::string& path) -> XylaDocument* {
@@ -318,6 +318,7 @@ void GuiApplication::run(const std::function<void()>& work) {
   --busy_;
   for (DocumentWindow* w : windows_) w->documentChanged();
   if (macroPanel_ && macroPanel_->isVisible()) macroPanel_->refreshConsole();
+  schedulePanelRefresh();
   if (!busy()) destroyClosedDocuments();
 }
 
@@ -356,7 +357,7 @@ QWidget* GuiApplication::makePanel(const std::string& key) {
     dataPanel_->onPaste = [this] { pasteAction(*this); };
     p = dataPanel_;
   } else if (key == "ReportVisible") {
-    p = reportPanel_ = new ReportPanel(manager());
+    p = reportPanel_ = new ReportPanel(manager(), macros().report);
   } else if (key == "MacroInspectorVisible") {
     p = macroPanel_ = new MacroPanel(macros(), [this](const std::function<void()>& work) { run(work); });
   } else if (key == "CalculatorVisible") {

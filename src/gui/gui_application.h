@@ -95,6 +95,9 @@ class GuiApplication : public QObject {
   // Shows the panels that were open when the program last quit.
   void restorePanels();
 
+  // Where the next pasted graphic goes, in view points from where it was copied.
+  int pasteOffset = 0;
+
   // Milliseconds per timer second for new windows (tests shorten it).
   int timerMsPerSecond = 1000;
 

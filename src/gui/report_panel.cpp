@@ -17,6 +17,7 @@
 #include "io/report_entries.h"
 #include "io/report_rtf.h"
 #include "model/manager.h"
+#include "model/report.h"
 #include "model/settings.h"
 #include "model/ui.h"
 
@@ -57,7 +58,7 @@ void fill(QTextDocument& doc, const std::vector<ReportRun>& runs) {
 
 }  // namespace
 
-ReportPanel::ReportPanel(Manager& m, QWidget* parent) : QWidget(parent), m_(m) {
+ReportPanel::ReportPanel(Manager& m, Report& report, QWidget* parent) : QWidget(parent), m_(m), report_(report) {
   setObjectName("Report");
   setWindowTitle("Report");
   text_ = new QTextEdit(this);
@@ -68,12 +69,12 @@ ReportPanel::ReportPanel(Manager& m, QWidget* parent) : QWidget(parent), m_(m) {
   auto* paste = new QPushButton("Paste", this);
   paste->setObjectName("ReportPaste");
   connect(paste, &QPushButton::clicked, this,
-          [this] { pasteToReport(m_, entries_->currentText().toStdString()); });
+          [this] { pasteToReport(m_, report_, entries_->currentText().toStdString()); });
   line_ = new QLineEdit(this);
   line_->setObjectName("ReportLine");
   line_->setPlaceholderText("Text to add (Return)");
   connect(line_, &QLineEdit::returnPressed, this, [this] {
-    if (!m_.report.add("", 12.0, Colour::black(), line_->text().toStdString() + "\n")) m_.ui().beep();
+    if (!report_.add("", 12.0, Colour::black(), line_->text().toStdString() + "\n")) m_.ui().beep();
     line_->clear();
   });
   auto* bar = new QHBoxLayout;
@@ -88,7 +89,7 @@ ReportPanel::ReportPanel(Manager& m, QWidget* parent) : QWidget(parent), m_(m) {
       if (label == "Save...") save();
       else if (label == "Open...") open();
       else if (label == "Print...") print();
-      else m_.report.clear();
+      else report_.clear();
     });
   }
   auto* layout = new QVBoxLayout(this);
@@ -100,7 +101,7 @@ ReportPanel::ReportPanel(Manager& m, QWidget* parent) : QWidget(parent), m_(m) {
 }
 
 void ReportPanel::refresh() {
-  fill(*text_->document(), m_.report.runs());
+  fill(*text_->document(), report_.runs());
   text_->verticalScrollBar()->setValue(text_->verticalScrollBar()->maximum());
 }
 
@@ -109,7 +110,7 @@ bool ReportPanel::save() {
   const auto path = m_.ui().savePanel("Save Report as RTF", s ? s->getString("PATH").value_or("") : "", "Report.rtf");
   if (!path || path->empty()) return false;
   std::string error;
-  if (saveReportFile(m_.report.runs(), *path, error)) return true;
+  if (saveReportFile(report_.runs(), *path, error)) return true;
   m_.ui().alert("Report Save Error", error, {"OK"});
   return false;
 }
@@ -123,7 +124,7 @@ bool ReportPanel::open() {
     m_.ui().alert("Report Open Error", error, {"OK"});
     return false;
   }
-  m_.report.replace(std::move(*runs));
+  report_.replace(std::move(*runs));
   return true;
 }
 

@@ -9,6 +9,7 @@ class QTextEdit;
 
 namespace xyla {
 class Manager;
+class Report;
 }
 
 namespace xyla::gui {
@@ -19,7 +20,7 @@ namespace xyla::gui {
 class ReportPanel : public QWidget {
   Q_OBJECT
  public:
-  explicit ReportPanel(Manager& m, QWidget* parent = nullptr);
+  ReportPanel(Manager& m, Report& report, QWidget* parent = nullptr);
 
   // Shows the report again after it changed.
   void refresh();
@@ -36,6 +37,7 @@ class ReportPanel : public QWidget {
 
  private:
   Manager& m_;
+  Report& report_;
   QTextEdit* text_;
   QComboBox* entries_;
   QLineEdit* line_;

@@ -11,6 +11,7 @@
 
 #include "io/document_export.h"
 #include "model/manager.h"
+#include "model/report.h"
 #include "model/time_format.h"
 #include "model/ui.h"
 #include "model/xyla_document.h"
@@ -48,7 +49,7 @@ double nowSince2001() {
 
 // The plot drawn in print mode as PNG at twice the screen resolution, shown at the size
 // of the plot view.
-bool addFigure(Manager& m, XylaDocument& doc) {
+bool addFigure(Manager& m, Report& r, XylaDocument& doc) {
   std::error_code ec;
   const fs::path path = fs::temp_directory_path(ec) / ("xyla-report-" + std::to_string(::getpid()) + ".png");
   std::string error;
@@ -61,8 +62,7 @@ bool addFigure(Manager& m, XylaDocument& doc) {
   f.close();
   fs::remove(path, ec);
   if (png.empty()) return false;
-  m.report.addPicture(std::move(png), doc.viewWidth, doc.viewHeight);
-  return true;
+  return r.addPicture(std::move(png), doc.viewWidth, doc.viewHeight);
 }
 
 }  // namespace
@@ -89,10 +89,9 @@ std::string fitEntryLines(const XylaDocument& doc) {
   return out;
 }
 
-bool pasteToReport(Manager& m, const std::string& name) {
+bool pasteToReport(Manager& m, Report& r, const std::string& name) {
   std::string key;
   for (char c : name) key += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  Report& r = m.report;
   if (key == "date") {
     heading(r, formatTime(nowSince2001(), timeDisplayFormat()) + "\n");
     return true;
@@ -109,7 +108,7 @@ bool pasteToReport(Manager& m, const std::string& name) {
     heading(r, "\nSpline Fit Result\n");
     fixed(r, doc->splineresult);
   } else if (key == "figure") {
-    return addFigure(m, *doc);
+    return addFigure(m, r, *doc);
   } else if (key == "buffer") {
     heading(r, "\nData Buffer Information\n");
     fixed(r, "No X Y Points Source           Comment\n");

@@ -93,11 +93,14 @@ struct Tables {
   }
 };
 
+constexpr double kMaxPicturePoints = 10000.0;
+
 void appendPicture(std::string& out, const ReportRun& r) {
   static const char* const hex = "0123456789abcdef";
   const auto [pw, ph] = pngSize(r.png);
-  const double w = r.pictureWidth > 0 ? r.pictureWidth : pw * 0.75;
-  const double h = r.pictureHeight > 0 ? r.pictureHeight : ph * 0.75;
+  // Shown sizes in points, at most about 3.5 m, which any reader can take.
+  const double w = std::min(r.pictureWidth > 0 ? r.pictureWidth : pw * 0.75, kMaxPicturePoints);
+  const double h = std::min(r.pictureHeight > 0 ? r.pictureHeight : ph * 0.75, kMaxPicturePoints);
   out += "{\\pict\\pngblip\\picw" + std::to_string(pw) + "\\pich" + std::to_string(ph) + "\\picwgoal" +
          std::to_string(std::lround(w * 20)) + "\\pichgoal" + std::to_string(std::lround(h * 20)) + "\n";
   for (std::size_t i = 0; i < r.png.size(); ++i) {
@@ -210,8 +213,8 @@ class RtfReader {
       st.picture = true;
       picture_ = {};
     } else if (w == "pngblip") picture_.png = true;
-    else if (w == "picwgoal") picture_.w = n / 20.0;
-    else if (w == "pichgoal") picture_.h = n / 20.0;
+    else if (w == "picwgoal") picture_.w = std::clamp(n / 20.0, 0.0, kMaxPicturePoints);
+    else if (w == "pichgoal") picture_.h = std::clamp(n / 20.0, 0.0, kMaxPicturePoints);
     else if (w == "info" || w == "stylesheet" || w == "header" || w == "footer" || w == "listtable" ||
              w == "listoverridetable" || w == "nonshppict" || w == "object" || w == "fldinst")
       st.dest = D::Skip;
@@ -381,17 +384,26 @@ class RtfReader {
 std::string reportToRtf(const std::vector<ReportRun>& runs) {
   Tables tables;
   std::string body;
+  std::string lastGroup;  // the opening of the text group that ends the body, if any
   for (const ReportRun& r : runs) {
     if (!r.png.empty()) {
       appendPicture(body, r);
+      lastGroup.clear();
       continue;
     }
     const int f = tables.font(r);
     const int c = tables.colour(r.colour);
-    body += "{\\f" + std::to_string(f) + "\\fs" + std::to_string(std::lround(std::clamp(r.size, 1.0, 1500.0) * 2)) +
-            "\\cf" + std::to_string(c) + (r.bold ? "\\b" : "") + " ";
+    const std::string group = "{\\f" + std::to_string(f) + "\\fs" +
+                              std::to_string(std::lround(std::clamp(r.size, 1.0, 1500.0) * 2)) + "\\cf" +
+                              std::to_string(c) + (r.bold ? "\\b" : "") + " ";
+    // Runs that differ only in what RTF cannot tell apart (an unnamed font and its
+    // default, colours within one 8-bit step) share one group, so the file reads back
+    // as it was written.
+    if (group == lastGroup) body.pop_back();
+    else body += group;
     appendEscapedText(body, r.text);
     body += "}";
+    lastGroup = group;
   }
   std::string out = "{\\rtf1\\ansi\\ansicpg1252\\deff0\\uc1\n{\\fonttbl";
   for (std::size_t i = 0; i < tables.fonts.size(); ++i) {

@@ -4,6 +4,7 @@
 #include "macro/command_families.h"
 #include "macro/command_table.h"
 #include "macro/macro.h"
+#include "macro/macro_controller.h"
 #include "model/manager.h"
 #include "model/ui.h"
 
@@ -13,31 +14,48 @@ namespace {
 
 using G = CommandGroup;
 
+// The report of the program; without a macro controller (never in a real run) the
+// commands beep.
+Report* reportOf(Macro& m) {
+  if (!m.MC) m.M->ui().beep();
+  return m.MC ? &m.MC->report : nullptr;
+}
+
 void repadd(Macro& m) {
-  if (!m.M->report.add(m.S[0], m.D[1], m.getColor(m.D[2], m.D[3], m.D[4]), m.S[5])) m.M->ui().beep();
+  Report* r = reportOf(m);
+  if (r && !r->add(m.S[0], m.D[1], m.getColor(m.D[2], m.D[3], m.D[4]), m.S[5])) m.M->ui().beep();
 }
 
 void qrepadd(Macro& m) {
-  if (!m.M->report.add(m.deffont, m.deffontsize, m.getColor(m.defr, m.defg, m.defb), m.S[0])) m.M->ui().beep();
+  Report* r = reportOf(m);
+  if (r && !r->add(m.deffont, m.deffontsize, m.getColor(m.defr, m.defg, m.defb), m.S[0])) m.M->ui().beep();
 }
 
-void reppaste(Macro& m) { pasteToReport(*m.M, m.S[0]); }
+void reppaste(Macro& m) {
+  if (Report* r = reportOf(m)) pasteToReport(*m.M, *r, m.S[0]);
+}
 
-void repclear(Macro& m) { m.M->report.clear(); }
+void repclear(Macro& m) {
+  if (Report* r = reportOf(m)) r->clear();
+}
 
 void repprint(Macro& m) {
-  if (m.M->report.onPrint) m.M->report.onPrint();
+  Report* r = reportOf(m);
+  if (r && r->onPrint) r->onPrint();
 }
 
 void repsave(Macro& m) {
+  Report* r = reportOf(m);
   std::string error;
-  if (!saveReportFile(m.M->report.runs(), m.S[0], error)) m.M->ui().alert("Report Save Error", error, {"OK"});
+  if (r && !saveReportFile(r->runs(), m.S[0], error)) m.M->ui().alert("Report Save Error", error, {"OK"});
 }
 
 void repopen(Macro& m) {
+  Report* r = reportOf(m);
+  if (!r) return;
   std::string error;
   if (auto runs = loadReportFile(m.S[0], error))
-    m.M->report.replace(std::move(*runs));
+    r->replace(std::move(*runs));
   else
     m.M->ui().alert("Report Open Error", error, {"OK"});
 }

@@ -6,8 +6,6 @@
 #include <string>
 #include <vector>
 
-#include "model/report.h"
-
 namespace xyla {
 
 class DataBuffer;
@@ -70,10 +68,6 @@ class Manager {
   bool opt_q = false;                   // quit after the batch run
   double shirx1 = 0, shirx2 = 0, shiry1 = 0, shiry2 = 0;  // Shirley dialog: end positions, levels there
   int satSubAnode = 0;                  // satellite dialog: 0 magnesium, 1 aluminium
-  Report report;                        // the report window's contents
-  int dataViewXFormat = 0;              // data table X column: 0 number, 1 date and time
-  int dataViewYFormat = 0;              // data table Y column: 0 number, 1 date and time
-  int pasteOffset = 0;                  // shift of the next pasted graphic, in view points
 
   // ---- hooks for the layers above ----
 

@@ -206,11 +206,11 @@ TEST_F(BufferList, DataTableEditsWithUndo) {
 
 TEST_F(BufferList, DatesAndDeletingPoints) {
   settings->setString("TDF", "%Y-%m-%d %H:%M:%S");
-  bl::toggleFormat(m, bl::XValue);
-  EXPECT_TRUE(bl::setData(m, 0, bl::XValue, "2001-01-02 00:00:10"));
-  EXPECT_EQ(bl::dataText(m, 0, bl::XValue), "2001-01-02 00:00:10");
-  bl::toggleFormat(m, bl::XValue);
-  EXPECT_FALSE(bl::setData(m, 0, bl::YValue, "2001-01-02"));  // Y stays a number column
+  bl::Formats dates;
+  bl::toggleFormat(dates, bl::XValue);
+  EXPECT_TRUE(bl::setData(m, 0, bl::XValue, "2001-01-02 00:00:10", dates));
+  EXPECT_EQ(bl::dataText(m, 0, bl::XValue, dates), "2001-01-02 00:00:10");
+  EXPECT_FALSE(bl::setData(m, 0, bl::YValue, "2001-01-02", dates));  // Y stays a number column
   EXPECT_EQ(bl::readValue("5", true), std::nullopt);             // a date column wants a date
 
   DataBuffer& b = *doc.DB[1];

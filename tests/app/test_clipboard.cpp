@@ -82,22 +82,22 @@ TEST_F(Clipboard, GraphicsLandTwentyPointsFurtherEachTime) {
   g.setDefaults();
   g.setPoints(100, 100, 200, 150);
   const std::string bytes = cb::encodeGraphic(g);
-  m.pasteOffset = 0;
+  int offset = 0;
   for (int k = 1; k <= 3; ++k) {
-    ASSERT_TRUE(cb::pasteGraphic(m, bytes));
+    ASSERT_TRUE(cb::pasteGraphic(m, bytes, offset));
     const Graphic::Points p = from.G.back()->getPoints();
     EXPECT_EQ(p.x1, 100 + 20 * k);
     EXPECT_EQ(p.y2, 150 + 20 * k);
     EXPECT_EQ(m.currentGraphic, from.G.back().get());
   }
-  EXPECT_FALSE(cb::pasteGraphic(m, "junk"));
+  EXPECT_FALSE(cb::pasteGraphic(m, "junk", offset));
   EXPECT_TRUE(cb::pasteImage(m, "\x89PNG...", 40, 30));
   const Graphic::Points p = from.G.back()->getPoints();
   EXPECT_EQ(p.x2 - p.x1, 40);
   EXPECT_EQ(p.y2 - p.y1, 30);
 
   m.setCurrentDocument(nullptr);
-  EXPECT_FALSE(cb::pasteGraphic(m, bytes));
+  EXPECT_FALSE(cb::pasteGraphic(m, bytes, offset));
   EXPECT_FALSE(cb::pasteText(m, "1 2\n"));
   EXPECT_EQ(ui.beeps, 2);
 }

@@ -29,6 +29,8 @@
 #include "gui/fit_panel.h"
 #include "gui/data_panel.h"
 #include "gui/macro_panel.h"
+#include "gui/query_panel.h"
+#include "io/mysql_queries.h"
 #include "gui/main_menu.h"
 #include "gui/report_panel.h"
 #include "gui_fixture.h"
@@ -156,7 +158,7 @@ TEST_F(Panels, TypingIntoTheDataTableAddsAndChangesPointsWithUndo) {
   QHeaderView* header = data->horizontalHeader();
   QTest::mouseDClick(header->viewport(), Qt::LeftButton, {},
                      QPoint(header->sectionViewportPosition(bl::XValue) + 5, header->height() / 2));
-  EXPECT_EQ(m().dataViewXFormat, 1);
+  EXPECT_EQ(panel->dataModel().formats.x, 1);
   EXPECT_EQ(data->model()->index(0, bl::XValue).data().toString().left(4), "2001");
 }
 
@@ -329,6 +331,26 @@ TEST_F(Panels, CalculatorRunsLinesAndWalksItsHistory) {
   QTest::keyClick(calc.input(), Qt::Key_Up);
   QTest::keyClick(calc.input(), Qt::Key_Up);
   EXPECT_EQ(calc.input()->text(), "1+2");
+}
+
+TEST_F(Panels, QueryPanelStoresEveryEditAndMasksThePassword) {
+  QueryStore& queries = app.queries();
+  queries.MYQ = {MySQLQuery{"spectra", "localhost", "xps", "me", "secret", "select x, y from c1s"}};
+  queries.selected = 0;
+  gui.showPanel("MySQLImport", true);
+  gui::QueryPanel& qp = gui.queryPanel();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&qp));
+  EXPECT_EQ(qp.field("passwd")->echoMode(), QLineEdit::Password);
+  EXPECT_EQ(qp.field("passwd")->text(), "secret");
+  qp.field("host")->selectAll();
+  QTest::keyClicks(qp.field("host"), "db.lab");
+  qp.sql()->moveCursor(QTextCursor::End);
+  QTest::keyClicks(qp.sql(), " where x > 280");
+  EXPECT_EQ(queries.MYQ[0].host, "db.lab");
+  EXPECT_EQ(queries.MYQ[0].sql, "select x, y from c1s where x > 280");
+  QTest::mouseClick(qp.findChild<QPushButton*>("QueryAdd"), Qt::LeftButton);
+  ASSERT_EQ(qp.table()->rowCount(), 2);
+  EXPECT_EQ(qp.field("name")->text(), "New Query");
 }
 
 }  // namespace

@@ -50,6 +50,7 @@ int runInteractive(Settings& settings, const CommandLine& cl) {
   QtUi ui;
   Application app(ui);
   initPreferences(settings, app.macros());
+  app.queries().load();
   XylaDocument& start = app.newDocument();
   GuiApplication gui(app);
   bool opened = false;

@@ -3,16 +3,25 @@
 #include <QApplication>
 #include <QFile>
 #include <QFileInfo>
+#include <QInputDialog>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QTimer>
 
 #include <algorithm>
 #include <filesystem>
 #include <utility>
 
 #include "app/application.h"
+#include "gui/calculator_panel.h"
+#include "gui/clipboard_actions.h"
+#include "gui/data_panel.h"
 #include "gui/document_window.h"
 #include "gui/inspector_panel.h"
+#include "gui/fit_panel.h"
+#include "gui/macro_panel.h"
+#include "gui/query_panel.h"
+#include "gui/report_panel.h"
 #include "gui/main_menu.h"
 #include "gui/plot_widget.h"
 #include "gui/printing.h"
@@ -22,6 +31,7 @@
 #include "io/tabulix_import.h"
 #include "io/vamas_import.h"
 #include "macro/macro_controller.h"
+#include "macro/macro_store.h"
 #include "model/manager.h"
 #include "model/settings.h"
 #include "model/text_scan.h"
@@ -42,7 +52,7 @@ const char* const kPanelKeys[] = {"CalculatorVisible", "DataViewVisible", "Macro
 
 bool isDocumentFile(const std::string& path) {
   const std::string ext = std::filesystem::path(path).extension().string();
-  if (ext == ".xyla" || ext == ".myxyla" || looksLikeTabulix(path)) return true;
+  if (ext == ".xyla" || ext == ".myxyla" || ext == ".maxyla" || looksLikeTabulix(path)) return true;
   QFile f(QString::fromStdString(path));
   if (!f.open(QIODevice::ReadOnly)) return false;
   const QByteArray head = f.read(512);
@@ -55,9 +65,20 @@ GuiApplication::~GuiApplication() {
   // Windows still open (tests) go first, while the documents they show still exist.
   const std::vector<DocumentWindow*> open = windows_;
   for (DocumentWindow* w : open) delete w;
+  delete dataPanel_;
+  delete reportPanel_;
+  delete macroPanel_;
+  delete calculatorPanel_;
+  delete fitPanel_;
+  delete queryPanel_;
+  app_.queries().showPanel = nullptr;
+  app_.queries().onPanelChanged = nullptr;
   Manager& m = manager();
   m.onRedraw = nullptr;
   m.onPanelsChanged = nullptr;
+  m.reloadBufferTable = nullptr;
+  macros().report.onChanged = nullptr;
+  macros().report.onPrint = nullptr;
   MacroController& mc = macros();
   mc.newDocument = [this] { return &app_.newDocument(); };
   mc.openDocument = [this](const std::string& p) { return app_.openDocument(p); };
@@ -65,6 +86,7 @@ GuiApplication::~GuiApplication() {
   mc.quitApplication = nullptr;
   mc.hideApplication = nullptr;
   mc.printDocument = nullptr;
+  mc.inputPanel = nullptr;
   mc.store().onMenuChanged = nullptr;
 }
 
@@ -79,7 +101,18 @@ void GuiApplication::installHooks() {
       w->palette().show(manager().pointerMode, manager().axis12);
       w->inspector().refresh();
     }
+    schedulePanelRefresh();
   };
+  m.reloadBufferTable = [this] { schedulePanelRefresh(); };
+  macros().report.onChanged = [this] {
+    // Many entries added by one macro are shown once, when the event loop next runs.
+    if (!reportPanel_ || std::exchange(reportRefreshPending_, true)) return;
+    QTimer::singleShot(0, this, [this] {
+      reportRefreshPending_ = false;
+      if (reportPanel_) reportPanel_->refresh();
+    });
+  };
+  macros().report.onPrint = [this] { reportPanel().print(); };
   MacroController& mc = macros();
   mc.newDocument = [this] { return &newDocument().document(); };
   mc.openDocument = [this](const std::string& path) -> XylaDocument* {
@@ -97,7 +130,26 @@ void GuiApplication::installHooks() {
     for (DocumentWindow* w : windows_) w->showMinimized();
   };
   mc.printDocument = [this](XylaDocument& d) { print(d, true); };
-  mc.store().onMenuChanged = [this] { rebuildMacroMenus(); };
+  mc.inputPanel = [this](const std::string& message) -> std::optional<std::string> {
+    // The field keeps the last text entered.
+    static QString last;
+    QInputDialog dialog(QApplication::activeWindow());
+    dialog.setObjectName("InputPanel");
+    dialog.setWindowTitle("Input");
+    dialog.setLabelText(QString::fromStdString(message));
+    dialog.setTextValue(last);
+    dialog.exec();
+    last = dialog.textValue();
+    return last.toStdString();
+  };
+  app_.queries().showPanel = [this] { showPanel("MySQLImport", true); };
+  app_.queries().onPanelChanged = [this] {
+    if (queryPanel_) queryPanel_->refresh();
+  };
+  mc.store().onMenuChanged = [this] {
+    rebuildMacroMenus();
+    if (macroPanel_) macroPanel_->refresh();
+  };
 }
 
 void GuiApplication::adoptDocuments() {
@@ -141,6 +193,10 @@ DocumentWindow& GuiApplication::newDocument() {
 }
 
 DocumentWindow* GuiApplication::openPath(const std::string& path) {
+  if (std::filesystem::path(path).extension() == ".maxyla") {
+    openMacroFile(path);
+    return windowFor(manager().PD);
+  }
   if (!isDocumentFile(path)) {
     // A data file: imported into the current document, VAMAS files as such, any other
     // with the last settings of the ASCII import.
@@ -206,8 +262,11 @@ bool GuiApplication::quit() {
       return false;
     }
   if (Settings* s = Settings::standard()) {
-    // No panel of its own is open in this program yet: all six are stored hidden.
-    for (const char* key : kPanelKeys) s->setBool(key, false);
+    for (const char* key : kPanelKeys) {
+      s->setBool(key, panelVisible(key));
+      // Each panel's frame on the screen, as the window system describes it.
+      if (const QWidget* p = panel(key)) s->setString(std::string(key) + "Frame", p->saveGeometry().toBase64().toStdString());
+    }
     s->sync();
   }
   const std::vector<DocumentWindow*> open = windows_;
@@ -262,12 +321,121 @@ void GuiApplication::run(const std::function<void()>& work) {
   work();
   --busy_;
   for (DocumentWindow* w : windows_) w->documentChanged();
+  if (macroPanel_ && macroPanel_->isVisible()) macroPanel_->refreshConsole();
+  schedulePanelRefresh();
   if (!busy()) destroyClosedDocuments();
 }
 
 void GuiApplication::redrawDocument(XylaDocument& d) {
   XylaDocument* main = d.subview && d.MPD ? d.MPD : &d;
   if (DocumentWindow* w = windowFor(main)) w->documentChanged();
+}
+
+DataPanel& GuiApplication::dataPanel() { return *static_cast<DataPanel*>(makePanel("DataViewVisible")); }
+ReportPanel& GuiApplication::reportPanel() { return *static_cast<ReportPanel*>(makePanel("ReportVisible")); }
+MacroPanel& GuiApplication::macroPanel() { return *static_cast<MacroPanel*>(makePanel("MacroInspectorVisible")); }
+QueryPanel& GuiApplication::queryPanel() { return *static_cast<QueryPanel*>(makePanel("MySQLImport")); }
+FitPanel& GuiApplication::fitPanel() { return *static_cast<FitPanel*>(makePanel("FitInspectorVisible")); }
+CalculatorPanel& GuiApplication::calculatorPanel() {
+  return *static_cast<CalculatorPanel*>(makePanel("CalculatorVisible"));
+}
+
+QWidget* GuiApplication::panel(const std::string& key) const {
+  if (key == "DataViewVisible") return dataPanel_;
+  if (key == "ReportVisible") return reportPanel_;
+  if (key == "MacroInspectorVisible") return macroPanel_;
+  if (key == "CalculatorVisible") return calculatorPanel_;
+  if (key == "FitInspectorVisible") return fitPanel_;
+  if (key == "MySQLImport") return queryPanel_;
+  return nullptr;
+}
+
+// The panel of `key`, made on first use as a tool window that does not keep the
+// program running once the last document window closed.
+QWidget* GuiApplication::makePanel(const std::string& key) {
+  if (QWidget* p = panel(key)) return p;
+  QWidget* p = nullptr;
+  if (key == "DataViewVisible") {
+    dataPanel_ = new DataPanel(manager());
+    dataPanel_->onCopy = [this] { copyAction(*this); };
+    dataPanel_->onPaste = [this] { pasteAction(*this); };
+    p = dataPanel_;
+  } else if (key == "ReportVisible") {
+    p = reportPanel_ = new ReportPanel(manager(), macros().report);
+  } else if (key == "MacroInspectorVisible") {
+    p = macroPanel_ = new MacroPanel(macros(), [this](const std::function<void()>& work) { run(work); });
+  } else if (key == "CalculatorVisible") {
+    p = calculatorPanel_ = new CalculatorPanel(macros().calculator());
+  } else if (key == "MySQLImport") {
+    p = queryPanel_ = new QueryPanel(manager(), app_.queries(), [this](const std::function<void()>& work) { run(work); });
+  } else if (key == "FitInspectorVisible") {
+    p = fitPanel_ = new FitPanel(manager(), macros().fitController(),
+                                 [this](const std::function<void()>& work) { run(work); });
+  } else {
+    return nullptr;
+  }
+  p->setWindowFlag(Qt::Tool);
+  p->setAttribute(Qt::WA_QuitOnClose, false);
+  if (Settings* s = Settings::standard())
+    if (auto frame = s->getString(key + "Frame"))
+      p->restoreGeometry(QByteArray::fromBase64(QByteArray::fromStdString(*frame)));
+  return p;
+}
+
+void GuiApplication::showPanel(const std::string& key, bool on) {
+  QWidget* p = on ? makePanel(key) : panel(key);
+  if (!p) return;
+  p->setVisible(on);
+  if (!on) return;
+  p->raise();
+  if (p == dataPanel_) dataPanel_->refresh();
+  else if (p == reportPanel_) reportPanel_->refresh();
+  else if (p == macroPanel_) macroPanel_->refresh();
+  else if (p == calculatorPanel_) calculatorPanel_->refresh();
+  else if (p == fitPanel_) fitPanel_->refresh();
+  else if (p == queryPanel_) queryPanel_->refresh();
+}
+
+bool GuiApplication::panelVisible(const std::string& key) const {
+  const QWidget* p = panel(key);
+  return p && p->isVisible();
+}
+
+// A "maxyla" file opened as a document: its list replaces the stored macros, and the
+// macro panel comes to the front.
+void GuiApplication::openMacroFile(const std::string& path) {
+  QFile f(QString::fromStdString(path));
+  std::optional<std::vector<std::unique_ptr<Macro>>> list;
+  if (f.open(QIODevice::ReadOnly)) list = decodeMacroList(f.readAll().toStdString());
+  if (!list) {
+    manager().ui().alert("File Open Error", "The file " + path + " holds no macros.", {"OK"});
+    return;
+  }
+  MacroStore& st = macros().store();
+  st.MA = std::move(*list);
+  if (st.MA.empty()) st.ma_add();
+  st.save();
+  st.updateMacro(0);
+  rebuildMacroMenus();
+  showPanel("MacroInspectorVisible", true);
+}
+
+void GuiApplication::restorePanels() {
+  Settings* s = Settings::standard();
+  if (!s) return;
+  for (const char* key : kPanelKeys)
+    if (s->getBool(key).value_or(false)) showPanel(key, true);
+}
+
+void GuiApplication::schedulePanelRefresh() {
+  // Refreshes asked for inside one action are done once, after it, so a model is never
+  // reset while its view is in the middle of an edit.
+  if ((!dataPanel_ && !fitPanel_) || std::exchange(panelRefreshPending_, true)) return;
+  QTimer::singleShot(0, this, [this] {
+    panelRefreshPending_ = false;
+    if (dataPanel_) dataPanel_->refresh();
+    if (fitPanel_ && fitPanel_->isVisible() && !fitPanel_->running()) fitPanel_->refresh();
+  });
 }
 
 QStringList GuiApplication::recentFiles() const {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QObject>
+#include <QWidget>
 #include <QStringList>
 
 #include <functional>
@@ -18,7 +19,13 @@ class XylaDocument;
 
 namespace xyla::gui {
 
+class CalculatorPanel;
+class DataPanel;
+class FitPanel;
+class QueryPanel;
 class DocumentWindow;
+class MacroPanel;
+class ReportPanel;
 
 // The interactive program: one window per open document, the pointer mode and range
 // selector shared by every tool palette, the macro menus, recent files, printing and
@@ -74,6 +81,23 @@ class GuiApplication : public QObject {
   QStringList recentFiles() const;
   void addRecentFile(const std::string& path);
 
+  // The panels of the program, made on first use; they always show the current document.
+  DataPanel& dataPanel();
+  ReportPanel& reportPanel();
+  MacroPanel& macroPanel();
+  CalculatorPanel& calculatorPanel();
+  FitPanel& fitPanel();
+  QueryPanel& queryPanel();
+  // Shows or hides a panel by its visibility key ("DataViewVisible", "ReportVisible",
+  // "MacroInspectorVisible", "CalculatorVisible", "FitInspectorVisible", "MySQLImport").
+  void showPanel(const std::string& key, bool on);
+  bool panelVisible(const std::string& key) const;
+  // Shows the panels that were open when the program last quit.
+  void restorePanels();
+
+  // Where the next pasted graphic goes, in view points from where it was copied.
+  int pasteOffset = 0;
+
   // Milliseconds per timer second for new windows (tests shorten it).
   int timerMsPerSecond = 1000;
 
@@ -87,6 +111,10 @@ class GuiApplication : public QObject {
   void destroyClosedDocuments();
   void redrawDocument(XylaDocument& doc);
   void installHooks();
+  void schedulePanelRefresh();
+  QWidget* panel(const std::string& key) const;
+  QWidget* makePanel(const std::string& key);
+  void openMacroFile(const std::string& path);
 
   Application& app_;
   std::vector<DocumentWindow*> windows_;
@@ -94,6 +122,14 @@ class GuiApplication : public QObject {
   bool quitting_ = false;
   int normClicks_ = 0;
   std::vector<XylaDocument*> closing_;  // windows gone, documents waiting for an idle moment
+  DataPanel* dataPanel_ = nullptr;
+  ReportPanel* reportPanel_ = nullptr;
+  MacroPanel* macroPanel_ = nullptr;
+  CalculatorPanel* calculatorPanel_ = nullptr;
+  FitPanel* fitPanel_ = nullptr;
+  QueryPanel* queryPanel_ = nullptr;
+  bool panelRefreshPending_ = false;
+  bool reportRefreshPending_ = false;
 };
 
 // True when `path` opens as a document rather than being imported: a document file (by

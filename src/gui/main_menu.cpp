@@ -7,10 +7,14 @@
 #include <QMenuBar>
 
 #include "app/application.h"
+#include "gui/clipboard_actions.h"
 #include "gui/document_window.h"
 #include "gui/gui_application.h"
 #include "gui/plot_widget.h"
+#include "gui/import_dialogs.h"
 #include "io/ascii_actions.h"
+#include "io/binary_import.h"
+#include "io/vamas_import.h"
 #include "io/document_export.h"
 #include "macro/macro_controller.h"
 #include "model/manager.h"
@@ -48,6 +52,14 @@ void buildFileMenu(QMenu* file, DocumentWindow& w, GuiApplication& gui) {
   file->addAction("Save &As...", QKeySequence(Qt::SHIFT | Qt::CTRL | Qt::Key_S), [&w] { w.saveAs(); });
   file->addSeparator();
   file->addAction("&Import ASCII...", [&gui, &m] { gui.run([&m] { importAsciiAction(m, importPanelPreset()); }); });
+  file->addAction("Import &Binary...", [&gui, &m] {
+    if (auto o = binaryOptionsDialog(binaryPanelPreset())) gui.run([&m, o] { binaryImportAction(m, *o); });
+  });
+  file->addAction("Import &VAMAS...", [&gui, &m] { gui.run([&m] { vamasImportAction(m, vamasPanelPreset()); }); });
+  file->addAction("Import &Tabulix Plot...", [&gui, &m] {
+    for (const std::string& f : m.ui().openPanel("Tabulix Import", "", true)) gui.openPath(f);
+  });
+  file->addAction("&MySQL Import...", [&gui] { gui.showPanel("MySQLImport", true); });
   file->addAction("&Export ASCII...", [&gui, &m] { gui.run([&m] { exportAsciiAction(m); }); });
   file->addSeparator();
   file->addAction("Save as PDF...", [&m] { savePDFAction(m); });
@@ -62,7 +74,7 @@ void buildFileMenu(QMenu* file, DocumentWindow& w, GuiApplication& gui) {
   quit->setMenuRole(QAction::QuitRole);
 }
 
-void buildEditMenu(QMenu* edit, DocumentWindow& w) {
+void buildEditMenu(QMenu* edit, DocumentWindow& w, GuiApplication& gui) {
   XylaDocument& d = w.document();
   QAction* undo = edit->addAction("&Undo", QKeySequence::Undo, [&d] {
     if (d.undoStack.canUndo()) d.undoStack.undo();
@@ -72,6 +84,10 @@ void buildEditMenu(QMenu* edit, DocumentWindow& w) {
     if (d.undoStack.canRedo()) d.undoStack.redo();
     d.replot();
   });
+  edit->addSeparator();
+  edit->addAction("Cu&t", QKeySequence::Cut, [&gui] { cutAction(gui); });
+  edit->addAction("&Copy", QKeySequence::Copy, [&gui] { copyAction(gui); });
+  edit->addAction("&Paste", QKeySequence::Paste, [&gui] { pasteAction(gui); });
   QObject::connect(edit, &QMenu::aboutToShow, edit, [undo, redo, &d] {
     undo->setEnabled(d.undoStack.canUndo());
     redo->setEnabled(d.undoStack.canRedo());
@@ -83,6 +99,15 @@ void buildWindowMenu(QMenu* menu, DocumentWindow& w, GuiApplication& gui) {
     menu->clear();
     menu->addAction("Minimize", QKeySequence(Qt::CTRL | Qt::Key_M), [&w] { w.showMinimized(); });
     menu->addAction(w.inspector().toggleViewAction());
+    menu->addSeparator();
+    for (const auto& [title, key] : {std::pair{"Data Inspector", "DataViewVisible"}, std::pair{"Report", "ReportVisible"},
+                                     std::pair{"Macros", "MacroInspectorVisible"},
+                                     std::pair{"Calculator", "CalculatorVisible"}, std::pair{"Fit", "FitInspectorVisible"},
+                                     std::pair{"MySQL Import", "MySQLImport"}}) {
+      QAction* a = menu->addAction(title, [&gui, key = std::string(key)] { gui.showPanel(key, !gui.panelVisible(key)); });
+      a->setCheckable(true);
+      a->setChecked(gui.panelVisible(key));
+    }
     menu->addSeparator();
     for (DocumentWindow* other : gui.windows()) {
       QAction* a = menu->addAction(other->windowTitle().remove("[*]"), [other] {
@@ -116,7 +141,7 @@ void fillMacroMenu(QMenu& menu, GuiApplication& gui) {
 void buildMenus(DocumentWindow& w, GuiApplication& gui) {
   QMenuBar* bar = w.menuBar();
   buildFileMenu(bar->addMenu("&File"), w, gui);
-  buildEditMenu(bar->addMenu("&Edit"), w);
+  buildEditMenu(bar->addMenu("&Edit"), w, gui);
   QMenu* data = bar->addMenu("&Data");
   for (const DataAction& a : dataActions()) {
     if (a.title.empty()) {

@@ -50,6 +50,7 @@ int runInteractive(Settings& settings, const CommandLine& cl) {
   QtUi ui;
   Application app(ui);
   initPreferences(settings, app.macros());
+  app.queries().load();
   XylaDocument& start = app.newDocument();
   GuiApplication gui(app);
   bool opened = false;
@@ -62,6 +63,7 @@ int runInteractive(Settings& settings, const CommandLine& cl) {
   if (app.quitRequested()) return status;
   if (app.documents().empty()) gui.newDocument();
   gui.adoptDocuments();
+  gui.restorePanels();
   if (settings.getBool("CheckForUpdates").value_or(false)) checkForUpdates(ui, true, nullptr);
   // XYLA_QUIT_AFTER_PAINT ends the run once the first window is on screen (start-up
   // measurements).

@@ -19,5 +19,6 @@ void registerFileCommands(CommandTable& t);
 void registerVariableCommands(CommandTable& t);
 void registerFitCommands(CommandTable& t);
 void registerXpsCommands(CommandTable& t);
+void registerReportCommands(CommandTable& t);
 
 }  // namespace xyla

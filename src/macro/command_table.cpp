@@ -67,6 +67,7 @@ const CommandTable& CommandTable::standard() {
     registerVariableCommands(table);
     registerFitCommands(table);
     registerXpsCommands(table);
+    registerReportCommands(table);
     return true;
   }();
   (void)built;

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "macro/calculator.h"
+#include "model/report.h"
 #include "macro/macro_store.h"
 
 namespace xyla {
@@ -71,6 +72,9 @@ class MacroController {
   void ma_insertStyle(std::size_t position);
 
   // ---- hooks of the window layer ----
+
+  // The report window's contents, filled by the report commands and the report panel.
+  Report report;
 
   std::function<void(const std::string&)> onConsoleAppend;  // text added to the console
   std::function<XylaDocument*()> newDocument;               // "new": makes and answers one

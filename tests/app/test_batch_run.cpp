@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <sstream>
 
+#include "io/report_rtf.h"
 #include "support/test_files.h"
 
 namespace {
@@ -156,6 +157,24 @@ TEST(BatchRun, DrawingMidRunKeepsTheDecimalPoint) {
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(r.out, "before 2.5\nafter 2.5\n");
   EXPECT_TRUE(QFileInfo(dir.filePath("a.png")).size() > 0);
+}
+
+TEST(BatchRun, ReportCommandsWriteAReportThatOpensAgain) {
+  QTemporaryDir dir;
+  const QString demo = QString(XYLA_DEMO_DIR) + "/0-150W_NiWC1s_C1s.txt";
+  const std::string report = dir.filePath("c1s.rtf").toStdString();
+  xyla::test::writeFile(dir.filePath("job.mac").toStdString(),
+                        "qrepadd 'C 1s survey\\n'\nreppaste buffer\nreppaste figure\nrepsave " + report + "\n");
+  const BatchResult r = runXyla({"-i", demo, "-m", dir.filePath("job.mac"), "-q"}, dir);
+  ASSERT_EQ(r.status, 0) << r.err;
+  std::string error;
+  const auto runs = xyla::loadReportFile(report, error);
+  ASSERT_TRUE(runs) << error;
+  ASSERT_EQ(runs->size(), 4u);
+  EXPECT_EQ((*runs)[0].text, "C 1s survey\n");
+  const std::string line = " 0 1 1    301 " + xyla::shortenText(demo.toStdString(), 16) + " \n";
+  EXPECT_NE((*runs)[2].text.find(line), std::string::npos) << (*runs)[2].text;
+  EXPECT_EQ(QImage::fromData(QByteArray::fromStdString((*runs)[3].png)).isNull(), false);
 }
 
 TEST(BatchRun, MacroErrorsGoToStandardErrorAndStopTheRun) {

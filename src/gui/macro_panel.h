@@ -1,0 +1,55 @@
+#pragma once
+
+#include <QWidget>
+
+#include <functional>
+
+class QComboBox;
+class QHBoxLayout;
+class QPlainTextEdit;
+class QTableWidget;
+
+namespace xyla {
+class MacroController;
+}
+
+namespace xyla::gui {
+
+// The macro panel: the stored macros in a table (names edited in place), the selected
+// macro's source, shortcut and type (every edit is stored at once), the buttons Add,
+// Delete, Up, Down, Run, Export, Import (replacing or appending) and the macro console.
+class MacroPanel : public QWidget {
+  Q_OBJECT
+ public:
+  // `run` carries out a macro run as one user action of the program.
+  MacroPanel(MacroController& mc, std::function<void(const std::function<void()>&)> run, QWidget* parent = nullptr);
+
+  // Reads the list, the selected macro and the console again.
+  void refresh();
+  // Shows the console text again (after a run).
+  void refreshConsole();
+
+  QTableWidget* table() const { return table_; }
+  QPlainTextEdit* source() const { return source_; }
+  QComboBox* shortcut() const { return shortcut_; }
+  QComboBox* type() const { return type_; }
+  QPlainTextEdit* console() const { return console_; }
+
+ private:
+  void show(int row);
+  void store();
+  void button(const char* label, const std::function<void()>& action);
+
+  MacroController& mc_;
+  std::function<void(const std::function<void()>&)> run_;
+  QTableWidget* table_;
+  QPlainTextEdit* source_;
+  QComboBox* shortcut_;
+  QComboBox* type_;
+  QComboBox* importMode_;
+  QPlainTextEdit* console_;
+  QHBoxLayout* buttons_;
+  bool showing_ = false;  // the widgets are being filled from the list
+};
+
+}  // namespace xyla::gui

@@ -1,0 +1,357 @@
+// The data inspector and the report window, driven by real events on real widgets.
+#include <QComboBox>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QPrinter>
+#include <QPushButton>
+#include <QTableView>
+#include <QTextEdit>
+#include <QTemporaryDir>
+
+#include "app/buffer_list.h"
+#include "app/table_models.h"
+#include <QClipboard>
+#include <QInputDialog>
+#include <QMimeData>
+#include <QPlainTextEdit>
+#include <QTableWidget>
+#include <QTimer>
+
+#include <QLabel>
+#include <QMenu>
+#include <QProgressDialog>
+
+#include <cmath>
+
+#include "fit/fit_controller.h"
+#include "gui/calculator_panel.h"
+#include "gui/clipboard_actions.h"
+#include "gui/fit_panel.h"
+#include "gui/data_panel.h"
+#include "gui/macro_panel.h"
+#include "gui/query_panel.h"
+#include "io/mysql_queries.h"
+#include "gui/main_menu.h"
+#include "gui/report_panel.h"
+#include "gui_fixture.h"
+#include "support/test_files.h"
+
+namespace xyla::test {
+namespace {
+
+namespace bl = xyla::bufferlist;
+
+// The fixture's window with three buffers and the data inspector open.
+class Panels : public GuiFixture {
+ protected:
+  Panels() {
+    for (int i = 1; i < 3; ++i) {
+      DataBuffer& b = doc().newBuffer();
+      for (int p = 0; p < 5; ++p) b.addDoubleValue(p, i * 10 + p);
+    }
+    doc().current = 0;
+    gui.showPanel("DataViewVisible", true);
+    panel = &gui.dataPanel();
+    EXPECT_TRUE(QTest::qWaitForWindowExposed(panel));
+    settle();
+  }
+  void settle() {
+    QApplication::processEvents();
+    QApplication::processEvents();
+  }
+  QPoint cell(QTableView* v, int row, int column) { return v->visualRect(v->model()->index(row, column)).center(); }
+  void click(QTableView* v, int row, int column, Qt::KeyboardModifiers mods = {}) {
+    QTest::mouseClick(v->viewport(), Qt::LeftButton, mods, cell(v, row, column));
+  }
+  // Types `text` into a table cell as a person would: the first key opens the editor,
+  // the rest goes to it, Return commits.
+  void type(QTableView* v, const QString& text) {
+    QTest::keyClick(v, text[0].toLatin1());
+    QTest::keyClicks(QApplication::focusWidget(), text.mid(1));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+  }
+  void press(const char* button) { QTest::mouseClick(panel->findChild<QPushButton*>(button), Qt::LeftButton); }
+
+  gui::DataPanel* panel = nullptr;
+};
+
+TEST_F(Panels, ClickedRowsAreTheSelectionThatOperationsUse) {
+  QTableView* list = panel->bufferView();
+  ASSERT_EQ(list->model()->rowCount(), 3);
+  click(list, 0, bl::Points);
+  click(list, 2, bl::Points, Qt::ControlModifier);
+  EXPECT_EQ(m().selection(), (std::set<int>{0, 2}));
+
+  // A Data menu action works on exactly these buffers.
+  const std::vector<double> y0 = doc().DB[0]->Y, y1 = doc().DB[1]->Y;
+  for (const gui::DataAction& a : gui::dataActions())
+    if (a.title == "Swap X and Y") gui.run([&] { a.run(gui); });
+  EXPECT_EQ(doc().DB[0]->X, y0);
+  EXPECT_EQ(doc().DB[1]->Y, y1);
+  EXPECT_EQ(doc().DB[2]->X[0], 20);
+
+  press("bHide");
+  settle();
+  EXPECT_FALSE(doc().DB[0]->show);
+  EXPECT_TRUE(doc().DB[1]->show);
+  EXPECT_EQ(m().selection(), (std::set<int>{0, 2}));  // the selection survives the refresh
+  EXPECT_TRUE(list->selectionModel()->isRowSelected(2, {}));
+
+  // A double click in the first column makes the buffer current; the data table follows.
+  click(list, 1, bl::Current);
+  QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, cell(list, 1, bl::Current));
+  settle();
+  EXPECT_EQ(doc().current, 1);
+  EXPECT_EQ(list->model()->index(1, 0).data().toString(), "\u27BD");
+  EXPECT_EQ(panel->dataView()->model()->rowCount(), 6);
+  EXPECT_EQ(panel->dataView()->model()->index(4, bl::YValue).data().toString(), "14");
+
+  press("bSelectAll");
+  press("bDelete");
+  settle();
+  EXPECT_EQ(doc().bufferCount(), 0);
+  EXPECT_EQ(list->model()->rowCount(), 0);
+  EXPECT_EQ(panel->dataView()->model()->rowCount(), 0);
+  doc().undoStack.undo();
+  settle();
+  EXPECT_EQ(list->model()->rowCount(), 3);
+}
+
+TEST_F(Panels, TypingIntoTheDataTableAddsAndChangesPointsWithUndo) {
+  QTableView* data = panel->dataView();
+  const int entry = data->model()->rowCount() - 1;
+  ASSERT_EQ(entry, 11);
+  click(data, entry, bl::XValue);
+  QTest::keyClicks(data, "5");  // typing starts the editor
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+  settle();
+  EXPECT_EQ(doc().DB[0]->count(), 12);
+  EXPECT_EQ(doc().DB[0]->xDoubleValueAt(11), 5.0);
+  EXPECT_EQ(data->model()->rowCount(), 13);
+
+  click(data, 2, bl::YValue);
+  type(data, "oops");
+  settle();
+  EXPECT_EQ(doc().DB[0]->yDoubleValueAt(2), 2.0);  // not a number: nothing changes
+
+  click(data, 2, bl::YValue);
+  type(data, "42.5");
+  settle();
+  EXPECT_EQ(doc().DB[0]->yDoubleValueAt(2), 42.5);
+  EXPECT_EQ(data->model()->index(2, bl::YValue).data().toString(), "42.5");
+
+  // The Delete key removes the selected rows' points.
+  click(data, 0, bl::PointNo);
+  click(data, 1, bl::PointNo, Qt::ShiftModifier);
+  QTest::keyClick(data, Qt::Key_Delete);
+  settle();
+  EXPECT_EQ(doc().DB[0]->count(), 10);
+  EXPECT_EQ(data->model()->rowCount(), 11);
+
+  while (doc().undoStack.canUndo()) doc().undoStack.undo();
+  settle();
+  EXPECT_EQ(doc().DB[0]->count(), 11);
+  EXPECT_EQ(doc().DB[0]->yDoubleValueAt(2), 2.0);
+  EXPECT_EQ(data->model()->rowCount(), 12);
+
+  // A double click on a value header switches it to dates.
+  QHeaderView* header = data->horizontalHeader();
+  QTest::mouseDClick(header->viewport(), Qt::LeftButton, {},
+                     QPoint(header->sectionViewportPosition(bl::XValue) + 5, header->height() / 2));
+  EXPECT_EQ(panel->dataModel().formats.x, 1);
+  EXPECT_EQ(data->model()->index(0, bl::XValue).data().toString().left(4), "2001");
+}
+
+TEST_F(Panels, ReportWindowPastesEntriesPrintsAndRemembersItsVisibility) {
+  gui.showPanel("ReportVisible", true);
+  gui::ReportPanel& report = gui.reportPanel();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&report));
+  report.entries()->setCurrentText("Buffer");
+  QTest::mouseClick(report.findChild<QPushButton*>("ReportPaste"), Qt::LeftButton);
+  QTest::keyClicks(report.line(), "typed by hand");
+  QTest::keyClick(report.line(), Qt::Key_Return);
+  settle();
+  const QString shown = report.text()->toPlainText();
+  EXPECT_TRUE(shown.contains("Data Buffer Information")) << shown.toStdString();
+  EXPECT_TRUE(shown.contains(" 2 1 1      5 ")) << shown.toStdString();
+  EXPECT_TRUE(shown.endsWith("typed by hand\n")) << shown.toStdString();
+
+  // A macro fills the same report; the window follows once the event loop runs.
+  app.macros().store().MA.clear();
+  addMacro("rep", "reppaste figure");
+  gui.run([&] { app.macros().macroByMenu(0); });
+  settle();
+  EXPECT_EQ(report.text()->document()->toHtml().count("<img"), 1);
+
+  QTemporaryDir dir;
+  QPrinter printer(QPrinter::HighResolution);
+  printer.setOutputFormat(QPrinter::PdfFormat);
+  printer.setOutputFileName(dir.filePath("report.pdf"));
+  EXPECT_TRUE(report.print(&printer));
+  EXPECT_EQ(readFile(dir.filePath("report.pdf").toStdString()).substr(0, 5), "%PDF-");
+
+  ui.answerSave(dir.filePath("report.rtf").toStdString());
+  EXPECT_TRUE(report.save());
+  QTest::mouseClick(report.findChild<QPushButton*>("ReportClear"), Qt::LeftButton);
+  settle();
+  EXPECT_TRUE(report.text()->toPlainText().isEmpty());
+  ui.answerOpen({dir.filePath("report.rtf").toStdString()});
+  EXPECT_TRUE(report.open());
+  settle();
+  EXPECT_TRUE(report.text()->toPlainText().contains("typed by hand"));
+
+  EXPECT_TRUE(gui.panelVisible("ReportVisible"));
+  gui.showPanel("DataViewVisible", false);
+  EXPECT_FALSE(gui.panelVisible("DataViewVisible"));
+}
+
+TEST_F(Panels, BuffersCopiedInTheInspectorPasteIntoAnotherDocument) {
+  click(panel->bufferView(), 1, bl::Points);
+  click(panel->bufferView(), 2, bl::Points, Qt::ControlModifier);
+  panel->activateWindow();
+  QApplication::setActiveWindow(panel);
+  ASSERT_TRUE(QTest::qWaitForWindowActive(panel));
+  QTest::keyClick(panel->bufferView(), Qt::Key_C, Qt::ControlModifier);
+  const QMimeData* data = QApplication::clipboard()->mimeData();
+  ASSERT_TRUE(data->hasFormat("XylaBuffer"));
+  EXPECT_TRUE(data->text().startsWith("0\t10\n1\t11\n"));
+
+  XylaDocument& other = gui.newDocument().document();
+  m().setCurrentDocument(&other);
+  gui::pasteAction(gui);
+  ASSERT_EQ(other.bufferCount(), 2);
+  EXPECT_EQ(other.DB[1]->Y, doc().DB[2]->Y);
+
+  // Text from another program is imported as data.
+  QApplication::clipboard()->setText("1\t5\n2\t6\n3\t7\n");
+  gui::pasteAction(gui);
+  ASSERT_EQ(other.bufferCount(), 3);
+  EXPECT_EQ(other.DB[2]->source, "Pasteboard");
+  EXPECT_EQ(other.DB[2]->count(), 3);
+}
+
+TEST_F(Panels, MacroPanelEditsStoresAndRunsMacros) {
+  app.macros().store().MA.clear();
+  addMacro("first", "print 'one'");
+  app.macros().store().updateMacro(0);
+  gui.showPanel("MacroInspectorVisible", true);
+  gui::MacroPanel& mp = gui.macroPanel();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&mp));
+  EXPECT_EQ(mp.source()->toPlainText(), "print 'one'");
+
+  QTest::mouseClick(mp.findChild<QPushButton*>("MacroAdd"), Qt::LeftButton);
+  ASSERT_EQ(mp.table()->rowCount(), 2);
+  EXPECT_EQ(mp.table()->item(1, 0)->text(), "New Macro");
+  mp.source()->setFocus();
+  QTest::keyClicks(mp.source(), "input 'How many?'");
+  QTest::keyClick(mp.source(), Qt::Key_Return);
+  QTest::keyClicks(mp.source(), "print $input");
+  mp.shortcut()->setCurrentIndex(mp.shortcut()->findText("q"));
+  const Macro& stored = *app.macros().store().MA[1];
+  EXPECT_EQ(stored.src, "input 'How many?'\nprint $input");
+  EXPECT_EQ(stored.shortcut, 'q');
+
+  // Run: the input panel asks; typing into it and pressing Return answers.
+  QTimer::singleShot(50, [] {
+    auto* dialog = qobject_cast<QInputDialog*>(QApplication::activeModalWidget());
+    ASSERT_TRUE(dialog);
+    EXPECT_EQ(dialog->labelText(), "How many?");
+    QTest::keyClicks(dialog->findChild<QLineEdit*>(), "12");
+    QTest::keyClick(dialog->findChild<QLineEdit*>(), Qt::Key_Return);
+  });
+  QTest::mouseClick(mp.findChild<QPushButton*>("MacroRun"), Qt::LeftButton);
+  EXPECT_EQ(m().SV["input"], "12");
+  EXPECT_TRUE(mp.console()->toPlainText().endsWith("12"));
+
+  // Renaming in the table renames the macro and its menu entry.
+  mp.table()->item(0, 0)->setText("renamed");
+  EXPECT_EQ(app.macros().store().MA[0]->name, "renamed");
+  EXPECT_EQ(window->macroMenu()->actions().front()->text(), "renamed");
+
+  // A "maxyla" file opened as a document replaces the list and shows the panel.
+  QTemporaryDir dir;
+  std::vector<std::unique_ptr<Macro>> list;
+  list.push_back(std::make_unique<Macro>("from file", "print 'f'", 0, 0));
+  writeFile(dir.filePath("set.maxyla").toStdString(), encodeMacroList(list));
+  gui.openPath(dir.filePath("set.maxyla").toStdString());
+  ASSERT_EQ(mp.table()->rowCount(), 1);
+  EXPECT_EQ(mp.table()->item(0, 0)->text(), "from file");
+  EXPECT_EQ(gui.windows().size(), 1u);  // no document window for it
+}
+
+TEST_F(Panels, FitPanelRunsAFitThatStopEnds) {
+  DataBuffer& b = *doc().DB[0];
+  b.X.clear();
+  b.Y.clear();
+  for (int i = 0; i <= 200; ++i) b.addDoubleValue(i * 0.05, 3 + 60 * std::exp(-std::pow((i * 0.05 - 5.2) / 1.1, 2)));
+  gui.showPanel("FitInspectorVisible", true);
+  gui::FitPanel& fp = gui.fitPanel();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&fp));
+  QTableWidget* t = fp.table();
+  const char* cells[] = {"GL", "4.5~", "40~", "2~", "0.3"};
+  for (int c = 0; c < 5; ++c) t->item(0, c)->setText(cells[c]);
+  t->item(0, 8)->setCheckState(Qt::Checked);
+  EXPECT_EQ(doc().F[0]["B"], "40~");
+  EXPECT_EQ(doc().F[0].count("active"), 1u);
+
+  // While the fit runs, only its progress dialog answers: a second start beeps, Stop ends it.
+  int beepsBefore = ui.beeps;
+  QTimer::singleShot(0, [&] {
+    auto* dialog = qobject_cast<QProgressDialog*>(QApplication::activeModalWidget());
+    ASSERT_TRUE(dialog);
+    fp.start();
+    QTest::mouseClick(dialog->findChild<QPushButton*>(), Qt::LeftButton);
+  });
+  QTest::mouseClick(fp.findChild<QPushButton*>("FitStart"), Qt::LeftButton);
+  EXPECT_EQ(ui.beeps, beepsBefore + 1);
+  EXPECT_FALSE(fp.running());
+  EXPECT_TRUE(fp.messages()->text().startsWith("Fit canceled, Iterations: 1")) << fp.messages()->text().toStdString();
+
+  QTest::mouseClick(fp.findChild<QPushButton*>("FitStart"), Qt::LeftButton);
+  EXPECT_TRUE(fp.messages()->text().startsWith("Fit succeeded")) << fp.messages()->text().toStdString();
+  EXPECT_NEAR(std::stod(t->item(0, 1)->text().toStdString()), 5.2, 0.01);  // the table shows the fitted values
+  QTest::mouseClick(fp.findChild<QPushButton*>("FitBack"), Qt::LeftButton);
+  QTest::mouseClick(fp.findChild<QPushButton*>("FitBack"), Qt::LeftButton);  // before the stopped fit
+  EXPECT_EQ(t->item(0, 1)->text(), "4.5~");
+}
+
+TEST_F(Panels, CalculatorRunsLinesAndWalksItsHistory) {
+  gui.showPanel("CalculatorVisible", true);
+  gui::CalculatorPanel& calc = gui.calculatorPanel();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&calc));
+  calc.input()->clear();
+  QTest::keyClicks(calc.input(), "1+2");
+  QTest::keyClick(calc.input(), Qt::Key_Return);
+  EXPECT_EQ(calc.input()->text(), "3");
+  EXPECT_TRUE(calc.output()->toPlainText().endsWith("1+2\n    r0 = 3\n")) << calc.output()->toPlainText().toStdString();
+  calc.input()->clear();
+  QTest::keyClicks(calc.input(), "a = r0*2");
+  QTest::keyClick(calc.input(), Qt::Key_Return);
+  EXPECT_EQ(m().GV["a"], 6);
+  QTest::keyClick(calc.input(), Qt::Key_Up);
+  QTest::keyClick(calc.input(), Qt::Key_Up);
+  EXPECT_EQ(calc.input()->text(), "1+2");
+}
+
+TEST_F(Panels, QueryPanelStoresEveryEditAndMasksThePassword) {
+  QueryStore& queries = app.queries();
+  queries.MYQ = {MySQLQuery{"spectra", "localhost", "xps", "me", "secret", "select x, y from c1s"}};
+  queries.selected = 0;
+  gui.showPanel("MySQLImport", true);
+  gui::QueryPanel& qp = gui.queryPanel();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&qp));
+  EXPECT_EQ(qp.field("passwd")->echoMode(), QLineEdit::Password);
+  EXPECT_EQ(qp.field("passwd")->text(), "secret");
+  qp.field("host")->selectAll();
+  QTest::keyClicks(qp.field("host"), "db.lab");
+  qp.sql()->moveCursor(QTextCursor::End);
+  QTest::keyClicks(qp.sql(), " where x > 280");
+  EXPECT_EQ(queries.MYQ[0].host, "db.lab");
+  EXPECT_EQ(queries.MYQ[0].sql, "select x, y from c1s where x > 280");
+  QTest::mouseClick(qp.findChild<QPushButton*>("QueryAdd"), Qt::LeftButton);
+  ASSERT_EQ(qp.table()->rowCount(), 2);
+  EXPECT_EQ(qp.field("name")->text(), "New Query");
+}
+
+}  // namespace
+}  // namespace xyla::test

@@ -47,6 +47,10 @@ struct Pipes {
     *childIn.slot() = a[0], *toChild.slot() = a[1];
     if (::pipe2(b, O_CLOEXEC) != 0) return false;
     *fromChild.slot() = b[0], *childOut.slot() = b[1];
+    // Larger pipes move hundreds of megabytes with fewer wake-ups on either side; the
+    // system may refuse, and the default size still works.
+    ::fcntl(toChild.get(), F_SETPIPE_SZ, 1 << 20);
+    ::fcntl(fromChild.get(), F_SETPIPE_SZ, 1 << 20);
     return ::fcntl(toChild.get(), F_SETFL, O_NONBLOCK) == 0 && ::fcntl(fromChild.get(), F_SETFL, O_NONBLOCK) == 0;
   }
 };

@@ -6,20 +6,24 @@
 #   $file      (imports) the file to import
 #   %var, %svar  the numeric and string variables
 #   newbuffer(...)  appends a new buffer to the result
+#   packed($buffer, 'y')  a column as packed native doubles (what pack 'd*' makes)
+#   piddle($buffer, 'y')  a column as a PDL of doubles (loads PDL::Lite)
 # Xyla::Bridge::finish (the closing wrapper) writes the new buffers and the variables to
 # standard output in Xyla's binary result form.
 #
 # The columns are unpacked when the user's code first touches them, so a filter that
 # never reads the errors, or hands a column on unchanged, does not pay for turning it
-# into Perl numbers. A compiled helper (Bridge.so beside this file) does the unpacking
-# and packing; without it pack and unpack do the same, more slowly.
+# into Perl numbers; packed and piddle never make Perl numbers at all. A compiled helper
+# (Bridge.so beside this file) does the unpacking and packing; without it pack and
+# unpack do the same, more slowly.
 package Xyla::Bridge;
 use strict;
 use warnings;
 use List::Util qw(mesh);
+use Scalar::Util ();
 
 our $VERSION = '1';
-our ($INPUT, $RESULT, $LOG, @NEW);
+our ($INPUT, $RESULT, $LOG, @NEW, @KEEP);
 our $COMPILED = !$ENV{XYLA_PERL_PURE} && eval { require XSLoader; XSLoader::load('Xyla::Bridge', $VERSION); 1 };
 
 unless ($COMPILED) {
@@ -29,6 +33,12 @@ unless ($COMPILED) {
         my ($before, $after) = (8 * $column, $stride - 8 * $column - 8);
         die "the input ended early\n" if $count && $offset + ($count - 1) * $stride + $before + 8 > length $_[1];
         @$array = $count ? unpack("x$offset (x$before d x$after)$count", $_[1]) : ();
+    };
+    *column_bytes = sub {
+        my (undef, $offset, $count, $stride, $column) = @_;
+        my @values;
+        fill_column(\@values, $_[0], $offset, $count, $stride, $column);
+        return pack('d*', @values);
     };
     *pack_points = sub {
         my ($count, @columns) = @_;
@@ -61,7 +71,7 @@ sub import {
     for (1 .. $reader->integer) { my $name = $reader->text; $main::var{$name} = $reader->double; }
     for (1 .. $reader->integer) { my $name = $reader->text; $main::svar{$name} = $reader->text; }
     no strict 'refs';
-    *{'main::newbuffer'} = \&newbuffer;
+    *{"main::$_"} = \&$_ for qw(newbuffer packed piddle);
 }
 
 # The real standard output carries the result; the user's output and every message, also
@@ -86,9 +96,10 @@ END {
 }
 
 # newbuffer(x => \@x, y => \@y, ex => \@ex, ey => \@ey, comment => '...', source => '...')
+# A column is an array reference, a reference to packed doubles or a PDL.
 sub newbuffer {
     my %b = @_;
-    die "newbuffer needs y\n" unless ref $b{y} eq 'ARRAY';
+    die "newbuffer needs y\n" unless defined $b{y};
     push @NEW, \%b;
     return $#NEW;
 }
@@ -96,10 +107,36 @@ sub newbuffer {
 # The columns a new buffer sends: Y alone, X and Y, X, Y and the Y error, or all four.
 sub result_columns {
     my ($b) = @_;
-    return ($b->{y}) unless $b->{x};
-    return ($b->{x}, $b->{y}, $b->{ey}) if $b->{ey} && !$b->{ex};
-    return ($b->{x}, $b->{y}) unless $b->{ey};
+    my ($x, $ex, $ey) = map { defined $b->{$_} } qw(x ex ey);
+    return ($b->{y}) unless $x;
+    return ($b->{x}, $b->{y}, $b->{ey}) if $ey && !$ex;
+    return ($b->{x}, $b->{y}) unless $ey;
     return ($b->{x}, $b->{y}, $b->{ex}, $b->{ey});
+}
+
+# packed($buffer, 'y'): the column as packed native doubles. A column nobody touched is
+# copied from the input bytes without becoming Perl numbers.
+sub packed {
+    my ($b, $name) = @_;
+    my $column = ref $b eq 'HASH' ? $b->{$name} : undef;
+    die "packed: no column '$name'\n" unless ref $column eq 'ARRAY';
+    my $self = tied @$column;
+    if (ref $self eq 'Xyla::Bridge::Column') {
+        return column_bytes(${ $self->{bytes} }, @$self{qw(offset count stride column)});
+    }
+    no warnings 'uninitialized';
+    return pack('d*', @$column);
+}
+
+# piddle($buffer, 'y'): the column as a one-dimensional PDL of doubles.
+sub piddle {
+    my ($b, $name) = @_;
+    my $bytes = packed($b, $name);
+    require PDL::Lite;
+    my $p = PDL->new_from_specification(PDL::double(), length($bytes) / 8);
+    ${ $p->get_dataref } = $bytes;
+    $p->upd_data;
+    return $p;
 }
 
 sub text {
@@ -117,7 +154,6 @@ sub finish {
         my @cols = result_columns($b);
         my $n = Xyla::Bridge::Column::length_of($b->{y});
         for my $col (@cols) {
-            die "newbuffer: a column is not an array\n" unless ref $col eq 'ARRAY';
             die "newbuffer: columns of different lengths\n" if Xyla::Bridge::Column::length_of($col) != $n;
         }
         push @plans, [$b, $n, map { Xyla::Bridge::Column::packable($_) } @cols];
@@ -202,20 +238,34 @@ sub lazy {
     return \@array;
 }
 
-# What pack_points takes for a column: a column nobody touched goes straight from the
-# input bytes.
+# What pack_points takes for a column: an array, or packed doubles as a Raw column
+# (a column nobody touched goes straight from the input bytes).
 sub packable {
-    my ($array) = @_;
-    my $self = tied @$array;
-    return $array unless ref $self eq __PACKAGE__;
+    my ($column) = @_;
+    return bless [$column, 0, 8, 0], 'Xyla::Bridge::Raw' if ref $column eq 'SCALAR';
+    if (is_pdl($column)) {
+        # The PDL is kept until the result is sent, so its data stay where they are.
+        push @KEEP, $column->double->flat->make_physical;
+        return bless [$KEEP[-1]->get_dataref, 0, 8, 0], 'Xyla::Bridge::Raw';
+    }
+    my $self = tied @$column;
+    return $column unless ref $self eq __PACKAGE__;
     return bless [@$self{qw(bytes offset stride column)}], 'Xyla::Bridge::Raw';
 }
 
+sub is_pdl { my ($v) = @_; return Scalar::Util::blessed($v) && $v->isa('PDL'); }
+
 # The number of values, without unpacking a column nobody touched.
 sub length_of {
-    my ($array) = @_;
-    my $self = tied @$array;
-    return ref $self eq __PACKAGE__ ? $self->{count} : scalar @$array;
+    my ($column) = @_;
+    if (ref $column eq 'SCALAR') {
+        die "newbuffer: packed doubles must be 8 bytes each\n" if length($$column) % 8;
+        return length($$column) / 8;
+    }
+    return $column->nelem if is_pdl($column);
+    die "newbuffer: a column is not an array\n" unless ref $column eq 'ARRAY';
+    my $self = tied @$column;
+    return ref $self eq __PACKAGE__ ? $self->{count} : scalar @$column;
 }
 
 sub real {

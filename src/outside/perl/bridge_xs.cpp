@@ -44,6 +44,30 @@ XS(xs_fill_column) {
   XSRETURN_EMPTY;
 }
 
+// column_bytes($bytes, $offset, $count, $stride, $column): the column as packed doubles
+// (what pack 'd*' makes), taken from the interleaved point records.
+XS(xs_column_bytes) {
+  dXSARGS;
+  if (items != 5) croak_xs_usage(cv, "bytes, offset, count, stride, column");
+  STRLEN length = 0;
+  const char* bytes = SvPVbyte(ST(0), length);
+  const IV offset = SvIV(ST(1)), count = SvIV(ST(2)), stride = SvIV(ST(3)), column = SvIV(ST(4));
+  if (offset < 0 || count < 0 || column < 0 || stride < 8 * (column + 1)) croak("column_bytes: bad layout");
+  if (count > 0 && static_cast<UV>(offset) + static_cast<UV>(count - 1) * static_cast<UV>(stride) +
+                           8 * static_cast<UV>(column + 1) > length)
+    croak("column_bytes: the input ended early");
+  const STRLEN size = 8 * static_cast<STRLEN>(count);
+  SV* out = newSV(size + 1);
+  SvPOK_on(out);
+  char* p = SvPVX(out);
+  const char* q = bytes + offset + 8 * column;
+  for (IV i = 0; i < count; ++i, p += 8, q += stride) std::memcpy(p, q, 8);
+  SvCUR_set(out, size);
+  *SvEND(out) = '\0';
+  ST(0) = sv_2mortal(out);
+  XSRETURN(1);
+}
+
 // One column of the result: either a Perl array of values or a column of the input
 // bytes that was never unpacked (an array [\$bytes, offset, stride, column] blessed
 // into Xyla::Bridge::Raw).
@@ -126,5 +150,6 @@ extern "C" XS_EXTERNAL(boot_Xyla__Bridge) {
   dXSBOOTARGSNOVERCHK;
   newXS("Xyla::Bridge::fill_column", xs_fill_column, __FILE__);
   newXS("Xyla::Bridge::pack_points", xs_pack_points, __FILE__);
+  newXS("Xyla::Bridge::column_bytes", xs_column_bytes, __FILE__);
   Perl_xs_boot_epilog(aTHX_ ax);
 }

@@ -14,6 +14,21 @@
 
 namespace {
 
+// The first value of a column of interleaved point records in `bytes`: the i-th value
+// is at byte offset + i * stride + 8 * column. Null when the layout is impossible or
+// the records pass the end of the bytes.
+const char* columnStart(pTHX_ SV* bytes, IV offset, IV count, IV stride, IV column) {
+  STRLEN length = 0;
+  const char* data = SvPVbyte(bytes, length);
+  if (offset < 0 || count < 0 || column < 0 || stride < 8 * (column + 1)) return nullptr;
+  UV last = 0, end = 0;
+  if (count > 0 && (__builtin_mul_overflow(static_cast<UV>(count - 1), static_cast<UV>(stride), &last) ||
+                    __builtin_add_overflow(last, static_cast<UV>(offset) + 8 * static_cast<UV>(column + 1), &end) ||
+                    end > length))
+    return nullptr;
+  return data + offset + 8 * column;
+}
+
 // fill_column(\@array, $bytes, $offset, $count, $stride, $column): replaces the array's
 // contents by `count` doubles, the i-th at byte offset + i * stride + 8 * column.
 XS(xs_fill_column) {
@@ -22,18 +37,13 @@ XS(xs_fill_column) {
   SV* ref = ST(0);
   if (!SvROK(ref) || SvTYPE(SvRV(ref)) != SVt_PVAV) croak("fill_column: not an array reference");
   AV* av = reinterpret_cast<AV*>(SvRV(ref));
-  STRLEN length = 0;
-  const char* bytes = SvPVbyte(ST(1), length);
-  const IV offset = SvIV(ST(2)), count = SvIV(ST(3)), stride = SvIV(ST(4)), column = SvIV(ST(5));
-  if (offset < 0 || count < 0 || column < 0 || stride < 8 * (column + 1)) croak("fill_column: bad layout");
-  if (count > 0 && static_cast<UV>(offset) + static_cast<UV>(count - 1) * static_cast<UV>(stride) +
-                           8 * static_cast<UV>(column + 1) > length)
-    croak("fill_column: the input ended early");
+  const IV count = SvIV(ST(3)), stride = SvIV(ST(4));
+  const char* p = columnStart(aTHX_ ST(1), SvIV(ST(2)), count, stride, SvIV(ST(5)));
+  if (!p) croak("fill_column: the input ended early");
   av_clear(av);
   if (count > 0) {
     av_extend(av, count - 1);
     SV** slots = AvARRAY(av);
-    const char* p = bytes + offset + 8 * column;
     for (IV i = 0; i < count; ++i, p += stride) {
       NV v;
       std::memcpy(&v, p, sizeof v);
@@ -49,18 +59,13 @@ XS(xs_fill_column) {
 XS(xs_column_bytes) {
   dXSARGS;
   if (items != 5) croak_xs_usage(cv, "bytes, offset, count, stride, column");
-  STRLEN length = 0;
-  const char* bytes = SvPVbyte(ST(0), length);
-  const IV offset = SvIV(ST(1)), count = SvIV(ST(2)), stride = SvIV(ST(3)), column = SvIV(ST(4));
-  if (offset < 0 || count < 0 || column < 0 || stride < 8 * (column + 1)) croak("column_bytes: bad layout");
-  if (count > 0 && static_cast<UV>(offset) + static_cast<UV>(count - 1) * static_cast<UV>(stride) +
-                           8 * static_cast<UV>(column + 1) > length)
-    croak("column_bytes: the input ended early");
+  const IV count = SvIV(ST(2)), stride = SvIV(ST(3));
+  const char* q = columnStart(aTHX_ ST(0), SvIV(ST(1)), count, stride, SvIV(ST(4)));
+  if (!q) croak("column_bytes: the input ended early");
   const STRLEN size = 8 * static_cast<STRLEN>(count);
   SV* out = newSV(size + 1);
   SvPOK_on(out);
   char* p = SvPVX(out);
-  const char* q = bytes + offset + 8 * column;
   for (IV i = 0; i < count; ++i, p += 8, q += stride) std::memcpy(p, q, 8);
   SvCUR_set(out, size);
   *SvEND(out) = '\0';
@@ -86,16 +91,9 @@ bool readSource(pTHX_ SV* sv, IV count, Source& s) {
   }
   SV** f = AvARRAY(av);
   if (AvFILLp(av) != 3 || !SvROK(f[0])) return false;
-  STRLEN length = 0;
-  const char* bytes = SvPVbyte(SvRV(f[0]), length);
-  const IV offset = SvIV(f[1]), stride = SvIV(f[2]), column = SvIV(f[3]);
-  if (offset < 0 || column < 0 || stride < 8 * (column + 1)) return false;
-  if (count > 0 && static_cast<UV>(offset) + static_cast<UV>(count - 1) * static_cast<UV>(stride) +
-                           8 * static_cast<UV>(column + 1) > length)
-    return false;
-  s.raw = bytes + offset + 8 * column;
-  s.stride = stride;
-  return true;
+  s.stride = SvIV(f[2]);
+  s.raw = columnStart(aTHX_ SvRV(f[0]), SvIV(f[1]), count, s.stride, SvIV(f[3]));
+  return s.raw != nullptr;
 }
 
 // pack_points($count, @columns): the point records of a result buffer, each the

@@ -164,7 +164,9 @@ sub finish {
         my $points = pack_points($n, @cols);
         # The first point carries the buffer's comment and source.
         substr($points, @cols * 8, 8) = text($b->{comment}) . text($b->{source}) if $n;
-        send_bytes(pack('ll', $n, scalar @cols) . $points);
+        # Sent apart: joining them would copy every point once more.
+        send_bytes(pack('ll', $n, scalar @cols));
+        send_bytes($points);
     }
     my $out = '';
     my @names = sort keys %main::var;

@@ -16,6 +16,7 @@
 #include "model/manager.h"
 #include "model/silent_ui.h"
 #include "model/xyla_document.h"
+#include "outside/perl_protocol.h"
 
 namespace {
 
@@ -50,6 +51,34 @@ void BM_PerlFilterRoundTrip(benchmark::State& state) {
   state.SetItemsProcessed(state.iterations() * 10000000);
 }
 BENCHMARK(BM_PerlFilterRoundTrip)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The program's own part of that round trip, without Perl: writing the filter input of
+// 10 buffers of 10^6 points and reading a result of the same size (X, Y, empty texts).
+void BM_PerlStreams(benchmark::State& state) {
+  xyla::XylaDocument doc;
+  std::vector<const xyla::DataBuffer*> buffers;
+  for (int k = 0; k < 10; ++k) fill(doc.newBuffer(), 1000000, k);
+  for (int k = 0; k < 10; ++k) buffers.push_back(doc.buffer(k));
+  auto put = [](std::string& out, const void* p, std::size_t n) { out.append(static_cast<const char*>(p), n); };
+  std::string result;
+  const std::int32_t count = 10, n = 1000000, columns = 2, none = 0;
+  put(result, &count, 4);
+  for (const xyla::DataBuffer* b : buffers) {
+    put(result, &n, 4);
+    put(result, &columns, 4);
+    for (int i = 0; i < n; ++i) put(result, &b->X[i], 8), put(result, &b->Y[i], 8), result.append(8, '\0');
+  }
+  put(result, &none, 4);
+  put(result, &none, 4);
+  for (auto _ : state) {
+    const std::string input = xyla::outside::filterInput(buffers);
+    xyla::outside::PerlResult r;
+    std::string error;
+    if (!xyla::outside::readPerlResult(result, "", r, error) || r.buffers.size() != 10) state.SkipWithError("refused");
+    benchmark::DoNotOptimize(input.data());
+  }
+}
+BENCHMARK(BM_PerlStreams)->Unit(benchmark::kMillisecond);
 
 void BM_Spline(benchmark::State& state) {
   xyla::SilentUi ui;

@@ -12,13 +12,13 @@
 
 #include "fit/fit_controller.h"
 #include "fit/fit_report.h"
-#include "fit/peak_errors.h"
 #include "fit/levenberg_marquardt.h"
-#include "fit/shapes/line_shapes.h"
+#include "fit/peak_errors.h"
 #include "model/data_buffer.h"
 #include "model/manager.h"
 #include "model/silent_ui.h"
 #include "model/xyla_document.h"
+#include "shapes/line_shapes.h"
 
 namespace {
 

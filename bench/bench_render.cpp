@@ -3,6 +3,7 @@
 // buffers of 1000 points, and one with many text and graphic objects. "Render" rows draw into an image in memory; "File" rows include
 // encoding and writing the file.
 #include <benchmark/benchmark.h>
+#include <cairo.h>
 
 #include <QBuffer>
 #include <QGuiApplication>
@@ -19,10 +20,11 @@
 #include "io/image_writer.h"
 #include "model/data_buffer.h"
 #include "model/manager.h"
+#include "model/silent_ui.h"
 #include "model/xyla_document.h"
+#include "render/cairo_canvas.h"
 #include "render/qt_canvas.h"
 #include "render/xyla_view.h"
-#include "model/silent_ui.h"
 
 namespace {
 
@@ -76,6 +78,7 @@ void renderToImage(benchmark::State& state, Scene& scene) {
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
     xyla::QtCanvas c(p, 800, 600);
+    scene.view.prepare(c);
     scene.view.drawRect(c);
   }
   benchmark::DoNotOptimize(image.bits());
@@ -84,7 +87,13 @@ void renderToImage(benchmark::State& state, Scene& scene) {
 void writeFile(benchmark::State& state, Scene& scene, xyla::ImageFormat f, const char* path) {
   std::string error;
   for (auto _ : state) {
-    if (!xyla::writeImage(f, path, 800, 600, 72, [&](xyla::Canvas& c) { scene.view.drawRect(c); }, error))
+    if (!xyla::writeImage(
+            f, path, 800, 600, 72,
+            [&](xyla::Canvas& c) {
+              scene.view.prepare(c);
+              scene.view.drawRect(c);
+            },
+            error))
       state.SkipWithError(error.c_str());
   }
   if (!std::getenv("XYLA_BENCH_KEEP")) std::remove(path);  // keep the pictures to look at them
@@ -181,6 +190,45 @@ void BM_RenderObjects(benchmark::State& state) {
   renderToImage(state, s);
 }
 
+// A polyline of one million points stroked as one path, and 2000 segments stroked one by
+// one, on the Qt canvas (Arg 0) and the cairo canvas (Arg 1): both must stay interactive
+// (well under a second).
+void BM_LongPolyline(benchmark::State& state) {
+  auto y = [](double i) { return 40 + std::sin(i * 1e-3) * 30; };
+  xyla::Path p;
+  p.reserve(1000001);
+  p.moveTo(0, 40);
+  for (int i = 1; i <= 1000000; ++i) p.lineTo(i * 1e-4, y(i));
+  auto draw = [&](xyla::Canvas& c) {
+    for (int i = 0; i < 2000; ++i) {
+      xyla::Path seg;
+      seg.moveTo(i * 0.05, y(100.0 * i));
+      seg.lineTo((i + 1) * 0.05, y(100.0 * (i + 1)));
+      c.stroke(seg);
+    }
+    c.stroke(p);
+  };
+  QImage image(200, 100, QImage::Format_ARGB32_Premultiplied);
+  for (auto _ : state) {
+    image.fill(Qt::white);
+    if (state.range(0) == 0) {
+      QPainter painter(&image);
+      xyla::QtCanvas c(painter, 100, 80);
+      draw(c);
+    } else {
+      cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 200, 100);
+      cairo_t* cr = cairo_create(surface);
+      {
+        xyla::CairoCanvas c(cr, 100, 80);
+        draw(c);
+      }
+      cairo_destroy(cr);
+      cairo_surface_destroy(surface);
+    }
+  }
+}
+
+BENCHMARK(BM_LongPolyline)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RenderLines)->Arg(1'000'000)->Arg(10'000'000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PngFileLines)->Arg(1'000'000)->Arg(10'000'000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PdfFileLines)->Arg(1'000'000)->Unit(benchmark::kMillisecond);
@@ -218,6 +266,7 @@ void reportPassMemory(long points) {
   {
     QPainter p(&image);
     xyla::QtCanvas c(p, 800, 600);
+    s.view.prepare(c);
     s.view.drawRect(c);
   }
   std::printf("extra peak memory of one pass over %ld points (lines): %ld kB\n", points,

@@ -86,6 +86,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     interaction::finishTextEdit(doc, &edited, in.byte() % 2 ? "label" : "", created);
   };
   RecordingCanvas canvas;
+  view.prepare(canvas);
   view.drawRect(canvas);
   int events = 0;
   while (in.more() && ++events < 400) {
@@ -127,6 +128,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         break;
       default:
         canvas = RecordingCanvas();
+        view.prepare(canvas);
         view.drawRect(canvas);
         break;
     }

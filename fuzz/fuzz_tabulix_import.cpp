@@ -56,6 +56,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   xyla::XylaView view(&m, 640, 480);
   view.setXylaDocument(&doc);
   xyla::RecordingCanvas canvas;
+  view.prepare(canvas);
   view.drawRect(canvas);
   return 0;
 }

@@ -153,6 +153,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   xyla::XylaView view(&m, 50 + in.byte() * 4, 50 + in.byte() * 3);
   view.setXylaDocument(&doc);
   xyla::RecordingCanvas canvas;
+  view.prepare(canvas);
   view.drawRect(canvas);
   for (const auto& op : canvas.ops)
     for (const auto& e : op.path.elements())

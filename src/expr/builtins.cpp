@@ -3,10 +3,10 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "fit/shapes/line_shapes.h"
 #include "model/manager.h"
 #include "model/view_mapping.h"
 #include "model/xyla_document.h"
+#include "shapes/shape_registry.h"
 
 namespace xyla::expr {
 
@@ -167,11 +167,10 @@ double applyCall(Fn fn, const double* a) {
     case Fn::Ypoint:
     case Fn::Xvalue:
     case Fn::Yvalue: return mapping(fn, a[0], a[1]);
-    case Fn::Gau: return shapes::gau(a[0], a[1], a[2], a[3]);
-    case Fn::Lor: return shapes::lor(a[0], a[1], a[2], a[3]);
-    case Fn::Galo: return shapes::galo(a[0], a[1], a[2], a[3], a[4]);
-    case Fn::Tail: return shapes::tail(a[0], a[1], a[2], a[3], a[4], a[5]);
-    default: return 0.0;
+    default: {
+      const shapes::LineShape* shape = lineShapeOf(fn);
+      return shape ? shape->function(a[0], a) : 0.0;
+    }
   }
 }
 

@@ -8,7 +8,7 @@
 
 #include "fit/fit_table.h"
 #include "fit/peak_errors.h"
-#include "fit/shapes/peak_model.h"
+#include "shapes/peak_model.h"
 
 namespace xyla {
 class Manager;

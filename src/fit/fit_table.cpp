@@ -7,8 +7,9 @@
 #include <cstdio>
 #include <limits>
 
-#include "fit/shapes/peak_model.h"
 #include "model/text_scan.h"
+#include "shapes/peak_model.h"
+#include "shapes/shape_registry.h"
 
 namespace xyla::fit {
 
@@ -190,14 +191,9 @@ std::string cleanCell(const std::string& text) {
 
 int shapeCode(const std::string& function, bool& isShape) {
   const std::string name = textscan::upper(textscan::trim(function));
-  isShape = true;
-  if (name == "GL") return shapes::kGaussLorentz;
-  if (name == "DS") return shapes::kDoniachSunjic;
-  if (name == "ET") return shapes::kTailed;
-  if (name == "GL*") return shapes::kGaussLorentz + shapes::kConvolved;
-  if (name == "DS*") return shapes::kDoniachSunjic + shapes::kConvolved;
-  isShape = false;
-  return 0;
+  const int code = shapes::fitCodeOfName(name);
+  isShape = code >= 0;
+  return isShape ? code : 0;
 }
 
 Cell parseCell(const std::string& text) {

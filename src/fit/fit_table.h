@@ -33,7 +33,7 @@ struct Cell {
 Cell parseCell(const std::string& text);
 // Removes blanks, tabs and carriage returns and turns decimal commas into points.
 std::string cleanCell(const std::string& text);
-// The shape code of a function name ("GL", "DS", "ET", "GL*", "DS*"), or 0 with
+// The shape code of a line-shape name of the fit table ("GL", "DS*", ...), or 0 with
 // `isShape` false for anything else (a user function).
 int shapeCode(const std::string& function, bool& isShape);
 

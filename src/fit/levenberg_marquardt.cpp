@@ -7,7 +7,8 @@
 #include <thread>
 #include <utility>
 
-#include "fit/shapes/peak_model.h"
+#include "shapes/peak_model.h"
+#include "shapes/shape_registry.h"
 
 namespace xyla::fit {
 
@@ -121,7 +122,7 @@ int requestedThreads = 0;  // 0: one per processor
 // Roughly how many line-shape evaluations one pass over the points costs.
 double passCost(const MrqProblem& p, int nactive) {
   double perPoint = 0.0;
-  for (int k = 1; 5 * k <= p.ma; ++k) perPoint += p.ifunc[k] >= 50 ? 41.0 : 1.0;
+  for (int k = 1; 5 * k <= p.ma; ++k) perPoint += shapes::evaluationCost(p.ifunc[k]);
   return perPoint * (1.0 + std::min(nactive, 5)) * p.n;
 }
 

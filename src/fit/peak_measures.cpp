@@ -5,8 +5,8 @@
 #include <functional>
 
 #include "fit/quadrature.h"
-#include "fit/shapes/line_shapes.h"
-#include "fit/shapes/peak_model.h"
+#include "shapes/line_shapes.h"
+#include "shapes/peak_model.h"
 
 namespace xyla::fit {
 

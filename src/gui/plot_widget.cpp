@@ -62,6 +62,7 @@ void PlotWidget::paintFull(QPainter& painter) {
   view_.pb.removeAllPoints();
   view_.redraw = true;
   QtCanvas canvas(painter, width(), height());
+  view_.prepare(canvas);
   view_.drawRect(canvas);
   view_.haveoloc = crosshair;
   view_.nG = creating;

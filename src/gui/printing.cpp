@@ -28,6 +28,7 @@ bool printDocument(Manager& m, XylaDocument& doc, QPrinter& printer) {
     XylaView view(&m, W, H);
     view.setXylaDocument(&doc);
     QtCanvas canvas(p, W, H);
+    view.prepare(canvas);
     view.drawRect(canvas);
   }
   m.printmode = was;

@@ -40,7 +40,13 @@ bool render(Manager& m, XylaDocument& doc, ImageFormat f, const std::string& pat
   PrintModeScope scope(m, doc);
   XylaView view(&m, doc.viewWidth, doc.viewHeight);
   view.setXylaDocument(&doc);
-  return writeImage(f, path, doc.viewWidth, doc.viewHeight, dpi, [&](Canvas& c) { view.drawRect(c); }, error);
+  return writeImage(
+      f, path, doc.viewWidth, doc.viewHeight, dpi,
+      [&](Canvas& c) {
+        view.prepare(c);
+        view.drawRect(c);
+      },
+      error);
 }
 
 // `path` with `.ext` appended unless it already ends in it (case-insensitively).

@@ -1,6 +1,4 @@
 // Free texts and graphic objects on the plot, and their removal.
-#include <cairo.h>
-
 #include <memory>
 
 #include "macro/command_families.h"
@@ -14,21 +12,6 @@ namespace xyla {
 namespace {
 
 using G = CommandGroup;
-
-// The size of `text` in `font`, measured the way the cairo outputs lay text out (every
-// canvas shares those line metrics). The view measures again whenever it draws.
-SizeF measureText(const std::string& text, const FontSpec& font) {
-  cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_A8, 1, 1);
-  cairo_t* cr = cairo_create(surface);
-  SizeF size;
-  {
-    CairoCanvas canvas(cr, 1.0, 1.0);
-    size = canvas.textSize(text, font);
-  }
-  cairo_destroy(cr);
-  cairo_surface_destroy(surface);
-  return size;
-}
 
 // Component p of a colour, or `fallback` when argument p was not given.
 double component(const Macro& m, int p, double fallback) { return m.O[p] ? m.D[p] : fallback; }
@@ -60,7 +43,8 @@ struct TextRequest {
 
 // The measuring step: the size of the command's text in its font goes to tw and th.
 void measure(Macro& m, const FontSpec& font, const std::string& text) {
-  const SizeF s = measureText(text, font);
+  // The view measures again whenever it draws.
+  const SizeF s = cairoTextSize(text, font);
   m.tw = s.width;
   m.th = s.height;
 }

@@ -7,6 +7,7 @@
 #include "model/colour.h"
 #include "model/font.h"
 #include "model/keyed_archive.h"
+#include "model/property_table.h"
 
 // Small helpers shared by the record readers and writers of the document file.
 namespace xyla::archivefields {
@@ -66,6 +67,41 @@ void writeFields(archive::ArchiveWriter::Record& r, const Object& o, ForEach for
 template <typename Object, typename ForEach>
 void readFields(const archive::ArchiveItem& rec, Object& o, ForEach forEach) {
   forEach(o, [&](const char* key, auto& v) { readInto(rec, key, v); });
+}
+
+// Writes every field of `table` that has an archive key, in table order.
+template <typename P, typename R>
+void writeTable(archive::ArchiveWriter::Record& r, const R& o, std::span<const P> table) {
+  for (const P& p : table) {
+    if (p.archiveKey.empty()) continue;
+    props::visit(p, o, 0, [&](const auto& field) { writeValue(r, std::string(p.archiveKey), field); });
+  }
+}
+
+// Reads every field of `table` that has an archive key: a present value of the field's
+// kind replaces it; an absent one leaves it, or for kAbsentResets fields makes it empty
+// text or black.
+template <typename P, typename R>
+void readTable(const archive::ArchiveItem& rec, R& o, std::span<const P> table) {
+  for (const P& p : table) {
+    if (p.archiveKey.empty()) continue;
+    const std::string key(p.archiveKey);
+    props::visit(p, o, 0, [&](auto& field) {
+      using T = std::remove_reference_t<decltype(field)>;
+      if constexpr (std::is_same_v<T, std::string>) {
+        if (p.flags & props::kAbsentResets) {
+          field = rec.get(key).asString().value_or("");
+          return;
+        }
+      } else if constexpr (std::is_same_v<T, Colour>) {
+        if (p.flags & props::kAbsentResets) {
+          field = rec.get(key).asColour().value_or(Colour::black());
+          return;
+        }
+      }
+      readInto(rec, key, field);
+    });
+  }
 }
 
 }  // namespace xyla::archivefields

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "model/archive_fields.h"
+#include "model/buffer_properties.h"
 #include "model/data_buffer.h"
 
 namespace xyla {
@@ -13,8 +14,8 @@ namespace {
 
 using archive::ArchiveItem;
 using archive::ArchiveWriter;
-using archivefields::readFields;
-using archivefields::writeFields;
+using archivefields::readTable;
+using archivefields::writeTable;
 
 constexpr int kMachineOrder = std::endian::native == std::endian::little ? 0 : 1;
 
@@ -76,53 +77,6 @@ void readPoints(DataBuffer& b, const ArchiveItem& rec, int verno, int byteorder)
   }
 }
 
-// Keys read as they are, in the order written: the display switches before the colours,
-constexpr auto kShowFields = [](auto& b, auto&& visit) {
-  visit("havexminmax", b.havexminmax);
-  visit("haveyminmax", b.haveyminmax);
-  visit("show", b.show);
-  visit("belongx", b.belongx);
-  visit("belongy", b.belongy);
-};
-
-// and the style, database source and error-bar keys after them.
-constexpr auto kStyleFields = [](auto& b, auto&& visit) {
-  visit("linewidth", b.linewidth);
-  visit("dash", b.dash);
-  visit("symbol", b.symbol);
-  visit("dashwidth", b.dashwidth);
-  visit("symbolsize", b.symbolsize);
-  visit("sticksize", b.sticksize);
-  visit("stickabs", b.stickabs);
-  visit("symfill", b.symfill);
-  visit("plotlines", b.plotlines);
-  visit("plotsymbols", b.plotsymbols);
-  visit("plotybars", b.plotybars);
-  visit("plotxbars", b.plotxbars);
-  visit("plotysticks", b.plotysticks);
-  visit("plotxsticks", b.plotxsticks);
-  visit("plotdots", b.plotdots);
-  visit("plotarea", b.plotarea);
-  visit("plothist", b.plothist);
-  visit("plotfhist", b.plotfhist);
-  visit("my_sql", b.my_sql);
-  visit("my_db", b.my_db);
-  visit("my_host", b.my_host);
-  visit("my_user", b.my_user);
-  visit("my_passwd", b.my_passwd);
-  visit("my_port", b.my_port);
-  visit("my_xcol", b.my_xcol);
-  visit("my_ycol", b.my_ycol);
-  visit("my_autoupdate", b.my_autoupdate);
-  visit("plotlegend", b.plotlegend);
-  visit("hassource", b.hassource);
-  visit("errorbarx", b.errorbarx);
-  visit("errorvalx", b.errorvalx);
-  visit("errorbary", b.errorbary);
-  visit("errorvaly", b.errorvaly);
-  visit("errorwidth", b.errorwidth);
-};
-
 }  // namespace
 
 archive::Uid encodeBuffer(ArchiveWriter& w, const DataBuffer& b) {
@@ -133,57 +87,24 @@ archive::Uid encodeBuffer(ArchiveWriter& w, const DataBuffer& b) {
   writeBlock(r, "Y", b.Y);
   writeBlock(r, "EX", b.EX);
   writeBlock(r, "EY", b.EY);
-  r.setString("source", b.source);
-  r.setString("comment", b.comment);
-  r.setString("dynsize", b.dynsize);
-  writeFields(r, b, kShowFields);
-  r.setColour("color", b.color);
-  r.setColour("fillcolor", b.fillcolor);
-  r.setColour("barcolor", b.barcolor);
-  r.setColour("stickcolor", b.stickcolor);
-  r.setColour("errorcolor", b.errorcolor);
-  writeFields(r, b, kStyleFields);
+  writeTable(r, b, bufferProperties());
   return r.uid();
 }
 
 std::unique_ptr<DataBuffer> decodeBuffer(const ArchiveItem& rec) {
   if (!rec.isRecord()) return nullptr;
   auto b = std::make_unique<DataBuffer>();
-  b->warn = true;
-  b->show = true;
-  b->belongx = b->belongy = 1;
-  b->rm = false;
-  b->my_autoupdate = false;
-  b->plotlegend = true;
-  b->hassource = false;
-  b->errorbarx = b->errorbary = 0;
-  b->errorvalx = b->errorvaly = 0.0;
-  b->errorwidth = 1.0;
-
   const int verno = rec.get("verno").asInt().value_or(0);
   const int byteorder = rec.get("byteorder").asInt().value_or(1);
   readPoints(*b, rec, verno, byteorder);
-  b->rescale();  // the extent is not stored; the flags below are
-
-  b->source = rec.get("source").asString().value_or("");
-  b->comment = rec.get("comment").asString().value_or("");
-  b->dynsize = rec.get("dynsize").asString().value_or("");
-  // The old "haveminmax" stands for both flags; the newer keys win when present.
+  b->rescale();  // the extent is not stored; its flags are
+  // Keys of older files are read before the table's newer ones, which win when present:
+  // "haveminmax" stands for both extent flags, "plotbars" for the Y bars.
   if (const auto old = rec.get("haveminmax").asBool()) b->havexminmax = b->haveyminmax = *old;
-  readFields(rec, *b, kShowFields);
-
-  b->color = rec.get("color").asColour().value_or(Colour::black());
-  b->fillcolor = rec.get("fillcolor").asColour().value_or(Colour::black());
-  if (verno > 20) {
-    b->barcolor = rec.get("barcolor").asColour().value_or(Colour::black());
-    b->stickcolor = rec.get("stickcolor").asColour().value_or(Colour::black());
-    b->errorcolor = rec.get("errorcolor").asColour().value_or(Colour::black());
-  } else {
-    b->barcolor = b->stickcolor = b->errorcolor = b->color;
-  }
-  // The old "plotbars" is read before its newer key, which wins when present.
   if (const auto old = rec.get("plotbars").asBool()) b->plotybars = *old;
-  readFields(rec, *b, kStyleFields);
+  readTable(rec, *b, bufferProperties());
+  // Files before version 21 had one colour for lines, bars, sticks and error bars.
+  if (verno <= 20) b->barcolor = b->stickcolor = b->errorcolor = b->color;
   return b;
 }
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "model/buffer_properties.h"
 #include "model/settings.h"
 
 namespace xyla {
@@ -15,126 +16,36 @@ double valueAt(const std::vector<double>& v, int i) { return validIndex(i, v.siz
 
 }  // namespace
 
-DataBuffer::DataBuffer() { setDefaultStyle(); }
+DataBuffer::DataBuffer() {
+  props::applyInitial(bufferProperties(), *this);
+  setDefaultStyle();
+}
 
 // ---- style ----
 
 void DataBuffer::builtInStyle(bool lines) {
-  color = Colour::black();
-  fillcolor = Colour::lightGrey();
-  errorcolor = Colour::black();
-  barcolor = Colour::black();
-  stickcolor = Colour::black();
-  linewidth = 1.0;
-  dash = 0;
-  symbol = 0;
-  symbolsize = 10.0;
-  sticksize = 20.0;
-  dashwidth = 0.0;
-  stickabs = false;
-  symfill = false;
-  plotlines = lines;
-  plotsymbols = plotybars = plotxbars = plotysticks = plotxsticks = false;
-  plotdots = plotarea = plothist = plotfhist = false;
+  props::applyInitial(bufferProperties(), *this, props::kStyle);
+  if (!lines) {
+    for (const BufferProperty& p : bufferProperties())
+      if (p.flags & props::kPlotFlag) this->*std::get<bool DataBuffer::*>(p.member) = false;
+  }
 }
 
 void DataBuffer::setDefaultStyle() {
   builtInStyle(true);
-  const Settings* s = Settings::standard();
-  if (!s) return;
-  auto colour = [s](const char* key, Colour& field) {
-    if (auto v = s->getColour(key)) field = *v;
-  };
-  auto real = [s](const char* key, double& field) {
-    if (auto v = s->getFloat(key)) field = *v;
-  };
-  auto integer = [s](const char* key, int& field) {
-    if (auto v = s->getInt(key)) field = *v;
-  };
-  auto flag = [s](const char* key, bool& field) {
-    if (auto v = s->getBool(key)) field = *v;
-  };
-  colour("BColor", color);
-  colour("BFillColor", fillcolor);
-  colour("BBarColor", barcolor);
-  colour("BStickColor", stickcolor);
-  colour("BErrorColor", errorcolor);
-  real("BLineWidth", linewidth);
-  integer("BDash", dash);
-  integer("BSymbol", symbol);
-  real("BSymbolSize", symbolsize);
-  real("BStickSize", sticksize);
-  real("BDashWidth", dashwidth);
-  if (auto v = s->getString("BDynSize")) dynsize = *v;
-  flag("BStickAbs", stickabs);
-  flag("BPlotLines", plotlines);
-  flag("BPlotSymbols", plotsymbols);
-  flag("BPlotYBars", plotybars);
-  flag("BPlotXBars", plotxbars);
-  flag("BPlotYSticks", plotysticks);
-  flag("BPlotXSticks", plotxsticks);
-  flag("BPlotDots", plotdots);
-  flag("BPlotArea", plotarea);
-  flag("BPlotHist", plothist);
-  flag("BPlotFHist", plotfhist);
-  flag("BSymbolFill", symfill);
+  if (const Settings* s = Settings::standard()) props::readDefaults(bufferProperties(), *this, *s);
 }
 
 void DataBuffer::saveAsDefaultStyle() const {
   Settings* s = Settings::standard();
   if (!s) return;
-  s->setColour("BColor", color);
-  s->setColour("BFillColor", fillcolor);
-  s->setColour("BStickColor", stickcolor);
-  s->setColour("BErrorColor", errorcolor);
-  s->setFloat("BLineWidth", static_cast<float>(linewidth));
-  s->setInt("BDash", dash);
-  s->setInt("BSymbol", symbol);
-  s->setFloat("BSymbolSize", static_cast<float>(symbolsize));
-  s->setFloat("BStickSize", static_cast<float>(sticksize));
-  s->setFloat("BDashWidth", static_cast<float>(dashwidth));
-  s->setString("BDynSize", dynsize);
-  s->setBool("BStickAbs", stickabs);
-  s->setBool("BPlotLines", plotlines);
-  s->setBool("BPlotSymbols", plotsymbols);
-  s->setBool("BPlotYBars", plotybars);
-  s->setBool("BPlotXBars", plotxbars);
-  s->setBool("BPlotYSticks", plotysticks);
-  s->setBool("BPlotXSticks", plotxsticks);
-  s->setBool("BPlotDots", plotdots);
-  s->setBool("BPlotArea", plotarea);
-  s->setBool("BPlotHist", plothist);
-  s->setBool("BPlotFHist", plotfhist);
+  props::writeDefaults(bufferProperties(), *this, *s);
   s->sync();
 }
 
 void DataBuffer::clearStyle() { builtInStyle(false); }
 
-void DataBuffer::copyStyle(const DataBuffer& o) {
-  color = o.color;
-  fillcolor = o.fillcolor;
-  errorcolor = o.errorcolor;
-  barcolor = o.barcolor;
-  stickcolor = o.stickcolor;
-  linewidth = o.linewidth;
-  dash = o.dash;
-  symbol = o.symbol;
-  symbolsize = o.symbolsize;
-  sticksize = o.sticksize;
-  dashwidth = o.dashwidth;
-  stickabs = o.stickabs;
-  symfill = o.symfill;
-  plotlines = o.plotlines;
-  plotsymbols = o.plotsymbols;
-  plotybars = o.plotybars;
-  plotxbars = o.plotxbars;
-  plotfhist = o.plotfhist;
-  plotysticks = o.plotysticks;
-  plotxsticks = o.plotxsticks;
-  plotdots = o.plotdots;
-  plotarea = o.plotarea;
-  plothist = o.plothist;
-}
+void DataBuffer::copyStyle(const DataBuffer& o) { props::copyFields(bufferProperties(), *this, o, props::kStyle); }
 
 std::unique_ptr<DataBuffer> DataBuffer::copyWithZone() {
   auto c = std::make_unique<DataBuffer>();
@@ -142,30 +53,7 @@ std::unique_ptr<DataBuffer> DataBuffer::copyWithZone() {
   c->Y = Y;
   c->EX = EX;
   c->EY = EY;
-  c->source = source;
-  c->comment = comment;
-  c->dynsize = dynsize;
-  c->show = show;
-  c->belongx = belongx;
-  c->belongy = belongy;
-  c->rm = rm;
-  c->copyStyle(*this);
-  c->my_sql = my_sql;
-  c->my_host = my_host;
-  c->my_db = my_db;
-  c->my_user = my_user;
-  c->my_passwd = my_passwd;
-  c->my_xcol = my_xcol;
-  c->my_ycol = my_ycol;
-  c->my_port = my_port;
-  c->my_autoupdate = my_autoupdate;
-  c->plotlegend = plotlegend;
-  c->hassource = hassource;
-  c->errorbarx = errorbarx;
-  c->errorbary = errorbary;
-  c->errorvalx = errorvalx;
-  c->errorvaly = errorvaly;
-  c->errorwidth = errorwidth;
+  props::copyFields(bufferProperties(), *c, *this, props::kCopied);
   warn = true;
   return c;
 }

@@ -122,56 +122,30 @@ class DataBuffer {
 
   // ---- fields ----
 
+  // The fields below the extent are described in bufferProperties() (built-in values,
+  // file keys, user defaults, commands); the constructor sets them from there.
   bool norescale = false;
   std::vector<double> X;
   std::vector<double> Y;
   std::vector<double> EX;
   std::vector<double> EY;
   double xmin = 0.0, xmax = 0.0, ymin = 0.0, ymax = 0.0;
-  int belongx = 1;
-  int belongy = 1;
-  std::string source;
-  std::string comment;
-  std::string dynsize;
-  bool havexminmax = false;
-  bool haveyminmax = false;
-  bool show = true;
-  bool rm = false;
-  Colour color = Colour::black();
-  Colour fillcolor = Colour::lightGrey();
-  Colour errorcolor = Colour::black();
-  Colour barcolor = Colour::black();
-  Colour stickcolor = Colour::black();
-  double linewidth = 1.0;
-  double dashwidth = 0.0;
-  double symbolsize = 10.0;
-  double sticksize = 20.0;
-  int dash = 0;
-  int symbol = 0;
-  bool plotlines = true;
-  bool plotsymbols = false;
-  bool plotybars = false;
-  bool plotxbars = false;
-  bool plotfhist = false;
-  bool plotysticks = false;
-  bool plotxsticks = false;
-  bool plotdots = false;
-  bool plotarea = false;
-  bool plothist = false;
-  bool stickabs = false;
-  bool symfill = false;
-  bool hassource = false;
-  int my_port = 0;
-  int my_xcol = 0;
-  int my_ycol = 0;
+  int belongx, belongy;
+  std::string source, comment, dynsize;
+  bool havexminmax, haveyminmax;
+  bool show, rm;
+  Colour color, fillcolor, errorcolor, barcolor, stickcolor;
+  double linewidth, dashwidth, symbolsize, sticksize;
+  int dash, symbol;
+  bool plotlines, plotsymbols, plotybars, plotxbars, plotfhist, plotysticks, plotxsticks, plotdots, plotarea, plothist;
+  bool stickabs, symfill;
+  bool hassource;
+  int my_port, my_xcol, my_ycol;
   std::string my_sql, my_host, my_db, my_user, my_passwd;
-  bool my_autoupdate = false;
-  bool plotlegend = true;
-  int errorbarx = 0;
-  int errorbary = 0;
-  double errorvalx = 0.0;
-  double errorvaly = 0.0;
-  double errorwidth = 1.0;
+  bool my_autoupdate;
+  bool plotlegend;
+  int errorbarx, errorbary;
+  double errorvalx, errorvaly, errorwidth;
   bool warn = true;
 
  private:

@@ -7,6 +7,7 @@
 
 #include "model/archive_fields.h"
 #include "model/buffer_archive.h"
+#include "model/document_properties.h"
 #include "model/manager.h"
 #include "model/object_archive.h"
 #include "model/ui.h"
@@ -30,161 +31,27 @@ using Doc = XylaDocument;
 constexpr int kMaxSubplots = 4096;
 constexpr std::size_t kFitRows = 24;
 
-// The load group that reads a key back.
-enum class Group { Window, Data, Range, Fit, TG, Layout, Fonts, Colors };
-
-bool groupOn(const Doc& d, Group g) {
+bool groupOn(const Doc& d, LoadGroup g) {
   switch (g) {
-    case Group::Window: return d.ALL;
-    case Group::Data: return d.ALL || d.DATA;
-    case Group::Range: return d.ALL || d.RANGE;
-    case Group::Fit: return d.ALL || d.FIT;
-    case Group::TG: return d.ALL || d.TG;
-    case Group::Layout: return d.ALL || d.LAYOUT;
-    case Group::Fonts: return d.ALL || d.LAYOUT || d.FONTS;
-    case Group::Colors: return d.ALL || d.LAYOUT || d.COLORS;
+    case LoadGroup::Window:
+      return d.ALL;
+    case LoadGroup::Data:
+      return d.ALL || d.DATA;
+    case LoadGroup::Range:
+      return d.ALL || d.RANGE;
+    case LoadGroup::Fit:
+      return d.ALL || d.FIT;
+    case LoadGroup::TG:
+      return d.ALL || d.TG;
+    case LoadGroup::Layout:
+      return d.ALL || d.LAYOUT;
+    case LoadGroup::Fonts:
+      return d.ALL || d.LAYOUT || d.FONTS;
+    case LoadGroup::Colors:
+      return d.ALL || d.LAYOUT || d.COLORS;
   }
   return false;
 }
-
-// ---- top-level keys, in the order written ----
-
-// A document field held as a double but stored truncated to an integer.
-struct Truncated {
-  double Doc::*field;
-};
-// Keys whose values are lists of records.
-enum class ListKey { Fit, Buffers, Texts, Graphics };
-
-using TopField = std::variant<bool Doc::*, int Doc::*, double Doc::*, std::string Doc::*, Colour Doc::*,
-                              FontSpec Doc::*, Truncated, ListKey>;
-struct TopKey {
-  const char* name;
-  Group group;
-  TopField field;
-};
-
-const TopKey kTopKeys[] = {
-    {"autoupdate", Group::Data, &Doc::autoupdate},
-    {"updateinterval", Group::Data, &Doc::updateinterval},
-    {"rescaleafterupdate", Group::Data, &Doc::rescaleafterupdate},
-    {"mtname", Group::Data, &Doc::mtname},
-    {"mtinterval", Group::Data, &Doc::mtinterval},
-    {"xmin1", Group::Range, &Doc::xmin1},
-    {"xmax1", Group::Range, &Doc::xmax1},
-    {"ymin1", Group::Range, &Doc::ymin1},
-    {"ymax1", Group::Range, &Doc::ymax1},
-    {"xmin2", Group::Range, &Doc::xmin2},
-    {"xmax2", Group::Range, &Doc::xmax2},
-    {"ymin2", Group::Range, &Doc::ymin2},
-    {"ymax2", Group::Range, &Doc::ymax2},
-    {"fit", Group::Fit, ListKey::Fit},
-    {"fitpoints", Group::Fit, &Doc::f_points},
-    {"fitmin", Group::Fit, &Doc::f_min},
-    {"fitmax", Group::Fit, &Doc::f_max},
-    {"fitlimit", Group::Fit, &Doc::f_limit},
-    {"fitpreview", Group::Fit, &Doc::f_preview},
-    {"winx", Group::Window, &Doc::winx},
-    {"winy", Group::Window, &Doc::winy},
-    {"winw", Group::Window, &Doc::winw},
-    {"winh", Group::Window, &Doc::winh},
-    {"buffer", Group::Data, ListKey::Buffers},
-    {"text", Group::TG, ListKey::Texts},
-    {"graphic", Group::TG, ListKey::Graphics},
-    {"marginleft", Group::Layout, &Doc::marginleft},
-    {"marginright", Group::Layout, &Doc::marginright},
-    {"margintop", Group::Layout, &Doc::margintop},
-    {"marginbottom", Group::Layout, &Doc::marginbottom},
-    {"framewidth", Group::Layout, &Doc::framewidth},
-    {"framecolor", Group::Colors, &Doc::framecolor},
-    {"framestyle", Group::Layout, &Doc::framestyle},
-    {"framearrows", Group::Layout, &Doc::framearrows},
-    {"forceframe", Group::Layout, &Doc::forceframe},
-    {"drawbackground", Group::Layout, &Doc::drawbackground},
-    {"drawmargin", Group::Layout, &Doc::drawmargin},
-    {"drawframe", Group::Layout, &Doc::drawframe},
-    {"alldraw", Group::Layout, &Doc::alldraw},
-    {"forcerenderhigh", Group::Layout, &Doc::forcerenderhigh},
-    {"arrowtype", Group::Layout, &Doc::arrowtype},
-    {"arrowsize", Group::Layout, &Doc::arrowsize},
-    {"backgroundcolor", Group::Colors, &Doc::backgroundcolor},
-    {"margincolor", Group::Colors, &Doc::margincolor},
-    {"plotlegend", Group::Layout, &Doc::plotlegend},
-    {"legendbg", Group::Layout, &Doc::legendbg},
-    {"legendx", Group::Layout, Truncated{&Doc::legendx}},
-    {"legendy", Group::Layout, Truncated{&Doc::legendy}},
-    {"legendwidth", Group::Layout, Truncated{&Doc::legendwidth}},
-    {"legendspace", Group::Layout, Truncated{&Doc::legendspace}},
-    {"legendfont", Group::Fonts, &Doc::legendfont},
-    {"legendcolor", Group::Layout, &Doc::legendcolor},
-    {"legendbgcolor", Group::Layout, &Doc::legendbgcolor},
-};
-
-// ---- per-axis keys ("ticks0" .. "ticks3"), in the order written ----
-
-template <typename T>
-using AxisField = Doc::PerAxis<T> Doc::*;
-using AxisVariant = std::variant<AxisField<bool>, AxisField<int>, AxisField<signed char>, AxisField<double>,
-                                 AxisField<std::string>, AxisField<Colour>, AxisField<FontSpec>,
-                                 AxisField<std::map<std::string, std::string>>>;
-struct AxisKey {
-  const char* name;
-  Group group;
-  int fromVerno;  // read only from files of this version on
-  AxisVariant field;
-};
-
-const AxisKey kAxisKeys[] = {
-    {"axis", Group::Layout, 0, &Doc::axis},
-    {"axismode", Group::Layout, 0, &Doc::axismode},
-    {"axistext", Group::Layout, 0, &Doc::axistext},
-    {"axistextcolor", Group::Layout, 0, &Doc::axistextcolor},
-    {"axistimeformat", Group::Layout, 0, &Doc::axistimeformat},
-    {"scaleexpr", Group::Layout, 0, &Doc::scaleexpr},
-    {"trigger", Group::Layout, 0, &Doc::trigger},
-    {"textfont", Group::Fonts, 0, &Doc::textfont},
-    {"numfont", Group::Fonts, 0, &Doc::numfont},
-    {"tickcolor", Group::Colors, 0, &Doc::tickcolor},
-    {"gridcolor", Group::Colors, 0, &Doc::gridcolor},
-    {"mtickcolor", Group::Colors, 15, &Doc::mtickcolor},
-    {"mgridcolor", Group::Colors, 15, &Doc::mgridcolor},
-    {"zerocolor", Group::Colors, 15, &Doc::zerocolor},
-    {"ticks", Group::Layout, 0, &Doc::ticks},
-    {"mticks", Group::Layout, 0, &Doc::mticks},
-    {"ticksboth", Group::Layout, 0, &Doc::ticksboth},
-    {"mticksboth", Group::Layout, 0, &Doc::mticksboth},
-    {"grid", Group::Layout, 0, &Doc::grid},
-    {"mgrid", Group::Layout, 0, &Doc::mgrid},
-    {"zeroline", Group::Layout, 0, &Doc::zeroline},
-    {"smalllog", Group::Layout, 0, &Doc::smalllog},
-    {"reverse", Group::Layout, 0, &Doc::reverse},
-    {"fliptext", Group::Layout, 0, &Doc::fliptext},
-    {"ticklength", Group::Layout, 0, &Doc::ticklength},
-    {"tickwidth", Group::Layout, 0, &Doc::tickwidth},
-    {"gridwidth", Group::Layout, 0, &Doc::gridwidth},
-    {"mticklength", Group::Layout, 15, &Doc::mticklength},
-    {"mtickwidth", Group::Layout, 15, &Doc::mtickwidth},
-    {"mgridwidth", Group::Layout, 15, &Doc::mgridwidth},
-    {"scalstart", Group::Layout, 15, &Doc::scalstart},
-    {"scalend", Group::Layout, 15, &Doc::scalend},
-    {"scalspace", Group::Layout, 15, &Doc::scalspace},
-    {"scalminticks", Group::Layout, 15, &Doc::scalminticks},
-    {"numoff", Group::Layout, 15, &Doc::numoff},
-    {"textoff", Group::Layout, 15, &Doc::textoff},
-    {"tickstyle", Group::Layout, 15, &Doc::tickstyle},
-    {"expoff", Group::Layout, 15, &Doc::expoff},
-    {"text", Group::Layout, 15, &Doc::text},
-    {"numbers", Group::Layout, 15, &Doc::numbers},
-    {"dp", Group::Layout, 15, &Doc::dp},
-    {"dpauto", Group::Layout, 15, &Doc::dpauto},
-    {"alabel", Group::Layout, 15, &Doc::alabel},
-    {"gridfront", Group::Layout, 25, &Doc::gridfront},
-    {"mgridfront", Group::Layout, 25, &Doc::mgridfront},
-    {"gridpattern", Group::Layout, 25, &Doc::gridpattern},
-    {"mgridpattern", Group::Layout, 25, &Doc::mgridpattern},
-    {"align", Group::Layout, 26, &Doc::align},
-    {"angle", Group::Layout, 26, &Doc::angle},
-};
 
 // ---- writing ----
 
@@ -203,20 +70,20 @@ archive::Uid encodeFitTable(ArchiveWriter& w, const FitTable& F) {
   return w.list(rows);
 }
 
-void writeList(ArchiveWriter::Record& r, const char* key, ListKey which, const Doc& doc) {
+void writeList(ArchiveWriter::Record& r, const std::string& key, RecordList which, const Doc& doc) {
   ArchiveWriter& w = r.writer();
   std::vector<archive::Uid> items;
   switch (which) {
-    case ListKey::Fit:
+    case RecordList::Fit:
       r.setObject(key, encodeFitTable(w, doc.F));
       return;
-    case ListKey::Buffers:
+    case RecordList::Buffers:
       for (const auto& b : doc.DB) items.push_back(encodeBuffer(w, *b));
       break;
-    case ListKey::Texts:
+    case RecordList::Texts:
       for (const auto& t : doc.T) items.push_back(encodeText(w, *t));
       break;
-    case ListKey::Graphics:
+    case RecordList::Graphics:
       for (const auto& g : doc.G) items.push_back(encodeGraphic(w, *g));
       break;
   }
@@ -243,23 +110,27 @@ archive::Uid encodeDocument(ArchiveWriter& w, const Doc& doc) {
   ArchiveWriter::Record r = w.record(kDocumentType);
   r.setString("xylaversion", XYLA_VERSION);
   r.setInt("verno", kArchiveVerno);
-  for (const TopKey& k : kTopKeys) {
-    std::visit(
-        [&](auto field) {
-          using F = decltype(field);
-          if constexpr (std::is_same_v<F, ListKey>)
-            writeList(r, k.name, field, doc);
-          else if constexpr (std::is_same_v<F, Truncated>)
-            r.setInt(k.name, truncated(doc.*(field.field)));
-          else
-            writeValue(r, k.name, doc.*field);
-        },
-        k.field);
+  for (const DocumentProperty& p : documentProperties()) {
+    const std::string key(p.archiveKey);
+    if (const auto* list = std::get_if<RecordList>(&p.member)) {
+      writeList(r, key, *list, doc);
+      continue;
+    }
+    props::visit(p, doc, 0, [&](const auto& field) {
+      using T = std::remove_cvref_t<decltype(field)>;
+      if constexpr (std::is_same_v<T, double>) {
+        if (p.truncated) {
+          r.setInt(key, truncated(field));
+          return;
+        }
+      }
+      writeValue(r, key, field);
+    });
   }
   for (int axis = 0; axis < 4; ++axis) {
     const std::string suffix = std::to_string(axis);
-    for (const AxisKey& k : kAxisKeys)
-      std::visit([&](auto field) { writeValue(r, k.name + suffix, (doc.*field)[axis]); }, k.field);
+    for (const AxisProperty& p : axisProperties())
+      props::visit(p, doc, axis, [&](const auto& field) { writeValue(r, std::string(p.archiveKey) + suffix, field); });
   }
   // A sub-plot never holds sub-plots of its own.
   if (!doc.subview) writeSubplots(r, doc);
@@ -310,8 +181,8 @@ std::size_t decodedSize(const DataBuffer& b) {
          b.dynsize.capacity() + 8 * kBlockOverhead;
 }
 
-void readList(Doc& doc, const ArchiveItem& rec, const char* key, ListKey which) {
-  if (which == ListKey::Fit) {
+void readList(Doc& doc, const ArchiveItem& rec, const std::string& key, RecordList which) {
+  if (which == RecordList::Fit) {
     doc.F = readFitTable(rec.get(key));
     return;
   }
@@ -321,7 +192,7 @@ void readList(Doc& doc, const ArchiveItem& rec, const char* key, ListKey which) 
   switch (which) {
     // Every decoded object is charged to the reader's budget: a list may name one record
     // many times, and each copy costs memory of its own.
-    case ListKey::Buffers: {
+    case RecordList::Buffers: {
       std::vector<std::unique_ptr<DataBuffer>> DB;
       for (const ArchiveItem& item : *items) {
         auto b = decodeBuffer(item);
@@ -331,7 +202,7 @@ void readList(Doc& doc, const ArchiveItem& rec, const char* key, ListKey which) 
       doc.DB = std::move(DB);
       break;
     }
-    case ListKey::Texts:
+    case RecordList::Texts:
       doc.T.clear();
       for (const ArchiveItem& item : *items) {
         auto t = decodeText(item);
@@ -339,7 +210,7 @@ void readList(Doc& doc, const ArchiveItem& rec, const char* key, ListKey which) 
         if (t) doc.addText(std::move(t));
       }
       break;
-    case ListKey::Graphics:
+    case RecordList::Graphics:
       doc.G.clear();
       for (const ArchiveItem& item : *items) {
         auto g = decodeGraphic(item);
@@ -347,7 +218,7 @@ void readList(Doc& doc, const ArchiveItem& rec, const char* key, ListKey which) 
         if (g) doc.addGraphic(std::move(g));
       }
       break;
-    case ListKey::Fit:
+    case RecordList::Fit:
       break;
   }
 }
@@ -384,27 +255,30 @@ void decodeDocument(Doc& doc, const ArchiveItem& rec, int verno) {
     doc.subplots.clear();
     readSubplots(doc, rec);
   }
-  if (groupOn(doc, Group::Window)) doc.resizewin = true;
-  for (const TopKey& k : kTopKeys) {
-    if (!groupOn(doc, k.group)) continue;
-    std::visit(
-        [&](auto field) {
-          using F = decltype(field);
-          if constexpr (std::is_same_v<F, ListKey>) {
-            readList(doc, rec, k.name, field);
-          } else if constexpr (std::is_same_v<F, Truncated>) {
-            if (const auto v = rec.get(k.name).asInt()) doc.*(field.field) = *v;
-          } else {
-            readValue(rec, k.name, doc.*field);
-          }
-        },
-        k.field);
+  if (groupOn(doc, LoadGroup::Window)) doc.resizewin = true;
+  for (const DocumentProperty& p : documentProperties()) {
+    if (!groupOn(doc, p.group)) continue;
+    const std::string key(p.archiveKey);
+    if (const auto* list = std::get_if<RecordList>(&p.member)) {
+      readList(doc, rec, key, *list);
+      continue;
+    }
+    props::visit(p, doc, 0, [&](auto& field) {
+      using T = std::remove_reference_t<decltype(field)>;
+      if constexpr (std::is_same_v<T, double>) {
+        if (p.truncated) {
+          if (const auto v = rec.get(key).asInt()) field = *v;
+          return;
+        }
+      }
+      readValue(rec, key, field);
+    });
   }
   for (int axis = 0; axis < 4; ++axis) {
     const std::string suffix = std::to_string(axis);
-    for (const AxisKey& k : kAxisKeys) {
-      if (verno < k.fromVerno || !groupOn(doc, k.group)) continue;
-      std::visit([&](auto field) { readValue(rec, k.name + suffix, (doc.*field)[axis]); }, k.field);
+    for (const AxisProperty& p : axisProperties()) {
+      if (verno < p.fromVerno || !groupOn(doc, p.group)) continue;
+      props::visit(p, doc, axis, [&](auto& field) { readValue(rec, std::string(p.archiveKey) + suffix, field); });
     }
   }
   // Buffers fed from a database are refreshed at once.

@@ -1,5 +1,6 @@
 #include "model/xyla_document.h"
 
+#include "model/document_properties.h"
 #include "model/manager.h"
 #include "model/settings.h"
 
@@ -44,87 +45,27 @@ XylaDocument::~XylaDocument() {
 }
 
 void XylaDocument::setDefaults() {
-  current = 0;
-  xmin1 = ymin1 = xmin2 = ymin2 = 0.0;
-  xmax1 = ymax1 = xmax2 = ymax2 = 1.0;
-  framecolor = Colour::black();
-  backgroundcolor = Colour::white();
-  margincolor = Colour::white();
-  marginleft = 80.0;
-  marginright = 10.0;
-  margintop = 10.0;
-  marginbottom = 80.0;
-  arrowsize = 10.0;
-  framewidth = 2.0;
-  framestyle = 0;
-  arrowtype = 0;
-  framearrows = forceframe = false;
-  drawbackground = drawmargin = drawframe = true;
-  forcerenderhigh = alldraw = false;
-  winx = winy = winw = winh = 0;
-  resizewin = rescaleafterload = rescaleafterupdate = autoupdate = false;
-  updateinterval = 30;
-
-  const FontSpec numFont = defaultFont(M, "NumFontName", "NumFontSize", 14.0);
-  const FontSpec textFont = defaultFont(M, "TextFontName", "TextFontSize", 18.0);
+  props::applyInitial(documentProperties(), *this);
   for (int k = 0; k < 4; ++k) {
-    axistextcolor[k] = tickcolor[k] = mtickcolor[k] = Colour::black();
-    gridcolor[k] = zerocolor[k] = mgridcolor[k] = Colour::darkGrey();
-    ticks[k] = mticks[k] = true;
-    ticksboth[k] = mticksboth[k] = grid[k] = mgrid[k] = zeroline[k] = false;
-    numbers[k] = text[k] = true;
-    ticklength[k] = 10.0;
-    tickwidth[k] = 2.0;
-    gridwidth[k] = 0.5;
-    mticklength[k] = 5.0;
-    mtickwidth[k] = 1.0;
-    mgridwidth[k] = 0.5;
-    angle[k] = 0.0;
-    scalstart[k].clear();
-    scalend[k].clear();
-    scalspace[k].clear();
-    scalminticks[k].clear();
-    axistimeformat[k].clear();
-    scaleexpr[k].clear();
-    trigger[k].clear();
-    axis[k] = k < 2;
-    numoff[k] = 5;
-    textoff[k] = 5;
-    smalllog[k] = reverse[k] = fliptext[k] = false;
-    dpauto[k] = true;
-    gridfront[k] = mgridfront[k] = true;
-    axismode[k] = 0;
-    tickstyle[k] = 0;
-    expoff[k] = 5;
-    dp[k] = 2;
-    gridpattern[k] = mgridpattern[k] = 0;
-    align[k] = 2 * (k + 1);
-    axistext[k].clear();
-    textfont[k] = textFont;
-    numfont[k] = numFont;
+    props::applyInitial(axisProperties(), *this, 0, k);
+    axis[k] = k < 2;         // bottom and left shown
+    align[k] = 2 * (k + 1);  // numbers anchored on the side facing the frame
     axm[k] = {0.0f, 0.0f};
-    alabel[k].clear();
     alabelindex[k].clear();
   }
-
-  plotlegend = legendbg = false;
-  legendfont = FontSpec::system(14.0);
-  legendwidth = 80.0;
-  legendspace = 20.0;
-  legendx = legendy = -1.0;
-  legendcolor = Colour::black();
-  legendbgcolor = Colour::white();
-  f_points.clear();
-  f_min.clear();
-  f_max.clear();
-  f_preview = true;
+  for (const AxisProperty& p : axisProperties()) {
+    if (p.defaultsKey.empty()) continue;
+    const std::string key(p.defaultsKey);
+    const FontSpec font =
+        defaultFont(M, (key + "Name").c_str(), (key + "Size").c_str(), std::get<FontSpec>(p.initial).size);
+    (this->*std::get<AxisMember<FontSpec>>(p.member)).fill(font);
+  }
+  current = 0;
+  resizewin = rescaleafterload = false;
   haveFitPreview = false;
-  f_limit = 100;
   fitBuffer = 0;
   ALL = LAYOUT = DATA = RANGE = COLORS = FONTS = FIT = TG = false;
   splineresult.clear();
-  mtname.clear();
-  mtinterval = 30;
 }
 
 // ---- buffers ----

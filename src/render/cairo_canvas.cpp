@@ -314,4 +314,17 @@ void CairoCanvas::drawImage(const QImage& image, const RectF& r) {
   cairo_surface_destroy(surface);
 }
 
+SizeF cairoTextSize(const std::string& text, const FontSpec& font) {
+  cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_A8, 1, 1);
+  cairo_t* cr = cairo_create(surface);
+  SizeF size;
+  {
+    CairoCanvas canvas(cr, 1.0, 1.0);
+    size = canvas.textSize(text, font);
+  }
+  cairo_destroy(cr);
+  cairo_surface_destroy(surface);
+  return size;
+}
+
 }  // namespace xyla

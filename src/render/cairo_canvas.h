@@ -67,4 +67,8 @@ class CairoCanvas : public Canvas {
   std::vector<double> dash_;  // reused conversion buffer
 };
 
+// The size of `text` in `font` as the cairo outputs lay it out (every canvas shares those
+// line metrics), measured without a drawing surface of the caller's; in points.
+SizeF cairoTextSize(const std::string& text, const FontSpec& font);
+
 }  // namespace xyla

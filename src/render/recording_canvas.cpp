@@ -98,6 +98,22 @@ void dumpPath(std::ostringstream& os, const Path& p) {
   }
 }
 
+void dumpColour(std::ostringstream& os, const Colour& c) {
+  os << " rgba(" << c.r << ',' << c.g << ',' << c.b << ',' << c.a << ')';
+}
+
+// Line attributes that differ from a fresh canvas's.
+void dumpLine(std::ostringstream& os, const RecordingCanvas::Op& op) {
+  os << " w" << op.lineWidth;
+  if (!op.dash.empty()) {
+    os << " dash";
+    for (float d : op.dash) os << ' ' << d;
+  }
+  if (op.cap != LineCap::Butt) os << " cap" << static_cast<int>(op.cap);
+  if (op.join != LineJoin::Miter) os << " join" << static_cast<int>(op.join);
+  if (!op.antialias) os << " aliased";
+}
+
 }  // namespace
 
 std::string RecordingCanvas::dump() const {
@@ -105,14 +121,20 @@ std::string RecordingCanvas::dump() const {
   for (const Op& op : ops) {
     os << op.kind;
     if (op.kind == "stroke" || op.kind == "fill") {
-      os << " rgba(" << op.colour.r << ',' << op.colour.g << ',' << op.colour.b << ',' << op.colour.a << ") w"
-         << op.lineWidth;
-      if (!op.dash.empty()) os << " dash" << op.dash.size();
+      dumpColour(os, op.colour);
+      if (op.kind == "stroke") dumpLine(os, op);
       dumpPath(os, op.path);
     } else if (op.kind == "text") {
-      os << " '" << op.text << "' at " << op.at.x << ',' << op.at.y << " size " << op.font.size;
+      os << " '" << op.text << "' at " << op.at.x << ',' << op.at.y << " font '" << op.font.family << "' "
+         << op.font.size;
+      dumpColour(os, op.colour);
     } else if (op.kind == "fillRect" || op.kind == "strokeRect" || op.kind == "clip" || op.kind == "image") {
       os << ' ' << op.rect.x << ',' << op.rect.y << ',' << op.rect.width << ',' << op.rect.height;
+      if (op.kind == "fillRect") dumpColour(os, op.colour);
+      if (op.kind == "strokeRect") {
+        dumpColour(os, op.colour);
+        dumpLine(os, op);
+      }
     } else if (op.kind == "translate") {
       os << ' ' << op.at.x << ',' << op.at.y;
     } else if (op.kind == "rotate") {

@@ -88,7 +88,6 @@ void XylaView::makeAxis(Axis& a, int k, double min, double max) const {
 SizeF XylaView::drawAxis(Canvas& c, int k, double min, double max) {
   setDashPattern(0);
   c.setDash(nullptr, 0, 0.0);
-  PD->alabelindex[k].clear();
   Axis a;
   makeAxis(a, k, min, max);
   const int which = rangeOf(k);
@@ -179,7 +178,7 @@ void XylaView::drawTickNumber(Canvas& c, int k, const Axis& a, double v, double 
   XylaDocument& d = *PD;
   const bool time = d.axismode[k] == 2;
   const std::string key = time ? formatTime(v, timeFormatOf(d.axistimeformat[k], a.format)) : keyText(v);
-  d.alabelindex[k].push_back(key);
+  if (measuring_) d.alabelindex[k].push_back(key);
   const auto label = d.alabel[k].find(key);
   SizeF s;
   if (label != d.alabel[k].end())

@@ -122,10 +122,7 @@ void XylaView::placeTexts(Canvas& c) {
   }
 }
 
-// Texts are placed after the axes of this pass were drawn, so that places past the axis
-// numbers use this pass's number sizes and a single pass (an export) is already right.
 void XylaView::drawTexts(Canvas& c) {
-  placeTexts(c);
   for (const auto& t : PD->T) drawTextObject(c, *t);
 }
 
@@ -267,10 +264,21 @@ void XylaView::drawGraphicSelection(Canvas& c) {
   c.restore();
 }
 
-void XylaView::drawSubplots(Canvas& c) {
+namespace {
+
+// Whether sub-plot `sub` has a frame it can be drawn in.
+bool drawable(const XylaDocument& sub) {
+  return sub.subvieww > 0 && sub.subviewh > 0 && std::isfinite(sub.subviewx) && std::isfinite(sub.subviewy);
+}
+
+}  // namespace
+
+void XylaView::prepareSubplots(Canvas& c) {
+  subviews_.clear();
   for (const auto& sub : PD->subplots) {
-    if (!(sub->subvieww > 0 && sub->subviewh > 0) || !std::isfinite(sub->subviewx) || !std::isfinite(sub->subviewy))
-      continue;
+    if (!drawable(*sub)) continue;
+    // A sub-plot that shares the X axis takes the main plot's range and mode before it
+    // lays itself out.
     if (sub->sharex) {
       sub->xmin1 = PD->xmin1;
       sub->xmax1 = PD->xmax1;
@@ -279,12 +287,27 @@ void XylaView::drawSubplots(Canvas& c) {
     }
     XylaView view(M, sub->subvieww, sub->subviewh);
     view.setXylaDocument(sub.get());
+    view.prepare(c);
+    subviews_.push_back(std::move(view));
+  }
+  if (M && !PD->subplots.empty()) M->calcDocument = PD;
+}
+
+// Each sub-plot is painted by the view its preparation made. Its expressions (symbol
+// sizes, axis scales) read the sub-plot while it paints, so the calculation document
+// switches to it for that time.
+void XylaView::drawSubplots(Canvas& c) {
+  for (XylaView& view : subviews_) {
+    // A sub-plot removed since the preparation is not drawn.
+    const auto kept = [&view](const auto& sub) { return sub.get() == view.PD; };
+    if (std::none_of(PD->subplots.begin(), PD->subplots.end(), kept)) continue;
+    if (M) M->calcDocument = view.PD;
     c.save();
-    c.translate(sub->subviewx, sub->subviewy);
+    c.translate(view.PD->subviewx, view.PD->subviewy);
     view.drawRect(c);
     c.restore();
   }
-  if (M && !PD->subplots.empty()) M->calcDocument = PD;
+  if (M && !subviews_.empty()) M->calcDocument = PD;
 }
 
 }  // namespace xyla

@@ -8,6 +8,7 @@
 #include "model/manager.h"
 #include "model/view_mapping.h"
 #include "model/xyla_document.h"
+#include "render/measuring_canvas.h"
 
 namespace xyla {
 
@@ -119,16 +120,50 @@ void XylaView::orderRanges() {
   }
 }
 
-void XylaView::drawRect(Canvas& c) {
+void XylaView::prepare(Canvas& c) {
   if (!PD) return;
-  c.save();
-  c.clipToRect({0, 0, W_, H_});
   if (M) M->calcDocument = PD;
   repairLogRanges();
   orderRanges();
   computeGeometry();
   PD->viewWidth = W_;
   PD->viewHeight = H_;
+  measureAxes(c);
+  // Texts are placed after the axes were measured, so that places past the axis numbers
+  // use this pass's number sizes and a single pass (an export) is already right.
+  placeTexts(c);
+  // The fit preview is taken by the next screen pass; pictures and prints leave it
+  // pending.
+  fitPreview_.clear();
+  if (PD->haveFitPreview && !printing()) {
+    fitPreview_ = std::move(PD->FP);
+    fitPreviewBuffer_ = PD->fitBuffer;
+    PD->haveFitPreview = false;
+    PD->FP.clear();
+  }
+  prepareSubplots(c);
+}
+
+// Runs the axis drawing on a canvas that only measures, for the extents of the numbers
+// and the keys of the tick labels.
+void XylaView::measureAxes(Canvas& c) {
+  MeasuringCanvas measure(c);
+  const double mins[4] = {PD->xmin1, PD->ymin1, PD->xmin2, PD->ymin2};
+  const double maxs[4] = {PD->xmax1, PD->ymax1, PD->xmax2, PD->ymax2};
+  measuring_ = true;
+  for (int k = 0; k < 4; ++k) {
+    if (PD->axis[k]) PD->alabelindex[k].clear();
+    const SizeF s = PD->axis[k] ? drawAxis(measure, k, mins[k], maxs[k]) : SizeF{};
+    PD->axm[k] = {static_cast<float>(s.width), static_cast<float>(s.height)};
+  }
+  measuring_ = false;
+}
+
+void XylaView::drawRect(Canvas& c) {
+  if (!PD) return;
+  c.save();
+  c.clipToRect({0, 0, W_, H_});
+  computeGeometry();
   const bool cached = !redraw && PD->subplots.empty();
   if (cached) {
     c.restoreWindowImage();
@@ -152,10 +187,8 @@ void XylaView::drawRect(Canvas& c) {
     for (int k = 0; k < 4; ++k)
       if (PD->axis[k]) drawGrid(c, k, mins[k], maxs[k], 0);
     if (!PD->DB.empty()) drawFills(c);
-    for (int k = 0; k < 4; ++k) {
-      const SizeF s = PD->axis[k] ? drawAxis(c, k, mins[k], maxs[k]) : SizeF{};
-      PD->axm[k] = {static_cast<float>(s.width), static_cast<float>(s.height)};
-    }
+    for (int k = 0; k < 4; ++k)
+      if (PD->axis[k]) drawAxis(c, k, mins[k], maxs[k]);
     for (int k = 0; k < 4; ++k)
       if (PD->axis[k]) drawGrid(c, k, mins[k], maxs[k], 1);
     if (!printing() && isCurrent) drawSelectionHighlight(c);
@@ -171,9 +204,10 @@ void XylaView::drawRect(Canvas& c) {
     drawGraphicSelection(c);
   }
   drawOverlays(c);
-  drawFitPreview(c);
+  // The fit preview, texts and sub-plots lie over the plot; the cached window image shows
+  // them already.
+  if (!cached) drawFitPreview(c);
   drawSubviewOutline(c);
-  // Texts and sub-plots lie over the plot; the cached window image shows them already.
   if (!cached) {
     drawTexts(c);
     drawSubplots(c);
@@ -295,8 +329,8 @@ void XylaView::drawOverlays(Canvas& c) {
 // the model sum and one list of values per peak. Pictures and prints leave the preview
 // out and leave it pending for the next screen pass.
 void XylaView::drawFitPreview(Canvas& c) {
-  if (!PD->haveFitPreview || printing()) return;
-  const DataBuffer* fitted = PD->buffer(PD->fitBuffer);
+  if (fitPreview_.empty()) return;
+  const DataBuffer* fitted = PD->buffer(fitPreviewBuffer_);
   const int bx = fitted ? fitted->belongx : 1, by = fitted ? fitted->belongy : 1;
   c.save();
   c.clipToRect({left, bottom, width, height});
@@ -304,9 +338,9 @@ void XylaView::drawFitPreview(Canvas& c) {
   c.setLineWidth(1);
   c.setLineCap(LineCap::Round);
   c.setLineJoin(LineJoin::Round);
-  for (std::size_t i = 1; i < PD->FP.size(); ++i) {
-    const auto& xs = PD->FP[0];
-    const auto& ys = PD->FP[i];
+  for (std::size_t i = 1; i < fitPreview_.size(); ++i) {
+    const auto& xs = fitPreview_[0];
+    const auto& ys = fitPreview_[i];
     Path p;
     bool started = false;
     for (std::size_t j = 0; j < std::min(xs.size(), ys.size()); ++j) {
@@ -320,8 +354,6 @@ void XylaView::drawFitPreview(Canvas& c) {
     c.stroke(p);
   }
   c.restore();
-  PD->haveFitPreview = false;
-  PD->FP.clear();
 }
 
 // A sub-plot shows a light-grey outline of its own bounds on screen, so that it can be

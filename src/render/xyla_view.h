@@ -3,6 +3,7 @@
 #include <array>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "model/colour.h"
 #include "model/font.h"
@@ -25,10 +26,11 @@ class PointEvaluator;
 }
 
 // The view that draws one document: the plot-area geometry, the dash table, the state of
-// the pointer overlays, and the single drawing pass (drawRect) that paints background,
-// grids, axes, buffers, legend, frame and overlays in a fixed order through a Canvas.
-// It is not a widget; the window layer owns one per document window and the exporters
-// make one per picture.
+// the pointer overlays, and the drawing pass that paints background, grids, axes,
+// buffers, legend, frame and overlays in a fixed order through a Canvas. A pass is two
+// steps: prepare brings the document up to date for the canvas (the only place a pass
+// writes to the document), then drawRect paints it and only reads. It is not a widget;
+// the window layer owns one per document window and the exporters make one per picture.
 class XylaView {
  public:
   // A view of `width` x `height` points showing nothing yet. `manager` may be null.
@@ -43,7 +45,12 @@ class XylaView {
   double boundsWidth() const { return W_; }
   double boundsHeight() const { return H_; }
 
-  // The drawing pass over the whole view.
+  // Prepares a pass on `c`: makes the document the expressions' calculation document,
+  // repairs logarithmic ranges and orders every range as its axis direction asks, lays out
+  // the frame, measures the axis numbers (`axm`, `alabelindex`), places the text objects,
+  // takes the pending fit preview and prepares the sub-plots. Call before drawRect.
+  void prepare(Canvas& c);
+  // Paints the prepared document over the whole view; reads the document only.
   void drawRect(Canvas& c);
   // Recomputes the plot-area geometry from the view size and the document margins.
   void computeGeometry();
@@ -147,6 +154,8 @@ class XylaView {
   bool printing() const;
   void repairLogRanges();
   void orderRanges();
+  void measureAxes(Canvas& c);
+  void prepareSubplots(Canvas& c);
   void drawFrame(Canvas& c);
   void drawFrameArrows(Canvas& c, double x0, double y0);
   void drawSelectionHighlight(Canvas& c);
@@ -167,6 +176,11 @@ class XylaView {
   // Decoded pictures of the graphic objects, kept between passes of this view.
   std::shared_ptr<PictureCache> pictures_;
   long passes_ = 0;  // drawing passes that drew the graphic objects
+  bool measuring_ = false;  // drawAxis runs for prepare: record the tick-label keys
+  // The fit preview taken from the document by prepare: x, y list pairs, curve after curve.
+  std::vector<std::vector<double>> fitPreview_;
+  int fitPreviewBuffer_ = 0;
+  std::vector<XylaView> subviews_;  // the prepared views of the drawable sub-plots
 };
 
 }  // namespace xyla

@@ -7,6 +7,7 @@
 #include "model/manager.h"
 #include "model/view_mapping.h"
 #include "model/xyla_document.h"
+#include "shapes/shape_registry.h"
 #include "support/scripted_ui.h"
 #include "support/temp_settings.h"
 
@@ -52,6 +53,15 @@ TEST_F(Builtins, RoundHalfEvenAndRandomRange) {
   EXPECT_NEAR(sum / 2000, 5, 0.3);  // the mean of two draws peaks in the middle
   EXPECT_DOUBLE_EQ(value("gau(1;0;2;2)"), 1);
   EXPECT_DOUBLE_EQ(value("lor(1;0;2;2)"), 1);
+  // Every line shape with an expression name is called with its arguments in order.
+  const double args[6] = {1.25, 1.0, 3.0, 0.75, 0.4, 0.5};
+  for (const xyla::shapes::LineShape& s : xyla::shapes::lineShapes()) {
+    if (s.exprName.empty()) continue;
+    std::string text = std::string(s.exprName) + "(1.25";
+    for (int i = 1; i < s.arity; ++i) text += ";" + std::to_string(args[i]);
+    EXPECT_DOUBLE_EQ(value(text + ")"), s.function(args[0], args)) << text;
+    EXPECT_FALSE(xyla::test::evaluate(text + ";1)").ok) << text;
+  }
 }
 
 TEST_F(Builtins, PointsExtentsAndErrors) {

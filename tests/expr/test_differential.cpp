@@ -9,8 +9,8 @@
 #include <random>
 
 #include "expr/expression.h"
-#include "fit/shapes/line_shapes.h"
 #include "expr_helpers.h"
+#include "shapes/line_shapes.h"
 
 using xyla::expr::Expression;
 

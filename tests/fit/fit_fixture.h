@@ -6,10 +6,10 @@
 
 #include "expr/builtins.h"
 #include "fit/fit_controller.h"
-#include "fit/shapes/line_shapes.h"
 #include "model/data_buffer.h"
 #include "model/manager.h"
 #include "model/xyla_document.h"
+#include "shapes/line_shapes.h"
 #include "support/scripted_ui.h"
 
 namespace xyla::test {

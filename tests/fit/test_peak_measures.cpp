@@ -6,8 +6,8 @@
 #include <functional>
 
 #include "fit/peak_measures.h"
-#include "fit/shapes/line_shapes.h"
-#include "fit/shapes/peak_model.h"
+#include "shapes/line_shapes.h"
+#include "shapes/peak_model.h"
 
 namespace xyla::fit {
 namespace {

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "fit/levenberg_marquardt.h"
-#include "fit/shapes/line_shapes.h"
+#include "shapes/line_shapes.h"
 
 namespace xyla::fit {
 namespace {

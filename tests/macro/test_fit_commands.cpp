@@ -1,7 +1,7 @@
 #include <cmath>
 
-#include "fit/shapes/line_shapes.h"
 #include "macro_fixture.h"
+#include "shapes/line_shapes.h"
 
 namespace xyla::test {
 namespace {

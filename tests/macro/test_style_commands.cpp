@@ -1,5 +1,7 @@
 #include "macro/style_writer.h"
 #include "macro_fixture.h"
+#include "support/document_fixture.h"
+#include "support/golden.h"
 
 namespace xyla::test {
 namespace {
@@ -166,6 +168,12 @@ TEST_F(StyleCommands, ScriptReproducesTheLookOnAnotherDocument) {
   EXPECT_EQ(other.alabel[0], doc.alabel[0]);
   EXPECT_EQ(other.textfont[3], doc.textfont[3]);
   EXPECT_TRUE(other.buffer(1)->plothist);
+}
+
+// The script of a document with every stored field away from its default, as reviewed.
+TEST_F(StyleCommands, ScriptOfEveryField) {
+  populateDocument(doc, 0);
+  expectGolden("style-script-every-field", styleScript(doc));
 }
 
 }  // namespace

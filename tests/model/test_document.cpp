@@ -167,6 +167,10 @@ TEST_F(DocumentTest, RescaleAddsTwentyPointMarginsPerRange) {
   doc.undoStack.undo();
   EXPECT_DOUBLE_EQ(doc.xmin1, -1);
   EXPECT_EQ(doc.xmax2, 1.0);
+  add({{-10, 50}});  // a later buffer reaching further widens the range
+  doc.rescale(false, 1);
+  EXPECT_DOUBLE_EQ(doc.xmin1, -12);
+  EXPECT_DOUBLE_EQ(doc.xmax1, 12);
 }
 
 TEST_F(DocumentTest, RescaleEdgeCases) {
@@ -180,6 +184,11 @@ TEST_F(DocumentTest, RescaleEdgeCases) {
   doc.rescale(false, 1);  // X all zero: [0, 0] refused, old range stays
   EXPECT_EQ(doc.xmin1, 1);
   EXPECT_EQ(doc.ymax1, 4);
+  doc.buffer(0)->X = {0, 10};  // Y still flat at 5: opened to 4.5 .. 5.5, then padded
+  doc.buffer(0)->rescale();
+  doc.rescale(false, 1);
+  EXPECT_DOUBLE_EQ(doc.ymin1, 4.4);
+  EXPECT_DOUBLE_EQ(doc.ymax1, 5.6);
   doc.axismode[0] = 1;
   doc.axismode[1] = 1;
   doc.buffer(0)->X = {2, 8};

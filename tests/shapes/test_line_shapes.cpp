@@ -2,7 +2,9 @@
 
 #include <cmath>
 
-#include "fit/shapes/line_shapes.h"
+#include "shapes/line_shapes.h"
+#include "shapes/peak_model.h"
+#include "shapes/shape_registry.h"
 
 using namespace xyla::shapes;
 
@@ -45,4 +47,33 @@ TEST(LineShapes, DoniachSunjic) {
   }
   EXPECT_NEAR(dgamma(5), 24, 1e-12);
   EXPECT_NEAR(dgamma(-0.5), -2 * std::sqrt(M_PI), 1e-12);
+}
+
+// The fit table's names map to codes and back; only convolvable shapes take a "*".
+TEST(ShapeRegistry, FitNamesAndCodes) {
+  const struct {
+    const char* name;
+    int code;
+  } cases[] = {{"GL", kGaussLorentz},
+               {"DS", kDoniachSunjic},
+               {"ET", kTailed},
+               {"GL*", kGaussLorentz + kConvolved},
+               {"DS*", kDoniachSunjic + kConvolved},
+               {"ET*", -1},
+               {"gl", -1},
+               {"*", -1},
+               {"", -1},
+               {"GLX", -1}};
+  for (const auto& c : cases) EXPECT_EQ(fitCodeOfName(c.name), c.code) << c.name;
+  for (const LineShape& s : lineShapes()) {
+    if (s.code < 0) continue;
+    EXPECT_EQ(shapeByCode(s.code), &s);
+    EXPECT_EQ(fitCodeOfName(s.fitName), s.code);
+    EXPECT_EQ(evaluationCost(s.code), 1.0);
+    if (s.convolvable) {
+      EXPECT_GT(evaluationCost(s.code + kConvolved), 1.0);
+    }
+  }
+  EXPECT_EQ(shapeByCode(3), nullptr);
+  EXPECT_EQ(shapeByCode(-1), nullptr);
 }

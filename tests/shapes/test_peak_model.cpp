@@ -3,8 +3,8 @@
 #include <cmath>
 #include <vector>
 
-#include "fit/shapes/line_shapes.h"
-#include "fit/shapes/peak_model.h"
+#include "shapes/line_shapes.h"
+#include "shapes/peak_model.h"
 
 namespace xyla::shapes {
 namespace {

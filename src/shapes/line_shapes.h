@@ -18,6 +18,14 @@ double dgamma(double x);
 // Doniach-Sunjic metal line with asymmetry alpha (|alpha| clipped to 0.5), maximum at x0.
 double dosu(double x, double x0, double h, double w, double alpha);
 
+// The shapes above in the registry's form: x and the parameters p[1..] (p[0] unused).
+// Defined beside the shapes so each inlines its shape.
+double gauOf(double x, const double* p);
+double lorOf(double x, const double* p);
+double galoOf(double x, const double* p);
+double tailOf(double x, const double* p);
+double dosuOf(double x, const double* p);
+
 // dosu with its parameters fixed, for evaluating one line at many points: the constants
 // that depend only on the parameters are computed once.
 class DoniachSunjic {

@@ -40,8 +40,8 @@ struct ConvolutionCache {
   double shift = 0.0;
   double norm = 1.0;
   double best = 0.0;
-  double kappa = 0.0;            // 4/g^2 of the peak the weights belong to
-  std::vector<double> weights;   // exp(-kappa t^2) for t = -range, -range + step, ...
+  double kappa = 0.0;           // 4/g^2 of the peak the weights belong to
+  std::vector<double> weights;  // exp(-kappa t^2) for t = -range, -range + step, ...
 };
 
 // One peak; codes of 50 and above are code - 100 convolved with a Gaussian of full
@@ -58,8 +58,7 @@ void prepareModelCaches(int peaks);
 // (five per peak, from index 1), `irel`/`krel` the ties (irel[j] = j when free of ties;
 // krel[j] != 0 adds the tied parameter's value, 0 multiplies by it), `ifunc` the code of
 // each peak (from index 1). `reuse` is passed on to the convolution (0 rebuilds).
-void yfunx(double x, float* y, const float* a, const int* irel, const int* krel, const int* ifunc,
-           int npar, int reuse);
+void yfunx(double x, float* y, const float* a, const int* irel, const int* krel, const int* ifunc, int npar, int reuse);
 
 // The model sum at x and its derivatives with respect to every parameter (dyda[1..npar]);
 // the derivative of a tied parameter goes to the parameter it is tied to. With `reuse`
@@ -67,8 +66,8 @@ void yfunx(double x, float* y, const float* a, const int* irel, const int* krel,
 // derivatives are those of the normalised lines; other values reuse them. `da` holds the
 // difference step of each parameter. When `needed` is not null, only parameters j with
 // needed[j] != 0 receive derivatives (the others are left at 0), which saves evaluations.
-void fnumdf(double x, const float* a, float& y, const float* da, const int* irel, const int* krel,
-            const int* ifunc, float* dyda, int npar, int reuse, const char* needed = nullptr);
+void fnumdf(double x, const float* a, float& y, const float* da, const int* irel, const int* krel, const int* ifunc,
+            float* dyda, int npar, int reuse, const char* needed = nullptr);
 
 // The numerical area of one peak by rectangle sums of step h around its position p[1]
 // (p indexed from 1). `sigma` is not used.

@@ -1,4 +1,4 @@
-#include "fit/shapes/line_shapes.h"
+#include "shapes/line_shapes.h"
 
 #include <cmath>
 
@@ -66,5 +66,11 @@ double DoniachSunjic::operator()(double x) const {
 }
 
 double dosu(double x, double x0, double h, double w, double alpha) { return DoniachSunjic(x0, h, w, alpha)(x); }
+
+double gauOf(double x, const double* p) { return gau(x, p[1], p[2], p[3]); }
+double lorOf(double x, const double* p) { return lor(x, p[1], p[2], p[3]); }
+double galoOf(double x, const double* p) { return galo(x, p[1], p[2], p[3], p[4]); }
+double tailOf(double x, const double* p) { return tail(x, p[1], p[2], p[3], p[4], p[5]); }
+double dosuOf(double x, const double* p) { return dosu(x, p[1], p[2], p[3], p[4]); }
 
 }  // namespace xyla::shapes

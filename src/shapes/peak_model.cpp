@@ -1,8 +1,9 @@
-#include "fit/shapes/peak_model.h"
+#include "shapes/peak_model.h"
 
 #include <cmath>
 
-#include "fit/shapes/line_shapes.h"
+#include "shapes/line_shapes.h"
+#include "shapes/shape_registry.h"
 
 namespace xyla::shapes {
 
@@ -132,19 +133,12 @@ void prepareModelCaches(int peaks) {
 }
 
 double dgslor(double x, const double* p, int code) {
-  switch (code) {
-    case kGaussLorentz: return galo(x, p[1], p[2], p[3], p[4]);
-    case kDoniachSunjic: return dosu(x, p[1], p[2], p[3], p[4]);
-    case kTailed: return tail(x, p[1], p[2], p[3], p[4], p[5]);
-    default:
-      if (code < 0 && theFit) return theFit->calcVal(x, p[1], p[2], p[3], p[4], p[5], -code);
-      return 0.0;
-  }
+  if (const LineShape* shape = shapeByCode(code)) return shape->function(x, p);
+  if (code < 0 && theFit) return theFit->calcVal(x, p[1], p[2], p[3], p[4], p[5], -code);
+  return 0.0;
 }
 
-double gconvl(double x, const double* p, int code, int reuse) {
-  return gconvl(x, p, code, reuse, programCache);
-}
+double gconvl(double x, const double* p, int code, int reuse) { return gconvl(x, p, code, reuse, programCache); }
 
 double gconvl(double x, const double* p, int code, int reuse, ConvolutionCache& cache) {
   if (code <= 49) return dgslor(x, p, code);
@@ -156,8 +150,8 @@ double gconvl(double x, const double* p, int code, int reuse, ConvolutionCache& 
   return cache.step * cache.norm * weightedSum(x + cache.shift, p, base, cache, kappa);
 }
 
-void yfunx(double x, float* y, const float* a, const int* irel, const int* krel, const int* ifunc,
-           int npar, int reuse) {
+void yfunx(double x, float* y, const float* a, const int* irel, const int* krel, const int* ifunc, int npar,
+           int reuse) {
   y[0] = 0.0f;
   double p[6] = {};
   for (int k = 1; 5 * k <= npar; ++k) {
@@ -167,8 +161,8 @@ void yfunx(double x, float* y, const float* a, const int* irel, const int* krel,
   }
 }
 
-void fnumdf(double x, const float* a, float& y, const float* da, const int* irel, const int* krel,
-            const int* ifunc, float* dyda, int npar, int reuse, const char* needed) {
+void fnumdf(double x, const float* a, float& y, const float* da, const int* irel, const int* krel, const int* ifunc,
+            float* dyda, int npar, int reuse, const char* needed) {
   y = 0.0f;
   double p[6] = {};
   for (int k = 1; 5 * k <= npar; ++k) {

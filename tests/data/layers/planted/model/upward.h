@@ -1,0 +1,4 @@
+#pragma once
+
+// Planted upward include: the layering check must refuse it.
+#include "render/axis.h"

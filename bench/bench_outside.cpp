@@ -1,10 +1,9 @@
 // Outside programs: a Perl filter round trip over 10 buffers of a million points, the
 // in-process spline interpolation of a million points and the smoothing-spline fit of
 // 10,000 points through the driver script and the spline programs.
-#include <QCoreApplication>
-
 #include <benchmark/benchmark.h>
 
+#include <QCoreApplication>
 #include <cmath>
 #include <random>
 

@@ -24,7 +24,7 @@ struct SplineFitOptions {
   int corrFunction = 1;      // noise correlation model 1..4
   int sigmaMode = 0;         // 0 unknown (cross-validation), 1 from the Y errors, 2 known sigma, 3 degrees of freedom
   double sigmaValue = 0.0;
-  int order = 4;             // spline order (degree + 1), at most kMaxSplineFitOrder
+  int order = 4;  // spline order (degree + 1), at most kMaxSplineFitOrder
   bool exportMinMax = true;
   bool exportDerivative = false;
   int points = 2001;         // 0: at the input X values; otherwise the number of grid points

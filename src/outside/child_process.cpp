@@ -201,8 +201,10 @@ ChildResult runChild(const ChildRun& run) {
     nfds_t count = 0;
     if (p.fromChild.get() >= 0) fds[count++] = {p.fromChild.get(), POLLIN, 0};
     if (p.toChild.get() >= 0) fds[count++] = {p.toChild.get(), POLLOUT, 0};
-    if (count > 0) ::poll(fds, count, 100);
-    else std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    if (count > 0)
+      ::poll(fds, count, 100);
+    else
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
     if (p.toChild.get() >= 0 && (!writeAvailable(p.toChild.get(), run.input, written) || written == run.input.size()))
       p.toChild.reset();
     if (p.fromChild.get() >= 0 && !readAvailable(p.fromChild.get(), r.output, used, run.outputLimit, tooMuch))

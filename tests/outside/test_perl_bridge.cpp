@@ -115,7 +115,8 @@ newbuffer(y => piddle($p, 'y'));
     EXPECT_EQ(doc.buffer(6)->Y, (std::vector<double>{-1, 20, 30, 99}));
     doc.DB.resize(2);
     // An untouched column of another length than Y refuses the whole result.
-    const std::string refused = run("perlfilter 0\n<perl>\nnewbuffer(y => [1]);\nnewbuffer(x => $buffers[0]{x}, y => [5, 6]);\n</perl>");
+    const std::string refused =
+        run("perlfilter 0\n<perl>\nnewbuffer(y => [1]);\nnewbuffer(x => $buffers[0]{x}, y => [5, 6]);\n</perl>");
     EXPECT_NE(refused.find("columns of different lengths"), std::string::npos) << refused;
     EXPECT_EQ(doc.bufferCount(), 2);
   }

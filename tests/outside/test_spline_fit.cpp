@@ -104,7 +104,8 @@ TEST_F(SplineFit, OrdersUpToEightFitAndHigherOnesAreRefused) {
     if (order > kMaxSplineFitOrder) {
       EXPECT_FALSE(fb.ran);
       ASSERT_EQ(ui.alerts.size(), 1u);
-      EXPECT_EQ(ui.alerts[0].message, "Spline orders above 8 cannot be fitted in double precision; choose an order from 1 to 8");
+      EXPECT_EQ(ui.alerts[0].message,
+                "Spline orders above 8 cannot be fitted in double precision; choose an order from 1 to 8");
       EXPECT_EQ(doc.bufferCount(), 1);
       continue;
     }

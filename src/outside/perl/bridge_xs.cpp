@@ -6,8 +6,11 @@
 // sanitizers (see CMakeLists.txt); Xyla/Bridge.pm falls back to pack and unpack when it
 // cannot be loaded.
 #define PERL_NO_GET_CONTEXT
+// Perl's headers must come in this order.
 #include <EXTERN.h>
+
 #include <perl.h>
+
 #include <XSUB.h>
 
 #include <cstring>
@@ -22,9 +25,9 @@ const char* columnStart(pTHX_ SV* bytes, IV offset, IV count, IV stride, IV colu
   const char* data = SvPVbyte(bytes, length);
   if (offset < 0 || count < 0 || column < 0 || stride < 8 * (column + 1)) return nullptr;
   UV last = 0, end = 0;
-  if (count > 0 && (__builtin_mul_overflow(static_cast<UV>(count - 1), static_cast<UV>(stride), &last) ||
-                    __builtin_add_overflow(last, static_cast<UV>(offset) + 8 * static_cast<UV>(column + 1), &end) ||
-                    end > length))
+  if (count > 0 &&
+      (__builtin_mul_overflow(static_cast<UV>(count - 1), static_cast<UV>(stride), &last) ||
+       __builtin_add_overflow(last, static_cast<UV>(offset) + 8 * static_cast<UV>(column + 1), &end) || end > length))
     return nullptr;
   return data + offset + 8 * column;
 }

@@ -156,7 +156,9 @@ void Macro::execute(const std::vector<std::string>& tokens, int index) {
   for (const CommandEntry* e : CommandTable::standard().entriesNamed(tokens[0])) {
     // Without a target only the commands that make one run ("new", "open").
     if (!PD && e->needsDocument) continue;
-    if (checkArguments(e->signature, e->minimum, tokens)) e->action(*this);
+    if (!checkArguments(e->signature, e->minimum, tokens)) continue;
+    runningEntry = e->name;
+    e->action(*this);
   }
 }
 

@@ -4,6 +4,7 @@
 #include <deque>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "macro/loop_values.h"
@@ -115,6 +116,7 @@ class Macro {
   int stopLine = 0;
   std::string stopCommand;
   int currentCommand = 0;  // index in CMD of the command running
+  std::string_view runningEntry;  // name of the command table entry running (lower case)
   std::vector<int> B;  // buffer indices of the last buffer argument
   std::vector<int> A;  // axis indices of the last axis argument
   LoopValues R;  // values of the last range argument

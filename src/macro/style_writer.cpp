@@ -1,220 +1,265 @@
 #include "macro/style_writer.h"
 
-#include <cstdarg>
 #include <cstdio>
+#include <span>
+#include <type_traits>
+#include <vector>
 
+#include "model/buffer_properties.h"
+#include "model/document_properties.h"
 #include "model/xyla_document.h"
 
 namespace xyla {
 
 namespace {
 
-// printf into a growing text.
-class Script {
- public:
-  __attribute__((format(printf, 2, 3))) void add(const char* format, ...) {
-    va_list args;
-    va_start(args, format);
-    char buf[512];
-    va_list copy;
-    va_copy(copy, args);
-    const int n = std::vsnprintf(buf, sizeof buf, format, args);
-    if (n >= 0 && static_cast<std::size_t>(n) < sizeof buf) {
-      text_.append(buf, static_cast<std::size_t>(n));
-    } else if (n > 0) {
-      std::string big(static_cast<std::size_t>(n) + 1, '\0');
-      std::vsnprintf(big.data(), big.size(), format, copy);
-      text_.append(big.data(), static_cast<std::size_t>(n));
-    }
-    va_end(copy);
-    va_end(args);
-  }
-  void raw(const std::string& s) { text_ += s; }
-  std::string take() { return std::move(text_); }
-
- private:
-  std::string text_;
+// One line of the script: the command that sets a field, with the field's value in the
+// places its argument letters give (the buffer or axis number where the list stands).
+// It is written only when the field `when` (and `alsoWhen`) of the same record is set:
+// on, not 0, not empty.
+struct Line {
+  std::string_view command;
+  std::string_view when = {};
+  std::string_view alsoWhen = {};
+  bool bareWhenEmpty = false;  // an empty text leaves its argument out (automatic)
 };
 
-const char* yesNo(bool on) { return on ? "yes" : "no"; }
-
-void colour(Script& s, const char* command, const Colour& c) {
-  s.add("%s %g %g %g %g\n", command, c.r, c.g, c.b, c.a);
+std::string number(double v) {
+  char buf[32];
+  std::snprintf(buf, sizeof buf, "%g", v);
+  return buf;
 }
 
-void mainStyle(Script& s, const XylaDocument& d) {
-  s.raw("##### main style attributes #####\n");
-  s.raw("colormode 0\n");
-  s.add("windowsize %g %g\n", d.viewWidth, d.viewHeight);
-  s.add("margins %g %g %g %g\n", d.marginleft, d.marginright, d.marginbottom, d.margintop);
-  s.add("drawbg %s\n", yesNo(d.drawbackground));
-  if (d.drawbackground) colour(s, "bgcolor", d.backgroundcolor);
-  s.add("drawmargin %s\n", yesNo(d.drawmargin));
-  if (d.drawmargin) colour(s, "margincolor", d.margincolor);
-  s.add("drawframe %s\n", yesNo(d.drawframe));
-  if (d.drawframe) colour(s, "framecolor", d.framecolor);
-  s.add("framestyle %d\n", d.framestyle);
-  s.add("framewidth %g\n", d.framewidth);
-  if (d.framestyle != 0) {
-    s.add("framearrows %s\n", yesNo(d.framearrows));
-    if (d.framearrows) {
-      s.add("framearrowtype %d\n", d.arrowtype);
-      s.add("framearrowsize %g\n", d.arrowsize);
+std::string quoted(const std::string& s) { return "'" + s + "'"; }
+
+// The argument words of a field's value.
+struct Words {
+  bool bareWhenEmpty;
+  std::vector<std::string> operator()(bool v) const { return {v ? "yes" : "no"}; }
+  std::vector<std::string> operator()(int v) const { return {std::to_string(v)}; }
+  std::vector<std::string> operator()(signed char v) const { return {std::to_string(v)}; }
+  std::vector<std::string> operator()(double v) const { return {number(v)}; }
+  std::vector<std::string> operator()(const std::string& v) const {
+    if (v.empty() && bareWhenEmpty) return {};
+    return {quoted(v)};
+  }
+  std::vector<std::string> operator()(const Colour& c) const {
+    return {number(c.r), number(c.g), number(c.b), number(c.a)};
+  }
+  std::vector<std::string> operator()(const FontSpec& f) const { return {quoted(f.family), number(f.size)}; }
+  std::vector<std::string> operator()(const props::StringMap&) const { return {}; }
+};
+
+// Whether a field counts as set for the condition of a line. An empty font family is
+// the system font, which a script cannot name.
+struct IsSet {
+  template <typename T>
+  bool operator()(const T& v) const {
+    if constexpr (std::is_same_v<T, std::string>)
+      return !v.empty();
+    else if constexpr (std::is_same_v<T, FontSpec>)
+      return !v.family.empty();
+    else if constexpr (std::is_arithmetic_v<T>)
+      return v != 0;
+    else
+      return true;
+  }
+};
+
+template <typename P>
+const P* byCommand(std::span<const P> table, std::string_view command) {
+  for (const P& p : table)
+    if (p.command == command) return &p;
+  return nullptr;
+}
+
+// Writes the lines of one record: a buffer (target its index), an axis (k, target its
+// number) or the document (no target).
+template <typename P, typename R>
+void writeLines(std::string& out, std::span<const P> table, const R& r, int k, int target,
+                std::span<const Line> lines) {
+  for (const Line& line : lines) {
+    const P* p = byCommand(table, line.command);
+    if (!p) continue;
+    bool written = true;
+    for (std::string_view name : {line.when, line.alsoWhen}) {
+      if (name.empty()) continue;
+      if (const P* w = props::find(table, name))
+        props::visit(*w, r, k, [&](const auto& v) { written = written && IsSet{}(v); });
     }
-    s.add("forceframe %s\n", yesNo(d.forceframe));
+    if (!written) continue;
+    std::vector<std::string> words;
+    props::visit(*p, r, k, [&](const auto& v) { words = Words{line.bareWhenEmpty}(v); });
+    out += line.command;
+    std::size_t next = 0;
+    for (char letter : p->arguments) {
+      if (letter == 'a' || letter == 'b') {
+        out += ' ' + std::to_string(target);
+      } else if (next < words.size()) {
+        out += ' ' + words[next++];
+      }
+    }
+    out += '\n';
   }
 }
 
-void bufferColour(Script& s, const char* command, const Colour& c, int i) {
-  s.add("%s %g %g %g %d %g\n", command, c.r, c.g, c.b, i, c.a);
+const Line kMain[] = {
+    {"drawbg"},
+    {"bgcolor", "drawbackground"},
+    {"drawmargin"},
+    {"margincolor", "drawmargin"},
+    {"drawframe"},
+    {"framecolor", "drawframe"},
+    {"framestyle"},
+    {"framewidth"},
+    {"framearrows", "framestyle"},
+    {"framearrowtype", "framestyle", "framearrows"},
+    {"framearrowsize", "framestyle", "framearrows"},
+    {"forceframe", "framestyle"},
+};
+
+// The plot switches are cleared first, so only those that are on are written.
+const Line kBuffer[] = {
+    {"bstylelines", "plotlines"},
+    {"bstylesymbols", "plotsymbols"},
+    {"bstylefill", "plotarea"},
+    {"bstyleybars", "plotybars"},
+    {"bstylexbars", "plotxbars"},
+    {"bstyleysticks", "plotysticks"},
+    {"bstylexsticks", "plotxsticks"},
+    {"bstyledots", "plotdots"},
+    {"bstylehist", "plothist"},
+    {"bstylefhist", "plotfhist"},
+    {"bcolor"},
+    {"bfillcolor"},
+    {"bframecolor"},
+    {"bstickcolor"},
+    {"blinewidth"},
+    {"blinepattern"},
+    {"bpatternwidth"},
+    {"bsymbol"},
+    {"bsymbolsize"},
+    {"bsymbolfill"},
+    {"bsticksize"},
+    {"bsticksabs"},
+    {"bdynsize", "dynsize"},
+    {"bxerror"},
+    {"bxerrorval", "errorbarx"},
+    {"byerror"},
+    {"byerrorval", "errorbary"},
+    {"berrorlinewidth"},
+    {"berrorcolor"},
+};
+
+const Line kAxis[] = {
+    {"ascalstart", {}, {}, true},
+    {"ascalend", {}, {}, true},
+    {"atickdist", {}, {}, true},
+    {"aminsteps", {}, {}, true},
+    {"atimeformat", {}, {}, true},
+    {"atrigger", {}, {}, true},
+    {"ascalexpr", {}, {}, true},
+    {"adecplacesauto"},
+    {"adecplaces"},
+    {"aexpoffset"},
+    {"aformat"},
+    {"asetsmalllogzero"},
+    {"asetreverse"},
+    {"atext"},
+    {"asetfliptext"},
+    // ticks
+    {"asetticks"},
+    {"asetticksbothsides"},
+    {"atickcolor"},
+    {"aticklength"},
+    {"atickwidth"},
+    {"asetminticks"},
+    {"asetminticksbothsides"},
+    {"amintickcolor"},
+    {"aminticklength"},
+    {"amintickwidth"},
+    {"atickstyle"},
+    // grid
+    {"asetgrid"},
+    {"agridfront"},
+    {"agridcolor"},
+    {"agridwidth"},
+    {"agridpattern"},
+    {"asetmingrid"},
+    {"amingridfront"},
+    {"amingridcolor"},
+    {"amingridwidth"},
+    {"amingridpattern"},
+    {"asetzeroline"},
+    {"azerolinecolor"},
+    // title and numbers
+    {"atextfont", "textfont"},
+    {"atextoffset"},
+    {"anumfont", "numfont"},
+    {"anumoffset"},
+    {"anumalign"},
+    {"anumangle"},
+    {"atextcolor"},
+    {"asettext"},
+    {"asetnum"},
+};
+
+const Line kLegend[] = {
+    {"legendlength"}, {"legendspace"},   {"legendcolor"},
+    {"setlegendbg"},  {"legendbgcolor"}, {"legendfont", "legendfont"},
+};
+
+void mainStyle(std::string& s, const XylaDocument& d) {
+  s += "##### main style attributes #####\ncolormode 0\n";
+  s += "windowsize " + number(d.viewWidth) + ' ' + number(d.viewHeight) + '\n';
+  s += "margins " + number(d.marginleft) + ' ' + number(d.marginright) + ' ' + number(d.marginbottom) + ' ' +
+       number(d.margintop) + '\n';
+  writeLines(s, documentProperties(), d, 0, 0, kMain);
 }
 
-void bufferStyle(Script& s, const DataBuffer& b, int i) {
-  s.add("\n##### buffer %d attributes #####\n", i);
-  s.add("bstyleclear %d\n", i);
-  const std::pair<const char*, bool> flags[] = {
-      {"bstylelines", b.plotlines}, {"bstylesymbols", b.plotsymbols}, {"bstylefill", b.plotarea},
-      {"bstyleybars", b.plotybars}, {"bstylexbars", b.plotxbars},     {"bstyleysticks", b.plotysticks},
-      {"bstylexsticks", b.plotxsticks}, {"bstyledots", b.plotdots},   {"bstylehist", b.plothist},
-      {"bstylefhist", b.plotfhist}};
-  for (const auto& [command, on] : flags) {
-    if (on) s.add("%s yes %d\n", command, i);
-  }
-  bufferColour(s, "bcolor", b.color, i);
-  bufferColour(s, "bfillcolor", b.fillcolor, i);
-  bufferColour(s, "bframecolor", b.barcolor, i);
-  bufferColour(s, "bstickcolor", b.stickcolor, i);
-  s.add("blinewidth %g %d\n", b.linewidth, i);
-  s.add("blinepattern %d %d\n", b.dash, i);
-  s.add("bpatternwidth %g %d\n", b.dashwidth, i);
-  s.add("bsymbol %d %d\n", b.symbol, i);
-  s.add("bsymbolsize %g %d\n", b.symbolsize, i);
-  s.add("bsymbolfill %s %d\n", yesNo(b.symfill), i);
-  s.add("bsticksize %g %d\n", b.sticksize, i);
-  s.add("bsticksabs %s %d\n", yesNo(b.stickabs), i);
-  if (!b.dynsize.empty()) s.add("bdynsize %d '%s'\n", i, b.dynsize.c_str());
-  s.add("bxerror %d %d\n", b.errorbarx, i);
-  if (b.errorbarx > 0) s.add("bxerrorval %g %d\n", b.errorvalx, i);
-  s.add("byerror %d %d\n", b.errorbary, i);
-  if (b.errorbary > 0) s.add("byerrorval %g %d\n", b.errorvaly, i);
-  s.add("berrorlinewidth %g %d\n", b.errorwidth, i);
-  bufferColour(s, "berrorcolor", b.errorcolor, i);
+void bufferStyle(std::string& s, const DataBuffer& b, int i) {
+  s += "\n##### buffer " + std::to_string(i) + " attributes #####\n";
+  s += "bstyleclear " + std::to_string(i) + '\n';
+  writeLines(s, bufferProperties(), b, 0, i, kBuffer);
 }
 
-void axisFlag(Script& s, const char* command, int n, bool on) { s.add("%s %d %s\n", command, n, yesNo(on)); }
-
-void axisColour(Script& s, const char* command, int n, const Colour& c) {
-  s.add("%s %d %g %g %g %g\n", command, n, c.r, c.g, c.b, c.a);
-}
-
-void axisScale(Script& s, const XylaDocument& d, std::size_t k, int n) {
-  const std::pair<const char*, const std::string*> texts[] = {
-      {"ascalstart", &d.scalstart[k]},      {"ascalend", &d.scalend[k]}, {"atickdist", &d.scalspace[k]},
-      {"aminsteps", &d.scalminticks[k]},    {"atimeformat", &d.axistimeformat[k]},
-      {"atrigger", &d.trigger[k]},          {"ascalexpr", &d.scaleexpr[k]}};
-  for (const auto& [command, text] : texts) {
-    if (text->empty()) s.add("%s %d\n", command, n);
-    else s.add("%s %d '%s'\n", command, n, text->c_str());
-  }
-  axisFlag(s, "adecplacesauto", n, d.dpauto[k]);
-  s.add("adecplaces %d %d\n", n, d.dp[k]);
-  s.add("aexpoffset %d %d\n", n, d.expoff[k]);
-  s.add("aformat %d %d\n", n, d.axismode[k]);
-  axisFlag(s, "asetsmalllogzero", n, d.smalllog[k]);
-  axisFlag(s, "asetreverse", n, d.reverse[k]);
-  s.add("atext %d '%s'\n", n, d.axistext[k].c_str());
-  axisFlag(s, "asetfliptext", n, d.fliptext[k]);
-}
-
-void axisTicks(Script& s, const XylaDocument& d, std::size_t k, int n) {
-  axisFlag(s, "asetticks", n, d.ticks[k]);
-  axisFlag(s, "asetticksbothsides", n, d.ticksboth[k]);
-  axisColour(s, "atickcolor", n, d.tickcolor[k]);
-  s.add("aticklength %d %g\n", n, d.ticklength[k]);
-  s.add("atickwidth %d %g\n", n, d.tickwidth[k]);
-  axisFlag(s, "asetminticks", n, d.mticks[k]);
-  axisFlag(s, "asetminticksbothsides", n, d.mticksboth[k]);
-  axisColour(s, "amintickcolor", n, d.mtickcolor[k]);
-  s.add("aminticklength %d %g\n", n, d.mticklength[k]);
-  s.add("amintickwidth %d %g\n", n, d.mtickwidth[k]);
-  s.add("atickstyle %d %d\n", n, d.tickstyle[k]);
-}
-
-void axisGrid(Script& s, const XylaDocument& d, std::size_t k, int n) {
-  axisFlag(s, "asetgrid", n, d.grid[k]);
-  axisFlag(s, "agridfront", n, d.gridfront[k]);
-  axisColour(s, "agridcolor", n, d.gridcolor[k]);
-  s.add("agridwidth %d %g\n", n, d.gridwidth[k]);
-  s.add("agridpattern %d %d\n", n, d.gridpattern[k]);
-  axisFlag(s, "asetmingrid", n, d.mgrid[k]);
-  axisFlag(s, "amingridfront", n, d.mgridfront[k]);
-  axisColour(s, "amingridcolor", n, d.mgridcolor[k]);
-  s.add("amingridwidth %d %g\n", n, d.mgridwidth[k]);
-  s.add("amingridpattern %d %d\n", n, d.mgridpattern[k]);
-  axisFlag(s, "asetzeroline", n, d.zeroline[k]);
-  axisColour(s, "azerolinecolor", n, d.zerocolor[k]);
-}
-
-void axisText(Script& s, const XylaDocument& d, std::size_t k, int n) {
-  // An empty family is the system font, which a script cannot name; it is left out.
-  if (!d.textfont[k].family.empty())
-    s.add("atextfont %d '%s' %g\n", n, d.textfont[k].family.c_str(), d.textfont[k].size);
-  s.add("atextoffset %d %d\n", n, d.textoff[k]);
-  if (!d.numfont[k].family.empty())
-    s.add("anumfont %d '%s' %g\n", n, d.numfont[k].family.c_str(), d.numfont[k].size);
-  s.add("anumoffset %d %d\n", n, d.numoff[k]);
-  s.add("anumalign %d %d\n", n, d.align[k]);
-  s.add("anumangle %d %g\n", n, d.angle[k]);
-  axisColour(s, "atextcolor", n, d.axistextcolor[k]);
-  axisFlag(s, "asettext", n, d.text[k]);
-  axisFlag(s, "asetnum", n, d.numbers[k]);
-  s.add("aclearlabels %d\n", n);
-  for (const auto& [key, label] : d.alabel[k]) s.add("alabel %d '%s' '%s'\n", n, key.c_str(), label.c_str());
-}
-
-void axes(Script& s, const XylaDocument& d) {
-  s.raw("\n##### axis attributes #####\n");
-  s.raw("setaxis ");
-  for (bool on : d.axis) s.add("%s ", yesNo(on));
-  s.raw("\n");
+void axes(std::string& s, const XylaDocument& d) {
+  s += "\n##### axis attributes #####\nsetaxis ";
+  for (bool on : d.axis) s += on ? "yes " : "no ";
+  s += '\n';
   const double ranges[4][2] = {{d.xmin1, d.xmax1}, {d.ymin1, d.ymax1}, {d.xmin2, d.xmax2}, {d.ymin2, d.ymax2}};
   for (int k = 0; k < 4; ++k) {
-    if (d.axis[static_cast<std::size_t>(k)]) s.add("range %d %g %g\n", k + 1, ranges[k][0], ranges[k][1]);
+    if (d.axis[static_cast<std::size_t>(k)])
+      s += "range " + std::to_string(k + 1) + ' ' + number(ranges[k][0]) + ' ' + number(ranges[k][1]) + '\n';
   }
   static const char* const headers[] = {"bottom", "left", "top", "right"};
   for (std::size_t k = 0; k < 4; ++k) {
     if (!d.axis[k]) continue;
-    const int n = static_cast<int>(k) + 1;
-    s.add("\n##### %s axis attributes #####\n", headers[k]);
-    axisScale(s, d, k, n);
-    axisTicks(s, d, k, n);
-    axisGrid(s, d, k, n);
-    axisText(s, d, k, n);
+    const std::string n = std::to_string(k + 1);
+    s += "\n##### " + std::string(headers[k]) + " axis attributes #####\n";
+    writeLines(s, axisProperties(), d, static_cast<int>(k), static_cast<int>(k) + 1, kAxis);
+    s += "aclearlabels " + n + '\n';
+    for (const auto& [key, label] : d.alabel[k]) s += "alabel " + n + ' ' + quoted(key) + ' ' + quoted(label) + '\n';
   }
 }
 
-void legend(Script& s, const XylaDocument& d) {
-  s.raw("\n##### legend attributes #####\n");
-  s.add("setlegend %s\n", yesNo(d.plotlegend));
+void legend(std::string& s, const XylaDocument& d) {
+  s += "\n##### legend attributes #####\n";
+  s += d.plotlegend ? "setlegend yes\n" : "setlegend no\n";
   if (!d.plotlegend) return;
-  s.add("legendpos %g %g\n", d.legendx, d.legendy);
-  s.add("legendlength %g\n", d.legendwidth);
-  s.add("legendspace %g\n", d.legendspace);
-  colour(s, "legendcolor", d.legendcolor);
-  s.add("setlegendbg %s\n", yesNo(d.legendbg));
-  colour(s, "legendbgcolor", d.legendbgcolor);
-  if (!d.legendfont.family.empty()) s.add("legendfont '%s' %g\n", d.legendfont.family.c_str(), d.legendfont.size);
+  s += "legendpos " + number(d.legendx) + ' ' + number(d.legendy) + '\n';
+  writeLines(s, documentProperties(), d, 0, 0, kLegend);
 }
 
 }  // namespace
 
 std::string styleScript(const XylaDocument& doc) {
-  Script s;
+  std::string s;
   mainStyle(s, doc);
   for (int i = 0; i < doc.bufferCount(); ++i) bufferStyle(s, *doc.buffer(i), i);
   axes(s, doc);
   legend(s, doc);
-  return s.take();
+  return s;
 }
 
 }  // namespace xyla

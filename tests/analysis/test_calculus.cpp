@@ -8,16 +8,14 @@
 #include "model/data_buffer.h"
 #include "model/manager.h"
 #include "model/xyla_document.h"
-#include "support/scripted_ui.h"
-#include "support/temp_settings.h"
+#include "support/document_fixture.h"
 #include "support/test_files.h"
 
 namespace xyla::test {
 namespace {
 
-class Calculus : public ::testing::Test {
+class Calculus : public xyla::test::DocumentFixture {
  protected:
-  Calculus() { m.setCurrentDocument(&doc); }
   template <typename F>
   DataBuffer& sampled(F f, double x0, double step, int n) {
     DataBuffer& b = doc.newBuffer();
@@ -25,10 +23,6 @@ class Calculus : public ::testing::Test {
     for (int i = 0; i < n; ++i) b.addDoubleValue(x0 + i * step, f(x0 + i * step));
     return b;
   }
-  TempSettings settings;
-  ScriptedUi ui;
-  Manager m{ui};
-  XylaDocument doc{&m};
 };
 
 TEST_F(Calculus, SlopesOfALineAndOfAParabola) {

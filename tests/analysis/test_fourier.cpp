@@ -10,7 +10,7 @@
 #include "model/data_buffer.h"
 #include "model/manager.h"
 #include "model/xyla_document.h"
-#include "support/scripted_ui.h"
+#include "support/document_fixture.h"
 #include "support/test_files.h"
 
 namespace xyla::test {
@@ -47,18 +47,14 @@ TEST(FftCore, RealTransformMatchesTheDirectSumAndInverts) {
   EXPECT_FLOAT_EQ(fft::pcabs(3e30f, 4e30f), 5e30f);  // no overflow in the squares
 }
 
-class Fourier : public ::testing::Test {
+class Fourier : public xyla::test::DocumentFixture {
  protected:
-  Fourier() { m.setCurrentDocument(&doc); }
   DataBuffer& samples(const std::vector<double>& ys) {
     DataBuffer& b = doc.newBuffer();
     b.comment = "s";
     for (std::size_t i = 0; i < ys.size(); ++i) b.addDoubleValue(double(i), ys[i]);
     return b;
   }
-  ScriptedUi ui;
-  Manager m{ui};
-  XylaDocument doc{&m};
 };
 
 TEST_F(Fourier, SpectrumLayoutWindowsAndDetrending) {

@@ -6,28 +6,20 @@
 #include "model/data_buffer.h"
 #include "model/manager.h"
 #include "model/xyla_document.h"
-#include "support/scripted_ui.h"
-#include "support/temp_settings.h"
+#include "support/document_fixture.h"
 
 namespace xyla::test {
 namespace {
 
-class Generator : public ::testing::Test {
+class Generator : public xyla::test::DocumentFixture {
  protected:
-  Generator() {
-    m.setCurrentDocument(&doc);
-    expr::setCalcManager(&m);
-  }
+  Generator() { expr::setCalcManager(&m); }
   ~Generator() override { expr::setCalcManager(nullptr); }
   DataBuffer& points(std::vector<std::pair<double, double>> pts) {
     DataBuffer& b = doc.newBuffer();
     for (auto [x, y] : pts) b.addDoubleValue(x, y);
     return b;
   }
-  TempSettings settings;
-  ScriptedUi ui;
-  Manager m{ui};
-  XylaDocument doc{&m};
 };
 
 TEST_F(Generator, SamplesInBothModes) {

@@ -1,16 +1,14 @@
 #include <gtest/gtest.h>
 
-#include <limits>
-
 #include <cmath>
+#include <limits>
 
 #include "analysis/spline.h"
 #include "analysis/spline_fit.h"
 #include "model/data_buffer.h"
 #include "model/manager.h"
 #include "model/xyla_document.h"
-#include "support/scripted_ui.h"
-#include "support/temp_settings.h"
+#include "support/document_fixture.h"
 
 namespace xyla::test {
 namespace {
@@ -55,19 +53,14 @@ double referenceSpline(const std::vector<double>& x, const std::vector<double>& 
   return v;
 }
 
-class Spline : public ::testing::Test {
+class Spline : public xyla::test::DocumentFixture {
  protected:
-  Spline() { m.setCurrentDocument(&doc); }
   DataBuffer& add(const std::vector<double>& x, const std::vector<double>& y) {
     DataBuffer& b = doc.newBuffer();
     for (std::size_t i = 0; i < x.size(); ++i) b.addDoubleValue(x[i], y[i]);
     b.setComment("src");
     return b;
   }
-  TempSettings settings;
-  ScriptedUi ui;
-  Manager m{ui};
-  XylaDocument doc{&m};
 };
 
 TEST_F(Spline, EdgeCasesOfTheDocumentOperation) {

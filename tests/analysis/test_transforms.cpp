@@ -1,30 +1,23 @@
 #include <gtest/gtest.h>
 
-
 #include "analysis/analysis_actions.h"
 #include "analysis/transforms.h"
 #include "model/data_buffer.h"
 #include "model/manager.h"
 #include "model/xyla_document.h"
-#include "support/scripted_ui.h"
-#include "support/temp_settings.h"
+#include "support/document_fixture.h"
 #include "support/time_zone.h"
 
 namespace xyla::test {
 namespace {
 
-class Transforms : public ::testing::Test {
+class Transforms : public xyla::test::DocumentFixture {
  protected:
-  Transforms() { m.setCurrentDocument(&doc); }
   DataBuffer& line(double slope, int n = 5) {
     DataBuffer& b = doc.newBuffer();
     for (int i = 0; i < n; ++i) b.addDoubleValue(i, slope * i);
     return b;
   }
-  TempSettings settings;
-  ScriptedUi ui;
-  Manager m{ui};
-  XylaDocument doc{&m};
 };
 
 TEST_F(Transforms, NormalizeScalesTheSelectionAndUndoesInOneStep) {

@@ -12,18 +12,15 @@
 #include "io/ascii_import.h"
 #include "model/manager.h"
 #include "model/xyla_document.h"
-#include "support/scripted_ui.h"
-#include "support/temp_settings.h"
+#include "support/document_fixture.h"
 #include "support/test_files.h"
 
 using xyla::DataBuffer;
 
 namespace {
 
-class XpsActions : public ::testing::Test {
+class XpsActions : public xyla::test::DocumentFixture {
  protected:
-  XpsActions() { m.setCurrentDocument(&doc); }
-
   // A peak on a rising step: X 0 .. 9.5, Y from 10 to about 20.
   DataBuffer& addSpectrum(const std::string& comment) {
     DataBuffer& b = doc.newBuffer();
@@ -36,11 +33,6 @@ class XpsActions : public ::testing::Test {
     for (int i = 0; i < doc.bufferCount(); ++i) c.push_back(doc.buffer(i)->comment);
     return c;
   }
-
-  xyla::test::TempSettings settings;
-  xyla::test::ScriptedUi ui;
-  xyla::Manager m{ui};
-  xyla::XylaDocument doc{&m};
 };
 
 }  // namespace

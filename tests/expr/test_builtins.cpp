@@ -8,31 +8,16 @@
 #include "model/view_mapping.h"
 #include "model/xyla_document.h"
 #include "shapes/shape_registry.h"
-#include "support/scripted_ui.h"
-#include "support/temp_settings.h"
+#include "support/document_fixture.h"
 
 using xyla::test::value;
 
 namespace {
 
-class Builtins : public ::testing::Test {
+class Builtins : public xyla::test::DocumentFixture {
  protected:
-  Builtins() {
-    m.setCurrentDocument(&doc);
-    xyla::expr::setCalcManager(&m);
-  }
+  Builtins() { xyla::expr::setCalcManager(&m); }
   ~Builtins() override { xyla::expr::setCalcManager(nullptr); }
-
-  xyla::DataBuffer& add(std::vector<double> x, std::vector<double> y) {
-    xyla::DataBuffer& b = doc.newBuffer();
-    for (std::size_t i = 0; i < x.size(); ++i) b.addDoubleValue(x[i], y[i]);
-    return b;
-  }
-
-  xyla::test::TempSettings settings;
-  xyla::test::ScriptedUi ui;
-  xyla::Manager m{ui};
-  xyla::XylaDocument doc{&m};
 };
 
 }  // namespace
@@ -65,8 +50,8 @@ TEST_F(Builtins, RoundHalfEvenAndRandomRange) {
 }
 
 TEST_F(Builtins, PointsExtentsAndErrors) {
-  add({1, 2, 3}, {10, 20, 30});
-  auto& b = add({-5, 5}, {0, 1});
+  addBuffer({1, 2, 3}, {10, 20, 30});
+  auto& b = addBuffer({-5, 5}, {0, 1});
   b.addError();
   b.setYDoubleErrorAt(1, 0.5);
   b.show = false;
@@ -88,10 +73,10 @@ TEST_F(Builtins, PointsExtentsAndErrors) {
 }
 
 TEST_F(Builtins, FindFirstBracketingPairEitherDirection) {
-  add({0, 10}, {0, 100});
-  add({10, 0}, {100, 0});
-  add({0, 1, 2, 3, 4}, {0, 100, 0, 100, 0});
-  add({1, 1, 2}, {4, 8, 9});
+  addBuffer({0, 10}, {0, 100});
+  addBuffer({10, 0}, {100, 0});
+  addBuffer({0, 1, 2, 3, 4}, {0, 100, 0, 100, 0});
+  addBuffer({1, 1, 2}, {4, 8, 9});
   EXPECT_EQ(value("findy(5;0)"), 50);
   EXPECT_EQ(value("findy(5;1)"), 50);
   EXPECT_EQ(value("findy(10;0)"), 100);

@@ -6,20 +6,16 @@
 #include "expr/computed_columns.h"
 #include "model/manager.h"
 #include "model/xyla_document.h"
-#include "support/scripted_ui.h"
-#include "support/temp_settings.h"
+#include "support/document_fixture.h"
 
 using xyla::DataBuffer;
 using xyla::expr::calc;
 
 namespace {
 
-class ComputedColumns : public ::testing::Test {
+class ComputedColumns : public xyla::test::DocumentFixture {
  protected:
-  ComputedColumns() {
-    m.setCurrentDocument(&doc);
-    xyla::expr::setCalcManager(&m);
-  }
+  ComputedColumns() { xyla::expr::setCalcManager(&m); }
   ~ComputedColumns() override { xyla::expr::setCalcManager(nullptr); }
 
   DataBuffer& add(std::vector<double> x, std::vector<double> y) {
@@ -29,11 +25,6 @@ class ComputedColumns : public ::testing::Test {
     return b;
   }
   bool run(DataBuffer& b, int mode, const std::string& text) { return calc(b, mode, text, m.CV, m.GV, doc); }
-
-  xyla::test::TempSettings settings;
-  xyla::test::ScriptedUi ui;
-  xyla::Manager m{ui};
-  xyla::XylaDocument doc{&m};
 };
 
 }  // namespace

@@ -75,4 +75,13 @@ inline void syntheticSpectrum(const std::vector<TruePeak>& peaks, double noise, 
   }
 }
 
+// Loads a synthetic spectrum into `f` as its current buffer and returns its X values.
+inline std::vector<double> loadSpectrum(FitFixture& f, const std::vector<TruePeak>& peaks, double noise,
+                                        int points = 1201) {
+  std::vector<double> x, y;
+  syntheticSpectrum(peaks, noise, x, y, points);
+  f.data(x, y);
+  return x;
+}
+
 }  // namespace xyla::test

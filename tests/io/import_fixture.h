@@ -5,20 +5,14 @@
 #include <sstream>
 #include <string>
 
-#include "model/manager.h"
-#include "model/xyla_document.h"
-#include "support/scripted_ui.h"
-#include "support/temp_settings.h"
+#include "support/document_fixture.h"
 #include "support/test_files.h"
 
 namespace xyla::test {
 
-// A document with a controller, a scripted Ui and a fresh settings store, for the
-// importer tests.
-class ImportFixture : public ::testing::Test {
+// The shared document fixture with the importer tests' helpers.
+class ImportFixture : public DocumentFixture {
  protected:
-  ImportFixture() { m.setCurrentDocument(&doc); }
-
   // Writes `bytes` to a file of the temporary directory and answers its path.
   std::string file(const std::string& name, const std::string& bytes) {
     const std::string path = settings.path(name);
@@ -48,11 +42,6 @@ class ImportFixture : public ::testing::Test {
     for (std::size_t at; !path.empty() && (at = out.find(path)) != std::string::npos;) out.replace(at, path.size(), "DATA");
     return out;
   }
-
-  TempSettings settings;
-  ScriptedUi ui;
-  Manager m{ui};
-  XylaDocument doc{&m};
 };
 
 }  // namespace xyla::test

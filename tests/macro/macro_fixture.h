@@ -10,29 +10,19 @@
 #include "model/data_buffer.h"
 #include "model/manager.h"
 #include "model/xyla_document.h"
-#include "support/scripted_ui.h"
-#include "support/temp_settings.h"
+#include "support/document_fixture.h"
 
 namespace xyla::test {
 
 // A controller with one current document, a macro controller and one macro to run.
-class MacroFixture : public ::testing::Test {
+class MacroFixture : public DocumentFixture {
  protected:
-  MacroFixture() { m.setCurrentDocument(&doc); }
-
   // Runs `text` as a macro on the document; answers the console text it printed.
   std::string run(const std::string& text) {
     const std::size_t before = mc.console().size();
     macro.src = text;
     macro.parseMacroFor(m, m.PD, &mc);
     return mc.console().substr(std::min(before, mc.console().size()));
-  }
-
-  // Appends a buffer with points (x[i], y[i]).
-  DataBuffer& addBuffer(const std::vector<double>& x, const std::vector<double>& y) {
-    DataBuffer& b = doc.newBuffer();
-    for (std::size_t i = 0; i < x.size(); ++i) b.addDoubleValue(x[i], y[i]);
-    return b;
   }
 
   // Answers the messages of every alert titled "Syntax Error in Macro".
@@ -44,10 +34,6 @@ class MacroFixture : public ::testing::Test {
     return out;
   }
 
-  TempSettings settings;
-  ScriptedUi ui;
-  Manager m{ui};
-  XylaDocument doc{&m};
   MacroController mc{m};
   Macro macro;
 };

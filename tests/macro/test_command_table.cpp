@@ -5,6 +5,9 @@
 
 #include "macro/command_table.h"
 #include "macro/macro.h"
+#include "model/buffer_properties.h"
+#include "model/document_properties.h"
+#include "model/object_properties.h"
 
 namespace xyla::test {
 namespace {
@@ -59,6 +62,28 @@ TEST(CommandTable, EveryCommandHasArgumentsMatchingItsSignatureAndADescription) 
     for (std::size_t p = 0; p < words.size(); ++p)
       EXPECT_EQ(words[p].front() == '[', static_cast<int>(p) >= e->minimum) << e->name << ": " << words[p];
   }
+}
+
+// The property tables name the command that sets each field and its argument letters:
+// the command table has that command with those letters.
+template <typename P>
+void expectTableCommands(std::span<const P> table) {
+  for (const P& p : table) {
+    if (p.command.empty()) continue;
+    const auto& entries = CommandTable::standard().entriesNamed(p.command);
+    ASSERT_FALSE(entries.empty()) << p.name << ": no command " << p.command;
+    if (!p.arguments.empty()) {
+      EXPECT_EQ(entries.front()->signature, p.arguments) << p.name;
+    }
+  }
+}
+
+TEST(CommandTable, TheCommandsOfThePropertyTablesExist) {
+  expectTableCommands(bufferProperties());
+  expectTableCommands(axisProperties());
+  expectTableCommands(documentProperties());
+  expectTableCommands(textProperties());
+  expectTableCommands(graphicProperties());
 }
 
 // docs/commands.md is the command table's own text; after changing the table,

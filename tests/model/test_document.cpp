@@ -4,8 +4,7 @@
 
 #include "model/manager.h"
 #include "model/xyla_document.h"
-#include "support/scripted_ui.h"
-#include "support/temp_settings.h"
+#include "support/document_fixture.h"
 
 using xyla::DataBuffer;
 using xyla::Manager;
@@ -13,10 +12,8 @@ using xyla::XylaDocument;
 
 namespace {
 
-class DocumentTest : public ::testing::Test {
+class DocumentTest : public xyla::test::DocumentFixture {
  protected:
-  DocumentTest() { m.setCurrentDocument(&doc); }
-
   DataBuffer& add(std::initializer_list<std::pair<double, double>> pts, int bx = 1, int by = 1) {
     DataBuffer& b = doc.newBuffer();
     for (auto [x, y] : pts) b.addDoubleValue(x, y);
@@ -24,11 +21,6 @@ class DocumentTest : public ::testing::Test {
     b.belongy = by;
     return b;
   }
-
-  xyla::test::TempSettings settings;
-  xyla::test::ScriptedUi ui;
-  Manager m{ui};
-  XylaDocument doc{&m};
 };
 
 }  // namespace

@@ -8,12 +8,19 @@
 namespace xyla::test {
 namespace {
 
-// Archive keys and member names appear once per table.
+// Archive keys, member names and inspector places appear once per table; a field the
+// inspector shows has a page, a label and a control, one it does not show has none.
 template <typename P>
 void expectUniqueKeys(std::span<const P> table) {
   std::set<std::string_view> keys, names;
+  std::set<std::pair<std::string_view, std::string_view>> places;
   for (const P& p : table) {
     EXPECT_TRUE(names.insert(p.name).second) << p.name;
+    const bool shown = p.inspector.control != props::Control::None;
+    EXPECT_EQ(!p.inspector.page.empty() && !p.inspector.label.empty(), shown) << p.name;
+    if (shown) {
+      EXPECT_TRUE(places.insert({p.inspector.page, p.inspector.label}).second) << p.name;
+    }
     if (!p.archiveKey.empty()) {
       EXPECT_TRUE(keys.insert(p.archiveKey).second) << p.archiveKey;
     }

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <numbers>
 
@@ -45,39 +46,30 @@ class TextObjectTest : public ::testing::Test {
 };
 
 TEST_F(TextObjectTest, AutomaticPlacesInsideAndAroundTheFrame) {
+  // Place, the axis whose numbers it keeps clear of (their offset and size), and the
+  // frame's lower left corner for an offset of 5.
+  struct Case {
+    int loc, axis, numoff;
+    std::array<float, 2> axm;
+    double x, y;
+  } cases[] = {
+      {7, 0, 0, {0, 0}, 65, 55},                                  // lower left, inside
+      {3, 0, 0, {0, 0}, 375 - 40, 275 - 12},                      // top right, inside
+      {14, 3, 4, {20, 10}, 380 + 5 + 4 + 20 + 9, 165 - 6},        // right of the right numbers, centred
+      {19, 1, 2, {30, 14}, 60 - 5 - 41 - 40, 50},                 // left of the left numbers, bottom edge
+      {17, 0, 5, {25, 16}, 220 - 20, 50 - 5 - (5 + 16 + 6) - 12}  // centred below the bottom numbers
+  };
   t->autopos = true;
   t->autoposoffset = 5;
-  t->autoposloc = 7;
-  t->doAutoPos();
-  EXPECT_EQ(t->frame.x, 65);  // lower left corner 5 inside the frame's
-  EXPECT_EQ(t->frame.y, 55);
-  EXPECT_EQ(t->tloc.y, 67);  // tloc is the upper left corner
-
-  t->autoposloc = 3;  // top right corner inside
-  t->doAutoPos();
-  EXPECT_EQ(t->frame.x + 40, 375);
-  EXPECT_EQ(t->frame.y + 12, 275);
-
-  t->autoposloc = 14;  // right of the right axis numbers, centred vertically
-  doc.numoff[3] = 4;
-  doc.axm[3] = {20, 10};
-  t->doAutoPos();
-  EXPECT_EQ(t->frame.x, 380 + 5 + 4 + 20 + 9);
-  EXPECT_EQ(t->frame.y + 6, 165);
-
-  t->autoposloc = 19;  // left of the left axis numbers, on the bottom edge
-  doc.numoff[1] = 2;
-  doc.axm[1] = {30, 14};
-  t->doAutoPos();
-  EXPECT_EQ(t->frame.x + 40, 60 - 5 - 41);
-  EXPECT_EQ(t->frame.y, 50);
-
-  t->autoposloc = 17;  // centred below the bottom axis numbers
-  doc.numoff[0] = 5;
-  doc.axm[0] = {25, 16};
-  t->doAutoPos();
-  EXPECT_EQ(t->frame.x + 20, 220);
-  EXPECT_EQ(t->frame.y + 12, 50 - 5 - (5 + 16 + 6));
+  for (const Case& c : cases) {
+    doc.numoff[c.axis] = c.numoff;
+    doc.axm[c.axis] = c.axm;
+    t->autoposloc = c.loc;
+    t->doAutoPos();
+    EXPECT_EQ(t->frame.x, c.x) << c.loc;
+    EXPECT_EQ(t->frame.y, c.y) << c.loc;
+    if (c.loc == 7) EXPECT_EQ(t->tloc.y, 67);  // tloc is the upper left corner
+  }
 }
 
 // For every place and every quarter turn the turned text fills exactly the box that
@@ -168,15 +160,9 @@ TEST_F(TextObjectTest, UnplaceableDataPositionKeepsTheLastPlace) {
 }
 
 TEST(GraphicObject, DirectionAngles) {
-  EXPECT_EQ(Graphic::directionAngle(1, 0), 0);
-  EXPECT_EQ(Graphic::directionAngle(-1, 0), 180);
-  EXPECT_EQ(Graphic::directionAngle(0, 1), 90);
-  EXPECT_EQ(Graphic::directionAngle(0, -1), 270);
-  EXPECT_EQ(Graphic::directionAngle(0, 0), 0);
-  EXPECT_NEAR(Graphic::directionAngle(1, 1), 45, 1e-5);
-  EXPECT_NEAR(Graphic::directionAngle(-1, 1), 135, 1e-5);
-  EXPECT_NEAR(Graphic::directionAngle(-1, -1), 225, 1e-5);
-  EXPECT_NEAR(Graphic::directionAngle(1, -1), 315, 1e-5);
+  const double cases[][3] = {{1, 0, 0},    {-1, 0, 180}, {0, 1, 90},    {0, -1, 270}, {0, 0, 0},
+                             {1, 1, 45},   {-1, 1, 135}, {-1, -1, 225}, {1, -1, 315}};
+  for (const auto& [dx, dy, degrees] : cases) EXPECT_NEAR(Graphic::directionAngle(dx, dy), degrees, 1e-5) << dx << "," << dy;
 }
 
 TEST_F(TextObjectTest, GraphicPointsInBothCoordinateModes) {

@@ -32,21 +32,13 @@ std::vector<std::string> lines(const std::string& bytes, bool unix) {
 }  // namespace
 
 TEST(TextScan, ParsenumSeparatorsRule) {
-  EXPECT_DOUBLE_EQ(ts::parsenum("1.234.567"), 1234.567);
-  EXPECT_DOUBLE_EQ(ts::parsenum("1,234.5"), 1234.5);
-  EXPECT_DOUBLE_EQ(ts::parsenum("1.234,5"), 1234.5);
-  EXPECT_DOUBLE_EQ(ts::parsenum("3,5"), 3.5);
-  EXPECT_DOUBLE_EQ(ts::parsenum("12."), 12.0);
-  EXPECT_DOUBLE_EQ(ts::parsenum("1.000.000"), 1000.0);
-  EXPECT_DOUBLE_EQ(ts::parsenum("-2.5E-3"), -2.5e-3);
-  EXPECT_DOUBLE_EQ(ts::parsenum("+7"), 7.0);
-  EXPECT_EQ(ts::parsenum("+-7"), 0.0);
-  EXPECT_EQ(ts::parsenum("abc"), 0.0);
-  EXPECT_EQ(ts::parsenum(" 5"), 0.0);  // a leading blank is not part of a number
-  EXPECT_DOUBLE_EQ(ts::parsenum("1-2"), 1.0);
-  EXPECT_TRUE(std::isinf(ts::parsenum("Inf")));
+  // A leading blank is not part of a number; overflow is infinite.
+  const std::pair<const char*, double> cases[] = {
+      {"1.234.567", 1234.567}, {"1,234.5", 1234.5}, {"1.234,5", 1234.5}, {"3,5", 3.5},       {"12.", 12},
+      {"1.000.000", 1000},     {"-2.5E-3", -2.5e-3}, {"+7", 7},          {"+-7", 0},         {"abc", 0},
+      {" 5", 0},               {"1-2", 1},           {"Inf", INFINITY},  {"1e999", INFINITY}};
+  for (const auto& [text, want] : cases) EXPECT_DOUBLE_EQ(ts::parsenum(text), want) << text;
   EXPECT_TRUE(std::isnan(ts::parsenum("NaN")));
-  EXPECT_TRUE(std::isinf(ts::parsenum("1e999")));
   EXPECT_GT(ts::parsenum("4e-320"), 0.0);  // subnormal results are kept, not zeroed
   // The fuzz targets' literal reference agrees on the awkward cases.
   for (const char* text : {"1.234.567", "1,234.5", "1.234,5", "12.", "-2.5E-3", "+-7", "1-2", "1e999", "4e-320",

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <vector>
 
 #include "model/buffer_properties.h"
 #include "model/document_properties.h"
@@ -49,6 +50,13 @@ inline void populateDocument(XylaDocument& d, int seed) {
 class DocumentFixture : public ::testing::Test {
  protected:
   DocumentFixture() { m.setCurrentDocument(&doc); }
+
+  // Appends a buffer with the points (x[i], y[i]).
+  DataBuffer& addBuffer(const std::vector<double>& x, const std::vector<double>& y) {
+    DataBuffer& b = doc.newBuffer();
+    for (std::size_t i = 0; i < x.size(); ++i) b.addDoubleValue(x[i], y[i]);
+    return b;
+  }
 
   TempSettings settings;
   ScriptedUi ui;

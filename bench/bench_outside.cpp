@@ -1,10 +1,9 @@
 // Outside programs: a Perl filter round trip over 10 buffers of a million points, the
 // in-process spline interpolation of a million points and the smoothing-spline fit of
 // 10,000 points through the driver script and the spline programs.
-#include <QCoreApplication>
-
 #include <benchmark/benchmark.h>
 
+#include <QCoreApplication>
 #include <cmath>
 #include <random>
 
@@ -16,6 +15,7 @@
 #include "model/manager.h"
 #include "model/silent_ui.h"
 #include "model/xyla_document.h"
+#include "outside/perl_protocol.h"
 
 namespace {
 
@@ -28,6 +28,8 @@ void fill(xyla::DataBuffer& b, int n, unsigned seed) {
   b.rescale();
 }
 
+// The filter doubles Y of every buffer: arg 0 through the arrays of @buffers (a map
+// over Perl numbers), arg 1 through piddle (PDL arithmetic on packed columns).
 void BM_PerlFilterRoundTrip(benchmark::State& state) {
   xyla::SilentUi ui;
   xyla::Manager m(ui);
@@ -35,16 +37,47 @@ void BM_PerlFilterRoundTrip(benchmark::State& state) {
   m.setCurrentDocument(&doc);
   xyla::MacroController mc(m);
   for (int k = 0; k < 10; ++k) fill(doc.newBuffer(), 1000000, k);
-  xyla::Macro filter("scale", "newbuffer(x => $_->{x}, y => [map { 2 * $_ } @{$_->{y}}]) for @buffers;", 0, 2);
+  const char* code[] = {"newbuffer(x => $_->{x}, y => [map { 2 * $_ } @{$_->{y}}]) for @buffers;",
+                        "newbuffer(x => $_->{x}, y => piddle($_, 'y') * 2) for @buffers;"};
+  xyla::Macro filter("scale", code[state.range(0)], 0, 2);
   const std::vector<int> all = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9};
   for (auto _ : state) {
     filter.perlFilterFromMacro(m, &mc, all);
-    if (doc.bufferCount() != 20) state.SkipWithError("the filter gave no buffers");
+    if (doc.bufferCount() != 20 || doc.buffer(19)->Y[1] != 2 * doc.buffer(9)->Y[1])
+      state.SkipWithError("the filter gave no buffers");
     doc.DB.resize(10);
   }
   state.SetItemsProcessed(state.iterations() * 10000000);
 }
-BENCHMARK(BM_PerlFilterRoundTrip)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_PerlFilterRoundTrip)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The program's own part of that round trip, without Perl: writing the filter input of
+// 10 buffers of 10^6 points and reading a result of the same size (X, Y, empty texts).
+void BM_PerlStreams(benchmark::State& state) {
+  xyla::XylaDocument doc;
+  std::vector<const xyla::DataBuffer*> buffers;
+  for (int k = 0; k < 10; ++k) fill(doc.newBuffer(), 1000000, k);
+  for (int k = 0; k < 10; ++k) buffers.push_back(doc.buffer(k));
+  auto put = [](std::string& out, const void* p, std::size_t n) { out.append(static_cast<const char*>(p), n); };
+  std::string result;
+  const std::int32_t count = 10, n = 1000000, columns = 2, none = 0;
+  put(result, &count, 4);
+  for (const xyla::DataBuffer* b : buffers) {
+    put(result, &n, 4);
+    put(result, &columns, 4);
+    for (int i = 0; i < n; ++i) put(result, &b->X[i], 8), put(result, &b->Y[i], 8), result.append(8, '\0');
+  }
+  put(result, &none, 4);
+  put(result, &none, 4);
+  for (auto _ : state) {
+    const std::string input = xyla::outside::filterInput(buffers);
+    xyla::outside::PerlResult r;
+    std::string error;
+    if (!xyla::outside::readPerlResult(result, "", r, error) || r.buffers.size() != 10) state.SkipWithError("refused");
+    benchmark::DoNotOptimize(input.data());
+  }
+}
+BENCHMARK(BM_PerlStreams)->Unit(benchmark::kMillisecond);
 
 void BM_Spline(benchmark::State& state) {
   xyla::SilentUi ui;

@@ -125,6 +125,14 @@ SplineFitFeedback splineFit(XylaDocument& doc, int index, const SplineFitOptions
   SplineFitFeedback fb;
   DataBuffer* src = doc.buffer(index);
   if (!src || !src->checkSort(ui) || src->count() < 2) return fb;
+  if (o.order > kMaxSplineFitOrder) {
+    ui.alert("Spline Fit",
+             "Spline orders above " + std::to_string(kMaxSplineFitOrder) +
+                 " cannot be fitted in double precision; choose an order from 1 to " +
+                 std::to_string(kMaxSplineFitOrder),
+             {"OK"});
+    return fb;
+  }
   const int n = src->count();
   const double xmin = src->getXmin(), xmax = src->getXmax(), dx = (xmax - xmin) / (n - 1);
   outside::SplineData data;

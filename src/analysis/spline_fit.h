@@ -10,6 +10,12 @@ class Ui;
 class XylaDocument;
 
 // The arguments of a smoothing-spline fit, as the dialog and the macro command give them.
+// The highest spline order the fit accepts. Above it (degree 9 and up) the band system
+// of the m-th divided differences loses all precision of doubles: its condition grows
+// like the point count to the power 2m, and the lower derivatives rebuilt from the m-th
+// one no longer meet at the knots.
+constexpr int kMaxSplineFitOrder = 8;
+
 struct SplineFitOptions {
   bool useExclude = false;
   double excludeMin = 0.0, excludeMax = 0.0;
@@ -18,7 +24,7 @@ struct SplineFitOptions {
   int corrFunction = 1;      // noise correlation model 1..4
   int sigmaMode = 0;         // 0 unknown (cross-validation), 1 from the Y errors, 2 known sigma, 3 degrees of freedom
   double sigmaValue = 0.0;
-  int order = 4;             // spline order (degree + 1)
+  int order = 4;  // spline order (degree + 1), at most kMaxSplineFitOrder
   bool exportMinMax = true;
   bool exportDerivative = false;
   int points = 2001;         // 0: at the input X values; otherwise the number of grid points

@@ -144,9 +144,11 @@ void setPointValue(Macro& m) {
 }  // namespace
 
 void registerAnalysisCommands(CommandTable& t) {
-  t.add(G::Analysis, "splinefit", "iddidiidiiiib", 13, splinefit,
-        {"exclude min max corrmode corrfactor corrfunction sigmamode sigma order minmax derivative points buffers",
-         "Fits a smoothing spline to each buffer with the outside spline programs (exclude 1: leave min..max out; order 0-23; minmax, derivative 1: export them too; points per interval); appends the curve."});
+  t.add(
+      G::Analysis, "splinefit", "iddidiidiiiib", 13, splinefit,
+      {"exclude min max corrmode corrfactor corrfunction sigmamode sigma order minmax derivative points buffers",
+       "Fits a smoothing spline to each buffer with the outside spline programs (exclude 1: leave min..max out; order "
+       "1-8, higher orders refused; minmax, derivative 1: export them too; points per interval); appends the curve."});
   t.add(G::Analysis, "swapxy", "b", 1, swapxy,
         {"buffers", "Swaps the X and Y values of the buffers."});
   t.add(G::Analysis, "linbg", "ddb", 3, linbg,

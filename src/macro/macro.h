@@ -159,7 +159,7 @@ class Macro {
   LoopValues rangeList(const std::string& token);
   void runCommands();
 
-  void runPerl(const std::string& pre, const std::vector<std::string>& arguments, const std::string& input,
+  void runPerl(const std::string& pre, const std::vector<std::string>& arguments, std::string input,
                const std::string& title);
 
   std::unique_ptr<expr::Expression> reporting_, silent_;

@@ -81,21 +81,21 @@ void Macro::perlFilter(const std::vector<int>& indexes) {
     if (const DataBuffer* b = PD->buffer(i)) buffers.push_back(b);
   std::string input = outside::filterInput(buffers);
   sendVariables(input);
-  runPerl("pfpre.pl", {}, input, "Perl Filter");
+  runPerl("pfpre.pl", {}, std::move(input), "Perl Filter");
 }
 
 void Macro::perlImport(const std::string& path) {
   if (!M || !PD) return;
   std::string input;
   sendVariables(input);
-  runPerl("pipre.pl", {path}, input, "Perl Import");
+  runPerl("pipre.pl", {path}, std::move(input), "Perl Import");
 }
 
 void Macro::sendVariables(std::string& data) const {
   if (M) outside::appendVariables(data, M->GV, M->SV);
 }
 
-void Macro::runPerl(const std::string& pre, const std::vector<std::string>& arguments, const std::string& input,
+void Macro::runPerl(const std::string& pre, const std::vector<std::string>& arguments, std::string input,
                     const std::string& title) {
   const std::string prePath = outside::findResource(pre), postPath = outside::findResource("pipost.pl");
   outside::PrivateDirectory dir;
@@ -120,7 +120,8 @@ void Macro::runPerl(const std::string& pre, const std::vector<std::string>& argu
   run.arguments.push_back(scriptPath);
   run.arguments.insert(run.arguments.end(), arguments.begin(), arguments.end());
   run.arguments.push_back(logPath);
-  run.input = input;
+  run.environment.emplace_back("PERL5LIB", outside::perlLibraryPath());
+  run.input = std::move(input);
   run.timeLimit = outside::batchTimeLimit();
   Ui& ui = M->ui();
   run.keepGoing = [&ui] { return ui.progress(-1); };

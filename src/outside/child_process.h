@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace xyla::outside {
@@ -12,6 +13,8 @@ struct ChildRun {
   std::string program;
   std::vector<std::string> arguments;
   std::string workingDirectory;  // "" keeps the program's own
+  // Environment entries set for the child (name, value); the rest is the program's own.
+  std::vector<std::pair<std::string, std::string>> environment;
   std::string input;             // written to standard input, which is then closed
   // Standard output and error together may not exceed this many bytes; a child that
   // writes more is stopped.
@@ -39,9 +42,11 @@ struct ChildResult {
   std::string output;  // standard output and standard error as they came, in one stream
 };
 
-// Starts the program in a process group of its own, feeds it the input, reads its
-// output to the end and waits for it. A child that is stopped (cancel, time limit,
-// output limit) is killed together with everything it started; its output is dropped.
+// Starts the program in a process group of its own, feeds it the input while reading
+// its output (so neither side waits for the other on a full pipe), and waits for it.
+// Output is read until the child ends; a helper it left running is not waited for. A
+// child that is stopped (cancel, time limit, output limit) is killed together with
+// everything it started; its output is dropped.
 ChildResult runChild(const ChildRun& run);
 
 // The time limit batch runs give user scripts and helper programs (seconds; 0: none).

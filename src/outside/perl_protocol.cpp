@@ -40,8 +40,12 @@ class Reader {
     pos_ += static_cast<std::size_t>(n);
     return true;
   }
-  // Copies `n` doubles.
-  bool numbers(double* v, std::size_t n) { return raw(v, n * sizeof(double)); }
+  // Copies one point record of `c` doubles into the columns, at row `row`.
+  bool numbers(int c, double* const* columns, std::size_t row) {
+    if (static_cast<std::size_t>(c) * sizeof(double) > left()) return false;
+    for (int k = 0; k < c; ++k, pos_ += sizeof(double)) std::memcpy(columns[k] + row, b_.data() + pos_, sizeof(double));
+    return true;
+  }
 
  private:
   bool raw(void* dst, std::size_t n) {
@@ -72,18 +76,18 @@ bool readBuffer(Reader& in, const std::string& comment, std::unique_ptr<DataBuff
     b->EX.assign(static_cast<std::size_t>(n), 0.0);
     b->EY.resize(static_cast<std::size_t>(n));
   }
+  // Where each column of a record goes: Y alone; X, Y; X, Y, Y error; X, Y, X error, Y error.
+  double* const dest[4][4] = {{b->Y.data()},
+                              {b->X.data(), b->Y.data()},
+                              {b->X.data(), b->Y.data(), b->EY.data()},
+                              {b->X.data(), b->Y.data(), b->EX.data(), b->EY.data()}};
   for (std::int32_t i = 0; i < n; ++i) {
-    double v[4] = {0, 0, 0, 0};
-    if (!in.numbers(v, static_cast<std::size_t>(c)) || !in.textInto(b->comment) || !in.textInto(b->source))
+    // The common point carries two empty texts: its doubles and eight zero bytes.
+    if (!in.numbers(c, dest[c - 1], static_cast<std::size_t>(i)) || !in.textInto(b->comment) || !in.textInto(b->source))
       return error = "point data cut short", false;
-    const std::size_t k = static_cast<std::size_t>(i);
-    switch (c) {
-      case 1: b->X[k] = static_cast<double>(i); b->Y[k] = v[0]; break;
-      case 2: b->X[k] = v[0]; b->Y[k] = v[1]; break;
-      case 3: b->X[k] = v[0]; b->Y[k] = v[1]; b->EY[k] = v[2]; break;
-      default: b->X[k] = v[0]; b->Y[k] = v[1]; b->EX[k] = v[2]; b->EY[k] = v[3]; break;
-    }
   }
+  if (c == 1)
+    for (std::int32_t i = 0; i < n; ++i) b->X[static_cast<std::size_t>(i)] = static_cast<double>(i);
   b->rescale();
   out = std::move(b);
   return true;
@@ -119,15 +123,17 @@ std::string filterInput(const std::vector<const DataBuffer*>& buffers) {
   for (const DataBuffer* b : buffers) {
     const int n = b->count();
     const bool errors = b->haserror() && b->EX.size() >= static_cast<std::size_t>(n);
+    const int columns = errors ? 4 : 2;
     putInt(out, n);
-    putInt(out, errors ? 4 : 2);
-    for (int i = 0; i < n; ++i) {
-      putDouble(out, b->X[i]);
-      putDouble(out, b->Y[i]);
-      if (errors) {
-        putDouble(out, b->EX[i]);
-        putDouble(out, b->EY[i]);
-      }
+    putInt(out, columns);
+    // The point records are written straight into their place, a column at a time.
+    const std::size_t at = out.size(), stride = static_cast<std::size_t>(columns) * sizeof(double);
+    out.resize(at + stride * static_cast<std::size_t>(n));
+    const std::vector<double>* cols[4] = {&b->X, &b->Y, &b->EX, &b->EY};
+    for (int c = 0; c < columns; ++c) {
+      char* p = out.data() + at + c * sizeof(double);
+      const double* v = cols[c]->data();
+      for (int i = 0; i < n; ++i, p += stride) std::memcpy(p, v + i, sizeof(double));
     }
     putText(out, b->source);
     putText(out, b->comment);

@@ -1,5 +1,6 @@
 #include "outside/resources.h"
 
+#include <cstdlib>
 #include <filesystem>
 #include <system_error>
 
@@ -23,6 +24,21 @@ std::string findResource(const std::string& name) {
     if (fs::is_regular_file(candidate, ec)) return candidate.string();
   }
   return "";
+}
+
+std::string perlModuleDirectory() {
+  const std::string bin = executableDirectory();
+  if (bin.empty()) return "";
+  const fs::path dir = fs::path(bin).parent_path() / "lib/xyla/perl";
+  std::error_code ec;
+  return fs::is_regular_file(dir / "Xyla/Bridge.pm", ec) ? dir.string() : "";
+}
+
+std::string perlLibraryPath() {
+  const char* old = std::getenv("PERL5LIB");
+  std::string path = perlModuleDirectory();
+  if (old && *old) path += (path.empty() ? "" : ":") + std::string(old);
+  return path;
 }
 
 }  // namespace xyla::outside

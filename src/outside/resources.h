@@ -13,6 +13,12 @@ inline const char* const kPerl = "/usr/bin/perl";
 // the programs and the tests find them there. "" when the resource is missing.
 std::string findResource(const std::string& name);
 
+// The folder of the Perl module the filter and import wrappers use (lib/xyla/perl beside
+// the executable's folder), or "" when it is missing.
+std::string perlModuleDirectory();
+// PERL5LIB for a Perl child: that folder before whatever the environment already names.
+std::string perlLibraryPath();
+
 // The directory of the running executable.
 std::string executableDirectory();
 

@@ -76,6 +76,53 @@ $var{gain} = 5; $var{fresh} = 1.5; $svar{unit} = "$svar{unit}!";
   EXPECT_EQ(tempDirs(), before);
 }
 
+// Columns are unpacked when first touched (or never, through packed and piddle) and packed straight from the input when
+// handed back untouched; every way of touching them must behave as on a plain array,
+// with the compiled helper and with the pure-Perl fallback alike.
+TEST_F(PerlBridge, LazyColumnsBehaveAsArraysWithAndWithoutTheCompiledHelper) {
+  const std::string filter = R"(perlfilter 0,1
+<perl>
+my ($p, $e) = @buffers;
+my @seen = (scalar(@{$p->{x}}), $#{$p->{y}}, $p->{y}[-1], "@{$e->{ey}}", scalar(@{$p->{ex}}));
+push @{$p->{y}}, 99;
+$p->{y}[0] = -1;
+my @x = @{$p->{x}}; push @x, 4;
+splice(@{$p->{x}}, 0, 1, 7, 8);
+print "@seen | @{$p->{y}} | @{$p->{x}} | ", ($Xyla::Bridge::COMPILED ? 'compiled' : 'pure'), "\n";
+newbuffer(x => \@x, y => $p->{y});
+newbuffer(x => $p->{x}, y => [1, 2, 3, 4], ey => [0, 0, 0, 0.25]);
+newbuffer(x => $e->{x}, y => $e->{y}, ex => $e->{ex}, ey => $e->{ey});
+newbuffer(x => \packed($e, 'x'), y => piddle($e, 'ey') * 2 + 1);
+newbuffer(y => piddle($p, 'y'));
+</perl>)";
+  for (const char* pure : {"", "1"}) {
+    SCOPED_TRACE(*pure ? "pure Perl" : "compiled helper");
+    setenv("XYLA_PERL_PURE", pure, 1);
+    const std::string console = run(filter);
+    EXPECT_EQ(console, std::string("3 2 30 0 0.5 0 | -1 20 30 99 | 7 8 2 3 | ") + (*pure ? "pure\n" : "compiled\n"));
+    ASSERT_EQ(doc.bufferCount(), 7) << console;
+    EXPECT_EQ(doc.buffer(2)->X, (std::vector<double>{1, 2, 3, 4}));
+    EXPECT_EQ(doc.buffer(2)->Y, (std::vector<double>{-1, 20, 30, 99}));
+    EXPECT_EQ(doc.buffer(3)->X, (std::vector<double>{7, 8, 2, 3}));
+    EXPECT_EQ(doc.buffer(3)->EY, (std::vector<double>{0, 0, 0, 0.25}));
+    // Untouched columns of a buffer with errors come back as they went.
+    EXPECT_EQ(doc.buffer(4)->X, (std::vector<double>{4, 5}));
+    EXPECT_EQ(doc.buffer(4)->EX, (std::vector<double>{0, 0}));
+    EXPECT_EQ(doc.buffer(4)->EY, (std::vector<double>{0, 0.5}));
+    // Packed doubles and PDLs, from untouched and from changed columns.
+    EXPECT_EQ(doc.buffer(5)->X, (std::vector<double>{4, 5}));
+    EXPECT_EQ(doc.buffer(5)->Y, (std::vector<double>{1, 2}));
+    EXPECT_EQ(doc.buffer(6)->Y, (std::vector<double>{-1, 20, 30, 99}));
+    doc.DB.resize(2);
+    // An untouched column of another length than Y refuses the whole result.
+    const std::string refused =
+        run("perlfilter 0\n<perl>\nnewbuffer(y => [1]);\nnewbuffer(x => $buffers[0]{x}, y => [5, 6]);\n</perl>");
+    EXPECT_NE(refused.find("columns of different lengths"), std::string::npos) << refused;
+    EXPECT_EQ(doc.bufferCount(), 2);
+  }
+  unsetenv("XYLA_PERL_PURE");
+}
+
 TEST_F(PerlBridge, ImportReadsAFileAndStoredMacrosRunByName) {
   const std::string file = settings.path("scan.vnd");
   writeFile(file, "VENDOR SCAN\nstart=280 step=0.5\ncounts 5 7 9\n");

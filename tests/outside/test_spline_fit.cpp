@@ -88,6 +88,38 @@ TEST_F(SplineFit, OptionsReachThePrograms) {
   EXPECT_NE(fit.getComment().find(", ksi=0.03,"), std::string::npos) << fit.getComment();
 }
 
+// Every order up to 8 recovers the noise and the curve; higher orders are refused with
+// a message and leave the document as it was.
+TEST_F(SplineFit, OrdersUpToEightFitAndHigherOnesAreRefused) {
+  noisySine(401);
+  for (int order : {3, 6, 8, 9, 23}) {
+    SCOPED_TRACE(order);
+    SplineFitOptions o;
+    o.corrMode = 0;
+    o.exportMinMax = false;
+    o.points = 0;
+    o.order = order;
+    ui.alerts.clear();
+    const SplineFitFeedback fb = splineFit(doc, 0, o, ui);
+    if (order > kMaxSplineFitOrder) {
+      EXPECT_FALSE(fb.ran);
+      ASSERT_EQ(ui.alerts.size(), 1u);
+      EXPECT_EQ(ui.alerts[0].message,
+                "Spline orders above 8 cannot be fitted in double precision; choose an order from 1 to 8");
+      EXPECT_EQ(doc.bufferCount(), 1);
+      continue;
+    }
+    EXPECT_TRUE(ui.alerts.empty()) << ui.alerts[0].message;
+    EXPECT_NEAR(fb.rms, 0.1, 0.012);
+    ASSERT_EQ(doc.bufferCount(), 2);
+    const DataBuffer& fit = *doc.buffer(1);
+    double worst = 0;
+    for (int i = 40; i < 360; ++i) worst = std::max(worst, std::fabs(fit.Y[i] - std::sin(M_PI * fit.X[i])));
+    EXPECT_LT(worst, 0.08);
+    doc.DB.resize(1);
+  }
+}
+
 TEST_F(SplineFit, WarningsAndMissingData) {
   addBuffer({0, 1}, {1, 2});
   SplineFitOptions o;

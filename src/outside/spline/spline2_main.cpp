@@ -11,8 +11,8 @@
 // -a sigma    sigma > 0: the noise sigma is known; 0: the third column holds each point's
 //             sigma; -n: the fit has n degrees of freedom. Without -a the smoothing is
 //             chosen by generalized cross-validation.
-// -k order    spline order (degree + 1); odd orders go up to the next even one, orders
-//             above 8 are fitted as 8 (higher ones lose the precision of doubles)
+// -k order    spline order (degree + 1), 1 to 8; odd orders go up to the next even one.
+//             Higher orders are refused: their band system loses the precision of doubles
 // -i f        noise correlation model: 1 exponential, 2 Gaussian, 3 triangular, 4 Cauchy
 #include <algorithm>
 #include <cerrno>
@@ -94,6 +94,10 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: spline2 [-X min max] [-s | -K length] [-a sigma] [-k order] [-i function] input spline\n");
     return 2;
   }
+  if (a.order > 8) {
+    std::fprintf(stderr, "spline2: spline orders above 8 are not supported\n");
+    return 2;
+  }
   sf::DataColumns d;
   if (!sf::readDataFile(a.input, d)) {
     std::fprintf(stderr, "spline2: cannot read %s\n", a.input.c_str());
@@ -106,7 +110,7 @@ int main(int argc, char** argv) {
   }
   const double xmin = d.x.front(), xmax = d.x.back();
   sf::FitOptions o;
-  o.m = std::clamp((a.order + 1) / 2, 1, 4);  // orders above 8 are fitted as order 8
+  o.m = std::max((a.order + 1) / 2, 1);
   o.dx = (xmax - xmin) / static_cast<double>(n - 1);
   o.correlated = a.correlated;
   o.correlation = static_cast<sf::Correlation>(std::clamp(a.function, 1, 4));

@@ -7,7 +7,6 @@
 #include <QApplication>
 #include <QPixmap>
 #include <QTableView>
-
 #include <cstdlib>
 #include <memory>
 

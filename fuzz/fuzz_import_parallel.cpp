@@ -50,8 +50,8 @@ void compare(const xyla::DataBuffer& a, const xyla::DataBuffer& b, const std::st
     FUZZ_CHECK(diff.empty(), which + name + diff);
   }
   FUZZ_CHECK(a.havexminmax == b.havexminmax && a.haveyminmax == b.haveyminmax, which + ": extent flags differ");
-  for (auto [p, q] : {std::pair{a.xmin, b.xmin}, std::pair{a.xmax, b.xmax}, std::pair{a.ymin, b.ymin},
-                      std::pair{a.ymax, b.ymax}})
+  for (auto [p, q] :
+       {std::pair{a.xmin, b.xmin}, std::pair{a.xmax, b.xmax}, std::pair{a.ymin, b.ymin}, std::pair{a.ymax, b.ymax}})
     FUZZ_CHECK(sameDouble(p, q), which + ": extents differ");
   FUZZ_CHECK(a.source == b.source && a.comment == b.comment, which + ": source or comment differ");
 }
@@ -85,11 +85,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   serial.made = xyla::importFileSerial(serial.doc, o);
   parallel.made = xyla::importFileParallel(parallel.doc, o, block, workers);
 
-  const std::string how = "mode " + std::to_string(o.mode) + ", xcolumn " + std::to_string(o.xcolumn) +
-                          ", block " + std::to_string(block) + ", workers " + std::to_string(workers) +
-                          ", separator " + printable(o.separator) + ", file " + printable(body);
-  FUZZ_CHECK(serial.made == parallel.made, how + ": made " + std::to_string(parallel.made) + " buffers, serially " +
-                                               std::to_string(serial.made));
+  const std::string how = "mode " + std::to_string(o.mode) + ", xcolumn " + std::to_string(o.xcolumn) + ", block " +
+                          std::to_string(block) + ", workers " + std::to_string(workers) + ", separator " +
+                          printable(o.separator) + ", file " + printable(body);
+  FUZZ_CHECK(serial.made == parallel.made,
+             how + ": made " + std::to_string(parallel.made) + " buffers, serially " + std::to_string(serial.made));
   const auto& want = serial.doc.getDataBuffer();
   const auto& got = parallel.doc.getDataBuffer();
   FUZZ_CHECK(want.size() == got.size(), how + ": the documents hold different numbers of buffers");

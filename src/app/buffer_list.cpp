@@ -105,10 +105,18 @@ void setValue(XylaDocument& d, DataBuffer* b, int column, int i, double v) {
   Step step(d);
   double old = 0;
   switch (column) {
-    case 0: old = b->xDoubleValueAt(i), b->setXDoubleValueAt(i, v); break;
-    case 1: old = b->yDoubleValueAt(i), b->setYDoubleValueAt(i, v); break;
-    case 2: old = b->xDoubleErrorAt(i), b->setXDoubleErrorAt(i, v); break;
-    default: old = b->yDoubleErrorAt(i), b->setYDoubleErrorAt(i, v); break;
+    case 0:
+      old = b->xDoubleValueAt(i), b->setXDoubleValueAt(i, v);
+      break;
+    case 1:
+      old = b->yDoubleValueAt(i), b->setYDoubleValueAt(i, v);
+      break;
+    case 2:
+      old = b->xDoubleErrorAt(i), b->setXDoubleErrorAt(i, v);
+      break;
+    default:
+      old = b->yDoubleErrorAt(i), b->setYDoubleErrorAt(i, v);
+      break;
   }
   d.undoStack.registerUndo([&d, b, column, i, old] { setValue(d, b, column, i, old); });
 }
@@ -137,9 +145,7 @@ std::string number(double v) {
   return s;
 }
 
-std::string valueText(double v, int format) {
-  return format == 1 ? formatTime(v, timeDisplayFormat()) : number(v);
-}
+std::string valueText(double v, int format) { return format == 1 ? formatTime(v, timeDisplayFormat()) : number(v); }
 
 // The buffers of the selection, in ascending order.
 std::vector<DataBuffer*> selected(Manager& m) {
@@ -182,20 +188,30 @@ std::string cellText(const XylaDocument& doc, int row, Column c) {
   if (!b) return "";
   const char* const check = "\u2714";
   switch (c) {
-    case Current: return row == doc.current ? "\u27BD" : "";
-    case BelongX: return std::to_string(b->belongx);
-    case BelongY: return std::to_string(b->belongy);
-    case AutoUpdate: return b->my_autoupdate ? check : "";
-    case Legend: return b->plotlegend ? check : "";
-    case Errors: return b->haserror() ? check : "";
-    case Number: return std::to_string(row);
-    case Points: return std::to_string(b->count());
+    case Current:
+      return row == doc.current ? "\u27BD" : "";
+    case BelongX:
+      return std::to_string(b->belongx);
+    case BelongY:
+      return std::to_string(b->belongy);
+    case AutoUpdate:
+      return b->my_autoupdate ? check : "";
+    case Legend:
+      return b->plotlegend ? check : "";
+    case Errors:
+      return b->haserror() ? check : "";
+    case Number:
+      return std::to_string(row);
+    case Points:
+      return std::to_string(b->count());
     case Source: {
       const std::size_t slash = b->source.rfind('/');
       return slash == std::string::npos ? b->source : b->source.substr(slash + 1);
     }
-    case Comment: return b->comment;
-    default: return "";
+    case Comment:
+      return b->comment;
+    default:
+      return "";
   }
 }
 
@@ -215,14 +231,22 @@ void doubleClick(Manager& m, int row, Column c) {
   if (c == Current) return setCurrentBuffer(m, row);
   if (!b) return;
   switch (c) {
-    case BelongX: setField(d, b, &DataBuffer::belongx, b->belongx == 1 ? 2 : 1); break;
-    case BelongY: setField(d, b, &DataBuffer::belongy, b->belongy == 1 ? 2 : 1); break;
+    case BelongX:
+      setField(d, b, &DataBuffer::belongx, b->belongx == 1 ? 2 : 1);
+      break;
+    case BelongY:
+      setField(d, b, &DataBuffer::belongy, b->belongy == 1 ? 2 : 1);
+      break;
     case AutoUpdate:
       if (!b->hassource) return;
       setField(d, b, &DataBuffer::my_autoupdate, !b->my_autoupdate);
       break;
-    case Legend: setField(d, b, &DataBuffer::plotlegend, !b->plotlegend); break;
-    default: setField(d, b, &DataBuffer::show, !b->show); break;
+    case Legend:
+      setField(d, b, &DataBuffer::plotlegend, !b->plotlegend);
+      break;
+    default:
+      setField(d, b, &DataBuffer::show, !b->show);
+      break;
   }
   d.replot();
 }
@@ -236,8 +260,8 @@ void setText(Manager& m, int row, Column c, const std::string& text) {
 }
 
 bool command(Manager& m, const std::string& name) {
-  static const char* const known[] = {"bShow",      "bHide",       "bShowSel",      "bHideSel",
-                                      "bDelete",    "bDuplicte",   "bSelectAll",    "bSelectNone",
+  static const char* const known[] = {"bShow",         "bHide",        "bShowSel",   "bHideSel",
+                                      "bDelete",       "bDuplicte",    "bSelectAll", "bSelectNone",
                                       "bSelectInvert", "bRemoveError", "bMoveUp",    "bMoveDown"};
   if (std::none_of(std::begin(known), std::end(known), [&](const char* k) { return name == k; })) return false;
   if (!m.PD) {
@@ -245,8 +269,10 @@ bool command(Manager& m, const std::string& name) {
     return true;
   }
   XylaDocument& d = *m.PD;
-  if (name == "bSelectAll") m.selectAll();
-  else if (name == "bSelectNone") m.clearSelection();
+  if (name == "bSelectAll")
+    m.selectAll();
+  else if (name == "bSelectNone")
+    m.clearSelection();
   else if (name == "bSelectInvert") {
     std::set<int> inverted;
     for (int i = 0; i < d.bufferCount(); ++i)
@@ -254,7 +280,8 @@ bool command(Manager& m, const std::string& name) {
     m.setSelection(std::move(inverted));
   } else {
     Step step(d);
-    if (name == "bShow" || name == "bHide") setShown(m, selected(m), name == "bShow");
+    if (name == "bShow" || name == "bHide")
+      setShown(m, selected(m), name == "bShow");
     else if (name == "bShowSel" || name == "bHideSel") {
       setShown(m, allBuffers(m), name == "bHideSel");
       setShown(m, selected(m), name == "bShowSel");
@@ -296,12 +323,18 @@ std::string dataText(Manager& m, int row, DataColumn c, const Formats& f) {
   if (!b || row < 0 || row > b->count()) return "";
   if (row == b->count()) return c == PointNo ? "add" : "";
   switch (c) {
-    case PointNo: return std::to_string(row);
-    case XValue: return valueText(b->X[static_cast<std::size_t>(row)], f.x);
-    case YValue: return valueText(b->Y[static_cast<std::size_t>(row)], f.y);
-    case XError: return b->haserror() ? number(b->xDoubleErrorAt(row)) : "";
-    case YError: return b->haserror() ? number(b->yDoubleErrorAt(row)) : "";
-    default: return "";
+    case PointNo:
+      return std::to_string(row);
+    case XValue:
+      return valueText(b->X[static_cast<std::size_t>(row)], f.x);
+    case YValue:
+      return valueText(b->Y[static_cast<std::size_t>(row)], f.y);
+    case XError:
+      return b->haserror() ? number(b->xDoubleErrorAt(row)) : "";
+    case YError:
+      return b->haserror() ? number(b->yDoubleErrorAt(row)) : "";
+    default:
+      return "";
   }
 }
 
@@ -309,8 +342,10 @@ std::optional<double> readValue(const std::string& text, bool asDate) {
   if (asDate) return parseTimeExact(text, timeDisplayFormat());
   std::string t = textscan::trim(text);
   // A lone comma is the decimal separator; with both, the comma groups thousands.
-  if (t.find('.') == std::string::npos) std::replace(t.begin(), t.end(), ',', '.');
-  else std::erase(t, ',');
+  if (t.find('.') == std::string::npos)
+    std::replace(t.begin(), t.end(), ',', '.');
+  else
+    std::erase(t, ',');
   if (t.empty()) return std::nullopt;
   char* end = nullptr;
   errno = 0;

@@ -20,8 +20,8 @@ namespace {
 using namespace textscan;
 
 constexpr std::array<std::string_view, 14> kPages = {
-    "General", "Error Bars", "Data Style", "Axis", "Axis Format", "Axis Labels", "Legend", "Calculations",
-    "Normalize", "Text", "Graphic", "Fit", "Advanced", "Spline Fit"};
+    "General",      "Error Bars", "Data Style", "Axis",    "Axis Format", "Axis Labels", "Legend",
+    "Calculations", "Normalize",  "Text",       "Graphic", "Fit",         "Advanced",    "Spline Fit"};
 
 // Which page shows which section of a table; a page lists its sections in this order.
 struct SectionPage {
@@ -30,18 +30,30 @@ struct SectionPage {
   std::string_view page;
 };
 constexpr SectionPage kSections[] = {
-    {Record::Buffer, "Data", "General"},        {Record::Document, "Layout", "General"},
-    {Record::Document, "Frame", "General"},     {Record::Buffer, "Errors", "Error Bars"},
-    {Record::Buffer, "Style", "Data Style"},    {Record::Buffer, "Lines", "Data Style"},
-    {Record::Buffer, "Symbols", "Data Style"},  {Record::Buffer, "Fills", "Data Style"},
-    {Record::Buffer, "Bars", "Data Style"},     {Record::Buffer, "Sticks", "Data Style"},
-    {Record::Axis, "Axis", "Axis"},             {Record::Document, "Range", "Axis"},
-    {Record::Axis, "Ticks", "Axis"},            {Record::Axis, "Grid", "Axis"},
-    {Record::Axis, "Scale", "Axis Format"},     {Record::Axis, "Numbers", "Axis Format"},
-    {Record::Axis, "Title", "Axis Labels"},     {Record::Document, "Legend", "Legend"},
-    {Record::Text, "Text", "Text"},             {Record::Text, "Place", "Text"},
-    {Record::Graphic, "Graphic", "Graphic"},    {Record::Graphic, "Arrow", "Graphic"},
-    {Record::Document, "Fit", "Fit"},           {Record::Document, "Data", "Advanced"},
+    {Record::Buffer, "Data", "General"},
+    {Record::Document, "Layout", "General"},
+    {Record::Document, "Frame", "General"},
+    {Record::Buffer, "Errors", "Error Bars"},
+    {Record::Buffer, "Style", "Data Style"},
+    {Record::Buffer, "Lines", "Data Style"},
+    {Record::Buffer, "Symbols", "Data Style"},
+    {Record::Buffer, "Fills", "Data Style"},
+    {Record::Buffer, "Bars", "Data Style"},
+    {Record::Buffer, "Sticks", "Data Style"},
+    {Record::Axis, "Axis", "Axis"},
+    {Record::Document, "Range", "Axis"},
+    {Record::Axis, "Ticks", "Axis"},
+    {Record::Axis, "Grid", "Axis"},
+    {Record::Axis, "Scale", "Axis Format"},
+    {Record::Axis, "Numbers", "Axis Format"},
+    {Record::Axis, "Title", "Axis Labels"},
+    {Record::Document, "Legend", "Legend"},
+    {Record::Text, "Text", "Text"},
+    {Record::Text, "Place", "Text"},
+    {Record::Graphic, "Graphic", "Graphic"},
+    {Record::Graphic, "Arrow", "Graphic"},
+    {Record::Document, "Fit", "Fit"},
+    {Record::Document, "Data", "Advanced"},
     {Record::Buffer, "Database", "Advanced"},
 };
 
@@ -49,11 +61,16 @@ constexpr SectionPage kSections[] = {
 template <typename F>
 decltype(auto) withTable(Record record, F&& f) {
   switch (record) {
-    case Record::Buffer: return f(bufferProperties());
-    case Record::Axis: return f(axisProperties());
-    case Record::Document: return f(documentProperties());
-    case Record::Text: return f(textProperties());
-    case Record::Graphic: break;
+    case Record::Buffer:
+      return f(bufferProperties());
+    case Record::Axis:
+      return f(axisProperties());
+    case Record::Document:
+      return f(documentProperties());
+    case Record::Text:
+      return f(textProperties());
+    case Record::Graphic:
+      break;
   }
   return f(graphicProperties());
 }
@@ -123,7 +140,8 @@ std::optional<props::Value> colour(std::string_view text) {
 std::optional<props::Value> font(std::string_view text) {
   const std::string t = trim(text);
   const auto space = t.find_last_of(' ');
-  const std::string_view sizeText = space == std::string::npos ? std::string_view(t) : std::string_view(t).substr(space + 1);
+  const std::string_view sizeText =
+      space == std::string::npos ? std::string_view(t) : std::string_view(t).substr(space + 1);
   const auto size = leadingNumber(sizeText);
   if (!size || *size <= 0 || *size > 1000) return {};
   return props::Value(FontSpec{space == std::string::npos ? std::string() : trim(t.substr(0, space)), *size});
@@ -174,8 +192,10 @@ std::optional<props::Value> get(XylaDocument& doc, const Place& p) {
     case Record::Buffer:
       if (DataBuffer* b = at(doc.DB, p.index)) return getIn(bufferProperties(), *b, 0, p.name);
       return {};
-    case Record::Axis: return getIn(axisProperties(), doc, p.axis, p.name);
-    case Record::Document: return getIn(documentProperties(), doc, 0, p.name);
+    case Record::Axis:
+      return getIn(axisProperties(), doc, p.axis, p.name);
+    case Record::Document:
+      return getIn(documentProperties(), doc, 0, p.name);
     case Record::Text:
       if (TextObject* t = at(doc.T, p.index)) return getIn(textProperties(), *t, 0, p.name);
       return {};
@@ -203,8 +223,10 @@ bool set(XylaDocument& doc, const Place& p, const props::Value& v) {
     case Record::Buffer:
       if (DataBuffer* b = at(doc.DB, p.index)) return setIn(bufferProperties(), *b, 0, p.name, v);
       return false;
-    case Record::Axis: return setIn(axisProperties(), doc, p.axis, p.name, v);
-    case Record::Document: return setIn(documentProperties(), doc, 0, p.name, v);
+    case Record::Axis:
+      return setIn(axisProperties(), doc, p.axis, p.name, v);
+    case Record::Document:
+      return setIn(documentProperties(), doc, 0, p.name, v);
     case Record::Text:
       if (TextObject* t = at(doc.T, p.index)) return setText(*t, p.name, v);
       return false;
@@ -242,9 +264,14 @@ std::optional<Place> placeOf(const Target& t, const Field& f) {
       if (t.doc.DB.empty()) return {};
       p.index = std::clamp(t.doc.current, 0, static_cast<int>(t.doc.DB.size()) - 1);
       break;
-    case Record::Text: p.index = indexOf(t.doc.T, t.m.currentText); break;
-    case Record::Graphic: p.index = indexOf(t.doc.G, t.m.currentGraphic); break;
-    default: break;
+    case Record::Text:
+      p.index = indexOf(t.doc.T, t.m.currentText);
+      break;
+    case Record::Graphic:
+      p.index = indexOf(t.doc.G, t.m.currentGraphic);
+      break;
+    default:
+      break;
   }
   if (p.index < 0) return {};
   return p;

@@ -1,10 +1,9 @@
 // Entry point of xyla: picks the display platform, creates the controller and runs the
 // command line.
-#include <QApplication>
-
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <QApplication>
 #include <clocale>
 #include <cstdlib>
 #include <iostream>

@@ -17,8 +17,7 @@ int BufferListModel::columnCount(const QModelIndex& parent) const { return paren
 QVariant BufferListModel::data(const QModelIndex& index, int role) const {
   if (!m_.PD || !index.isValid()) return {};
   const auto c = static_cast<Column>(index.column());
-  if (role == Qt::DisplayRole || role == Qt::EditRole)
-    return QString::fromStdString(cellText(*m_.PD, index.row(), c));
+  if (role == Qt::DisplayRole || role == Qt::EditRole) return QString::fromStdString(cellText(*m_.PD, index.row(), c));
   if (role == Qt::TextAlignmentRole && c < Source) return int(Qt::AlignCenter);
   return {};
 }
@@ -60,7 +59,8 @@ int DataTableModel::columnCount(const QModelIndex& parent) const { return parent
 QVariant DataTableModel::data(const QModelIndex& index, int role) const {
   if (!index.isValid()) return {};
   const auto c = static_cast<DataColumn>(index.column());
-  if (role == Qt::DisplayRole || role == Qt::EditRole) return QString::fromStdString(dataText(m_, index.row(), c, formats));
+  if (role == Qt::DisplayRole || role == Qt::EditRole)
+    return QString::fromStdString(dataText(m_, index.row(), c, formats));
   if (role == Qt::TextAlignmentRole) return int(c == PointNo ? Qt::AlignCenter : Qt::AlignRight | Qt::AlignVCenter);
   return {};
 }

@@ -45,8 +45,10 @@ bool CalculatorPanel::eventFilter(QObject* watched, QEvent* e) {
   if (watched == input_ && e->type() == QEvent::KeyPress) {
     const int key = static_cast<QKeyEvent*>(e)->key();
     if (key == Qt::Key_Up || key == Qt::Key_Down) {
-      if (key == Qt::Key_Up) calc_.calcHistUp();
-      else calc_.calcHistDown();
+      if (key == Qt::Key_Up)
+        calc_.calcHistUp();
+      else
+        calc_.calcHistDown();
       input_->setText(QString::fromStdString(calc_.input));
       return true;
     }

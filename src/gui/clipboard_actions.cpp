@@ -7,7 +7,6 @@
 #include <QImage>
 #include <QMimeData>
 #include <QTemporaryDir>
-
 #include <algorithm>
 
 #include "app/clipboard_contents.h"

@@ -9,7 +9,6 @@
 #include <QSplitter>
 #include <QTableView>
 #include <QVBoxLayout>
-
 #include <utility>
 
 #include "app/buffer_list.h"
@@ -22,9 +21,12 @@ namespace {
 
 // Button label and the buffer-list command it runs.
 const std::pair<const char*, const char*> kCommands[] = {
-    {"Show", "bShow"},         {"Hide", "bHide"},           {"Show Only", "bShowSel"},  {"Hide Only", "bHideSel"},
-    {"Delete", "bDelete"},     {"Duplicate", "bDuplicte"},  {"All", "bSelectAll"},      {"None", "bSelectNone"},
-    {"Invert", "bSelectInvert"}, {"No Errors", "bRemoveError"}, {"Up", "bMoveUp"},     {"Down", "bMoveDown"},
+    {"Show", "bShow"},           {"Hide", "bHide"},
+    {"Show Only", "bShowSel"},   {"Hide Only", "bHideSel"},
+    {"Delete", "bDelete"},       {"Duplicate", "bDuplicte"},
+    {"All", "bSelectAll"},       {"None", "bSelectNone"},
+    {"Invert", "bSelectInvert"}, {"No Errors", "bRemoveError"},
+    {"Up", "bMoveUp"},           {"Down", "bMoveDown"},
 };
 
 QTableView* makeTable(QAbstractItemModel* model, QWidget* parent) {
@@ -98,7 +100,8 @@ DataPanel::DataPanel(Manager& m, QWidget* parent) : QWidget(parent), m_(m) {
   });
   // A reset forgets the view's selection; the controller's is shown again.
   connect(bufferModel_, &QAbstractItemModel::modelReset, this, [this] { showSelection(); });
-  for (auto [key, hook] : {std::pair{QKeySequence::Copy, &DataPanel::onCopy}, std::pair{QKeySequence::Paste, &DataPanel::onPaste}}) {
+  for (auto [key, hook] :
+       {std::pair{QKeySequence::Copy, &DataPanel::onCopy}, std::pair{QKeySequence::Paste, &DataPanel::onPaste}}) {
     auto* a = new QAction(this);
     a->setShortcut(key);
     a->setShortcutContext(Qt::WidgetWithChildrenShortcut);

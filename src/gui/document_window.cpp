@@ -5,28 +5,27 @@
 #include <QDropEvent>
 #include <QFileInfo>
 #include <QGuiApplication>
-#include <QScreen>
 #include <QLabel>
 #include <QMimeData>
+#include <QScreen>
 #include <QStatusBar>
-
 #include <algorithm>
 
 #include "app/application.h"
+#include "fit/fit_controller.h"
 #include "gui/document_timers.h"
 #include "gui/gui_application.h"
 #include "gui/inspector_panel.h"
 #include "gui/main_menu.h"
 #include "gui/plot_widget.h"
 #include "gui/tool_palette.h"
-#include "fit/fit_controller.h"
-#include "macro/macro_controller.h"
 #include "macro/macro.h"
+#include "macro/macro_controller.h"
 #include "macro/macro_store.h"
 #include "model/document_file.h"
+#include "model/manager.h"
 #include "model/settings.h"
 #include "model/text_scan.h"
-#include "model/manager.h"
 #include "model/ui.h"
 #include "model/xyla_document.h"
 

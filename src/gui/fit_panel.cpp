@@ -49,8 +49,8 @@ FitPanel::FitPanel(Manager& m, fit::Fit& fit, std::function<void(const std::func
   auto* settings = new QHBoxLayout;
   settings->addWidget(preview_);
   settings->addWidget(pointer_);
-  for (auto [label, field] : {std::pair{"Limit", limit_}, std::pair{"Points", points_}, std::pair{"Min", min_},
-                              std::pair{"Max", max_}}) {
+  for (auto [label, field] :
+       {std::pair{"Limit", limit_}, std::pair{"Points", points_}, std::pair{"Min", min_}, std::pair{"Max", max_}}) {
     settings->addWidget(new QLabel(label, this));
     field->setMaximumWidth(70);
     settings->addWidget(field);
@@ -141,8 +141,10 @@ void FitPanel::takeCell(int r, int c) {
   FitRow& row = d->F[static_cast<std::size_t>(r)];
   const QTableWidgetItem* item = table_->item(r, c);
   if (c == kActiveColumn) {
-    if (item->checkState() == Qt::Checked) row["active"] = std::string(1, '1');
-    else row.erase("active");
+    if (item->checkState() == Qt::Checked)
+      row["active"] = std::string(1, '1');
+    else
+      row.erase("active");
   } else {
     row[kKeys[c]] = item->text().toStdString();
   }

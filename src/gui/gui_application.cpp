@@ -7,7 +7,6 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QTimer>
-
 #include <algorithm>
 #include <filesystem>
 #include <utility>
@@ -17,14 +16,14 @@
 #include "gui/clipboard_actions.h"
 #include "gui/data_panel.h"
 #include "gui/document_window.h"
-#include "gui/inspector_panel.h"
 #include "gui/fit_panel.h"
+#include "gui/inspector_panel.h"
 #include "gui/macro_panel.h"
-#include "gui/query_panel.h"
-#include "gui/report_panel.h"
 #include "gui/main_menu.h"
 #include "gui/plot_widget.h"
 #include "gui/printing.h"
+#include "gui/query_panel.h"
+#include "gui/report_panel.h"
 #include "gui/tool_palette.h"
 #include "io/ascii_actions.h"
 #include "io/ascii_import.h"
@@ -265,7 +264,8 @@ bool GuiApplication::quit() {
     for (const char* key : kPanelKeys) {
       s->setBool(key, panelVisible(key));
       // Each panel's frame on the screen, as the window system describes it.
-      if (const QWidget* p = panel(key)) s->setString(std::string(key) + "Frame", p->saveGeometry().toBase64().toStdString());
+      if (const QWidget* p = panel(key))
+        s->setString(std::string(key) + "Frame", p->saveGeometry().toBase64().toStdString());
     }
     s->sync();
   }
@@ -367,10 +367,11 @@ QWidget* GuiApplication::makePanel(const std::string& key) {
   } else if (key == "CalculatorVisible") {
     p = calculatorPanel_ = new CalculatorPanel(macros().calculator());
   } else if (key == "MySQLImport") {
-    p = queryPanel_ = new QueryPanel(manager(), app_.queries(), [this](const std::function<void()>& work) { run(work); });
+    p = queryPanel_ =
+        new QueryPanel(manager(), app_.queries(), [this](const std::function<void()>& work) { run(work); });
   } else if (key == "FitInspectorVisible") {
-    p = fitPanel_ = new FitPanel(manager(), macros().fitController(),
-                                 [this](const std::function<void()>& work) { run(work); });
+    p = fitPanel_ =
+        new FitPanel(manager(), macros().fitController(), [this](const std::function<void()>& work) { run(work); });
   } else {
     return nullptr;
   }
@@ -388,12 +389,18 @@ void GuiApplication::showPanel(const std::string& key, bool on) {
   p->setVisible(on);
   if (!on) return;
   p->raise();
-  if (p == dataPanel_) dataPanel_->refresh();
-  else if (p == reportPanel_) reportPanel_->refresh();
-  else if (p == macroPanel_) macroPanel_->refresh();
-  else if (p == calculatorPanel_) calculatorPanel_->refresh();
-  else if (p == fitPanel_) fitPanel_->refresh();
-  else if (p == queryPanel_) queryPanel_->refresh();
+  if (p == dataPanel_)
+    dataPanel_->refresh();
+  else if (p == reportPanel_)
+    reportPanel_->refresh();
+  else if (p == macroPanel_)
+    macroPanel_->refresh();
+  else if (p == calculatorPanel_)
+    calculatorPanel_->refresh();
+  else if (p == fitPanel_)
+    fitPanel_->refresh();
+  else if (p == queryPanel_)
+    queryPanel_->refresh();
 }
 
 bool GuiApplication::panelVisible(const std::string& key) const {

@@ -1,9 +1,8 @@
 #pragma once
 
 #include <QObject>
-#include <QWidget>
 #include <QStringList>
-
+#include <QWidget>
 #include <functional>
 #include <string>
 #include <vector>

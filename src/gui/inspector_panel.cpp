@@ -15,7 +15,6 @@
 #include <QScrollArea>
 #include <QStackedWidget>
 #include <QVBoxLayout>
-
 #include <cstdlib>
 
 #include "analysis/spline_actions.h"
@@ -34,11 +33,16 @@ using props::Control;
 
 const char* recordName(Record r) {
   switch (r) {
-    case Record::Buffer: return "Buffer";
-    case Record::Axis: return "Axis";
-    case Record::Document: return "Document";
-    case Record::Text: return "Text";
-    case Record::Graphic: return "Graphic";
+    case Record::Buffer:
+      return "Buffer";
+    case Record::Axis:
+      return "Axis";
+    case Record::Document:
+      return "Document";
+    case Record::Text:
+      return "Text";
+    case Record::Graphic:
+      return "Graphic";
   }
   return "";
 }
@@ -109,8 +113,7 @@ InspectorPanel::InspectorPanel(Manager& m, XylaDocument& doc, QWidget* parent)
   connect(axisChooser_, &QComboBox::currentIndexChanged, this, [this](int i) { setAxis(i); });
   std::string last = "General";
   if (Settings* s = Settings::standard())
-    if (auto v = s->getString("LastInspector"); v && pageChooser_->findText(QString::fromStdString(*v)) >= 0)
-      last = *v;
+    if (auto v = s->getString("LastInspector"); v && pageChooser_->findText(QString::fromStdString(*v)) >= 0) last = *v;
   showPage(last);
 }
 
@@ -272,7 +275,8 @@ QWidget* InspectorPanel::makeControl(const Field& f) {
         return edit;
       }
       break;
-    default: break;
+    default:
+      break;
   }
   auto* line = new QLineEdit;
   connect(line, &QLineEdit::editingFinished, this, [this, f, line] { commitText(f, line->text()); });
@@ -342,7 +346,8 @@ void InspectorPanel::showValue(const Binding& b, const std::optional<props::Valu
     const bool colour = v && std::holds_alternative<Colour>(*v);
     button->setText(colour ? QString() : text);
     button->setToolTip(text);
-    if (colour) button->setStyleSheet("background-color: " + toQColor(std::get<Colour>(*v)).name(QColor::HexArgb) + ";");
+    if (colour)
+      button->setStyleSheet("background-color: " + toQColor(std::get<Colour>(*v)).name(QColor::HexArgb) + ";");
   } else if (auto* edit = qobject_cast<QPlainTextEdit*>(w)) {
     if (edit->toPlainText() != text) edit->setPlainText(text);
   } else if (auto* line = qobject_cast<QLineEdit*>(w)) {

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QDockWidget>
-
 #include <functional>
 #include <optional>
 #include <string_view>

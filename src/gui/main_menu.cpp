@@ -1,5 +1,4 @@
 #include "gui/main_menu.h"
-#include "gui/inspector_panel.h"
 
 #include <QApplication>
 #include <QFileInfo>
@@ -10,12 +9,13 @@
 #include "gui/clipboard_actions.h"
 #include "gui/document_window.h"
 #include "gui/gui_application.h"
-#include "gui/plot_widget.h"
 #include "gui/import_dialogs.h"
+#include "gui/inspector_panel.h"
+#include "gui/plot_widget.h"
 #include "io/ascii_actions.h"
 #include "io/binary_import.h"
-#include "io/vamas_import.h"
 #include "io/document_export.h"
+#include "io/vamas_import.h"
 #include "macro/macro_controller.h"
 #include "model/manager.h"
 #include "model/ui.h"
@@ -100,11 +100,12 @@ void buildWindowMenu(QMenu* menu, DocumentWindow& w, GuiApplication& gui) {
     menu->addAction("Minimize", QKeySequence(Qt::CTRL | Qt::Key_M), [&w] { w.showMinimized(); });
     menu->addAction(w.inspector().toggleViewAction());
     menu->addSeparator();
-    for (const auto& [title, key] : {std::pair{"Data Inspector", "DataViewVisible"}, std::pair{"Report", "ReportVisible"},
-                                     std::pair{"Macros", "MacroInspectorVisible"},
-                                     std::pair{"Calculator", "CalculatorVisible"}, std::pair{"Fit", "FitInspectorVisible"},
-                                     std::pair{"MySQL Import", "MySQLImport"}}) {
-      QAction* a = menu->addAction(title, [&gui, key = std::string(key)] { gui.showPanel(key, !gui.panelVisible(key)); });
+    for (const auto& [title, key] :
+         {std::pair{"Data Inspector", "DataViewVisible"}, std::pair{"Report", "ReportVisible"},
+          std::pair{"Macros", "MacroInspectorVisible"}, std::pair{"Calculator", "CalculatorVisible"},
+          std::pair{"Fit", "FitInspectorVisible"}, std::pair{"MySQL Import", "MySQLImport"}}) {
+      QAction* a =
+          menu->addAction(title, [&gui, key = std::string(key)] { gui.showPanel(key, !gui.panelVisible(key)); });
       a->setCheckable(true);
       a->setChecked(gui.panelVisible(key));
     }

@@ -149,7 +149,8 @@ void QueryPanel::refresh() {
   if (sql_->toPlainText().toStdString() != shown.sql) sql_->setPlainText(QString::fromStdString(shown.sql));
   autoupdate_->setChecked(shown.autoupdate);
   autorescale_->setChecked(shown.autorescale);
-  for (QWidget* w : std::initializer_list<QWidget*>{name_, host_, db_, port_, user_, passwd_, sql_, autoupdate_, autorescale_})
+  for (QWidget* w :
+       std::initializer_list<QWidget*>{name_, host_, db_, port_, user_, passwd_, sql_, autoupdate_, autorescale_})
     w->setEnabled(q != nullptr);
   showing_ = false;
 }

@@ -83,13 +83,17 @@ ReportPanel::ReportPanel(Manager& m, Report& report, QWidget* parent) : QWidget(
   bar->addWidget(line_, 1);
   for (const char* label : {"Save...", "Open...", "Print...", "Clear"}) {
     auto* b = new QPushButton(label, this);
-    b->setObjectName(QString("Report") + QString(label).remove("...") );
+    b->setObjectName(QString("Report") + QString(label).remove("..."));
     bar->addWidget(b);
     connect(b, &QPushButton::clicked, this, [this, label = QString(label)] {
-      if (label == "Save...") save();
-      else if (label == "Open...") open();
-      else if (label == "Print...") print();
-      else report_.clear();
+      if (label == "Save...")
+        save();
+      else if (label == "Open...")
+        open();
+      else if (label == "Print...")
+        print();
+      else
+        report_.clear();
     });
   }
   auto* layout = new QVBoxLayout(this);

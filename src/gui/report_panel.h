@@ -10,7 +10,7 @@ class QTextEdit;
 namespace xyla {
 class Manager;
 class Report;
-}
+}  // namespace xyla
 
 namespace xyla::gui {
 

@@ -5,8 +5,8 @@
 #include <algorithm>
 #include <condition_variable>
 #include <functional>
-#include <mutex>
 #include <memory>
+#include <mutex>
 #include <thread>
 #include <vector>
 
@@ -155,9 +155,12 @@ class LineAdder {
       lineCounter_ += 1;
     } else if (mode_ == 1) {
       DataBuffer& b = sink_.buffer(0);
-      if (n == 2) sink_.addWithErrors(b, values[0], values[1], 0.0, 0.0);
-      else if (n == 3) sink_.addWithErrors(b, values[0], values[1], 0.0, values[2]);
-      else if (n == 4) sink_.addWithErrors(b, values[0], values[1], values[2], values[3]);
+      if (n == 2)
+        sink_.addWithErrors(b, values[0], values[1], 0.0, 0.0);
+      else if (n == 3)
+        sink_.addWithErrors(b, values[0], values[1], 0.0, values[2]);
+      else if (n == 4)
+        sink_.addWithErrors(b, values[0], values[1], values[2], values[3]);
     }
   }
 
@@ -172,9 +175,9 @@ class LineAdder {
 // on the importing one.
 struct ParsedBlock {
   std::vector<char> bytes;
-  std::vector<int> counts;              // per read line: its number of values
-  std::vector<double> values;           // the values of all read lines, line after line
-  std::vector<unsigned char> empties;   // with a separator: 1 for each empty field
+  std::vector<int> counts;             // per read line: its number of values
+  std::vector<double> values;          // the values of all read lines, line after line
+  std::vector<unsigned char> empties;  // with a separator: 1 for each empty field
 
   void parse(LineParser& parser) {
     counts.clear();

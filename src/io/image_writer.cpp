@@ -1,5 +1,8 @@
 #include "io/image_writer.h"
 
+#include <cairo-ps.h>
+#include <cairo.h>
+
 #include <QBuffer>
 #include <QByteArray>
 #include <QFileInfo>
@@ -11,10 +14,6 @@
 #include <QPdfWriter>
 #include <QString>
 #include <QSvgGenerator>
-
-#include <cairo-ps.h>
-#include <cairo.h>
-
 #include <algorithm>
 #include <cctype>
 #include <cmath>

@@ -84,7 +84,8 @@ std::string fitEntryLines(const XylaDocument& doc) {
     if (cell(row, "function").empty()) continue;
     out += std::string(row.count("active") ? "x" : " ") + " " + leftIn(shortenText(cell(row, "function"), 20), 24);
     for (const char* key : {"A", "B", "C", "D", "E"}) out += " " + leftIn(shortenText(cell(row, key), 10), 10);
-    out += " " + leftIn(shortenText(cell(row, "weight"), 8), 8) + " " + leftIn(shortenText(cell(row, "%"), 8), 8) + "\n";
+    out +=
+        " " + leftIn(shortenText(cell(row, "weight"), 8), 8) + " " + leftIn(shortenText(cell(row, "%"), 8), 8) + "\n";
   }
   return out;
 }

@@ -59,13 +59,20 @@ void appendUnicodeEscape(std::string& out, std::uint32_t cp) {
 void appendEscapedText(std::string& out, const std::string& text) {
   for (std::size_t i = 0; i < text.size();) {
     const std::uint32_t cp = nextCodePoint(text, i);
-    if (cp == '\n') out += "\\par\n";
-    else if (cp == '\t') out += "\\tab ";
-    else if (cp == '\\' || cp == '{' || cp == '}') (out += '\\') += static_cast<char>(cp);
-    else if (cp == '\r') continue;
-    else if (cp < 0x20) continue;
-    else if (cp < 0x80) out += static_cast<char>(cp);
-    else appendUnicodeEscape(out, cp);
+    if (cp == '\n')
+      out += "\\par\n";
+    else if (cp == '\t')
+      out += "\\tab ";
+    else if (cp == '\\' || cp == '{' || cp == '}')
+      (out += '\\') += static_cast<char>(cp);
+    else if (cp == '\r')
+      continue;
+    else if (cp < 0x20)
+      continue;
+    else if (cp < 0x80)
+      out += static_cast<char>(cp);
+    else
+      appendUnicodeEscape(out, cp);
   }
 }
 
@@ -206,38 +213,58 @@ class RtfReader {
 
   void apply(State& st, const std::string& w, bool hasNumber, long n) {
     using D = State::Dest;
-    if (w == "fonttbl") st.dest = D::FontTable;
-    else if (w == "colortbl") st.dest = D::ColourTable;
+    if (w == "fonttbl")
+      st.dest = D::FontTable;
+    else if (w == "colortbl")
+      st.dest = D::ColourTable;
     else if (w == "pict") {
       st.dest = D::Picture;
       st.picture = true;
       picture_ = {};
-    } else if (w == "pngblip") picture_.png = true;
-    else if (w == "picwgoal") picture_.w = std::clamp(n / 20.0, 0.0, kMaxPicturePoints);
-    else if (w == "pichgoal") picture_.h = std::clamp(n / 20.0, 0.0, kMaxPicturePoints);
+    } else if (w == "pngblip")
+      picture_.png = true;
+    else if (w == "picwgoal")
+      picture_.w = std::clamp(n / 20.0, 0.0, kMaxPicturePoints);
+    else if (w == "pichgoal")
+      picture_.h = std::clamp(n / 20.0, 0.0, kMaxPicturePoints);
     else if (w == "info" || w == "stylesheet" || w == "header" || w == "footer" || w == "listtable" ||
              w == "listoverridetable" || w == "nonshppict" || w == "object" || w == "fldinst")
       st.dest = D::Skip;
-    else if (st.dest == D::FontTable && w == "f") fontIndex_ = static_cast<int>(n);
-    else if (st.dest == D::FontTable && w == "fmodern") fixedFonts_[fontIndex_] = true;
-    else if (st.dest == D::ColourTable && w == "red") colour_.r = n / 255.0;
-    else if (st.dest == D::ColourTable && w == "green") colour_.g = n / 255.0;
-    else if (st.dest == D::ColourTable && w == "blue") colour_.b = n / 255.0;
-    else if (st.dest != D::Text) return;
-    else if (w == "f") switchTo(st, [&] { st.font = static_cast<int>(n); });
-    else if (w == "fs") switchTo(st, [&] { st.size = hasNumber && n > 0 ? std::min(n, 3000L) / 2.0 : 12.0; });
-    else if (w == "cf") switchTo(st, [&] { st.colour = static_cast<int>(n); });
-    else if (w == "b") switchTo(st, [&] { st.bold = !hasNumber || n != 0; });
-    else if (w == "plain") switchTo(st, [&] {
-      st.font = 0;
-      st.size = 12.0;
-      st.bold = false;
-      st.colour = 0;
-    });
-    else if (w == "par" || w == "line" || w == "sect" || w == "page") textCodePoint(st, '\n');
-    else if (w == "tab") textCodePoint(st, '\t');
-    else if (w == "uc") st.skipAfterUnicode = static_cast<int>(std::clamp(n, 0L, 8L));
-    else if (w == "u") unicode(st, static_cast<std::uint32_t>(static_cast<std::uint16_t>(n)));
+    else if (st.dest == D::FontTable && w == "f")
+      fontIndex_ = static_cast<int>(n);
+    else if (st.dest == D::FontTable && w == "fmodern")
+      fixedFonts_[fontIndex_] = true;
+    else if (st.dest == D::ColourTable && w == "red")
+      colour_.r = n / 255.0;
+    else if (st.dest == D::ColourTable && w == "green")
+      colour_.g = n / 255.0;
+    else if (st.dest == D::ColourTable && w == "blue")
+      colour_.b = n / 255.0;
+    else if (st.dest != D::Text)
+      return;
+    else if (w == "f")
+      switchTo(st, [&] { st.font = static_cast<int>(n); });
+    else if (w == "fs")
+      switchTo(st, [&] { st.size = hasNumber && n > 0 ? std::min(n, 3000L) / 2.0 : 12.0; });
+    else if (w == "cf")
+      switchTo(st, [&] { st.colour = static_cast<int>(n); });
+    else if (w == "b")
+      switchTo(st, [&] { st.bold = !hasNumber || n != 0; });
+    else if (w == "plain")
+      switchTo(st, [&] {
+        st.font = 0;
+        st.size = 12.0;
+        st.bold = false;
+        st.colour = 0;
+      });
+    else if (w == "par" || w == "line" || w == "sect" || w == "page")
+      textCodePoint(st, '\n');
+    else if (w == "tab")
+      textCodePoint(st, '\t');
+    else if (w == "uc")
+      st.skipAfterUnicode = static_cast<int>(std::clamp(n, 0L, 8L));
+    else if (w == "u")
+      unicode(st, static_cast<std::uint32_t>(static_cast<std::uint16_t>(n)));
   }
 
   template <typename F>
@@ -292,15 +319,19 @@ class RtfReader {
       case D::Picture:
         if (std::isxdigit(c)) {
           const int v = hexDigit(c);
-          if (picture_.half < 0) picture_.half = v;
+          if (picture_.half < 0)
+            picture_.half = v;
           else {
             picture_.bytes += static_cast<char>(picture_.half << 4 | v);
             picture_.half = -1;
           }
         }
         break;
-      case D::Text: textCodePoint(st, c); break;
-      case D::Skip: break;
+      case D::Text:
+        textCodePoint(st, c);
+        break;
+      case D::Skip:
+        break;
     }
   }
 
@@ -309,7 +340,8 @@ class RtfReader {
     // Control characters other than line ends and tabs carry nothing a report shows.
     if (cp < 0x20 && cp != '\n' && cp != '\t') return;
     // Bytes given as \'hh or raw 8-bit text are taken as Latin-1.
-    if (cp < 0x80) pending_ += static_cast<char>(cp);
+    if (cp < 0x80)
+      pending_ += static_cast<char>(cp);
     else if (cp < 0x800) {
       pending_ += static_cast<char>(0xC0 | cp >> 6);
       pending_ += static_cast<char>(0x80 | (cp & 0x3F));
@@ -332,8 +364,8 @@ class RtfReader {
     std::string family = name == fontNames_.end() ? "" : name->second;
     while (!family.empty() && family.back() == ' ') family.pop_back();
     // Entry 0 of the colour table is the automatic colour, black here.
-    const Colour c = st.colour > 0 && st.colour < static_cast<int>(colours_.size()) ? colours_[st.colour]
-                                                                                   : Colour::black();
+    const Colour c =
+        st.colour > 0 && st.colour < static_cast<int>(colours_.size()) ? colours_[st.colour] : Colour::black();
     report_.add(family, st.size, c, pending_, st.bold, fixedFonts_.count(st.font) != 0);
     pending_.clear();
   }
@@ -349,7 +381,8 @@ class RtfReader {
   }
 
   void skipParAfterPicture() {
-    if (pos_ + 4 <= in_.size() && in_.compare(pos_, 4, "\\par") == 0 && (pos_ + 4 >= in_.size() || !std::isalpha(static_cast<unsigned char>(in_[pos_ + 4])))) {
+    if (pos_ + 4 <= in_.size() && in_.compare(pos_, 4, "\\par") == 0 &&
+        (pos_ + 4 >= in_.size() || !std::isalpha(static_cast<unsigned char>(in_[pos_ + 4])))) {
       pos_ += 4;
       if (pos_ < in_.size() && in_[pos_] == ' ') ++pos_;
     }
@@ -399,8 +432,10 @@ std::string reportToRtf(const std::vector<ReportRun>& runs) {
     // Runs that differ only in what RTF cannot tell apart (an unnamed font and its
     // default, colours within one 8-bit step) share one group, so the file reads back
     // as it was written.
-    if (group == lastGroup) body.pop_back();
-    else body += group;
+    if (group == lastGroup)
+      body.pop_back();
+    else
+      body += group;
     appendEscapedText(body, r.text);
     body += "}";
     lastGroup = group;

@@ -67,8 +67,9 @@ void registerFrameCommands(CommandTable& t) {
   field(t, G::Frame, "framearrowsize", 1, {"size", "Sets the size of the frame's arrow heads."});
   field(t, G::Frame, "framearrowtype", 1, {"type", "Sets the type 0-2 of the frame's arrow heads."}, choices(2));
   field(t, G::Frame, "alldraw", 1,
-        {"on", "Draws lines, areas and histograms through every point (1) or through about two points per point "
-               "of frame width (0)."});
+        {"on",
+         "Draws lines, areas and histograms through every point (1) or through about two points per point "
+         "of frame width (0)."});
 }
 
 }  // namespace xyla

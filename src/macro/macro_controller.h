@@ -6,8 +6,8 @@
 #include <string>
 
 #include "macro/calculator.h"
-#include "model/report.h"
 #include "macro/macro_store.h"
+#include "model/report.h"
 
 namespace xyla {
 

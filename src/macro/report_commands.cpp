@@ -65,7 +65,8 @@ void repopen(Macro& m) {
 void registerReportCommands(CommandTable& t) {
   const bool anyDocument = false;  // the report belongs to the program, not to a document
   t.add(G::Report, "repadd", "sdddds", 6, repadd,
-        {"font size red green blue text", "Appends the text to the report in that font, size and colour."}, anyDocument);
+        {"font size red green blue text", "Appends the text to the report in that font, size and colour."},
+        anyDocument);
   t.add(G::Report, "qrepadd", "s", 1, qrepadd,
         {"text", "Appends the text to the report in the default font and colour."}, anyDocument);
   t.add(G::Report, "reppaste", "s", 1, reppaste,

@@ -16,9 +16,9 @@ struct ReportRun {
   double size = 12.0;  // points
   Colour colour = Colour::black();
   bool bold = false;
-  bool fixed = false;     // fixed pitch (tables)
-  std::string text;       // UTF-8; "\n" ends a line
-  std::string png;        // picture bytes; text is ignored when set
+  bool fixed = false;                          // fixed pitch (tables)
+  std::string text;                            // UTF-8; "\n" ends a line
+  std::string png;                             // picture bytes; text is ignored when set
   double pictureWidth = 0, pictureHeight = 0;  // shown size of the picture in points
 
   friend bool operator==(const ReportRun&, const ReportRun&) = default;

@@ -1,17 +1,16 @@
 #include "render/font_choice.h"
 
-#include "render/gui_on_demand.h"
+#include <cairo.h>
+#include <fontconfig/fontconfig.h>
 
 #include <QFontDatabase>
 #include <QHash>
 #include <QSet>
 #include <QString>
-
-#include <cairo.h>
-#include <fontconfig/fontconfig.h>
-
 #include <cmath>
 #include <mutex>
+
+#include "render/gui_on_demand.h"
 
 namespace xyla {
 

@@ -1,7 +1,6 @@
 #include "render/gui_on_demand.h"
 
 #include <QGuiApplication>
-
 #include <clocale>
 #include <memory>
 #include <string>

@@ -1,19 +1,16 @@
 #include "render/qt_canvas.h"
 
-#include "render/drawing_limits.h"
-#include "render/gui_on_demand.h"
-
-
 #include <QImage>
 #include <QPaintDevice>
 #include <QPainter>
 #include <QString>
 #include <QStringList>
-
 #include <algorithm>
 #include <cmath>
 
+#include "render/drawing_limits.h"
 #include "render/font_choice.h"
+#include "render/gui_on_demand.h"
 
 namespace xyla {
 

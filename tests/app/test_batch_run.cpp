@@ -1,13 +1,11 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <QDir>
 #include <QFileInfo>
 #include <QImage>
 #include <QProcess>
 #include <QTemporaryDir>
-
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -150,9 +148,9 @@ TEST(BatchRun, MacroFileRunsOnTheImportedSpectrumAndPrintsToStandardOutput) {
 // decimal point before and after that in a locale that writes a decimal comma.
 TEST(BatchRun, DrawingMidRunKeepsTheDecimalPoint) {
   QTemporaryDir dir;
-  xyla::test::writeFile(dir.filePath("job.mac").toStdString(),
-                        "print 'before ' 2.5 \\n\nsavepng '" + dir.filePath("a.png").toStdString() +
-                            "'\nprint 'after ' 2.5 \\n\n");
+  xyla::test::writeFile(
+      dir.filePath("job.mac").toStdString(),
+      "print 'before ' 2.5 \\n\nsavepng '" + dir.filePath("a.png").toStdString() + "'\nprint 'after ' 2.5 \\n\n");
   const BatchResult r = runXyla({"-m", dir.filePath("job.mac"), "-q"}, dir, {"LC_ALL=de_DE.UTF-8"});
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(r.out, "before 2.5\nafter 2.5\n");

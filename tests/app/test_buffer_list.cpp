@@ -211,7 +211,7 @@ TEST_F(BufferList, DatesAndDeletingPoints) {
   EXPECT_TRUE(bl::setData(m, 0, bl::XValue, "2001-01-02 00:00:10", dates));
   EXPECT_EQ(bl::dataText(m, 0, bl::XValue, dates), "2001-01-02 00:00:10");
   EXPECT_FALSE(bl::setData(m, 0, bl::YValue, "2001-01-02", dates));  // Y stays a number column
-  EXPECT_EQ(bl::readValue("5", true), std::nullopt);             // a date column wants a date
+  EXPECT_EQ(bl::readValue("5", true), std::nullopt);                 // a date column wants a date
 
   DataBuffer& b = *doc.DB[1];
   const double x0 = b.X[0];

@@ -47,29 +47,70 @@ double scannedFwhm(int code, const double* p) {
 TEST(PeakMeasures, AreasAndWidthsMatchIndependentReferences) {
   const Case cases[] = {
       // GL with mixing 1 is exp(-4 x^2/w^2): a Gaussian of sigma w/(2 sqrt 2).
-      {"gaussian", 0, {0, 10, 3, 2, 1, 0}, 0, 0,
+      {"gaussian",
+       0,
+       {0, 10, 3, 2, 1, 0},
+       0,
+       0,
        [](const double* p) { return p[2] * p[3] / (2 * std::sqrt(2.0)) * std::sqrt(2 * kPi); },
        [](const double* p) { return p[3] * std::sqrt(std::log(2.0)); }},
-      {"lorentzian", 0, {0, 284, 100, 1.5, 0, 0}, 0, 0, [](const double* p) { return p[2] * kPi * p[3] / 2; },
+      {"lorentzian",
+       0,
+       {0, 284, 100, 1.5, 0, 0},
+       0,
+       0,
+       [](const double* p) { return p[2] * kPi * p[3] / 2; },
        [](const double* p) { return p[3]; }},
-      {"mixed", 0, {0, 5, 7, 0.8, 0.3, 0}, 0, 0,
-       [](const double* p) { return fineSum([p](double x) { return shapes::galo(x, p[1], p[2], p[3], p[4]); }, -45, 55, 200000); },
+      {"mixed",
+       0,
+       {0, 5, 7, 0.8, 0.3, 0},
+       0,
+       0,
+       [](const double* p) {
+         return fineSum([p](double x) { return shapes::galo(x, p[1], p[2], p[3], p[4]); }, -45, 55, 200000);
+       },
        nullptr},
       // DS without asymmetry is a Lorentzian: its area over a window is an arctangent.
-      {"ds symmetric", 1, {0, 30, 50, 1, 0, 0}, 25, 36,
+      {"ds symmetric",
+       1,
+       {0, 30, 50, 1, 0, 0},
+       25,
+       36,
        [](const double* p) { return p[2] * p[3] / 2 * (std::atan(2 * 6 / p[3]) + std::atan(2 * 5 / p[3])); },
        [](const double* p) { return p[3]; }},
-      {"ds asymmetric", 1, {0, 31.4, 80, 0.6, 0.15, 0}, 26, 40,
-       [](const double* p) { return fineSum([p](double x) { return shapes::dosu(x, p[1], p[2], p[3], p[4]); }, 26, 40); },
+      {"ds asymmetric",
+       1,
+       {0, 31.4, 80, 0.6, 0.15, 0},
+       26,
+       40,
+       [](const double* p) {
+         return fineSum([p](double x) { return shapes::dosu(x, p[1], p[2], p[3], p[4]); }, 26, 40);
+       },
        nullptr},
       // Tail towards higher X, asymmetry beyond the clip at 0.5.
-      {"ds clipped", 1, {0, 31.4, 80, 0.6, -0.7, 0}, 26, 40,
-       [](const double* p) { return fineSum([p](double x) { return shapes::dosu(x, p[1], p[2], p[3], p[4]); }, 26, 40); },
+      {"ds clipped",
+       1,
+       {0, 31.4, 80, 0.6, -0.7, 0},
+       26,
+       40,
+       [](const double* p) {
+         return fineSum([p](double x) { return shapes::dosu(x, p[1], p[2], p[3], p[4]); }, 26, 40);
+       },
        nullptr},
-      {"tailed", 2, {0, 50, 20, 1.2, 0.4, 0.3}, 0, 0,
-       [](const double* p) { return fineSum([p](double x) { return shapes::tail(x, p[1], p[2], p[3], p[4], p[5]); }, 0, 100, 400000); },
+      {"tailed",
+       2,
+       {0, 50, 20, 1.2, 0.4, 0.3},
+       0,
+       0,
+       [](const double* p) {
+         return fineSum([p](double x) { return shapes::tail(x, p[1], p[2], p[3], p[4], p[5]); }, 0, 100, 400000);
+       },
        nullptr},
-      {"gl convolved", 100, {0, 20, 5, 1, 0.5, 0.7}, 0, 0,
+      {"gl convolved",
+       100,
+       {0, 20, 5, 1, 0.5, 0.7},
+       0,
+       0,
        [](const double* p) {
          shapes::ConvolutionCache c;
          shapes::gconvl(p[1], p, 100, 0, c);

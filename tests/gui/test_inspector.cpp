@@ -106,7 +106,8 @@ TEST_F(InspectorTest, ClickingATextShowsItsPageAndTheLastPageIsRemembered) {
   plot().repaint();
   choose("select");
   ASSERT_TRUE(panel().showPage("General"));
-  QTest::mouseClick(&plot(), Qt::LeftButton, {}, QPoint(qRound(text.frame.x + 3), qRound(plot().height() - text.frame.y - 3)));
+  QTest::mouseClick(&plot(), Qt::LeftButton, {},
+                    QPoint(qRound(text.frame.x + 3), qRound(plot().height() - text.frame.y - 3)));
   EXPECT_EQ(panel().currentPage(), "Text");
   auto* edit = control<QPlainTextEdit>(Record::Text, "text");
   ASSERT_TRUE(edit);
@@ -165,7 +166,8 @@ TEST_F(InspectorTest, PagesShowAPopulatedDocument) {
     if (!panel().showPage(page)) continue;
     for (const inspector::Field& f : inspector::fieldsOf(page))
       EXPECT_TRUE(panel().control(f.record, f.name)->isEnabled()) << page << ": " << f.name;
-    if (!dir.isEmpty()) panel().grab().save(QDir(dir).filePath(QString::fromUtf8(page.data(), int(page.size())) + ".png"));
+    if (!dir.isEmpty())
+      panel().grab().save(QDir(dir).filePath(QString::fromUtf8(page.data(), int(page.size())) + ".png"));
   }
 }
 

@@ -1,39 +1,36 @@
 // The data inspector and the report window, driven by real events on real widgets.
+#include <QClipboard>
 #include <QComboBox>
 #include <QHeaderView>
+#include <QInputDialog>
+#include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMimeData>
+#include <QPlainTextEdit>
 #include <QPrinter>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QTableView>
-#include <QTextEdit>
+#include <QTableWidget>
 #include <QTemporaryDir>
+#include <QTextEdit>
+#include <QTimer>
+#include <cmath>
 
 #include "app/buffer_list.h"
 #include "app/table_models.h"
-#include <QClipboard>
-#include <QInputDialog>
-#include <QMimeData>
-#include <QPlainTextEdit>
-#include <QTableWidget>
-#include <QTimer>
-
-#include <QLabel>
-#include <QMenu>
-#include <QProgressDialog>
-
-#include <cmath>
-
 #include "fit/fit_controller.h"
 #include "gui/calculator_panel.h"
 #include "gui/clipboard_actions.h"
-#include "gui/fit_panel.h"
 #include "gui/data_panel.h"
+#include "gui/fit_panel.h"
 #include "gui/macro_panel.h"
-#include "gui/query_panel.h"
-#include "io/mysql_queries.h"
 #include "gui/main_menu.h"
+#include "gui/query_panel.h"
 #include "gui/report_panel.h"
 #include "gui_fixture.h"
+#include "io/mysql_queries.h"
 #include "support/test_files.h"
 
 namespace xyla::test {

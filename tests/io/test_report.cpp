@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include <QImage>
 #include <QBuffer>
+#include <QImage>
 
 #include "io/report_entries.h"
 #include "io/report_rtf.h"
@@ -127,8 +127,12 @@ TEST_F(ReportEntries, BufferAndFitTables) {
   EXPECT_FALSE(pasteToReport(m, report, "fit"));  // an empty fit table adds nothing
   EXPECT_TRUE(report.empty());
   doc.F.resize(24);
-  doc.F[3] = {{"function", "galo(x,A,B,C,D)"}, {"A", "1000"}, {"B", "284.9876543210"}, {"active", "1"},
-              {"weight", "1"}, {"%", "75.66333"}};
+  doc.F[3] = {{"function", "galo(x,A,B,C,D)"},
+              {"A", "1000"},
+              {"B", "284.9876543210"},
+              {"active", "1"},
+              {"weight", "1"},
+              {"%", "75.66333"}};
   doc.F[5] = {{"function", "a_very_long_function_name(x,A)"}, {"A", "2"}};
   EXPECT_EQ(fitEntryLines(doc),
             "x galo(x,A,B,C,D)          1000       284.987...                                  1        75.66333\n"

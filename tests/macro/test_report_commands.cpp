@@ -11,7 +11,8 @@ TEST_F(ReportCommands, FillSaveClearAndOpenTheReport) {
   const std::string file = settings.path("job report.rtf");
   run("defaultfont Courier 10\ndefaultcolor 0 0 1\n"
       "repadd Times 14 1 0 0 'Title\\n'\nqrepadd 'a note'\nreppaste buffer\nreppaste fit\n"
-      "repsave '" + file + "'\nrepclear\n");
+      "repsave '" +
+      file + "'\nrepclear\n");
   EXPECT_TRUE(mc.report.empty());
   EXPECT_TRUE(ui.alerts.empty());
   run("repopen '" + file + "'");
@@ -25,7 +26,7 @@ TEST_F(ReportCommands, FillSaveClearAndOpenTheReport) {
   EXPECT_EQ(runs[1].colour, (Colour{0, 0, 1, 1}));
   EXPECT_EQ(runs[1].size, 10.0);
   EXPECT_NE(mc.report.plainText().find("Data Buffer Information\nNo X Y Points Source           Comment\n"
-                                      " 0 1 1      2 C1s              new\n"),
+                                       " 0 1 1      2 C1s              new\n"),
             std::string::npos)
       << mc.report.plainText();
   EXPECT_EQ(mc.report.plainText().find("Curve Fit"), std::string::npos);  // empty fit table

@@ -7,8 +7,8 @@
 #include <regex>
 
 #include "io/ascii_import.h"
-#include "model/document_archive.h"
 #include "macro_fixture.h"
+#include "model/document_archive.h"
 #include "support/test_files.h"
 
 namespace xyla::test {

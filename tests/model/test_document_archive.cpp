@@ -377,12 +377,13 @@ TEST_F(DocumentArchiveTest, OldBufferRecordsFollowTheirVersionRules) {
   const std::vector<double> xs{1.0, 2.5, -3.75}, ys{1e300, -0.0, 42.0};
   // Version 11 was always big-endian, whatever "byteorder" says; its bars, sticks and
   // errors take the line colour; "haveminmax" and "plotbars" are honoured.
-  const auto v11 = load(blockFile(11, 0, block(xs, true), block(ys, true), [&](ArchiveWriter&, ArchiveWriter::Record& b) {
-    b.setColour("color", shade(7));
-    b.setColour("barcolor", shade(8));
-    b.setBool("haveminmax", false);
-    b.setBool("plotbars", true);
-  }));
+  const auto v11 =
+      load(blockFile(11, 0, block(xs, true), block(ys, true), [&](ArchiveWriter&, ArchiveWriter::Record& b) {
+        b.setColour("color", shade(7));
+        b.setColour("barcolor", shade(8));
+        b.setBool("haveminmax", false);
+        b.setBool("plotbars", true);
+      }));
   ASSERT_EQ(v11->bufferCount(), 1);
   const DataBuffer& b11 = *v11->DB[0];
   EXPECT_EQ(b11.X, xs);
@@ -396,15 +397,15 @@ TEST_F(DocumentArchiveTest, OldBufferRecordsFollowTheirVersionRules) {
 
   // From version 12 on "byteorder" decides; newer keys win over the old ones; errors
   // need both lists; a block whose length is not a multiple of 8 loses its tail.
-  const auto v30 = load(blockFile(30, 0, block(xs, false), block(ys, false) + "xyz",
-                                  [&](ArchiveWriter& w, ArchiveWriter::Record& b) {
-                                    const std::string x = block(xs, false);
-                                    b.setObject("EX", w.data(x.data(), x.size()));
-                                    b.setBool("plotbars", true);
-                                    b.setBool("plotybars", false);
-                                    b.setBool("haveminmax", false);
-                                    b.setBool("havexminmax", true);
-                                  }));
+  const auto v30 = load(
+      blockFile(30, 0, block(xs, false), block(ys, false) + "xyz", [&](ArchiveWriter& w, ArchiveWriter::Record& b) {
+        const std::string x = block(xs, false);
+        b.setObject("EX", w.data(x.data(), x.size()));
+        b.setBool("plotbars", true);
+        b.setBool("plotybars", false);
+        b.setBool("haveminmax", false);
+        b.setBool("havexminmax", true);
+      }));
   const DataBuffer& b30 = *v30->DB[0];
   EXPECT_EQ(b30.X, xs);
   EXPECT_EQ(b30.Y, ys);
@@ -450,7 +451,7 @@ TEST_F(DocumentArchiveTest, OldDocumentsReadOnlyTheAxisKeysOfTheirVersion) {
   EXPECT_EQ(v14->mtickcolor[1], fresh.mtickcolor[1]);
   EXPECT_EQ(v14->scalstart[0], "");
   EXPECT_EQ(v14->F, fresh.F);  // no "fit": 24 empty rows
-  EXPECT_FALSE(v14->sharex);  // files from before the shared X range was saved
+  EXPECT_FALSE(v14->sharex);   // files from before the shared X range was saved
   const auto v25 = load(withVersion(25));
   EXPECT_EQ(v25->mtickcolor[1], shade(43));
   EXPECT_EQ(v25->scalstart[0], "3");

@@ -162,9 +162,10 @@ TEST_F(TextObjectTest, UnplaceableDataPositionKeepsTheLastPlace) {
 }
 
 TEST(GraphicObject, DirectionAngles) {
-  const double cases[][3] = {{1, 0, 0},    {-1, 0, 180}, {0, 1, 90},    {0, -1, 270}, {0, 0, 0},
-                             {1, 1, 45},   {-1, 1, 135}, {-1, -1, 225}, {1, -1, 315}};
-  for (const auto& [dx, dy, degrees] : cases) EXPECT_NEAR(Graphic::directionAngle(dx, dy), degrees, 1e-5) << dx << "," << dy;
+  const double cases[][3] = {{1, 0, 0},  {-1, 0, 180}, {0, 1, 90},    {0, -1, 270}, {0, 0, 0},
+                             {1, 1, 45}, {-1, 1, 135}, {-1, -1, 225}, {1, -1, 315}};
+  for (const auto& [dx, dy, degrees] : cases)
+    EXPECT_NEAR(Graphic::directionAngle(dx, dy), degrees, 1e-5) << dx << "," << dy;
 }
 
 TEST_F(TextObjectTest, GraphicPointsInBothCoordinateModes) {

@@ -2,7 +2,6 @@
 
 #include <QImage>
 #include <QPainter>
-
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -10,7 +9,6 @@
 
 #include "render/polyline_thinning.h"
 #include "render/qt_canvas.h"
-
 #include "view_fixture.h"
 
 namespace xyla::test {

@@ -7,11 +7,11 @@
 // cannot be loaded.
 #define PERL_NO_GET_CONTEXT
 // Perl's headers must come in this order.
+// clang-format off
 #include <EXTERN.h>
-
 #include <perl.h>
-
 #include <XSUB.h>
+// clang-format on
 
 #include <cstring>
 

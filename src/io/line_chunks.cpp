@@ -1,25 +1,17 @@
 #include "io/line_chunks.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 
+#include "model/text_scan.h"
+
 namespace xyla {
 
 LineChunkReader::LineChunkReader(const std::string& path, std::size_t chunkBytes)
     : chunk_(std::max<std::size_t>(chunkBytes, 1)) {
-  fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd_ < 0) return;
-  struct stat st {};
-  if (::fstat(fd_, &st) != 0 || S_ISDIR(st.st_mode)) {
-    ::close(fd_);
-    fd_ = -1;
-    return;
-  }
-  if (S_ISREG(st.st_mode)) size_ = static_cast<std::size_t>(st.st_size);
+  fd_ = textscan::openForLineReading(path, size_);
 }
 
 LineChunkReader::~LineChunkReader() {

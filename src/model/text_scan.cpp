@@ -254,17 +254,22 @@ bool isNumberStart(unsigned char c) { return kClasses[c] & kStarts; }
 
 // ---- LineReader ----
 
-LineReader::LineReader(const std::string& path) {
-  fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd_ < 0) return;
+int openForLineReading(const std::string& path, std::size_t& size) {
+  size = 0;
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return -1;
   struct stat st {};
-  if (::fstat(fd_, &st) != 0 || S_ISDIR(st.st_mode)) {
-    ::close(fd_);
-    fd_ = -1;
-    return;
+  if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+    ::close(fd);
+    return -1;
   }
-  if (S_ISREG(st.st_mode)) size_ = static_cast<std::size_t>(st.st_size);
-  buf_.resize(kInitialBuffer);
+  if (S_ISREG(st.st_mode)) size = static_cast<std::size_t>(st.st_size);
+  return fd;
+}
+
+LineReader::LineReader(const std::string& path) {
+  fd_ = openForLineReading(path, size_);
+  if (fd_ >= 0) buf_.resize(kInitialBuffer);
 }
 
 LineReader::~LineReader() {

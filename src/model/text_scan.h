@@ -16,6 +16,10 @@ inline constexpr int kMaxFields = 2048;
 
 using FieldList = std::vector<std::string>;
 
+// Opens `path` read-only for the line readers. Returns -1 for a path that cannot be
+// opened or is a directory; `size` is the byte count of a regular file, else 0.
+int openForLineReading(const std::string& path, std::size_t& size);
+
 // Reads lines from a file descriptor through a buffer of its own.
 class LineReader {
  public:

@@ -136,7 +136,11 @@ bool renderRaster(ImageFormat f, double width, double height, int dpi, const std
   image.fill(png ? Qt::transparent : Qt::white);
   {
     QPainter painter(&image);
-    painter.scale(scale, scale);
+    // The view fills the whole pixels: scaled by exactly dpi / 72 it would end inside
+    // the last column or row whenever the size is no whole number of pixels, leaving
+    // that edge half transparent (a faint line, and an RGBA file for an opaque plot).
+    // The two factors differ from dpi / 72 by less than half a pixel over the picture.
+    painter.scale(pw / width, ph / height);
     QtCanvas canvas(painter, width, height);
     draw(canvas);
   }

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <memory>
 #include <new>
+#include <vector>
 
 namespace xyla {
 
@@ -79,19 +80,28 @@ bool filterOpaque(const QImage& image, std::uint8_t* out) {
   return true;
 }
 
-// Fills the filtered rows of a picture in RGBA8888 (4 bytes a pixel).
-void filterRgba(const QImage& rgba, std::uint8_t* out) {
-  const std::size_t rowBytes = std::size_t(rgba.width()) * 4;
-  for (int y = 0; y < rgba.height(); ++y) {
-    const uchar* row = rgba.constScanLine(y);
-    *out++ = kFilterUp;
-    if (y == 0) {
-      std::memcpy(out, row, rowBytes);
-    } else {
-      const uchar* above = rgba.constScanLine(y - 1);
-      for (std::size_t i = 0; i < rowBytes; ++i) out[i] = std::uint8_t(row[i] - above[i]);
+// Fills the filtered rows of a 32-bit picture with alpha (4 bytes a pixel, straight
+// alpha). Each row is un-premultiplied into a small buffer, so the picture is never
+// copied whole: a large translucent picture needs no second copy of its pixels.
+void filterTranslucent(const QImage& image, std::uint8_t* out) {
+  const int w = image.width();
+  const std::size_t rowBytes = std::size_t(w) * 4;
+  const bool premultiplied = image.format() == QImage::Format_ARGB32_Premultiplied;
+  std::vector<std::uint8_t> row(rowBytes), above(rowBytes, 0);
+  for (int y = 0; y < image.height(); ++y) {
+    const auto* pixels = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+    for (int x = 0; x < w; ++x) {
+      const QRgb p = premultiplied ? qUnpremultiply(pixels[x]) : pixels[x];
+      std::uint8_t* b = &row[std::size_t(x) * 4];
+      b[0] = std::uint8_t(qRed(p));
+      b[1] = std::uint8_t(qGreen(p));
+      b[2] = std::uint8_t(qBlue(p));
+      b[3] = std::uint8_t(qAlpha(p));
     }
+    *out++ = kFilterUp;
+    for (std::size_t i = 0; i < rowBytes; ++i) out[i] = std::uint8_t(row[i] - above[i]);
     out += rowBytes;
+    row.swap(above);
   }
 }
 
@@ -127,8 +137,8 @@ bool encodePng(QImage image, QByteArray& out) {
   const int w = image.width(), h = image.height();
   const int dpmX = image.dotsPerMeterX(), dpmY = image.dotsPerMeterY();
 
-  // Opaque pictures are filtered straight from their pixels; the rest are first made
-  // straight RGBA. new[] leaves the pages untouched until they are written.
+  // Every picture is first tried as opaque; the first pixel that lets light through
+  // starts it again with alpha. new[] leaves the pages untouched until they are written.
   bool alpha = false;
   std::size_t size = std::size_t(h) * (1 + std::size_t(w) * 3);
   std::unique_ptr<std::uint8_t[]> rows(new (std::nothrow) std::uint8_t[size]);
@@ -136,13 +146,10 @@ bool encodePng(QImage image, QByteArray& out) {
   if (!filterOpaque(image, rows.get())) {
     alpha = true;
     rows.reset();
-    const QImage rgba = image.convertToFormat(QImage::Format_RGBA8888);
-    image = QImage();
-    if (rgba.isNull()) return false;
     size = std::size_t(h) * (1 + std::size_t(w) * 4);
     rows.reset(new (std::nothrow) std::uint8_t[size]);
     if (!rows) return false;
-    filterRgba(rgba, rows.get());
+    filterTranslucent(image, rows.get());
   }
   image = QImage();
 

@@ -97,7 +97,9 @@ TEST(PngEncoder, DecodesToTheSamePixelsWithTheRightColourTypeAndDensity) {
     EXPECT_EQ(decoded.hasAlphaChannel(), c.colourType == 6);
     EXPECT_EQ(decoded.dotsPerMeterX(), dpm);
     EXPECT_EQ(decoded.dotsPerMeterY(), dpm + 1);
-    EXPECT_EQ(decoded.convertToFormat(QImage::Format_ARGB32), source.convertToFormat(QImage::Format_ARGB32));
+    // Premultiplied again, every pixel is the one drawn.
+    EXPECT_EQ(decoded.convertToFormat(QImage::Format_ARGB32_Premultiplied),
+              source.convertToFormat(QImage::Format_ARGB32_Premultiplied));
     dpm += 1000;
   }
 }

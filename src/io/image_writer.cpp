@@ -19,6 +19,7 @@
 #include <cmath>
 #include <utility>
 
+#include "io/page_buffer.h"
 #include "io/png_encoder.h"
 #include "model/replacing_file.h"
 #include "render/cairo_canvas.h"
@@ -128,11 +129,17 @@ bool renderRaster(ImageFormat f, double width, double height, int dpi, const std
     return false;
   }
   const bool png = f == ImageFormat::Png;
-  QImage image(int(pw), int(ph), png ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32);
-  if (image.isNull()) {
+  const int iw = int(pw), ih = int(ph);
+  PageBuffer pixels = allocatePageBuffer(std::size_t(iw) * std::size_t(ih) * 4);
+  if (!pixels) {
     reason = "not enough memory for the picture";
     return false;
   }
+  // The image paints into storage with cheap first touches and frees it when it goes.
+  std::uint8_t* bits = pixels.get();
+  QImage image(
+      bits, iw, ih, qsizetype(iw) * 4, png ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32,
+      [](void* p) { std::free(p); }, pixels.release());
   image.fill(png ? Qt::transparent : Qt::white);
   {
     QPainter painter(&image);

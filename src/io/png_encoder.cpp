@@ -9,6 +9,8 @@
 #include <new>
 #include <vector>
 
+#include "io/page_buffer.h"
+
 namespace xyla {
 
 namespace {
@@ -139,16 +141,16 @@ bool encodePng(QImage image, QByteArray& out) {
   const int dpmX = image.dotsPerMeterX(), dpmY = image.dotsPerMeterY();
 
   // Every picture is first tried as opaque; the first pixel that lets light through
-  // starts it again with alpha. new[] leaves the pages untouched until they are written.
+  // starts it again with alpha.
   bool alpha = false;
   std::size_t size = std::size_t(h) * (1 + std::size_t(w) * 3);
-  std::unique_ptr<std::uint8_t[]> rows(new (std::nothrow) std::uint8_t[size]);
+  PageBuffer rows = allocatePageBuffer(size);
   if (!rows) return false;
   if (!filterOpaque(image, rows.get())) {
     alpha = true;
     rows.reset();
     size = std::size_t(h) * (1 + std::size_t(w) * 4);
-    rows.reset(new (std::nothrow) std::uint8_t[size]);
+    rows = allocatePageBuffer(size);
     if (!rows) return false;
     filterTranslucent(image, rows.get());
   }
@@ -157,6 +159,7 @@ bool encodePng(QImage image, QByteArray& out) {
   std::unique_ptr<libdeflate_compressor, CompressorDeleter> compressor(libdeflate_alloc_compressor(kCompressionLevel));
   if (!compressor) return false;
   const std::size_t bound = libdeflate_zlib_compress_bound(compressor.get(), size);
+  // Only as much of this bound as the stream needs is ever touched.
   std::unique_ptr<std::uint8_t[]> stream(new (std::nothrow) std::uint8_t[bound]);
   if (!stream) return false;
   const std::size_t streamSize = libdeflate_zlib_compress(compressor.get(), rows.get(), size, stream.get(), bound);

@@ -1,5 +1,6 @@
 #include "macro/command_table.h"
 
+#include <algorithm>
 #include <cctype>
 
 #include "macro/command_families.h"
@@ -20,11 +21,18 @@ bool equalsIgnoringCase(std::string_view a, std::string_view b) {
   return true;
 }
 
+// Entries live in deques, which never move an element when one is appended, so the name
+// index can point at them. The index maps a lower-case name to its entries in table
+// order: a new entry goes after those of its own and earlier groups. Running a command
+// looks at its own entries only instead of walking the whole table.
 void CommandTable::add(CommandGroup group, std::string name, std::string signature, int minimum,
                        CommandAction action, CommandHelp help, bool needsDocument) {
-  groups_[group].push_back(
-      {lowerAscii(name), std::move(signature), minimum, action, group, needsDocument, std::move(help)});
-  index();
+  std::deque<CommandEntry>& list = groups_[group];
+  list.push_back({lowerAscii(name), std::move(signature), minimum, action, group, needsDocument, std::move(help)});
+  const CommandEntry* entry = &list.back();
+  std::vector<const CommandEntry*>& named = byName_[entry->name];
+  named.insert(std::find_if(named.begin(), named.end(), [group](const CommandEntry* e) { return e->group > group; }),
+               entry);
 }
 
 std::vector<const CommandEntry*> CommandTable::entries() const {
@@ -33,13 +41,6 @@ std::vector<const CommandEntry*> CommandTable::entries() const {
     for (const CommandEntry& e : list) out.push_back(&e);
   }
   return out;
-}
-
-// The name index maps a lower-case name to its entries in table order, so running a
-// command looks at its own entries only instead of walking the whole table.
-void CommandTable::index() {
-  byName_.clear();
-  for (const CommandEntry* e : entries()) byName_[e->name].push_back(e);
 }
 
 const std::vector<const CommandEntry*>& CommandTable::entriesNamed(std::string_view name) const {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <deque>
 #include <map>
 #include <string>
 #include <string_view>
@@ -78,9 +79,8 @@ class CommandTable {
   static const CommandTable& standard();
 
  private:
-  std::map<CommandGroup, std::vector<CommandEntry>> groups_;
+  std::map<CommandGroup, std::deque<CommandEntry>> groups_;
   std::map<std::string, std::vector<const CommandEntry*>, std::less<>> byName_;
-  void index();
 };
 
 // Every command, one line each: name, arguments, description. With a name: that command

@@ -65,13 +65,14 @@ TEST_F(ImageWriter, RasterPicturesKeepDpiBackgroundAndReplaceOldFiles) {
   EXPECT_EQ(png.pixelColor(20, png.height() - 20), QColor(Qt::red));  // lower left at two pixels a point
   EXPECT_EQ(png.pixelColor(20, 20).alpha(), 0);                       // transparent elsewhere
 
-  // An opaque picture is stored without alpha and reads back the same colours.
+  // An opaque picture is stored without alpha and reads back the same colours, also at
+  // a resolution that gives no whole number of pixels (200 x 150 points at 100 dpi).
   const auto opaque = [](Canvas& c) {
     c.setColour({0.2, 0.4, 0.6, 1});
     c.fillRect({0, 0, kW, kH});
     drawMarks(c);
   };
-  ASSERT_TRUE(writeImage(ImageFormat::Png, path("opaque.png"), kW, kH, 144, opaque, error_)) << error_;
+  ASSERT_TRUE(writeImage(ImageFormat::Png, path("opaque.png"), kW, kH, 100, opaque, error_)) << error_;
   const QImage rgb = read("opaque.png");
   EXPECT_FALSE(rgb.hasAlphaChannel());
   EXPECT_EQ(rgb.pixelColor(20, rgb.height() - 20), QColor(Qt::red));

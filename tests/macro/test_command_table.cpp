@@ -21,13 +21,16 @@ TEST(CommandTable, FamiliesKeepTheirPlaceWhateverTheOrderTheyAreAddedIn) {
   t.add(CommandGroup::Texts, "Text", "iddsdsddddiidddd", 6, noAction);
   t.add(CommandGroup::Ranges, "range", "add", 3, noAction);
   t.add(CommandGroup::Texts, "text", "iddsdsddddiidddd", 6, otherAction);  // the placing entry
+  t.add(CommandGroup::Ranges, "text", "", 0, otherAction);                 // an earlier family, added last
   std::vector<std::string> names;
   for (const CommandEntry* e : t.entries()) names.push_back(e->name);
-  EXPECT_EQ(names, (std::vector<std::string>{"range", "text", "text", "repclear"}));
+  EXPECT_EQ(names, (std::vector<std::string>{"range", "text", "text", "text", "repclear"}));
   const auto& text = t.entriesNamed("TEXT");
-  ASSERT_EQ(text.size(), 2u);
-  EXPECT_EQ(text[0]->action, &noAction);
-  EXPECT_EQ(text[1]->action, &otherAction);
+  ASSERT_EQ(text.size(), 3u);
+  EXPECT_EQ(text[0]->group, CommandGroup::Ranges);
+  EXPECT_EQ(text[1]->action, &noAction);
+  EXPECT_EQ(text[2]->action, &otherAction);
+  EXPECT_EQ(text[2]->group, CommandGroup::Texts);
   EXPECT_TRUE(t.entriesNamed("nothing").empty());
 }
 

@@ -2,11 +2,37 @@
 
 #include <cstddef>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace xyla {
+
+// Allocator whose value-less construction leaves the element uninitialised: the bytes a
+// block grows by are read into at once, so zeroing them first would be wasted work.
+template <typename T>
+struct UninitialisedAllocator : std::allocator<T> {
+  template <typename U>
+  struct rebind {
+    using other = UninitialisedAllocator<U>;
+  };
+  UninitialisedAllocator() = default;
+  template <typename U>
+  UninitialisedAllocator(const UninitialisedAllocator<U>&) noexcept {}
+  template <typename U>
+  void construct(U* p) noexcept {
+    ::new (static_cast<void*>(p)) U;
+  }
+  template <typename U, typename... Args>
+  void construct(U* p, Args&&... args) {
+    ::new (static_cast<void*>(p)) U(std::forward<Args>(args)...);
+  }
+};
+
+// The bytes of one block.
+using ByteBlock = std::vector<char, UninitialisedAllocator<char>>;
 
 // Reads a file in blocks that end at line boundaries, so that the blocks can be split
 // into lines independently (on several threads) and give, in order, exactly the lines
@@ -30,17 +56,17 @@ class LineChunkReader {
 
   // Fills `block` with the next block (its old contents are replaced, its capacity
   // reused); false at the end of the file.
-  bool next(std::vector<char>& block);
+  bool next(ByteBlock& block);
 
  private:
   // Appends up to `want` bytes of the file to `to`; answers the number appended.
-  std::size_t readMore(std::vector<char>& to, std::size_t want);
+  std::size_t readMore(ByteBlock& to, std::size_t want);
 
   int fd_ = -1;
   std::size_t size_ = 0;
   std::size_t chunk_;
   std::size_t consumed_ = 0;
-  std::vector<char> carry_;  // bytes read after the last terminator of the previous block
+  ByteBlock carry_;  // bytes read after the last terminator of the previous block
   bool eof_ = false;
 };
 

@@ -230,45 +230,36 @@ void DataBuffer::deleteError() {
   EY.clear();
 }
 
+namespace {
+
+// Takes the finite values of v[from..n) into the extent [lo, hi] in order, with strict
+// comparisons (of equal values the first one stays); `have` tells whether there was one.
+void scanExtent(const std::vector<double>& v, std::size_t from, bool& have, double& lo, double& hi) {
+  for (std::size_t i = from; i < v.size(); ++i) {
+    const double x = v[i];
+    if (!std::isfinite(x)) continue;
+    if (!have) {
+      lo = hi = x;
+      have = true;
+    } else {
+      if (x > hi) hi = x;
+      if (lo > x) lo = x;
+    }
+  }
+}
+
+}  // namespace
+
 void DataBuffer::rescale() {
   if (norescale) return;
   havexminmax = haveyminmax = false;
-  // Two independent passes keep each loop simple enough to vectorise well.
-  double lo = 0.0, hi = 0.0;
-  bool have = false;
-  for (std::size_t i = 0; i < X.size(); ++i) {
-    const double v = X[i];
-    if (!std::isfinite(v)) continue;
-    if (!have) {
-      lo = hi = v;
-      have = true;
-    } else {
-      if (v > hi) hi = v;
-      if (lo > v) lo = v;
-    }
-  }
-  if (have) {
-    xmin = lo;
-    xmax = hi;
-    havexminmax = true;
-  }
-  have = false;
-  for (std::size_t i = 0; i < Y.size(); ++i) {
-    const double v = Y[i];
-    if (!std::isfinite(v)) continue;
-    if (!have) {
-      lo = hi = v;
-      have = true;
-    } else {
-      if (v > hi) hi = v;
-      if (lo > v) lo = v;
-    }
-  }
-  if (have) {
-    ymin = lo;
-    ymax = hi;
-    haveyminmax = true;
-  }
+  extendExtent(0);
+}
+
+void DataBuffer::extendExtent(std::size_t from) {
+  if (norescale) return;
+  scanExtent(X, from, havexminmax, xmin, xmax);
+  scanExtent(Y, from, haveyminmax, ymin, ymax);
 }
 
 }  // namespace xyla

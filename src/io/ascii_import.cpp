@@ -44,13 +44,15 @@ class ImportSink {
     return *created_[k];
   }
 
-  // Takes the points added since the last call into the buffers' extents, while they
-  // are still in the cache.
-  void extendExtents() {
-    for (std::size_t k = 0; k < created_.size(); ++k) {
-      created_[k]->extendExtent(extentFrom_[k]);
-      extentFrom_[k] = created_[k]->X.size();
-    }
+  // Takes the points added to new buffer k since the last call into its extent, while
+  // they are still in the cache.
+  void settle(std::size_t k) {
+    created_[k]->extendExtent(extentFrom_[k]);
+    extentFrom_[k] = created_[k]->X.size();
+  }
+
+  void settleAll() {
+    for (std::size_t k = 0; k < created_.size(); ++k) settle(k);
   }
 
   void add(DataBuffer& b, double x, double y) {
@@ -72,7 +74,7 @@ class ImportSink {
 
   // Completes the new buffers' extents and gives back capacity the estimate overshot.
   int finish() {
-    extendExtents();
+    settleAll();
     for (DataBuffer* b : created_) {
       for (auto* v : {&b->X, &b->Y, &b->EX, &b->EY})
         if (v->capacity() > v->size() + v->size() / 4 + 1024) v->shrink_to_fit();
@@ -181,6 +183,8 @@ class LineAdder {
     }
   }
 
+  static constexpr std::size_t kPiece = 4096;
+
   // Adds `lines` lines of `n` values each, none of them from an empty field, stored one
   // line after another: as many add() calls would, a column at a time.
   void addRows(const double* values, int n, std::size_t lines) {
@@ -193,15 +197,21 @@ class LineAdder {
     std::size_t k = 0;
     for (int c = 0; c < n; ++c) {
       if (c == xIndex_) continue;
-      DataBuffer& b = sink_.buffer(k++);
+      DataBuffer& b = sink_.buffer(k);
       sink_.reserveMore(b, lines);
       const double* y = values + c;
-      if (xIndex_ < 0) {
-        for (std::size_t i = 0; i < lines; ++i) b.quickAddDoubleValue(lineCounter_ + static_cast<double>(i), y[i * stride]);
-      } else {
-        const double* x = values + xIndex_;
-        for (std::size_t i = 0; i < lines; ++i) b.quickAddDoubleValue(x[i * stride], y[i * stride]);
+      const double* x = values + (xIndex_ < 0 ? 0 : xIndex_);
+      // In pieces, so that each piece's extent is taken while it is in the cache.
+      for (std::size_t from = 0; from < lines; from += kPiece) {
+        const std::size_t to = std::min(lines, from + kPiece);
+        if (xIndex_ < 0) {
+          for (std::size_t i = from; i < to; ++i) b.quickAddDoubleValue(lineCounter_ + static_cast<double>(i), y[i * stride]);
+        } else {
+          for (std::size_t i = from; i < to; ++i) b.quickAddDoubleValue(x[i * stride], y[i * stride]);
+        }
+        sink_.settle(k);
       }
+      ++k;
     }
     lineCounter_ += static_cast<double>(lines);
   }
@@ -337,7 +347,7 @@ int importFileParallel(XylaDocument& doc, const ImportOptions& o, std::size_t bl
     }
     adding = &slot.block;
     slot.block.addTo(adder, separated, addingLine);
-    sink.extendExtents();
+    sink.settleAll();
     addedBytes += slot.block.bytes.size();
     adding = nullptr;
   };

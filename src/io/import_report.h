@@ -28,7 +28,8 @@ Ui* documentUi(const XylaDocument& doc);
 std::vector<std::string> askForImportFiles(Ui& ui, const std::string& title);
 
 // Reserves `want` values in a column that is about to be filled and asks the kernel to
-// back large columns with huge pages, so filling them takes fewer page faults.
+// back large columns with huge pages, populated at once, so filling them takes no page
+// faults.
 void reserveColumn(std::vector<double>& column, std::size_t want);
 
 }  // namespace xyla

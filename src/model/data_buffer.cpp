@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 #include "model/buffer_properties.h"
 #include "model/settings.h"
@@ -234,18 +235,26 @@ namespace {
 
 // Takes the finite values of v[from..n) into the extent [lo, hi] in order, with strict
 // comparisons (of equal values the first one stays); `have` tells whether there was one.
+// Once there is an extent the loop has no branch to mispredict: NaN fails every
+// comparison, and only the infinities need excluding.
 void scanExtent(const std::vector<double>& v, std::size_t from, bool& have, double& lo, double& hi) {
-  for (std::size_t i = from; i < v.size(); ++i) {
-    const double x = v[i];
-    if (!std::isfinite(x)) continue;
-    if (!have) {
-      lo = hi = x;
-      have = true;
-    } else {
-      if (x > hi) hi = x;
-      if (lo > x) lo = x;
-    }
+  std::size_t i = from;
+  const std::size_t n = v.size();
+  if (!have) {
+    while (i < n && !std::isfinite(v[i])) ++i;
+    if (i == n) return;
+    lo = hi = v[i++];
+    have = true;
   }
+  constexpr double kInf = std::numeric_limits<double>::infinity();
+  double l = lo, h = hi;
+  for (; i < n; ++i) {
+    const double x = v[i];
+    h = (x > h && x != kInf) ? x : h;
+    l = (l > x && x != -kInf) ? x : l;
+  }
+  lo = l;
+  hi = h;
 }
 
 }  // namespace

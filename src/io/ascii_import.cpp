@@ -60,9 +60,12 @@ class ImportSink {
     b.quickAddDoubleValue(x, y);
   }
 
-  // Makes room for `more` points of X and Y without growing on the way.
+  // Makes room for `more` points of X and Y without growing on the way, backed by memory
+  // before they are written.
   void reserveMore(DataBuffer& b, std::size_t more) {
     if (b.X.capacity() - b.X.size() < more) grow(b, false, more);
+    prepareToFill(b.X, more);
+    prepareToFill(b.Y, more);
   }
 
   void addWithErrors(DataBuffer& b, double x, double y, double ex, double ey) {

@@ -28,8 +28,11 @@ Ui* documentUi(const XylaDocument& doc);
 std::vector<std::string> askForImportFiles(Ui& ui, const std::string& title);
 
 // Reserves `want` values in a column that is about to be filled and asks the kernel to
-// back large columns with huge pages, populated at once, so filling them takes no page
-// faults.
+// back large columns with huge pages, so filling them takes fewer page faults.
 void reserveColumn(std::vector<double>& column, std::size_t want);
+
+// Asks the kernel to back the next `count` values of a column's reserved storage now,
+// in one request, when that is worth a system call.
+void prepareToFill(std::vector<double>& column, std::size_t count);
 
 }  // namespace xyla

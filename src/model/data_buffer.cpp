@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <limits>
 
 #include "model/buffer_properties.h"
 #include "model/settings.h"
@@ -235,8 +234,9 @@ namespace {
 
 // Takes the finite values of v[from..n) into the extent [lo, hi] in order, with strict
 // comparisons (of equal values the first one stays); `have` tells whether there was one.
-// Once there is an extent the loop has no branch to mispredict: NaN fails every
-// comparison, and only the infinities need excluding.
+// Once there is an extent the loop needs no branch: x + x * 0 is x itself for a finite x
+// (zeros keep their sign) and NaN for the infinities and NaN, and NaN fails every
+// comparison, so the comparisons become the processor's min and max.
 void scanExtent(const std::vector<double>& v, std::size_t from, bool& have, double& lo, double& hi) {
   std::size_t i = from;
   const std::size_t n = v.size();
@@ -246,12 +246,11 @@ void scanExtent(const std::vector<double>& v, std::size_t from, bool& have, doub
     lo = hi = v[i++];
     have = true;
   }
-  constexpr double kInf = std::numeric_limits<double>::infinity();
   double l = lo, h = hi;
   for (; i < n; ++i) {
-    const double x = v[i];
-    h = (x > h && x != kInf) ? x : h;
-    l = (l > x && x != -kInf) ? x : l;
+    const double x = v[i] + v[i] * 0.0;
+    h = x > h ? x : h;
+    l = x < l ? x : l;
   }
   lo = l;
   hi = h;

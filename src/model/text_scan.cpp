@@ -150,18 +150,13 @@ alignas(16) constexpr signed char kSlide[48] = {
     0,    1,    2,    3,    4,    5,    6,    7,    8,    9,    10,   11,   12,   13,   14,   15,
     -128, -128, -128, -128, -128, -128, -128, -128, -128, -128, -128, -128, -128, -128, -128, -128};
 
-// The sixteen bytes from p as far as they lie before `end`, the rest zero; bytes from
-// `begin` on may be read.
-__attribute__((target("ssse3"))) inline __m128i load16(const char* p, const char* begin, const char* end) {
+// The sixteen bytes from p as far as they lie before `end`, the rest zero; the sixteen
+// bytes before `end` may be read.
+__attribute__((target("ssse3"))) inline __m128i load16(const char* p, const char* end) {
   const std::ptrdiff_t left = end - p;
   if (left >= 16) return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-  if (end - begin >= 16) {
-    const __m128i tail = _mm_loadu_si128(reinterpret_cast<const __m128i*>(end - 16));
-    return _mm_shuffle_epi8(tail, _mm_loadu_si128(reinterpret_cast<const __m128i*>(kSlide + 32 - left)));
-  }
-  alignas(16) char bytes[16] = {};
-  std::memcpy(bytes, p, static_cast<std::size_t>(left));
-  return _mm_load_si128(reinterpret_cast<const __m128i*>(bytes));
+  const __m128i tail = _mm_loadu_si128(reinterpret_cast<const __m128i*>(end - 16));
+  return _mm_shuffle_epi8(tail, _mm_loadu_si128(reinterpret_cast<const __m128i*>(kSlide + 32 - left)));
 }
 
 // The digits, and at most one point among them, at the start of sixteen bytes.
@@ -174,11 +169,10 @@ struct DigitRun {
   bool complete = false;       // a byte that is neither digit nor the point follows
 };
 
-// Reads digits[.digits] at p, as far as the sixteen bytes from p reach. With `comma` a
-// comma serves as the point.
-__attribute__((target("ssse3"))) inline DigitRun sixteenDigits(const char* p, const char* begin, const char* end,
-                                                               bool comma) {
-  const __m128i v = load16(p, begin, end);
+// Reads digits[.digits] at p, as far as the sixteen bytes from p reach; the sixteen
+// bytes before `end` may be read. With `comma` a comma serves as the point.
+__attribute__((target("ssse3"))) inline DigitRun sixteenDigits(const char* p, const char* end, bool comma) {
+  const __m128i v = load16(p, end);
   const __m128i d = _mm_sub_epi8(v, _mm_set1_epi8('0'));
   const __m128i isDigit = _mm_cmpeq_epi8(_mm_min_epu8(d, _mm_set1_epi8(9)), d);
   const unsigned others = ~static_cast<unsigned>(_mm_movemask_epi8(isDigit)) & 0xFFFFu;
@@ -213,6 +207,39 @@ const bool kHaveSsse3 = [] {
 }();
 #endif
 
+// Reads digits[.digits] at p word by word into `mantissa`, going on from `digits` digits
+// already read (`fraction` of them after the point when `point`).
+inline void readDecimalWords(const char*& p, const char* begin, const char* end, bool comma, bool point,
+                             std::uint64_t& mantissa, int& digits, int& fraction) {
+  if (point) {
+    const int more = readDigits(p, begin, end, mantissa);
+    fraction += more;
+    digits += more;
+    return;
+  }
+  digits += readDigits(p, begin, end, mantissa);
+  if (digits <= 19 && p < end && (*p == '.' || (comma && *p == ','))) {
+    ++p;
+    fraction = readDigits(p, begin, end, mantissa);
+    digits += fraction;
+  }
+}
+
+// The value of the digits read from `start` up to p, with the exponent that may follow:
+// answers the length, or 0 when one floating-point operation cannot give it exactly.
+inline std::size_t finishDecimal(const char* start, const char* p, const char* end, bool negative,
+                                 std::uint64_t mantissa, int digits, int fraction, double& value) {
+  if (digits == 0 || digits > 19) return 0;
+  long exponent = 0;
+  if (!readExponent(p, end, exponent)) return 0;
+  const long scale = exponent - fraction;
+  if (mantissa > (std::uint64_t{1} << 53) || scale < -22 || scale > 22) return 0;
+  const double m = static_cast<double>(mantissa);
+  const double v = scale < 0 ? m / kExactPowers[-scale] : m * kExactPowers[scale];
+  value = negative ? -v : v;
+  return static_cast<std::size_t>(p - start);
+}
+
 // Converts the plain decimal number ([+|-]digits[.digits][exponent]) at the start of `s`
 // when one floating-point operation does it exactly: a mantissa of at most 2^53 and a
 // power of ten within 10^±22 are both exact doubles, so their product or quotient is the
@@ -230,47 +257,29 @@ inline std::size_t fastDecimal(std::string_view s, const char* begin, bool comma
   int digits = 0;
   int fraction = 0;
   bool point = false;
-  bool complete = false;
 #ifdef XYLA_SIXTEEN_BYTE_DIGITS
-  if (kHaveSsse3) {
-    const DigitRun run = sixteenDigits(p, begin, end, comma);
+  // Short texts take the word-wise reader alone: sixteen bytes would have to be copied
+  // first.
+  if (kHaveSsse3 && end - begin >= 16) {
+    const DigitRun run = sixteenDigits(p, end, comma);
     mantissa = run.mantissa;
     digits = run.digits;
     fraction = run.fraction;
     point = run.point;
-    complete = run.complete;
     p += run.length;
     // The common case, a complete number without exponent, needs no more checks: at
     // most 15 digits and 15 fraction places lie within the exact range.
-    if (complete && digits > 0 && (p == end || (*p != 'e' && *p != 'E'))) {
+    if (run.complete && digits > 0 && (p == end || (*p != 'e' && *p != 'E'))) {
       const double v = static_cast<double>(mantissa) / kExactPowers[fraction];
       value = negative ? -v : v;
       return static_cast<std::size_t>(p - s.data());
     }
+    if (!run.complete) readDecimalWords(p, begin, end, comma, point, mantissa, digits, fraction);
+    return finishDecimal(s.data(), p, end, negative, mantissa, digits, fraction, value);
   }
 #endif
-  // Digits beyond the first sixteen bytes, or all of them, word by word.
-  if (!complete && point) {
-    const int more = readDigits(p, begin, end, mantissa);
-    fraction += more;
-    digits += more;
-  } else if (!complete) {
-    digits += readDigits(p, begin, end, mantissa);
-    if (digits <= 19 && p < end && (*p == '.' || (comma && *p == ','))) {
-      ++p;
-      fraction = readDigits(p, begin, end, mantissa);
-      digits += fraction;
-    }
-  }
-  if (digits == 0 || digits > 19) return 0;
-  long exponent = 0;
-  if (!readExponent(p, end, exponent)) return 0;
-  const long scale = exponent - fraction;
-  if (mantissa > (std::uint64_t{1} << 53) || scale < -22 || scale > 22) return 0;
-  const double m = static_cast<double>(mantissa);
-  const double v = scale < 0 ? m / kExactPowers[-scale] : m * kExactPowers[scale];
-  value = negative ? -v : v;
-  return static_cast<std::size_t>(p - s.data());
+  readDecimalWords(p, begin, end, comma, point, mantissa, digits, fraction);
+  return finishDecimal(s.data(), p, end, negative, mantissa, digits, fraction, value);
 }
 
 // strtod in the "C" locale, whatever locale the process runs in.

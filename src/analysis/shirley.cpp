@@ -1,6 +1,8 @@
 #include "analysis/shirley.h"
 
+#include <bit>
 #include <cmath>
+#include <cstdint>
 #include <memory>
 #include <utility>
 #include <vector>
@@ -69,7 +71,27 @@ double shirleyPass(ShirleyRun& r, double A, double relax, double& nextA) {
     const double change = std::fabs(D);
     largest = change > largest ? change : largest;
   };
-  if (r.rising) {
+  if (r.rising && !kRelaxed) {
+    // Without relaxation the new level v = S*step/A + low is, nearly always, the
+    // background itself: P + (v - P) gives v back exactly whenever v - P is exact. The
+    // chain into the next point's sum goes on with v, and the check that P + D is v runs
+    // beside it; where it is not, the residual is taken from P + D as always.
+    double updated = 0.0;
+    for (int k = 0; k < r.m; ++k) {
+      const double v = (updated + clamped(R[k])) * step / A + low;
+      const double D = v - P[k];
+      const double b = P[k] + D;
+      double residual = y[k] - v;
+      if (std::bit_cast<std::uint64_t>(b) != std::bit_cast<std::uint64_t>(v)) [[unlikely]]
+        residual = y[k] - b;
+      B[k] = b;
+      R[k] = residual;
+      const double change = std::fabs(D);
+      largest = change > largest ? change : largest;
+      updated += residual;
+      area += clamped(residual);
+    }
+  } else if (r.rising) {
     double updated = 0.0;
     for (int k = 0; k < r.m; ++k) {
       update(k, updated + clamped(R[k]));

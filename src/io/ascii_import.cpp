@@ -37,14 +37,35 @@ class ImportSink {
       auto b = std::make_unique<DataBuffer>();
       b->source = options_.source.empty() ? options_.file : options_.source;
       b->comment = options_.comment;
+      b->havexminmax = b->haveyminmax = false;
       created_.push_back(&doc_.appendBuffer(std::move(b)));
+      extentFrom_.push_back(0);
     }
     return *created_[k];
+  }
+
+  // Takes the points added to new buffer k since the last call into its extent, while
+  // they are still in the cache.
+  void settle(std::size_t k) {
+    created_[k]->extendExtent(extentFrom_[k]);
+    extentFrom_[k] = created_[k]->X.size();
+  }
+
+  void settleAll() {
+    for (std::size_t k = 0; k < created_.size(); ++k) settle(k);
   }
 
   void add(DataBuffer& b, double x, double y) {
     if (b.X.size() == b.X.capacity()) grow(b, false);
     b.quickAddDoubleValue(x, y);
+  }
+
+  // Makes room for `more` points of X and Y without growing on the way, backed by memory
+  // before they are written.
+  void reserveMore(DataBuffer& b, std::size_t more) {
+    if (b.X.capacity() - b.X.size() < more) grow(b, false, more);
+    prepareToFill(b.X, more);
+    prepareToFill(b.Y, more);
   }
 
   void addWithErrors(DataBuffer& b, double x, double y, double ex, double ey) {
@@ -54,20 +75,20 @@ class ImportSink {
 
   const std::vector<DataBuffer*>& created() const { return created_; }
 
-  // Rescales the new buffers and gives back capacity the estimate overshot.
+  // Completes the new buffers' extents and gives back capacity the estimate overshot.
   int finish() {
+    settleAll();
     for (DataBuffer* b : created_) {
       for (auto* v : {&b->X, &b->Y, &b->EX, &b->EY})
         if (v->capacity() > v->size() + v->size() / 4 + 1024) v->shrink_to_fit();
-      b->rescale();
     }
     return static_cast<int>(created_.size());
   }
 
  private:
-  void grow(DataBuffer& b, bool errors) {
+  void grow(DataBuffer& b, bool errors, std::size_t more = 1) {
     const std::size_t have = b.X.size();
-    std::size_t want = have + have / 8 + 1024;
+    std::size_t want = have + std::max(have / 8 + 1024, more);
     const std::size_t total = total_;
     const std::size_t done = consumed_();
     if (have >= 1000 && total > done && done > 0) {
@@ -87,6 +108,7 @@ class ImportSink {
   std::size_t total_;
   std::function<std::size_t()> consumed_;
   std::vector<DataBuffer*> created_;
+  std::vector<std::size_t> extentFrom_;  // per new buffer: points already in its extent
 };
 
 // The number-line test on a trimmed line.
@@ -164,6 +186,39 @@ class LineAdder {
     }
   }
 
+  static constexpr std::size_t kPiece = 4096;
+
+  // Adds `lines` lines of `n` values each, none of them from an empty field, stored one
+  // line after another: as many add() calls would, a column at a time.
+  void addRows(const double* values, int n, std::size_t lines) {
+    if (mode_ != 0) {
+      for (std::size_t i = 0; i < lines; ++i) add(values + i * n, n, false, [](int) { return false; });
+      return;
+    }
+    if (n <= 0 || n <= xIndex_) return;
+    const std::size_t stride = static_cast<std::size_t>(n);
+    std::size_t k = 0;
+    for (int c = 0; c < n; ++c) {
+      if (c == xIndex_) continue;
+      DataBuffer& b = sink_.buffer(k);
+      sink_.reserveMore(b, lines);
+      const double* y = values + c;
+      const double* x = values + (xIndex_ < 0 ? 0 : xIndex_);
+      // In pieces, so that each piece's extent is taken while it is in the cache.
+      for (std::size_t from = 0; from < lines; from += kPiece) {
+        const std::size_t to = std::min(lines, from + kPiece);
+        if (xIndex_ < 0) {
+          for (std::size_t i = from; i < to; ++i) b.quickAddDoubleValue(lineCounter_ + static_cast<double>(i), y[i * stride]);
+        } else {
+          for (std::size_t i = from; i < to; ++i) b.quickAddDoubleValue(x[i * stride], y[i * stride]);
+        }
+        sink_.settle(k);
+      }
+      ++k;
+    }
+    lineCounter_ += static_cast<double>(lines);
+  }
+
  private:
   int mode_;
   int xIndex_;
@@ -174,7 +229,7 @@ class LineAdder {
 // The numbers of the lines of one block, parsed on a worker thread and added in order
 // on the importing one.
 struct ParsedBlock {
-  std::vector<char> bytes;
+  ByteBlock bytes;
   std::vector<int> counts;             // per read line: its number of values
   std::vector<double> values;          // the values of all read lines, line after line
   std::vector<unsigned char> empties;  // with a separator: 1 for each empty field
@@ -194,14 +249,27 @@ struct ParsedBlock {
   }
 
   // `line` follows the index of the line being added, for the column size estimate.
+  // Runs of lines with the same number of values and no empty field, the usual content
+  // of a block, go in a column at a time.
   void addTo(LineAdder& adder, bool separated, std::size_t& line) const {
     const double* v = values.data();
     const unsigned char* e = empties.data();
-    for (line = 0; line < counts.size(); ++line) {
+    const std::size_t total = counts.size();
+    for (line = 0; line < total;) {
       const int n = counts[line];
-      adder.add(v, n, separated, [e](int c) { return e[c] != 0; });
-      v += n;
-      if (separated) e += n;
+      std::size_t run = 0;
+      while (line + run < total && counts[line + run] == n &&
+             !(separated && std::find(e + run * n, e + (run + 1) * n, 1) != e + (run + 1) * n))
+        ++run;
+      if (run == 0) {
+        adder.add(v, n, separated, [e](int c) { return e[c] != 0; });
+        run = 1;
+      } else {
+        adder.addRows(v, n, run);
+      }
+      v += run * n;
+      if (separated) e += run * n;
+      line += run;
     }
   }
 };
@@ -282,6 +350,7 @@ int importFileParallel(XylaDocument& doc, const ImportOptions& o, std::size_t bl
     }
     adding = &slot.block;
     slot.block.addTo(adder, separated, addingLine);
+    sink.settleAll();
     addedBytes += slot.block.bytes.size();
     adding = nullptr;
   };

@@ -31,4 +31,8 @@ std::vector<std::string> askForImportFiles(Ui& ui, const std::string& title);
 // back large columns with huge pages, so filling them takes fewer page faults.
 void reserveColumn(std::vector<double>& column, std::size_t want);
 
+// Asks the kernel to back the next `count` values of a column's reserved storage now,
+// in one request, when that is worth a system call.
+void prepareToFill(std::vector<double>& column, std::size_t count);
+
 }  // namespace xyla

@@ -18,7 +18,7 @@ LineChunkReader::~LineChunkReader() {
   if (fd_ >= 0) ::close(fd_);
 }
 
-std::size_t LineChunkReader::readMore(std::vector<char>& to, std::size_t want) {
+std::size_t LineChunkReader::readMore(ByteBlock& to, std::size_t want) {
   const std::size_t had = to.size();
   to.resize(had + want);
   std::size_t got = 0;
@@ -36,7 +36,7 @@ std::size_t LineChunkReader::readMore(std::vector<char>& to, std::size_t want) {
   return got;
 }
 
-bool LineChunkReader::next(std::vector<char>& block) {
+bool LineChunkReader::next(ByteBlock& block) {
   block.swap(carry_);
   carry_.clear();
   if (fd_ < 0) return false;

@@ -230,45 +230,44 @@ void DataBuffer::deleteError() {
   EY.clear();
 }
 
+namespace {
+
+// Takes the finite values of v[from..n) into the extent [lo, hi] in order, with strict
+// comparisons (of equal values the first one stays); `have` tells whether there was one.
+// Once there is an extent the loop needs no branch: x + x * 0 is x itself for a finite x
+// (zeros keep their sign) and NaN for the infinities and NaN, and NaN fails every
+// comparison, so the comparisons become the processor's min and max.
+void scanExtent(const std::vector<double>& v, std::size_t from, bool& have, double& lo, double& hi) {
+  std::size_t i = from;
+  const std::size_t n = v.size();
+  if (!have) {
+    while (i < n && !std::isfinite(v[i])) ++i;
+    if (i == n) return;
+    lo = hi = v[i++];
+    have = true;
+  }
+  double l = lo, h = hi;
+  for (; i < n; ++i) {
+    const double x = v[i] + v[i] * 0.0;
+    h = x > h ? x : h;
+    l = x < l ? x : l;
+  }
+  lo = l;
+  hi = h;
+}
+
+}  // namespace
+
 void DataBuffer::rescale() {
   if (norescale) return;
   havexminmax = haveyminmax = false;
-  // Two independent passes keep each loop simple enough to vectorise well.
-  double lo = 0.0, hi = 0.0;
-  bool have = false;
-  for (std::size_t i = 0; i < X.size(); ++i) {
-    const double v = X[i];
-    if (!std::isfinite(v)) continue;
-    if (!have) {
-      lo = hi = v;
-      have = true;
-    } else {
-      if (v > hi) hi = v;
-      if (lo > v) lo = v;
-    }
-  }
-  if (have) {
-    xmin = lo;
-    xmax = hi;
-    havexminmax = true;
-  }
-  have = false;
-  for (std::size_t i = 0; i < Y.size(); ++i) {
-    const double v = Y[i];
-    if (!std::isfinite(v)) continue;
-    if (!have) {
-      lo = hi = v;
-      have = true;
-    } else {
-      if (v > hi) hi = v;
-      if (lo > v) lo = v;
-    }
-  }
-  if (have) {
-    ymin = lo;
-    ymax = hi;
-    haveyminmax = true;
-  }
+  extendExtent(0);
+}
+
+void DataBuffer::extendExtent(std::size_t from) {
+  if (norescale) return;
+  scanExtent(X, from, havexminmax, xmin, xmax);
+  scanExtent(Y, from, haveyminmax, ymin, ymax);
 }
 
 }  // namespace xyla

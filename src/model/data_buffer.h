@@ -95,6 +95,10 @@ class DataBuffer {
   void deleteError();
   // Recomputes the extent of the finite values (nothing while `norescale` is set).
   void rescale();
+  // Takes the points from index `from` on into the extent, which must be that of the
+  // points before them: afterwards it is what rescale() would give. Lets a reader that
+  // appends in runs keep the extent while the values are still in the cache.
+  void extendExtent(std::size_t from);
 
   // ---- per-buffer data primitives ----
 

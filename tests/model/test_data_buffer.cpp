@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <bit>
 #include <cmath>
+#include <cstdint>
 #include <limits>
 
 #include "model/data_buffer.h"
@@ -186,6 +189,49 @@ TEST(DataBuffer, NonFiniteValuesNeverEnterTheExtent) {
   b.norescale = true;
   b.rescale();
   EXPECT_EQ(b.xmin, 2);
+}
+
+// The extent taken piece by piece (as a reader appending in runs does) is the one a
+// single rescale gives, to the bit: of equal values the first stays, so the sign of a
+// zero extreme is that of the first zero, and infinities and NaN never enter.
+TEST(DataBuffer, ExtentTakenInPiecesIsTheRescaleExtent) {
+  const double values[] = {-0.0, 0.0, kInf, -kInf, kNaN, 1.5, -1.5, 0.0, -0.0, 1.5, -2.0, kInf};
+  std::uint64_t state = 7;
+  for (int trial = 0; trial < 400; ++trial) {
+    DataBuffer whole, pieces;
+    const int n = trial % 23;
+    for (int i = 0; i < n; ++i) {
+      state = state * 6364136223846793005ull + 1442695040888963407ull;
+      const double x = values[(state >> 33) % 12], y = values[(state >> 45) % 12];
+      whole.quickAddDoubleValue(x, y);
+    }
+    whole.rescale();
+    pieces.havexminmax = pieces.haveyminmax = false;
+    for (std::size_t from = 0; from < whole.X.size();) {
+      const std::size_t to = std::min(whole.X.size(), from + 1 + (state >> (from % 50)) % 4);
+      for (std::size_t i = from; i < to; ++i) pieces.quickAddDoubleValue(whole.X[i], whole.Y[i]);
+      pieces.extendExtent(from);
+      from = to;
+    }
+    ASSERT_EQ(pieces.havexminmax, whole.havexminmax) << trial;
+    ASSERT_EQ(pieces.haveyminmax, whole.haveyminmax) << trial;
+    const auto bits = [](double d) { return std::bit_cast<std::uint64_t>(d); };
+    if (whole.havexminmax) {
+      EXPECT_EQ(bits(pieces.xmin), bits(whole.xmin)) << trial;
+      EXPECT_EQ(bits(pieces.xmax), bits(whole.xmax)) << trial;
+    }
+    if (whole.haveyminmax) {
+      EXPECT_EQ(bits(pieces.ymin), bits(whole.ymin)) << trial;
+      EXPECT_EQ(bits(pieces.ymax), bits(whole.ymax)) << trial;
+    }
+  }
+  // A zero extreme keeps the sign of the first zero met.
+  DataBuffer b;
+  b.quickAddDoubleValue(-0.0, 0.0);
+  b.quickAddDoubleValue(0.0, -0.0);
+  b.rescale();
+  EXPECT_TRUE(std::signbit(b.xmin) && std::signbit(b.xmax));
+  EXPECT_FALSE(std::signbit(b.ymin) || std::signbit(b.ymax));
 }
 
 TEST(DataBuffer, SettingAnErrorCreatesZeroErrorsFirst) {

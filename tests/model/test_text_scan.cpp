@@ -71,6 +71,26 @@ TEST(TextScan, CutnumFindsNumbersWithTheStartAndContinuationSets) {
   EXPECT_TRUE(numbers("").empty());
 }
 
+// Digits are read sixteen bytes at a time: numbers that end just before, at and after
+// such a window, with the point anywhere, an exponent after them, a comma for the point,
+// first and last in short and long lines, must read as the literal reference reads them.
+TEST(TextScan, CutnumAgreesWithTheReferenceAroundSixteenByteWindows) {
+  const std::string digits = "31415926535897932384";
+  for (std::size_t length = 1; length <= 20; ++length) {
+    for (std::size_t point = 0; point <= length; ++point) {
+      std::string number = digits.substr(0, length);
+      if (point < length) number.insert(point, 1, point % 2 ? ',' : '.');
+      for (const std::string tail : {"", "e-3", "E2x"}) {
+        for (const std::string before : {"", "-", "x ", "             7\t"}) {
+          const std::string line = before + number + tail;
+          EXPECT_EQ(numbers(line), xyla::fuzzref::cutnum(line)) << line;
+          EXPECT_EQ(numbers(line + "\t2.5"), xyla::fuzzref::cutnum(line + "\t2.5")) << line;
+        }
+      }
+    }
+  }
+}
+
 TEST(TextScan, CutnumStopsAtCapacity) {
   std::string line;
   for (int i = 0; i < 3000; ++i) line += std::to_string(i) + " ";

@@ -208,7 +208,8 @@ class LineAdder {
       for (std::size_t from = 0; from < lines; from += kPiece) {
         const std::size_t to = std::min(lines, from + kPiece);
         if (xIndex_ < 0) {
-          for (std::size_t i = from; i < to; ++i) b.quickAddDoubleValue(lineCounter_ + static_cast<double>(i), y[i * stride]);
+          for (std::size_t i = from; i < to; ++i)
+            b.quickAddDoubleValue(lineCounter_ + static_cast<double>(i), y[i * stride]);
         } else {
           for (std::size_t i = from; i < to; ++i) b.quickAddDoubleValue(x[i * stride], y[i * stride]);
         }

@@ -145,10 +145,10 @@ inline bool readExponent(const char*& p, const char* end, long& exponent) {
 // Shuffle indices: from kSlide + n, lane i reads kSlide[n + i], which is i + n - 16 for
 // the lanes from 16 - n on and "zero" before them, so n bytes end up right-aligned; from
 // kSlide + 32 - k, lane i reads i + 16 - k for the first k lanes and "zero" after them.
-alignas(16) constexpr signed char kSlide[48] = {
-    -128, -128, -128, -128, -128, -128, -128, -128, -128, -128, -128, -128, -128, -128, -128, -128,
-    0,    1,    2,    3,    4,    5,    6,    7,    8,    9,    10,   11,   12,   13,   14,   15,
-    -128, -128, -128, -128, -128, -128, -128, -128, -128, -128, -128, -128, -128, -128, -128, -128};
+alignas(16) constexpr signed char kSlide[48] = {-128, -128, -128, -128, -128, -128, -128, -128, -128, -128, -128, -128,
+                                                -128, -128, -128, -128, 0,    1,    2,    3,    4,    5,    6,    7,
+                                                8,    9,    10,   11,   12,   13,   14,   15,   -128, -128, -128, -128,
+                                                -128, -128, -128, -128, -128, -128, -128, -128, -128, -128, -128, -128};
 
 // The sixteen bytes from p as far as they lie before `end`, the rest zero; the sixteen
 // bytes before `end` may be read.

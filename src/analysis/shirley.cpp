@@ -52,8 +52,44 @@ inline double clamped(double v) { return v < 0.0 ? 0.0 : v; }
 // the pass's critical path, so it carries nothing else. Falling: points k..m-1 are all
 // still untouched, so a suffix sum of the starting residuals does the same. With no
 // relaxation (relax = 1) the multiplication by it is exact and left out.
+// The rising pass without relaxation. The new level v = S*step/A + low is, nearly
+// always, the background itself: P + (v - P) gives v back exactly whenever v - P is
+// exact. The chain into the next point's sum goes on with v, and the check that P + D is
+// v runs beside it; where it is not, the residual is taken from P + D as always. Kept out
+// of line so that the other loops keep their registers.
+[[gnu::noinline]] double risingPass(ShirleyRun& r, double A, double& nextA) {
+  double largest = 0.0;
+  double area = 0.0;
+  const double* y = r.y;
+  const double* P = r.P.data();
+  double* B = r.B.data();
+  double* R = r.R.data();
+  const double step = r.step;
+  const double low = r.low;
+  double updated = 0.0;
+  for (int k = 0; k < r.m; ++k) {
+    const double v = (updated + clamped(R[k])) * step / A + low;
+    const double D = v - P[k];
+    const double b = P[k] + D;
+    double residual = y[k] - v;
+    if (std::bit_cast<std::uint64_t>(b) != std::bit_cast<std::uint64_t>(v)) [[unlikely]]
+      residual = y[k] - b;
+    B[k] = b;
+    R[k] = residual;
+    const double change = std::fabs(D);
+    largest = change > largest ? change : largest;
+    updated += residual;
+    area += clamped(residual);
+  }
+  nextA = area;
+  return largest;
+}
+
 template <bool kRelaxed>
 double shirleyPass(ShirleyRun& r, double A, double relax, double& nextA) {
+  if constexpr (!kRelaxed) {
+    if (r.rising) return risingPass(r, A, nextA);
+  }
   double largest = 0.0;
   double area = 0.0;
   const double* y = r.y;
@@ -71,27 +107,7 @@ double shirleyPass(ShirleyRun& r, double A, double relax, double& nextA) {
     const double change = std::fabs(D);
     largest = change > largest ? change : largest;
   };
-  if (r.rising && !kRelaxed) {
-    // Without relaxation the new level v = S*step/A + low is, nearly always, the
-    // background itself: P + (v - P) gives v back exactly whenever v - P is exact. The
-    // chain into the next point's sum goes on with v, and the check that P + D is v runs
-    // beside it; where it is not, the residual is taken from P + D as always.
-    double updated = 0.0;
-    for (int k = 0; k < r.m; ++k) {
-      const double v = (updated + clamped(R[k])) * step / A + low;
-      const double D = v - P[k];
-      const double b = P[k] + D;
-      double residual = y[k] - v;
-      if (std::bit_cast<std::uint64_t>(b) != std::bit_cast<std::uint64_t>(v)) [[unlikely]]
-        residual = y[k] - b;
-      B[k] = b;
-      R[k] = residual;
-      const double change = std::fabs(D);
-      largest = change > largest ? change : largest;
-      updated += residual;
-      area += clamped(residual);
-    }
-  } else if (r.rising) {
+  if (r.rising) {
     double updated = 0.0;
     for (int k = 0; k < r.m; ++k) {
       update(k, updated + clamped(R[k]));

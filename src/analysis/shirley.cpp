@@ -52,6 +52,19 @@ inline double clamped(double v) { return v < 0.0 ? 0.0 : v; }
 // the pass's critical path, so it carries nothing else. Falling: points k..m-1 are all
 // still untouched, so a suffix sum of the starting residuals does the same. With no
 // relaxation (relax = 1) the multiplication by it is exact and left out.
+// What a pass reads and writes: the spectrum, the background before the pass, the new
+// background and residuals, and the background's step and lowest level.
+struct PassView {
+  const double* y;
+  const double* P;
+  double* B;
+  double* R;
+  double step;
+  double low;
+};
+
+PassView passView(ShirleyRun& r) { return {r.y, r.P.data(), r.B.data(), r.R.data(), r.step, r.low}; }
+
 // The rising pass without relaxation. The new level v = S*step/A + low is, nearly
 // always, the background itself: P + (v - P) gives v back exactly whenever v - P is
 // exact. The chain into the next point's sum goes on with v, and the check that P + D is
@@ -60,12 +73,7 @@ inline double clamped(double v) { return v < 0.0 ? 0.0 : v; }
 [[gnu::noinline]] double risingPass(ShirleyRun& r, double A, double& nextA) {
   double largest = 0.0;
   double area = 0.0;
-  const double* y = r.y;
-  const double* P = r.P.data();
-  double* B = r.B.data();
-  double* R = r.R.data();
-  const double step = r.step;
-  const double low = r.low;
+  const auto [y, P, B, R, step, low] = passView(r);
   double updated = 0.0;
   for (int k = 0; k < r.m; ++k) {
     const double v = (updated + clamped(R[k])) * step / A + low;
@@ -92,12 +100,7 @@ double shirleyPass(ShirleyRun& r, double A, double relax, double& nextA) {
   }
   double largest = 0.0;
   double area = 0.0;
-  const double* y = r.y;
-  const double* P = r.P.data();
-  double* B = r.B.data();
-  double* R = r.R.data();
-  const double step = r.step;
-  const double low = r.low;
+  const auto [y, P, B, R, step, low] = passView(r);
   auto update = [&](int k, double S) {
     double D = S * step / A + low - P[k];
     if constexpr (kRelaxed) D = D * relax;

@@ -26,6 +26,7 @@ namespace xyla::textscan {
 namespace {
 
 constexpr std::size_t kInitialBuffer = 1 << 20;
+constexpr std::size_t kMinimumBuffer = 4096;
 
 // Byte classes of the number scanner.
 constexpr unsigned char kContinues = 1;  // may be part of a number
@@ -389,7 +390,10 @@ int openForLineReading(const std::string& path, std::size_t& size) {
 
 LineReader::LineReader(const std::string& path) {
   fd_ = openForLineReading(path, size_);
-  if (fd_ >= 0) buf_.resize(kInitialBuffer);
+  // A small file gets a buffer of its own size (and one byte for the end-of-file read)
+  // rather than a whole megabyte, most of whose pages would only be cleared.
+  if (fd_ >= 0)
+    buf_.resize(size_ > 0 ? std::clamp<std::size_t>(size_ + 1, kMinimumBuffer, kInitialBuffer) : kInitialBuffer);
 }
 
 LineReader::~LineReader() {

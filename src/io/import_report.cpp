@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <filesystem>
 
+#include "io/page_buffer.h"
 #include "model/data_buffer.h"
 #include "model/manager.h"
 #include "model/settings.h"
@@ -42,13 +43,8 @@ void reserveColumn(std::vector<double>& column, std::size_t want) {
   // Filling a column touches every page of it once; with 4 KB pages those first touches
   // cost about a third of a large import, with 2 MB pages they become rare. Storage not
   // yet filled stays unbacked either way, and a refusal (huge pages off) changes nothing.
-  constexpr std::uintptr_t kHuge = std::uintptr_t{2} << 20;
   const std::size_t bytes = column.capacity() * sizeof(double);
-  if (bytes < 4 * kHuge) return;
-  const auto begin = reinterpret_cast<std::uintptr_t>(column.data());
-  const std::uintptr_t from = (begin + kHuge - 1) & ~(kHuge - 1);
-  const std::uintptr_t to = (begin + bytes) & ~(kHuge - 1);
-  if (to > from) ::madvise(reinterpret_cast<void*>(from), to - from, MADV_HUGEPAGE);
+  if (bytes >= 4 * kHugePage) adviseHugePages(column.data(), bytes);
 }
 
 void prepareToFill(std::vector<double>& column, std::size_t count) {

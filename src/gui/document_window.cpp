@@ -44,11 +44,11 @@ DocumentWindow::DocumentWindow(GuiApplication& gui, XylaDocument& doc) : gui_(gu
   setCentralWidget(plot_);
   inspector_ = new InspectorPanel(m, doc, this);
   addDockWidget(Qt::RightDockWidgetArea, inspector_);
-  inspector_->runAction = [this](const std::string& title) {
+  connect(inspector_, &InspectorPanel::actionRequested, this, [this](const std::string& title) {
     if (gui_.manager().PD != &doc_) gui_.manager().setCurrentDocument(&doc_);
     for (const DataAction& a : dataActions())
       if (a.title == title && a.run) gui_.run([this, &a] { a.run(gui_); });
-  };
+  });
   connectInteraction();
   palette_ = new ToolPalette(this);
   addToolBar(Qt::LeftToolBarArea, palette_);
@@ -59,8 +59,7 @@ DocumentWindow::DocumentWindow(GuiApplication& gui, XylaDocument& doc) : gui_(gu
   status_->setObjectName("PointerPosition");
   statusBar()->addPermanentWidget(status_);
   connect(plot_, &PlotWidget::pointerMoved, this, &DocumentWindow::showPosition);
-  timers_ = new DocumentTimers(
-      doc, [&gui] { return gui.busy(); }, [&gui](const std::function<void()>& work) { gui.run(work); }, this);
+  timers_ = new DocumentTimers(doc, gui, this);
   timers_->msPerSecond = gui.timerMsPerSecond;
   buildMenus(*this, gui);
   // The window takes the frame stored with the document when asked to, otherwise a size

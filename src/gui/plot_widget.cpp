@@ -18,15 +18,6 @@
 
 namespace xyla::gui {
 
-namespace {
-std::function<void()>& firstPaint() {
-  static std::function<void()> callback;
-  return callback;
-}
-}  // namespace
-
-void setFirstPaintCallback(std::function<void()> callback) { firstPaint() = std::move(callback); }
-
 PointerModifiers modifiersOf(Qt::KeyboardModifiers m) {
   return {m.testFlag(Qt::ShiftModifier), m.testFlag(Qt::AltModifier), m.testFlag(Qt::ControlModifier)};
 }
@@ -89,7 +80,7 @@ void PlotWidget::paintEvent(QPaintEvent*) {
   if (!cacheValid_) renderCache();
   QPainter p(this);
   p.drawImage(QPointF(0, 0), cache_);
-  if (auto& first = firstPaint()) std::exchange(first, nullptr)();
+  if (!std::exchange(painted_, true)) emit firstPainted();
   if (!hasOverlay()) return;
   interaction_.prepareOverlay();
   view_.redraw = false;

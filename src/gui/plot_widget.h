@@ -61,6 +61,8 @@ class PlotWidget : public QWidget {
   // The pointer is over the view at the given data position (range of the selector).
   void pointerMoved(double x, double y);
   void contextMenuShown();
+  // The view has painted for the first time.
+  void firstPainted();
 
  protected:
   void paintEvent(QPaintEvent* e) override;
@@ -88,10 +90,8 @@ class PlotWidget : public QWidget {
   QPointer<QPlainTextEdit> editor_;
   TextObject* editing_ = nullptr;
   bool editingNew_ = false;
+  bool painted_ = false;
 };
-
-// Called once, after the first plot view of the process has painted.
-void setFirstPaintCallback(std::function<void()> callback);
 
 // Modifier keys of a Qt event as the interaction reads them.
 PointerModifiers modifiersOf(Qt::KeyboardModifiers m);

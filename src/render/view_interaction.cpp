@@ -255,7 +255,7 @@ void ViewInteraction::finish() {
   frameCorner_ = -1;
   pickedSub_ = nullptr;
   v_.redraw = true;
-  if (XylaDocument* d = v_.PD; d && v_.M && v_.M->onRedraw) v_.M->onRedraw(*d);
+  if (XylaDocument* d = v_.PD; d && v_.M) v_.M->redraw(*d);
 }
 
 void ViewInteraction::releaseZoom() {

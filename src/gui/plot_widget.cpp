@@ -22,14 +22,13 @@ PointerModifiers modifiersOf(Qt::KeyboardModifiers m) {
   return {m.testFlag(Qt::ShiftModifier), m.testFlag(Qt::AltModifier), m.testFlag(Qt::ControlModifier)};
 }
 
-PlotWidget::PlotWidget(Manager& m, XylaDocument& doc, QWidget* parent)
-    : QWidget(parent), m_(m), doc_(doc), view_(&m, 640, 480), interaction_(view_) {
+PlotWidget::PlotWidget(Manager& m, XylaDocument& doc, InteractionHost* host, QWidget* parent)
+    : QWidget(parent), m_(m), doc_(doc), view_(&m, 640, 480), interaction_(view_, host) {
   setAttribute(Qt::WA_OpaquePaintEvent);
   setMouseTracking(true);
   setFocusPolicy(Qt::StrongFocus);
   setMinimumSize(200, 150);
   view_.setXylaDocument(&doc_);
-  interaction_.hooks.editText = [this](TextObject& t) { editText(t); };
 }
 
 PlotWidget::~PlotWidget() {
@@ -166,7 +165,7 @@ int typedCharacter(const QKeyEvent* e) {
 bool PlotWidget::event(QEvent* e) {
   if (e->type() == QEvent::ShortcutOverride) {
     auto* k = static_cast<QKeyEvent*>(e);
-    if (k->modifiers().testFlag(Qt::ControlModifier) && claimsShortcut && claimsShortcut(typedCharacter(k))) {
+    if (k->modifiers().testFlag(Qt::ControlModifier) && interaction_.host().claimsShortcut(typedCharacter(k))) {
       e->accept();
       return true;
     }

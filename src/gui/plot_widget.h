@@ -1,15 +1,12 @@
 #pragma once
 
 #include <QImage>
+#include <QPlainTextEdit>
 #include <QPointer>
 #include <QWidget>
 
-#include <functional>
-
 #include "render/view_interaction.h"
 #include "render/xyla_view.h"
-
-#include <QPlainTextEdit>
 
 namespace xyla {
 class Manager;
@@ -27,7 +24,8 @@ namespace xyla::gui {
 class PlotWidget : public QWidget {
   Q_OBJECT
  public:
-  PlotWidget(Manager& m, XylaDocument& doc, QWidget* parent = nullptr);
+  // What the pointer hands on (fit values, shortcuts, text edits) goes to `host`.
+  PlotWidget(Manager& m, XylaDocument& doc, InteractionHost* host = nullptr, QWidget* parent = nullptr);
   ~PlotWidget() override;
 
   XylaView& view() { return view_; }
@@ -49,10 +47,6 @@ class PlotWidget : public QWidget {
   // Shows the context menu at `global` and runs the chosen entry; `chosen` picks the
   // entry without showing the menu (tests).
   void showContextMenu(QPoint global, int chosen = -1);
-
-  // Answers true when a stored macro has `key` as its shortcut: Control with that letter
-  // then runs the macro even where a menu uses the same keys.
-  std::function<bool(int key)> claimsShortcut;
 
   // Paints the whole view into `painter` over `size` (used for the cached image).
   void paintFull(QPainter& painter);

@@ -58,7 +58,9 @@ bool arrowStep(ViewKey key, double& dx, double& dy) {
 
 }  // namespace
 
-ViewInteraction::ViewInteraction(XylaView& view) : v_(view) {
+ViewInteraction::ViewInteraction(XylaView& view, InteractionHost* host) : v_(view), host_(host) {
+  static InteractionHost none;
+  if (!host_) host_ = &none;
   graphicTemplate.arrow2 = true;
   graphicTemplate.arrowtype = 1;
 }
@@ -94,7 +96,7 @@ void ViewInteraction::mouseDown(PointF p, PointerModifiers mods, int clickCount)
   if (clickCount >= 2) {
     if (TextObject* t = textAt(p)) {
       v_.M->currentText = t;
-      if (hooks.editText) hooks.editText(*t);
+      host_->editText(*t);
       v_.redraw = true;
       return;
     }
@@ -127,13 +129,13 @@ void ViewInteraction::pressSelect(PointF p) {
     m.currentText = t;
     t->dloc = {p.x - t->tloc.x, p.y - t->tloc.y};
     drag_ = Drag::TextDrag;
-    if (hooks.showInspector) hooks.showInspector("Text");
+    host_->showInspector("Text");
     return;
   }
   if (Graphic* g = graphicAt(p)) {
     m.currentGraphic = g;
     drag_ = Drag::GraphicDrag;
-    if (hooks.showInspector) hooks.showInspector("Graphic");
+    host_->showInspector("Graphic");
     return;
   }
   const double xs[4] = {v_.left, v_.right, v_.left, v_.right};
@@ -153,7 +155,7 @@ void ViewInteraction::pressGraphic(PointF p) {
   if (Graphic* g = graphicAt(p)) {
     v_.M->currentGraphic = g;
     drag_ = Drag::GraphicDrag;
-    if (hooks.showInspector) hooks.showInspector("Graphic");
+    host_->showInspector("Graphic");
     return;
   }
   creating_ = std::make_unique<Graphic>(graphicTemplate);
@@ -186,7 +188,7 @@ void ViewInteraction::pressPoint(PointF p, PointerModifiers mods) {
 void ViewInteraction::pressText(PointF p) {
   if (TextObject* t = textAt(p)) {
     v_.M->currentText = t;
-    if (hooks.editText) hooks.editText(*t);
+    host_->editText(*t);
     drag_ = Drag::Ignore;
     v_.redraw = true;
     return;
@@ -238,7 +240,7 @@ void ViewInteraction::mouseUp(PointF p) {
       case Drag::Text:
         if (TextObject* t = interaction::createText(*v_.PD, p)) {
           v_.M->currentText = t;
-          if (hooks.editText) hooks.editText(*t);
+          host_->editText(*t);
         }
         break;
       default: break;
@@ -338,7 +340,7 @@ void ViewInteraction::releaseBackgroundLine() {
   if (!std::isfinite(s) || !std::isfinite(b)) return;
   v_.M->GV["linbga"] = -s;
   v_.M->GV["linbgb"] = -b;
-  if (hooks.setLinearBackground) hooks.setLinearBackground(-s, -b);
+  host_->setLinearBackground(-s, -b);
 }
 
 void ViewInteraction::releaseShirley() {
@@ -357,14 +359,13 @@ void ViewInteraction::releaseMeasure() {
   v_.oloc = v_.bloc;
   v_.haveoloc = true;
   const int r = rangeChoice();
-  if ((r == 1 || r == 2) && hooks.setFitParam)
-    hooks.setFitParam(xValue(*v_.PD, v_.bloc.x, r), yValue(*v_.PD, v_.bloc.y, r));
+  if (r == 1 || r == 2) host_->setFitParam(xValue(*v_.PD, v_.bloc.x, r), yValue(*v_.PD, v_.bloc.y, r));
 }
 
 void ViewInteraction::releaseNorm() {
   const int r = rangeChoice() == 2 ? 2 : 1;
   const double value = mode("normx") ? xValue(*v_.PD, v_.bloc.x, r) : yValue(*v_.PD, v_.bloc.y, r);
-  if (hooks.setMouseLocation) hooks.setMouseLocation(value);
+  host_->setMouseLocation(value);
 }
 
 void ViewInteraction::releaseGraphic() {
@@ -514,7 +515,7 @@ void ViewInteraction::scrollWheel(double d, PointerModifiers mods) {
 bool ViewInteraction::keyDown(int c, ViewKey key, PointerModifiers mods) {
   if (!v_.M) return false;
   if (mods.command && ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'))) {
-    if (hooks.runShortcut) hooks.runShortcut(c);
+    host_->runShortcut(c);
     return true;
   }
   if (!v_.PD || key == ViewKey::Other) return false;

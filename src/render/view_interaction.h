@@ -1,12 +1,12 @@
 #pragma once
 
-#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "model/graphic_object.h"
 #include "render/geometry.h"
+#include "render/interaction_host.h"
 
 namespace xyla {
 
@@ -35,20 +35,13 @@ enum class ViewKey { Other, Delete, Left, Right, Up, Down };
 // image (`redraw` false); the release applies the change and asks for a full pass.
 class ViewInteraction {
  public:
-  // Works on `view` (and its document and controller, both required for any effect).
-  explicit ViewInteraction(XylaView& view);
+  // Works on `view` (and its document and controller, both required for any effect)
+  // and hands what the layers above need to `host` (none: nothing is handed on).
+  explicit ViewInteraction(XylaView& view, InteractionHost* host = nullptr);
   ~ViewInteraction();
 
-  // What the interaction needs from the layers above; each may be left empty.
-  struct Hooks {
-    std::function<void(double x, double y)> setFitParam;       // measure: released point
-    std::function<void(double value)> setMouseLocation;         // normx, normy
-    std::function<void(double a, double b)> setLinearBackground;  // bgsub: A and B
-    std::function<void(int key)> runShortcut;                   // Control + letter
-    std::function<void(TextObject&)> editText;                  // start editing a text in place
-    std::function<void(const std::string& page)> showInspector;  // "Text", "Graphic", ...
-  };
-  Hooks hooks;
+  // Where the values, shortcuts and edits of the pointer go.
+  InteractionHost& host() const { return *host_; }
 
   // The graphic that mode "graphic" creates takes its style from this template.
   Graphic graphicTemplate;
@@ -143,6 +136,7 @@ class ViewInteraction {
   void finish();
 
   XylaView& v_;
+  InteractionHost* host_;
   Drag drag_ = Drag::None;
   int frameCorner_ = -1;      // frame handle being dragged: 0 lower left .. 3 upper right
   int pickedPoint_ = -1;      // point of `movepoints` under the pointer

@@ -211,7 +211,7 @@ void GuiApplication::setPointerMode(const std::string& mode) {
   m.pointerMode = mode;
   for (DocumentWindow* w : windows_) {
     w->palette().show(mode, m.axis12);
-    w->plot().view().haveoloc = false;
+    w->plot().interaction().pointerModeChanged();
     w->plot().requestFullRedraw();
   }
 }

@@ -43,19 +43,12 @@ void PlotWidget::requestFullRedraw() {
 
 PointF PlotWidget::toView(QPointF p) const { return {p.x(), height() - p.y()}; }
 
+// Overlays are not part of the cached image: they move with the pointer.
 void PlotWidget::paintFull(QPainter& painter) {
-  // Overlays are not part of the cached image: they move with the pointer.
-  const bool crosshair = view_.haveoloc;
-  Graphic* creating = view_.nG;
-  view_.haveoloc = false;
-  view_.nG = nullptr;
-  view_.pb.removeAllPoints();
   view_.redraw = true;
   QtCanvas canvas(painter, width(), height());
   view_.prepare(canvas);
   view_.drawRect(canvas);
-  view_.haveoloc = crosshair;
-  view_.nG = creating;
   ++fullPasses_;
 }
 
@@ -72,7 +65,8 @@ void PlotWidget::renderCache() {
 }
 
 bool PlotWidget::hasOverlay() const {
-  return interaction_.dragging() || (view_.haveoloc && m_.isMouseMode("measure")) || view_.nG;
+  const PointerOverlay& o = interaction_.overlay();
+  return interaction_.dragging() || (o.haveoloc && m_.isMouseMode("measure")) || o.nG;
 }
 
 void PlotWidget::paintEvent(QPaintEvent*) {
@@ -84,7 +78,7 @@ void PlotWidget::paintEvent(QPaintEvent*) {
   interaction_.prepareOverlay();
   view_.redraw = false;
   QtCanvas canvas(p, width(), height());
-  view_.drawRect(canvas);
+  view_.drawRect(canvas, &interaction_.overlay());
   interaction_.drawOverlays(canvas);
   view_.redraw = true;
 }

@@ -191,8 +191,8 @@ TEST_F(InteractionTest, ReleasesFillTheBackgroundShirleyFitAndNormaliseFields) {
   EXPECT_DOUBLE_EQ(m.shiry2, 3);
 
   dragIn("measure", at(1, 1), at(6, 7), 0);
-  EXPECT_TRUE(view.haveoloc);
-  EXPECT_EQ(view.oloc, at(6, 7));
+  EXPECT_TRUE(act.overlay().haveoloc);
+  EXPECT_EQ(act.overlay().oloc, at(6, 7));
   EXPECT_TRUE(host.fitParams.empty()) << "with both ranges chosen the fit table is left alone";
   dragIn("measure", at(1, 1), at(6, 7), 1);
   dragIn("measure", at(1, 1), at(6, 7), 2);
@@ -213,7 +213,7 @@ TEST_F(InteractionTest, ReleasesFillTheBackgroundShirleyFitAndNormaliseFields) {
 TEST_F(InteractionTest, GraphicModeCreatesPicksMovesAndDeletes) {
   dragIn("graphic", at(1, 1), at(1, 1));
   EXPECT_TRUE(doc.G.empty()) << "a click without a drag makes no graphic";
-  EXPECT_EQ(view.nG, nullptr);
+  EXPECT_EQ(act.overlay().nG, nullptr);
   dragIn("graphic", at(1, 1), at(4, 2));
   ASSERT_EQ(doc.G.size(), 1u);
   Graphic* g = doc.G[0].get();
@@ -508,15 +508,21 @@ TEST_F(InteractionTest, OverlayPathFollowsTheDrag) {
   act.mouseDown({100, 100});
   act.mouseDragged({140, 80});
   act.prepareOverlay();
-  ASSERT_EQ(view.pb.elements().size(), 1u);
-  const auto& e = view.pb.elements()[0];
+  const Path& pb = act.overlay().pb;
+  ASSERT_EQ(pb.elements().size(), 1u);
+  const auto& e = pb.elements()[0];
   EXPECT_DOUBLE_EQ(e.x, 100);
   EXPECT_DOUBLE_EQ(e.y, 80);
-  draw();  // the pass strokes and empties the overlay
-  EXPECT_TRUE(view.pb.isEmpty());
+  // The pass strokes it over the window image in the overlay colour, once.
+  view.redraw = false;
+  canvas = RecordingCanvas();
+  view.drawRect(canvas, &act.overlay());
+  const auto strokes = canvas.opsOfKind("stroke");
+  ASSERT_EQ(strokes.size(), 1u);
+  EXPECT_TRUE(sameColour(strokes[0].colour, {0.75, 0, 0, 1}));
   act.mouseUp({140, 80});
   act.prepareOverlay();
-  EXPECT_TRUE(view.pb.isEmpty());
+  EXPECT_TRUE(pb.isEmpty());
 }
 
 }  // namespace

@@ -1,6 +1,9 @@
 #include "render/every_point_line.h"
 
+#include <algorithm>
+#include <bit>
 #include <cmath>
+#include <cstdint>
 #include <limits>
 #include <system_error>
 #include <thread>
@@ -14,6 +17,50 @@ namespace xyla {
 namespace {
 
 constexpr double kGap = std::numeric_limits<double>::quiet_NaN();
+
+// Doubles as integers in the same order (both zeros on 0), for searches over them.
+std::int64_t toKey(double d) {
+  if (!(d == d)) d = 0;  // a guess from a degenerate mapping
+  const auto i = std::bit_cast<std::int64_t>(d);
+  return i >= 0 ? i : std::numeric_limits<std::int64_t>::min() - i;
+}
+
+double fromKey(std::int64_t k) { return k >= 0 ? std::bit_cast<double>(k) : -std::bit_cast<double>(-k); }
+
+// The keys of the largest finite doubles, and just beyond them.
+const std::int64_t kMaxKey = toKey(std::numeric_limits<double>::max());
+const std::int64_t kLowest = -kMaxKey - 1, kHighest = kMaxKey + 1;
+
+// The smallest key in (low, high] for which `holds` is true, where `holds` is false up to
+// some key and true from there on, and true at `high` (never asked at the ends beyond the
+// finite doubles). Gallops from `guess`, then halves.
+template <typename Holds>
+std::int64_t firstTrue(std::int64_t low, std::int64_t high, std::int64_t guess, Holds holds) {
+  auto test = [&](std::int64_t k) { return k >= kHighest || (k > kLowest && holds(k)); };
+  // Distances between keys may pass the largest signed integer, so they are unsigned.
+  auto apart = [](std::int64_t a, std::int64_t b) {
+    return static_cast<std::uint64_t>(b) - static_cast<std::uint64_t>(a);
+  };
+  auto move = [](std::int64_t k, std::uint64_t by, bool up) {
+    return static_cast<std::int64_t>(up ? static_cast<std::uint64_t>(k) + by : static_cast<std::uint64_t>(k) - by);
+  };
+  guess = std::clamp(guess, low + 1, high);
+  const bool above = test(guess);
+  (above ? high : low) = guess;
+  for (std::uint64_t step = 1; apart(low, high) > 1; step = std::min(2 * step, std::uint64_t{1} << 62)) {
+    const std::int64_t k = move(above ? high : low, std::min(step, apart(low, high) - 1), !above);
+    if (test(k) != above) {
+      (above ? low : high) = k;
+      break;
+    }
+    (above ? high : low) = k;
+  }
+  while (apart(low, high) > 1) {
+    const std::int64_t mid = move(low, apart(low, high) / 2, true);
+    (test(mid) ? high : low) = mid;
+  }
+  return high;
+}
 
 // The thinner's work on the points of [begin, end), with each column run held as the
 // indexes of its first, lowest, highest and last point; the points are placed again
@@ -64,6 +111,7 @@ class RunThinner {
     }
     flush();
     open_ = true;
+    haveColumn_ = false;
     column_ = column;
     first_ = last_ = low_ = high_ = i;
     lowY_ = highY_ = py;
@@ -86,33 +134,59 @@ class RunThinner {
   // the index where that stops.
   std::size_t streak(std::size_t i, std::size_t end) {
 #if defined(__x86_64__)
-    // Column edges are exact products when the column number is a moderate integer.
-    if (haveAvx() && std::fabs(column_) < 0x1p50) return streakAvx(i, end);
+    if (haveAvx() && columnInData()) return streakAvx(i, end);
 #endif
     return i;
+  }
+
+  // The column of the open run as an interval [left_, right_] of data X: placing X is
+  // monotone (each rounded operation is), so the values whose column is the run's are
+  // all those between the first and the last of them. They are found once per run, from
+  // the inverse mapping's guess, by a galloping and then halving search over the
+  // ordered doubles. False when the mapping is degenerate (a range or frame of no width).
+  bool columnInData() {
+    if (haveColumn_) return true;
+    if (!(std::isfinite(xs_.length) && std::isfinite(xs_.span) && xs_.length != 0 && xs_.span != 0)) return false;
+    const bool rising = (xs_.length > 0) == (xs_.span > 0);
+    const double c = column_;
+    auto column = [&](std::int64_t k) { return std::floor(xs_.toView(fromKey(k)) / cell_); };
+    // Guesses at the data values of the column's edges.
+    auto guess = [&](double edge) { return toKey(xs_.lo + (edge * cell_ - xs_.offset) * xs_.span / xs_.length); };
+    const std::int64_t at = toKey(x_[first_]);
+    const std::int64_t lowEdge = guess(rising ? c : c + 1), highEdge = guess(rising ? c + 1 : c);
+    // The first value in the column and the first one past it.
+    left_ = fromKey(firstTrue(kLowest, at, lowEdge, [&](std::int64_t k) {
+      const double g = column(k);
+      return rising ? g >= c : g <= c;
+    }));
+    right_ = fromKey(firstTrue(at, kHighest, highEdge,
+                               [&](std::int64_t k) {
+                                 const double g = column(k);
+                                 return rising ? g > c : g < c;
+                               }) -
+                     1);
+    haveColumn_ = true;
+    return true;
   }
 
 #if defined(__x86_64__)
   static bool haveAvx() {
     static const bool have = [] {
       __builtin_cpu_init();
-      return __builtin_cpu_supports("avx") != 0;
+      return __builtin_cpu_supports("avx2") != 0;
     }();
     return have;
   }
 
-  // Four points at a time: placed with the same operations as toView, tested for being
-  // finite and inside the column [column * cell, (column + 1) * cell) (which is
-  // floor(px / cell) == column, as cell is a power of two), and each lane keeps its
-  // first lowest and first highest point. Of the lanes' candidates the lowest value
+  // Four points at a time: X tested against the run's column in data values, Y placed
+  // with the same operations as toView and tested for being finite, and each lane keeps
+  // its first lowest and first highest point. Of the lanes' candidates the lowest value
   // wins, and among equal values the earliest point, which is the point the thinner
   // keeps.
-  __attribute__((target("avx"))) std::size_t streakAvx(std::size_t i, std::size_t end) {
-    const __m256d xlo = _mm256_set1_pd(xs_.lo), xlen = _mm256_set1_pd(xs_.length);
-    const __m256d xspan = _mm256_set1_pd(xs_.span), xoff = _mm256_set1_pd(xs_.offset);
+  __attribute__((target("avx2"))) std::size_t streakAvx(std::size_t i, std::size_t end) {
     const __m256d ylo = _mm256_set1_pd(ys_.lo), ylen = _mm256_set1_pd(ys_.length);
     const __m256d yspan = _mm256_set1_pd(ys_.span), yoff = _mm256_set1_pd(ys_.offset);
-    const __m256d left = _mm256_set1_pd(column_ * cell_), right = _mm256_set1_pd((column_ + 1) * cell_);
+    const __m256d left = _mm256_set1_pd(left_), right = _mm256_set1_pd(right_);
     const __m256d zero = _mm256_setzero_pd(), four = _mm256_set1_pd(4.0);
     __m256d lowV = _mm256_set1_pd(lowY_), highV = _mm256_set1_pd(highY_);
     __m256d lowI = _mm256_set1_pd(static_cast<double>(low_)), highI = _mm256_set1_pd(static_cast<double>(high_));
@@ -120,11 +194,10 @@ class RunThinner {
     __m256d index = _mm256_setr_pd(base, base + 1, base + 2, base + 3);
     const std::size_t from = i;
     for (; end - i >= kLanes; i += kLanes) {
-      const __m256d px =
-          _mm256_add_pd(_mm256_div_pd(_mm256_mul_pd(_mm256_sub_pd(_mm256_loadu_pd(x_ + i), xlo), xlen), xspan), xoff);
+      const __m256d x = _mm256_loadu_pd(x_ + i);
       const __m256d py =
           _mm256_add_pd(_mm256_div_pd(_mm256_mul_pd(_mm256_sub_pd(_mm256_loadu_pd(y_ + i), ylo), ylen), yspan), yoff);
-      const __m256d inside = _mm256_and_pd(_mm256_cmp_pd(px, left, _CMP_GE_OQ), _mm256_cmp_pd(px, right, _CMP_LT_OQ));
+      const __m256d inside = _mm256_and_pd(_mm256_cmp_pd(x, left, _CMP_GE_OQ), _mm256_cmp_pd(x, right, _CMP_LE_OQ));
       const __m256d finite = _mm256_cmp_pd(_mm256_sub_pd(py, py), zero, _CMP_EQ_OQ);
       if (_mm256_movemask_pd(_mm256_and_pd(inside, finite)) != 0xF) break;
       const __m256d lower = _mm256_cmp_pd(py, lowV, _CMP_LT_OQ), higher = _mm256_cmp_pd(py, highV, _CMP_GT_OQ);
@@ -133,6 +206,8 @@ class RunThinner {
       highV = _mm256_blendv_pd(highV, py, higher);
       highI = _mm256_blendv_pd(highI, index, higher);
       index = _mm256_add_pd(index, four);
+      // Kept as it is: rebuilt from the loop counter it would cost four conversions.
+      asm("" : "+x"(index));
     }
     if (i == from) return i;
     alignas(32) double lv[4], li[4], hv[4], hi[4];
@@ -155,8 +230,9 @@ class RunThinner {
   const double* y_;
   const double cell_;
   std::vector<PointF>& out_;
-  bool open_ = false;
+  bool open_ = false, haveColumn_ = false;
   double column_ = 0, lowY_ = 0, highY_ = 0;
+  double left_ = 0, right_ = 0;  // the open run's column in data X, once found
   std::size_t first_ = 0, last_ = 0, low_ = 0, high_ = 0;
 };
 

@@ -8,7 +8,6 @@
 #include <QApplication>
 #include <QImage>
 #include <QPainter>
-
 #include <cmath>
 #include <cstdlib>
 #include <map>

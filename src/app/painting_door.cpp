@@ -37,8 +37,8 @@ Loaded& loaded() {
       return l;
     }
     void* handle = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-    auto* entry = handle ? reinterpret_cast<const PaintingFunctions* (*)()>(::dlsym(handle, "xylaPaintingFunctions"))
-                         : nullptr;
+    auto* entry =
+        handle ? reinterpret_cast<const PaintingFunctions* (*)()>(::dlsym(handle, "xylaPaintingFunctions")) : nullptr;
     if (!entry) {
       const char* why = ::dlerror();
       l.error = "the drawing module cannot be loaded: " + std::string(why ? why : path);

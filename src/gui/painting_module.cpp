@@ -32,10 +32,16 @@ int runWindows(int argc, char** argv) {
 }  // namespace
 
 extern "C" __attribute__((visibility("default"))) const xyla::PaintingFunctions* xylaPaintingFunctions() {
-  static const xyla::PaintingFunctions table{
-      &xyla::savePDF,       &xyla::saveEPS,       &xyla::savePNG,
-      &xyla::saveJPG,       &xyla::saveSVG,       &xyla::saveDocumentImage,
-      &xyla::cairoTextSize, &xyla::fontFamilyAvailable, &xyla::releaseFontCaches,
-      &xyla::releaseGuiApplication, &runWindows};
+  static const xyla::PaintingFunctions table{&xyla::savePDF,
+                                             &xyla::saveEPS,
+                                             &xyla::savePNG,
+                                             &xyla::saveJPG,
+                                             &xyla::saveSVG,
+                                             &xyla::saveDocumentImage,
+                                             &xyla::cairoTextSize,
+                                             &xyla::fontFamilyAvailable,
+                                             &xyla::releaseFontCaches,
+                                             &xyla::releaseGuiApplication,
+                                             &runWindows};
   return &table;
 }

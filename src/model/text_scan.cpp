@@ -176,8 +176,7 @@ struct DigitRun {
 
 // Reads digits[.digits] at p, as far as the sixteen bytes from p reach; the sixteen
 // bytes before `end` may be read. With `comma` a comma serves as the point.
-__attribute__((target("ssse3"))) inline DigitRun sixteenDigits(const char* p, const char* end,
-                                                                              bool comma) {
+__attribute__((target("ssse3"))) inline DigitRun sixteenDigits(const char* p, const char* end, bool comma) {
   const __m128i v = load16(p, end);
   const __m128i d = _mm_sub_epi8(v, _mm_set1_epi8('0'));
   const __m128i isDigit = _mm_cmpeq_epi8(_mm_min_epu8(d, _mm_set1_epi8(9)), d);

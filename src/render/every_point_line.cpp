@@ -19,17 +19,17 @@ namespace {
 constexpr double kGap = std::numeric_limits<double>::quiet_NaN();
 
 // Doubles as integers in the same order (both zeros on 0), for searches over them.
-std::int64_t toKey(double d) {
+constexpr std::int64_t toKey(double d) {
   if (!(d == d)) d = 0;  // a guess from a degenerate mapping
   const auto i = std::bit_cast<std::int64_t>(d);
   return i >= 0 ? i : std::numeric_limits<std::int64_t>::min() - i;
 }
 
-double fromKey(std::int64_t k) { return k >= 0 ? std::bit_cast<double>(k) : -std::bit_cast<double>(-k); }
+constexpr double fromKey(std::int64_t k) { return k >= 0 ? std::bit_cast<double>(k) : -std::bit_cast<double>(-k); }
 
 // The keys of the largest finite doubles, and just beyond them.
-const std::int64_t kMaxKey = toKey(std::numeric_limits<double>::max());
-const std::int64_t kLowest = -kMaxKey - 1, kHighest = kMaxKey + 1;
+constexpr std::int64_t kMaxKey = toKey(std::numeric_limits<double>::max());
+constexpr std::int64_t kLowest = -kMaxKey - 1, kHighest = kMaxKey + 1;
 
 // The smallest key in (low, high] for which `holds` is true, where `holds` is false up to
 // some key and true from there on, and true at `high` (never asked at the ends beyond the

@@ -2,6 +2,7 @@
 #include <sys/stat.h>
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QImage>
 #include <QProcess>
@@ -22,7 +23,8 @@ struct BatchResult {
   std::string err;
 };
 
-BatchResult runXyla(const QStringList& args, const QTemporaryDir& dir, const QStringList& extraEnv = {}) {
+BatchResult runXyla(const QStringList& args, const QTemporaryDir& dir, const QStringList& extraEnv = {},
+                    const QString& program = XYLA_EXECUTABLE) {
   QProcess p;
   p.setWorkingDirectory(dir.path());
   QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -32,7 +34,7 @@ BatchResult runXyla(const QStringList& args, const QTemporaryDir& dir, const QSt
   env.insert("XYLA_SETTINGS", dir.filePath("settings.ini"));
   for (const QString& e : extraEnv) env.insert(e.section('=', 0, 0), e.section('=', 1));
   p.setProcessEnvironment(env);
-  p.start(XYLA_EXECUTABLE, args);
+  p.start(program, args);
   p.waitForFinished(60000);
   return {p.exitCode(), p.readAllStandardOutput().toStdString(), p.readAllStandardError().toStdString()};
 }
@@ -120,6 +122,14 @@ TEST(BatchRun, OnlyRunsThatDrawLoadTheDrawingLibraries) {
       EXPECT_EQ(r.err.find(library) != std::string::npos, c.draws) << library;
   }
   EXPECT_EQ(xyla::test::readFile(dir.filePath("c1s.png").toStdString()).substr(1, 3), "PNG");
+
+  // A program without its module beside it still runs; a drawing fails and says why.
+  ASSERT_TRUE(QDir(dir.path()).mkpath("alone/bin"));
+  const QString alone = dir.filePath("alone/bin/xyla");
+  ASSERT_TRUE(QFile::copy(XYLA_EXECUTABLE, alone));
+  const BatchResult r = runXyla({"-i", demo, "-m", dir.filePath("draw.mac"), "-q"}, dir, {}, alone);
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("Export Error: the drawing module xyla-paint.so is missing"), std::string::npos) << r.err;
 }
 
 TEST(BatchRun, MacroFileRunsOnTheImportedSpectrumAndPrintsToStandardOutput) {

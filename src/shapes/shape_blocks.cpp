@@ -56,10 +56,20 @@ __attribute__((target("avx2,fma"))) __m256d exp4(__m256d x) {
                                     _MM_FROUND_TO_NEAREST_INT | _MM_FROUND_NO_EXC);
   __m256d r = _mm256_fnmadd_pd(k, _mm256_set1_pd(6.93147180369123816490e-01), v);
   r = _mm256_fnmadd_pd(k, _mm256_set1_pd(1.90821492927058770002e-10), r);
-  static constexpr double kInverseFactorials[] = {
-      1.0 / 6227020800.0, 1.0 / 479001600.0, 1.0 / 39916800.0, 1.0 / 3628800.0, 1.0 / 362880.0,
-      1.0 / 40320.0,      1.0 / 5040.0,      1.0 / 720.0,      1.0 / 120.0,     1.0 / 24.0,
-      1.0 / 6.0,          0.5,               1.0,              1.0};
+  static constexpr double kInverseFactorials[] = {1.0 / 6227020800.0,
+                                                  1.0 / 479001600.0,
+                                                  1.0 / 39916800.0,
+                                                  1.0 / 3628800.0,
+                                                  1.0 / 362880.0,
+                                                  1.0 / 40320.0,
+                                                  1.0 / 5040.0,
+                                                  1.0 / 720.0,
+                                                  1.0 / 120.0,
+                                                  1.0 / 24.0,
+                                                  1.0 / 6.0,
+                                                  0.5,
+                                                  1.0,
+                                                  1.0};
   __m256d p = _mm256_set1_pd(kInverseFactorials[0]);
   for (int i = 1; i < 14; ++i) p = _mm256_fmadd_pd(p, r, _mm256_set1_pd(kInverseFactorials[i]));
   // 2^k as 2^(k/2) * 2^(k - k/2), each a normal number for every k from -1080 to 1030.
@@ -89,11 +99,12 @@ struct GaloLanes {
 __attribute__((target("avx2,fma"))) inline __m256d galo4(const GaloLanes& g, __m256d x) {
   const __m256d u = _mm256_div_pd(_mm256_mul_pd(_mm256_set1_pd(2.0), _mm256_sub_pd(x, g.x0)), g.w);
   const __m256d e = exp4(_mm256_mul_pd(_mm256_mul_pd(g.minusA, u), u));
-  return _mm256_div_pd(_mm256_mul_pd(g.h, e), _mm256_add_pd(_mm256_set1_pd(1.0), _mm256_mul_pd(_mm256_mul_pd(g.b, u), u)));
+  return _mm256_div_pd(_mm256_mul_pd(g.h, e),
+                       _mm256_add_pd(_mm256_set1_pd(1.0), _mm256_mul_pd(_mm256_mul_pd(g.b, u), u)));
 }
 
 __attribute__((target("avx2,fma"))) void galoBlockAvx2(const double* x, std::size_t n, double x0, double h, double w,
-                                                      double m, double* out) {
+                                                       double m, double* out) {
   const Mixing mix(m);
   const GaloLanes g{_mm256_set1_pd(x0), _mm256_set1_pd(w), _mm256_set1_pd(-mix.a), _mm256_set1_pd(mix.b),
                     _mm256_set1_pd(h)};

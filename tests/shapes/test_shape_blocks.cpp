@@ -72,8 +72,11 @@ TEST(ShapeBlocks, GaussLorentzPeakFollowsTheOnePointShape) {
   struct Params {
     double x0, h, w, m;
   };
-  const Params params[] = {{284.8, 900, 1.2, 0.3}, {282.1, 150, 0.05, 0.0}, {286.2, 60, 3.0, 1.0},
-                           {290.0, -20, 0.7, -0.4}, {279.5, 1e5, 12.0, 1.7}};
+  const Params params[] = {{284.8, 900, 1.2, 0.3},
+                           {282.1, 150, 0.05, 0.0},
+                           {286.2, 60, 3.0, 1.0},
+                           {290.0, -20, 0.7, -0.4},
+                           {279.5, 1e5, 12.0, 1.7}};
   const std::vector<double> x = spread(270, 300, 1203);
   for (const Params& p : params) {
     SCOPED_TRACE("x0 " + std::to_string(p.x0) + ", w " + std::to_string(p.w) + ", m " + std::to_string(p.m));
@@ -81,7 +84,8 @@ TEST(ShapeBlocks, GaussLorentzPeakFollowsTheOnePointShape) {
     galoBlock(x.data(), x.size(), p.x0, p.h, p.w, p.m, out.data());
     for (std::size_t i = 0; i < x.size(); ++i) {
       const double want = galo(x[i], p.x0, p.h, p.w, p.m);
-      EXPECT_LE(ulps(out[i], want), shapeBlocksVectorised() ? 4u : 0u) << "at " << x[i] << ": " << out[i] << " " << want;
+      EXPECT_LE(ulps(out[i], want), shapeBlocksVectorised() ? 4u : 0u)
+          << "at " << x[i] << ": " << out[i] << " " << want;
     }
   }
 }

@@ -54,6 +54,20 @@ bool finiteRanges(const xyla::XylaDocument& d) {
   return true;
 }
 
+// Finishes each in-place edit at once, with a label or empty as the input says.
+class InPlaceEditor : public xyla::InteractionHost {
+ public:
+  InPlaceEditor(xyla::XylaDocument& doc, Bytes& in) : doc_(doc), in_(in) {}
+  void editText(xyla::TextObject& edited) override {
+    const bool created = edited.text.empty();
+    xyla::interaction::finishTextEdit(doc_, &edited, in_.byte() % 2 ? "label" : "", created);
+  }
+
+ private:
+  xyla::XylaDocument& doc_;
+  Bytes& in_;
+};
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -79,12 +93,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::size_t texts = doc.T.size(), graphics = doc.G.size();
   const int points0 = doc.buffer(0)->count(), points1 = doc.buffer(1)->count();
 
-  ViewInteraction act(view);
   Bytes in(data, size);
-  act.hooks.editText = [&](TextObject& edited) {
-    const bool created = edited.text.empty();
-    interaction::finishTextEdit(doc, &edited, in.byte() % 2 ? "label" : "", created);
-  };
+  InPlaceEditor editor(doc, in);
+  ViewInteraction act(view, &editor);
   RecordingCanvas canvas;
   view.prepare(canvas);
   view.drawRect(canvas);

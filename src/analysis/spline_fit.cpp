@@ -142,8 +142,7 @@ SplineFitFeedback splineFit(XylaDocument& doc, int index, const SplineFitOptions
   if (data.errors) data.ey.assign(src->EY.begin(), src->EY.begin() + n);
   const std::string options1 = splineFitOptions1(o, dx);
   ui.beginProgress("Spline Fit", "Fitting a smoothing spline to buffer " + std::to_string(index));
-  const outside::ChildResult run =
-      outside::runSplineDriver(data, options1, splineFitOptions2(o, xmin, xmax), [&ui] { return ui.progress(-1); });
+  const outside::ChildResult run = outside::runSplineDriver(data, options1, splineFitOptions2(o, xmin, xmax), &ui);
   ui.endProgress();
 
   SplineFitOutput r;

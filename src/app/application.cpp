@@ -18,12 +18,9 @@ namespace xyla {
 // Most iterations of one fit in a batch run unless the macro sets another total.
 constexpr int kBatchFitIterations = 1000;
 
-Application::Application(Ui& ui) : manager_(ui), macros_(manager_), queries_(ui) {
+Application::Application(Ui& ui, DocumentHost* windows)
+    : manager_(ui), macros_(manager_, windows ? windows : &batchDocuments_), queries_(ui) {
   installMySQLRefresh(manager_);
-  macros_.newDocument = [this] { return &newDocument(); };
-  macros_.openDocument = [this](const std::string& path) { return openDocument(path); };
-  macros_.closeDocument = [this](XylaDocument& doc) { closeDocument(doc); };
-  macros_.quitApplication = [this] { quit_ = true; };
 }
 
 Application::~Application() {
@@ -109,13 +106,12 @@ int Application::runCommandLine(const CommandLine& cl, std::ostream& out, std::o
     return 0;
   }
   if (!cl.macroFile.empty()) {
-    // What the macro prints reaches the shell as it is printed.
-    macros_.onConsoleAppend = [&out](const std::string& text) { out << text << std::flush; };
     // The console answers the fit's iteration-limit question with "Continue"; a total
     // (fitlimit's second argument) ends a fit that never converges.
     macros_.fitController().iterationTotal = kBatchFitIterations;
     macros_.fitController().panel.preview = false;
-    const MacroController::FileRun run = macros_.runMacroFile(cl.macroFile, m.PD);
+    // What the macro prints reaches the shell as it is printed.
+    const MacroController::FileRun run = macros_.runMacroFile(cl.macroFile, m.PD, &out);
     if (!run.read) {
       err << "xyla: cannot read the macro file " << cl.macroFile << "\n";
       status = 1;
@@ -124,7 +120,6 @@ int Application::runCommandLine(const CommandLine& cl, std::ostream& out, std::o
           << run.stopCommand << "\"\n";
       status = 1;
     }
-    macros_.onConsoleAppend = nullptr;
   }
   if (!m.PD) return status;  // the macro closed the start document
   if (cl.list) out << bufferTable(*m.PD) << std::flush;

@@ -8,6 +8,7 @@
 #include "app/command_line.h"
 #include "io/mysql_queries.h"
 #include "macro/macro_controller.h"
+#include "model/document_host.h"
 #include "model/manager.h"
 
 namespace xyla {
@@ -15,9 +16,12 @@ namespace xyla {
 class XylaDocument;
 
 // The running program: the controller, the open documents and the start-up sequence.
+// In batch runs it also answers the macros' document requests itself.
 class Application {
  public:
-  explicit Application(Ui& ui);
+  // Talks to the person through `ui`. `windows`, when given, answers the macros'
+  // document requests instead (the window layer, which shows each document).
+  explicit Application(Ui& ui, DocumentHost* windows = nullptr);
   ~Application();
 
   Manager& manager() { return manager_; }
@@ -38,6 +42,8 @@ class Application {
   void importStartFile(const std::string& path);
   // Closes `doc`: the controller forgets it and it is destroyed.
   void closeDocument(XylaDocument& doc);
+  // Asks the program to end (a macro's "quitapp").
+  void quitApplication() { quit_ = true; }
   // True when the program was asked to end (by a macro).
   bool quitRequested() const { return quit_; }
 
@@ -47,6 +53,20 @@ class Application {
   int runCommandLine(const CommandLine& cl, std::ostream& out, std::ostream& err);
 
  private:
+  // The macros' document requests of a batch run, carried out on this application.
+  class BatchDocuments : public DocumentHost {
+   public:
+    explicit BatchDocuments(Application& app) : app_(app) {}
+    XylaDocument* newDocument() override { return &app_.newDocument(); }
+    XylaDocument* openDocument(const std::string& path) override { return app_.openDocument(path); }
+    void closeDocument(XylaDocument& doc) override { app_.closeDocument(doc); }
+    void quitApplication() override { app_.quitApplication(); }
+
+   private:
+    Application& app_;
+  };
+
+  BatchDocuments batchDocuments_{*this};
   Manager manager_;
   MacroController macros_;
   QueryStore queries_;

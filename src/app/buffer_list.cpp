@@ -220,7 +220,7 @@ void setCurrentBuffer(Manager& m, int row) {
   XylaDocument& d = *m.PD;
   d.current = row >= 0 && row < d.bufferCount() ? row : 0;
   m.tableSelection.clear();
-  if (m.reloadBufferTable) m.reloadBufferTable();
+  m.reloadBufferTable();
   d.replot();
 }
 
@@ -308,7 +308,7 @@ bool command(Manager& m, const std::string& name) {
       moveCurrent(m, name == "bMoveUp" ? -1 : 1);
     }
   }
-  if (m.reloadBufferTable) m.reloadBufferTable();
+  m.reloadBufferTable();
   d.replot();
   return true;
 }

@@ -74,7 +74,7 @@ int runBatch(const xyla::CommandLine& cl) {
     status = app.runCommandLine(cl, std::cout, std::cerr);
     // The quiet update check says something only when a newer version is named; batch
     // runs have no browser to open.
-    if (settings->getBool("CheckForUpdates").value_or(false)) xyla::checkForUpdates(ui, true, nullptr);
+    if (settings->getBool("CheckForUpdates").value_or(false)) xyla::checkForUpdates(ui, true);
   }
   xyla::releaseGuiApplication();
   xyla::releaseFontCaches();

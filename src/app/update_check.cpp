@@ -31,23 +31,23 @@ std::string readVersionText(const std::string& location) {
   return text;
 }
 
-void reportUpdate(Ui& ui, double current, double newest, bool quiet, const std::function<void()>& openDownloadPage) {
+void reportUpdate(Ui& ui, double current, double newest, bool quiet, const std::string& downloadPage) {
   if (newest > current) {
     char message[160];
     std::snprintf(message, sizeof message, "This version: %g\nCurrent version: %g", current, newest);
     if (ui.alert("A new Xyla version is available", message, {"Goto Download Page", "Later"}) == 0 &&
-        openDownloadPage)
-      openDownloadPage();
+        !downloadPage.empty())
+      ui.openUrl(downloadPage);
   } else if (!quiet) {
     ui.alert("Update check", "Your version of Xyla is up to date", {"Ok"});
   }
 }
 
-void checkForUpdates(Ui& ui, bool quiet, const std::function<void()>& openDownloadPage) {
+void checkForUpdates(Ui& ui, bool quiet) {
   Settings* s = Settings::standard();
   const std::string location = s ? s->getString("UpdateCheckLocation").value_or("") : "";
   const double newest = location.empty() ? 0.0 : versionFromText(readVersionText(location));
-  reportUpdate(ui, programVersion(), newest, quiet, openDownloadPage);
+  reportUpdate(ui, programVersion(), newest, quiet, s ? s->getString("UpdateDownloadPage").value_or("") : "");
 }
 
 }  // namespace xyla

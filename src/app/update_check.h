@@ -1,6 +1,5 @@
 #pragma once
 
-#include <functional>
 #include <string>
 
 namespace xyla {
@@ -19,12 +18,14 @@ double versionFromText(const std::string& text);
 std::string readVersionText(const std::string& location);
 
 // Compares `newest` with `current`. A newer version shows "A new Xyla version is
-// available" (its second button, "Later", does nothing; the first calls openDownloadPage);
-// otherwise, unless `quiet`, "Update check" says the version is up to date.
-void reportUpdate(Ui& ui, double current, double newest, bool quiet, const std::function<void()>& openDownloadPage);
+// available" (its second button, "Later", does nothing; the first opens `downloadPage`
+// in the browser when there is one); otherwise, unless `quiet`, "Update check" says the
+// version is up to date.
+void reportUpdate(Ui& ui, double current, double newest, bool quiet, const std::string& downloadPage);
 
 // The whole check: the location comes from the setting "UpdateCheckLocation" (empty:
-// the check is off and says nothing when quiet).
-void checkForUpdates(Ui& ui, bool quiet, const std::function<void()>& openDownloadPage);
+// the check is off and says nothing when quiet), the download page from
+// "UpdateDownloadPage".
+void checkForUpdates(Ui& ui, bool quiet);
 
 }  // namespace xyla

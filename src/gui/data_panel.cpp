@@ -100,14 +100,12 @@ DataPanel::DataPanel(Manager& m, QWidget* parent) : QWidget(parent), m_(m) {
   });
   // A reset forgets the view's selection; the controller's is shown again.
   connect(bufferModel_, &QAbstractItemModel::modelReset, this, [this] { showSelection(); });
-  for (auto [key, hook] :
-       {std::pair{QKeySequence::Copy, &DataPanel::onCopy}, std::pair{QKeySequence::Paste, &DataPanel::onPaste}}) {
+  for (auto [key, signal] : {std::pair{QKeySequence::Copy, &DataPanel::copyRequested},
+                             std::pair{QKeySequence::Paste, &DataPanel::pasteRequested}}) {
     auto* a = new QAction(this);
     a->setShortcut(key);
     a->setShortcutContext(Qt::WidgetWithChildrenShortcut);
-    connect(a, &QAction::triggered, this, [this, hook = hook] {
-      if (this->*hook) (this->*hook)();
-    });
+    connect(a, &QAction::triggered, this, signal);
     addAction(a);
   }
   resize(620, 640);

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QWidget>
-#include <functional>
 
 class QTableView;
 
@@ -29,8 +28,10 @@ class DataPanel : public QWidget {
   BufferListModel& bufferModel() const { return *bufferModel_; }
   DataTableModel& dataModel() const { return *dataModel_; }
 
+ signals:
   // Copy and Paste pressed while the panel is in front (the program's clipboard actions).
-  std::function<void()> onCopy, onPaste;
+  void copyRequested();
+  void pasteRequested();
 
  protected:
   bool eventFilter(QObject* watched, QEvent* e) override;

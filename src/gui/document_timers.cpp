@@ -2,12 +2,13 @@
 
 #include <algorithm>
 
+#include "gui/action_runner.h"
 #include "model/xyla_document.h"
 
 namespace xyla::gui {
 
-DocumentTimers::DocumentTimers(XylaDocument& doc, std::function<bool()> busy, Runner run, QObject* parent)
-    : QObject(parent), doc_(doc), busy_(std::move(busy)), run_(std::move(run)) {
+DocumentTimers::DocumentTimers(XylaDocument& doc, ActionRunner& runner, QObject* parent)
+    : QObject(parent), doc_(doc), runner_(runner) {
   connect(&macro_, &QTimer::timeout, this, &DocumentTimers::macroTick);
   connect(&update_, &QTimer::timeout, this, &DocumentTimers::updateTick);
 }
@@ -39,10 +40,9 @@ void DocumentTimers::updateTick() { tick(update_, [](XylaDocument& d) { d.update
 
 void DocumentTimers::tick(const QTimer& t, void (*work)(XylaDocument&)) {
   sync();
-  if (!t.isActive() || (busy_ && busy_())) return;
+  if (!t.isActive() || runner_.busy()) return;
   XylaDocument& d = doc_;
-  if (run_) run_([&d, work] { work(d); });
-  else work(d);
+  runner_.run([&d, work] { work(d); });
 }
 
 }  // namespace xyla::gui

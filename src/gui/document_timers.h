@@ -3,13 +3,13 @@
 #include <QObject>
 #include <QTimer>
 
-#include <functional>
-
 namespace xyla {
 class XylaDocument;
 }
 
 namespace xyla::gui {
+
+class ActionRunner;
 
 // Fires a document's macro timer and refresh timer on the event loop. The document only
 // says whether each runs and its period; sync() starts, restarts or stops the Qt timers
@@ -17,10 +17,9 @@ namespace xyla::gui {
 class DocumentTimers : public QObject {
   Q_OBJECT
  public:
-  // `busy` answers true while a macro or long operation runs; ticks then wait for the
-  // next. `run` carries out a tick's work as one user action.
-  using Runner = std::function<void(const std::function<void()>&)>;
-  DocumentTimers(XylaDocument& doc, std::function<bool()> busy, Runner run, QObject* parent = nullptr);
+  // `runner` carries out a tick's work as one user action; while it is busy with
+  // another (a macro or long operation), ticks wait for the next.
+  DocumentTimers(XylaDocument& doc, ActionRunner& runner, QObject* parent = nullptr);
 
   void sync();
   // Stops both timers for good (the document is closing).
@@ -38,8 +37,7 @@ class DocumentTimers : public QObject {
   void tick(const QTimer& t, void (*work)(XylaDocument&));
 
   XylaDocument& doc_;
-  std::function<bool()> busy_;
-  Runner run_;
+  ActionRunner& runner_;
   QTimer macro_, update_;
   bool stopped_ = false;
 };

@@ -40,16 +40,15 @@ DocumentWindow::DocumentWindow(GuiApplication& gui, XylaDocument& doc) : gui_(gu
   setAcceptDrops(true);
   setDockOptions(QMainWindow::AnimatedDocks | QMainWindow::AllowTabbedDocks);
   Manager& m = gui.manager();
-  plot_ = new PlotWidget(m, doc, this);
+  plot_ = new PlotWidget(m, doc, this, this);
   setCentralWidget(plot_);
   inspector_ = new InspectorPanel(m, doc, this);
   addDockWidget(Qt::RightDockWidgetArea, inspector_);
-  inspector_->runAction = [this](const std::string& title) {
+  connect(inspector_, &InspectorPanel::actionRequested, this, [this](const std::string& title) {
     if (gui_.manager().PD != &doc_) gui_.manager().setCurrentDocument(&doc_);
     for (const DataAction& a : dataActions())
       if (a.title == title && a.run) gui_.run([this, &a] { a.run(gui_); });
-  };
-  connectInteraction();
+  });
   palette_ = new ToolPalette(this);
   addToolBar(Qt::LeftToolBarArea, palette_);
   palette_->show(m.pointerMode, m.axis12);
@@ -59,8 +58,7 @@ DocumentWindow::DocumentWindow(GuiApplication& gui, XylaDocument& doc) : gui_(gu
   status_->setObjectName("PointerPosition");
   statusBar()->addPermanentWidget(status_);
   connect(plot_, &PlotWidget::pointerMoved, this, &DocumentWindow::showPosition);
-  timers_ = new DocumentTimers(
-      doc, [&gui] { return gui.busy(); }, [&gui](const std::function<void()>& work) { gui.run(work); }, this);
+  timers_ = new DocumentTimers(doc, gui, this);
   timers_->msPerSecond = gui.timerMsPerSecond;
   buildMenus(*this, gui);
   // The window takes the frame stored with the document when asked to, otherwise a size
@@ -90,33 +88,40 @@ void DocumentWindow::placeWindow() {
   }
 }
 
-// What the pointer hands to the dialogs and the macros.
-void DocumentWindow::connectInteraction() {
-  ViewInteraction::Hooks& h = plot_->interaction().hooks;
+// ---- what the pointer hands on ----
+
+void DocumentWindow::setFitParam(double x, double y) {
+  fit::Fit& f = gui_.macros().fitController();
+  f.setupFit(&gui_.manager(), gui_.manager().PD);
+  f.setParam(x, y);
+}
+
+void DocumentWindow::setMouseLocation(double value) { gui_.setMouseLocation(value); }
+
+void DocumentWindow::setLinearBackground(double a, double b) {
+  if (Settings* s = Settings::standard()) {
+    s->setFloat("LinBgA", static_cast<float>(a));
+    s->setFloat("LinBgB", static_cast<float>(b));
+    s->sync();
+  }
+}
+
+void DocumentWindow::runShortcut(int key) {
   GuiApplication& gui = gui_;
-  h.setFitParam = [&gui](double x, double y) {
-    fit::Fit& f = gui.macros().fitController();
-    f.setupFit(&gui.manager(), gui.manager().PD);
-    f.setParam(x, y);
-  };
-  h.setMouseLocation = [&gui](double v) { gui.setMouseLocation(v); };
-  h.setLinearBackground = [](double a, double b) {
-    if (Settings* s = Settings::standard()) {
-      s->setFloat("LinBgA", static_cast<float>(a));
-      s->setFloat("LinBgB", static_cast<float>(b));
-      s->sync();
-    }
-  };
-  h.showInspector = [this](const std::string& page) {
-    inspector_->show();
-    inspector_->showPage(page);
-  };
-  h.runShortcut = [&gui](int c) { gui.run([&gui, c] { gui.macros().ma_executeByShortcut(c); }); };
-  plot_->claimsShortcut = [&gui](int c) {
-    for (const auto& macro : gui.macros().store().MA)
-      if (c != 0 && macro->shortcut == c) return true;
-    return false;
-  };
+  gui.run([&gui, key] { gui.macros().ma_executeByShortcut(key); });
+}
+
+bool DocumentWindow::claimsShortcut(int key) {
+  for (const auto& macro : gui_.macros().store().MA)
+    if (key != 0 && macro->shortcut == key) return true;
+  return false;
+}
+
+void DocumentWindow::editText(TextObject& t) { plot_->editText(t); }
+
+void DocumentWindow::showInspector(const std::string& page) {
+  inspector_->show();
+  inspector_->showPage(page);
 }
 
 DocumentWindow::~DocumentWindow() {

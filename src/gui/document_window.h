@@ -2,6 +2,8 @@
 
 #include <QMainWindow>
 
+#include "render/interaction_host.h"
+
 namespace xyla {
 class XylaDocument;
 }
@@ -20,8 +22,10 @@ class ToolPalette;
 // The window of one document: the plot view in the middle, the tool palette, menus and
 // a status line with the data position of the pointer. Docks on the right are kept for
 // the inspector and the panels. Closing a changed document asks whether to save it;
-// dropping a document file opens it, dropping a data file imports it.
-class DocumentWindow : public QMainWindow {
+// dropping a document file opens it, dropping a data file imports it. What the pointer
+// hands on goes to the window's inspector and editor, the fit, the user defaults and the
+// macros.
+class DocumentWindow : public QMainWindow, public InteractionHost {
   Q_OBJECT
  public:
   DocumentWindow(GuiApplication& gui, XylaDocument& doc);
@@ -47,6 +51,16 @@ class DocumentWindow : public QMainWindow {
 
   void setMacroMenu(QMenu* m) { macroMenu_ = m; }
 
+  // ---- what the pointer hands on ----
+
+  void setFitParam(double x, double y) override;
+  void setMouseLocation(double value) override;
+  void setLinearBackground(double a, double b) override;
+  void runShortcut(int key) override;
+  bool claimsShortcut(int key) override;
+  void editText(TextObject& t) override;
+  void showInspector(const std::string& page) override;
+
  protected:
   void closeEvent(QCloseEvent* e) override;
   void changeEvent(QEvent* e) override;
@@ -54,7 +68,6 @@ class DocumentWindow : public QMainWindow {
   void dropEvent(QDropEvent* e) override;
 
  private:
-  void connectInteraction();
   void placeWindow();
   void updateTitle();
   void showPosition(double x, double y);

@@ -3,7 +3,6 @@
 #include <QApplication>
 #include <QFile>
 #include <QFileInfo>
-#include <QInputDialog>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QTimer>
@@ -11,7 +10,6 @@
 #include <filesystem>
 #include <utility>
 
-#include "app/application.h"
 #include "gui/calculator_panel.h"
 #include "gui/clipboard_actions.h"
 #include "gui/data_panel.h"
@@ -58,98 +56,23 @@ bool isDocumentFile(const std::string& path) {
   return head.startsWith("bplist00") || (head.contains("<plist") && head.contains("<?xml"));
 }
 
-GuiApplication::GuiApplication(Application& app) : app_(app) { installHooks(); }
+GuiApplication::GuiApplication(Ui& dialogs) : host_(*this, dialogs), app_(host_, &host_) {}
 
 GuiApplication::~GuiApplication() {
-  // Windows still open (tests) go first, while the documents they show still exist.
+  // Windows still open (tests) go first, while the documents they show still exist;
+  // the panels next, so that nothing the controller says while it closes reaches them.
   const std::vector<DocumentWindow*> open = windows_;
   for (DocumentWindow* w : open) delete w;
-  delete dataPanel_;
-  delete reportPanel_;
-  delete macroPanel_;
-  delete calculatorPanel_;
-  delete fitPanel_;
-  delete queryPanel_;
-  app_.queries().showPanel = nullptr;
-  app_.queries().onPanelChanged = nullptr;
-  Manager& m = manager();
-  m.onRedraw = nullptr;
-  m.onPanelsChanged = nullptr;
-  m.reloadBufferTable = nullptr;
-  macros().report.onChanged = nullptr;
-  macros().report.onPrint = nullptr;
-  MacroController& mc = macros();
-  mc.newDocument = [this] { return &app_.newDocument(); };
-  mc.openDocument = [this](const std::string& p) { return app_.openDocument(p); };
-  mc.closeDocument = [this](XylaDocument& d) { app_.closeDocument(d); };
-  mc.quitApplication = nullptr;
-  mc.hideApplication = nullptr;
-  mc.printDocument = nullptr;
-  mc.inputPanel = nullptr;
-  mc.store().onMenuChanged = nullptr;
+  delete std::exchange(dataPanel_, nullptr);
+  delete std::exchange(reportPanel_, nullptr);
+  delete std::exchange(macroPanel_, nullptr);
+  delete std::exchange(calculatorPanel_, nullptr);
+  delete std::exchange(fitPanel_, nullptr);
+  delete std::exchange(queryPanel_, nullptr);
 }
 
 Manager& GuiApplication::manager() { return app_.manager(); }
 MacroController& GuiApplication::macros() { return app_.macros(); }
-
-void GuiApplication::installHooks() {
-  Manager& m = manager();
-  m.onRedraw = [this](XylaDocument& d) { redrawDocument(d); };
-  m.onPanelsChanged = [this] {
-    for (DocumentWindow* w : windows_) {
-      w->palette().show(manager().pointerMode, manager().axis12);
-      w->inspector().refresh();
-    }
-    schedulePanelRefresh();
-  };
-  m.reloadBufferTable = [this] { schedulePanelRefresh(); };
-  macros().report.onChanged = [this] {
-    // Many entries added by one macro are shown once, when the event loop next runs.
-    if (!reportPanel_ || std::exchange(reportRefreshPending_, true)) return;
-    QTimer::singleShot(0, this, [this] {
-      reportRefreshPending_ = false;
-      if (reportPanel_) reportPanel_->refresh();
-    });
-  };
-  macros().report.onPrint = [this] { reportPanel().print(); };
-  MacroController& mc = macros();
-  mc.newDocument = [this] { return &newDocument().document(); };
-  mc.openDocument = [this](const std::string& path) -> XylaDocument* {
-    DocumentWindow* w = isDocumentFile(path) ? openPath(path) : nullptr;
-    return w ? &w->document() : nullptr;
-  };
-  // A macro may close its own document: the window goes now, the document itself when
-  // the event loop next runs, after the macro has let go of it.
-  mc.closeDocument = [this](XylaDocument& d) { closeDocument(d, false); };
-  mc.quitApplication = [this] {
-    quitting_ = true;
-    QMetaObject::invokeMethod(this, [this] { quit(); }, Qt::QueuedConnection);
-  };
-  mc.hideApplication = [this] {
-    for (DocumentWindow* w : windows_) w->showMinimized();
-  };
-  mc.printDocument = [this](XylaDocument& d) { print(d, true); };
-  mc.inputPanel = [this](const std::string& message) -> std::optional<std::string> {
-    // The field keeps the last text entered.
-    static QString last;
-    QInputDialog dialog(QApplication::activeWindow());
-    dialog.setObjectName("InputPanel");
-    dialog.setWindowTitle("Input");
-    dialog.setLabelText(QString::fromStdString(message));
-    dialog.setTextValue(last);
-    dialog.exec();
-    last = dialog.textValue();
-    return last.toStdString();
-  };
-  app_.queries().showPanel = [this] { showPanel("MySQLImport", true); };
-  app_.queries().onPanelChanged = [this] {
-    if (queryPanel_) queryPanel_->refresh();
-  };
-  mc.store().onMenuChanged = [this] {
-    rebuildMacroMenus();
-    if (macroPanel_) macroPanel_->refresh();
-  };
-}
 
 void GuiApplication::adoptDocuments() {
   for (const auto& d : app_.documents())
@@ -256,10 +179,7 @@ bool GuiApplication::quit() {
     return false;
   }
   for (DocumentWindow* w : windows_)
-    if (!w->maybeSave()) {
-      quitting_ = false;
-      return false;
-    }
+    if (!w->maybeSave()) return false;
   if (Settings* s = Settings::standard()) {
     for (const char* key : kPanelKeys) {
       s->setBool(key, panelVisible(key));
@@ -291,7 +211,7 @@ void GuiApplication::setPointerMode(const std::string& mode) {
   m.pointerMode = mode;
   for (DocumentWindow* w : windows_) {
     w->palette().show(mode, m.axis12);
-    w->plot().view().haveoloc = false;
+    w->plot().interaction().pointerModeChanged();
     w->plot().requestFullRedraw();
   }
 }
@@ -331,6 +251,14 @@ void GuiApplication::redrawDocument(XylaDocument& d) {
   if (DocumentWindow* w = windowFor(main)) w->documentChanged();
 }
 
+void GuiApplication::refreshPanelsNow() {
+  for (DocumentWindow* w : windows_) {
+    w->palette().show(manager().pointerMode, manager().axis12);
+    w->inspector().refresh();
+  }
+  schedulePanelRefresh();
+}
+
 DataPanel& GuiApplication::dataPanel() { return *static_cast<DataPanel*>(makePanel("DataViewVisible")); }
 ReportPanel& GuiApplication::reportPanel() { return *static_cast<ReportPanel*>(makePanel("ReportVisible")); }
 MacroPanel& GuiApplication::macroPanel() { return *static_cast<MacroPanel*>(makePanel("MacroInspectorVisible")); }
@@ -357,18 +285,17 @@ QWidget* GuiApplication::makePanel(const std::string& key) {
   QWidget* p = nullptr;
   if (key == "DataViewVisible") {
     dataPanel_ = new DataPanel(manager());
-    dataPanel_->onCopy = [this] { copyAction(*this); };
-    dataPanel_->onPaste = [this] { pasteAction(*this); };
+    connect(dataPanel_, &DataPanel::copyRequested, this, [this] { copyAction(*this); });
+    connect(dataPanel_, &DataPanel::pasteRequested, this, [this] { pasteAction(*this); });
     p = dataPanel_;
   } else if (key == "ReportVisible") {
     p = reportPanel_ = new ReportPanel(manager(), macros().report);
   } else if (key == "MacroInspectorVisible") {
-    p = macroPanel_ = new MacroPanel(macros(), [this](const std::function<void()>& work) { run(work); });
+    p = macroPanel_ = new MacroPanel(macros(), *this);
   } else if (key == "CalculatorVisible") {
     p = calculatorPanel_ = new CalculatorPanel(macros().calculator());
   } else if (key == "MySQLImport") {
-    p = queryPanel_ =
-        new QueryPanel(manager(), app_.queries(), [this](const std::function<void()>& work) { run(work); });
+    p = queryPanel_ = new QueryPanel(manager(), app_.queries(), *this);
   } else if (key == "FitInspectorVisible") {
     p = fitPanel_ =
         new FitPanel(manager(), macros().fitController(), [this](const std::function<void()>& work) { run(work); });
@@ -442,6 +369,15 @@ void GuiApplication::schedulePanelRefresh() {
     panelRefreshPending_ = false;
     if (dataPanel_) dataPanel_->refresh();
     if (fitPanel_ && fitPanel_->isVisible() && !fitPanel_->running()) fitPanel_->refresh();
+  });
+}
+
+void GuiApplication::scheduleReportRefresh() {
+  // Many entries added by one macro are shown once, when the event loop next runs.
+  if (!reportPanel_ || std::exchange(reportRefreshPending_, true)) return;
+  QTimer::singleShot(0, this, [this] {
+    reportRefreshPending_ = false;
+    if (reportPanel_) reportPanel_->refresh();
   });
 }
 

@@ -7,12 +7,16 @@
 #include <string>
 #include <vector>
 
+#include "app/application.h"
+#include "gui/action_runner.h"
+#include "gui/window_host.h"
+
 class QPrinter;
 
 namespace xyla {
-class Application;
 class Manager;
 class MacroController;
+class Ui;
 class XylaDocument;
 }  // namespace xyla
 
@@ -28,12 +32,13 @@ class ReportPanel;
 
 // The interactive program: one window per open document, the pointer mode and range
 // selector shared by every tool palette, the macro menus, recent files, printing and
-// the questions before anything unsaved is closed. The documents themselves stay with
-// the application controller.
-class GuiApplication : public QObject {
+// the questions before anything unsaved is closed. It owns the application controller,
+// which keeps the documents and talks to the windows through the window host.
+class GuiApplication : public QObject, public ActionRunner {
   Q_OBJECT
  public:
-  explicit GuiApplication(Application& app);
+  // Questions, panels and progress go to `dialogs` (the Qt dialogs; scripted in tests).
+  explicit GuiApplication(Ui& dialogs);
   ~GuiApplication() override;
 
   Application& app() { return app_; }
@@ -74,8 +79,8 @@ class GuiApplication : public QObject {
   void rebuildMacroMenus();
   // Runs `work` as one user action: timers wait meanwhile, windows stay open, and the
   // windows redraw afterwards.
-  void run(const std::function<void()>& work);
-  bool busy() const { return busy_ > 0; }
+  void run(const std::function<void()>& work) override;
+  bool busy() const override { return busy_ > 0; }
 
   QStringList recentFiles() const;
   void addRecentFile(const std::string& path);
@@ -105,20 +110,22 @@ class GuiApplication : public QObject {
 
  private:
   friend class DocumentWindow;
+  friend class WindowHost;
   DocumentWindow& attach(XylaDocument& doc);
   void windowClosed(DocumentWindow* w);
   void destroyClosedDocuments();
   void redrawDocument(XylaDocument& doc);
-  void installHooks();
+  void refreshPanelsNow();
   void schedulePanelRefresh();
+  void scheduleReportRefresh();
   QWidget* panel(const std::string& key) const;
   QWidget* makePanel(const std::string& key);
   void openMacroFile(const std::string& path);
 
-  Application& app_;
+  WindowHost host_;
+  Application app_;
   std::vector<DocumentWindow*> windows_;
   int busy_ = 0;
-  bool quitting_ = false;
   int normClicks_ = 0;
   std::vector<XylaDocument*> closing_;  // windows gone, documents waiting for an idle moment
   DataPanel* dataPanel_ = nullptr;

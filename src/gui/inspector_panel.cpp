@@ -1,10 +1,8 @@
 #include "gui/inspector_panel.h"
 
 #include <QCheckBox>
-#include <QColorDialog>
 #include <QComboBox>
 #include <QEvent>
-#include <QFontDialog>
 #include <QFormLayout>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -53,8 +51,6 @@ QString controlName(Record r, std::string_view name) {
 
 QColor toQColor(const Colour& c) { return QColor::fromRgbF(float(c.r), float(c.g), float(c.b), float(c.a)); }
 
-Colour fromQColor(const QColor& c) { return {c.redF(), c.greenF(), c.blueF(), c.alphaF()}; }
-
 // Runs `leave` when the watched widget loses the keyboard focus (multi-line text has no
 // "editing finished" of its own).
 class FocusOutFilter : public QObject {
@@ -80,17 +76,6 @@ bool hasAxisFields(std::string_view page) {
 InspectorPanel::InspectorPanel(Manager& m, XylaDocument& doc, QWidget* parent)
     : QDockWidget("Inspector", parent), m_(m), doc_(doc) {
   setObjectName("Inspector");
-  pickColour = [this](const QColor& c) -> std::optional<QColor> {
-    const QColor chosen = QColorDialog::getColor(c, this, "Colour", QColorDialog::ShowAlphaChannel);
-    if (!chosen.isValid()) return {};
-    return chosen;
-  };
-  pickFont = [this](const QFont& f) -> std::optional<QFont> {
-    bool ok = false;
-    const QFont chosen = QFontDialog::getFont(&ok, f, this);
-    if (!ok) return {};
-    return chosen;
-  };
   auto* body = new QWidget(this);
   auto* layout = new QVBoxLayout(body);
   pageChooser_ = new QComboBox(body);
@@ -163,7 +148,7 @@ void InspectorPanel::addActionGroup(QLayout* column, const inspector::ActionGrou
     auto* button = new QPushButton(name, buttons);
     button->setObjectName(name);
     connect(button, &QPushButton::clicked, this, [this, t = std::string(title)] {
-      if (!runSplineAction(t) && runAction) runAction(t);
+      if (!runSplineAction(t)) emit actionRequested(t);
       refresh();
     });
     flow->addWidget(button, i / 2, i % 2);
@@ -256,13 +241,9 @@ QWidget* InspectorPanel::makeControl(const Field& f) {
         const auto now = inspector::read(target(), f);
         if (!now) return;
         if (const auto* c = std::get_if<Colour>(&*now)) {
-          if (const auto chosen = pickColour(toQColor(*c))) commit(f, fromQColor(*chosen));
+          if (const auto chosen = m_.ui().colourPanel(*c)) commit(f, *chosen);
         } else if (const auto* font = std::get_if<FontSpec>(&*now)) {
-          QFont initial;
-          if (!font->family.empty()) initial.setFamily(QString::fromStdString(font->family));
-          initial.setPointSizeF(font->size);
-          if (const auto chosen = pickFont(initial))
-            commit(f, FontSpec{chosen->family().toStdString(), chosen->pointSizeF()});
+          if (const auto chosen = m_.ui().fontPanel(*font)) commit(f, *chosen);
         }
       });
       return button;

@@ -1,8 +1,8 @@
 #pragma once
 
 #include <QDockWidget>
-#include <functional>
 #include <optional>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -11,8 +11,6 @@
 
 class QComboBox;
 class QStackedWidget;
-class QColor;
-class QFont;
 
 namespace xyla {
 class Manager;
@@ -45,12 +43,9 @@ class InspectorPanel : public QDockWidget {
   // after their title.
   QWidget* control(inspector::Record record, std::string_view name) const;
 
-  // Runs the Data-menu action of that title (the action pages' buttons).
-  std::function<void(const std::string&)> runAction;
-
-  // Colour and font choosers; the dialogs by default, replaceable for tests.
-  std::function<std::optional<QColor>(const QColor&)> pickColour;
-  std::function<std::optional<QFont>(const QFont&)> pickFont;
+ signals:
+  // A button of an action page asks for the Data-menu action of that title.
+  void actionRequested(const std::string& title);
 
  private:
   struct Binding {

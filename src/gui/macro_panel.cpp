@@ -18,8 +18,8 @@
 
 namespace xyla::gui {
 
-MacroPanel::MacroPanel(MacroController& mc, std::function<void(const std::function<void()>&)> run, QWidget* parent)
-    : QWidget(parent), mc_(mc), run_(std::move(run)) {
+MacroPanel::MacroPanel(MacroController& mc, ActionRunner& runner, QWidget* parent)
+    : QWidget(parent), mc_(mc), runner_(runner) {
   setObjectName("MacroPanel");
   setWindowTitle("Macros");
   table_ = new QTableWidget(0, 1, this);
@@ -63,7 +63,7 @@ MacroPanel::MacroPanel(MacroController& mc, std::function<void(const std::functi
   button("Delete", [&st] { st.ma_delete(); });
   button("Up", [&st] { st.ma_moveUp(); });
   button("Down", [&st] { st.ma_moveDown(); });
-  button("Run", [this] { run_([this] { mc_.ma_execute(); }); });
+  button("Run", [this] { runner_.run([this] { mc_.ma_execute(); }); });
   button("Export...", [&st] { st.ma_export(); });
   buttons_->addWidget(importMode_);
   button("Import...", [this, &st] { st.ma_import(importMode_->currentData().toInt()); });

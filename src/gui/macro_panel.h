@@ -3,6 +3,8 @@
 #include <QWidget>
 #include <functional>
 
+#include "gui/action_runner.h"
+
 class QComboBox;
 class QHBoxLayout;
 class QPlainTextEdit;
@@ -20,8 +22,8 @@ namespace xyla::gui {
 class MacroPanel : public QWidget {
   Q_OBJECT
  public:
-  // `run` carries out a macro run as one user action of the program.
-  MacroPanel(MacroController& mc, std::function<void(const std::function<void()>&)> run, QWidget* parent = nullptr);
+  // `runner` carries out a macro run as one user action of the program.
+  MacroPanel(MacroController& mc, ActionRunner& runner, QWidget* parent = nullptr);
 
   // Reads the list, the selected macro and the console again.
   void refresh();
@@ -40,7 +42,7 @@ class MacroPanel : public QWidget {
   void button(const char* label, const std::function<void()>& action);
 
   MacroController& mc_;
-  std::function<void(const std::function<void()>&)> run_;
+  ActionRunner& runner_;
   QTableWidget* table_;
   QPlainTextEdit* source_;
   QComboBox* shortcut_;

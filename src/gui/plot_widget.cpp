@@ -18,27 +18,17 @@
 
 namespace xyla::gui {
 
-namespace {
-std::function<void()>& firstPaint() {
-  static std::function<void()> callback;
-  return callback;
-}
-}  // namespace
-
-void setFirstPaintCallback(std::function<void()> callback) { firstPaint() = std::move(callback); }
-
 PointerModifiers modifiersOf(Qt::KeyboardModifiers m) {
   return {m.testFlag(Qt::ShiftModifier), m.testFlag(Qt::AltModifier), m.testFlag(Qt::ControlModifier)};
 }
 
-PlotWidget::PlotWidget(Manager& m, XylaDocument& doc, QWidget* parent)
-    : QWidget(parent), m_(m), doc_(doc), view_(&m, 640, 480), interaction_(view_) {
+PlotWidget::PlotWidget(Manager& m, XylaDocument& doc, InteractionHost* host, QWidget* parent)
+    : QWidget(parent), m_(m), doc_(doc), view_(&m, 640, 480), interaction_(view_, host) {
   setAttribute(Qt::WA_OpaquePaintEvent);
   setMouseTracking(true);
   setFocusPolicy(Qt::StrongFocus);
   setMinimumSize(200, 150);
   view_.setXylaDocument(&doc_);
-  interaction_.hooks.editText = [this](TextObject& t) { editText(t); };
 }
 
 PlotWidget::~PlotWidget() {
@@ -53,19 +43,12 @@ void PlotWidget::requestFullRedraw() {
 
 PointF PlotWidget::toView(QPointF p) const { return {p.x(), height() - p.y()}; }
 
+// Overlays are not part of the cached image: they move with the pointer.
 void PlotWidget::paintFull(QPainter& painter) {
-  // Overlays are not part of the cached image: they move with the pointer.
-  const bool crosshair = view_.haveoloc;
-  Graphic* creating = view_.nG;
-  view_.haveoloc = false;
-  view_.nG = nullptr;
-  view_.pb.removeAllPoints();
   view_.redraw = true;
   QtCanvas canvas(painter, width(), height());
   view_.prepare(canvas);
   view_.drawRect(canvas);
-  view_.haveoloc = crosshair;
-  view_.nG = creating;
   ++fullPasses_;
 }
 
@@ -82,19 +65,20 @@ void PlotWidget::renderCache() {
 }
 
 bool PlotWidget::hasOverlay() const {
-  return interaction_.dragging() || (view_.haveoloc && m_.isMouseMode("measure")) || view_.nG;
+  const PointerOverlay& o = interaction_.overlay();
+  return interaction_.dragging() || (o.haveoloc && m_.isMouseMode("measure")) || o.nG;
 }
 
 void PlotWidget::paintEvent(QPaintEvent*) {
   if (!cacheValid_) renderCache();
   QPainter p(this);
   p.drawImage(QPointF(0, 0), cache_);
-  if (auto& first = firstPaint()) std::exchange(first, nullptr)();
+  if (!std::exchange(painted_, true)) emit firstPainted();
   if (!hasOverlay()) return;
   interaction_.prepareOverlay();
   view_.redraw = false;
   QtCanvas canvas(p, width(), height());
-  view_.drawRect(canvas);
+  view_.drawRect(canvas, &interaction_.overlay());
   interaction_.drawOverlays(canvas);
   view_.redraw = true;
 }
@@ -175,7 +159,7 @@ int typedCharacter(const QKeyEvent* e) {
 bool PlotWidget::event(QEvent* e) {
   if (e->type() == QEvent::ShortcutOverride) {
     auto* k = static_cast<QKeyEvent*>(e);
-    if (k->modifiers().testFlag(Qt::ControlModifier) && claimsShortcut && claimsShortcut(typedCharacter(k))) {
+    if (k->modifiers().testFlag(Qt::ControlModifier) && interaction_.host().claimsShortcut(typedCharacter(k))) {
       e->accept();
       return true;
     }

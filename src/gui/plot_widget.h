@@ -1,15 +1,12 @@
 #pragma once
 
 #include <QImage>
+#include <QPlainTextEdit>
 #include <QPointer>
 #include <QWidget>
 
-#include <functional>
-
 #include "render/view_interaction.h"
 #include "render/xyla_view.h"
-
-#include <QPlainTextEdit>
 
 namespace xyla {
 class Manager;
@@ -27,7 +24,8 @@ namespace xyla::gui {
 class PlotWidget : public QWidget {
   Q_OBJECT
  public:
-  PlotWidget(Manager& m, XylaDocument& doc, QWidget* parent = nullptr);
+  // What the pointer hands on (fit values, shortcuts, text edits) goes to `host`.
+  PlotWidget(Manager& m, XylaDocument& doc, InteractionHost* host = nullptr, QWidget* parent = nullptr);
   ~PlotWidget() override;
 
   XylaView& view() { return view_; }
@@ -50,10 +48,6 @@ class PlotWidget : public QWidget {
   // entry without showing the menu (tests).
   void showContextMenu(QPoint global, int chosen = -1);
 
-  // Answers true when a stored macro has `key` as its shortcut: Control with that letter
-  // then runs the macro even where a menu uses the same keys.
-  std::function<bool(int key)> claimsShortcut;
-
   // Paints the whole view into `painter` over `size` (used for the cached image).
   void paintFull(QPainter& painter);
 
@@ -61,6 +55,8 @@ class PlotWidget : public QWidget {
   // The pointer is over the view at the given data position (range of the selector).
   void pointerMoved(double x, double y);
   void contextMenuShown();
+  // The view has painted for the first time.
+  void firstPainted();
 
  protected:
   void paintEvent(QPaintEvent* e) override;
@@ -88,10 +84,8 @@ class PlotWidget : public QWidget {
   QPointer<QPlainTextEdit> editor_;
   TextObject* editing_ = nullptr;
   bool editingNew_ = false;
+  bool painted_ = false;
 };
-
-// Called once, after the first plot view of the process has painted.
-void setFirstPaintCallback(std::function<void()> callback);
 
 // Modifier keys of a Qt event as the interaction reads them.
 PointerModifiers modifiersOf(Qt::KeyboardModifiers m);

@@ -33,7 +33,7 @@ bool printDocument(Manager& m, XylaDocument& doc, QPrinter& printer) {
   }
   m.printmode = was;
   p.end();
-  if (m.onRedraw) m.onRedraw(doc);
+  m.redraw(doc);
   return true;
 }
 

@@ -1,14 +1,18 @@
 #include "gui/qt_ui.h"
 
 #include <QApplication>
+#include <QColorDialog>
+#include <QDesktopServices>
 #include <QFileDialog>
+#include <QFontDialog>
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QProgressDialog>
 #include <QPushButton>
-
 #include <algorithm>
 #include <cmath>
+
+#include "render/font_choice.h"
 
 namespace xyla::gui {
 
@@ -67,6 +71,39 @@ std::optional<int> QtUi::resolutionPanel(int preset) {
   if (!ok) return std::nullopt;
   return dpi;
 }
+
+std::optional<std::string> QtUi::inputPanel(const std::string& message) {
+  QInputDialog dialog(parentWindow());
+  dialog.setObjectName("InputPanel");
+  dialog.setWindowTitle("Input");
+  dialog.setLabelText(q(message));
+  dialog.setTextValue(q(lastInput_));
+  dialog.exec();
+  lastInput_ = dialog.textValue().toStdString();
+  return lastInput_;
+}
+
+std::optional<Colour> QtUi::colourPanel(const Colour& initial) {
+  const QColor start = QColor::fromRgbF(static_cast<float>(initial.r), static_cast<float>(initial.g),
+                                        static_cast<float>(initial.b), static_cast<float>(initial.a));
+  const QColor chosen = QColorDialog::getColor(start, parentWindow(), "Colour", QColorDialog::ShowAlphaChannel);
+  if (!chosen.isValid()) return std::nullopt;
+  return Colour{chosen.redF(), chosen.greenF(), chosen.blueF(), chosen.alphaF()};
+}
+
+std::optional<FontSpec> QtUi::fontPanel(const FontSpec& initial) {
+  QFont start;
+  if (!initial.family.empty()) start.setFamily(q(initial.family));
+  start.setPointSizeF(initial.size);
+  bool ok = false;
+  const QFont chosen = QFontDialog::getFont(&ok, start, parentWindow());
+  if (!ok) return std::nullopt;
+  return FontSpec{chosen.family().toStdString(), chosen.pointSizeF()};
+}
+
+void QtUi::openUrl(const std::string& url) { QDesktopServices::openUrl(QUrl(q(url))); }
+
+bool QtUi::fontExists(const std::string& family) { return fontFamilyAvailable(family); }
 
 // Nested long work shares one dialog: the outermost begin opens it, its end closes it.
 void QtUi::beginProgress(const std::string& title, const std::string& message) {

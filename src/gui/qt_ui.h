@@ -9,9 +9,11 @@ class QWidget;
 
 namespace xyla::gui {
 
-// The Ui of the interactive program: modal message boxes with the given titles, texts
-// and buttons, the desktop's file dialogs, the system beep, and a progress dialog with a
-// Cancel button for long work. Dialogs are parented to the active window.
+// The dialogs of the interactive program: modal message boxes with the given titles,
+// texts and buttons, the desktop's file dialogs, the input panel, colour and font
+// choosers, the system beep, and a progress dialog with a Cancel button for long work.
+// Dialogs are parented to the active window. The window host passes the person's part
+// of the Ui on to it.
 class QtUi : public Ui {
  public:
   QtUi();
@@ -23,6 +25,11 @@ class QtUi : public Ui {
   std::optional<std::string> savePanel(const std::string& title, const std::string& directory,
                                        const std::string& presetName) override;
   std::optional<int> resolutionPanel(int preset) override;
+  std::optional<std::string> inputPanel(const std::string& message) override;
+  std::optional<Colour> colourPanel(const Colour& initial) override;
+  std::optional<FontSpec> fontPanel(const FontSpec& initial) override;
+  void openUrl(const std::string& url) override;
+  bool fontExists(const std::string& family) override;
   void beginProgress(const std::string& title, const std::string& message) override;
   bool progress(double fraction) override;
   void endProgress() override;
@@ -31,6 +38,7 @@ class QtUi : public Ui {
   static QWidget* parentWindow();
   std::unique_ptr<QProgressDialog> progress_;
   int progressDepth_ = 0;
+  std::string lastInput_;  // the input panel starts with the text entered last
 };
 
 }  // namespace xyla::gui

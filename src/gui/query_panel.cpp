@@ -12,15 +12,15 @@
 #include <QSplitter>
 #include <QTableWidget>
 #include <QVBoxLayout>
+#include <functional>
 
 #include "io/mysql_queries.h"
 #include "model/settings.h"
 
 namespace xyla::gui {
 
-QueryPanel::QueryPanel(Manager& m, QueryStore& queries, std::function<void(const std::function<void()>&)> run,
-                       QWidget* parent)
-    : QWidget(parent), m_(m), store_(queries), run_(std::move(run)) {
+QueryPanel::QueryPanel(Manager& m, QueryStore& queries, ActionRunner& runner, QWidget* parent)
+    : QWidget(parent), m_(m), store_(queries), runner_(runner) {
   setObjectName("MySQLImport");
   setWindowTitle("MySQL Import");
   table_ = new QTableWidget(0, 1, this);
@@ -65,7 +65,7 @@ QueryPanel::QueryPanel(Manager& m, QueryStore& queries, std::function<void(const
   const std::pair<const char*, std::function<void()>> actions[] = {
       {"Add", [this] { store_.my_add(); }},
       {"Delete", [this] { store_.my_delete(); }},
-      {"Execute", [this] { run_([this] { store_.my_execute(m_, fields()); }); }},
+      {"Execute", [this] { runner_.run([this] { store_.my_execute(m_, fields()); }); }},
       {"Export...", [this] { store_.my_export(); }},
       {"Import...", [this] { store_.my_import(importMode_->currentData().toInt()); }},
   };

@@ -1,7 +1,8 @@
 #pragma once
 
 #include <QWidget>
-#include <functional>
+
+#include "gui/action_runner.h"
 
 class QCheckBox;
 class QComboBox;
@@ -24,8 +25,8 @@ namespace xyla::gui {
 class QueryPanel : public QWidget {
   Q_OBJECT
  public:
-  QueryPanel(Manager& m, QueryStore& queries, std::function<void(const std::function<void()>&)> run,
-             QWidget* parent = nullptr);
+  // `runner` carries out Execute as one user action of the program.
+  QueryPanel(Manager& m, QueryStore& queries, ActionRunner& runner, QWidget* parent = nullptr);
 
   // Shows the list and the selected query again.
   void refresh();
@@ -40,7 +41,7 @@ class QueryPanel : public QWidget {
 
   Manager& m_;
   QueryStore& store_;
-  std::function<void(const std::function<void()>&)> run_;
+  ActionRunner& runner_;
   QTableWidget* table_;
   QLineEdit *name_, *host_, *db_, *port_, *user_, *passwd_;
   QPlainTextEdit* sql_;

@@ -1,14 +1,14 @@
 #include "gui/run_interactive.h"
 
-#include <QApplication>
-#include <QTimer>
-
 #include <unistd.h>
 
+#include <QApplication>
+#include <QTimer>
 #include <cstdlib>
 #include <fstream>
-#include <sstream>
 #include <iostream>
+#include <sstream>
+#include <utility>
 
 #include "app/application.h"
 #include "app/command_line.h"
@@ -47,12 +47,12 @@ bool untouched(const XylaDocument& d) { return d.fileName.empty() && !d.edited &
 
 int runInteractive(Settings& settings, const CommandLine& cl) {
   QApplication::setQuitOnLastWindowClosed(true);
-  QtUi ui;
-  Application app(ui);
+  QtUi dialogs;
+  GuiApplication gui(dialogs);
+  Application& app = gui.app();
   initPreferences(settings, app.macros());
   app.queries().load();
   XylaDocument& start = app.newDocument();
-  GuiApplication gui(app);
   bool opened = false;
   for (const std::string& path : cl.documents) opened = gui.openPath(path) || opened;
   if (opened && untouched(start)) app.closeDocument(start);
@@ -64,14 +64,17 @@ int runInteractive(Settings& settings, const CommandLine& cl) {
   if (app.documents().empty()) gui.newDocument();
   gui.adoptDocuments();
   gui.restorePanels();
-  if (settings.getBool("CheckForUpdates").value_or(false)) checkForUpdates(ui, true, nullptr);
+  if (settings.getBool("CheckForUpdates").value_or(false)) checkForUpdates(app.manager().ui(), true);
   // XYLA_QUIT_AFTER_PAINT ends the run once the first window is on screen (start-up
   // measurements).
   if (std::getenv("XYLA_QUIT_AFTER_PAINT"))
-    setFirstPaintCallback([] {
-      std::cout << "first paint after " << millisecondsSinceProcessStart() << " ms\n" << std::flush;
-      QTimer::singleShot(0, qApp, [] { QApplication::exit(0); });
-    });
+    for (DocumentWindow* w : gui.windows())
+      QObject::connect(&w->plot(), &PlotWidget::firstPainted, qApp, [] {
+        static bool told = false;
+        if (std::exchange(told, true)) return;
+        std::cout << "first paint after " << millisecondsSinceProcessStart() << " ms\n" << std::flush;
+        QTimer::singleShot(0, qApp, [] { QApplication::exit(0); });
+      });
   return QApplication::exec() == 0 ? status : 1;
 }
 

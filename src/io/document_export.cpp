@@ -21,11 +21,11 @@ class PrintModeScope {
  public:
   PrintModeScope(Manager& m, XylaDocument& doc) : m_(m), doc_(doc), was_(m.printmode) {
     m_.printmode = true;
-    if (m_.onRedraw) m_.onRedraw(doc_);
+    m_.redraw(doc_);
   }
   ~PrintModeScope() {
     m_.printmode = was_;
-    if (m_.onRedraw) m_.onRedraw(doc_);
+    m_.redraw(doc_);
   }
   PrintModeScope(const PrintModeScope&) = delete;
   PrintModeScope& operator=(const PrintModeScope&) = delete;

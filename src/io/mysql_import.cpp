@@ -6,7 +6,6 @@
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QVariant>
-
 #include <algorithm>
 #include <cstdlib>
 #include <limits>
@@ -15,6 +14,7 @@
 #include <vector>
 
 #include "io/import_report.h"
+#include "model/document_services.h"
 #include "model/manager.h"
 #include "model/palette.h"
 #include "model/ui.h"
@@ -208,8 +208,18 @@ bool my_update(DataBuffer& b, Ui& ui) {
   return true;
 }
 
+namespace {
+
+class MySQLRefresh : public SourceReader {
+ public:
+  void refreshFromSource(DataBuffer& b, Ui& ui) const override { my_update(b, ui); }
+};
+
+}  // namespace
+
 void installMySQLRefresh(Manager& m) {
-  m.refreshFromSource = [&m](DataBuffer& b) { my_update(b, m.ui()); };
+  static const MySQLRefresh refresh;
+  m.sourceReader = &refresh;
 }
 
 int portValue(const std::string& text) {

@@ -35,7 +35,7 @@ int importMySQL(XylaDocument& doc, const MySQLSource& query, bool autoupdate, bo
 // points whenever the refresh fails. Answers whether the points were replaced.
 bool my_update(DataBuffer& buffer, Ui& ui);
 
-// Installs my_update as the controller's refresh of buffers fed from MySQL, which
+// Registers my_update as the controller's refresh of buffers fed from MySQL, which
 // XylaDocument::updatedata (the refresh timer) and opening a document call.
 void installMySQLRefresh(Manager& m);
 

@@ -91,9 +91,7 @@ void QueryStore::save() const {
   s->sync();
 }
 
-void QueryStore::panelChanged() const {
-  if (onPanelChanged) onPanelChanged();
-}
+void QueryStore::panelChanged() const { ui_.queryPanelChanged(); }
 
 const MySQLQuery* QueryStore::selectedQuery() const {
   return selected >= 0 && selected < static_cast<int>(MYQ.size()) ? &MYQ[static_cast<std::size_t>(selected)]
@@ -179,7 +177,7 @@ bool QueryStore::openQueryFile(const std::string& path) {
     ui_.alert("MySQL Import", path + " holds no list of queries.", {"Ok"});
     return false;
   }
-  if (showPanel) showPanel();
+  ui_.showQueryPanel();
   panelChanged();
   return true;
 }

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -64,9 +63,7 @@ class QueryStore {
   const MySQLQuery* selectedQuery() const;
 
   std::vector<MySQLQuery> MYQ;
-  int selected = -1;                   // selected row, -1 for none
-  std::function<void()> showPanel;     // brings the panel to the front
-  std::function<void()> onPanelChanged;  // the panel shows the selected query again
+  int selected = -1;  // selected row, -1 for none
 
  private:
   bool readFile(const std::string& path, int mode);

@@ -27,9 +27,7 @@ void askoption(Macro& m) {
 
 void input(Macro& m) {
   const std::string message = m.O[0] ? m.S[0] : "Enter value";
-  if (m.MC && m.MC->inputPanel) {
-    if (auto text = m.MC->inputPanel(message)) m.M->SV["input"] = *text;
-  }
+  if (auto text = m.M->ui().inputPanel(message)) m.M->SV["input"] = *text;
 }
 
 void plot(Macro& m) {

@@ -6,14 +6,15 @@
 #include "io/ascii_export.h"
 #include "io/ascii_import.h"
 #include "io/binary_import.h"
+#include "io/document_export.h"
 #include "io/mysql_import.h"
 #include "io/vamas_import.h"
-#include "io/document_export.h"
 #include "macro/command_families.h"
 #include "macro/command_helpers.h"
 #include "macro/command_table.h"
 #include "macro/macro_controller.h"
 #include "model/document_file.h"
+#include "model/document_host.h"
 #include "model/manager.h"
 #include "model/ui.h"
 
@@ -55,19 +56,19 @@ void saveeps(Macro& m) {
 
 // Batch runs have no printer: there the command does nothing.
 void printdoc(Macro& m) {
-  if (m.MC && m.MC->printDocument) m.MC->printDocument(*m.PD);
+  if (m.MC) m.MC->documents().printDocument(*m.PD);
 }
 
 // The new document becomes the controller's current document and the macro's target.
 void newDocument(Macro& m) {
-  if (!m.MC || !m.MC->newDocument) return;
-  if (XylaDocument* doc = m.MC->newDocument()) m.PD = doc;
+  if (!m.MC) return;
+  if (XylaDocument* doc = m.MC->documents().newDocument()) m.PD = doc;
 }
 
 // The opened document becomes the target; when it cannot be opened (the open code has
 // said why) the run stops here, and the macro is left without a target.
 void openCommand(Macro& m) {
-  m.PD = m.MC && m.MC->openDocument ? m.MC->openDocument(m.S[0]) : nullptr;
+  m.PD = m.MC ? m.MC->documents().openDocument(m.S[0]) : nullptr;
   if (!m.PD) ++m.ERR;
 }
 

@@ -123,7 +123,7 @@ void Macro::runCommands() {
   while (pc < CMD.size()) {
     OK = false;
     M->calcDocument = PD;
-    if (M->reloadBufferTable) M->reloadBufferTable();
+    M->reloadBufferTable();
     const std::vector<std::string>& tokens = CMD[pc];
     const bool skipped = IFMODE && !IFCOND && !equalsIgnoringCase(tokens[0], "else") &&
                          !equalsIgnoringCase(tokens[0], "endif");

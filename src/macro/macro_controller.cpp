@@ -1,20 +1,47 @@
 #include "macro/macro_controller.h"
 
+#include <ostream>
+#include <utility>
+
 #include "analysis/quantification.h"
 #include "fit/fit_controller.h"
 #include "macro/command_table.h"
 #include "macro/style_writer.h"
+#include "model/document_host.h"
 #include "model/manager.h"
 #include "model/ui.h"
 
 namespace xyla {
 
-MacroController::MacroController(Manager& m)
-    : m_(m), store_(m.ui()), calculator_(m), fit_(std::make_unique<fit::Fit>()), quant_(std::make_unique<xps::QuantSession>()) {
-  m_.runMacrosNamed = [this](XylaDocument& doc, const std::string& name) { runMacrosNamed(doc, name); };
+namespace {
+
+// The documents of a controller that was given none: every request does nothing.
+class NoDocuments : public DocumentHost {
+ public:
+  XylaDocument* newDocument() override { return nullptr; }
+  XylaDocument* openDocument(const std::string&) override { return nullptr; }
+  void closeDocument(XylaDocument&) override {}
+  void quitApplication() override {}
+};
+
+}  // namespace
+
+MacroController::MacroController(Manager& m, DocumentHost* documents)
+    : report(&m.ui()),
+      m_(m),
+      documents_(documents),
+      store_(m.ui()),
+      calculator_(m),
+      fit_(std::make_unique<fit::Fit>()),
+      quant_(std::make_unique<xps::QuantSession>()) {
+  static NoDocuments none;
+  if (!documents_) documents_ = &none;
+  m_.macroRunner = this;
 }
 
-MacroController::~MacroController() { m_.runMacrosNamed = nullptr; }
+MacroController::~MacroController() {
+  if (m_.macroRunner == this) m_.macroRunner = nullptr;
+}
 
 void MacroController::load() {
   store_.load();
@@ -23,7 +50,8 @@ void MacroController::load() {
 
 void MacroController::appendConsole(const std::string& text) {
   console_ += text;
-  if (onConsoleAppend) onConsoleAppend(text);
+  if (echo_) *echo_ << text << std::flush;
+  m_.ui().consoleOutput(text);
 }
 
 void MacroController::ma_execute() {
@@ -48,12 +76,14 @@ void MacroController::runMacrosNamed(XylaDocument& doc, const std::string& name)
   }
 }
 
-MacroController::FileRun MacroController::runMacroFile(const std::string& path, XylaDocument* doc) {
+MacroController::FileRun MacroController::runMacroFile(const std::string& path, XylaDocument* doc, std::ostream* echo) {
   FileRun run;
   Macro macro;
   if (!macro.loadFromFile(path)) return run;
   run.read = true;
+  std::ostream* const outer = std::exchange(echo_, echo);
   macro.parseMacroFor(m_, doc, this);
+  echo_ = outer;
   run.stopLine = macro.stopLine;
   run.stopCommand = macro.stopCommand;
   return run;

@@ -61,9 +61,7 @@ void MacroStore::save() const {
   s->sync();
 }
 
-void MacroStore::menuChanged() const {
-  if (onMenuChanged) onMenuChanged();
-}
+void MacroStore::menuChanged() const { ui_.macroMenuChanged(); }
 
 Macro* MacroStore::selectedMacro() {
   return selected >= 0 && selected < static_cast<int>(MA.size()) ? MA[static_cast<std::size_t>(selected)].get()

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -53,8 +52,7 @@ class MacroStore {
   Macro* selectedMacro();
 
   std::vector<std::unique_ptr<Macro>> MA;
-  int selected = -1;                      // selected row, -1 for none
-  std::function<void()> onMenuChanged;    // rebuilds the "Macro" menu
+  int selected = -1;  // selected row, -1 for none
 
  private:
   void menuChanged() const;

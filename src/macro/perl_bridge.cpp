@@ -124,7 +124,7 @@ void Macro::runPerl(const std::string& pre, const std::vector<std::string>& argu
   run.input = std::move(input);
   run.timeLimit = outside::batchTimeLimit();
   Ui& ui = M->ui();
-  run.keepGoing = [&ui] { return ui.progress(-1); };
+  run.host = &ui;
   ui.beginProgress(title, "Running the Perl macro " + name);
   const outside::ChildResult r = outside::runChild(run);
   ui.endProgress();

@@ -40,8 +40,7 @@ void repclear(Macro& m) {
 }
 
 void repprint(Macro& m) {
-  Report* r = reportOf(m);
-  if (r && r->onPrint) r->onPrint();
+  if (reportOf(m)) m.M->ui().printReport();
 }
 
 void repsave(Macro& m) {

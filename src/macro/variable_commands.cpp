@@ -7,6 +7,7 @@
 #include "macro/command_table.h"
 #include "macro/macro_controller.h"
 #include "macro/macro_text.h"
+#include "model/document_host.h"
 #include "model/manager.h"
 #include "model/settings.h"
 #include "model/ui.h"
@@ -85,18 +86,18 @@ void browse(Macro& m) {
 void close(Macro& m) {
   XylaDocument* doc = m.PD;
   m.PD = nullptr;
-  if (m.MC && m.MC->closeDocument) m.MC->closeDocument(*doc);
+  if (m.MC) m.MC->documents().closeDocument(*doc);
 }
 
 void quitapp(Macro& m) {
   MacroController* host = m.MC;
   close(m);
   m.CANCEL = true;
-  if (host && host->quitApplication) host->quitApplication();
+  if (host) host->documents().quitApplication();
 }
 
 void hideapp(Macro& m) {
-  if (m.MC && m.MC->hideApplication) m.MC->hideApplication();
+  if (m.MC) m.MC->documents().hideApplication();
 }
 
 void warn(Macro& m) { m.WARN = flag(m, 0); }

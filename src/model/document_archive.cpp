@@ -285,7 +285,7 @@ void decodeDocument(Doc& doc, const ArchiveItem& rec, int verno) {
   doc.rescaleafterload = false;
   for (const auto& b : doc.DB) {
     if (!b->my_autoupdate) continue;
-    if (doc.M && doc.M->refreshFromSource) doc.M->refreshFromSource(*b);
+    if (doc.M) doc.M->refreshFromSource(*b);
     if (doc.rescaleafterupdate) doc.rescaleafterload = true;
   }
 }
@@ -332,7 +332,7 @@ bool loadDataRepresentation(XylaDocument& doc, std::string_view bytes, const std
     return false;
   }
   if (doc.M) {
-    if (doc.M->onRedraw) doc.M->onRedraw(doc);
+    doc.M->redraw(doc);
     doc.M->refreshPanels();
   }
   return true;

@@ -1,5 +1,6 @@
 #include "model/manager.h"
 
+#include "model/document_services.h"
 #include "model/ui.h"
 #include "model/xyla_document.h"
 
@@ -52,8 +53,20 @@ bool Manager::selectionGuard() {
   return true;
 }
 
-void Manager::refreshPanels() {
-  if (onPanelsChanged) onPanelsChanged();
+void Manager::refreshPanels() { ui_->panelsChanged(); }
+
+void Manager::redraw(XylaDocument& doc) { ui_->redraw(doc); }
+
+void Manager::reloadBufferTable() { ui_->bufferTableChanged(); }
+
+void Manager::runMacrosNamed(XylaDocument& doc, const std::string& name) {
+  if (macroRunner) macroRunner->runMacrosNamed(doc, name);
 }
+
+void Manager::refreshFromSource(DataBuffer& b) {
+  if (sourceReader) sourceReader->refreshFromSource(b, *ui_);
+}
+
+bool Manager::fontExists(const std::string& family) { return ui_->fontExists(family); }
 
 }  // namespace xyla

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <functional>
 #include <map>
 #include <set>
 #include <string>
@@ -10,6 +9,8 @@ namespace xyla {
 
 class DataBuffer;
 class Graphic;
+class MacroRunner;
+class SourceReader;
 class TextObject;
 class Ui;
 class XylaDocument;
@@ -45,8 +46,21 @@ class Manager {
   // True when the pointer mode is `name`.
   bool isMouseMode(const std::string& name) const { return pointerMode == name; }
 
+  // ---- requests to the host and the layers above ----
+
   // Tells the panels that the current document changed.
   void refreshPanels();
+  // The window showing `doc` redraws.
+  void redraw(XylaDocument& doc);
+  // The buffer table reloads its rows.
+  void reloadBufferTable();
+  // Runs the stored macros named `name` on `doc` (the macro timer); nothing without a
+  // macro layer.
+  void runMacrosNamed(XylaDocument& doc, const std::string& name);
+  // Reads `b` again from its data source; nothing without an import layer for it.
+  void refreshFromSource(DataBuffer& b);
+  // True when text can be drawn in `family`.
+  bool fontExists(const std::string& family);
 
   // ---- state ----
 
@@ -69,14 +83,10 @@ class Manager {
   double shirx1 = 0, shirx2 = 0, shiry1 = 0, shiry2 = 0;  // Shirley dialog: end positions, levels there
   int satSubAnode = 0;                  // satellite dialog: 0 magnesium, 1 aluminium
 
-  // ---- hooks for the layers above ----
+  // ---- the layers above, registered by themselves ----
 
-  std::function<void()> onPanelsChanged;                                   // panels refresh
-  std::function<void()> reloadBufferTable;                                 // buffer table rows
-  std::function<void(XylaDocument&)> onRedraw;                             // view redraw
-  std::function<void(XylaDocument&, const std::string&)> runMacrosNamed;   // macro timer
-  std::function<void(DataBuffer&)> refreshFromSource;                      // MySQL refresh
-  std::function<bool(const std::string&)> fontExists;                      // font lookup
+  MacroRunner* macroRunner = nullptr;          // the macro layer (the macro timer's work)
+  const SourceReader* sourceReader = nullptr;  // the database import (the refresh timer's work)
 
  private:
   Ui* ui_;

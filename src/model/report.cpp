@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include "model/ui.h"
+
 namespace xyla {
 
 namespace {
@@ -62,7 +64,7 @@ std::string Report::plainText() const {
 }
 
 void Report::changed() {
-  if (onChanged) onChanged();
+  if (host_) host_->reportChanged();
 }
 
 std::string shortenText(const std::string& text, std::size_t n) {

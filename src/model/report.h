@@ -1,13 +1,14 @@
 #pragma once
 
 #include <cstddef>
-#include <functional>
 #include <string>
 #include <vector>
 
 #include "model/colour.h"
 
 namespace xyla {
+
+class Ui;
 
 // One stretch of the report: text in one font and colour, or a picture (PNG bytes)
 // standing on a line of its own.
@@ -28,6 +29,9 @@ struct ReportRun {
 // macros. The window shows it; files store it as RTF.
 class Report {
  public:
+  // A report that tells `host` about every change (none: a report nobody shows).
+  explicit Report(Ui* host = nullptr) : host_(host) {}
+
   // Appends `text` in the given font and colour; neighbouring text of the same look is
   // merged into one run. False (nothing added) when the report would grow too large.
   bool add(const std::string& family, double size, Colour colour, const std::string& text, bool bold = false,
@@ -45,13 +49,9 @@ class Report {
   // Bytes held by text and pictures.
   std::size_t byteSize() const { return bytes_; }
 
-  // Called after every change (the window redisplays).
-  std::function<void()> onChanged;
-  // Prints the report; unset in batch runs, where printing does nothing.
-  std::function<void()> onPrint;
-
  private:
   void changed();
+  Ui* host_;
   std::vector<ReportRun> runs_;
   std::size_t bytes_ = 0;
 };

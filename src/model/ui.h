@@ -4,13 +4,22 @@
 #include <string>
 #include <vector>
 
+#include "model/colour.h"
+#include "model/font.h"
+
 namespace xyla {
 
-// The one way the core talks to a person. The window layer shows real dialogs, batch
-// runs print to the console, and tests script the answers.
+class XylaDocument;
+
+// The host: the one way the core talks to a person and to the event loop. The window
+// layer shows real dialogs and windows, batch runs print to the console, and tests
+// script the answers and record what was shown. Everything past the four panels has a
+// default that suits a host without windows.
 class Ui {
  public:
   virtual ~Ui() = default;
+
+  // ---- questions and panels ----
 
   // Shows a modal alert with 1-3 buttons; answers the index of the pressed button
   // (0 is the first, default button).
@@ -33,6 +42,20 @@ class Ui {
   // Interfaces without a panel for it take the preset.
   virtual std::optional<int> resolutionPanel(int preset) { return preset; }
 
+  // The input panel of the "input" command: shows `message` and answers the text
+  // entered; nothing where there is no panel.
+  virtual std::optional<std::string> inputPanel(const std::string& /*message*/) { return std::nullopt; }
+
+  // The colour and font choosers of the inspector, starting from `initial`; nothing when
+  // cancelled or where there is no chooser.
+  virtual std::optional<Colour> colourPanel(const Colour& /*initial*/) { return std::nullopt; }
+  virtual std::optional<FontSpec> fontPanel(const FontSpec& /*initial*/) { return std::nullopt; }
+
+  // Opens a web page in the browser; nothing where there is none.
+  virtual void openUrl(const std::string& /*url*/) {}
+
+  // ---- long work ----
+
   // Long work (fits, big imports, outside programs) shows its progress with a Cancel
   // button. `beginProgress` opens it; `progress` reports the fraction done (0..1, or a
   // negative value when unknown), keeps the window responsive and answers false once the
@@ -41,6 +64,28 @@ class Ui {
   virtual void beginProgress(const std::string& /*title*/, const std::string& /*message*/) {}
   virtual bool progress(double /*fraction*/) { return true; }
   virtual void endProgress() {}
+
+  // ---- what the windows show ----
+
+  // `doc` changed: the window showing it redraws (a sub-plot's is its main document's).
+  virtual void redraw(XylaDocument& /*doc*/) {}
+  // The controller state that panels and tool palettes show changed (current document,
+  // pointer mode, dialog values filled by the pointer).
+  virtual void panelsChanged() {}
+  // The buffers of the current document changed: the buffer table reloads its rows.
+  virtual void bufferTableChanged() {}
+  // `text` was added to the macro console.
+  virtual void consoleOutput(const std::string& /*text*/) {}
+  // The report changed; printReport prints it (nothing where there is no printer).
+  virtual void reportChanged() {}
+  virtual void printReport() {}
+  // The macro list changed: the "Macro" menus are rebuilt.
+  virtual void macroMenuChanged() {}
+  // The MySQL import panel comes to the front, or shows the selected query again.
+  virtual void showQueryPanel() {}
+  virtual void queryPanelChanged() {}
+  // True when text can be drawn in `family`; hosts that cannot tell say yes.
+  virtual bool fontExists(const std::string& /*family*/) { return true; }
 };
 
 }  // namespace xyla

@@ -18,13 +18,13 @@ FitTable emptyFitTable() {
 
 // The font named by the user defaults `nameKey`/`sizeKey` when both are present and the
 // font exists, otherwise the system font at `fallbackSize`.
-FontSpec defaultFont(const Manager* m, const char* nameKey, const char* sizeKey, double fallbackSize) {
+FontSpec defaultFont(Manager* m, const char* nameKey, const char* sizeKey, double fallbackSize) {
   const Settings* s = Settings::standard();
   if (s) {
     const auto name = s->getString(nameKey);
     const auto size = s->getFloat(sizeKey);
     if (name && size && !name->empty()) {
-      const bool exists = (m && m->fontExists) ? m->fontExists(*name) : true;
+      const bool exists = !m || m->fontExists(*name);
       if (exists) return FontSpec{*name, *size};
     }
   }
@@ -145,7 +145,7 @@ void XylaDocument::setMacroTimer() {
 void XylaDocument::clearMacroTimer() { MT.running = false; }
 
 void XylaDocument::executemacro() {
-  if (M && M->runMacrosNamed) M->runMacrosNamed(*this, mtname);
+  if (M) M->runMacrosNamed(*this, mtname);
 }
 
 void XylaDocument::setUpdateTimer() {
@@ -159,11 +159,11 @@ void XylaDocument::clearUpdateTimer() { UT.running = false; }
 void XylaDocument::updatedata() {
   for (const auto& b : DB) {
     if (!b->my_autoupdate) continue;
-    if (M && M->refreshFromSource) M->refreshFromSource(*b);
+    if (M) M->refreshFromSource(*b);
     if (rescaleafterupdate) rescaleafterload = true;
   }
   if (rescaleafterupdate) rescale(true, 0);
-  if (M && M->onRedraw) M->onRedraw(*this);
+  if (M) M->redraw(*this);
   refreshPanels();
 }
 
@@ -201,7 +201,7 @@ XylaDocument& XylaDocument::addSubplot(std::unique_ptr<XylaDocument> sub, double
 
 void XylaDocument::updateAutoTexts() {
   for (const auto& t : T) t->doAutoPos();
-  if (M && M->onRedraw) M->onRedraw(*this);
+  if (M) M->redraw(*this);
 }
 
 void XylaDocument::replot() {
@@ -210,7 +210,7 @@ void XylaDocument::replot() {
     return;
   }
   ++replotCount;
-  if (M && M->onRedraw) M->onRedraw(*this);
+  if (M) M->redraw(*this);
   refreshPanels();
   edited = true;
 }

@@ -12,6 +12,8 @@
 #include <cstring>
 #include <thread>
 
+#include "model/ui.h"
+
 extern char** environ;
 
 namespace xyla::outside {
@@ -223,9 +225,9 @@ ChildResult runChild(const ChildRun& run) {
     }
     if (exited) break;
     const Clock::time_point now = Clock::now();
-    if (run.keepGoing && now - lastAsked >= std::chrono::milliseconds(100)) {
+    if (run.host && now - lastAsked >= std::chrono::milliseconds(100)) {
       lastAsked = now;
-      if (!run.keepGoing()) return stop(ChildEnding::Cancelled);
+      if (!run.host->progress(-1)) return stop(ChildEnding::Cancelled);
     }
     if (run.timeLimit > 0 && std::chrono::duration<double>(now - start).count() > run.timeLimit)
       return stop(ChildEnding::TimedOut);

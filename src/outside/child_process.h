@@ -1,10 +1,13 @@
 #pragma once
 
 #include <cstddef>
-#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
+
+namespace xyla {
+class Ui;
+}
 
 namespace xyla::outside {
 
@@ -21,9 +24,10 @@ struct ChildRun {
   std::size_t outputLimit = std::size_t(1) << 30;
   // Seconds the child may run; 0 or less: no limit.
   double timeLimit = 0.0;
-  // Asked about ten times a second while the child runs; false stops the child (the
-  // person pressed Cancel).
-  std::function<bool()> keepGoing;
+  // The host whose progress is asked about ten times a second while the child runs
+  // (`Ui::progress` with an unknown fraction); a Cancel there stops the child. None: the
+  // child runs until it ends or a limit stops it.
+  Ui* host = nullptr;
 };
 
 // How a run ended.
@@ -31,7 +35,7 @@ enum class ChildEnding {
   Exited,          // the child ended by itself; `exitStatus` holds its status
   NotStarted,      // the program could not be started
   Crashed,         // the child died from a signal
-  Cancelled,       // keepGoing answered false
+  Cancelled,       // the person cancelled in the host's progress window
   TimedOut,        // the time limit ran out
   OutputTooLarge,  // the child wrote more than the output limit
 };

@@ -25,7 +25,7 @@ std::string numberTable(const std::vector<const std::vector<double>*>& columns) 
 }
 
 ChildResult runSplineDriver(const SplineData& data, const std::string& options1, const std::string& options2,
-                            const std::function<bool()>& keepGoing) {
+                            Ui* host) {
   const std::string driver = findResource("spline2.pl"), spline2 = findResource("spline2"),
                     evalsp = findResource("evalsp");
   PrivateDirectory dir;
@@ -38,7 +38,7 @@ ChildResult runSplineDriver(const SplineData& data, const std::string& options1,
   run.arguments = {driver, dir.path(), spline2, evalsp, options1, options2};
   run.workingDirectory = dir.path();
   run.timeLimit = batchTimeLimit();
-  run.keepGoing = keepGoing;
+  run.host = host;
   return runChild(run);
 }
 

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -18,9 +17,9 @@ struct SplineData {
 // errors) and "xaxis.dat" (X) into a fresh private directory, starts
 //   /usr/bin/perl spline2.pl <directory> <spline2> <evalsp> <options1> <options2>
 // there and answers what it printed. The directory is removed afterwards. A driver or
-// program that cannot be found answers a run that did not start.
-ChildResult runSplineDriver(const SplineData& data, const std::string& options1, const std::string& options2,
-                            const std::function<bool()>& keepGoing);
+// program that cannot be found answers a run that did not start. A Cancel in the
+// progress of `host` (when given) stops the run.
+ChildResult runSplineDriver(const SplineData& data, const std::string& options1, const std::string& options2, Ui* host);
 
 // Writes one number column per entry of `columns` (all the same length), tab-separated,
 // one line per point, every value with 17 significant digits.

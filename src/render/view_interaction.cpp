@@ -58,14 +58,14 @@ bool arrowStep(ViewKey key, double& dx, double& dy) {
 
 }  // namespace
 
-ViewInteraction::ViewInteraction(XylaView& view) : v_(view) {
+ViewInteraction::ViewInteraction(XylaView& view, InteractionHost* host) : v_(view), host_(host) {
+  static InteractionHost none;
+  if (!host_) host_ = &none;
   graphicTemplate.arrow2 = true;
   graphicTemplate.arrowtype = 1;
 }
 
-ViewInteraction::~ViewInteraction() {
-  if (v_.nG == creating_.get()) v_.nG = nullptr;
-}
+ViewInteraction::~ViewInteraction() = default;
 
 XylaDocument* ViewInteraction::doc() const { return v_.M ? v_.PD : nullptr; }
 
@@ -86,15 +86,15 @@ void ViewInteraction::mouseDown(PointF p, PointerModifiers mods, int clickCount)
   drag_ = Drag::Ignore;
   if (!d) return;
   if (v_.M->PD != d) v_.M->setCurrentDocument(d);
-  v_.aloc = v_.bloc = p;
-  v_.mvxmin1 = d->xmin1, v_.mvxmax1 = d->xmax1, v_.mvymin1 = d->ymin1, v_.mvymax1 = d->ymax1;
-  v_.mvxmin2 = d->xmin2, v_.mvxmax2 = d->xmax2, v_.mvymin2 = d->ymin2, v_.mvymax2 = d->ymax2;
+  overlay_.aloc = overlay_.bloc = p;
+  mvxmin1 = d->xmin1, mvxmax1 = d->xmax1, mvymin1 = d->ymin1, mvymax1 = d->ymax1;
+  mvxmin2 = d->xmin2, mvxmax2 = d->xmax2, mvymin2 = d->ymin2, mvymax2 = d->ymax2;
   v_.redraw = false;
   // A double click on a text edits it in place, whatever the mode.
   if (clickCount >= 2) {
     if (TextObject* t = textAt(p)) {
       v_.M->currentText = t;
-      if (hooks.editText) hooks.editText(*t);
+      host_->editText(*t);
       v_.redraw = true;
       return;
     }
@@ -104,8 +104,8 @@ void ViewInteraction::mouseDown(PointF p, PointerModifiers mods, int clickCount)
   else if (mode("movex") || mode("movey") || mode("movexy") || mode("bgsub") || mode("shirbg")) drag_ = Drag::Line;
   else if (mode("measure")) {
     drag_ = Drag::Measure;
-    v_.oloc = p;
-    v_.haveoloc = true;
+    overlay_.oloc = p;
+    overlay_.haveoloc = true;
   } else if (mode("normx") || mode("normy")) drag_ = Drag::Mark;
   else if (mode("select")) pressSelect(p);
   else if (mode("graphic")) pressGraphic(p);
@@ -127,13 +127,13 @@ void ViewInteraction::pressSelect(PointF p) {
     m.currentText = t;
     t->dloc = {p.x - t->tloc.x, p.y - t->tloc.y};
     drag_ = Drag::TextDrag;
-    if (hooks.showInspector) hooks.showInspector("Text");
+    host_->showInspector("Text");
     return;
   }
   if (Graphic* g = graphicAt(p)) {
     m.currentGraphic = g;
     drag_ = Drag::GraphicDrag;
-    if (hooks.showInspector) hooks.showInspector("Graphic");
+    host_->showInspector("Graphic");
     return;
   }
   const double xs[4] = {v_.left, v_.right, v_.left, v_.right};
@@ -153,21 +153,21 @@ void ViewInteraction::pressGraphic(PointF p) {
   if (Graphic* g = graphicAt(p)) {
     v_.M->currentGraphic = g;
     drag_ = Drag::GraphicDrag;
-    if (hooks.showInspector) hooks.showInspector("Graphic");
+    host_->showInspector("Graphic");
     return;
   }
   creating_ = std::make_unique<Graphic>(graphicTemplate);
   creating_->PD = &d;
   creating_->image.clear();
   creating_->setPoints(p.x, p.y, p.x, p.y);
-  v_.nG = creating_.get();
+  overlay_.nG = creating_.get();
   drag_ = Drag::GraphicNew;
 }
 
 void ViewInteraction::pressPoint(PointF p, PointerModifiers mods) {
   Manager& m = *v_.M;
   DataBuffer* b = v_.PD->getCurrentDataBuffer();
-  v_.movepoints = b;
+  movepoints = b;
   pickedPoint_ = b ? pointNear(*b, p, kPickRadius) : -1;
   if (pickedPoint_ < 0) {
     if (!mods.shift) m.tableSelection.clear();
@@ -186,7 +186,7 @@ void ViewInteraction::pressPoint(PointF p, PointerModifiers mods) {
 void ViewInteraction::pressText(PointF p) {
   if (TextObject* t = textAt(p)) {
     v_.M->currentText = t;
-    if (hooks.editText) hooks.editText(*t);
+    host_->editText(*t);
     drag_ = Drag::Ignore;
     v_.redraw = true;
     return;
@@ -198,8 +198,8 @@ void ViewInteraction::pressText(PointF p) {
 
 void ViewInteraction::mouseDragged(PointF p) {
   if (drag_ == Drag::None || drag_ == Drag::Ignore) return;
-  v_.bloc = p;
-  if (drag_ == Drag::Measure) v_.oloc = p;
+  overlay_.bloc = p;
+  if (drag_ == Drag::Measure) overlay_.oloc = p;
   if (drag_ == Drag::GraphicNew && creating_) {
     const Graphic::Points q = creating_->getPoints();
     creating_->setPoints(q.x1, q.y1, p.x, p.y);
@@ -211,7 +211,7 @@ void ViewInteraction::mouseDragged(PointF p) {
 void ViewInteraction::mouseUp(PointF p) {
   const Drag d = drag_;
   if (d == Drag::None) return;
-  v_.bloc = p;
+  overlay_.bloc = p;
   if (doc() && d != Drag::Ignore) {
     switch (d) {
       case Drag::Band:
@@ -238,7 +238,7 @@ void ViewInteraction::mouseUp(PointF p) {
       case Drag::Text:
         if (TextObject* t = interaction::createText(*v_.PD, p)) {
           v_.M->currentText = t;
-          if (hooks.editText) hooks.editText(*t);
+          host_->editText(*t);
         }
         break;
       default: break;
@@ -249,18 +249,18 @@ void ViewInteraction::mouseUp(PointF p) {
 
 void ViewInteraction::finish() {
   drag_ = Drag::None;
-  v_.pb.removeAllPoints();
-  if (v_.nG == creating_.get()) v_.nG = nullptr;
+  overlay_.pb.removeAllPoints();
+  overlay_.nG = nullptr;
   creating_.reset();
   frameCorner_ = -1;
   pickedSub_ = nullptr;
   v_.redraw = true;
-  if (XylaDocument* d = v_.PD; d && v_.M && v_.M->onRedraw) v_.M->onRedraw(*d);
+  if (XylaDocument* d = v_.PD; d && v_.M) v_.M->redraw(*d);
 }
 
 void ViewInteraction::releaseZoom() {
   XylaDocument& d = *v_.PD;
-  const PointF a = v_.aloc, b = v_.bloc;
+  const PointF a = overlay_.aloc, b = overlay_.bloc;
   if (a.x == b.x || a.y == b.y) return;
   const int sel = rangeChoice();
   // Both ranges change in one undo step; each reads its corners before either changes.
@@ -280,7 +280,7 @@ void ViewInteraction::releaseScale(double f) {
   XylaDocument& d = *v_.PD;
   const int sel = rangeChoice();
   double cx[3], cy[3];
-  for (int r = 1; r <= 2; ++r) cx[r] = xValue(d, v_.bloc.x, r), cy[r] = yValue(d, v_.bloc.y, r);
+  for (int r = 1; r <= 2; ++r) cx[r] = xValue(d, overlay_.bloc.x, r), cy[r] = yValue(d, overlay_.bloc.y, r);
   d.undoStack.beginGroup();
   for (int r = 1; r <= 2; ++r) {
     if (sel != 0 && sel != r) continue;
@@ -297,48 +297,50 @@ void ViewInteraction::releasePan() {
   // The new limits start from the ranges saved at the press.
   for (int r = 1; r <= 2; ++r) {
     if (sel != 0 && sel != r) continue;
-    const double dx = xValue(d, v_.aloc.x, r) - xValue(d, v_.bloc.x, r);
-    const double dy = yValue(d, v_.aloc.y, r) - yValue(d, v_.bloc.y, r);
-    if (r == 1) d.scale(1, v_.mvxmin1 + dx, v_.mvxmax1 + dx, v_.mvymin1 + dy, v_.mvymax1 + dy, false, false);
-    else d.scale(2, v_.mvxmin2 + dx, v_.mvxmax2 + dx, v_.mvymin2 + dy, v_.mvymax2 + dy, false, false);
+    const double dx = xValue(d, overlay_.aloc.x, r) - xValue(d, overlay_.bloc.x, r);
+    const double dy = yValue(d, overlay_.aloc.y, r) - yValue(d, overlay_.bloc.y, r);
+    if (r == 1)
+      d.scale(1, mvxmin1 + dx, mvxmax1 + dx, mvymin1 + dy, mvymax1 + dy, false, false);
+    else
+      d.scale(2, mvxmin2 + dx, mvxmax2 + dx, mvymin2 + dy, mvymax2 + dy, false, false);
   }
   d.replot();
 }
 
 void ViewInteraction::releaseMove() {
   XylaDocument& d = *v_.PD;
-  if (samePlace(v_.aloc, v_.bloc) || !v_.M->selectionGuard()) return;
+  if (samePlace(overlay_.aloc, overlay_.bloc) || !v_.M->selectionGuard()) return;
   const bool xs = mode("movex") || mode("movexy"), ys = mode("movey") || mode("movexy");
   d.undoStack.beginGroup();
   for (int i : v_.M->selection()) {
     DataBuffer* b = d.buffer(i);
     if (!b) continue;
     if (ys) {
-      const double dy = yValue(d, v_.bloc.y, b->belongy) - yValue(d, v_.aloc.y, b->belongy);
+      const double dy = yValue(d, overlay_.bloc.y, b->belongy) - yValue(d, overlay_.aloc.y, b->belongy);
       interaction::shiftBuffer(d, b, false, dy);
     }
     if (xs) {
-      const double dx = xValue(d, v_.bloc.x, b->belongx) - xValue(d, v_.aloc.x, b->belongx);
+      const double dx = xValue(d, overlay_.bloc.x, b->belongx) - xValue(d, overlay_.aloc.x, b->belongx);
       interaction::shiftBuffer(d, b, true, dx);
     }
   }
   d.undoStack.endGroup();
-  v_.pb.removeAllPoints();
+  overlay_.pb.removeAllPoints();
   d.replot();
 }
 
 void ViewInteraction::releaseBackgroundLine() {
   XylaDocument& d = *v_.PD;
-  if (samePlace(v_.aloc, v_.bloc)) return;
+  if (samePlace(overlay_.aloc, overlay_.bloc)) return;
   const int r = rangeChoice() == 2 ? 2 : 1;
-  const double x1 = xValue(d, v_.aloc.x, r), y1 = yValue(d, v_.aloc.y, r);
-  const double x2 = xValue(d, v_.bloc.x, r), y2 = yValue(d, v_.bloc.y, r);
+  const double x1 = xValue(d, overlay_.aloc.x, r), y1 = yValue(d, overlay_.aloc.y, r);
+  const double x2 = xValue(d, overlay_.bloc.x, r), y2 = yValue(d, overlay_.bloc.y, r);
   const double s = (y2 - y1) / (x2 - x1);
   const double b = y1 - s * x1;
   if (!std::isfinite(s) || !std::isfinite(b)) return;
   v_.M->GV["linbga"] = -s;
   v_.M->GV["linbgb"] = -b;
-  if (hooks.setLinearBackground) hooks.setLinearBackground(-s, -b);
+  host_->setLinearBackground(-s, -b);
 }
 
 void ViewInteraction::releaseShirley() {
@@ -346,32 +348,31 @@ void ViewInteraction::releaseShirley() {
   const DataBuffer* b = d.getCurrentDataBuffer();
   const int bx = b ? b->belongx : 1, by = b ? b->belongy : 1;
   Manager& m = *v_.M;
-  m.shirx1 = xValue(d, v_.aloc.x, bx);
-  m.shiry1 = yValue(d, v_.aloc.y, by);
-  m.shirx2 = xValue(d, v_.bloc.x, bx);
-  m.shiry2 = yValue(d, v_.bloc.y, by);
+  m.shirx1 = xValue(d, overlay_.aloc.x, bx);
+  m.shiry1 = yValue(d, overlay_.aloc.y, by);
+  m.shirx2 = xValue(d, overlay_.bloc.x, bx);
+  m.shiry2 = yValue(d, overlay_.bloc.y, by);
   m.refreshPanels();
 }
 
 void ViewInteraction::releaseMeasure() {
-  v_.oloc = v_.bloc;
-  v_.haveoloc = true;
+  overlay_.oloc = overlay_.bloc;
+  overlay_.haveoloc = true;
   const int r = rangeChoice();
-  if ((r == 1 || r == 2) && hooks.setFitParam)
-    hooks.setFitParam(xValue(*v_.PD, v_.bloc.x, r), yValue(*v_.PD, v_.bloc.y, r));
+  if (r == 1 || r == 2) host_->setFitParam(xValue(*v_.PD, overlay_.bloc.x, r), yValue(*v_.PD, overlay_.bloc.y, r));
 }
 
 void ViewInteraction::releaseNorm() {
   const int r = rangeChoice() == 2 ? 2 : 1;
-  const double value = mode("normx") ? xValue(*v_.PD, v_.bloc.x, r) : yValue(*v_.PD, v_.bloc.y, r);
-  if (hooks.setMouseLocation) hooks.setMouseLocation(value);
+  const double value = mode("normx") ? xValue(*v_.PD, overlay_.bloc.x, r) : yValue(*v_.PD, overlay_.bloc.y, r);
+  host_->setMouseLocation(value);
 }
 
 void ViewInteraction::releaseGraphic() {
   if (!creating_) return;
   const Graphic::Points q = creating_->getPoints();
   if (q.x1 == q.x2 && q.y1 == q.y2) return;
-  v_.nG = nullptr;
+  overlay_.nG = nullptr;
   Graphic* g = interaction::insertGraphic(*v_.PD, std::move(creating_), v_.PD->G.size());
   v_.M->currentGraphic = g;
   v_.PD->replot();
@@ -380,8 +381,8 @@ void ViewInteraction::releaseGraphic() {
 void ViewInteraction::releaseSubview() {
   XylaDocument& d = *v_.PD;
   if (d.subview) return;
-  const double x = std::min(v_.aloc.x, v_.bloc.x), y = std::min(v_.aloc.y, v_.bloc.y);
-  const double w = std::fabs(v_.bloc.x - v_.aloc.x), h = std::fabs(v_.bloc.y - v_.aloc.y);
+  const double x = std::min(overlay_.aloc.x, overlay_.bloc.x), y = std::min(overlay_.aloc.y, overlay_.bloc.y);
+  const double w = std::fabs(overlay_.bloc.x - overlay_.aloc.x), h = std::fabs(overlay_.bloc.y - overlay_.aloc.y);
   if (w <= kMinSubview || h <= kMinSubview) return;
   XylaDocument& sub = d.addSubplot(std::make_unique<XylaDocument>(v_.M), x, y, w, h);
   v_.M->setCurrentDocument(&sub);
@@ -390,43 +391,45 @@ void ViewInteraction::releaseSubview() {
 
 void ViewInteraction::releaseTextDrag() {
   TextObject* t = v_.M->currentText;
-  if (!t || t->autopos || samePlace(v_.aloc, v_.bloc)) {
+  if (!t || t->autopos || samePlace(overlay_.aloc, overlay_.bloc)) {
     v_.PD->replot();
     return;
   }
-  moveText(*t, v_.bloc.x - v_.aloc.x, v_.bloc.y - v_.aloc.y);
+  moveText(*t, overlay_.bloc.x - overlay_.aloc.x, overlay_.bloc.y - overlay_.aloc.y);
 }
 
 void ViewInteraction::releaseGraphicDrag() {
   Graphic* g = v_.M->currentGraphic;
-  if (g && !samePlace(v_.aloc, v_.bloc)) moveGraphic(*g, v_.bloc.x - v_.aloc.x, v_.bloc.y - v_.aloc.y);
+  if (g && !samePlace(overlay_.aloc, overlay_.bloc))
+    moveGraphic(*g, overlay_.bloc.x - overlay_.aloc.x, overlay_.bloc.y - overlay_.aloc.y);
   else v_.PD->replot();
 }
 
 void ViewInteraction::releaseLegend() {
   XylaDocument& d = *v_.PD;
-  if (samePlace(v_.aloc, v_.bloc)) return;
-  interaction::setLegendPosition(d, d.legendx + v_.bloc.x - v_.aloc.x, d.legendy + v_.bloc.y - v_.aloc.y);
+  if (samePlace(overlay_.aloc, overlay_.bloc)) return;
+  interaction::setLegendPosition(d, d.legendx + overlay_.bloc.x - overlay_.aloc.x,
+                                 d.legendy + overlay_.bloc.y - overlay_.aloc.y);
 }
 
 void ViewInteraction::releasePoint() {
-  DataBuffer* b = v_.movepoints;
+  DataBuffer* b = movepoints;
   XylaDocument& d = *v_.PD;
-  if (!b || pickedPoint_ < 0 || samePlace(v_.aloc, v_.bloc)) {
+  if (!b || pickedPoint_ < 0 || samePlace(overlay_.aloc, overlay_.bloc)) {
     d.replot();
     return;
   }
   // Every selected point moves with the one under the pointer, by the same view distance.
-  const double dx = v_.bloc.x - v_.aloc.x, dy = v_.bloc.y - v_.aloc.y;
+  const double dx = overlay_.bloc.x - overlay_.aloc.x, dy = overlay_.bloc.y - overlay_.aloc.y;
   interaction::movePoints(d, b, v_.M->tableSelection, dx, dy);
 }
 
 void ViewInteraction::releaseFrame() {
   XylaDocument& d = *v_.PD;
-  if (frameCorner_ < 0 || samePlace(v_.aloc, v_.bloc)) return;
+  if (frameCorner_ < 0 || samePlace(overlay_.aloc, overlay_.bloc)) return;
   double l = d.marginleft, r = d.marginright, t = d.margintop, b = d.marginbottom;
   const double W = v_.boundsWidth(), H = v_.boundsHeight();
-  const PointF p = v_.bloc;
+  const PointF p = overlay_.bloc;
   if (frameCorner_ % 2 == 0) l = std::clamp(p.x, 0.0, W - r - 10);
   else r = std::clamp(W - p.x, 0.0, W - l - 10);
   if (frameCorner_ < 2) b = std::clamp(p.y, 0.0, H - t - 10);
@@ -435,8 +438,8 @@ void ViewInteraction::releaseFrame() {
 }
 
 void ViewInteraction::releaseSubviewMove() {
-  if (!pickedSub_ || samePlace(v_.aloc, v_.bloc)) return;
-  interaction::moveSubview(*v_.PD, pickedSub_, v_.bloc.x - v_.aloc.x, v_.bloc.y - v_.aloc.y);
+  if (!pickedSub_ || samePlace(overlay_.aloc, overlay_.bloc)) return;
+  interaction::moveSubview(*v_.PD, pickedSub_, overlay_.bloc.x - overlay_.aloc.x, overlay_.bloc.y - overlay_.aloc.y);
 }
 
 // ---- objects ----
@@ -514,7 +517,7 @@ void ViewInteraction::scrollWheel(double d, PointerModifiers mods) {
 bool ViewInteraction::keyDown(int c, ViewKey key, PointerModifiers mods) {
   if (!v_.M) return false;
   if (mods.command && ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'))) {
-    if (hooks.runShortcut) hooks.runShortcut(c);
+    host_->runShortcut(c);
     return true;
   }
   if (!v_.PD || key == ViewKey::Other) return false;
@@ -526,12 +529,12 @@ bool ViewInteraction::keyDown(int c, ViewKey key, PointerModifiers mods) {
 
 bool ViewInteraction::movePointKeys(ViewKey key) {
   XylaDocument& d = *v_.PD;
-  DataBuffer* b = v_.movepoints;
+  DataBuffer* b = movepoints;
   if (!b || !d.buffer(0)) return false;
   bool owned = false;
   for (const auto& p : d.DB) owned = owned || p.get() == b;
   if (!owned) {
-    v_.movepoints = nullptr;
+    movepoints = nullptr;
     return false;
   }
   std::set<int>& sel = v_.M->tableSelection;
@@ -622,9 +625,9 @@ void ViewInteraction::downscaleAction(Manager& m) {
 // ---- overlays ----
 
 void ViewInteraction::prepareOverlay() {
-  Path& pb = v_.pb;
+  Path& pb = overlay_.pb;
   pb.removeAllPoints();
-  const PointF a = v_.aloc, b = v_.bloc;
+  const PointF a = overlay_.aloc, b = overlay_.bloc;
   switch (drag_) {
     case Drag::Band:
       pb.appendRect({std::min(a.x, b.x), std::min(a.y, b.y), std::fabs(b.x - a.x), std::fabs(b.y - a.y)});
@@ -663,8 +666,8 @@ void ViewInteraction::prepareOverlay() {
 }
 
 void ViewInteraction::drawOverlays(Canvas& c) {
-  const PointF a = v_.aloc, b = v_.bloc;
-  if (drag_ == Drag::Legend && v_.PD && !samePlace(a, b)) v_.plotLegend(c, 1);
+  const PointF a = overlay_.aloc, b = overlay_.bloc;
+  if (drag_ == Drag::Legend && v_.PD && !samePlace(a, b)) v_.plotLegend(c, &overlay_);
   if (drag_ == Drag::GraphicDrag && v_.M && v_.M->currentGraphic) {
     Graphic moved = *v_.M->currentGraphic;
     const Graphic::Points q = moved.getPoints();
@@ -673,8 +676,8 @@ void ViewInteraction::drawOverlays(Canvas& c) {
     moved.image.clear();
     v_.drawGraphic(c, moved);
   }
-  if (drag_ == Drag::Point && v_.movepoints && v_.PD) {
-    const DataBuffer& buf = *v_.movepoints;
+  if (drag_ == Drag::Point && movepoints && v_.PD) {
+    const DataBuffer& buf = *movepoints;
     const AxisScale sx = AxisScale::x(*v_.PD, buf.belongx), sy = AxisScale::y(*v_.PD, buf.belongy);
     Path marks;
     for (int i : v_.M->tableSelection)

@@ -1,12 +1,13 @@
 #pragma once
 
-#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "model/graphic_object.h"
 #include "render/geometry.h"
+#include "render/interaction_host.h"
+#include "render/pointer_overlay.h"
 
 namespace xyla {
 
@@ -32,23 +33,18 @@ enum class ViewKey { Other, Delete, Left, Right, Up, Down };
 // press, drags and a release in the controller's pointer mode, the scroll wheel, keys
 // and the context menu. Positions are view coordinates (points, origin lower left, y
 // upwards). While a drag is in progress the view draws only overlays over its cached
-// image (`redraw` false); the release applies the change and asks for a full pass.
+// image (`redraw` false); the release applies the change and asks for a full pass. The
+// drag's state lives here: the overlay it shows, the ranges saved at the press
+// (`mvxmin1` ... `mvymax2`) and the buffer whose points move (`movepoints`).
 class ViewInteraction {
  public:
-  // Works on `view` (and its document and controller, both required for any effect).
-  explicit ViewInteraction(XylaView& view);
+  // Works on `view` (and its document and controller, both required for any effect)
+  // and hands what the layers above need to `host` (none: nothing is handed on).
+  explicit ViewInteraction(XylaView& view, InteractionHost* host = nullptr);
   ~ViewInteraction();
 
-  // What the interaction needs from the layers above; each may be left empty.
-  struct Hooks {
-    std::function<void(double x, double y)> setFitParam;       // measure: released point
-    std::function<void(double value)> setMouseLocation;         // normx, normy
-    std::function<void(double a, double b)> setLinearBackground;  // bgsub: A and B
-    std::function<void(int key)> runShortcut;                   // Control + letter
-    std::function<void(TextObject&)> editText;                  // start editing a text in place
-    std::function<void(const std::string& page)> showInspector;  // "Text", "Graphic", ...
-  };
-  Hooks hooks;
+  // Where the values, shortcuts and edits of the pointer go.
+  InteractionHost& host() const { return *host_; }
 
   // The graphic that mode "graphic" creates takes its style from this template.
   Graphic graphicTemplate;
@@ -62,6 +58,11 @@ class ViewInteraction {
   void mouseUp(PointF p);
   // True between mouseDown and mouseUp.
   bool dragging() const { return drag_ != Drag::None; }
+  // What the pointer shows over the plot: the drag's points, the crosshair, the rubber
+  // bands (after prepareOverlay) and the graphic being created.
+  const PointerOverlay& overlay() const { return overlay_; }
+  // The pointer mode changed: the crosshair of "measure" goes.
+  void pointerModeChanged() { overlay_.haveoloc = false; }
   // The pointer moved without a button: answers the data position in the range chosen
   // by the range selector (range 1 when it is 0), for the status line.
   PointF dataPosition(PointF p) const;
@@ -90,7 +91,8 @@ class ViewInteraction {
 
   // ---- overlays ----
 
-  // Fills the view's overlay path for the drag in progress; call before each pass.
+  // Fills the overlay path for the drag in progress; call before each pass that shows
+  // the overlay.
   void prepareOverlay();
   // Draws what the overlay path cannot show (legend preview, moved objects, picked
   // points); call after the pass.
@@ -143,11 +145,16 @@ class ViewInteraction {
   void finish();
 
   XylaView& v_;
+  InteractionHost* host_;
   Drag drag_ = Drag::None;
-  int frameCorner_ = -1;      // frame handle being dragged: 0 lower left .. 3 upper right
-  int pickedPoint_ = -1;      // point of `movepoints` under the pointer
+  PointerOverlay overlay_;
+  double mvxmin1 = 0, mvxmax1 = 0, mvymin1 = 0, mvymax1 = 0;  // ranges at the press
+  double mvxmin2 = 0, mvxmax2 = 0, mvymin2 = 0, mvymax2 = 0;
+  DataBuffer* movepoints = nullptr;  // buffer whose points "movepoint" edits
+  int frameCorner_ = -1;             // frame handle being dragged: 0 lower left .. 3 upper right
+  int pickedPoint_ = -1;             // point of `movepoints` under the pointer
   XylaDocument* pickedSub_ = nullptr;
-  std::unique_ptr<Graphic> creating_;  // owner of the view's `nG`
+  std::unique_ptr<Graphic> creating_;  // owner of the overlay's `nG`
 };
 
 }  // namespace xyla

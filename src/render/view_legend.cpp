@@ -8,13 +8,13 @@
 
 namespace xyla {
 
-void XylaView::plotLegend(Canvas& c, int mode) {
+void XylaView::plotLegend(Canvas& c, const PointerOverlay* drag) {
   const XylaDocument& d = *PD;
-  const bool hl = mode != 0;
+  const bool hl = drag != nullptr;
   // While dragging, the preview follows the pointer: the press point `aloc` grabbed the
   // legend, the current point `bloc` moves it.
-  const double x = hl ? d.legendx + (bloc.x - aloc.x) : d.legendx;
-  double y = hl ? d.legendy + (bloc.y - aloc.y) : d.legendy;
+  const double x = hl ? d.legendx + (drag->bloc.x - drag->aloc.x) : d.legendx;
+  double y = hl ? d.legendy + (drag->bloc.y - drag->aloc.y) : d.legendy;
   const double w = saneLength(d.legendwidth), p = saneLength(d.legendspace);
 
   std::vector<const DataBuffer*> listed;

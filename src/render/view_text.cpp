@@ -145,20 +145,20 @@ SizeF XylaView::drawNumber(Canvas& c, double value, double x, double y, int anch
   return l.size;
 }
 
-void XylaView::crossHair(PointF p, int mode) {
+void XylaView::crossHair(Path& path, PointF p, int mode) const {
   if (mode == 0) {
     const bool inside = PD->marginleft <= p.x && p.x <= W_ - PD->marginright && PD->marginbottom <= p.y &&
                         p.y <= H_ - PD->margintop;
-    pb.moveTo(p.x, inside ? bottom : 0);
-    pb.lineTo(p.x, inside ? bottom + height : H_);
-    pb.moveTo(inside ? left : 0, p.y);
-    pb.lineTo(inside ? left + width : W_, p.y);
+    path.moveTo(p.x, inside ? bottom : 0);
+    path.lineTo(p.x, inside ? bottom + height : H_);
+    path.moveTo(inside ? left : 0, p.y);
+    path.lineTo(inside ? left + width : W_, p.y);
     return;
   }
-  pb.moveTo(p.x - 40, p.y);
-  pb.lineTo(p.x + 40, p.y);
-  pb.moveTo(p.x, p.y - 40);
-  pb.lineTo(p.x, p.y + 40);
+  path.moveTo(p.x - 40, p.y);
+  path.lineTo(p.x + 40, p.y);
+  path.moveTo(p.x, p.y - 40);
+  path.lineTo(p.x, p.y + 40);
 }
 
 }  // namespace xyla

@@ -159,7 +159,7 @@ void XylaView::measureAxes(Canvas& c) {
   measuring_ = false;
 }
 
-void XylaView::drawRect(Canvas& c) {
+void XylaView::drawRect(Canvas& c, const PointerOverlay* overlay) {
   if (!PD) return;
   c.save();
   c.clipToRect({0, 0, W_, H_});
@@ -193,7 +193,7 @@ void XylaView::drawRect(Canvas& c) {
       if (PD->axis[k]) drawGrid(c, k, mins[k], maxs[k], 1);
     if (!printing() && isCurrent) drawSelectionHighlight(c);
     drawSeries(c);
-    if (PD->plotlegend) plotLegend(c, 0);
+    if (PD->plotlegend) plotLegend(c);
     drawFrame(c);
     if (M && M->isMouseMode("select") && !printing()) {
       c.setColour(kLightGrey);
@@ -203,7 +203,7 @@ void XylaView::drawRect(Canvas& c) {
     drawGraphics(c, false);
     drawGraphicSelection(c);
   }
-  drawOverlays(c);
+  if (overlay) drawOverlays(c, *overlay);
   // The fit preview, texts and sub-plots lie over the plot; the cached window image shows
   // them already.
   if (!cached) drawFitPreview(c);
@@ -298,23 +298,20 @@ void XylaView::drawFrameArrows(Canvas& c, double x0, double y0) {
   c.restore();
 }
 
-void XylaView::drawOverlays(Canvas& c) {
-  if (nG && M && M->isMouseMode("graphic")) drawGraphic(c, *nG);
-  if (!pb.isEmpty()) {
+void XylaView::drawOverlays(Canvas& c, const PointerOverlay& o) {
+  if (o.nG && M && M->isMouseMode("graphic")) drawGraphic(c, *o.nG);
+  if (!o.pb.isEmpty()) {
     c.save();
     c.setDash(nullptr, 0, 0.0);
     c.setColour({0.75, 0, 0, 1});
     c.setLineWidth(1);
     c.setAntialias(false);
-    c.stroke(pb);
+    c.stroke(o.pb);
     c.restore();
-    pb.removeAllPoints();
   }
-  if (M && M->isMouseMode("measure") && haveoloc) {
+  if (M && M->isMouseMode("measure") && o.haveoloc) {
     Path cross;
-    std::swap(cross, pb);
-    crossHair(oloc, 0);
-    std::swap(cross, pb);
+    crossHair(cross, o.oloc, 0);
     c.save();
     c.setDash(nullptr, 0, 0.0);
     c.setColour({0.75, 0, 0, 0.3});

@@ -10,6 +10,7 @@
 #include "render/canvas.h"
 #include "render/geometry.h"
 #include "render/path.h"
+#include "render/pointer_overlay.h"
 
 namespace xyla {
 
@@ -25,12 +26,12 @@ namespace expr {
 class PointEvaluator;
 }
 
-// The view that draws one document: the plot-area geometry, the dash table, the state of
-// the pointer overlays, and the drawing pass that paints background, grids, axes,
-// buffers, legend, frame and overlays in a fixed order through a Canvas. A pass is two
-// steps: prepare brings the document up to date for the canvas (the only place a pass
-// writes to the document), then drawRect paints it and only reads. It is not a widget;
-// the window layer owns one per document window and the exporters make one per picture.
+// The view that draws one document: the plot-area geometry, the dash table, and the
+// drawing pass that paints background, grids, axes, buffers, legend, frame and the
+// pointer's overlays in a fixed order through a Canvas. A pass is two steps: prepare
+// brings the document up to date for the canvas (the only place a pass writes to the
+// document), then drawRect paints it and only reads. It is not a widget; the window
+// layer owns one per document window and the exporters make one per picture.
 class XylaView {
  public:
   // A view of `width` x `height` points showing nothing yet. `manager` may be null.
@@ -50,8 +51,9 @@ class XylaView {
   // the frame, measures the axis numbers (`axm`, `alabelindex`), places the text objects,
   // takes the pending fit preview and prepares the sub-plots. Call before drawRect.
   void prepare(Canvas& c);
-  // Paints the prepared document over the whole view; reads the document only.
-  void drawRect(Canvas& c);
+  // Paints the prepared document over the whole view, with what `overlay` shows of the
+  // pointer (rubber bands, crosshair, the graphic being made) when given; reads only.
+  void drawRect(Canvas& c, const PointerOverlay* overlay = nullptr);
   // Recomputes the plot-area geometry from the view size and the document margins.
   void computeGeometry();
 
@@ -85,8 +87,8 @@ class XylaView {
   // `font`, or the system font at its size when the canvas does not have the family.
   static FontSpec drawableFont(Canvas& c, const FontSpec& font);
   void drawAlignedLines(Canvas& c, const TextObject& t, const FontSpec& font);
-  // Appends crosshair lines through `p` to the overlay path (mode 0 full, else small).
-  void crossHair(PointF p, int mode);
+  // Appends crosshair lines through `p` to `path` (mode 0 full, else small).
+  void crossHair(Path& path, PointF p, int mode) const;
 
   // ---- series (view_series.cpp) ----
 
@@ -105,9 +107,9 @@ class XylaView {
 
   // ---- legend (view_legend.cpp) ----
 
-  // Mode 0 draws the legend at its place; other modes draw the drag preview at the
-  // pointer position in the highlight colour.
-  void plotLegend(Canvas& c, int mode);
+  // Draws the legend at its place; with `drag`, the preview of a legend drag instead,
+  // moved by the drag (`bloc` - `aloc`) and in the highlight colour.
+  void plotLegend(Canvas& c, const PointerOverlay* drag = nullptr);
 
   // ---- text objects, graphic objects and sub-plots (view_objects.cpp) ----
 
@@ -132,18 +134,11 @@ class XylaView {
   Colour bgColor = Colour::white();
   Manager* M = nullptr;
   XylaDocument* PD = nullptr;
-  Graphic* nG = nullptr;  // the graphic being created by the pointer
-  Path pa, pb, pl, ps;
-  PointF aloc, bloc, oloc, lloc;
-  bool haveoloc = false;
   double width = 0.0, height = 0.0;
   double top = 0.0, right = 0.0, bottom = 0.0, left = 0.0;
-  bool redraw = true;
+  bool redraw = true;  // false: a drag in progress, only overlays over the window image
   std::array<std::array<float, 16>, 16> dash{};
   std::array<float, 16> dashcount{};
-  double mvxmin1 = 0, mvxmax1 = 0, mvymin1 = 0, mvymax1 = 0, mvxmin2 = 0, mvxmax2 = 0, mvymin2 = 0, mvymax2 = 0;
-  int moveframe = 0, movegraphic = 0, movesubview = 0;
-  DataBuffer* movepoints = nullptr;
 
   // Highlight colour of the pointer interaction.
   static constexpr Colour highlight() { return {0.75, 0.0, 0.0, 0.7}; }
@@ -159,7 +154,7 @@ class XylaView {
   void drawFrame(Canvas& c);
   void drawFrameArrows(Canvas& c, double x0, double y0);
   void drawSelectionHighlight(Canvas& c);
-  void drawOverlays(Canvas& c);
+  void drawOverlays(Canvas& c, const PointerOverlay& o);
   void drawFitPreview(Canvas& c);
   void drawSubviewOutline(Canvas& c);
   void drawTexts(Canvas& c);

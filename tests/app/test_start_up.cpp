@@ -43,12 +43,10 @@ TEST(StartUp, OpeningAQueryFileReplacesTheQueryList) {
   MySQLQuery q;
   q.name = "from file";
   writeFile(settings.path("q.myxyla"), encodeQueryList({q}));
-  int shown = 0;
-  app.queries().showPanel = [&] { ++shown; };
   EXPECT_EQ(app.openDocument(settings.path("q.myxyla")), &doc);
   ASSERT_EQ(app.queries().MYQ.size(), 1u);
   EXPECT_EQ(app.queries().MYQ[0].name, "from file");
-  EXPECT_EQ(shown, 1);
+  EXPECT_EQ(ui.queryPanelShows, 1);
   EXPECT_EQ(app.manager().PD, &doc);
 }
 
@@ -109,34 +107,34 @@ TEST(StartUp, MacroSavesTheDocumentAndOpensItAgainAsTheCurrentOne) {
 TEST(UpdateCheck, ComparesVersionsAndStaysQuietWhenNothingIsNewer) {
   TempSettings settings;
   ScriptedUi ui;
-  int opened = 0;
-  const auto open = [&] { ++opened; };
-  reportUpdate(ui, 1.5, 1.5, true, open);
+  const std::string page = "https://example.invalid/download";
+  reportUpdate(ui, 1.5, 1.5, true, page);
   EXPECT_TRUE(ui.alerts.empty());
-  reportUpdate(ui, 1.5, 1.25, false, open);
+  reportUpdate(ui, 1.5, 1.25, false, page);
   ASSERT_EQ(ui.alerts.size(), 1u);
   EXPECT_EQ(ui.alerts[0].title, "Update check");
   EXPECT_EQ(ui.alerts[0].message, "Your version of Xyla is up to date");
-  reportUpdate(ui, 1.5, 2, true, open);
+  reportUpdate(ui, 1.5, 2, true, page);
   ASSERT_EQ(ui.alerts.size(), 2u);
   EXPECT_EQ(ui.alerts[1].title, "A new Xyla version is available");
   EXPECT_EQ(ui.alerts[1].message, "This version: 1.5\nCurrent version: 2");
-  EXPECT_EQ(opened, 1);
+  EXPECT_EQ(ui.urls, std::vector<std::string>{page});
   ui.answer("Later");
-  reportUpdate(ui, 1.5, 2, true, open);
-  EXPECT_EQ(opened, 1);
+  reportUpdate(ui, 1.5, 2, true, page);
+  EXPECT_EQ(ui.urls.size(), 1u);
 
   // The version text comes from a local file named by a setting; nothing else is read.
   writeFile(settings.path("version.txt"), " 99.5\n");
   EXPECT_EQ(versionFromText(readVersionText("file://" + settings.path("version.txt"))), 99.5);
   EXPECT_EQ(readVersionText("https://example.invalid/version.txt"), "");
   EXPECT_EQ(versionFromText("garbage"), 0.0);
-  checkForUpdates(ui, true, open);  // no location: the check is off
+  checkForUpdates(ui, true);  // no location: the check is off
   EXPECT_EQ(ui.alerts.size(), 3u);
   settings->setString("UpdateCheckLocation", settings.path("version.txt"));
-  checkForUpdates(ui, true, open);
+  settings->setString("UpdateDownloadPage", "file:///download");
+  checkForUpdates(ui, true);
   EXPECT_EQ(ui.alerts.size(), 4u);
-  EXPECT_EQ(opened, 2);
+  EXPECT_EQ(ui.urls, (std::vector<std::string>{page, "file:///download"}));
 }
 
 }  // namespace

@@ -29,7 +29,7 @@ namespace gui = xyla::gui;
 // answers to every question. `at` turns data values of range 1 into widget positions.
 class GuiFixture : public ::testing::Test {
  public:
-  GuiFixture() : app(ui), gui(app) {
+  GuiFixture() : gui(ui), app(gui.app()) {
     XylaDocument& d = app.newDocument();
     DataBuffer& b = d.newBuffer();
     for (int i = 0; i <= 10; ++i) b.addDoubleValue(i, i % 3);
@@ -74,8 +74,8 @@ class GuiFixture : public ::testing::Test {
 
   TempSettings settings;
   ScriptedUi ui;
-  Application app;
   gui::GuiApplication gui;
+  Application& app;
   gui::DocumentWindow* window = nullptr;
 };
 

@@ -1,15 +1,16 @@
 // Document windows: timers, the questions before closing, printing, dropping files, the
-// message boxes of the Qt interface.
+// message boxes and the input panel of the Qt interface.
 #include <QDialogButtonBox>
-#include <QMessageBox>
+#include <QInputDialog>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QMimeData>
 #include <QPrinter>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
-
 #include <algorithm>
 #include <fstream>
 
@@ -122,6 +123,30 @@ TEST_F(DocumentWindowTest, QuitAsksForEveryChangedDocumentAndCancelKeepsAll) {
   EXPECT_EQ(Settings::standard()->getBool("ReportVisible"), false);
 }
 
+// The documents a macro asks for get windows, and the windows go with them.
+TEST_F(DocumentWindowTest, MacroDocumentRequestsReachTheWindows) {
+  addMacro("make", "new\nnewbuffer\naddvalue 0 1 2");
+  gui.run([&] { app.macros().macroByMenu(static_cast<int>(app.macros().store().MA.size()) - 1); });
+  ASSERT_EQ(gui.windows().size(), 2u);
+  XylaDocument& made = gui.windows().back()->document();
+  EXPECT_EQ(m().PD, &made);
+  EXPECT_EQ(made.bufferCount(), 1);
+  EXPECT_TRUE(gui.windows().back()->isVisible());
+
+  addMacro("hide", "hideapp");
+  gui.run([&] { app.macros().macroByMenu(static_cast<int>(app.macros().store().MA.size()) - 1); });
+  for (gui::DocumentWindow* w : gui.windows()) EXPECT_TRUE(w->isMinimized());
+
+  addMacro("close", "close");
+  gui.run([&] { app.macros().macroByMenu(static_cast<int>(app.macros().store().MA.size()) - 1); });
+  QApplication::processEvents();  // the window goes
+  QApplication::processEvents();  // then its document
+  ASSERT_EQ(gui.windows().size(), 1u);
+  EXPECT_EQ(&gui.windows().front()->document(), &doc());
+  EXPECT_EQ(app.documents().size(), 1u);
+  EXPECT_TRUE(ui.alerts.empty()) << "a macro closes without the save question";
+}
+
 TEST_F(DocumentWindowTest, PrintdocPrintsThePlotIntoThePrinter) {
   QPrinter printer(QPrinter::HighResolution);
   printer.setOutputFormat(QPrinter::PdfFormat);
@@ -181,6 +206,33 @@ TEST(QtUi, AlertShowsTitleMessageAndButtonsAndAnswersThePressedOne) {
   qui.beginProgress("Fit", "fitting");
   EXPECT_TRUE(qui.progress(0.5));
   qui.endProgress();
+
+  // Document defaults name only fonts the platform has.
+  EXPECT_TRUE(qui.fontExists(""));
+  EXPECT_FALSE(qui.fontExists("Xyla No Such Family"));
+}
+
+TEST(QtUi, InputPanelAsksWithTheMessageAndStartsWithTheLastAnswer) {
+  gui::QtUi qui;
+  QStringList labels, starts;
+  const auto typeAndReturn = [&](const QString& text) {
+    QTimer::singleShot(50, [&, text] {
+      auto* dialog = qobject_cast<QInputDialog*>(QApplication::activeModalWidget());
+      ASSERT_TRUE(dialog);
+      labels << dialog->labelText();
+      starts << dialog->textValue();
+      QLineEdit* line = dialog->findChild<QLineEdit*>();
+      line->selectAll();
+      QTest::keyClicks(line, text);
+      QTest::keyClick(line, Qt::Key_Return);
+    });
+  };
+  typeAndReturn("12");
+  EXPECT_EQ(qui.inputPanel("How many?"), "12");
+  typeAndReturn("7");
+  EXPECT_EQ(qui.inputPanel("And now?"), "7");
+  EXPECT_EQ(labels, (QStringList{"How many?", "And now?"}));
+  EXPECT_EQ(starts, (QStringList{"", "12"}));
 }
 
 }  // namespace

@@ -66,7 +66,7 @@ TEST_F(InspectorTest, ControlsEditTheBufferAsOneUndoStepEach) {
 
   QPushButton* colour = control<QPushButton>(Record::Buffer, "color");
   ASSERT_TRUE(colour);
-  panel().pickColour = [](const QColor&) { return std::optional<QColor>(QColor(255, 0, 0)); };
+  ui.answerColour(Colour{1, 0, 0, 1});
   QTest::mouseClick(colour, Qt::LeftButton);
   EXPECT_EQ(buffer().color, (Colour{1, 0, 0, 1}));
   EXPECT_EQ(doc().undoStack.undoCount(), 4u);

@@ -29,7 +29,7 @@ const ModeCase kModes[] = {
     {"upscale", 0, 0, 5, 5, [](GuiFixture& f) { near(f.doc().xmin1, -1.5), near(f.doc().xmax1, 11.5); }},
     {"downscale", 0, 0, 5, 5, [](GuiFixture& f) { near(f.doc().xmin1, 1.5), near(f.doc().ymax1, 8.5); }},
     {"range", 2, 2, 4, 3, [](GuiFixture& f) { near(f.doc().xmin1, -2), near(f.doc().ymin1, -1); }},
-    {"measure", 1, 1, 3, 4, [](GuiFixture& f) { EXPECT_TRUE(f.plot().view().haveoloc); }},
+    {"measure", 1, 1, 3, 4, [](GuiFixture& f) { EXPECT_TRUE(f.plot().interaction().overlay().haveoloc); }},
     {"graphic", 1, 1, 4, 4, [](GuiFixture& f) { EXPECT_EQ(f.doc().G.size(), 1u); }},
     {"legend", 1, 1, 2, 1, [](GuiFixture& f) { EXPECT_GT(f.doc().legendx, 100); }},
     {"movex", 1, 1, 3, 1, [](GuiFixture& f) { near(f.doc().buffer(0)->X[0], 2); }},
@@ -39,7 +39,8 @@ const ModeCase kModes[] = {
     {"shirbg", 8, 1, 2, 2, [](GuiFixture& f) { near(f.m().shirx1, 8), near(f.m().shiry2, 2); }},
     {"normx", 1, 1, 7, 1, [](GuiFixture&) { near(std::stod(*Settings::standard()->getString("NormRef1")), 7); }},
     // the next click fills the second reference
-    {"normy", 1, 1, 1, 6, [](GuiFixture&) {
+    {"normy", 1, 1, 1, 6,
+     [](GuiFixture&) {
        near(std::stod(*Settings::standard()->getString("NormRef2")), 6);
        EXPECT_EQ(Settings::standard()->getInt("NormAxis"), 1);
      }},

@@ -24,6 +24,18 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// A scripted Ui that also notes, at each redraw request, whether the controller was
+// drawing for output.
+class PrintModeUi : public ScriptedUi {
+ public:
+  void redraw(XylaDocument& d) override {
+    ScriptedUi::redraw(d);
+    printModes.push_back(m && m->printmode);
+  }
+  const Manager* m = nullptr;
+  std::vector<bool> printModes;
+};
+
 // Exports documents into a fresh directory. With XYLA_GALLERY_DIR set, the pictures are
 // kept there for a person to look at.
 class DocumentExport : public ::testing::Test {
@@ -33,6 +45,7 @@ class DocumentExport : public ::testing::Test {
     dir = keep ? fs::path(keep) : fs::temp_directory_path() / ("xyla-export-" + std::to_string(::getpid()));
     fs::create_directories(dir);
     m.setCurrentDocument(&doc);
+    ui.m = &m;
   }
   ~DocumentExport() override {
     if (!std::getenv("XYLA_GALLERY_DIR")) fs::remove_all(dir);
@@ -58,7 +71,7 @@ class DocumentExport : public ::testing::Test {
   static bool white(QRgb p) { return qRed(p) > 240 && qGreen(p) > 240 && qBlue(p) > 240; }
 
   TempSettings settings;
-  ScriptedUi ui;
+  PrintModeUi ui;
   Manager m{ui};
   XylaDocument doc{&m};
   fs::path dir;
@@ -107,17 +120,12 @@ TEST_F(DocumentExport, VectorFilesAreWellFormed) {
 }
 
 TEST_F(DocumentExport, PrintModeIsSetOnlyWhileWriting) {
-  int redraws = 0;
-  bool printingSeen = false;
-  m.onRedraw = [&](XylaDocument&) {
-    ++redraws;
-    printingSeen |= m.printmode;
-  };
   m.pointerMode = "select";
   const QImage img = exportPng("print.png");
   EXPECT_FALSE(m.printmode);
-  EXPECT_TRUE(printingSeen);
-  EXPECT_EQ(redraws, 2);
+  // The window redraws without its decorations while the file is written, then with them.
+  EXPECT_EQ(ui.printModes, (std::vector<bool>{true, false}));
+  EXPECT_EQ(ui.redraws, (std::vector<const XylaDocument*>{&doc, &doc}));
   // The resize handles of the select mode are screen-only: the frame corner shows only the
   // frame colour, not a light-grey square beside it.
   const double left = doc.marginleft, top = doc.viewHeight - doc.margintop;

@@ -30,7 +30,9 @@ TEST_F(Queries, FirstLaunchHasOneNewQueryAndTheListIsSavedAfterEveryChange) {
   EXPECT_EQ(store.MYQ[0], (MySQLQuery{"New Query", "localhost", "test", "", "", "", 3306, false, false}));
   EXPECT_EQ(stored(), store.MYQ);
 
+  const int shown = ui.queryPanelChanges;
   store.my_add();
+  EXPECT_EQ(ui.queryPanelChanges, shown + 1) << "the panel shows the new query";
   EXPECT_EQ(store.selected, 1);
   EXPECT_EQ(store.MYQ[1].db, "localhost");  // the database field starts as the host field
   store.my_save(named("spectra"));
@@ -67,12 +69,10 @@ TEST_F(Queries, ExportedListsReplaceOrAppend) {
   EXPECT_EQ(stored(), store.MYQ);
   EXPECT_EQ(store.MYQ[1], named("b"));  // every field survives the file
 
-  int shown = 0;
-  store.showPanel = [&] { ++shown; };
   store.MYQ.clear();
   EXPECT_TRUE(store.openQueryFile(file));
   EXPECT_EQ(names(), "a;b;");
-  EXPECT_EQ(shown, 1);
+  EXPECT_EQ(ui.queryPanelShows, 1);
   // Files that hold no list are refused with a message and change nothing.
   EXPECT_FALSE(store.openQueryFile(this->file("bad.myxyla", "not an archive")));
   EXPECT_EQ(names(), "a;b;");

@@ -34,7 +34,8 @@ class MacroFixture : public DocumentFixture {
     return out;
   }
 
-  MacroController mc{m};
+  ScriptedDocuments documents;
+  MacroController mc{m, &documents};
   Macro macro;
 };
 

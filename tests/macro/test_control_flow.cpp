@@ -1,3 +1,5 @@
+#include <algorithm>
+
 #include "macro_fixture.h"
 
 namespace xyla::test {
@@ -95,26 +97,67 @@ TEST_F(ControlFlow, BrowseRemembersTheFolderAndDefaultsAreKept) {
 }
 
 TEST_F(ControlFlow, CommandsAfterCloseAreReportedAndNothingCrashes) {
-  XylaDocument* closed = nullptr;
-  mc.closeDocument = [&](XylaDocument& d) { closed = &d; };
   EXPECT_EQ(run("print a\nclose\nprint b\nprint c"), "a");
-  EXPECT_EQ(closed, &doc);
+  EXPECT_EQ(documents.closed, std::vector<XylaDocument*>{&doc});
   EXPECT_EQ(syntaxErrors(), (std::vector<std::string>{"Unkown command print b"}));
   // "new" makes a new target after close.
   XylaDocument fresh(&m);
-  mc.newDocument = [&] { return &fresh; };
+  documents.fresh.push_back(&fresh);
   EXPECT_EQ(run("close\nnew\naddvalue 0 1 2\nnewbuffer\nprint nb"), "1");
   EXPECT_EQ(fresh.bufferCount(), 1);
+}
+
+// What a macro asks of the program reaches the host: the window of its document, the
+// console, the panels and the document requests.
+TEST_F(ControlFlow, RequestsReachTheHost) {
+  struct Case {
+    const char* macro;
+    int (*count)(const ScriptedUi&, const ScriptedDocuments&, const XylaDocument&);
+    int more;  // how much the count grows at least
+  };
+  const Case cases[] = {
+      {"plot",
+       [](const ScriptedUi& u, const ScriptedDocuments&, const XylaDocument& d) {
+         return static_cast<int>(std::count(u.redraws.begin(), u.redraws.end(), &d));
+       },
+       1},
+      {"plot", [](const ScriptedUi& u, const ScriptedDocuments&, const XylaDocument&) { return u.panelRefreshes; }, 1},
+      {"newbuffer\nnewbuffer",
+       [](const ScriptedUi& u, const ScriptedDocuments&, const XylaDocument&) { return u.bufferTableReloads; }, 2},
+      {"input 'Width?'",
+       [](const ScriptedUi& u, const ScriptedDocuments&, const XylaDocument&) {
+         return static_cast<int>(std::count(u.panelTitles.begin(), u.panelTitles.end(), "Width?"));
+       },
+       1},
+      {"printdoc",
+       [](const ScriptedUi&, const ScriptedDocuments& h, const XylaDocument& d) {
+         return static_cast<int>(std::count(h.printed.begin(), h.printed.end(), &d));
+       },
+       1},
+      {"hideapp", [](const ScriptedUi&, const ScriptedDocuments& h, const XylaDocument&) { return h.hides; }, 1},
+      {"quitapp", [](const ScriptedUi&, const ScriptedDocuments& h, const XylaDocument&) { return h.quits; }, 1},
+      {"quitapp",
+       [](const ScriptedUi&, const ScriptedDocuments& h, const XylaDocument& d) {
+         return static_cast<int>(std::count(h.closed.begin(), h.closed.end(), &d));
+       },
+       1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.macro);
+    const int before = c.count(ui, documents, doc);
+    run(c.macro);
+    EXPECT_GE(c.count(ui, documents, doc), before + c.more);
+  }
+  EXPECT_EQ(run("print 'to the console'"), "to the console");
+  EXPECT_EQ(ui.console.substr(ui.console.size() - 14), "to the console");
 }
 
 TEST_F(ControlFlow, AMacroCannotRestartItselfThroughTheTimer) {
   mc.store().MA.clear();
   mc.store().MA.push_back(std::make_unique<Macro>("Tick", "setvar n n+1\ninput\nprint t", 0, 0));
   // The timer fires while the macro waits in its input panel.
-  mc.inputPanel = [&](const std::string&) -> std::optional<std::string> {
-    doc.executemacro();
-    return "4";
-  };
+  ui.whileInputOpen = [&] { doc.executemacro(); };
+  ui.answerInput("4");
   doc.mtname = "tick";
   m.GV["n"] = 0;
   doc.executemacro();

@@ -23,7 +23,9 @@ TEST_F(MacroStoreTest, FirstStartAddDeleteMoveRenameAndPersistence) {
   s.ma_delete();  // the last one stays
   EXPECT_EQ(ui.beeps, 1);
   s.ma_add();
+  const int menus = ui.macroMenuChanges;
   s.rename(1, "Second");
+  EXPECT_EQ(ui.macroMenuChanges, menus + 1) << "the Macro menus show the new name";
   s.ma_add();
   s.rename(2, "Third");
   EXPECT_EQ(s.selected, 2);

@@ -128,7 +128,7 @@ TEST_F(ObjectCommands, GraphicsTakeTheirGeometryStyleAndColours) {
 class DocumentCommands : public MacroFixture {
  protected:
   DocumentCommands() {
-    mc.openDocument = [this](const std::string& path) -> XylaDocument* {
+    documents.opener = [this](const std::string& path) -> XylaDocument* {
       auto d = std::make_unique<XylaDocument>(&m);
       if (!openDocumentFile(*d, path, ui)) return nullptr;
       opened.push_back(std::move(d));

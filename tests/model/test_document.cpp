@@ -53,7 +53,7 @@ TEST(Document, AxisFontsComeFromUserDefaultsWhenTheFontExists) {
   settings->setFloat("TextFontSize", 30);
   xyla::test::ScriptedUi ui;
   Manager m(ui);
-  m.fontExists = [](const std::string& name) { return name == "DejaVu Sans"; };
+  ui.missingFonts = {"No Such Font"};
   XylaDocument doc(&m);
   for (int k = 0; k < 4; ++k) {
     EXPECT_EQ(doc.numfont[k], (xyla::FontSpec{"DejaVu Sans", 11}));
@@ -233,25 +233,27 @@ TEST_F(DocumentTest, SubplotRedrawsThroughItsMainDocument) {
 }
 
 TEST_F(DocumentTest, TimersAndRefresh) {
-  std::vector<std::string> ran;
-  m.runMacrosNamed = [&](XylaDocument&, const std::string& name) { ran.push_back(name); };
-  int refreshed = 0;
-  m.refreshFromSource = [&](DataBuffer&) { ++refreshed; };
+  xyla::test::RecordedTimerWork work;
+  m.macroRunner = &work;
+  m.sourceReader = &work;
   doc.mtname = "tick";
   doc.mtinterval = 5;
   doc.setMacroTimer();
-  EXPECT_EQ(ran, std::vector<std::string>{"tick"});  // runs once at once
+  EXPECT_EQ(work.ran, std::vector<std::string>{"tick"});  // runs once at once
   EXPECT_TRUE(doc.MT.running);
   EXPECT_EQ(doc.MT.interval, 5);
   doc.clearMacroTimer();
   EXPECT_FALSE(doc.MT.running);
   doc.setUpdateTimer();
-  EXPECT_EQ(refreshed, 0);  // no immediate refresh
+  EXPECT_TRUE(work.refreshed.empty());  // no immediate refresh
   add({{0, 0}, {1, 1}}).my_autoupdate = true;
   add({{5, 5}});
   doc.rescaleafterupdate = true;
+  ui.redraws.clear();
   doc.updatedata();
-  EXPECT_EQ(refreshed, 1);
+  EXPECT_EQ(work.refreshed.size(), 1u);
+  ASSERT_FALSE(ui.redraws.empty());  // the window shows the new points
+  EXPECT_EQ(ui.redraws.back(), &doc);
   EXPECT_TRUE(doc.rescaleafterload);
   EXPECT_GT(doc.xmax1, 5);
 }

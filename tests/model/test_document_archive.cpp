@@ -472,13 +472,10 @@ TEST_F(DocumentArchiveTest, AutomaticBuffersAreRefreshedAfterLoading) {
   populateDocument(doc, 0);
   for (const auto& b : doc.DB) b->my_autoupdate = false;
   doc.DB[1]->my_autoupdate = true;
-  int refreshed = 0;
-  m.refreshFromSource = [&](DataBuffer& b) {
-    ++refreshed;
-    EXPECT_EQ(b.comment, doc.DB[1]->comment);
-  };
+  xyla::test::RecordedTimerWork work;
+  m.sourceReader = &work;
   const auto back = load(dataRepresentationOfType(doc, kDocumentType));
-  EXPECT_EQ(refreshed, 1);
+  EXPECT_EQ(work.refreshed, std::vector<std::string>{doc.DB[1]->comment});
   EXPECT_TRUE(back->rescaleafterload);
   doc.rescaleafterupdate = false;
   const auto again = load(dataRepresentationOfType(doc, kDocumentType));

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "model/report.h"
+#include "support/scripted_ui.h"
 
 namespace xyla {
 namespace {
@@ -23,9 +24,8 @@ TEST(Report, ShortenText) {
 }
 
 TEST(Report, MergesRunsOfOneLookAndRefusesGrowthBeyondItsLimit) {
-  Report r;
-  int changes = 0;
-  r.onChanged = [&] { ++changes; };
+  xyla::test::ScriptedUi ui;
+  Report r(&ui);
   EXPECT_TRUE(r.add("", 12, Colour::black(), "a"));
   EXPECT_TRUE(r.add("", 12, Colour::black(), "b\n"));
   EXPECT_TRUE(r.add("", 12, Colour::black(), "c", true));
@@ -33,7 +33,7 @@ TEST(Report, MergesRunsOfOneLookAndRefusesGrowthBeyondItsLimit) {
   ASSERT_EQ(r.runs().size(), 3u);
   EXPECT_EQ(r.runs()[0].text, "ab\n");
   EXPECT_EQ(r.plainText(), "ab\nc\n");
-  EXPECT_EQ(changes, 4);
+  EXPECT_EQ(ui.reportChanges, 4);
 
   const std::string big(kMaxReportBytes / 2, 'x');
   EXPECT_TRUE(r.add("", 12, Colour::black(), big));

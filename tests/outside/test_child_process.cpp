@@ -1,11 +1,11 @@
 #include <gtest/gtest.h>
-
 #include <sys/stat.h>
 
 #include <filesystem>
 
 #include "outside/child_process.h"
 #include "outside/private_directory.h"
+#include "support/scripted_ui.h"
 #include "support/test_files.h"
 
 namespace xyla::test {
@@ -50,12 +50,13 @@ TEST(ChildProcess, EndingsTable) {
   }
 }
 
-TEST(ChildProcess, CancelStopsAndMissingProgramDoesNotStart) {
+TEST(ChildProcess, CancelInTheHostsProgressStopsAndMissingProgramDoesNotStart) {
   ChildRun run = shell("exec sleep 30");
-  int asked = 0;
-  run.keepGoing = [&] { return ++asked < 3; };
+  ScriptedUi ui;
+  ui.cancelAtProgress = 3;
+  run.host = &ui;
   EXPECT_EQ(outside::runChild(run).ending, ChildEnding::Cancelled);
-  EXPECT_EQ(asked, 3);
+  EXPECT_EQ(ui.progressCalls, 3);
   ChildRun missing;
   missing.program = "/nonexistent/program";
   EXPECT_EQ(outside::runChild(missing).ending, ChildEnding::NotStarted);

@@ -283,8 +283,9 @@ const Scene kFrame[] = {
     {"measure-crosshair",
      [](ViewScene& s) {
        s.m.pointerMode = "measure";
-       s.view.haveoloc = true;
-       s.view.oloc = {100, 100};
+       s.showPointer = true;
+       s.pointer.haveoloc = true;
+       s.pointer.oloc = {100, 100};
      }},
     {"legend-rows-skip-hidden-buffers",
      [](ViewScene& s) {

@@ -21,9 +21,26 @@ struct Range {
   double xmin, xmax, ymin, ymax;
 };
 
+// Records what the pointer hands on.
+class RecordedHost : public InteractionHost {
+ public:
+  void setFitParam(double x, double y) override { fitParams.push_back({x, y}); }
+  void setMouseLocation(double value) override { mouseLocations.push_back(value); }
+  void setLinearBackground(double a, double b) override { backgrounds.push_back({a, b}); }
+  void runShortcut(int key) override { shortcuts.push_back(key); }
+  void editText(TextObject& t) override { edited.push_back(&t); }
+  void showInspector(const std::string& page) override { pages.push_back(page); }
+
+  std::vector<PointF> fitParams, backgrounds;
+  std::vector<double> mouseLocations;
+  std::vector<int> shortcuts;
+  std::vector<TextObject*> edited;
+  std::vector<std::string> pages;
+};
+
 class InteractionTest : public ViewFixture {
  protected:
-  InteractionTest() : act(view) {
+  InteractionTest() : act(view, &host) {
     doc.scale(2, 0, 1, 0, 1, false, false);
     doc.undoStack.clear();
     draw();  // lays out the frame as a window would before any event
@@ -47,6 +64,7 @@ class InteractionTest : public ViewFixture {
     EXPECT_NEAR(got.ymin, want.ymin, 1e-9);
     EXPECT_NEAR(got.ymax, want.ymax, 1e-9);
   }
+  RecordedHost host;
   ViewInteraction act;
 };
 
@@ -156,20 +174,14 @@ TEST_F(InteractionTest, MovesWithoutASelectionAskForOne) {
 // ---- values handed to the dialogs ----
 
 TEST_F(InteractionTest, ReleasesFillTheBackgroundShirleyFitAndNormaliseFields) {
-  double a = 0, b = 0, px = -1, py = -1, norm = -1;
-  int fitCalls = 0;
-  act.hooks.setLinearBackground = [&](double A, double B) { a = A, b = B; };
-  act.hooks.setFitParam = [&](double x, double y) { px = x, py = y, ++fitCalls; };
-  act.hooks.setMouseLocation = [&](double v) { norm = v; };
-
   dragIn("bgsub", at(0, 1), at(4, 3));  // y = 0.5 x + 1
-  EXPECT_DOUBLE_EQ(a, -0.5);
-  EXPECT_DOUBLE_EQ(b, -1);
+  ASSERT_EQ(host.backgrounds.size(), 1u);
+  EXPECT_DOUBLE_EQ(host.backgrounds[0].x, -0.5);
+  EXPECT_DOUBLE_EQ(host.backgrounds[0].y, -1);
   EXPECT_DOUBLE_EQ(m.GV["linbga"], -0.5);
   EXPECT_DOUBLE_EQ(m.GV["linbgb"], -1);
-  a = 7;
   dragIn("bgsub", at(2, 2), at(2, 2));  // press and release alike: nothing
-  EXPECT_EQ(a, 7);
+  EXPECT_EQ(host.backgrounds.size(), 1u);
 
   addBuffer({{0, 0}});
   dragIn("shirbg", at(8, 1), at(2, 3));
@@ -179,20 +191,21 @@ TEST_F(InteractionTest, ReleasesFillTheBackgroundShirleyFitAndNormaliseFields) {
   EXPECT_DOUBLE_EQ(m.shiry2, 3);
 
   dragIn("measure", at(1, 1), at(6, 7), 0);
-  EXPECT_TRUE(view.haveoloc);
-  EXPECT_EQ(view.oloc, at(6, 7));
-  EXPECT_EQ(fitCalls, 0) << "with both ranges chosen the fit table is left alone";
+  EXPECT_TRUE(act.overlay().haveoloc);
+  EXPECT_EQ(act.overlay().oloc, at(6, 7));
+  EXPECT_TRUE(host.fitParams.empty()) << "with both ranges chosen the fit table is left alone";
   dragIn("measure", at(1, 1), at(6, 7), 1);
-  EXPECT_EQ(fitCalls, 1);
-  EXPECT_DOUBLE_EQ(px, 6);
-  EXPECT_DOUBLE_EQ(py, 7);
   dragIn("measure", at(1, 1), at(6, 7), 2);
-  EXPECT_DOUBLE_EQ(px, 0.6);
+  ASSERT_EQ(host.fitParams.size(), 2u);
+  EXPECT_DOUBLE_EQ(host.fitParams[0].x, 6);
+  EXPECT_DOUBLE_EQ(host.fitParams[0].y, 7);
+  EXPECT_DOUBLE_EQ(host.fitParams[1].x, 0.6);
 
   dragIn("normx", at(1, 1), at(6, 7), 1);
-  EXPECT_DOUBLE_EQ(norm, 6);
   dragIn("normy", at(1, 1), at(6, 7), 2);
-  EXPECT_DOUBLE_EQ(norm, 0.7);
+  EXPECT_EQ(host.mouseLocations.size(), 2u);
+  EXPECT_DOUBLE_EQ(host.mouseLocations[0], 6);
+  EXPECT_DOUBLE_EQ(host.mouseLocations[1], 0.7);
 }
 
 // ---- graphics, sub-plots, legend, frame ----
@@ -200,7 +213,7 @@ TEST_F(InteractionTest, ReleasesFillTheBackgroundShirleyFitAndNormaliseFields) {
 TEST_F(InteractionTest, GraphicModeCreatesPicksMovesAndDeletes) {
   dragIn("graphic", at(1, 1), at(1, 1));
   EXPECT_TRUE(doc.G.empty()) << "a click without a drag makes no graphic";
-  EXPECT_EQ(view.nG, nullptr);
+  EXPECT_EQ(act.overlay().nG, nullptr);
   dragIn("graphic", at(1, 1), at(4, 2));
   ASSERT_EQ(doc.G.size(), 1u);
   Graphic* g = doc.G[0].get();
@@ -212,6 +225,7 @@ TEST_F(InteractionTest, GraphicModeCreatesPicksMovesAndDeletes) {
   dragIn("graphic", at(2.5, 1.5), at(2.5, 2.5));
   ASSERT_EQ(doc.G.size(), 1u);
   EXPECT_DOUBLE_EQ(g->y1, at(1, 2).y);
+  EXPECT_EQ(host.pages, std::vector<std::string>{"Graphic"});
 
   EXPECT_TRUE(act.keyDown(0, ViewKey::Right, {}));
   EXPECT_DOUBLE_EQ(g->x1, at(1, 1).x + 1);
@@ -293,6 +307,7 @@ TEST_F(TextInteraction, SelectDragsTextsButNotAutomaticOnes) {
   dragIn("select", {210, 190}, {260, 100});
   EXPECT_EQ(m.currentText, &fixed);
   EXPECT_EQ(fixed.tloc, (ViewPoint{200, 200}));
+  EXPECT_EQ(host.pages, (std::vector<std::string>{"Text", "Text"})) << "a picked text shows its page";
   doc.undoStack.undo();
   EXPECT_EQ(t.tloc, (ViewPoint{100, 200}));
 }
@@ -332,8 +347,7 @@ TEST_F(TextInteraction, CommandArrowsCycleAndDeleteIsUndoable) {
 }
 
 TEST_F(TextInteraction, TextModeCreatesAndEditsInPlace) {
-  std::vector<TextObject*> edited;
-  act.hooks.editText = [&](TextObject& t) { edited.push_back(&t); };
+  std::vector<TextObject*>& edited = host.edited;
   dragIn("text", {100, 100}, {100, 100});
   ASSERT_EQ(doc.T.size(), 1u);
   ASSERT_EQ(edited.size(), 1u);
@@ -436,8 +450,7 @@ TEST_F(InteractionTest, WheelZoomsInRangeModeOnly) {
 }
 
 TEST_F(InteractionTest, ControlLettersRunShortcutsAsTyped) {
-  std::vector<int> run;
-  act.hooks.runShortcut = [&](int c) { run.push_back(c); };
+  const std::vector<int>& run = host.shortcuts;
   const PointerModifiers ctrl{false, false, true};
   EXPECT_TRUE(act.keyDown('a', ViewKey::Other, ctrl));
   EXPECT_TRUE(act.keyDown('A', ViewKey::Other, {true, false, true}));
@@ -495,15 +508,21 @@ TEST_F(InteractionTest, OverlayPathFollowsTheDrag) {
   act.mouseDown({100, 100});
   act.mouseDragged({140, 80});
   act.prepareOverlay();
-  ASSERT_EQ(view.pb.elements().size(), 1u);
-  const auto& e = view.pb.elements()[0];
+  const Path& pb = act.overlay().pb;
+  ASSERT_EQ(pb.elements().size(), 1u);
+  const auto& e = pb.elements()[0];
   EXPECT_DOUBLE_EQ(e.x, 100);
   EXPECT_DOUBLE_EQ(e.y, 80);
-  draw();  // the pass strokes and empties the overlay
-  EXPECT_TRUE(view.pb.isEmpty());
+  // The pass strokes it over the window image in the overlay colour, once.
+  view.redraw = false;
+  canvas = RecordingCanvas();
+  view.drawRect(canvas, &act.overlay());
+  const auto strokes = canvas.opsOfKind("stroke");
+  ASSERT_EQ(strokes.size(), 1u);
+  EXPECT_TRUE(sameColour(strokes[0].colour, {0.75, 0, 0, 1}));
   act.mouseUp({140, 80});
   act.prepareOverlay();
-  EXPECT_TRUE(view.pb.isEmpty());
+  EXPECT_TRUE(pb.isEmpty());
 }
 
 }  // namespace

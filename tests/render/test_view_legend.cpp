@@ -16,9 +16,9 @@ TEST_F(Legend, DragPreviewFollowsThePointerInTheHighlightColour) {
   b.linewidth = 4;
   doc.legendx = 100;
   doc.legendy = 200;
-  view.aloc = {110, 190};
-  view.bloc = {130, 150};
-  view.plotLegend(canvas, 1);
+  pointer.aloc = {110, 190};
+  pointer.bloc = {130, 150};
+  view.plotLegend(canvas, &pointer);
   const auto line = canvas.opsOfKind("stroke").at(0);
   EXPECT_TRUE(sameColour(line.colour, XylaView::highlight()));
   EXPECT_EQ(line.lineWidth, 1);

@@ -42,11 +42,11 @@ struct ViewScene {
     doc.axis.fill(false);
   }
 
-  // Runs the drawing pass on a fresh recording.
+  // Runs the drawing pass on a fresh recording, with `pointer` over it when shown.
   void draw() {
     canvas = RecordingCanvas();
     view.prepare(canvas);
-    view.drawRect(canvas);
+    view.drawRect(canvas, showPointer ? &pointer : nullptr);
   }
 
   // The recording followed by what the preparation left in the document: number
@@ -77,6 +77,8 @@ struct ViewScene {
   }
 
   ScriptedUi ui;
+  PointerOverlay pointer;
+  bool showPointer = false;
   Manager m;
   XylaDocument doc;
   XylaView view;

@@ -7,6 +7,7 @@
 
 #include "model/buffer_properties.h"
 #include "model/document_properties.h"
+#include "model/document_services.h"
 #include "model/manager.h"
 #include "model/object_properties.h"
 #include "model/xyla_document.h"
@@ -45,6 +46,17 @@ inline void populateDocument(XylaDocument& d, int seed) {
   d.addGraphic(std::move(g));
   d.addGraphic(std::make_unique<Graphic>());
 }
+
+// The work of the document timers, recorded: the macro names run and the comments of
+// the buffers read again from their source.
+class RecordedTimerWork : public MacroRunner, public SourceReader {
+ public:
+  void runMacrosNamed(XylaDocument&, const std::string& name) override { ran.push_back(name); }
+  void refreshFromSource(DataBuffer& b, Ui&) const override { refreshed.push_back(b.comment); }
+
+  std::vector<std::string> ran;
+  mutable std::vector<std::string> refreshed;
+};
 
 // A document of its own with a manager, a scripted Ui and fresh user defaults.
 class DocumentFixture : public ::testing::Test {

@@ -15,20 +15,41 @@ int ScriptedUi::alert(const std::string& title, const std::string& message, cons
   return static_cast<int>(it - buttons.begin());
 }
 
+namespace {
+
+// The front of `queue`, removed; `none` when the queue is empty.
+template <typename T>
+T take(std::deque<T>& queue, T none) {
+  if (queue.empty()) return none;
+  T front = std::move(queue.front());
+  queue.pop_front();
+  return front;
+}
+
+}  // namespace
+
 std::vector<std::string> ScriptedUi::openPanel(const std::string& title, const std::string&, bool) {
   panelTitles.push_back(title);
-  if (opens_.empty()) return {};
-  auto files = std::move(opens_.front());
-  opens_.pop_front();
-  return files;
+  return take(opens_, std::vector<std::string>());
 }
 
 std::optional<std::string> ScriptedUi::savePanel(const std::string& title, const std::string&, const std::string&) {
   panelTitles.push_back(title);
-  if (saves_.empty()) return std::nullopt;
-  auto name = std::move(saves_.front());
-  saves_.pop_front();
-  return name;
+  return take(saves_, std::optional<std::string>());
 }
+
+std::optional<std::string> ScriptedUi::inputPanel(const std::string& message) {
+  panelTitles.push_back(message);
+  if (whileInputOpen) whileInputOpen();
+  return take(inputs_, std::optional<std::string>());
+}
+
+std::optional<Colour> ScriptedUi::colourPanel(const Colour&) { return take(colours_, std::optional<Colour>()); }
+
+std::optional<FontSpec> ScriptedUi::fontPanel(const FontSpec&) { return take(fonts_, std::optional<FontSpec>()); }
+
+bool ScriptedUi::progress(double) { return ++progressCalls < cancelAtProgress || cancelAtProgress <= 0; }
+
+XylaDocument* ScriptedDocuments::newDocument() { return take(fresh, static_cast<XylaDocument*>(nullptr)); }
 
 }  // namespace xyla::test

@@ -56,7 +56,10 @@ struct Setup {
   }
   void row(int r, const std::string& fn, const std::string& a, const std::string& b, const std::string& c,
            const std::string& d, const std::string& e) {
-    doc.F[r] = {{"active", ""}, {"function", fn}, {"A", a}, {"B", b}, {"C", c}, {"D", d}, {"E", e}};
+    xyla::FitRow& row = doc.F[r];
+    row.setActive(true);
+    const std::string* cells[] = {&fn, &a, &b, &c, &d, &e};
+    for (int i = 0; i < 6; ++i) row.set(static_cast<xyla::FitCell>(i), *cells[i]);
   }
   void keep() { typed = doc.F; }
   // One whole fit from the typed table.

@@ -1,7 +1,10 @@
 #include "fit/fit_controller.h"
 
+#include <utility>
+
 #include "expr/expression.h"
 #include "fit/fit_data.h"
+#include "fit/table_door.h"
 #include "model/document_file.h"
 #include "model/manager.h"
 #include "model/ui.h"
@@ -72,8 +75,9 @@ bool Fit::readtab() {
 
 void Fit::writeTable() {
   if (!doc_) return;
-  writeTableCells(model_, haveInt, doc_->F);
-  if (onTableChanged) onTableChanged();
+  FitTable table = doc_->F;
+  writeTableCells(model_, haveInt, table);
+  setTable(*doc_, table, TableChange::FitResult);
 }
 
 void Fit::start() {
@@ -89,9 +93,9 @@ void Fit::back() {
     if (Ui* u = ui()) u->beep();
     return;
   }
-  doc_->F = std::move(doc_->OF.back());
+  const FitTable previous = std::move(doc_->OF.back());
   doc_->OF.pop_back();
-  if (onTableChanged) onTableChanged();
+  setTable(*doc_, previous, TableChange::FitResult);
   readtab();
   haveInt = false;
   haveResult = false;
@@ -123,23 +127,27 @@ void Fit::load() {
   const std::vector<std::string> files = u->openPanel("Load Fit", "", false);
   if (files.empty()) return;
   constexpr int kFitGroup = 5;
+  FitTable before = doc_->F;
   if (!loadPartialFile(*doc_, files.front(), kFitGroup, *u)) return;
+  // The file's table comes in through the door like any edit, so it can be undone.
+  const FitTable loaded = std::exchange(doc_->F, std::move(before));
+  setTable(*doc_, loaded);
   haveInt = false;
   haveResult = false;
   msgOut(1, "");
   msgOut(2, "");
-  if (onTableChanged) onTableChanged();
 }
 
 void Fit::setParam(double A, double B) {
   if (!panel.pointer || !doc_) return;
   const int row = panel.selectedRow;
   if (row < 0 || row >= static_cast<int>(doc_->F.size())) return;
-  doc_->F[row]["A"] = formatG(A) + "~";
-  doc_->F[row]["B"] = formatG(B) + "~";
+  FitRow filled = doc_->F[row];
+  filled.set(FitCell::A, formatG(A) + "~");
+  filled.set(FitCell::B, formatG(B) + "~");
   if (row + 1 < kMaxPeaks) panel.selectedRow = row + 1;
   haveResult = false;
-  if (onTableChanged) onTableChanged();
+  setRow(*doc_, row, std::move(filled));
 }
 
 void Fit::update() {

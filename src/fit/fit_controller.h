@@ -122,10 +122,9 @@ class Fit : public shapes::UserFunctions {
   // Why the last fit did not succeed ("" when it did): the iteration limit, a singular
   // matrix, values that are not numbers.
   std::string failure() const;
-  // Window-layer hooks: the message view shows both lines; the table redraws; the view
-  // freezes its own redraw while a previewed fit runs (true) and resumes (false).
+  // Window-layer hooks: the message view shows both lines; the view freezes its own
+  // redraw while a previewed fit runs (true) and resumes (false).
   std::function<void(const std::string&)> onMessage;
-  std::function<void()> onTableChanged;
   std::function<void(bool)> onFitRunning;
 
   const FitModel& model() const { return model_; }

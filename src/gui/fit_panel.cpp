@@ -11,9 +11,11 @@
 #include <QPushButton>
 #include <QTableWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "fit/fit_controller.h"
 #include "fit/levenberg_marquardt.h"
+#include "fit/table_door.h"
 #include "model/manager.h"
 #include "model/ui.h"
 #include "model/xyla_document.h"
@@ -22,9 +24,8 @@ namespace xyla::gui {
 
 namespace {
 
-// Table columns and the fit-table keys they show; the last column is the "active" mark.
-const char* const kKeys[] = {"function", "A", "B", "C", "D", "E", "weight", "%"};
-constexpr int kActiveColumn = 8;
+// The table's columns are the row's cells in their order, then the active mark.
+constexpr int kActiveColumn = kFitCellCount;
 
 }  // namespace
 
@@ -88,15 +89,11 @@ FitPanel::FitPanel(Manager& m, fit::Fit& fit, std::function<void(const std::func
     if (r >= 0) fit_.panel.selectedRow = r;
   });
   fit_.onMessage = [this](const std::string& text) { showMessages(text); };
-  fit_.onTableChanged = [this] { refresh(); };
   resize(900, 620);
   refresh();
 }
 
-FitPanel::~FitPanel() {
-  fit_.onMessage = nullptr;
-  fit_.onTableChanged = nullptr;
-}
+FitPanel::~FitPanel() { fit_.onMessage = nullptr; }
 
 // The controller works on the current document.
 void FitPanel::bind() {
@@ -113,17 +110,20 @@ void FitPanel::refresh() {
       if (!item) table_->setItem(r, c, item = new QTableWidgetItem);
       if (c == kActiveColumn) {
         item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsUserCheckable | Qt::ItemIsSelectable);
-        item->setCheckState(row && row->count("active") ? Qt::Checked : Qt::Unchecked);
+        item->setCheckState(row && row->active() ? Qt::Checked : Qt::Unchecked);
         continue;
       }
-      const auto it = row ? row->find(kKeys[c]) : FitRow::const_iterator();
-      item->setText(row && it != row->end() ? QString::fromStdString(it->second) : QString());
+      item->setText(row ? QString::fromStdString(row->get(static_cast<FitCell>(c))) : QString());
     }
   }
   if (d) {
     bind();
     fit_.update();
   }
+  // A pointer fill moves the selection on to the next row.
+  const int selected = fit_.panel.selectedRow;
+  if (selected >= 0 && selected < table_->rowCount() && selected != table_->currentRow())
+    table_->setCurrentCell(selected, std::max(table_->currentColumn(), 0));
   preview_->setChecked(fit_.panel.preview);
   pointer_->setChecked(fit_.panel.pointer);
   limit_->setText(QString::number(fit_.panel.limitTag));
@@ -134,21 +134,16 @@ void FitPanel::refresh() {
   showing_ = false;
 }
 
-// A typed cell goes into the document's table at once.
+// A typed cell or a switched row goes into the document's table at once, as one undo
+// step.
 void FitPanel::takeCell(int r, int c) {
   XylaDocument* d = m_.PD;
-  if (showing_ || !d || r < 0 || r >= static_cast<int>(d->F.size())) return;
-  FitRow& row = d->F[static_cast<std::size_t>(r)];
   const QTableWidgetItem* item = table_->item(r, c);
-  if (c == kActiveColumn) {
-    if (item->checkState() == Qt::Checked)
-      row["active"] = std::string(1, '1');
-    else
-      row.erase("active");
-  } else {
-    row[kKeys[c]] = item->text().toStdString();
-  }
-  d->edited = true;
+  if (showing_ || !d || !item) return;
+  if (c == kActiveColumn)
+    fit::setActive(*d, r, item->checkState() == Qt::Checked);
+  else
+    fit::setCell(*d, r, static_cast<FitCell>(c), item->text().toStdString());
 }
 
 void FitPanel::takeSettings() {

@@ -288,8 +288,17 @@ TEST_F(Panels, FitPanelRunsAFitThatStopEnds) {
   const char* cells[] = {"GL", "4.5~", "40~", "2~", "0.3"};
   for (int c = 0; c < 5; ++c) t->item(0, c)->setText(cells[c]);
   t->item(0, 8)->setCheckState(Qt::Checked);
-  EXPECT_EQ(doc().F[0]["B"], "40~");
-  EXPECT_EQ(doc().F[0].count("active"), 1u);
+  EXPECT_EQ(doc().F[0].get(FitCell::B), "40~");
+  EXPECT_TRUE(doc().F[0].active());
+  // Each typed cell and the switch is an undo step; the panel follows the table back.
+  EXPECT_EQ(doc().undoStack.undoCount(), 6u);
+  doc().undoStack.undo();
+  settle();
+  EXPECT_FALSE(doc().F[0].active());
+  EXPECT_EQ(t->item(0, 8)->checkState(), Qt::Unchecked);
+  doc().undoStack.redo();
+  settle();
+  EXPECT_EQ(t->item(0, 8)->checkState(), Qt::Checked);
 
   // While the fit runs, only its progress dialog answers: a second start beeps, Stop ends it.
   int beepsBefore = ui.beeps;

@@ -25,6 +25,7 @@ Fit::~Fit() { shapes::setTheFit(nullptr); }
 Ui* Fit::ui() const { return M_ ? &M_->ui() : nullptr; }
 
 void Fit::setupFit(Manager* manager, XylaDocument* document) {
+  if (running_) return;  // a running fit keeps its document
   M_ = manager;
   doc_ = document;
   haveResult = false;
@@ -82,6 +83,10 @@ void Fit::writeTable() {
 
 void Fit::start() {
   if (!doc_) return;
+  if (running_) {
+    if (Ui* u = ui()) u->beep();
+    return;
+  }
   doc_->OF.push_back(doc_->F);
   haveInt = false;
   haveResult = false;
@@ -170,7 +175,7 @@ void Fit::fitDidCanhe() {
 
 void Fit::msgOut(int line, const std::string& text) {
   (line == 1 ? msg1_ : msg2_) = text;
-  if (onMessage) onMessage(msg1_ + "\n" + msg2_);
+  if (M_) M_->refreshPanels();
 }
 
 }  // namespace xyla::fit

@@ -1,20 +1,17 @@
 #include "gui/fit_panel.h"
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
-#include <QProgressDialog>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QVBoxLayout>
 #include <algorithm>
 
 #include "fit/fit_controller.h"
-#include "fit/levenberg_marquardt.h"
 #include "fit/table_door.h"
 #include "model/manager.h"
 #include "model/ui.h"
@@ -88,12 +85,13 @@ FitPanel::FitPanel(Manager& m, fit::Fit& fit, std::function<void(const std::func
   connect(table_, &QTableWidget::currentCellChanged, this, [this](int r) {
     if (r >= 0) fit_.panel.selectedRow = r;
   });
-  fit_.onMessage = [this](const std::string& text) { showMessages(text); };
   resize(900, 620);
   refresh();
 }
 
-FitPanel::~FitPanel() { fit_.onMessage = nullptr; }
+FitPanel::~FitPanel() = default;
+
+bool FitPanel::running() const { return fit_.running(); }
 
 // The controller works on the current document.
 void FitPanel::bind() {
@@ -120,6 +118,7 @@ void FitPanel::refresh() {
     bind();
     fit_.update();
   }
+  if (d && fit_.document() == d) messages_->setText(QString::fromStdString(fit_.msg1() + "\n" + fit_.msg2()));
   // A pointer fill moves the selection on to the next row.
   const int selected = fit_.panel.selectedRow;
   if (selected >= 0 && selected < table_->rowCount() && selected != table_->currentRow())
@@ -159,34 +158,13 @@ void FitPanel::takeSettings() {
   fit_.fitDidCanhe();
 }
 
-void FitPanel::showMessages(const std::string& text) {
-  messages_->setText(QString::fromStdString(text));
-  if (!progress_) return;
-  progress_->setLabelText(QString::fromStdString(fit_.msg1()));
-  // The Stop button is the only thing the person can reach while the fit runs: the
-  // dialog is application-modal, so nothing else changes the document meanwhile.
-  QApplication::processEvents();
-  if (progress_->wasCanceled()) fit::setAbort(true);
-}
-
 void FitPanel::start() {
-  if (running_ || !m_.PD) return m_.ui().beep();
-  running_ = true;
+  if (fit_.running() || !m_.PD) return m_.ui().beep();
   takeSettings();
-  QProgressDialog dialog("Fitting...", "Stop", 0, 0, this);
-  dialog.setObjectName("FitProgress");
-  dialog.setWindowTitle("Fit");
-  dialog.setWindowModality(Qt::ApplicationModal);
-  dialog.setMinimumDuration(0);
-  dialog.show();
-  progress_ = &dialog;
   run_([this] {
     bind();
     fit_.start();
   });
-  progress_ = nullptr;
-  fit::setAbort(false);
-  running_ = false;
   refresh();
 }
 

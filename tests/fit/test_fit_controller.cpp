@@ -262,8 +262,8 @@ TEST(FitController, PointerFillsTheSelectedRow) {
 TEST(FitController, ThreadsDoNotChangeTheResult) {
   std::vector<FitTable> results;
   for (int threads : {1, 3}) {
-    fit::setModelThreads(threads);
     FitFixture f;
+    f.fit.modelThreads = threads;
     loadSpectrum(f, {{284.5, 1000, 1.2, 0.3}, {286.0, 500, 1.2, 0.3}}, 5.0, 500);
     f.row(0, "GL*", "284.3~", "900~", "1~", "0.3", "0.4~");
     f.row(1, "GL*", "286.2~", "400~", "1~", "0.3", "1+0");
@@ -271,7 +271,6 @@ TEST(FitController, ThreadsDoNotChangeTheResult) {
     EXPECT_TRUE(f.fit.haveResult) << f.fit.msg1();
     results.push_back(f.doc.F);
   }
-  fit::setModelThreads(0);
   EXPECT_EQ(results[0], results[1]);
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <deque>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -35,6 +36,19 @@ class ScriptedUi : public Ui {
   std::vector<Alert> alerts;
   std::vector<std::string> panelTitles;
   int beeps = 0;
+
+  // Long work: the titles shown, the number of progress calls and of windows still
+  // open. From call number `cancelAtProgress` on (1-based; 0 never) the person has
+  // pressed Cancel; `whileInProgress` runs at every call, as the events that a real
+  // progress window lets in.
+  void beginProgress(const std::string& title, const std::string& message) override;
+  bool progress(double fraction) override;
+  void endProgress() override { --openProgress; }
+  std::vector<std::string> progressTitles;
+  int progressCalls = 0;
+  int openProgress = 0;
+  int cancelAtProgress = 0;
+  std::function<void()> whileInProgress;
 
  private:
   std::deque<std::string> answers_;

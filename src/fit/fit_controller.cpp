@@ -76,9 +76,7 @@ bool Fit::readtab() {
 
 void Fit::writeTable() {
   if (!doc_) return;
-  FitTable table = doc_->F;
-  writeTableCells(model_, haveInt, table);
-  setTable(*doc_, table, TableChange::FitResult);
+  setRows(*doc_, writtenRows(model_, haveInt, doc_->F), TableChange::FitResult);
 }
 
 void Fit::start() {

@@ -23,13 +23,15 @@ void registerUndo(XylaDocument& doc, std::vector<RowValue> before) {
 
 bool setRows(XylaDocument& doc, std::vector<RowValue> rows, TableChange how) {
   std::vector<RowValue> before;
+  bool changed = false;
   const int size = static_cast<int>(doc.F.size());
   for (RowValue& r : rows) {
     if (r.row < 0 || r.row >= size || doc.F[r.row] == r.value) continue;
-    before.push_back({r.row, doc.F[r.row]});
+    if (how == TableChange::Edit) before.push_back({r.row, std::move(doc.F[r.row])});
     doc.F[r.row] = std::move(r.value);
+    changed = true;
   }
-  if (before.empty()) return false;
+  if (!changed) return false;
   if (how == TableChange::Edit) registerUndo(doc, std::move(before));
   tableChanged(doc);
   return true;

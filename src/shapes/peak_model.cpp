@@ -106,8 +106,8 @@ void peakParameters(int k, const float* a, const int* irel, const int* krel, dou
   }
 }
 
-double peakValue(double x, const double* p, int code, int reuse, ConvolutionCache& cache) {
-  return code > 50 ? gconvl(x, p, code, reuse, cache) : dgslor(x, p, code);
+double peakValue(double x, const double* p, int code, int reuse, PeakCaches& caches, int k, int slot) {
+  return code > 50 ? gconvl(x, p, code, reuse, caches.of(k, slot)) : dgslor(x, p, code);
 }
 
 // Rebuilds the normalisation of a convolved line as gconvl does with `reuse` 0.
@@ -163,7 +163,7 @@ void yfunx(double x, float* y, const float* a, const int* irel, const int* krel,
   double p[6] = {};
   for (int k = 1; 5 * k <= npar; ++k) {
     peakParameters(k, a, irel, krel, p);
-    y[k] = static_cast<float>(peakValue(x, p, ifunc[k], reuse, caches.of(k, 0)));
+    y[k] = static_cast<float>(peakValue(x, p, ifunc[k], reuse, caches, k, 0));
     y[0] += y[k];
   }
 }
@@ -174,7 +174,7 @@ void fnumdf(double x, const float* a, float& y, const float* da, const int* irel
   double p[6] = {};
   for (int k = 1; 5 * k <= npar; ++k) {
     peakParameters(k, a, irel, krel, p);
-    const double f0 = peakValue(x, p, ifunc[k], reuse, caches.of(k, 0));
+    const double f0 = peakValue(x, p, ifunc[k], reuse, caches, k, 0);
     y += static_cast<float>(f0);
     for (int i = 1; i <= 5; ++i) dyda[5 * (k - 1) + i] = 0.0f;
     for (int i = 1; i <= 5; ++i) {
@@ -182,7 +182,7 @@ void fnumdf(double x, const float* a, float& y, const float* da, const int* irel
       if (needed && !needed[target]) continue;
       const double keep = p[i];
       p[i] = keep + differenceStep(k, i, a, da, irel, krel);
-      const double fi = peakValue(x, p, ifunc[k], reuse, caches.of(k, i));
+      const double fi = peakValue(x, p, ifunc[k], reuse, caches, k, i);
       p[i] = keep;
       dyda[target] += static_cast<float>((fi - f0) / da[target]);
     }

@@ -244,21 +244,6 @@ TEST(FitController, LoadTakesOnlyTheFitTableOfADocumentFile) {
   EXPECT_EQ(f.cell(0, FitCell::Function), "DS");
 }
 
-TEST(FitController, PointerFillsTheSelectedRow) {
-  FitFixture f;
-  f.fit.setParam(284.5, 1000);  // pointer box off: nothing
-  EXPECT_EQ(f.cell(0, FitCell::A), "");
-  f.fit.panel.pointer = true;
-  f.fit.panel.selectedRow = 23;
-  f.fit.setParam(284.5, 1000);
-  EXPECT_EQ(f.cell(23, FitCell::A), "284.5~");
-  EXPECT_EQ(f.cell(23, FitCell::B), "1000~");
-  EXPECT_EQ(f.fit.panel.selectedRow, 23);  // the last row stays selected
-  f.fit.panel.selectedRow = 2;
-  f.fit.setParam(1, 2);
-  EXPECT_EQ(f.fit.panel.selectedRow, 3);
-}
-
 TEST(FitController, ThreadsDoNotChangeTheResult) {
   std::vector<FitTable> results;
   for (int threads : {1, 3}) {

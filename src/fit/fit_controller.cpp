@@ -45,6 +45,7 @@ double Fit::calcVal(double x, double A, double B, double C, double D, double E, 
 }
 
 bool Fit::readtab() {
+  if (refusedWhileRunning()) return false;
   shapes::setTheFit(this);
   if (!doc_) return false;
   for (auto& e : ep_) e.reset();
@@ -79,12 +80,16 @@ void Fit::writeTable() {
   setRows(*doc_, writtenRows(model_, haveInt, doc_->F), TableChange::FitResult);
 }
 
+// While a fit runs its progress lets the person's events in; what would read the table
+// afresh or replace it under the running fit is refused with a beep meanwhile.
+bool Fit::refusedWhileRunning() const {
+  if (!running_) return false;
+  if (Ui* u = ui()) u->beep();
+  return true;
+}
+
 void Fit::start() {
-  if (!doc_) return;
-  if (running_) {
-    if (Ui* u = ui()) u->beep();
-    return;
-  }
+  if (!doc_ || refusedWhileRunning()) return;
   doc_->OF.push_back(doc_->F);
   haveInt = false;
   haveResult = false;
@@ -92,6 +97,7 @@ void Fit::start() {
 }
 
 void Fit::back() {
+  if (refusedWhileRunning()) return;
   if (!doc_ || doc_->OF.empty()) {
     if (Ui* u = ui()) u->beep();
     return;
@@ -108,17 +114,20 @@ void Fit::back() {
 }
 
 void Fit::preview() {
+  if (refusedWhileRunning()) return;
   readtab();
   prevexp(false, false);
 }
 
 void Fit::exportSum() {
+  if (refusedWhileRunning()) return;
   readtab();
   prevexp(true, true);
   if (doc_) doc_->replot();
 }
 
 void Fit::exportAll() {
+  if (refusedWhileRunning()) return;
   readtab();
   prevexp(false, true);
   if (doc_) doc_->replot();
@@ -126,7 +135,7 @@ void Fit::exportAll() {
 
 void Fit::load() {
   Ui* u = ui();
-  if (!doc_ || !u) return;
+  if (!doc_ || !u || refusedWhileRunning()) return;
   const std::vector<std::string> files = u->openPanel("Load Fit", "", false);
   if (files.empty()) return;
   constexpr int kFitGroup = 5;

@@ -141,6 +141,7 @@ class Fit : public shapes::UserFunctions {
 
  private:
   Ui* ui() const;
+  bool refusedWhileRunning() const;
   std::string failure_;
   void runIterations(const FitData& data);
   MrqProblem problemFor(const FitData& data, ModelFunction& model);

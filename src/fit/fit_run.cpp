@@ -42,10 +42,7 @@ class FitProgress {
 }  // namespace
 
 void Fit::fit() {
-  if (running_) {  // asked for again from inside a running fit (its progress lets events in)
-    if (Ui* u = ui()) u->beep();
-    return;
-  }
+  if (refusedWhileRunning()) return;
   failure_ = "the fit table could not be read";
   if (!doc_ || !readtab()) return;
   running_ = true;

@@ -12,7 +12,7 @@ struct ModelBlock {
   const char* needed = nullptr;  // needed[j] != 0: the derivative by parameter j is wanted
   float* y = nullptr;            // out: the model at x[i]
   float* dyda = nullptr;         // out: row i at dyda + i * stride holds d model / d a[j] at j = 1..ma
-  std::size_t stride = 0;        // (derivatives that are not needed may be left at 0)
+  std::size_t stride = 0;        // (entries of derivatives not needed are not read)
 };
 
 // What the solver fits: a model of parameters a[1..ma] that gives its values and its

@@ -132,6 +132,7 @@ void publish(Macro& m, const fit::Fit& f) {
 // A fit that does not succeed says why; the run goes on, with fitok 0.
 void fitCommand(Macro& m) {
   fit::Fit& f = fitFor(m);
+  if (f.running()) return m.M->ui().beep();  // started from inside a running fit
   f.update();
   f.start();
   publish(m, f);

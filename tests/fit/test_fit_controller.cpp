@@ -3,6 +3,7 @@
 #include <QTemporaryDir>
 #include <algorithm>
 #include <cmath>
+#include <functional>
 #include <ranges>
 #include <stdexcept>
 
@@ -242,6 +243,27 @@ TEST(FitController, LoadTakesOnlyTheFitTableOfADocumentFile) {
   EXPECT_EQ(f.fit.msg1(), "");
   f.fit.load();  // cancelled panel: nothing happens
   EXPECT_EQ(f.cell(0, FitCell::Function), "DS");
+}
+
+// A fit lets events in through its progress: whatever would read the table afresh or
+// replace it under the running fit beeps meanwhile and changes nothing.
+TEST(FitController, ARunningFitRefusesWhatWouldChangeItsTable) {
+  FitFixture f;
+  loadSpectrum(f, kThreePeaks, 10.0);
+  f.row(0, "GL", "284.3~", "800~", "1~", "0.3", "", "1");
+  f.fit.start();
+  const std::function<void()> calls[] = {[&] { f.fit.start(); },     [&] { f.fit.back(); }, [&] { f.fit.preview(); },
+                                         [&] { f.fit.exportAll(); }, [&] { f.fit.load(); }, [&] { f.fit.readtab(); }};
+  f.ui.whileInProgress = [&] {
+    if (f.ui.progressCalls == 1)
+      for (const auto& call : calls) call();
+  };
+  f.ui.progressCalls = 0;
+  f.fit.start();
+  EXPECT_EQ(f.ui.beeps, 6);
+  EXPECT_TRUE(f.fit.haveResult);
+  EXPECT_EQ(f.doc.OF.size(), 2u);
+  EXPECT_EQ(f.doc.bufferCount(), 1);
 }
 
 TEST(FitController, ThreadsDoNotChangeTheResult) {

@@ -299,20 +299,13 @@ TEST_F(Panels, FitPanelRunsAFitThatCancelEnds) {
   settle();
   EXPECT_EQ(t->item(0, 8)->checkState(), Qt::Checked);
 
-  // The fit's progress lets events in: a second start beeps, and Cancel (asked at the
-  // second pass over the points, in the second iteration) ends it after one iteration.
-  const int beepsBefore = ui.beeps;
+  // Cancel, asked at the second pass over the points in the second iteration, ends the
+  // fit after one iteration.
   ui.cancelAtProgress = 3;
-  ui.whileInProgress = [&] {
-    if (ui.progressCalls == 1) fp.start();
-  };
   QTest::mouseClick(fp.findChild<QPushButton*>("FitStart"), Qt::LeftButton);
   ui.cancelAtProgress = 0;
-  ui.whileInProgress = nullptr;
-  EXPECT_EQ(ui.beeps, beepsBefore + 1);
   EXPECT_FALSE(fp.running());
   EXPECT_EQ(ui.openProgress, 0);
-  EXPECT_EQ(ui.progressTitles.back(), "Fit");
   EXPECT_TRUE(fp.messages()->text().startsWith("Fit canceled, Iterations: 1")) << fp.messages()->text().toStdString();
 
   QTest::mouseClick(fp.findChild<QPushButton*>("FitStart"), Qt::LeftButton);

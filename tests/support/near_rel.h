@@ -7,13 +7,12 @@
 namespace xyla::test {
 
 // Passes when `actual` lies within `rel` times |expected| of `expected`.
-inline ::testing::AssertionResult nearRel(const char* actualText, const char* expectedText, const char* relText,
-                                          double actual, double expected, double rel) {
-  const double difference = std::fabs(actual - expected);
-  if (difference <= rel * std::fabs(expected)) return ::testing::AssertionSuccess();
-  return ::testing::AssertionFailure() << actualText << " = " << actual << " differs from " << expectedText << " = "
-                                       << expected << " by " << difference / std::fabs(expected) << " of it, more than "
-                                       << relText << " = " << rel;
+inline ::testing::AssertionResult nearRel(const char* a, const char* e, const char* r, double actual, double expected,
+                                          double rel) {
+  const double off = std::fabs(actual - expected) / std::fabs(expected);
+  if (off <= rel) return ::testing::AssertionSuccess();
+  return ::testing::AssertionFailure() << a << " = " << actual << " is " << off << " of " << e << " = " << expected
+                                       << " away, more than " << r << " = " << rel;
 }
 
 }  // namespace xyla::test

@@ -31,11 +31,6 @@ std::optional<std::string> ScriptedUi::savePanel(const std::string& title, const
   return name;
 }
 
-void ScriptedUi::beginProgress(const std::string& title, const std::string&) {
-  progressTitles.push_back(title);
-  ++openProgress;
-}
-
 bool ScriptedUi::progress(double) {
   ++progressCalls;
   if (whileInProgress) whileInProgress();

@@ -37,14 +37,12 @@ class ScriptedUi : public Ui {
   std::vector<std::string> panelTitles;
   int beeps = 0;
 
-  // Long work: the titles shown, the number of progress calls and of windows still
-  // open. From call number `cancelAtProgress` on (1-based; 0 never) the person has
-  // pressed Cancel; `whileInProgress` runs at every call, as the events that a real
-  // progress window lets in.
-  void beginProgress(const std::string& title, const std::string& message) override;
+  // Long work: the number of progress calls and of windows still open. From call
+  // number `cancelAtProgress` on (1-based; 0 never) the person has pressed Cancel;
+  // `whileInProgress` runs at every call, as the events a real progress window lets in.
+  void beginProgress(const std::string&, const std::string&) override { ++openProgress; }
   bool progress(double fraction) override;
   void endProgress() override { --openProgress; }
-  std::vector<std::string> progressTitles;
   int progressCalls = 0;
   int openProgress = 0;
   int cancelAtProgress = 0;

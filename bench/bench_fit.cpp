@@ -14,6 +14,7 @@
 #include "fit/fit_report.h"
 #include "fit/levenberg_marquardt.h"
 #include "fit/peak_errors.h"
+#include "fit/peak_sum.h"
 #include "model/data_buffer.h"
 #include "model/manager.h"
 #include "model/silent_ui.h"
@@ -57,7 +58,10 @@ struct Setup {
   }
   void row(int r, const std::string& fn, const std::string& a, const std::string& b, const std::string& c,
            const std::string& d, const std::string& e) {
-    doc.F[r] = {{"active", ""}, {"function", fn}, {"A", a}, {"B", b}, {"C", c}, {"D", d}, {"E", e}};
+    xyla::FitRow& row = doc.F[r];
+    row.setActive(true);
+    const std::string* cells[] = {&fn, &a, &b, &c, &d, &e};
+    for (int i = 0; i < 6; ++i) row.set(static_cast<xyla::FitCell>(i), *cells[i]);
   }
   void keep() { typed = doc.F; }
   // One whole fit from the typed table.
@@ -102,8 +106,8 @@ BENCHMARK(BM_FitThreeGLPeaks)->Unit(benchmark::kMillisecond);
 
 // Arg: model threads (1 first: the single-thread figure; 0 one per processor).
 void BM_FitTenConvolvedPeaks(benchmark::State& state) {
-  xyla::fit::setModelThreads(static_cast<int>(state.range(0)));
   Setup s;
+  s.fit.modelThreads = static_cast<int>(state.range(0));
   tenConvolvedPeaks(s);
   int iterations = 0;
   for (auto _ : state) iterations = s.run();
@@ -114,7 +118,6 @@ BENCHMARK(BM_FitTenConvolvedPeaks)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond
 // One pass over the points: model, derivatives and normal equations.
 template <void (*Build)(Setup&)>
 void BM_NormalEquations(benchmark::State& state) {
-  xyla::fit::setModelThreads(static_cast<int>(state.range(0)));
   Setup s;
   Build(s);
   s.fit.readtab();
@@ -122,16 +125,17 @@ void BM_NormalEquations(benchmark::State& state) {
   const xyla::DataBuffer& b = *s.doc.buffer(0);
   std::vector<float> x{0}, y{0};
   for (int i = 0; i < b.count(); ++i) x.push_back(float(b.X[i])), y.push_back(float(b.Y[i]));
+  xyla::fit::PeakSum peaks(m);
   xyla::fit::MrqProblem p;
-  p.x = x.data(), p.y = y.data(), p.n = b.count(), p.ma = m.nptab, p.da = m.daj.base();
-  p.irel = m.irel.base(), p.krel = m.krel.base(), p.ifunc = m.ifunc.base();
+  p.x = x, p.y = y, p.model = &peaks, p.threads = static_cast<int>(state.range(0));
+  p.a.assign(m.ptab.base(), m.ptab.base() + m.nptab + 1);
   std::vector<int> list{0};
   for (int j = 1; j <= m.nmfit; ++j) list.push_back(m.mfit[j]);
   auto alpha = xyla::fit::allocM(1, 120, 1, 120);
   std::vector<float> beta(121);
   float chisq = 0, rms = 0;
   for (auto _ : state) {
-    xyla::fit::mrqcof(p, m.ptab.base(), list.data(), m.nmfit, alpha, beta.data(), chisq, rms);
+    xyla::fit::mrqcof(p, p.a.data(), list.data(), m.nmfit, alpha, beta.data(), chisq, rms);
     benchmark::DoNotOptimize(chisq);
   }
 }

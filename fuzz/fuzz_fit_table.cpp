@@ -27,24 +27,25 @@ std::vector<std::string> split(const std::string& s, char sep) {
 xyla::FitTable tableOf(const std::string& text) {
   xyla::FitTable table(24);
   const auto lines = split(text, '\n');
-  static const char* keys[] = {"function", "A", "B", "C", "D", "E", "weight"};
   for (std::size_t r = 0; r < lines.size() && r < 26; ++r) {
     if (r >= table.size()) table.emplace_back();
     std::string line = lines[r];
-    if (line.empty() || line[0] != '-') table[r]["active"] = "";
+    if (line.empty() || line[0] != '-')
+      table[r].setActive(true);
     else line.erase(0, 1);
     const auto cells = split(line, '\t');
-    for (std::size_t c = 0; c < cells.size() && c < 7; ++c) table[r][keys[c]] = cells[c];
+    for (std::size_t c = 0; c < cells.size() && c < 7; ++c) table[r].set(static_cast<xyla::FitCell>(c), cells[c]);
   }
   return table;
 }
 
 void checkClean(const xyla::FitTable& t, const char* when) {
   for (const auto& row : t)
-    for (const auto& [key, value] : row) {
-      if (key == "function") continue;
+    for (int c = static_cast<int>(xyla::FitCell::A); c < xyla::kFitCellCount; ++c) {
+      const std::string& value = row.get(static_cast<xyla::FitCell>(c));
       if (value.find("nan") != std::string::npos || value.find("inf") != std::string::npos)
-        xyla::fuzz::fail(__FILE__, __LINE__, std::string(when) + ": " + key + "=" + xyla::fuzz::printable(value));
+        xyla::fuzz::fail(__FILE__, __LINE__,
+                         std::string(when) + ": cell " + std::to_string(c) + "=" + xyla::fuzz::printable(value));
     }
 }
 
@@ -80,7 +81,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   // fit; they are exercised by the unit tests, so the fuzzer only reads them.
   bool convolved = false;
   for (const auto& row : doc.F)
-    if (auto it = row.find("function"); it != row.end() && it->second.find('*') != std::string::npos) convolved = true;
+    if (row.get(xyla::FitCell::Function).find('*') != std::string::npos) convolved = true;
   if (ok && !convolved) {
     fit.start();
     checkClean(doc.F, "fitted");

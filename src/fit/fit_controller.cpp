@@ -1,7 +1,10 @@
 #include "fit/fit_controller.h"
 
+#include <utility>
+
 #include "expr/expression.h"
 #include "fit/fit_data.h"
+#include "fit/table_door.h"
 #include "model/document_file.h"
 #include "model/manager.h"
 #include "model/ui.h"
@@ -22,6 +25,7 @@ Fit::~Fit() { shapes::setTheFit(nullptr); }
 Ui* Fit::ui() const { return M_ ? &M_->ui() : nullptr; }
 
 void Fit::setupFit(Manager* manager, XylaDocument* document) {
+  if (running_) return;  // a running fit keeps its document
   M_ = manager;
   doc_ = document;
   haveResult = false;
@@ -41,6 +45,7 @@ double Fit::calcVal(double x, double A, double B, double C, double D, double E, 
 }
 
 bool Fit::readtab() {
+  if (refusedWhileRunning()) return false;
   shapes::setTheFit(this);
   if (!doc_) return false;
   for (auto& e : ep_) e.reset();
@@ -72,12 +77,19 @@ bool Fit::readtab() {
 
 void Fit::writeTable() {
   if (!doc_) return;
-  writeTableCells(model_, haveInt, doc_->F);
-  if (onTableChanged) onTableChanged();
+  setRows(*doc_, writtenRows(model_, haveInt, doc_->F), TableChange::FitResult);
+}
+
+// While a fit runs its progress lets the person's events in; what would read the table
+// afresh or replace it under the running fit is refused with a beep meanwhile.
+bool Fit::refusedWhileRunning() const {
+  if (!running_) return false;
+  if (Ui* u = ui()) u->beep();
+  return true;
 }
 
 void Fit::start() {
-  if (!doc_) return;
+  if (!doc_ || refusedWhileRunning()) return;
   doc_->OF.push_back(doc_->F);
   haveInt = false;
   haveResult = false;
@@ -85,13 +97,14 @@ void Fit::start() {
 }
 
 void Fit::back() {
+  if (refusedWhileRunning()) return;
   if (!doc_ || doc_->OF.empty()) {
     if (Ui* u = ui()) u->beep();
     return;
   }
-  doc_->F = std::move(doc_->OF.back());
+  const FitTable previous = std::move(doc_->OF.back());
   doc_->OF.pop_back();
-  if (onTableChanged) onTableChanged();
+  setTable(*doc_, previous, TableChange::FitResult);
   readtab();
   haveInt = false;
   haveResult = false;
@@ -101,17 +114,20 @@ void Fit::back() {
 }
 
 void Fit::preview() {
+  if (refusedWhileRunning()) return;
   readtab();
   prevexp(false, false);
 }
 
 void Fit::exportSum() {
+  if (refusedWhileRunning()) return;
   readtab();
   prevexp(true, true);
   if (doc_) doc_->replot();
 }
 
 void Fit::exportAll() {
+  if (refusedWhileRunning()) return;
   readtab();
   prevexp(false, true);
   if (doc_) doc_->replot();
@@ -119,27 +135,31 @@ void Fit::exportAll() {
 
 void Fit::load() {
   Ui* u = ui();
-  if (!doc_ || !u) return;
+  if (!doc_ || !u || refusedWhileRunning()) return;
   const std::vector<std::string> files = u->openPanel("Load Fit", "", false);
   if (files.empty()) return;
   constexpr int kFitGroup = 5;
+  FitTable before = doc_->F;
   if (!loadPartialFile(*doc_, files.front(), kFitGroup, *u)) return;
+  // The file's table comes in through the door like any edit, so it can be undone.
+  const FitTable loaded = std::exchange(doc_->F, std::move(before));
+  setTable(*doc_, loaded);
   haveInt = false;
   haveResult = false;
   msgOut(1, "");
   msgOut(2, "");
-  if (onTableChanged) onTableChanged();
 }
 
 void Fit::setParam(double A, double B) {
   if (!panel.pointer || !doc_) return;
   const int row = panel.selectedRow;
   if (row < 0 || row >= static_cast<int>(doc_->F.size())) return;
-  doc_->F[row]["A"] = formatG(A) + "~";
-  doc_->F[row]["B"] = formatG(B) + "~";
+  FitRow filled = doc_->F[row];
+  filled.set(FitCell::A, formatG(A) + "~");
+  filled.set(FitCell::B, formatG(B) + "~");
   if (row + 1 < kMaxPeaks) panel.selectedRow = row + 1;
   haveResult = false;
-  if (onTableChanged) onTableChanged();
+  setRow(*doc_, row, std::move(filled));
 }
 
 void Fit::update() {
@@ -162,7 +182,7 @@ void Fit::fitDidCanhe() {
 
 void Fit::msgOut(int line, const std::string& text) {
   (line == 1 ? msg1_ : msg2_) = text;
-  if (onMessage) onMessage(msg1_ + "\n" + msg2_);
+  if (M_) M_->refreshPanels();
 }
 
 }  // namespace xyla::fit

@@ -1,12 +1,12 @@
 #pragma once
 
 #include <array>
-#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "fit/fit_table.h"
+#include "fit/levenberg_marquardt.h"
 #include "fit/peak_errors.h"
 #include "shapes/peak_model.h"
 
@@ -107,7 +107,7 @@ class Fit : public shapes::UserFunctions {
   bool parseFunction(const std::string& text, expr::Expression& e, int line);
   // Value of peak k's user function.
   double calcVal(double x, double A, double B, double C, double D, double E, int k) override;
-  // Replaces message line 1 or 2 and shows both.
+  // Replaces message line 1 or 2; the panels show both when they next refresh.
   void msgOut(int line, const std::string& text);
   // The fitted buffer's points minus the model at them (false without a fitted buffer).
   bool residuals(std::vector<double>& x, std::vector<double>& r);
@@ -122,11 +122,11 @@ class Fit : public shapes::UserFunctions {
   // Why the last fit did not succeed ("" when it did): the iteration limit, a singular
   // matrix, values that are not numbers.
   std::string failure() const;
-  // Window-layer hooks: the message view shows both lines; the table redraws; the view
-  // freezes its own redraw while a previewed fit runs (true) and resumes (false).
-  std::function<void(const std::string&)> onMessage;
-  std::function<void()> onTableChanged;
-  std::function<void(bool)> onFitRunning;
+  // Threads that evaluate the model in long passes (0: one per processor, 1: always the
+  // calling thread). The results do not depend on it.
+  int modelThreads = 0;
+  // True while a fit runs (its progress lets the person's events in meanwhile).
+  bool running() const { return running_; }
 
   const FitModel& model() const { return model_; }
   const FitResult& result() const { return result_; }
@@ -141,9 +141,14 @@ class Fit : public shapes::UserFunctions {
 
  private:
   Ui* ui() const;
+  bool refusedWhileRunning() const;
   std::string failure_;
   void runIterations(const FitData& data);
+  MrqProblem problemFor(const FitData& data, ModelFunction& model);
+  void takeStep(const std::vector<float>& a, const MrqStatus& s, double sigma, int iterations);
+  void concludeRun(const FitData& data, const Matrix1<float>& covar, int iterations);
   bool askToContinue(int iterations, int& limit);
+  void cancel(int iterations, const char* why);
   void computeAreas(double sigma);
   void computeStandardErrors(const FitData& data, const Matrix1<float>& covar);
   bool prepareWeights(FitData& data);
@@ -159,6 +164,7 @@ class Fit : public shapes::UserFunctions {
   std::vector<std::array<int, 6>> epSlots_;            // slots of x, A..E per peak
   std::string msg1_, msg2_;
   std::vector<int> exportedPeaks_;
+  bool running_ = false;
 };
 
 }  // namespace xyla::fit

@@ -36,9 +36,10 @@ std::vector<double> grid(double lo, double hi, int points) {
 std::vector<std::vector<double>> evaluate(const FitModel& m, const std::vector<double>& xs) {
   std::vector<std::vector<double>> out(m.npix + 1, std::vector<double>(xs.size()));
   std::vector<float> y(m.npix + 1);
+  shapes::PeakCaches caches;
   for (std::size_t i = 0; i < xs.size(); ++i) {
     shapes::yfunx(xs[i], y.data(), m.ptab.base(), m.irel.base(), m.krel.base(), m.ifunc.base(), m.nptab,
-                  static_cast<int>(i));
+                  static_cast<int>(i), caches);
     for (int k = 0; k <= m.npix; ++k) out[k][i] = y[k];
   }
   return out;

@@ -4,10 +4,12 @@
 #include <cmath>
 #include <cstdio>
 #include <limits>
+#include <string>
 
 #include "fit/fit_controller.h"
 #include "fit/fit_data.h"
 #include "fit/levenberg_marquardt.h"
+#include "fit/peak_sum.h"
 #include "model/ui.h"
 #include "model/xyla_document.h"
 
@@ -21,31 +23,48 @@ std::string printf1(const char* format, int n) {
   return buf;
 }
 
+// The fit's progress window: open while the iterations run, whatever ends them.
+class FitProgress {
+ public:
+  FitProgress(Ui* ui, int buffer) : ui_(ui) {
+    if (ui_) ui_->beginProgress("Fit", "Fitting the table to buffer " + std::to_string(buffer));
+  }
+  ~FitProgress() {
+    if (ui_) ui_->endProgress();
+  }
+  FitProgress(const FitProgress&) = delete;
+  FitProgress& operator=(const FitProgress&) = delete;
+
+ private:
+  Ui* ui_;
+};
+
 }  // namespace
 
 void Fit::fit() {
+  if (refusedWhileRunning()) return;
   failure_ = "the fit table could not be read";
   if (!doc_ || !readtab()) return;
-  const bool previewOn = panel.preview;
-  if (previewOn) {
-    doc_->replot();
-    if (onFitRunning) onFitRunning(true);
-  }
+  running_ = true;
+  if (panel.preview) doc_->replot();
   result_ = FitResult();
   chisq = std::numeric_limits<double>::infinity();
   Break = false;
   fiterr = 0;
-  setAbort(false);
   DataBuffer* b = doc_->getCurrentDataBuffer();
   FitData data = b ? fitData(*b) : FitData();
   result_.buffer = b ? doc_->current : -1;
   static long runs = 0;
   result_.run = ++runs;
-  if (data.n >= 2 && prepareWeights(data)) runIterations(data);
-  else failure_ = data.n < 2 ? "the current buffer has fewer than 2 points" : "the counting weights could not be prepared";
+  if (data.n >= 2 && prepareWeights(data)) {
+    FitProgress progress(ui(), result_.buffer);
+    runIterations(data);
+  } else {
+    failure_ = data.n < 2 ? "the current buffer has fewer than 2 points" : "the counting weights could not be prepared";
+  }
   prevexp(false, false);
-  if (previewOn && onFitRunning) onFitRunning(false);
   writeTable();
+  running_ = false;
 }
 
 bool Fit::askToContinue(int iterations, int& limit) {
@@ -57,35 +76,42 @@ bool Fit::askToContinue(int iterations, int& limit) {
     if (iterationTotal > 0) limit = std::min(limit, iterationTotal);
     return true;
   }
-  msgOut(1, printf1("Fit canceled, Iterations: %d", iterations));
-  Break = true;
+  cancel(iterations, " (iteration limit)");
   return false;
 }
 
-void Fit::runIterations(const FitData& data) {
-  FitModel& m = model_;
-  Vector1<int> lista = iallocV(1, kMaxParams);
-  for (int j = 1; j <= m.nmfit; ++j) lista[j] = m.mfit[j];
-  Matrix1<float> covar = allocM(1, kMaxParams, 1, kMaxParams);
-  Matrix1<float> alpha = allocM(1, kMaxParams, 1, kMaxParams);
+void Fit::cancel(int iterations, const char* why) {
+  msgOut(1, printf1("Fit canceled, Iterations: %d", iterations));
+  Break = true;
+  failure_ = printf1("the fit was stopped after %d iterations", iterations) + why;
+}
+
+// The solver's problem for the table's peaks on `data`.
+MrqProblem Fit::problemFor(const FitData& data, ModelFunction& model) {
+  const FitModel& m = model_;
   MrqProblem p;
-  p.x = data.x.data();
-  p.y = data.y.data();
+  p.x = data.x;
+  p.y = data.y;
+  p.weight = data.w;
   p.sigma = data.sigma;
-  p.weight = data.w.empty() ? nullptr : data.w.data();
-  p.n = data.n;
-  p.a = m.ptab.base();
-  p.ma = m.nptab;
-  p.amin = m.ptmin.base();
-  p.amax = m.ptmax.base();
-  p.da = m.daj.base();
-  p.ifunc = m.ifunc.base();
-  p.lista = lista.base();
-  p.irel = m.irel.base();
-  p.krel = m.krel.base();
-  p.mfit = m.nmfit;
-  p.covar = &covar;
-  p.alpha = &alpha;
+  p.model = &model;
+  p.a.assign(m.ptab.base(), m.ptab.base() + m.nptab + 1);
+  p.amin.assign(m.ptmin.base(), m.ptmin.base() + m.nptab + 1);
+  p.amax.assign(m.ptmax.base(), m.ptmax.base() + m.nptab + 1);
+  for (int j = 1; j <= m.nmfit; ++j) p.free.push_back(m.mfit[j]);
+  p.groupSize = 5;
+  p.threads = modelThreads;
+  // A long pass asks the person too; a Stop ends the fit in the middle of a step.
+  p.keepGoing = [this] {
+    Ui* u = ui();
+    return !u || u->progress(-1);
+  };
+  return p;
+}
+
+void Fit::runIterations(const FitData& data) {
+  PeakSum peaks(model_);
+  MrqProblem p = problemFor(data, peaks);
   MrqStatus s;
   s.lambda = -9.99f;
   s.chisq = std::numeric_limits<float>::infinity();
@@ -94,25 +120,34 @@ void Fit::runIterations(const FitData& data) {
   int limit = panel.limitTag > 0 ? panel.limitTag : 100;
   if (iterationTotal > 0) limit = std::min(limit, iterationTotal);
   while (s.lambda != 0.0f) {
-    if (abortRequested()) {
-      msgOut(1, printf1("Fit canceled, Iterations: %d", iterations));
-      Break = true;
+    solver.mrqmin(p, s);
+    if (s.stopped) {  // the step in progress changed nothing
+      cancel(iterations, " (Stop)");
       break;
     }
-    ++iterations;
-    solver.mrqmin(p, s);
-    chisq = s.chisq;
-    rmsd = s.rms;
-    fiterr = s.error;
-    char line2[160];
-    std::snprintf(line2, sizeof line2, "rms = %g, chi-square = %g, sigma = %g", double(s.rms), double(s.chisq),
-                  data.sigma);
-    msgOut(1, printf1("Fit is running, Iteration: %d", iterations));
-    msgOut(2, line2);
-    if (panel.preview) prevexp(false, false);
-    writeTable();
+    takeStep(p.a, s, data.sigma, ++iterations);
     if (s.lambda != 0.0f && iterations >= limit && !askToContinue(iterations, limit)) break;
   }
+  concludeRun(data, solver.covariance(), iterations);
+}
+
+// One step done: the table, the messages and the preview show where the fit is.
+void Fit::takeStep(const std::vector<float>& a, const MrqStatus& s, double sigma, int iterations) {
+  for (int j = 1; j <= model_.nptab; ++j) model_.ptab[j] = a[j];
+  chisq = s.chisq;
+  rmsd = s.rms;
+  fiterr = s.error;
+  char line2[160];
+  std::snprintf(line2, sizeof line2, "rms = %g, chi-square = %g, sigma = %g", double(s.rms), double(s.chisq), sigma);
+  msgOut(1, printf1("Fit is running, Iteration: %d", iterations));
+  msgOut(2, line2);
+  if (panel.preview) prevexp(false, false);
+  writeTable();
+}
+
+// Areas, the outcome and what a successful fit measures.
+void Fit::concludeRun(const FitData& data, const Matrix1<float>& covar, int iterations) {
+  const FitModel& m = model_;
   computeAreas(data.sigma);
   result_.iterations = iterations;
   result_.chisq = chisq;
@@ -126,12 +161,11 @@ void Fit::runIterations(const FitData& data) {
   result_.dof = data.n - m.nmfit;
   result_.reducedChisq = result_.dof > 0 ? chisq / result_.dof : 0.0;
   const bool numbers = std::isfinite(chisq) && std::isfinite(rmsd);
-  if (fiterr != 0 || (!Break && !numbers)) {
+  if (Break) return;
+  if (fiterr != 0 || !numbers) {
     msgOut(1, printf1("Can not find solution, Iterations: %d", iterations));
     failure_ = fiterr != 0 ? printf1("no solution: the matrix of the fit is singular (after %d iterations)", iterations)
                            : printf1("the model gives values that are not numbers (after %d iterations)", iterations);
-  } else if (Break) {
-    failure_ = printf1("the fit was stopped after %d iterations (iteration limit)", iterations);
   } else {
     msgOut(1, printf1("Fit succeeded, Iterations: %d", iterations));
     haveResult = true;

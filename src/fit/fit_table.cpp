@@ -15,7 +15,6 @@ namespace xyla::fit {
 
 namespace {
 
-constexpr const char* kColumns[5] = {"A", "B", "C", "D", "E"};
 constexpr float kHuge = 1e37f;
 constexpr float kDifferenceStep = 1e-5f;
 
@@ -41,11 +40,7 @@ std::string replaceAll(std::string s, const std::string& from, const std::string
   return s;
 }
 
-std::string cellOf(const FitRow& row, const char* key) {
-  const auto it = row.find(key);
-  if (it == row.end()) return "";
-  return cleanCell(it->second.substr(0, kMaxCellLength));
-}
+std::string cellOf(const FitRow& row, FitCell cell) { return cleanCell(row.get(cell).substr(0, kMaxCellLength)); }
 
 struct Limits {
   float lo[6];
@@ -162,19 +157,27 @@ std::string formatParameter(const FitModel& m, int j) {
   }
 }
 
-void writePercentages(FitModel& m, bool haveInt, FitTable& table) {
+// The total of weight x area over the peaks that have a percentage.
+double weightedTotal(const FitModel& m) {
   double total = 0.0;
   for (int k = 1; k <= m.npix; ++k)
     if (m.pkwt[k] != 0.0f && !m.peaks[k - 1].userFunction) total += double(m.pkwt[k]) * m.pkint[k];
-  for (int k = 1; k <= m.npix; ++k) {
-    const PeakRow& peak = m.peaks[k - 1];
-    FitRow& row = table[peak.row];
-    const double pct = double(m.pkwt[k]) * m.pkint[k] * 100.0 / total;
-    const bool show = haveInt && !peak.userFunction && m.pkwt[k] != 0.0f && std::isfinite(pct);
-    m.pkper[k] = show ? static_cast<float>(pct) : 0.0f;
-    row["percent"] = show ? formatG(pct) : "";
-    row["weight"] = m.pkwt[k] != 0.0f ? formatG(m.pkwt[k]) : "";
+  return total;
+}
+
+// Writes peak k's values, percentage and weight into its row.
+void writePeak(FitModel& m, int k, bool haveInt, double total, FitRow& row) {
+  for (int slot = 1; slot <= 5; ++slot) {
+    const int j = 5 * (k - 1) + slot;
+    if (m.kind[j] == Cell::Empty || !std::isfinite(m.ptab[j])) continue;
+    row.set(parameterCell(slot - 1), formatParameter(m, j));
   }
+  const PeakRow& peak = m.peaks[k - 1];
+  const double pct = double(m.pkwt[k]) * m.pkint[k] * 100.0 / total;
+  const bool show = haveInt && !peak.userFunction && m.pkwt[k] != 0.0f && std::isfinite(pct);
+  m.pkper[k] = show ? static_cast<float>(pct) : 0.0f;
+  row.set(FitCell::Percent, show ? formatG(pct) : "");
+  row.set(FitCell::Weight, m.pkwt[k] != 0.0f ? formatG(m.pkwt[k]) : "");
 }
 
 }  // namespace
@@ -250,8 +253,8 @@ ReadOutcome readRows(const FitTable& table, FitModel& m,
   for (int row = 0; row < rows; ++row) {
     const FitRow& r = table[row];
     PeakRow peak;
-    peak.function = cellOf(r, "function");
-    if (!r.count("active") || peak.function.empty()) continue;
+    peak.function = cellOf(r, FitCell::Function);
+    if (!r.active() || peak.function.empty()) continue;
     const int k = ++m.npix;
     m.ed[row] = k - 1;
     peak.row = row;
@@ -265,14 +268,14 @@ ReadOutcome readRows(const FitTable& table, FitModel& m,
     m.ifunc[k] = code;
     const Limits lim = defaultLimits(code);
     for (int slot = 1; slot <= 5; ++slot) {
-      peak.cells[slot - 1] = cellOf(r, kColumns[slot - 1]);
+      peak.cells[slot - 1] = cellOf(r, parameterCell(slot - 1));
       const std::string problem = storeCell(m, parseCell(peak.cells[slot - 1]), row, slot, 5 * (k - 1) + slot, lim);
       if (!problem.empty()) return {ReadOutcome::CellError, problem};
     }
-    peak.weight = cellOf(r, "weight");
+    peak.weight = cellOf(r, FitCell::Weight);
     m.pkwt[k] = toFloat(leadingNumber(peak.weight));
     // The percentage the last fit wrote stays known to exports that re-read the table.
-    m.pkper[k] = toFloat(leadingNumber(cellOf(r, "percent")));
+    m.pkper[k] = toFloat(leadingNumber(cellOf(r, FitCell::Percent)));
     m.peaks.push_back(peak);
   }
   m.nptab = 5 * m.npix;
@@ -299,18 +302,20 @@ void resolvedParameters(const FitModel& m, int k, float* p) {
   }
 }
 
-void writeTableCells(FitModel& m, bool haveInt, FitTable& table) {
+std::vector<RowValue> writtenRows(FitModel& m, bool haveInt, const FitTable& table) {
+  const double total = weightedTotal(m);
+  std::vector<RowValue> rows;
   for (int k = 1; k <= m.npix; ++k) {
-    const PeakRow& peak = m.peaks[k - 1];
-    if (peak.row >= static_cast<int>(table.size())) return;
-    FitRow& row = table[peak.row];
-    for (int slot = 1; slot <= 5; ++slot) {
-      const int j = 5 * (k - 1) + slot;
-      if (m.kind[j] == Cell::Empty || !std::isfinite(m.ptab[j])) continue;
-      row[kColumns[slot - 1]] = formatParameter(m, j);
-    }
+    const int r = m.peaks[k - 1].row;
+    if (r >= static_cast<int>(table.size())) continue;
+    rows.push_back({r, table[r]});
+    writePeak(m, k, haveInt, total, rows.back().value);
   }
-  writePercentages(m, haveInt, table);
+  return rows;
+}
+
+void writeTableCells(FitModel& m, bool haveInt, FitTable& table) {
+  for (RowValue& r : writtenRows(m, haveInt, table)) table[r.row] = std::move(r.value);
 }
 
 }  // namespace xyla::fit

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "fit/numeric_arrays.h"
+#include "fit/table_door.h"
 #include "model/text_scan.h"
 #include "model/xyla_document.h"
 
@@ -76,8 +77,11 @@ ReadOutcome readTable(const FitTable& table, FitModel& model,
 // Peak k's parameters (1-based k) with ties resolved, into p[1..5].
 void resolvedParameters(const FitModel& model, int k, float* p);
 
-// Writes values, percentages and weights of every peak back into `table` and keeps the
-// percentages in `pkper`. Percentages are written only when `haveInt` is set.
+// The rows of `table` that hold peaks, with their values, percentages and weights
+// written back in the notation typed; keeps the percentages in `pkper`. Percentages are
+// written only when `haveInt` is set.
+std::vector<RowValue> writtenRows(FitModel& model, bool haveInt, const FitTable& table);
+// The same, written into `table` itself.
 void writeTableCells(FitModel& model, bool haveInt, FitTable& table);
 
 }  // namespace xyla::fit

@@ -1,20 +1,14 @@
 #include "fit/levenberg_marquardt.h"
 
 #include <algorithm>
-#include <atomic>
 #include <cmath>
 #include <functional>
 #include <thread>
 #include <utility>
 
-#include "shapes/peak_model.h"
-#include "shapes/shape_registry.h"
-
 namespace xyla::fit {
 
 namespace {
-
-std::atomic<bool> abortFlag{false};
 
 // Smallest lambda kept after a run of successful steps; halving further would reach 0
 // in single precision, which would read as the end of the fit.
@@ -30,9 +24,6 @@ double foldBack(double a, double delta, double lo, double hi) {
   }
   return t;
 }
-
-void setAbort(bool flag) { abortFlag.store(flag, std::memory_order_relaxed); }
-bool abortRequested() { return abortFlag.load(std::memory_order_relaxed); }
 
 float gaussj(float lambda, Matrix1<float>& a, int n, Matrix1<float>& b, int m, int& error) {
   error = kNoEliminationError;
@@ -117,81 +108,84 @@ void covsrt(Matrix1<float>& covar, int ma, const int* lista, int mfit) {
 
 namespace {
 
-int requestedThreads = 0;  // 0: one per processor
-
-// Roughly how many line-shape evaluations one pass over the points costs.
-double passCost(const MrqProblem& p, int nactive) {
-  double perPoint = 0.0;
-  for (int k = 1; 5 * k <= p.ma; ++k) perPoint += shapes::evaluationCost(p.ifunc[k]);
-  return perPoint * (1.0 + std::min(nactive, 5)) * p.n;
-}
+// A pass of about this many line-shape evaluations is worth spreading over threads.
+constexpr double kThreadedWork = 2e5;
+// A long pass asks whether to go on after about this many line-shape evaluations.
+constexpr double kWorkBetweenQuestions = 1e6;
 
 int threadsFor(const MrqProblem& p, int nactive) {
-  for (int k = 1; 5 * k <= p.ma; ++k)
-    if (p.ifunc[k] < 0) return 1;  // user functions share one expression per peak
-  if (passCost(p, nactive) < 2e5) return 1;  // not worth starting threads
-  int n = requestedThreads > 0 ? requestedThreads : static_cast<int>(std::thread::hardware_concurrency());
+  if (!p.model->concurrent() || p.model->costPerPoint(nactive) * p.n() < kThreadedWork) return 1;
+  const int n = p.threads > 0 ? p.threads : static_cast<int>(std::thread::hardware_concurrency());
   return std::clamp(n, 1, 16);
 }
 
-// Model values and derivatives of points first..last (1-based), into ymod[i - first] and
-// the rows of dyda, each row ma + 1 floats.
+// Points per block: a block is evaluated at once (split over the threads) and the
+// question whether to go on comes between blocks.
+int blockSize(const MrqProblem& p, int nactive, int threads, std::size_t row) {
+  if (threads > 1) return std::max(64, static_cast<int>((1u << 20) / row));
+  const double perPoint = std::max(p.model->costPerPoint(nactive), 1.0);
+  return static_cast<int>(std::clamp(kWorkBetweenQuestions / perPoint, 1.0, 4096.0));
+}
+
+// The model at the points first..last (1-based) into ymod[0..] and the rows of dyda.
 void evaluatePoints(const MrqProblem& p, const float* a, const char* needed, int first, int last, float* ymod,
-                    float* dyda) {
-  const std::size_t row = static_cast<std::size_t>(p.ma) + 1;
-  for (int i = first; i <= last; ++i) {
-    if (abortRequested()) return;
-    float* d = dyda + (i - first) * row;
-    shapes::fnumdf(p.x[i], a, ymod[i - first], p.da, p.irel, p.krel, p.ifunc, d, p.ma, i - 1, needed);
+                    float* dyda, std::size_t row) {
+  if (last < first) return;
+  ModelBlock b;
+  b.x = p.x.data() + first;
+  b.count = last - first + 1;
+  b.a = a;
+  b.needed = needed;
+  b.y = ymod;
+  b.dyda = dyda;
+  b.stride = row;
+  p.model->evaluate(b);
+}
+
+// A block split over the threads, the calling thread taking the first share.
+void evaluateBlock(const MrqProblem& p, const float* a, const char* needed, int first, int last, int threads,
+                   float* ymod, float* dyda, std::size_t row) {
+  const int count = last - first + 1;
+  if (threads <= 1 || count < 2 * threads) return evaluatePoints(p, a, needed, first, last, ymod, dyda, row);
+  std::vector<std::thread> workers;
+  for (int t = 1; t < threads; ++t) {
+    const int lo = first + count * t / threads, hi = first + count * (t + 1) / threads - 1;
+    workers.emplace_back(evaluatePoints, std::cref(p), a, needed, lo, hi, ymod + (lo - first),
+                         dyda + (lo - first) * row, row);
   }
+  evaluatePoints(p, a, needed, first, first + count / threads - 1, ymod, dyda, row);
+  for (auto& worker : workers) worker.join();
 }
 
 }  // namespace
 
-void setModelThreads(int n) { requestedThreads = n; }
-
-void mrqcof(const MrqProblem& p, const float* a, const int* list, int nactive, Matrix1<float>& alpha,
-            float* beta, float& chisq, float& rms) {
+bool mrqcof(const MrqProblem& p, const float* a, const int* list, int nactive, Matrix1<float>& alpha, float* beta,
+            float& chisq, float& rms) {
   for (int j = 1; j <= nactive; ++j) {
     for (int k = 1; k <= j; ++k) alpha[j][k] = 0.0f;
     beta[j] = 0.0f;
   }
   chisq = 0.0f;
   float sumsq = 0.0f;
+  const int n = p.n();
   const float w = static_cast<float>(1.0 / (p.sigma * p.sigma));
-  std::vector<char> needed(p.ma + 1, 0);
+  std::vector<char> needed(p.ma() + 1, 0);
   for (int j = 1; j <= nactive; ++j) needed[list[j]] = 1;
   const int threads = threadsFor(p, nactive);
-  const std::size_t row = static_cast<std::size_t>(p.ma) + 1;
-  // Points are evaluated a block at a time (on several threads when it pays) and summed
-  // in their own order, so the sums do not depend on the number of threads.
-  const int block = threads > 1 ? std::max(64, static_cast<int>((1u << 20) / row)) : 1;
+  const std::size_t row = static_cast<std::size_t>(p.ma()) + 1;
+  const int block = std::min(blockSize(p, nactive, threads, row), std::max(n, 1));
   std::vector<float> ymod(block), dyda(block * row);
-  shapes::prepareModelCaches(p.ma / 5);
-  for (int first = 1; first <= p.n; first += block) {
-    const int last = std::min(first + block - 1, p.n);
-    if (threads <= 1 || last - first < 2 * threads) {
-      evaluatePoints(p, a, needed.data(), first, last, ymod.data(), dyda.data());
-    } else {
-      // The first point of a pass rebuilds the convolution caches; the others only read them.
-      int from = first;
-      if (first == 1) evaluatePoints(p, a, needed.data(), 1, 1, ymod.data(), dyda.data()), from = 2;
-      const int count = last - from + 1;
-      std::vector<std::thread> workers;
-      for (int t = 1; t < threads; ++t) {
-        const int lo = from + count * t / threads, hi = from + count * (t + 1) / threads - 1;
-        workers.emplace_back(evaluatePoints, std::cref(p), a, needed.data(), lo, hi, ymod.data() + (lo - first),
-                             dyda.data() + (lo - first) * row);
-      }
-      evaluatePoints(p, a, needed.data(), from, from + count / threads - 1, ymod.data() + (from - first),
-                     dyda.data() + (from - first) * row);
-      for (auto& worker : workers) worker.join();
-    }
-    if (abortRequested()) return;
+  p.model->beginPass(a, needed.data());
+  // The points are summed in their own order, so the sums depend neither on the blocks
+  // nor on the number of threads.
+  for (int first = 1; first <= n; first += block) {
+    if (p.keepGoing && !p.keepGoing()) return false;
+    const int last = std::min(first + block - 1, n);
+    evaluateBlock(p, a, needed.data(), first, last, threads, ymod.data(), dyda.data(), row);
     for (int i = first; i <= last; ++i) {
       const float* d = dyda.data() + (i - first) * row;
       const float dy = p.y[i] - ymod[i - first];
-      const float wi = p.weight ? p.weight[i] : w;
+      const float wi = p.weight.empty() ? w : p.weight[i];
       for (int j = 1; j <= nactive; ++j) {
         const float wt = wi * d[list[j]];
         float* r = alpha[j];
@@ -202,41 +196,49 @@ void mrqcof(const MrqProblem& p, const float* a, const int* list, int nactive, M
       sumsq += dy * dy;
     }
   }
-  rms = p.n > 0 ? std::sqrt(sumsq / p.n) : 0.0f;
+  rms = n > 0 ? std::sqrt(sumsq / n) : 0.0f;
   for (int j = 2; j <= nactive; ++j)
     for (int k = 1; k < j; ++k) alpha[k][j] = alpha[j][k];
+  return true;
 }
 
-void MrqSolver::start(MrqProblem& p, MrqStatus& s) {
-  oneda_ = allocM(1, std::max(p.mfit, 1), 1, 1);
-  beta_.assign(p.mfit + 1, 0.0f);
-  atry_.assign(p.ma + 1, 0.0f);
-  lastStep_.assign(p.ma + 1, 0.0f);
-  da_.assign(p.mfit + 1, 0.0f);
+void MrqSolver::start(const MrqProblem& p, MrqStatus& s) {
+  const int ma = p.ma();
+  mfit_ = static_cast<int>(p.free.size());
+  covar_ = allocM(1, std::max(ma, 1), 1, std::max(ma, 1));
+  alpha_ = allocM(1, std::max(ma, 1), 1, std::max(ma, 1));
+  oneda_ = allocM(1, std::max(mfit_, 1), 1, 1);
+  beta_.assign(mfit_ + 1, 0.0f);
+  atry_.assign(ma + 1, 0.0f);
+  lastStep_.assign(ma + 1, 0.0f);
+  da_.assign(mfit_ + 1, 0.0f);
   active_.assign(1, 0);
   // Every parameter not among the free ones follows them, in ascending order.
-  std::vector<char> listed(p.ma + 1, 0);
-  for (int j = 1; j <= p.mfit; ++j) listed[p.lista[j]] = 1;
-  int next = p.mfit + 1;
-  for (int j = 1; j <= p.ma; ++j)
-    if (!listed[j]) p.lista[next++] = j;
+  lista_.assign(1, 0);
+  lista_.insert(lista_.end(), p.free.begin(), p.free.end());
+  std::vector<char> listed(ma + 1, 0);
+  for (int k : p.free) listed[k] = 1;
+  for (int j = 1; j <= ma; ++j)
+    if (!listed[j]) lista_.push_back(j);
   // Rank of each free parameter within its peak; the highest rank is the number of stages.
-  rank_.assign(p.ma + 1, 0);
-  std::vector<int> perPeak(p.ma / std::max(p.perPeak, 1) + 2, 0);
+  const int group = std::max(p.groupSize, 1);
+  rank_.assign(ma + 1, 0);
+  std::vector<int> perPeak(ma / group + 2, 0);
   stagesNeeded_ = 0;
-  for (int j = 1; j <= p.mfit; ++j) {
-    const int peak = (p.lista[j] - 1) / p.perPeak + 1;
-    rank_[p.lista[j]] = ++perPeak[peak];
+  for (int j = 1; j <= mfit_; ++j) {
+    const int peak = (lista_[j] - 1) / group + 1;
+    rank_[lista_[j]] = ++perPeak[peak];
     stagesNeeded_ = std::max(stagesNeeded_, perPeak[peak]);
   }
   stage_ = 0;
   stageSize_ = s.firstStage;
   s.nactive = 0;
+  s.stopped = false;
 }
 
 bool MrqSolver::converged(const MrqProblem& p) const {
-  for (int j = 1; j <= p.mfit; ++j) {
-    const int k = p.lista[j];
+  for (int j = 1; j <= mfit_; ++j) {
+    const int k = lista_[j];
     const float d = lastStep_[k];
     const float v = p.a[k];
     if (d == 0.0f || v == 0.0f) continue;
@@ -247,17 +249,18 @@ bool MrqSolver::converged(const MrqProblem& p) const {
 
 void MrqSolver::openStage(MrqProblem& p, MrqStatus& s) {
   const int newStage = stage_ + stageSize_;
-  const int peaks = (p.ma + p.perPeak - 1) / p.perPeak;
+  const int group = std::max(p.groupSize, 1);
+  const int peaks = (p.ma() + group - 1) / group;
   for (int peak = 1; peak <= peaks; ++peak)
-    for (int j = 1; j <= p.mfit; ++j) {
-      const int k = p.lista[j];
-      if ((k - 1) / p.perPeak + 1 == peak && rank_[k] > stage_ && rank_[k] <= newStage) active_.push_back(k);
+    for (int j = 1; j <= mfit_; ++j) {
+      const int k = lista_[j];
+      if ((k - 1) / group + 1 == peak && rank_[k] > stage_ && rank_[k] <= newStage) active_.push_back(k);
     }
   stage_ = newStage;
   stageSize_ = 1;
   s.lambda = 0.001f;
   s.nactive = static_cast<int>(active_.size()) - 1;
-  mrqcof(p, p.a, active_.data(), s.nactive, *p.alpha, beta_.data(), s.chisq, s.rms);
+  s.stopped = !mrqcof(p, p.a.data(), active_.data(), s.nactive, alpha_, beta_.data(), s.chisq, s.rms);
   ochisq_ = s.chisq;
 }
 
@@ -266,26 +269,24 @@ void MrqSolver::mrqmin(MrqProblem& p, MrqStatus& s) {
   if (s.nactive == 0 || converged(p)) {
     if (stage_ < stagesNeeded_) {
       openStage(p, s);
-      if (abortRequested()) return;
+      if (s.stopped) return;
     } else {
       s.lambda = 0.0f;
     }
   }
   const int n = s.nactive;
-  Matrix1<float>& covar = *p.covar;
-  Matrix1<float>& alpha = *p.alpha;
   for (int j = 1; j <= n; ++j) {
-    for (int k = 1; k <= n; ++k) covar[j][k] = alpha[j][k];
-    covar[j][j] = alpha[j][j] * (1.0f + s.lambda);
+    for (int k = 1; k <= n; ++k) covar_[j][k] = alpha_[j][k];
+    covar_[j][j] = alpha_[j][j] * (1.0f + s.lambda);
     oneda_[j][1] = beta_[j];
   }
-  s.lambda = gaussj(s.lambda, covar, n, oneda_, 1, s.error);
+  s.lambda = gaussj(s.lambda, covar_, n, oneda_, 1, s.error);
   for (int j = 1; j <= n; ++j) {
     da_[j] = oneda_[j][1];
     lastStep_[active_[j]] = da_[j];
   }
   if (s.lambda == 0.0f) {
-    covsrt(covar, p.ma, active_.data(), n);
+    covsrt(covar_, p.ma(), active_.data(), n);
     return;
   }
   trial(p, s);
@@ -293,24 +294,25 @@ void MrqSolver::mrqmin(MrqProblem& p, MrqStatus& s) {
 
 void MrqSolver::trial(MrqProblem& p, MrqStatus& s) {
   const int n = s.nactive;
-  for (int j = 1; j <= p.ma; ++j) atry_[j] = p.a[j];
+  for (int j = 1; j <= p.ma(); ++j) atry_[j] = p.a[j];
   for (int j = 1; j <= n; ++j) {
     const int k = active_[j];
     atry_[k] = static_cast<float>(foldBack(p.a[k], da_[j], p.amin[k], p.amax[k]));
     da_[j] = atry_[k] - p.a[k];
     lastStep_[k] = da_[j];
   }
-  Matrix1<float>& covar = *p.covar;
+  // The trial's normal equations go into covar and the step vector.
   float chisq = 0.0f;
-  mrqcof(p, atry_.data(), active_.data(), n, covar, da_.data(), chisq, s.rms);
-  if (abortRequested()) return;
+  if (!mrqcof(p, atry_.data(), active_.data(), n, covar_, da_.data(), chisq, s.rms)) {
+    s.stopped = true;
+    return;
+  }
   if (ochisq_ > chisq) {
     s.lambda = std::max(s.lambda * 0.5f, kSmallestLambda);
     ochisq_ = chisq;
     s.chisq = chisq;
-    Matrix1<float>& alpha = *p.alpha;
     for (int j = 1; j <= n; ++j) {
-      for (int k = 1; k <= n; ++k) alpha[j][k] = covar[j][k];
+      for (int k = 1; k <= n; ++k) alpha_[j][k] = covar_[j][k];
       beta_[j] = da_[j];
       p.a[active_[j]] = atry_[active_[j]];
     }

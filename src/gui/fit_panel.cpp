@@ -1,19 +1,18 @@
 #include "gui/fit_panel.h"
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
-#include <QProgressDialog>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "fit/fit_controller.h"
-#include "fit/levenberg_marquardt.h"
+#include "fit/table_door.h"
 #include "model/manager.h"
 #include "model/ui.h"
 #include "model/xyla_document.h"
@@ -22,9 +21,8 @@ namespace xyla::gui {
 
 namespace {
 
-// Table columns and the fit-table keys they show; the last column is the "active" mark.
-const char* const kKeys[] = {"function", "A", "B", "C", "D", "E", "weight", "%"};
-constexpr int kActiveColumn = 8;
+// The table's columns are the row's cells in their order, then the active mark.
+constexpr int kActiveColumn = kFitCellCount;
 
 }  // namespace
 
@@ -87,16 +85,13 @@ FitPanel::FitPanel(Manager& m, fit::Fit& fit, std::function<void(const std::func
   connect(table_, &QTableWidget::currentCellChanged, this, [this](int r) {
     if (r >= 0) fit_.panel.selectedRow = r;
   });
-  fit_.onMessage = [this](const std::string& text) { showMessages(text); };
-  fit_.onTableChanged = [this] { refresh(); };
   resize(900, 620);
   refresh();
 }
 
-FitPanel::~FitPanel() {
-  fit_.onMessage = nullptr;
-  fit_.onTableChanged = nullptr;
-}
+FitPanel::~FitPanel() = default;
+
+bool FitPanel::running() const { return fit_.running(); }
 
 // The controller works on the current document.
 void FitPanel::bind() {
@@ -113,17 +108,21 @@ void FitPanel::refresh() {
       if (!item) table_->setItem(r, c, item = new QTableWidgetItem);
       if (c == kActiveColumn) {
         item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsUserCheckable | Qt::ItemIsSelectable);
-        item->setCheckState(row && row->count("active") ? Qt::Checked : Qt::Unchecked);
+        item->setCheckState(row && row->active() ? Qt::Checked : Qt::Unchecked);
         continue;
       }
-      const auto it = row ? row->find(kKeys[c]) : FitRow::const_iterator();
-      item->setText(row && it != row->end() ? QString::fromStdString(it->second) : QString());
+      item->setText(row ? QString::fromStdString(row->get(static_cast<FitCell>(c))) : QString());
     }
   }
   if (d) {
     bind();
     fit_.update();
   }
+  if (d && fit_.document() == d) messages_->setText(QString::fromStdString(fit_.msg1() + "\n" + fit_.msg2()));
+  // A pointer fill moves the selection on to the next row.
+  const int selected = fit_.panel.selectedRow;
+  if (selected >= 0 && selected < table_->rowCount() && selected != table_->currentRow())
+    table_->setCurrentCell(selected, std::max(table_->currentColumn(), 0));
   preview_->setChecked(fit_.panel.preview);
   pointer_->setChecked(fit_.panel.pointer);
   limit_->setText(QString::number(fit_.panel.limitTag));
@@ -134,21 +133,16 @@ void FitPanel::refresh() {
   showing_ = false;
 }
 
-// A typed cell goes into the document's table at once.
+// A typed cell or a switched row goes into the document's table at once, as one undo
+// step.
 void FitPanel::takeCell(int r, int c) {
   XylaDocument* d = m_.PD;
-  if (showing_ || !d || r < 0 || r >= static_cast<int>(d->F.size())) return;
-  FitRow& row = d->F[static_cast<std::size_t>(r)];
   const QTableWidgetItem* item = table_->item(r, c);
-  if (c == kActiveColumn) {
-    if (item->checkState() == Qt::Checked)
-      row["active"] = std::string(1, '1');
-    else
-      row.erase("active");
-  } else {
-    row[kKeys[c]] = item->text().toStdString();
-  }
-  d->edited = true;
+  if (showing_ || !d || !item) return;
+  if (c == kActiveColumn)
+    fit::setActive(*d, r, item->checkState() == Qt::Checked);
+  else
+    fit::setCell(*d, r, static_cast<FitCell>(c), item->text().toStdString());
 }
 
 void FitPanel::takeSettings() {
@@ -164,34 +158,13 @@ void FitPanel::takeSettings() {
   fit_.fitDidCanhe();
 }
 
-void FitPanel::showMessages(const std::string& text) {
-  messages_->setText(QString::fromStdString(text));
-  if (!progress_) return;
-  progress_->setLabelText(QString::fromStdString(fit_.msg1()));
-  // The Stop button is the only thing the person can reach while the fit runs: the
-  // dialog is application-modal, so nothing else changes the document meanwhile.
-  QApplication::processEvents();
-  if (progress_->wasCanceled()) fit::setAbort(true);
-}
-
 void FitPanel::start() {
-  if (running_ || !m_.PD) return m_.ui().beep();
-  running_ = true;
+  if (fit_.running() || !m_.PD) return m_.ui().beep();
   takeSettings();
-  QProgressDialog dialog("Fitting...", "Stop", 0, 0, this);
-  dialog.setObjectName("FitProgress");
-  dialog.setWindowTitle("Fit");
-  dialog.setWindowModality(Qt::ApplicationModal);
-  dialog.setMinimumDuration(0);
-  dialog.show();
-  progress_ = &dialog;
   run_([this] {
     bind();
     fit_.start();
   });
-  progress_ = nullptr;
-  fit::setAbort(false);
-  running_ = false;
   refresh();
 }
 

@@ -6,7 +6,6 @@
 class QCheckBox;
 class QLabel;
 class QLineEdit;
-class QProgressDialog;
 class QTableWidget;
 
 namespace xyla {
@@ -22,7 +21,7 @@ namespace xyla::gui {
 // weight, percentage and whether the row is active), the controls the controller reads
 // (preview, pointer, iteration limit, exported points and range), the buttons Start,
 // Back, Preview, Export Sum, Export All and Load, and the two message lines. A fit shows
-// a progress dialog whose Stop button ends it after the running iteration.
+// its progress through the host, whose Cancel button ends it.
 class FitPanel : public QWidget {
   Q_OBJECT
  public:
@@ -36,14 +35,13 @@ class FitPanel : public QWidget {
 
   QTableWidget* table() const { return table_; }
   QLabel* messages() const { return messages_; }
-  QProgressDialog* progressDialog() const { return progress_; }
-  bool running() const { return running_; }
+  // True while the panel's fit controller runs a fit.
+  bool running() const;
 
  private:
   void bind();
   void takeCell(int row, int column);
   void takeSettings();
-  void showMessages(const std::string& text);
 
   Manager& m_;
   fit::Fit& fit_;
@@ -56,8 +54,6 @@ class FitPanel : public QWidget {
   QLineEdit* points_;
   QLineEdit* min_;
   QLineEdit* max_;
-  QProgressDialog* progress_ = nullptr;
-  bool running_ = false;
   bool showing_ = false;
 };
 

@@ -368,7 +368,7 @@ void GuiApplication::schedulePanelRefresh() {
   QTimer::singleShot(0, this, [this] {
     panelRefreshPending_ = false;
     if (dataPanel_) dataPanel_->refresh();
-    if (fitPanel_ && fitPanel_->isVisible() && !fitPanel_->running()) fitPanel_->refresh();
+    if (fitPanel_ && fitPanel_->isVisible()) fitPanel_->refresh();
   });
 }
 

@@ -37,11 +37,6 @@ std::string leftIn(const std::string& text, std::size_t width) {
   return chars >= width ? text : text + std::string(width - chars, ' ');
 }
 
-std::string cell(const FitRow& row, const char* key) {
-  const auto it = row.find(key);
-  return it == row.end() ? std::string() : it->second;
-}
-
 double nowSince2001() {
   using namespace std::chrono;
   return duration<double>(system_clock::now().time_since_epoch()).count() - kEpoch2001;
@@ -81,11 +76,11 @@ std::string bufferEntryLines(const XylaDocument& doc) {
 std::string fitEntryLines(const XylaDocument& doc) {
   std::string out;
   for (const FitRow& row : doc.F) {
-    if (cell(row, "function").empty()) continue;
-    out += std::string(row.count("active") ? "x" : " ") + " " + leftIn(shortenText(cell(row, "function"), 20), 24);
-    for (const char* key : {"A", "B", "C", "D", "E"}) out += " " + leftIn(shortenText(cell(row, key), 10), 10);
-    out +=
-        " " + leftIn(shortenText(cell(row, "weight"), 8), 8) + " " + leftIn(shortenText(cell(row, "%"), 8), 8) + "\n";
+    if (!row.hasFunction()) continue;
+    out += std::string(row.active() ? "x" : " ") + " " + leftIn(shortenText(row.get(FitCell::Function), 20), 24);
+    for (int i = 0; i < 5; ++i) out += " " + leftIn(shortenText(row.get(parameterCell(i)), 10), 10);
+    out += " " + leftIn(shortenText(row.get(FitCell::Weight), 8), 8) + " " +
+           leftIn(shortenText(row.get(FitCell::Percent), 8), 8) + "\n";
   }
   return out;
 }

@@ -7,10 +7,12 @@
 #include <fstream>
 #include <memory>
 #include <string>
+#include <utility>
 
 #include "fit/fit_controller.h"
 #include "fit/fit_report.h"
 #include "fit/residual_plot.h"
+#include "fit/table_door.h"
 #include "macro/command_families.h"
 #include "macro/command_table.h"
 #include "macro/fit_binding.h"
@@ -32,7 +34,6 @@ fit::Fit& fitFor(Macro& m) {
 namespace {
 
 using G = CommandGroup;
-constexpr const char* kCells[] = {"function", "A", "B", "C", "D", "E", "weight"};
 
 // A 1-based row argument, or -1 (with a beep) when it names no row.
 int rowArgument(Macro& m, int p) {
@@ -44,31 +45,26 @@ int rowArgument(Macro& m, int p) {
   return row - 1;
 }
 
-void emptyRow(FitRow& row) {
-  row.clear();
-  for (const char* key : kCells) row[key] = "";
-  row["%"] = "";
-}
-
-// fitrow row function A B C D E weight: the row takes part in the next fit.
+// fitrow row function A B C D E weight: the row takes part in the next fit. The
+// arguments after the row fill the cells from the function to the weight.
 void fitrow(Macro& m) {
   const int row = rowArgument(m, 0);
   if (row < 0) return;
-  FitRow& r = m.PD->F[row];
-  emptyRow(r);
-  r["active"] = "";
-  for (int i = 0; i < 7; ++i)
-    if (m.O[i + 1]) r[kCells[i]] = m.S[i + 1];
+  FitRow r;
+  r.setActive(true);
+  for (int c = 0; c <= static_cast<int>(FitCell::Weight); ++c)
+    if (m.O[c + 1]) r.set(static_cast<FitCell>(c), m.S[c + 1]);
+  fit::setRow(*m.PD, row, std::move(r));
 }
 
-// fitclear [row]: empties one row or the whole table.
+// fitclear [row]: empties one row or the whole table (one undo step).
 void fitclear(Macro& m) {
   if (m.O[0]) {
     const int row = rowArgument(m, 0);
-    if (row >= 0) emptyRow(m.PD->F[row]);
+    if (row >= 0) fit::setRow(*m.PD, row, FitRow());
     return;
   }
-  for (FitRow& r : m.PD->F) emptyRow(r);
+  fit::setTable(*m.PD, emptyFitTable(m.PD->F.size()));
 }
 
 // fitlimit n [total]: iterations between "Fit Stopped" questions, and the most
@@ -136,6 +132,7 @@ void publish(Macro& m, const fit::Fit& f) {
 // A fit that does not succeed says why; the run goes on, with fitok 0.
 void fitCommand(Macro& m) {
   fit::Fit& f = fitFor(m);
+  if (f.running()) return m.M->ui().beep();  // started from inside a running fit
   f.update();
   f.start();
   publish(m, f);

@@ -29,7 +29,7 @@ using Doc = XylaDocument;
 
 // A document holds at most this many sub-plots; a file claiming more is read up to it.
 constexpr int kMaxSubplots = 4096;
-constexpr std::size_t kFitRows = 24;
+constexpr std::size_t kFitRows = kFitRowCount;
 
 bool groupOn(const Doc& d, LoadGroup g) {
   switch (g) {
@@ -66,7 +66,7 @@ int truncated(double v) {
 archive::Uid encodeFitTable(ArchiveWriter& w, const FitTable& F) {
   std::vector<archive::Uid> rows;
   rows.reserve(F.size());
-  for (const FitRow& row : F) rows.push_back(w.stringDictionary(row));
+  for (const FitRow& row : F) rows.push_back(w.stringDictionary(row.dictionary()));
   return w.list(rows);
 }
 
@@ -151,12 +151,6 @@ void readValue(const ArchiveItem& rec, const std::string& key, T& field) {
   readInto(rec, key, field);
 }
 
-FitTable emptyFitRows(std::size_t n) {
-  FitRow row;
-  for (const char* key : {"function", "A", "B", "C", "D", "E", "weight", "%"}) row[key] = "";
-  return FitTable(n, row);
-}
-
 // The fit table of a file: at most 24 rows, padded with empty rows to 24; a file
 // without one gives 24 empty rows.
 FitTable readFitTable(const ArchiveItem& item) {
@@ -164,10 +158,11 @@ FitTable readFitTable(const ArchiveItem& item) {
   if (const auto rows = item.asList()) {
     for (const ArchiveItem& row : *rows) {
       if (F.size() == kFitRows) break;
-      F.push_back(row.asStringDictionary().value_or(emptyFitRows(1).front()));
+      const auto entries = row.asStringDictionary();
+      F.push_back(entries ? FitRow::fromDictionary(*entries) : FitRow());
     }
   }
-  const FitTable pad = emptyFitRows(kFitRows - F.size());
+  const FitTable pad = emptyFitTable(kFitRows - F.size());
   F.insert(F.end(), pad.begin(), pad.end());
   return F;
 }

@@ -8,14 +8,6 @@ namespace xyla {
 
 namespace {
 
-constexpr int kFitRows = 24;
-
-FitTable emptyFitTable() {
-  FitRow row;
-  for (const char* key : {"function", "A", "B", "C", "D", "E", "weight", "%"}) row[key] = "";
-  return FitTable(kFitRows, row);
-}
-
 // The font named by the user defaults `nameKey`/`sizeKey` when both are present and the
 // font exists, otherwise the system font at `fallbackSize`.
 FontSpec defaultFont(Manager* m, const char* nameKey, const char* sizeKey, double fallbackSize) {

@@ -8,6 +8,7 @@
 
 #include "model/colour.h"
 #include "model/data_buffer.h"
+#include "model/fit_row.h"
 #include "model/font.h"
 #include "model/graphic_object.h"
 #include "model/text_object.h"
@@ -16,10 +17,6 @@
 namespace xyla {
 
 class Manager;
-
-// One row of the fit table: "function", "A" .. "E", "weight", "%".
-using FitRow = std::map<std::string, std::string>;
-using FitTable = std::vector<FitRow>;
 
 // Settings of a repeating timer. The window layer drives the firing; the document only
 // keeps whether it runs and its period.

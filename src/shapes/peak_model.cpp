@@ -10,10 +10,6 @@ namespace xyla::shapes {
 namespace {
 
 UserFunctions* theFit = nullptr;
-ConvolutionCache programCache;
-// Caches of whole-model evaluations, six per peak (see cacheOf); rebuilt at the first
-// point of each evaluation and only read at the others.
-std::vector<ConvolutionCache> peakCaches;
 
 // More offsets than this would make one point cost more than a whole ordinary fit; such
 // Gaussian widths are far beyond any spectrum, so the step grows instead.
@@ -110,26 +106,39 @@ void peakParameters(int k, const float* a, const int* irel, const int* krel, dou
   }
 }
 
-// Cache of peak k for its unperturbed value (slot 0) or for the value with parameter
-// slot i perturbed (slots 1..5): each keeps the normalisation of its own parameters, so
-// the numerical derivatives are those of the normalised line.
-ConvolutionCache& cacheOf(int k, int slot) {
-  const std::size_t index = static_cast<std::size_t>(k) * 6 + slot;
-  if (peakCaches.size() <= index) peakCaches.resize(index + 1);
-  return peakCaches[index];
+double peakValue(double x, const double* p, int code, int reuse, PeakCaches& caches, int k, int slot) {
+  return code > 50 ? gconvl(x, p, code, reuse, caches.of(k, slot)) : dgslor(x, p, code);
 }
 
-double peakValue(double x, const double* p, int code, int reuse, int k, int slot) {
-  return code > 50 ? gconvl(x, p, code, reuse, cacheOf(k, slot)) : dgslor(x, p, code);
+// Rebuilds the normalisation of a convolved line as gconvl does with `reuse` 0.
+void rebuildConvolution(const double* p, int code, ConvolutionCache& cache) {
+  const double g = p[5];
+  if (std::fabs(g) < 1e-18) return;
+  rebuild(cache, p, code - kConvolved, g, 4.0 / (g * g));
+}
+
+// The difference step of slot i (1..5) of peak k: a multiplicative tie scales the
+// target's step by the own factor.
+double differenceStep(int k, int i, const float* a, const float* da, const int* irel, const int* krel) {
+  const int j = 5 * (k - 1) + i;
+  const int target = irel[j];
+  const double step = da[target];
+  return (target != j && krel[j] == 0) ? a[j] * step : step;
 }
 
 }  // namespace
 
 void setTheFit(UserFunctions* fit) { theFit = fit; }
 
-void prepareModelCaches(int peaks) {
+ConvolutionCache& PeakCaches::of(int k, int slot) {
+  const std::size_t index = static_cast<std::size_t>(k) * 6 + slot;
+  if (caches_.size() <= index) caches_.resize(index + 1);
+  return caches_[index];
+}
+
+void PeakCaches::reserve(int peaks) {
   const std::size_t size = static_cast<std::size_t>(peaks + 1) * 6;
-  if (peakCaches.size() < size) peakCaches.resize(size);
+  if (caches_.size() < size) caches_.resize(size);
 }
 
 double dgslor(double x, const double* p, int code) {
@@ -137,8 +146,6 @@ double dgslor(double x, const double* p, int code) {
   if (code < 0 && theFit) return theFit->calcVal(x, p[1], p[2], p[3], p[4], p[5], -code);
   return 0.0;
 }
-
-double gconvl(double x, const double* p, int code, int reuse) { return gconvl(x, p, code, reuse, programCache); }
 
 double gconvl(double x, const double* p, int code, int reuse, ConvolutionCache& cache) {
   if (code <= 49) return dgslor(x, p, code);
@@ -150,38 +157,52 @@ double gconvl(double x, const double* p, int code, int reuse, ConvolutionCache& 
   return cache.step * cache.norm * weightedSum(x + cache.shift, p, base, cache, kappa);
 }
 
-void yfunx(double x, float* y, const float* a, const int* irel, const int* krel, const int* ifunc, int npar,
-           int reuse) {
+void yfunx(double x, float* y, const float* a, const int* irel, const int* krel, const int* ifunc, int npar, int reuse,
+           PeakCaches& caches) {
   y[0] = 0.0f;
   double p[6] = {};
   for (int k = 1; 5 * k <= npar; ++k) {
     peakParameters(k, a, irel, krel, p);
-    y[k] = static_cast<float>(peakValue(x, p, ifunc[k], reuse, k, 0));
+    y[k] = static_cast<float>(peakValue(x, p, ifunc[k], reuse, caches, k, 0));
     y[0] += y[k];
   }
 }
 
 void fnumdf(double x, const float* a, float& y, const float* da, const int* irel, const int* krel, const int* ifunc,
-            float* dyda, int npar, int reuse, const char* needed) {
+            float* dyda, int npar, int reuse, const char* needed, PeakCaches& caches) {
   y = 0.0f;
   double p[6] = {};
   for (int k = 1; 5 * k <= npar; ++k) {
     peakParameters(k, a, irel, krel, p);
-    const double f0 = peakValue(x, p, ifunc[k], reuse, k, 0);
+    const double f0 = peakValue(x, p, ifunc[k], reuse, caches, k, 0);
     y += static_cast<float>(f0);
     for (int i = 1; i <= 5; ++i) dyda[5 * (k - 1) + i] = 0.0f;
     for (int i = 1; i <= 5; ++i) {
-      const int j = 5 * (k - 1) + i;
-      const int target = irel[j];
+      const int target = irel[5 * (k - 1) + i];
       if (needed && !needed[target]) continue;
-      const double step = da[target];
-      // A multiplicative tie scales the target's step by the own factor.
-      const double d = (target != j && krel[j] == 0) ? a[j] * step : step;
       const double keep = p[i];
-      p[i] = keep + d;
-      const double fi = peakValue(x, p, ifunc[k], reuse, k, i);
+      p[i] = keep + differenceStep(k, i, a, da, irel, krel);
+      const double fi = peakValue(x, p, ifunc[k], reuse, caches, k, i);
       p[i] = keep;
-      dyda[target] += static_cast<float>((fi - f0) / step);
+      dyda[target] += static_cast<float>((fi - f0) / da[target]);
+    }
+  }
+}
+
+void prepareConvolutions(const float* a, const float* da, const int* irel, const int* krel, const int* ifunc, int npar,
+                         const char* needed, PeakCaches& caches) {
+  caches.reserve(npar / 5);
+  double p[6] = {};
+  for (int k = 1; 5 * k <= npar; ++k) {
+    if (ifunc[k] <= 50) continue;
+    peakParameters(k, a, irel, krel, p);
+    rebuildConvolution(p, ifunc[k], caches.of(k, 0));
+    for (int i = 1; i <= 5; ++i) {
+      if (needed && !needed[irel[5 * (k - 1) + i]]) continue;
+      const double keep = p[i];
+      p[i] = keep + differenceStep(k, i, a, da, irel, krel);
+      rebuildConvolution(p, ifunc[k], caches.of(k, i));
+      p[i] = keep;
     }
   }
 }
@@ -190,7 +211,8 @@ float fintgl(const float* pf, double h, double /*sigma*/, int code) {
   const double p[6] = {0.0, pf[1], pf[2], pf[3], pf[4], pf[5]};
   const double x0 = p[1];
   const bool convolved = code > 50;
-  const double peak = convolved ? gconvl(x0, p, code, 0) : dgslor(x0, p, code);
+  ConvolutionCache cache;
+  const double peak = convolved ? gconvl(x0, p, code, 0, cache) : dgslor(x0, p, code);
   const double stopLevel = peak / 10000.0;
   const double half = std::fabs(peak) / 2.0;
   double dHalf = std::fabs(h);
@@ -201,7 +223,7 @@ float fintgl(const float* pf, double h, double /*sigma*/, int code) {
     double x = sigma < 0 ? x0 : x0 + h;
     for (int n = 0; n < 10000; ++n) {
       if (x <= 0.0) break;
-      const double f = convolved ? gconvl(x, p, code, first ? 0 : 1) : dgslor(x, p, code);
+      const double f = convolved ? gconvl(x, p, code, first ? 0 : 1, cache) : dgslor(x, p, code);
       first = false;
       area += f * h;
       if (f >= half) {

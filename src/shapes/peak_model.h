@@ -46,28 +46,44 @@ struct ConvolutionCache {
 
 // One peak; codes of 50 and above are code - 100 convolved with a Gaussian of full
 // width p[5]. `reuse` 0 rebuilds the normalisation cache, any other value reuses it.
-// The first form uses the program-wide cache.
-double gconvl(double x, const double* p, int code, int reuse);
 double gconvl(double x, const double* p, int code, int reuse, ConvolutionCache& cache);
 
-// Makes room for the convolution caches of `peaks` peaks, so that evaluations at points
-// after the first (which only read the caches) may run on several threads at once.
-void prepareModelCaches(int peaks);
+// The convolution caches of a whole model, six per peak: one for the peak's own value
+// and one for each of its five parameters perturbed, so the numerical derivatives are
+// those of the normalised lines. Once built for a set of parameters, evaluations at
+// any number of points only read them, also on several threads at once.
+class PeakCaches {
+ public:
+  // Cache of peak k (from 1) for its value (slot 0) or parameter slot 1..5 perturbed.
+  ConvolutionCache& of(int k, int slot);
+  // Makes room for `peaks` peaks.
+  void reserve(int peaks);
+
+ private:
+  std::vector<ConvolutionCache> caches_;
+};
 
 // The model at x: y[0] = sum of all peaks, y[k] = peak k. `a` holds npar parameters
 // (five per peak, from index 1), `irel`/`krel` the ties (irel[j] = j when free of ties;
 // krel[j] != 0 adds the tied parameter's value, 0 multiplies by it), `ifunc` the code of
 // each peak (from index 1). `reuse` is passed on to the convolution (0 rebuilds).
-void yfunx(double x, float* y, const float* a, const int* irel, const int* krel, const int* ifunc, int npar, int reuse);
+void yfunx(double x, float* y, const float* a, const int* irel, const int* krel, const int* ifunc, int npar, int reuse,
+           PeakCaches& caches);
 
 // The model sum at x and its derivatives with respect to every parameter (dyda[1..npar]);
 // the derivative of a tied parameter goes to the parameter it is tied to. With `reuse`
-// 0 every convolved value, perturbed or not, rebuilds its own normalisation, so the
-// derivatives are those of the normalised lines; other values reuse them. `da` holds the
-// difference step of each parameter. When `needed` is not null, only parameters j with
-// needed[j] != 0 receive derivatives (the others are left at 0), which saves evaluations.
+// 0 every convolved value, perturbed or not, rebuilds its own normalisation (as
+// prepareConvolutions does); other values reuse them. `da` holds the difference step of
+// each parameter. When `needed` is not null, only parameters j with needed[j] != 0
+// receive derivatives (the others are left at 0), which saves evaluations.
 void fnumdf(double x, const float* a, float& y, const float* da, const int* irel, const int* krel, const int* ifunc,
-            float* dyda, int npar, int reuse, const char* needed = nullptr);
+            float* dyda, int npar, int reuse, const char* needed, PeakCaches& caches);
+
+// Rebuilds every convolution cache that fnumdf with `reuse` 0 would rebuild for these
+// parameters, without evaluating any point: afterwards fnumdf with any other `reuse`
+// gives what the first point of a pass would have built.
+void prepareConvolutions(const float* a, const float* da, const int* irel, const int* krel, const int* ifunc, int npar,
+                         const char* needed, PeakCaches& caches);
 
 // The numerical area of one peak by rectangle sums of step h around its position p[1]
 // (p indexed from 1). `sigma` is not used.

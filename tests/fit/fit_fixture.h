@@ -32,14 +32,9 @@ struct FitFixture {
   void row(int r, const std::string& function, const std::string& a, const std::string& b, const std::string& c,
            const std::string& d = "", const std::string& e = "", const std::string& weight = "") {
     FitRow& f = doc.F[r];
-    f["active"] = "";
-    f["function"] = function;
-    f["A"] = a;
-    f["B"] = b;
-    f["C"] = c;
-    f["D"] = d;
-    f["E"] = e;
-    f["weight"] = weight;
+    f.setActive(true);
+    const std::string* cells[] = {&function, &a, &b, &c, &d, &e, &weight};
+    for (int i = 0; i < 7; ++i) f.set(static_cast<FitCell>(i), *cells[i]);
   }
 
   DataBuffer& data(const std::vector<double>& x, const std::vector<double>& y) {
@@ -51,7 +46,7 @@ struct FitFixture {
     return ref;
   }
 
-  std::string cell(int r, const char* key) { return doc.F[r][key]; }
+  std::string cell(int r, FitCell c) { return doc.F[r].get(c); }
 };
 
 // A peak of a synthetic spectrum.

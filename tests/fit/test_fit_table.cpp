@@ -50,7 +50,7 @@ TEST(FitTable, ReadsShapesLimitsAndFreeParameters) {
   f.row(1, "ds*", "280~2", "5", "1~", "0.1~", "0.4~");
   f.row(2, "", "1~", "1~", "1~");   // no function: not a peak
   f.row(3, "GL", "1~", "1~", "1~");
-  f.doc.F[3].erase("active");       // switched off
+  f.doc.F[3].setActive(false);  // switched off
   ASSERT_TRUE(f.fit.readtab());
   const fit::FitModel& m = f.fit.model();
   EXPECT_EQ(m.npix, 2);
@@ -86,7 +86,7 @@ TEST(FitTable, TieErrorsNameLineColumnAndReason) {
     SCOPED_TRACE(c.cell);
     FitFixture f;
     f.row(0, "GL", "1~", "1~", "1~");
-    f.doc.F[0].erase("active");
+    f.doc.F[0].setActive(false);
     f.row(2, "GL", "5~", "1~", "1~");
     f.row(1, "GL", c.cell, "1~", "1~");
     if (std::string(c.cell) == "3/0") {  // a valid row to divide by
@@ -138,7 +138,7 @@ TEST(FitTable, WritingBackKeepsTheNotation) {
                                 {"1+1.5", "1*0.5", "1/4", "1-0.1", ""},
                                 {"5", "0.002", "1~", "", "7"}};
   for (int r = 0; r < 3; ++r)
-    for (int c = 0; c < 5; ++c) EXPECT_EQ(f.cell(r, std::string(1, char('A' + c)).c_str()), expected[r][c]) << r << c;
+    for (int c = 0; c < 5; ++c) EXPECT_EQ(f.cell(r, parameterCell(c)), expected[r][c]) << r << c;
   // The additive tie of "1-0.1" is stored negated, the division as its reciprocal.
   EXPECT_FLOAT_EQ(f.fit.model().ptab[9], -0.1f);
   EXPECT_EQ(f.fit.model().krel[9], 1);
@@ -155,17 +155,17 @@ TEST(FitTable, PercentagesFollowWeightTimesArea) {
   fit::FitModel m = f.fit.model();
   for (int k = 1; k <= 3; ++k) m.pkint[k] = 10;
   fit::writeTableCells(m, false, f.doc.F);
-  EXPECT_EQ(f.cell(0, "percent"), "");  // no areas yet
+  EXPECT_EQ(f.cell(0, FitCell::Percent), "");  // no areas yet
   fit::writeTableCells(m, true, f.doc.F);
-  EXPECT_EQ(f.cell(0, "percent"), "25");
-  EXPECT_EQ(f.cell(1, "percent"), "75");
-  EXPECT_EQ(f.cell(2, "percent"), "");
-  EXPECT_EQ(f.cell(1, "weight"), "3");
-  EXPECT_EQ(f.cell(2, "weight"), "");
+  EXPECT_EQ(f.cell(0, FitCell::Percent), "25");
+  EXPECT_EQ(f.cell(1, FitCell::Percent), "75");
+  EXPECT_EQ(f.cell(2, FitCell::Percent), "");
+  EXPECT_EQ(f.cell(1, FitCell::Weight), "3");
+  EXPECT_EQ(f.cell(2, FitCell::Weight), "");
   EXPECT_FLOAT_EQ(m.pkper[2], 75);
   for (int k = 1; k <= 3; ++k) m.pkint[k] = 0;  // no area at all: no percentage, no NaN
   fit::writeTableCells(m, true, f.doc.F);
-  EXPECT_EQ(f.cell(0, "percent"), "");
+  EXPECT_EQ(f.cell(0, FitCell::Percent), "");
 }
 
 TEST(FitTable, TwentyFourPeaksAndGarbage) {

@@ -8,7 +8,6 @@
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPrinter>
-#include <QProgressDialog>
 #include <QPushButton>
 #include <QTableView>
 #include <QTableWidget>
@@ -270,7 +269,7 @@ TEST_F(Panels, MacroPanelEditsStoresAndRunsMacros) {
   EXPECT_EQ(gui.windows().size(), 1u);  // no document window for it
 }
 
-TEST_F(Panels, FitPanelRunsAFitThatStopEnds) {
+TEST_F(Panels, FitPanelRunsAFitThatCancelEnds) {
   DataBuffer& b = *doc().DB[0];
   b.X.clear();
   b.Y.clear();
@@ -279,28 +278,34 @@ TEST_F(Panels, FitPanelRunsAFitThatStopEnds) {
   gui::FitPanel& fp = gui.fitPanel();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&fp));
   QTableWidget* t = fp.table();
-  const char* cells[] = {"GL", "4.5~", "40~", "2~", "0.3"};
-  for (int c = 0; c < 5; ++c) t->item(0, c)->setText(cells[c]);
+  const std::pair<int, const char*> cells[] = {{0, "GL"}, {1, "4.5~"}, {2, "40~"}, {3, "2~"}, {4, "0.3"}, {6, "1"}};
+  for (auto [column, text] : cells) t->item(0, column)->setText(text);
   t->item(0, 8)->setCheckState(Qt::Checked);
-  EXPECT_EQ(doc().F[0]["B"], "40~");
-  EXPECT_EQ(doc().F[0].count("active"), 1u);
+  EXPECT_EQ(doc().F[0].get(FitCell::B), "40~");
+  EXPECT_TRUE(doc().F[0].active());
+  // Each typed cell and the switch is an undo step; the panel follows the table back.
+  EXPECT_EQ(doc().undoStack.undoCount(), 7u);
+  doc().undoStack.undo();
+  settle();
+  EXPECT_FALSE(doc().F[0].active());
+  EXPECT_EQ(t->item(0, 8)->checkState(), Qt::Unchecked);
+  doc().undoStack.redo();
+  settle();
+  EXPECT_EQ(t->item(0, 8)->checkState(), Qt::Checked);
 
-  // While the fit runs, only its progress dialog answers: a second start beeps, Stop ends it.
-  int beepsBefore = ui.beeps;
-  QTimer::singleShot(0, [&] {
-    auto* dialog = qobject_cast<QProgressDialog*>(QApplication::activeModalWidget());
-    ASSERT_TRUE(dialog);
-    fp.start();
-    QTest::mouseClick(dialog->findChild<QPushButton*>(), Qt::LeftButton);
-  });
+  // Cancel, asked at the second pass over the points in the second iteration, ends the
+  // fit after one iteration.
+  ui.cancelAtProgress = 3;
   QTest::mouseClick(fp.findChild<QPushButton*>("FitStart"), Qt::LeftButton);
-  EXPECT_EQ(ui.beeps, beepsBefore + 1);
+  ui.cancelAtProgress = 0;
   EXPECT_FALSE(fp.running());
+  EXPECT_EQ(ui.openProgress, 0);
   EXPECT_TRUE(fp.messages()->text().startsWith("Fit canceled, Iterations: 1")) << fp.messages()->text().toStdString();
 
   QTest::mouseClick(fp.findChild<QPushButton*>("FitStart"), Qt::LeftButton);
   EXPECT_TRUE(fp.messages()->text().startsWith("Fit succeeded")) << fp.messages()->text().toStdString();
   EXPECT_NEAR(std::stod(t->item(0, 1)->text().toStdString()), 5.2, 0.01);  // the table shows the fitted values
+  EXPECT_EQ(t->item(0, 7)->text(), "100");                                 // and the percentage
   QTest::mouseClick(fp.findChild<QPushButton*>("FitBack"), Qt::LeftButton);
   QTest::mouseClick(fp.findChild<QPushButton*>("FitBack"), Qt::LeftButton);  // before the stopped fit
   EXPECT_EQ(t->item(0, 1)->text(), "4.5~");

@@ -127,13 +127,14 @@ TEST_F(ReportEntries, BufferAndFitTables) {
   EXPECT_FALSE(pasteToReport(m, report, "fit"));  // an empty fit table adds nothing
   EXPECT_TRUE(report.empty());
   doc.F.resize(24);
-  doc.F[3] = {{"function", "galo(x,A,B,C,D)"},
-              {"A", "1000"},
-              {"B", "284.9876543210"},
-              {"active", "1"},
-              {"weight", "1"},
-              {"%", "75.66333"}};
-  doc.F[5] = {{"function", "a_very_long_function_name(x,A)"}, {"A", "2"}};
+  doc.F[3].set(FitCell::Function, "galo(x,A,B,C,D)");
+  doc.F[3].set(FitCell::A, "1000");
+  doc.F[3].set(FitCell::B, "284.9876543210");
+  doc.F[3].setActive(true);
+  doc.F[3].set(FitCell::Weight, "1");
+  doc.F[3].set(FitCell::Percent, "75.66333");
+  doc.F[5].set(FitCell::Function, "a_very_long_function_name(x,A)");
+  doc.F[5].set(FitCell::A, "2");
   EXPECT_EQ(fitEntryLines(doc),
             "x galo(x,A,B,C,D)          1000       284.987...                                  1        75.66333\n"
             "  a_very_long_funct...     2                                                                       \n");

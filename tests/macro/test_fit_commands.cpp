@@ -1,5 +1,8 @@
+#include <algorithm>
 #include <cmath>
+#include <sstream>
 
+#include "io/report_entries.h"
 #include "macro_fixture.h"
 #include "shapes/line_shapes.h"
 
@@ -28,9 +31,9 @@ TEST_F(FitCommands, RowsFitAndPublishedResults) {
       "fitclear 3\n"
       "fit\n"
       "print fitok ' ' fitA1 ' ' fitA2 ' ' fitpct1+fitpct2\n");
-  EXPECT_EQ(doc.F[0]["function"], "GL");
-  EXPECT_EQ(doc.F[1]["A"], "1+1.4");  // the tie is written back as typed
-  EXPECT_EQ(doc.F[2]["function"], "");
+  EXPECT_EQ(doc.F[0].get(FitCell::Function), "GL");
+  EXPECT_EQ(doc.F[1].get(FitCell::A), "1+1.4");  // the tie is written back as typed
+  EXPECT_EQ(doc.F[2].get(FitCell::Function), "");
   EXPECT_EQ(m.GV["fitok"], 1);
   EXPECT_NEAR(m.GV["fitA1"], 284.5, 0.1);
   EXPECT_NEAR(m.GV["fitA2"], m.GV["fitA1"] + 1.4, 1e-4);  // tie applied
@@ -41,6 +44,28 @@ TEST_F(FitCommands, RowsFitAndPublishedResults) {
   EXPECT_GT(m.GV["fititer"], 0);
   EXPECT_EQ(out.rfind("1 284.", 0), 0u) << out;
   EXPECT_TRUE(ui.alerts.empty());
+  // The report's fit entry ends each row with the percentage the fit wrote.
+  std::istringstream report(fitEntryLines(doc));
+  for (int row = 0; row < 2; ++row) {
+    const std::string pct = doc.F[row].get(FitCell::Percent);
+    std::string line;
+    std::getline(report, line);
+    ASSERT_FALSE(pct.empty());
+    EXPECT_TRUE(line.ends_with(" " + pct + std::string(8 - std::min<std::size_t>(pct.size(), 8), ' '))) << line;
+  }
+}
+
+TEST_F(FitCommands, RowsAndClearsAreUndoSteps) {
+  run("fitrow 2 GL 1~ 2~ 3~\nfitrow 3 DS 4~ 5~ 6~\n");
+  const FitTable filled = doc.F;
+  run("fitclear\n");
+  EXPECT_FALSE(doc.F[1].hasFunction());
+  doc.undoStack.undo();  // the whole table comes back in one step
+  EXPECT_EQ(doc.F, filled);
+  doc.undoStack.undo();
+  EXPECT_FALSE(doc.F[2].hasFunction());
+  EXPECT_EQ(doc.F[1].get(FitCell::C), "3~");
+  EXPECT_TRUE(doc.F[1].active());
 }
 
 TEST_F(FitCommands, ExportBackAndBadRows) {
@@ -55,10 +80,10 @@ TEST_F(FitCommands, ExportBackAndBadRows) {
   EXPECT_EQ(doc.buffer(1)->getSource(), "Fit Export");
   EXPECT_EQ(doc.buffer(4)->count(), 601);
   EXPECT_EQ(m.GV["lastbuffer"], 4);
-  const std::string fitted = doc.F[0]["A"];
+  const std::string fitted = doc.F[0].get(FitCell::A);
   EXPECT_NE(fitted, "284.4~");
   run("fitback\n");
-  EXPECT_EQ(doc.F[0]["A"], "284.4~");
+  EXPECT_EQ(doc.F[0].get(FitCell::A), "284.4~");
   EXPECT_EQ(m.GV["fitok"], 0);
   const int beeps = ui.beeps;
   run("fitrow 0 GL 1~ 1~ 1~\nfitrow 99 GL 1~ 1~ 1~\nfitclear 25\n");

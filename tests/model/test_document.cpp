@@ -38,8 +38,10 @@ TEST_F(DocumentTest, DefaultsOfANewDocument) {
   EXPECT_EQ(doc.textfont[2], xyla::FontSpec::system(18));
   EXPECT_EQ(doc.legendx, -1.0);
   EXPECT_EQ(doc.F.size(), 24u);
-  EXPECT_EQ(doc.F[23].at("%"), "");
-  EXPECT_EQ(doc.F[0].size(), 8u);
+  // New rows carry the cells and the "%" column entry, all empty, and are off.
+  EXPECT_EQ(doc.F[23].dictionary().at("%"), "");
+  EXPECT_EQ(doc.F[0].dictionary().size(), 8u);
+  EXPECT_FALSE(doc.F[0].active());
   EXPECT_TRUE(doc.f_preview);
   EXPECT_EQ(doc.f_limit, 100);
   EXPECT_EQ(doc.MPD, &doc);

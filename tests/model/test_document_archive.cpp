@@ -104,7 +104,7 @@ TEST_F(DocumentArchiveTest, EveryFieldSurvivesARoundTripInBothForms) {
     EXPECT_EQ(b.X, doc.DB[2]->X);
     EXPECT_EQ(b.EY, doc.DB[2]->EY);
     EXPECT_EQ(b.getXmax(), doc.DB[2]->getXmax());
-    EXPECT_EQ(back->F[0].at("A"), "284.5~");
+    EXPECT_EQ(back->F[0].get(FitCell::A), "284.5~");
     // Every field of every table came back (rm is the one buffer field the file lacks).
     EXPECT_EQ(test::differingFields(documentProperties(), *back, doc), "");
     for (int k = 0; k < 4; ++k) EXPECT_EQ(test::differingFields(axisProperties(), *back, doc, k), "") << k;

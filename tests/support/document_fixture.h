@@ -32,9 +32,16 @@ inline void populateDocument(XylaDocument& d, int seed) {
     b.rescale();
     populate(bufferProperties(), b, seed + 50 + n);
   }
-  d.F[0] = {{"active", ""}, {"function", "GL"}, {"A", "284.5~"}, {"B", "1000~"},   {"C", "1.2~"},
-            {"D", "0.3"},   {"E", ""},          {"weight", "1"}, {"percent", "25"}};
-  d.F[5]["function"] = "A*x";
+  d.F[0] = FitRow::fromDictionary({{"active", ""},
+                                   {"function", "GL"},
+                                   {"A", "284.5~"},
+                                   {"B", "1000~"},
+                                   {"C", "1.2~"},
+                                   {"D", "0.3"},
+                                   {"E", ""},
+                                   {"weight", "1"},
+                                   {"percent", "25"}});
+  d.F[5].set(FitCell::Function, "A*x");
   auto t = std::make_unique<TextObject>();
   populate(textProperties(), *t, seed + 60);
   t->text = "Peak 1\nC 1s ∆E = " + std::to_string(seed);

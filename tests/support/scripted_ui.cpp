@@ -48,7 +48,11 @@ std::optional<Colour> ScriptedUi::colourPanel(const Colour&) { return take(colou
 
 std::optional<FontSpec> ScriptedUi::fontPanel(const FontSpec&) { return take(fonts_, std::optional<FontSpec>()); }
 
-bool ScriptedUi::progress(double) { return ++progressCalls < cancelAtProgress || cancelAtProgress <= 0; }
+bool ScriptedUi::progress(double) {
+  ++progressCalls;
+  if (whileInProgress) whileInProgress();
+  return cancelAtProgress == 0 || progressCalls < cancelAtProgress;
+}
 
 XylaDocument* ScriptedDocuments::newDocument() { return take(fresh, static_cast<XylaDocument*>(nullptr)); }
 

@@ -43,9 +43,6 @@ class ScriptedUi : public Ui {
   std::optional<Colour> colourPanel(const Colour& initial) override;
   std::optional<FontSpec> fontPanel(const FontSpec& initial) override;
   void openUrl(const std::string& url) override { urls.push_back(url); }
-  // Counts the calls; the one numbered `cancelAtProgress` (from 1) and every later one
-  // answer Cancel.
-  bool progress(double fraction) override;
   void redraw(XylaDocument& doc) override { redraws.push_back(&doc); }
   void panelsChanged() override { ++panelRefreshes; }
   void bufferTableChanged() override { ++bufferTableReloads; }
@@ -65,9 +62,20 @@ class ScriptedUi : public Ui {
   std::set<std::string> missingFonts;
   // Runs while an input panel is open, as the events its modal loop delivers would.
   std::function<void()> whileInputOpen;
-  int beeps = 0, progressCalls = 0, cancelAtProgress = 0;
+  int beeps = 0;
   int panelRefreshes = 0, bufferTableReloads = 0, reportChanges = 0, reportPrints = 0;
   int macroMenuChanges = 0, queryPanelShows = 0, queryPanelChanges = 0;
+
+  // Long work: the number of progress calls and of windows still open. From call
+  // number `cancelAtProgress` on (1-based; 0 never) the person has pressed Cancel;
+  // `whileInProgress` runs at every call, as the events a real progress window lets in.
+  void beginProgress(const std::string&, const std::string&) override { ++openProgress; }
+  bool progress(double fraction) override;
+  void endProgress() override { --openProgress; }
+  int progressCalls = 0;
+  int openProgress = 0;
+  int cancelAtProgress = 0;
+  std::function<void()> whileInProgress;
 
  private:
   std::deque<std::string> answers_;

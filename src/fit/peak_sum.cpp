@@ -1,0 +1,37 @@
+#include "fit/peak_sum.h"
+
+#include <algorithm>
+
+#include "fit/fit_table.h"
+#include "shapes/shape_registry.h"
+
+namespace xyla::fit {
+
+PeakSum::PeakSum(const FitModel& model) : m_(model) {}
+
+void PeakSum::beginPass(const float* a, const char* needed) {
+  shapes::prepareConvolutions(a, m_.daj.base(), m_.irel.base(), m_.krel.base(), m_.ifunc.base(), m_.nptab, needed,
+                              caches_);
+}
+
+void PeakSum::evaluate(const ModelBlock& b) {
+  // The caches were built by beginPass: every point reuses them.
+  constexpr int kReuse = 1;
+  for (int i = 0; i < b.count; ++i)
+    shapes::fnumdf(b.x[i], b.a, b.y[i], m_.daj.base(), m_.irel.base(), m_.krel.base(), m_.ifunc.base(),
+                   b.dyda + i * b.stride, m_.nptab, kReuse, b.needed, caches_);
+}
+
+bool PeakSum::concurrent() const {
+  for (int k = 1; k <= m_.npix; ++k)
+    if (m_.ifunc[k] < 0) return false;
+  return true;
+}
+
+double PeakSum::costPerPoint(int nactive) const {
+  double perPoint = 0.0;
+  for (int k = 1; k <= m_.npix; ++k) perPoint += shapes::evaluationCost(m_.ifunc[k]);
+  return perPoint * (1.0 + std::min(nactive, 5));
+}
+
+}  // namespace xyla::fit

@@ -1,0 +1,30 @@
+#pragma once
+
+#include "fit/model_function.h"
+#include "shapes/peak_model.h"
+
+namespace xyla::fit {
+
+struct FitModel;
+
+// The peaks of a read fit table as a model for the solver: their sum by the line shapes
+// and its derivatives by forward differences with the table's steps and ties. It keeps
+// the Gaussian-convolution caches of its peaks, rebuilt at the start of every pass and
+// only read while the points are evaluated, so blocks may run on several threads.
+class PeakSum : public ModelFunction {
+ public:
+  // `model` must outlive this object and keep its codes, ties and steps meanwhile.
+  explicit PeakSum(const FitModel& model);
+
+  void beginPass(const float* a, const char* needed) override;
+  void evaluate(const ModelBlock& block) override;
+  // Not while user functions take part: each peak has one expression.
+  bool concurrent() const override;
+  double costPerPoint(int nactive) const override;
+
+ private:
+  const FitModel& m_;
+  shapes::PeakCaches caches_;
+};
+
+}  // namespace xyla::fit

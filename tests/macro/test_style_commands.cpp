@@ -1,3 +1,6 @@
+#include <algorithm>
+
+#include "macro/command_table.h"
 #include "macro/style_writer.h"
 #include "macro_fixture.h"
 #include "support/document_fixture.h"
@@ -115,6 +118,85 @@ TEST_F(StyleCommands, ScriptReproducesTheLookOnAnotherDocument) {
   EXPECT_EQ(other.alabel[0], doc.alabel[0]);
   EXPECT_EQ(other.textfont[3], doc.textfont[3]);
   EXPECT_TRUE(other.buffer(1)->plothist);
+}
+
+// Values a style command can store in a field, in two sets: in the first every field is
+// set (on, not 0, not empty), so every condition of a script line holds; the second
+// differs from the first in every field.
+struct LookValue {
+  const props::Command& command;
+  bool first;
+
+  double inRange(double v) const { return std::clamp(v, command.accepts.low, command.accepts.high); }
+  // The letter of the field's value among the command's arguments (after a buffer or
+  // axis list).
+  char letter() const {
+    const auto at = command.arguments.find_first_not_of("ab");
+    return at == std::string_view::npos ? 's' : command.arguments[at];
+  }
+  void operator()(bool& f) const { f = first; }
+  void operator()(int& f) const { f = static_cast<int>(inRange(first ? 7 : 1)); }
+  void operator()(signed char& f) const { f = first ? 12 : -3; }
+  void operator()(double& f) const { f = inRange(first ? 2.5 : 7.25); }
+  void operator()(std::string& f) const {
+    if (letter() == 'd')
+      f = first ? "1.5" : "4";
+    else if (letter() == 'i')
+      f = first ? "3" : "5";
+    else
+      f = first ? "first text" : "second";
+  }
+  void operator()(Colour& f) const { f = first ? Colour{0.25, 0.5, 0.75, 1} : Colour{0.125, 0.375, 0.625, 0.5}; }
+  void operator()(FontSpec& f) const { f = {"DejaVu Sans", first ? 15.0 : 11.0}; }
+  void operator()(props::StringMap& f) const {
+    f = first ? props::StringMap{{"1", "one"}} : props::StringMap{{"2.5", "two and a half"}};
+  }
+};
+
+// Whether the style script carries a row: a command of the style, axis, legend or frame
+// families sets its field, and the table does not keep it out of the script.
+template <typename P>
+bool carried(const P& p) {
+  if (p.command.name.empty() || (p.flags & props::kNotScripted)) return false;
+  const auto& entries = CommandTable::standard().entriesNamed(p.command.name);
+  if (entries.empty()) return false;
+  const CommandGroup g = entries.front()->group;
+  return g == CommandGroup::BufferStyle || g == CommandGroup::Axes || g == CommandGroup::Legend ||
+         g == CommandGroup::Frame;
+}
+
+template <typename P, typename R>
+void giveLook(std::span<const P> table, R& r, bool first, int k = 0) {
+  for (const P& p : table)
+    if (carried(p)) props::visit(p, r, k, LookValue{p.command, first});
+}
+
+// Every field a style command sets travels through the script, each buffer's and each
+// axis's: run on a document whose every such field differs, the script brings them all
+// across. A row without its script line shows up here by name.
+TEST_F(StyleCommands, ScriptCarriesEveryFieldItsCommandsSet) {
+  XylaDocument other(&m);
+  for (auto [d, first] : {std::pair<XylaDocument*, bool>{&doc, true}, {&other, false}}) {
+    giveLook(documentProperties(), *d, first);
+    for (int k = 0; k < 4; ++k) giveLook(axisProperties(), *d, first, k);
+    for (int i = 0; i < 2; ++i) giveLook(bufferProperties(), d->newBuffer(), first);
+  }
+  const auto count = [](auto table) {
+    int n = 0;
+    for (const auto& p : table) n += carried(p);
+    return n;
+  };
+  EXPECT_GT(count(documentProperties()) + count(axisProperties()) + count(bufferProperties()), 90);
+  macro.src = styleScript(doc);
+  macro.parseMacroFor(m, &other, &mc);
+  EXPECT_TRUE(ui.alerts.empty());
+  EXPECT_EQ(differingFieldsWhere(documentProperties(), other, doc, 0, carried<DocumentProperty>), "");
+  for (int k = 0; k < 4; ++k)
+    EXPECT_EQ(differingFieldsWhere(axisProperties(), other, doc, k, carried<AxisProperty>), "") << "axis " << k;
+  for (int i = 0; i < 2; ++i)
+    EXPECT_EQ(differingFieldsWhere(bufferProperties(), *other.buffer(i), *doc.buffer(i), 0, carried<BufferProperty>),
+              "")
+        << "buffer " << i;
 }
 
 // The script of a document with every stored field away from its default, as reviewed.

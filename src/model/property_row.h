@@ -19,6 +19,7 @@ class Row {
     p_.initial = std::move(initial);
     p_.archiveKey = name;
   }
+  // The finished row.
   operator P() const { return p_; }
 
   // The key in the document file ("" when the table does not store the field).
@@ -26,14 +27,17 @@ class Row {
     p_.archiveKey = key;
     return *this;
   }
+  // The user-defaults key applied over the built-in value.
   Row& defaults(std::string_view key) {
     p_.defaultsKey = key;
     return *this;
   }
+  // Adds copy and default-style flags.
   Row& flags(unsigned f) {
     p_.flags |= f;
     return *this;
   }
+  // The inspector section, label and control that show the field.
   Row& inspect(std::string_view page, std::string_view label, Control control, Choices choices = {}) {
     p_.inspector = {page, label, control, choices};
     return *this;
@@ -50,10 +54,12 @@ class Row {
     p_.command = {name, arguments, minimum, usage, description, accepts};
     return *this;
   }
+  // The style-script line: its part, its place there and the fields it waits for.
   Row& script(ScriptPart part, int order, std::string_view when = {}, std::string_view alsoWhen = {}) {
     p_.script = {part, order, when, alsoWhen, false};
     return *this;
   }
+  // An empty text leaves its argument out of the script line.
   Row& bareWhenEmpty() {
     p_.script.bareWhenEmpty = true;
     return *this;

@@ -78,12 +78,6 @@ decltype(auto) withTable(Record record, F&& f) {
 // Key lists edit as their own commands; the inspector leaves them out.
 bool editable(const props::Value& initial) { return !std::holds_alternative<props::StringMap>(initial); }
 
-std::vector<std::string> numbered(std::string_view first, std::string_view prefix, int count) {
-  std::vector<std::string> v{std::string(first)};
-  for (int i = 1; i < count; ++i) v.push_back(std::string(prefix) + std::to_string(i));
-  return v;
-}
-
 std::string number(double v) {
   char buf[32];
   auto r = std::to_chars(buf, buf + sizeof buf, v);
@@ -300,33 +294,11 @@ std::vector<Field> fieldsOf(std::string_view page) {
     withTable(s.record, [&](auto table) {
       for (const auto& p : table)
         if (p.inspector.page == s.section && p.inspector.control != props::Control::None && editable(p.initial))
-          out.push_back({s.record, p.name, p.inspector.page, p.inspector.label, p.inspector.control});
+          out.push_back(
+              {s.record, p.name, p.inspector.page, p.inspector.label, p.inspector.control, p.inspector.choices});
     });
   }
   return out;
-}
-
-Choices choicesOf(Record record, std::string_view name) {
-  const bool buffer = record == Record::Buffer, axis = record == Record::Axis;
-  const bool text = record == Record::Text, graphic = record == Record::Graphic;
-  if (buffer && (name == "belongx" || name == "belongy")) return {{"Range 1", "Range 2"}, 1};
-  if ((buffer && name == "dash") || (graphic && name == "dashp") ||
-      (axis && (name == "gridpattern" || name == "mgridpattern")))
-    return {numbered("Solid", "Pattern ", 16), 0};
-  if (buffer && (name == "errorbarx" || name == "errorbary"))
-    return {{"None", "Constant", "Percent of value", "Errors of the points"}, 0};
-  if (axis && name == "axismode") return {{"Linear", "Logarithmic", "Time"}, 0};
-  if (record == Record::Document && name == "framestyle")
-    return {{"Rectangle", "Cross at the origin", "Left and bottom lines"}, 0};
-  if (text && name == "textalign") return {{"Left", "Centred", "Right"}, 0};
-  if (text && name == "tbalign")
-    return {{"Top left", "Top centre", "Top right", "Middle left", "Centre", "Middle right", "Bottom left",
-             "Bottom centre", "Bottom right"},
-            0};
-  if ((text || graphic) && name == "posmode") return {{"View", "Data of range 1", "Data of range 2"}, 0};
-  if (graphic && name == "type") return {{"Line", "Rectangle", "Ellipse"}, 0};
-  if (graphic && name == "display") return {{"In front of the plot", "Behind the plot"}, 0};
-  return {};
 }
 
 std::string format(const props::Value& v) {

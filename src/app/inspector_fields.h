@@ -29,6 +29,7 @@ struct Field {
   std::string_view section;  // group on the page
   std::string_view label;
   props::Control control;
+  props::Choices choices;  // the labels of a Choice control (none: it shows as a number)
 };
 
 // The page names in the order the page chooser lists them.
@@ -39,14 +40,6 @@ bool isPage(std::string_view page);
 std::vector<Field> fieldsOf(std::string_view page);
 // The page showing the table section `section` of `record`, or "" when none does.
 std::string_view pageOf(Record record, std::string_view section);
-
-// The labels of a Choice control and the value of its first entry (entries count up by
-// one). Empty labels: the choice has no fixed list and shows as a number.
-struct Choices {
-  std::vector<std::string> labels;
-  int first = 0;
-};
-Choices choicesOf(Record record, std::string_view name);
 
 // A value as the inspector's text fields show it: numbers in shortest round-trip form,
 // colours as "r g b a", fonts as "family size", check marks as "1"/"0".

@@ -227,11 +227,11 @@ QWidget* InspectorPanel::makeControl(const Field& f) {
       return box;
     }
     case Control::Choice: {
-      const inspector::Choices choices = inspector::choicesOf(f.record, f.name);
-      if (choices.labels.empty()) break;
+      if (f.choices.labels.empty()) break;
       auto* combo = new QComboBox;
-      for (const std::string& l : choices.labels) combo->addItem(QString::fromStdString(l));
-      connect(combo, &QComboBox::activated, this, [this, f, first = choices.first](int i) { commit(f, first + i); });
+      for (std::string_view l : f.choices.labels)
+        combo->addItem(QString::fromUtf8(l.data(), static_cast<int>(l.size())));
+      connect(combo, &QComboBox::activated, this, [this, f](int i) { commit(f, f.choices.first + i); });
       return combo;
     }
     case Control::Colour:
@@ -321,7 +321,7 @@ void InspectorPanel::showValue(const Binding& b, const std::optional<props::Valu
     box->setChecked(v && std::get_if<bool>(&*v) && std::get<bool>(*v));
   } else if (auto* combo = qobject_cast<QComboBox*>(w)) {
     const int value = v && std::holds_alternative<int>(*v) ? std::get<int>(*v) : 0;
-    combo->setCurrentIndex(value - inspector::choicesOf(b.field.record, b.field.name).first);
+    combo->setCurrentIndex(value - b.field.choices.first);
   } else if (auto* button = qobject_cast<QPushButton*>(w)) {
     // A colour shows as a swatch with its components in the tool tip.
     const bool colour = v && std::holds_alternative<Colour>(*v);

@@ -18,7 +18,6 @@ namespace {
 
 struct Binding {
   const void* property;  // the BufferProperty, AxisProperty or DocumentProperty it sets
-  FieldRule rule;
   std::size_t slot;  // argument slot of the value: the first that is not a buffer or axis list
 };
 
@@ -28,12 +27,13 @@ std::map<std::string, Binding, std::less<>>& bindings() {
   return b;
 }
 
-// Sets a field of any stored kind from the arguments at slot p, when the rule accepts them.
+// Sets a field of any stored kind from the arguments at slot p, when the range of the
+// command accepts them.
 struct Assign {
   Macro& m;
   std::string_view signature;
   std::size_t p;
-  FieldRule rule;
+  props::Range rule;
 
   bool accepts(double v) const { return v >= rule.low && v <= rule.high; }
 
@@ -74,63 +74,66 @@ const P& property(const Binding& b) {
 void setBufferField(Macro& m) {
   const Binding& b = running(m);
   const auto& p = property<BufferProperty>(b);
-  const Assign assign{m, p.arguments, b.slot, b.rule};
+  const Assign assign{m, p.command.arguments, b.slot, p.command.accepts};
   forEachBuffer(m, [&](DataBuffer& r) { props::visit(p, r, 0, assign); });
 }
 
 void setAxisField(Macro& m) {
   const Binding& b = running(m);
   const auto& p = property<AxisProperty>(b);
-  const Assign assign{m, p.arguments, b.slot, b.rule};
+  const Assign assign{m, p.command.arguments, b.slot, p.command.accepts};
   forEachAxis(m, [&](int k) { props::visit(p, *m.PD, k, assign); });
 }
 
 void setDocumentField(Macro& m) {
   const Binding& b = running(m);
   const auto& p = property<DocumentProperty>(b);
-  props::visit(p, *m.PD, 0, Assign{m, p.arguments, b.slot, b.rule});
+  props::visit(p, *m.PD, 0, Assign{m, p.command.arguments, b.slot, p.command.accepts});
 }
 
-// The one entry of `table` whose command is `name`.
+// The one row of `table` whose command is `name`, a field command with its help.
 template <typename P>
-const P& entryOf(std::span<const P> table, std::string_view name) {
+const P& rowOf(std::span<const P> table, std::string_view name) {
   const P* found = nullptr;
   int count = 0;
   for (const P& p : table) {
-    if (p.command != name) continue;
+    if (p.command.name != name) continue;
     found = &p;
     ++count;
   }
-  if (count != 1) {
-    std::fprintf(stderr, "field command %.*s names %d table entries\n", static_cast<int>(name.size()), name.data(),
-                 count);
+  if (count != 1 || !found->command.ownsField()) {
+    std::fprintf(stderr, "field command %.*s names %d table rows%s\n", static_cast<int>(name.size()), name.data(),
+                 count, count == 1 ? " and has no help" : "");
     std::abort();
   }
   return *found;
 }
 
 template <typename P>
-void add(CommandTable& t, CommandGroup group, const P& p, CommandAction action, int minimum, CommandHelp help,
-         FieldRule rule) {
-  const std::string signature(p.arguments);
-  bindings()[std::string(p.command)] = {&p, rule, signature.find_first_not_of("ab")};
-  t.add(group, std::string(p.command), signature, minimum, action, std::move(help));
+void add(CommandTable& t, CommandGroup group, std::span<const P> table, const char* name, CommandAction action) {
+  const P& p = rowOf(table, name);
+  const props::Command& c = p.command;
+  const std::string signature(c.arguments);
+  bindings()[std::string(c.name)] = {&p, signature.find_first_not_of("ab")};
+  t.add(group, std::string(c.name), signature, c.minimum, action, {std::string(c.usage), std::string(c.description)});
 }
 
 }  // namespace
 
-void addFieldCommand(CommandTable& t, CommandGroup group, FieldRecord record, const char* name, int minimum,
-                     CommandHelp help, FieldRule rule) {
-  switch (record) {
-    case FieldRecord::Buffer:
-      add(t, group, entryOf(bufferProperties(), name), setBufferField, minimum, std::move(help), rule);
-      break;
-    case FieldRecord::Axis:
-      add(t, group, entryOf(axisProperties(), name), setAxisField, minimum, std::move(help), rule);
-      break;
-    case FieldRecord::Document:
-      add(t, group, entryOf(documentProperties(), name), setDocumentField, minimum, std::move(help), rule);
-      break;
+void addFieldCommands(CommandTable& t, CommandGroup group, FieldRecord record,
+                      std::initializer_list<const char*> names) {
+  for (const char* name : names) {
+    switch (record) {
+      case FieldRecord::Buffer:
+        add(t, group, bufferProperties(), name, setBufferField);
+        break;
+      case FieldRecord::Axis:
+        add(t, group, axisProperties(), name, setAxisField);
+        break;
+      case FieldRecord::Document:
+        add(t, group, documentProperties(), name, setDocumentField);
+        break;
+    }
   }
 }
 

@@ -1,5 +1,6 @@
 #include "macro/style_writer.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <span>
 #include <type_traits>
@@ -12,17 +13,6 @@
 namespace xyla {
 
 namespace {
-
-// One line of the script: the command that sets a field, with the field's value in the
-// places its argument letters give (the buffer or axis number where the list stands).
-// It is written only when the field `when` (and `alsoWhen`) of the same record is set:
-// on, not 0, not empty.
-struct Line {
-  std::string_view command;
-  std::string_view when = {};
-  std::string_view alsoWhen = {};
-  bool bareWhenEmpty = false;  // an empty text leaves its argument out (automatic)
-};
 
 std::string number(double v) {
   char buf[32];
@@ -66,21 +56,23 @@ struct IsSet {
   }
 };
 
+// The rows of `table` that the script writes in `part`, in their order there.
 template <typename P>
-const P* byCommand(std::span<const P> table, std::string_view command) {
+std::vector<const P*> linesOf(std::span<const P> table, props::ScriptPart part) {
+  std::vector<const P*> lines;
   for (const P& p : table)
-    if (p.command == command) return &p;
-  return nullptr;
+    if (p.script.part == part) lines.push_back(&p);
+  std::stable_sort(lines.begin(), lines.end(),
+                   [](const P* a, const P* b) { return a->script.order < b->script.order; });
+  return lines;
 }
 
-// Writes the lines of one record: a buffer (target its index), an axis (k, target its
-// number) or the document (no target).
+// Writes the lines of one record in `part`: a buffer (target its index), an axis (k,
+// target its number) or the document (no target).
 template <typename P, typename R>
-void writeLines(std::string& out, std::span<const P> table, const R& r, int k, int target,
-                std::span<const Line> lines) {
-  for (const Line& line : lines) {
-    const P* p = byCommand(table, line.command);
-    if (!p) continue;
+void writeLines(std::string& out, std::span<const P> table, const R& r, int k, int target, props::ScriptPart part) {
+  for (const P* p : linesOf(table, part)) {
+    const props::ScriptLine& line = p->script;
     bool written = true;
     for (std::string_view name : {line.when, line.alsoWhen}) {
       if (name.empty()) continue;
@@ -90,9 +82,9 @@ void writeLines(std::string& out, std::span<const P> table, const R& r, int k, i
     if (!written) continue;
     std::vector<std::string> words;
     props::visit(*p, r, k, [&](const auto& v) { words = Words{line.bareWhenEmpty}(v); });
-    out += line.command;
+    out += p->command.name;
     std::size_t next = 0;
-    for (char letter : p->arguments) {
+    for (char letter : p->command.arguments) {
       if (letter == 'a' || letter == 'b') {
         out += ' ' + std::to_string(target);
       } else if (next < words.size()) {
@@ -103,124 +95,21 @@ void writeLines(std::string& out, std::span<const P> table, const R& r, int k, i
   }
 }
 
-const Line kMain[] = {
-    {"drawbg"},
-    {"bgcolor", "drawbackground"},
-    {"drawmargin"},
-    {"margincolor", "drawmargin"},
-    {"drawframe"},
-    {"framecolor", "drawframe"},
-    {"framestyle"},
-    {"framewidth"},
-    {"framearrows", "framestyle"},
-    {"framearrowtype", "framestyle", "framearrows"},
-    {"framearrowsize", "framestyle", "framearrows"},
-    {"forceframe", "framestyle"},
-};
-
-// The plot switches are cleared first, so only those that are on are written.
-const Line kBuffer[] = {
-    {"bstylelines", "plotlines"},
-    {"bstylesymbols", "plotsymbols"},
-    {"bstylefill", "plotarea"},
-    {"bstyleybars", "plotybars"},
-    {"bstylexbars", "plotxbars"},
-    {"bstyleysticks", "plotysticks"},
-    {"bstylexsticks", "plotxsticks"},
-    {"bstyledots", "plotdots"},
-    {"bstylehist", "plothist"},
-    {"bstylefhist", "plotfhist"},
-    {"bcolor"},
-    {"bfillcolor"},
-    {"bframecolor"},
-    {"bstickcolor"},
-    {"blinewidth"},
-    {"blinepattern"},
-    {"bpatternwidth"},
-    {"bsymbol"},
-    {"bsymbolsize"},
-    {"bsymbolfill"},
-    {"bsticksize"},
-    {"bsticksabs"},
-    {"bdynsize", "dynsize"},
-    {"bxerror"},
-    {"bxerrorval", "errorbarx"},
-    {"byerror"},
-    {"byerrorval", "errorbary"},
-    {"berrorlinewidth"},
-    {"berrorcolor"},
-};
-
-const Line kAxis[] = {
-    {"ascalstart", {}, {}, true},
-    {"ascalend", {}, {}, true},
-    {"atickdist", {}, {}, true},
-    {"aminsteps", {}, {}, true},
-    {"atimeformat", {}, {}, true},
-    {"atrigger", {}, {}, true},
-    {"ascalexpr", {}, {}, true},
-    {"adecplacesauto"},
-    {"adecplaces"},
-    {"aexpoffset"},
-    {"aformat"},
-    {"asetsmalllogzero"},
-    {"asetreverse"},
-    {"atext"},
-    {"asetfliptext"},
-    // ticks
-    {"asetticks"},
-    {"asetticksbothsides"},
-    {"atickcolor"},
-    {"aticklength"},
-    {"atickwidth"},
-    {"asetminticks"},
-    {"asetminticksbothsides"},
-    {"amintickcolor"},
-    {"aminticklength"},
-    {"amintickwidth"},
-    {"atickstyle"},
-    // grid
-    {"asetgrid"},
-    {"agridfront"},
-    {"agridcolor"},
-    {"agridwidth"},
-    {"agridpattern"},
-    {"asetmingrid"},
-    {"amingridfront"},
-    {"amingridcolor"},
-    {"amingridwidth"},
-    {"amingridpattern"},
-    {"asetzeroline"},
-    {"azerolinecolor"},
-    // title and numbers
-    {"atextfont", "textfont"},
-    {"atextoffset"},
-    {"anumfont", "numfont"},
-    {"anumoffset"},
-    {"anumalign"},
-    {"anumangle"},
-    {"atextcolor"},
-    {"asettext"},
-    {"asetnum"},
-};
-
-const Line kLegend[] = {
-    {"legendlength"}, {"legendspace"},   {"legendcolor"},
-    {"setlegendbg"},  {"legendbgcolor"}, {"legendfont", "legendfont"},
-};
-
+// The lines that carry several fields at once (windowsize, margins, setaxis, range,
+// legendpos), the legend switch that decides whether the legend's lines follow, and the
+// axis labels are written here; every other line comes from the rows.
 void mainStyle(std::string& s, const XylaDocument& d) {
   s += "##### main style attributes #####\ncolormode 0\n";
   s += "windowsize " + number(d.viewWidth) + ' ' + number(d.viewHeight) + '\n';
   s += "margins " + number(d.marginleft) + ' ' + number(d.marginright) + ' ' + number(d.marginbottom) + ' ' +
        number(d.margintop) + '\n';
-  writeLines(s, documentProperties(), d, 0, 0, kMain);
+  writeLines(s, documentProperties(), d, 0, 0, props::ScriptPart::Main);
 }
 
 void bufferStyle(std::string& s, const DataBuffer& b, int i) {
   s += "\n##### buffer " + std::to_string(i) + " attributes #####\n";
   s += "bstyleclear " + std::to_string(i) + '\n';
-  writeLines(s, bufferProperties(), b, 0, i, kBuffer);
+  writeLines(s, bufferProperties(), b, 0, i, props::ScriptPart::Buffer);
 }
 
 void axes(std::string& s, const XylaDocument& d) {
@@ -237,7 +126,7 @@ void axes(std::string& s, const XylaDocument& d) {
     if (!d.axis[k]) continue;
     const std::string n = std::to_string(k + 1);
     s += "\n##### " + std::string(headers[k]) + " axis attributes #####\n";
-    writeLines(s, axisProperties(), d, static_cast<int>(k), static_cast<int>(k) + 1, kAxis);
+    writeLines(s, axisProperties(), d, static_cast<int>(k), static_cast<int>(k) + 1, props::ScriptPart::Axis);
     s += "aclearlabels " + n + '\n';
     for (const auto& [key, label] : d.alabel[k]) s += "alabel " + n + ' ' + quoted(key) + ' ' + quoted(label) + '\n';
   }
@@ -248,7 +137,7 @@ void legend(std::string& s, const XylaDocument& d) {
   s += d.plotlegend ? "setlegend yes\n" : "setlegend no\n";
   if (!d.plotlegend) return;
   s += "legendpos " + number(d.legendx) + ' ' + number(d.legendy) + '\n';
-  writeLines(s, documentProperties(), d, 0, 0, kLegend);
+  writeLines(s, documentProperties(), d, 0, 0, props::ScriptPart::Legend);
 }
 
 }  // namespace

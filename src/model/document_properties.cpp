@@ -2,6 +2,9 @@
 
 #include <vector>
 
+#include "model/choice_labels.h"
+#include "model/property_row.h"
+
 // GCC 12 takes the variant temporaries of the long initializer lists below for maybe
 // uninitialized strings (a false positive of its std::variant code at -O2).
 #if defined(__GNUC__) && !defined(__clang__)
@@ -13,230 +16,385 @@ namespace xyla {
 namespace {
 
 using D = XylaDocument;
+using Doc = props::Row<DocumentProperty>;
+using Axis = props::Row<AxisProperty>;
+using Part = props::ScriptPart;
 using props::Control;
+using props::kDashPatterns;
 using G = LoadGroup;
 
-// An entry of either table: name (also its file key), member, built-in value, command,
-// arguments, inspector place and load group.
-template <typename P>
-P entry(std::string_view name, decltype(P::member) member, props::Value initial, std::string_view command,
-        std::string_view arguments, props::Inspector inspector, G group) {
-  P p;
-  p.name = name;
-  p.member = member;
-  p.initial = std::move(initial);
-  p.archiveKey = name;
-  p.command = command;
-  p.arguments = arguments;
-  p.inspector = inspector;
-  p.group = group;
-  return p;
-}
+constexpr std::string_view kFrameStyles[] = {"Rectangle", "Cross at the origin", "Left and bottom lines"};
+constexpr std::string_view kScales[] = {"Linear", "Logarithmic", "Time"};
 
-// A document field; `truncated` numbers are stored as integers.
-DocumentProperty field(std::string_view name, DocumentSlot member, props::Value initial, std::string_view command,
-                       std::string_view arguments, props::Inspector inspector, G group, bool truncated = false) {
-  DocumentProperty p = entry<DocumentProperty>(name, member, std::move(initial), command, arguments, inspector, group);
-  p.truncated = truncated;
-  return p;
-}
-
-// A record list of the document, stored under `key`.
-DocumentProperty list(std::string_view key, RecordList which, G group) {
-  return field(key, which, false, "", "", {}, group);
-}
-
+// The rows read in the order of Row: name (also the file key), member, built-in value,
+// then what differs from a row's defaults (load group Layout, no command, not shown,
+// not in the style script).
 const std::vector<DocumentProperty>& documents() {
-  static const std::vector<DocumentProperty> t = [] {
-    // clang-format off
-    std::vector<DocumentProperty> v = {
-        field("autoupdate", &D::autoupdate, false, "", "", {"Data", "Update automatically", Control::Check}, G::Data),
-        field("updateinterval", &D::updateinterval, 30, "", "", {"Data", "Update interval", Control::Integer},
-              G::Data),
-        field("rescaleafterupdate", &D::rescaleafterupdate, false, "", "",
-              {"Data", "Rescale after update", Control::Check}, G::Data),
-        field("mtname", &D::mtname, std::string(), "", "", {"Data", "Timer macro", Control::Text}, G::Data),
-        field("mtinterval", &D::mtinterval, 30, "", "", {"Data", "Timer interval", Control::Integer}, G::Data),
-        field("xmin1", &D::xmin1, 0.0, "range", "add", {"Range", "X min 1", Control::Number}, G::Range),
-        field("xmax1", &D::xmax1, 1.0, "range", "add", {"Range", "X max 1", Control::Number}, G::Range),
-        field("ymin1", &D::ymin1, 0.0, "range", "add", {"Range", "Y min 1", Control::Number}, G::Range),
-        field("ymax1", &D::ymax1, 1.0, "range", "add", {"Range", "Y max 1", Control::Number}, G::Range),
-        field("xmin2", &D::xmin2, 0.0, "range", "add", {"Range", "X min 2", Control::Number}, G::Range),
-        field("xmax2", &D::xmax2, 1.0, "range", "add", {"Range", "X max 2", Control::Number}, G::Range),
-        field("ymin2", &D::ymin2, 0.0, "range", "add", {"Range", "Y min 2", Control::Number}, G::Range),
-        field("ymax2", &D::ymax2, 1.0, "range", "add", {"Range", "Y max 2", Control::Number}, G::Range),
-        list("fit", RecordList::Fit, G::Fit),
-        field("f_points", &D::f_points, std::string(), "", "", {"Fit", "Points", Control::Text}, G::Fit),
-        field("f_min", &D::f_min, std::string(), "", "", {"Fit", "From", Control::Text}, G::Fit),
-        field("f_max", &D::f_max, std::string(), "", "", {"Fit", "To", Control::Text}, G::Fit),
-        field("f_limit", &D::f_limit, 100, "", "", {"Fit", "Iteration limit", Control::Integer}, G::Fit),
-        field("f_preview", &D::f_preview, true, "", "", {"Fit", "Preview", Control::Check}, G::Fit),
-        field("winx", &D::winx, 0, "", "", {}, G::Window),
-        field("winy", &D::winy, 0, "", "", {}, G::Window),
-        field("winw", &D::winw, 0, "", "", {}, G::Window),
-        field("winh", &D::winh, 0, "", "", {}, G::Window),
-        list("buffer", RecordList::Buffers, G::Data),
-        list("text", RecordList::Texts, G::TG),
-        list("graphic", RecordList::Graphics, G::TG),
-        field("marginleft", &D::marginleft, 80.0, "margins", "dddd", {"Layout", "Left margin", Control::Number},
-              G::Layout),
-        field("marginright", &D::marginright, 10.0, "margins", "dddd", {"Layout", "Right margin", Control::Number},
-              G::Layout),
-        field("margintop", &D::margintop, 10.0, "margins", "dddd", {"Layout", "Top margin", Control::Number},
-              G::Layout),
-        field("marginbottom", &D::marginbottom, 80.0, "margins", "dddd",
-              {"Layout", "Bottom margin", Control::Number}, G::Layout),
-        field("framewidth", &D::framewidth, 2.0, "framewidth", "d", {"Frame", "Width", Control::Number}, G::Layout),
-        field("framecolor", &D::framecolor, Colour::black(), "framecolor", "dddd", {"Frame", "Colour", Control::Colour},
-              G::Colors),
-        field("framestyle", &D::framestyle, 0, "framestyle", "i", {"Frame", "Style", Control::Choice}, G::Layout),
-        field("framearrows", &D::framearrows, false, "framearrows", "i", {"Frame", "Arrows", Control::Check},
-              G::Layout),
-        field("forceframe", &D::forceframe, false, "forceframe", "i", {"Frame", "Box as well", Control::Check},
-              G::Layout),
-        field("drawbackground", &D::drawbackground, true, "drawbg", "i", {"Layout", "Background", Control::Check},
-              G::Layout),
-        field("drawmargin", &D::drawmargin, true, "drawmargin", "i", {"Layout", "Margins", Control::Check}, G::Layout),
-        field("drawframe", &D::drawframe, true, "drawframe", "i", {"Frame", "Draw frame", Control::Check}, G::Layout),
-        field("alldraw", &D::alldraw, false, "alldraw", "i", {"Layout", "Draw every point", Control::Check},
-              G::Layout),
-        field("forcerenderhigh", &D::forcerenderhigh, false, "", "", {"Layout", "High quality", Control::Check},
-              G::Layout),
-        field("arrowtype", &D::arrowtype, 0, "framearrowtype", "i", {"Frame", "Arrow type", Control::Choice},
-              G::Layout),
-        field("arrowsize", &D::arrowsize, 10.0, "framearrowsize", "d", {"Frame", "Arrow size", Control::Number},
-              G::Layout),
-        field("backgroundcolor", &D::backgroundcolor, Colour::white(), "bgcolor", "dddd",
-              {"Layout", "Background colour", Control::Colour}, G::Colors),
-        field("margincolor", &D::margincolor, Colour::white(), "margincolor", "dddd",
-              {"Layout", "Margin colour", Control::Colour}, G::Colors),
-        field("plotlegend", &D::plotlegend, false, "setlegend", "i", {"Legend", "Show", Control::Check}, G::Layout),
-        field("legendbg", &D::legendbg, false, "setlegendbg", "i", {"Legend", "Background", Control::Check},
-              G::Layout),
-        field("legendx", &D::legendx, -1.0, "legendpos", "dd", {"Legend", "X", Control::Number}, G::Layout, true),
-        field("legendy", &D::legendy, -1.0, "legendpos", "dd", {"Legend", "Y", Control::Number}, G::Layout, true),
-        field("legendwidth", &D::legendwidth, 80.0, "legendlength", "d", {"Legend", "Line length", Control::Number},
-              G::Layout, true),
-        field("legendspace", &D::legendspace, 20.0, "legendspace", "d", {"Legend", "Spacing", Control::Number},
-              G::Layout, true),
-        field("legendfont", &D::legendfont, FontSpec::system(14.0), "legendfont", "sd", {"Legend", "Font", Control::Font},
-              G::Fonts),
-        field("legendcolor", &D::legendcolor, Colour::black(), "legendcolor", "dddd",
-              {"Legend", "Text colour", Control::Colour}, G::Layout),
-        field("legendbgcolor", &D::legendbgcolor, Colour::white(), "legendbgcolor", "dddd",
-              {"Legend", "Background colour", Control::Colour}, G::Layout),
-        field("sharex", &D::sharex, false, "", "", {"Layout", "Share the X axis of the main plot", Control::Check},
-              G::Layout),
-    };
-    // clang-format on
-    // The file keys of the fit settings differ from the member names.
-    for (auto& [member, key] :
-         {std::pair{"f_points", "fitpoints"}, std::pair{"f_min", "fitmin"}, std::pair{"f_max", "fitmax"},
-          std::pair{"f_limit", "fitlimit"}, std::pair{"f_preview", "fitpreview"}})
-      for (DocumentProperty& p : v)
-        if (p.name == member) p.archiveKey = key;
-    return v;
-  }();
+  // clang-format off
+  static const std::vector<DocumentProperty> t = {
+      Doc("autoupdate", &D::autoupdate, false).group(G::Data).inspect("Data", "Update automatically", Control::Check),
+      Doc("updateinterval", &D::updateinterval, 30).group(G::Data).inspect("Data", "Update interval", Control::Integer),
+      Doc("rescaleafterupdate", &D::rescaleafterupdate, false).group(G::Data)
+          .inspect("Data", "Rescale after update", Control::Check),
+      Doc("mtname", &D::mtname, std::string()).group(G::Data).inspect("Data", "Timer macro", Control::Text),
+      Doc("mtinterval", &D::mtinterval, 30).group(G::Data).inspect("Data", "Timer interval", Control::Integer),
+      Doc("xmin1", &D::xmin1, 0.0).group(G::Range).inspect("Range", "X min 1", Control::Number).setBy("range", "add"),
+      Doc("xmax1", &D::xmax1, 1.0).group(G::Range).inspect("Range", "X max 1", Control::Number).setBy("range", "add"),
+      Doc("ymin1", &D::ymin1, 0.0).group(G::Range).inspect("Range", "Y min 1", Control::Number).setBy("range", "add"),
+      Doc("ymax1", &D::ymax1, 1.0).group(G::Range).inspect("Range", "Y max 1", Control::Number).setBy("range", "add"),
+      Doc("xmin2", &D::xmin2, 0.0).group(G::Range).inspect("Range", "X min 2", Control::Number).setBy("range", "add"),
+      Doc("xmax2", &D::xmax2, 1.0).group(G::Range).inspect("Range", "X max 2", Control::Number).setBy("range", "add"),
+      Doc("ymin2", &D::ymin2, 0.0).group(G::Range).inspect("Range", "Y min 2", Control::Number).setBy("range", "add"),
+      Doc("ymax2", &D::ymax2, 1.0).group(G::Range).inspect("Range", "Y max 2", Control::Number).setBy("range", "add"),
+      Doc("fit", RecordList::Fit, false).group(G::Fit),
+      Doc("f_points", &D::f_points, std::string()).file("fitpoints").group(G::Fit)
+          .inspect("Fit", "Points", Control::Text),
+      Doc("f_min", &D::f_min, std::string()).file("fitmin").group(G::Fit).inspect("Fit", "From", Control::Text),
+      Doc("f_max", &D::f_max, std::string()).file("fitmax").group(G::Fit).inspect("Fit", "To", Control::Text),
+      Doc("f_limit", &D::f_limit, 100).file("fitlimit").group(G::Fit)
+          .inspect("Fit", "Iteration limit", Control::Integer),
+      Doc("f_preview", &D::f_preview, true).file("fitpreview").group(G::Fit).inspect("Fit", "Preview", Control::Check),
+      Doc("winx", &D::winx, 0).group(G::Window),
+      Doc("winy", &D::winy, 0).group(G::Window),
+      Doc("winw", &D::winw, 0).group(G::Window),
+      Doc("winh", &D::winh, 0).group(G::Window),
+      Doc("buffer", RecordList::Buffers, false).group(G::Data),
+      Doc("text", RecordList::Texts, false).group(G::TG),
+      Doc("graphic", RecordList::Graphics, false).group(G::TG),
+      Doc("marginleft", &D::marginleft, 80.0)
+          .inspect("Layout", "Left margin", Control::Number)
+          .setBy("margins", "dddd"),
+      Doc("marginright", &D::marginright, 10.0)
+          .inspect("Layout", "Right margin", Control::Number)
+          .setBy("margins", "dddd"),
+      Doc("margintop", &D::margintop, 10.0).inspect("Layout", "Top margin", Control::Number).setBy("margins", "dddd"),
+      Doc("marginbottom", &D::marginbottom, 80.0)
+          .inspect("Layout", "Bottom margin", Control::Number)
+          .setBy("margins", "dddd"),
+      Doc("framewidth", &D::framewidth, 2.0)
+          .inspect("Frame", "Width", Control::Number)
+          .command("framewidth", "d", 1, "width", "Sets the line width of the frame.")
+          .script(Part::Main, 8),
+      Doc("framecolor", &D::framecolor, Colour::black()).group(G::Colors)
+          .inspect("Frame", "Colour", Control::Colour)
+          .command("framecolor", "dddd", 3, "red green blue [alpha]", "Sets the colour of the frame.")
+          .script(Part::Main, 6, "drawframe"),
+      Doc("framestyle", &D::framestyle, 0)
+          .inspect("Frame", "Style", Control::Choice, {kFrameStyles})
+          .command("framestyle", "i", 1, "style", "Sets the frame style: 0 box, 1 crossing axes, 2 L-shape.",
+                   props::choices(2))
+          .script(Part::Main, 7),
+      Doc("framearrows", &D::framearrows, false)
+          .inspect("Frame", "Arrows", Control::Check)
+          .command("framearrows", "i", 1, "on", "Puts arrow heads on the frame's axes (1) or not (0).", props::kOnlyOne)
+          .script(Part::Main, 9, "framestyle"),
+      Doc("forceframe", &D::forceframe, false)
+          .inspect("Frame", "Box as well", Control::Check)
+          .command("forceframe", "i", 1, "on", "Draws the whole frame even where axes are hidden (1) or not (0).",
+                   props::kOnlyOne)
+          .script(Part::Main, 12, "framestyle"),
+      Doc("drawbackground", &D::drawbackground, true)
+          .inspect("Layout", "Background", Control::Check)
+          .command("drawbg", "i", 1, "on", "Fills the plot frame with the background colour (1) or not (0).")
+          .script(Part::Main, 1),
+      Doc("drawmargin", &D::drawmargin, true)
+          .inspect("Layout", "Margins", Control::Check)
+          .command("drawmargin", "i", 1, "on", "Fills the margins with the margin colour (1) or not (0).")
+          .script(Part::Main, 3),
+      Doc("drawframe", &D::drawframe, true)
+          .inspect("Frame", "Draw frame", Control::Check)
+          .command("drawframe", "i", 1, "on", "Draws the frame around the plot (1) or not (0).")
+          .script(Part::Main, 5),
+      Doc("alldraw", &D::alldraw, false).flags(props::kNotScripted)
+          .inspect("Layout", "Draw every point", Control::Check)
+          .command("alldraw", "i", 1, "on",
+                   "Draws lines, areas and histograms through every point (1) or through about two points per point "
+                   "of frame width (0)."),
+      Doc("forcerenderhigh", &D::forcerenderhigh, false).inspect("Layout", "High quality", Control::Check),
+      Doc("arrowtype", &D::arrowtype, 0)
+          .inspect("Frame", "Arrow type", Control::Choice)
+          .command("framearrowtype", "i", 1, "type", "Sets the type 0-2 of the frame's arrow heads.", props::choices(2))
+          .script(Part::Main, 10, "framestyle", "framearrows"),
+      Doc("arrowsize", &D::arrowsize, 10.0)
+          .inspect("Frame", "Arrow size", Control::Number)
+          .command("framearrowsize", "d", 1, "size", "Sets the size of the frame's arrow heads.")
+          .script(Part::Main, 11, "framestyle", "framearrows"),
+      Doc("backgroundcolor", &D::backgroundcolor, Colour::white()).group(G::Colors)
+          .inspect("Layout", "Background colour", Control::Colour)
+          .command("bgcolor", "dddd", 3, "red green blue [alpha]", "Sets the background colour of the plot frame.")
+          .script(Part::Main, 2, "drawbackground"),
+      Doc("margincolor", &D::margincolor, Colour::white()).group(G::Colors)
+          .inspect("Layout", "Margin colour", Control::Colour)
+          .command("margincolor", "dddd", 3, "red green blue [alpha]", "Sets the colour of the margins.")
+          .script(Part::Main, 4, "drawmargin"),
+      Doc("plotlegend", &D::plotlegend, false)
+          .inspect("Legend", "Show", Control::Check)
+          .command("setlegend", "i", 1, "on", "Shows the legend (1) or not (0)."),
+      Doc("legendbg", &D::legendbg, false)
+          .inspect("Legend", "Background", Control::Check)
+          .command("setlegendbg", "i", 1, "on", "Draws the legend's background (1) or not (0).")
+          .script(Part::Legend, 4),
+      Doc("legendx", &D::legendx, -1.0).truncated().inspect("Legend", "X", Control::Number).setBy("legendpos", "dd"),
+      Doc("legendy", &D::legendy, -1.0).truncated().inspect("Legend", "Y", Control::Number).setBy("legendpos", "dd"),
+      Doc("legendwidth", &D::legendwidth, 80.0).truncated()
+          .inspect("Legend", "Line length", Control::Number)
+          .command("legendlength", "d", 1, "length", "Sets the length of the sample lines in the legend.")
+          .script(Part::Legend, 1),
+      Doc("legendspace", &D::legendspace, 20.0).truncated()
+          .inspect("Legend", "Spacing", Control::Number)
+          .command("legendspace", "d", 1, "space", "Sets the space between the rows of the legend.")
+          .script(Part::Legend, 2),
+      Doc("legendfont", &D::legendfont, FontSpec::system(14.0)).group(G::Fonts)
+          .inspect("Legend", "Font", Control::Font)
+          .command("legendfont", "sd", 2, "family size", "Sets the font of the legend.")
+          .script(Part::Legend, 6, "legendfont"),
+      Doc("legendcolor", &D::legendcolor, Colour::black())
+          .inspect("Legend", "Text colour", Control::Colour)
+          .command("legendcolor", "dddd", 3, "red green blue [alpha]", "Sets the colour of the legend's texts.")
+          .script(Part::Legend, 3),
+      Doc("legendbgcolor", &D::legendbgcolor, Colour::white())
+          .inspect("Legend", "Background colour", Control::Colour)
+          .command("legendbgcolor", "dddd", 3, "red green blue [alpha]", "Sets the background colour of the legend.")
+          .script(Part::Legend, 5),
+      Doc("sharex", &D::sharex, false).inspect("Layout", "Share the X axis of the main plot", Control::Check),
+  };
+  // clang-format on
   return t;
 }
 
-// A per-axis field (its file key gets the axis number appended), read from files of
-// version `fromVerno` on.
-AxisProperty axis(std::string_view name, AxisSlot member, props::Value initial, std::string_view command,
-                  std::string_view arguments, props::Inspector inspector, G group = G::Layout, int fromVerno = 0) {
-  AxisProperty p = entry<AxisProperty>(name, member, std::move(initial), command, arguments, inspector, group);
-  p.fromVerno = fromVerno;
-  return p;
-}
-
+// Per-axis rows; their file keys get the axis number appended. The axis fonts start from
+// the user defaults "TextFontName"/"TextFontSize" and "NumFontName"/"NumFontSize".
 const std::vector<AxisProperty>& axes() {
-  static const std::vector<AxisProperty> t = [] {
-    // clang-format off
-    std::vector<AxisProperty> v = {
-        axis("axis", &D::axis, false, "setaxis", "iiii", {"Axis", "Show", Control::Check}),
-        axis("axismode", &D::axismode, 0, "aformat", "ai", {"Axis", "Scale", Control::Choice}),
-        axis("axistext", &D::axistext, std::string(), "atext", "as", {"Title", "Title", Control::Text}),
-        axis("axistextcolor", &D::axistextcolor, Colour::black(), "atextcolor", "adddd",
-             {"Title", "Text colour", Control::Colour}),
-        axis("axistimeformat", &D::axistimeformat, std::string(), "atimeformat", "as",
-             {"Scale", "Time format", Control::Text}),
-        axis("scaleexpr", &D::scaleexpr, std::string(), "ascalexpr", "as", {"Scale", "Number expression", Control::Text}),
-        axis("trigger", &D::trigger, std::string(), "atrigger", "as", {"Scale", "Trigger", Control::Text}),
-        axis("textfont", &D::textfont, FontSpec::system(18.0), "atextfont", "asd", {"Title", "Title font", Control::Font},
-             G::Fonts),
-        axis("numfont", &D::numfont, FontSpec::system(14.0), "anumfont", "asd", {"Numbers", "Font", Control::Font},
-             G::Fonts),
-        axis("tickcolor", &D::tickcolor, Colour::black(), "atickcolor", "adddd", {"Ticks", "Colour", Control::Colour},
-             G::Colors),
-        axis("gridcolor", &D::gridcolor, Colour::darkGrey(), "agridcolor", "adddd", {"Grid", "Colour", Control::Colour},
-             G::Colors),
-        axis("mtickcolor", &D::mtickcolor, Colour::black(), "amintickcolor", "adddd",
-             {"Ticks", "Minor colour", Control::Colour}, G::Colors, 15),
-        axis("mgridcolor", &D::mgridcolor, Colour::darkGrey(), "amingridcolor", "adddd",
-             {"Grid", "Minor colour", Control::Colour}, G::Colors, 15),
-        axis("zerocolor", &D::zerocolor, Colour::darkGrey(), "azerolinecolor", "adddd",
-             {"Grid", "Zero line colour", Control::Colour}, G::Colors, 15),
-        axis("ticks", &D::ticks, true, "asetticks", "ai", {"Ticks", "Major", Control::Check}),
-        axis("mticks", &D::mticks, true, "asetminticks", "ai", {"Ticks", "Minor", Control::Check}),
-        axis("ticksboth", &D::ticksboth, false, "asetticksbothsides", "ai", {"Ticks", "Both sides", Control::Check}),
-        axis("mticksboth", &D::mticksboth, false, "asetminticksbothsides", "ai",
-             {"Ticks", "Minor both sides", Control::Check}),
-        axis("grid", &D::grid, false, "asetgrid", "ai", {"Grid", "Major", Control::Check}),
-        axis("mgrid", &D::mgrid, false, "asetmingrid", "ai", {"Grid", "Minor", Control::Check}),
-        axis("zeroline", &D::zeroline, false, "asetzeroline", "ai", {"Grid", "Zero line", Control::Check}),
-        axis("smalllog", &D::smalllog, false, "asetsmalllogzero", "ai", {"Scale", "Zero at lowest decade", Control::Check}),
-        axis("reverse", &D::reverse, false, "asetreverse", "ai", {"Scale", "Reverse", Control::Check}),
-        axis("fliptext", &D::fliptext, false, "asetfliptext", "ai", {"Title", "Flip title", Control::Check}),
-        axis("ticklength", &D::ticklength, 10.0, "aticklength", "ad", {"Ticks", "Length", Control::Number}),
-        axis("tickwidth", &D::tickwidth, 2.0, "atickwidth", "ad", {"Ticks", "Width", Control::Number}),
-        axis("gridwidth", &D::gridwidth, 0.5, "agridwidth", "ad", {"Grid", "Width", Control::Number}),
-        axis("mticklength", &D::mticklength, 5.0, "aminticklength", "ad", {"Ticks", "Minor length", Control::Number},
-             G::Layout, 15),
-        axis("mtickwidth", &D::mtickwidth, 1.0, "amintickwidth", "ad", {"Ticks", "Minor width", Control::Number},
-             G::Layout, 15),
-        axis("mgridwidth", &D::mgridwidth, 0.5, "amingridwidth", "ad", {"Grid", "Minor width", Control::Number},
-             G::Layout, 15),
-        axis("scalstart", &D::scalstart, std::string(), "ascalstart", "ad", {"Scale", "Start", Control::Text},
-             G::Layout, 15),
-        axis("scalend", &D::scalend, std::string(), "ascalend", "ad", {"Scale", "End", Control::Text}, G::Layout, 15),
-        axis("scalspace", &D::scalspace, std::string(), "atickdist", "as", {"Scale", "Tick distance", Control::Text},
-             G::Layout, 15),
-        axis("scalminticks", &D::scalminticks, std::string(), "aminsteps", "ai",
-             {"Scale", "Minor steps", Control::Text}, G::Layout, 15),
-        axis("numoff", &D::numoff, static_cast<signed char>(5), "anumoffset", "ad",
-             {"Numbers", "Offset", Control::Integer}, G::Layout, 15),
-        axis("textoff", &D::textoff, static_cast<signed char>(5), "atextoffset", "ad",
-             {"Title", "Title offset", Control::Integer}, G::Layout, 15),
-        axis("tickstyle", &D::tickstyle, 0, "atickstyle", "ai", {"Ticks", "Style", Control::Choice}, G::Layout, 15),
-        axis("expoff", &D::expoff, 5, "aexpoffset", "ai", {"Numbers", "Exponent from", Control::Integer}, G::Layout,
-             15),
-        axis("text", &D::text, true, "asettext", "ai", {"Title", "Show title", Control::Check}, G::Layout, 15),
-        axis("numbers", &D::numbers, true, "asetnum", "ai", {"Numbers", "Show", Control::Check}, G::Layout, 15),
-        axis("dp", &D::dp, 2, "adecplaces", "ai", {"Numbers", "Decimals", Control::Integer}, G::Layout, 15),
-        axis("dpauto", &D::dpauto, true, "adecplacesauto", "ai", {"Numbers", "Automatic decimals", Control::Check},
-             G::Layout, 15),
-        axis("alabel", &D::alabel, props::StringMap(), "alabel", "ass", {"Numbers", "Labels", Control::Text},
-             G::Layout, 15),
-        axis("gridfront", &D::gridfront, true, "agridfront", "ai", {"Grid", "In front", Control::Check}, G::Layout,
-             25),
-        axis("mgridfront", &D::mgridfront, true, "amingridfront", "ai", {"Grid", "Minor in front", Control::Check},
-             G::Layout, 25),
-        axis("gridpattern", &D::gridpattern, 0, "agridpattern", "ai", {"Grid", "Pattern", Control::Choice}, G::Layout,
-             25),
-        axis("mgridpattern", &D::mgridpattern, 0, "amingridpattern", "ai", {"Grid", "Minor pattern", Control::Choice},
-             G::Layout, 25),
-        axis("align", &D::align, 0, "anumalign", "ai", {"Numbers", "Alignment", Control::Choice}, G::Layout, 26),
-        axis("angle", &D::angle, 0.0, "anumangle", "ad", {"Numbers", "Angle", Control::Number}, G::Layout, 26),
-    };
-    // clang-format on
-    // The axis fonts start from the user defaults "TextFontName"/"TextFontSize" and
-    // "NumFontName"/"NumFontSize".
-    for (AxisProperty& p : v) {
-      if (p.name == "textfont") p.defaultsKey = "TextFont";
-      if (p.name == "numfont") p.defaultsKey = "NumFont";
-    }
-    return v;
-  }();
+  // clang-format off
+  static const std::vector<AxisProperty> t = {
+      Axis("axis", &D::axis, false).inspect("Axis", "Show", Control::Check).setBy("setaxis", "iiii"),
+      Axis("axismode", &D::axismode, 0)
+          .inspect("Axis", "Scale", Control::Choice, {kScales})
+          .command("aformat", "ai", 2, "axes mode", "Sets the scale of the axes: 0 linear, 1 logarithmic, 2 time.",
+                   props::choices(2))
+          .script(Part::Axis, 11),
+      Axis("axistext", &D::axistext, std::string())
+          .inspect("Title", "Title", Control::Text)
+          .command("atext", "as", 2, "axes title", "Sets the title of the axes.")
+          .script(Part::Axis, 14),
+      Axis("axistextcolor", &D::axistextcolor, Colour::black())
+          .inspect("Title", "Text colour", Control::Colour)
+          .command("atextcolor", "adddd", 4, "axes red green blue [alpha]",
+                   "Sets the colour of the axis titles and numbers.")
+          .script(Part::Axis, 45),
+      Axis("axistimeformat", &D::axistimeformat, std::string())
+          .inspect("Scale", "Time format", Control::Text)
+          .command("atimeformat", "as", 1, "axes [format]",
+                   "Sets the date format of time axes (strftime style, \\n for a line break); empty for automatic.")
+          .script(Part::Axis, 5)
+          .bareWhenEmpty(),
+      Axis("scaleexpr", &D::scaleexpr, std::string())
+          .inspect("Scale", "Number expression", Control::Text)
+          .command("ascalexpr", "as", 1, "axes [expression]",
+                   "Numbers the axes with the expression of the value x instead of the value itself.")
+          .script(Part::Axis, 7)
+          .bareWhenEmpty(),
+      Axis("trigger", &D::trigger, std::string())
+          .inspect("Scale", "Trigger", Control::Text)
+          .command("atrigger", "as", 1, "axes [text]", "Sets the trigger text of the axes.")
+          .script(Part::Axis, 6)
+          .bareWhenEmpty(),
+      Axis("textfont", &D::textfont, FontSpec::system(18.0)).defaults("TextFont").group(G::Fonts)
+          .inspect("Title", "Title font", Control::Font)
+          .command("atextfont", "asd", 3, "axes family size", "Sets the font of the axis titles.")
+          .script(Part::Axis, 39, "textfont"),
+      Axis("numfont", &D::numfont, FontSpec::system(14.0)).defaults("NumFont").group(G::Fonts)
+          .inspect("Numbers", "Font", Control::Font)
+          .command("anumfont", "asd", 3, "axes family size", "Sets the font of the axis numbers.")
+          .script(Part::Axis, 41, "numfont"),
+      Axis("tickcolor", &D::tickcolor, Colour::black()).group(G::Colors)
+          .inspect("Ticks", "Colour", Control::Colour)
+          .command("atickcolor", "adddd", 4, "axes red green blue [alpha]", "Sets the colour of the ticks.")
+          .script(Part::Axis, 18),
+      Axis("gridcolor", &D::gridcolor, Colour::darkGrey()).group(G::Colors)
+          .inspect("Grid", "Colour", Control::Colour)
+          .command("agridcolor", "adddd", 4, "axes red green blue [alpha]", "Sets the colour of the grid.")
+          .script(Part::Axis, 29),
+      Axis("mtickcolor", &D::mtickcolor, Colour::black()).group(G::Colors).since(15)
+          .inspect("Ticks", "Minor colour", Control::Colour)
+          .command("amintickcolor", "adddd", 4, "axes red green blue [alpha]", "Sets the colour of the minor ticks.")
+          .script(Part::Axis, 23),
+      Axis("mgridcolor", &D::mgridcolor, Colour::darkGrey()).group(G::Colors).since(15)
+          .inspect("Grid", "Minor colour", Control::Colour)
+          .command("amingridcolor", "adddd", 4, "axes red green blue [alpha]", "Sets the colour of the minor grid.")
+          .script(Part::Axis, 34),
+      Axis("zerocolor", &D::zerocolor, Colour::darkGrey()).group(G::Colors).since(15)
+          .inspect("Grid", "Zero line colour", Control::Colour)
+          .command("azerolinecolor", "adddd", 4, "axes red green blue [alpha]", "Sets the colour of the zero lines.")
+          .script(Part::Axis, 38),
+      Axis("ticks", &D::ticks, true)
+          .inspect("Ticks", "Major", Control::Check)
+          .command("asetticks", "ai", 2, "axes on", "Draws the ticks (1) or not (0).")
+          .script(Part::Axis, 16),
+      Axis("mticks", &D::mticks, true)
+          .inspect("Ticks", "Minor", Control::Check)
+          .command("asetminticks", "ai", 2, "axes on", "Draws the minor ticks (1) or not (0).")
+          .script(Part::Axis, 21),
+      Axis("ticksboth", &D::ticksboth, false)
+          .inspect("Ticks", "Both sides", Control::Check)
+          .command("asetticksbothsides", "ai", 2, "axes on",
+                   "Draws the ticks on both sides of the axis line (1) or inside only (0).")
+          .script(Part::Axis, 17),
+      Axis("mticksboth", &D::mticksboth, false)
+          .inspect("Ticks", "Minor both sides", Control::Check)
+          .command("asetminticksbothsides", "ai", 2, "axes on",
+                   "Draws the minor ticks on both sides of the axis line (1) or inside only (0).")
+          .script(Part::Axis, 22),
+      Axis("grid", &D::grid, false)
+          .inspect("Grid", "Major", Control::Check)
+          .command("asetgrid", "ai", 2, "axes on", "Draws grid lines at the ticks (1) or not (0).")
+          .script(Part::Axis, 27),
+      Axis("mgrid", &D::mgrid, false)
+          .inspect("Grid", "Minor", Control::Check)
+          .command("asetmingrid", "ai", 2, "axes on", "Draws grid lines at the minor ticks (1) or not (0).")
+          .script(Part::Axis, 32),
+      Axis("zeroline", &D::zeroline, false)
+          .inspect("Grid", "Zero line", Control::Check)
+          .command("asetzeroline", "ai", 2, "axes on", "Draws a line at the value 0 across the plot (1) or not (0).")
+          .script(Part::Axis, 37),
+      Axis("smalllog", &D::smalllog, false)
+          .inspect("Scale", "Zero at lowest decade", Control::Check)
+          .command("asetsmalllogzero", "ai", 2, "axes on",
+                   "Shows values at or below 0 on a logarithmic axis at its small end (1) or not (0).", props::kOnlyOne)
+          .script(Part::Axis, 12),
+      Axis("reverse", &D::reverse, false)
+          .inspect("Scale", "Reverse", Control::Check)
+          .command("asetreverse", "ai", 2, "axes on", "Runs the axes from the large to the small value (1) or not (0).",
+                   props::kOnlyOne)
+          .script(Part::Axis, 13),
+      Axis("fliptext", &D::fliptext, false)
+          .inspect("Title", "Flip title", Control::Check)
+          .command("asetfliptext", "ai", 2, "axes on",
+                   "Turns the titles of the axes the other way round (1) or not (0).")
+          .script(Part::Axis, 15),
+      Axis("ticklength", &D::ticklength, 10.0)
+          .inspect("Ticks", "Length", Control::Number)
+          .command("aticklength", "ad", 2, "axes length", "Sets the length of the ticks in points.",
+                   props::kNotNegative)
+          .script(Part::Axis, 19),
+      Axis("tickwidth", &D::tickwidth, 2.0)
+          .inspect("Ticks", "Width", Control::Number)
+          .command("atickwidth", "ad", 2, "axes width", "Sets the line width of the ticks.", props::kNotNegative)
+          .script(Part::Axis, 20),
+      Axis("gridwidth", &D::gridwidth, 0.5)
+          .inspect("Grid", "Width", Control::Number)
+          .command("agridwidth", "ad", 2, "axes width", "Sets the line width of the grid.", props::kNotNegative)
+          .script(Part::Axis, 30),
+      Axis("mticklength", &D::mticklength, 5.0).since(15)
+          .inspect("Ticks", "Minor length", Control::Number)
+          .command("aminticklength", "ad", 2, "axes length", "Sets the length of the minor ticks in points.",
+                   props::kNotNegative)
+          .script(Part::Axis, 24),
+      Axis("mtickwidth", &D::mtickwidth, 1.0).since(15)
+          .inspect("Ticks", "Minor width", Control::Number)
+          .command("amintickwidth", "ad", 2, "axes width", "Sets the line width of the minor ticks.",
+                   props::kNotNegative)
+          .script(Part::Axis, 25),
+      Axis("mgridwidth", &D::mgridwidth, 0.5).since(15)
+          .inspect("Grid", "Minor width", Control::Number)
+          .command("amingridwidth", "ad", 2, "axes width", "Sets the line width of the minor grid.",
+                   props::kNotNegative)
+          .script(Part::Axis, 35),
+      Axis("scalstart", &D::scalstart, std::string()).since(15)
+          .inspect("Scale", "Start", Control::Text)
+          .command("ascalstart", "ad", 1, "axes [value]",
+                   "Sets where the ticks of the axes start; without a value, automatic.")
+          .script(Part::Axis, 1)
+          .bareWhenEmpty(),
+      Axis("scalend", &D::scalend, std::string()).since(15)
+          .inspect("Scale", "End", Control::Text)
+          .command("ascalend", "ad", 1, "axes [value]",
+                   "Sets where the ticks of the axes end; without a value, automatic.")
+          .script(Part::Axis, 2)
+          .bareWhenEmpty(),
+      Axis("scalspace", &D::scalspace, std::string()).since(15)
+          .inspect("Scale", "Tick distance", Control::Text)
+          .command("atickdist", "as", 1, "axes [distance]",
+                   "Sets the distance of the ticks (a number or a time step); empty for automatic.")
+          .script(Part::Axis, 3)
+          .bareWhenEmpty(),
+      Axis("scalminticks", &D::scalminticks, std::string()).since(15)
+          .inspect("Scale", "Minor steps", Control::Text)
+          .command("aminsteps", "ai", 1, "axes [count]",
+                   "Sets the number of minor ticks per tick; without a count, automatic.")
+          .script(Part::Axis, 4)
+          .bareWhenEmpty(),
+      Axis("numoff", &D::numoff, static_cast<signed char>(5)).since(15)
+          .inspect("Numbers", "Offset", Control::Integer)
+          .command("anumoffset", "ad", 2, "axes offset",
+                   "Moves the axis numbers away from the axis by the offset in points.")
+          .script(Part::Axis, 42),
+      Axis("textoff", &D::textoff, static_cast<signed char>(5)).since(15)
+          .inspect("Title", "Title offset", Control::Integer)
+          .command("atextoffset", "ad", 2, "axes offset",
+                   "Moves the axis titles away from the axis by the offset in points.")
+          .script(Part::Axis, 40),
+      Axis("tickstyle", &D::tickstyle, 0).since(15)
+          .inspect("Ticks", "Style", Control::Choice)
+          .command("atickstyle", "ai", 2, "axes style", "Sets the tick style 0-2 of the axes.", props::choices(2))
+          .script(Part::Axis, 26),
+      Axis("expoff", &D::expoff, 5).since(15)
+          .inspect("Numbers", "Exponent from", Control::Integer)
+          .command("aexpoffset", "ai", 2, "axes digits",
+                   "Writes numbers beyond 10^digits (or below 10^-digits) with an exponent.",
+                   props::choices(2147483647))
+          .script(Part::Axis, 10),
+      Axis("text", &D::text, true).since(15)
+          .inspect("Title", "Show title", Control::Check)
+          .command("asettext", "ai", 2, "axes on", "Shows the titles of the axes (1) or not (0).")
+          .script(Part::Axis, 46),
+      Axis("numbers", &D::numbers, true).since(15)
+          .inspect("Numbers", "Show", Control::Check)
+          .command("asetnum", "ai", 2, "axes on", "Shows the numbers of the axes (1) or not (0).")
+          .script(Part::Axis, 47),
+      Axis("dp", &D::dp, 2).since(15)
+          .inspect("Numbers", "Decimals", Control::Integer)
+          .command("adecplaces", "ai", 2, "axes places", "Sets the decimal places 0-12 of the axis numbers.",
+                   props::choices(12))
+          .script(Part::Axis, 9),
+      Axis("dpauto", &D::dpauto, true).since(15)
+          .inspect("Numbers", "Automatic decimals", Control::Check)
+          .command("adecplacesauto", "ai", 2, "axes on",
+                   "Chooses the decimal places of the axis numbers automatically (1) or not (0).", props::kOnlyOne)
+          .script(Part::Axis, 8),
+      Axis("alabel", &D::alabel, props::StringMap()).since(15)
+          .inspect("Numbers", "Labels", Control::Text)
+          .setBy("alabel", "ass"),
+      Axis("gridfront", &D::gridfront, true).since(25)
+          .inspect("Grid", "In front", Control::Check)
+          .command("agridfront", "ai", 2, "axes on", "Draws the grid in front of the data (1) or behind (0).")
+          .script(Part::Axis, 28),
+      Axis("mgridfront", &D::mgridfront, true).since(25)
+          .inspect("Grid", "Minor in front", Control::Check)
+          .command("amingridfront", "ai", 2, "axes on", "Draws the minor grid in front of the data (1) or behind (0).")
+          .script(Part::Axis, 33),
+      Axis("gridpattern", &D::gridpattern, 0).since(25)
+          .inspect("Grid", "Pattern", Control::Choice, {kDashPatterns})
+          .command("agridpattern", "ai", 2, "axes pattern", "Sets the dash pattern 0-15 of the grid.",
+                   props::choices(15))
+          .script(Part::Axis, 31),
+      Axis("mgridpattern", &D::mgridpattern, 0).since(25)
+          .inspect("Grid", "Minor pattern", Control::Choice, {kDashPatterns})
+          .command("amingridpattern", "ai", 2, "axes pattern", "Sets the dash pattern 0-15 of the minor grid.",
+                   props::choices(15))
+          .script(Part::Axis, 36),
+      Axis("align", &D::align, 0).since(26)
+          .inspect("Numbers", "Alignment", Control::Choice)
+          .command("anumalign", "ai", 2, "axes alignment", "Sets the alignment 0-8 of the axis numbers.",
+                   props::choices(8))
+          .script(Part::Axis, 43),
+      Axis("angle", &D::angle, 0.0).since(26)
+          .inspect("Numbers", "Angle", Control::Number)
+          .command("anumangle", "ad", 2, "axes angle", "Turns the axis numbers by the angle (0-360 degrees).",
+                   props::Range{0, 360})
+          .script(Part::Axis, 44),
+  };
+  // clang-format on
   return t;
 }
 

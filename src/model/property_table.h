@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <limits>
 #include <map>
 #include <span>
 #include <string>
@@ -14,20 +15,76 @@
 
 // One description per stored field of a record (buffer, per-axis settings, document,
 // text object, graphic): its member, built-in value, archive key, user-defaults key,
-// the macro command that sets it, the inspector place that will show it, and flags for
-// the copy and default-style operations. The record's operations (defaults, copying,
-// saving and restoring the default style, archive reading and writing) run over these
-// tables, so a new field is one table line plus its drawing.
+// the macro command that sets it (with that command's help and the values it accepts),
+// the inspector place and control that show it, the line of the style script that
+// carries it, and flags for the copy and default-style operations. The record's
+// operations (defaults, copying, saving and restoring the default style, archive reading
+// and writing, field commands, the style script, the inspector) run over these tables,
+// so a new field is one table row plus its drawing.
 namespace xyla::props {
 
 // The kind of inspector control that shows a field.
 enum class Control { None, Check, Number, Integer, Choice, Colour, Font, Text };
+
+// The labels of a choice, for the values first, first + 1, ... No labels: the choice
+// shows as a number.
+struct Choices {
+  std::span<const std::string_view> labels;
+  int first = 0;
+};
 
 // Where the inspector shows a field: page, label and control.
 struct Inspector {
   std::string_view page;
   std::string_view label;
   Control control = Control::None;
+  Choices choices;
+};
+
+// The values a field command stores; others leave the field as it was. Numbers and
+// choices lie in [low, high]; a flag is on for any value but 0, or with `onlyOne` for 1
+// alone.
+struct Range {
+  double low = -std::numeric_limits<double>::infinity();
+  double high = std::numeric_limits<double>::infinity();
+  bool onlyOne = false;
+};
+
+inline constexpr Range kNotNegative{0};
+inline constexpr Range kOnlyOne{-std::numeric_limits<double>::infinity(), std::numeric_limits<double>::infinity(),
+                                true};
+// The whole numbers low..high.
+constexpr Range choices(int high, int low = 0) { return {double(low), double(high)}; }
+
+// The macro command that sets a field. A command of its own (a field command: it sets
+// this field and nothing else) carries its fewest arguments, its help and the values it
+// accepts here; a command that sets several fields at once (margins, legendpos, text) is
+// only named, and described where it is registered.
+struct Command {
+  std::string_view name;         // "" for none
+  std::string_view arguments;    // its argument letters ("" where another row gives them)
+  int minimum = 0;               // the fewest arguments
+  std::string_view usage;        // the arguments as typed, for the help
+  std::string_view description;  // one line on what it does; "" for a shared command
+  Range accepts;
+
+  // True for a field command.
+  bool ownsField() const { return !description.empty(); }
+};
+
+// The part of the style script that writes a field.
+enum class ScriptPart { None, Main, Buffer, Axis, Legend };
+
+// The line of the style script that carries a field: the field's command with its value
+// (and the buffer or axis number where the argument letters ask for it). The line is
+// written only when the fields `when` and `alsoWhen` of the same record are set: on, not
+// 0, not empty.
+struct ScriptLine {
+  ScriptPart part = ScriptPart::None;
+  int order = 0;  // place among the lines of its part
+  std::string_view when;
+  std::string_view alsoWhen;
+  bool bareWhenEmpty = false;  // an empty text leaves its argument out (automatic)
 };
 
 enum Flags : unsigned {
@@ -36,6 +93,7 @@ enum Flags : unsigned {
   kSavedDefault = 1u << 2,  // written to the user defaults by "save as default style"
   kPlotFlag = 1u << 3,      // one of the series' plot switches (all off in a cleared style)
   kAbsentResets = 1u << 4,  // a record without the archive key reads it as empty text or black
+  kNotScripted = 1u << 5,   // set by a style command, yet no part of the look a style script copies
 };
 
 using StringMap = std::map<std::string, std::string>;
@@ -61,10 +119,10 @@ struct Property {
   Value initial;                 // built-in value
   std::string_view archiveKey;   // key in the document file ("" when the table does not store it)
   std::string_view defaultsKey;  // user-defaults key applied over the built-in value ("" for none)
-  std::string_view command;      // macro command that sets it ("" for none)
-  std::string_view arguments;    // that command's argument signature
+  Command command;
   Inspector inspector;
   unsigned flags = 0;
+  ScriptLine script;
 };
 
 // The field itself, whether stored plainly or per axis (then the one of axis k).

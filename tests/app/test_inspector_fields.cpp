@@ -45,7 +45,7 @@ void expectEachControlOnOnePage(Record record, Table table) {
       for (const Field& f : inspector::fieldsOf(page)) shown += f.record == record && f.name == p.name;
     EXPECT_EQ(shown, 1) << p.name << " in section " << p.inspector.page;
     if (p.inspector.control != props::Control::Choice) continue;
-    const auto c = inspector::choicesOf(record, p.name);
+    const props::Choices& c = p.inspector.choices;
     if (c.labels.empty()) continue;
     const int initial = std::get<int>(p.initial);
     EXPECT_TRUE(initial >= c.first && initial < c.first + int(c.labels.size())) << p.name;
@@ -116,7 +116,7 @@ Value next(const Field& f, const Value& v) {
         if constexpr (std::is_same_v<T, bool>)
           return !x;
         else if constexpr (std::is_same_v<T, int>) {
-          const auto c = inspector::choicesOf(f.record, f.name);
+          const props::Choices& c = f.choices;
           return c.labels.empty() ? x + 1 : c.first + (x - c.first + 1) % int(c.labels.size());
         } else if constexpr (std::is_same_v<T, signed char>)
           return static_cast<signed char>(x + 1);

@@ -68,15 +68,20 @@ TEST(CommandTable, EveryCommandHasArgumentsMatchingItsSignatureAndADescription) 
 }
 
 // The property tables name the command that sets each field and its argument letters:
-// the command table has that command with those letters.
+// the command table has that command with those letters. A row's field command (its
+// help is in the row) is registered once.
 template <typename P>
 void expectTableCommands(std::span<const P> table) {
   for (const P& p : table) {
-    if (p.command.empty()) continue;
-    const auto& entries = CommandTable::standard().entriesNamed(p.command);
-    ASSERT_FALSE(entries.empty()) << p.name << ": no command " << p.command;
-    if (!p.arguments.empty()) {
-      EXPECT_EQ(entries.front()->signature, p.arguments) << p.name;
+    const props::Command& c = p.command;
+    if (c.name.empty()) continue;
+    const auto& entries = CommandTable::standard().entriesNamed(c.name);
+    ASSERT_FALSE(entries.empty()) << p.name << ": no command " << c.name;
+    if (!c.arguments.empty()) {
+      EXPECT_EQ(entries.front()->signature, c.arguments) << p.name;
+    }
+    if (c.ownsField()) {
+      EXPECT_EQ(entries.size(), 1u) << c.name;
     }
   }
 }

@@ -51,5 +51,40 @@ TEST(PropertyTables, FreshRecordsHoldTheBuiltInValues) {
   expectUniqueKeys(axisProperties());
 }
 
+// The parts of a row agree: the labels of a choice are the values its command accepts,
+// each line of the style script has a place of its own in its part and belongs to a
+// field command, and its conditions name fields of the same table.
+template <typename P>
+void expectRowsAgree(std::span<const P> table) {
+  std::set<std::pair<props::ScriptPart, int>> places;
+  for (const P& p : table) {
+    const props::Choices& c = p.inspector.choices;
+    if (!c.labels.empty()) {
+      EXPECT_EQ(p.inspector.control, props::Control::Choice) << p.name;
+      if (p.command.ownsField()) {
+        EXPECT_EQ(p.command.accepts.low, c.first) << p.name;
+        EXPECT_EQ(p.command.accepts.high, c.first + static_cast<double>(c.labels.size()) - 1) << p.name;
+      }
+    }
+    const props::ScriptLine& line = p.script;
+    if (line.part == props::ScriptPart::None) continue;
+    EXPECT_TRUE(p.command.ownsField()) << p.name;
+    EXPECT_TRUE(places.insert({line.part, line.order}).second) << p.name << " shares its place in the script";
+    for (std::string_view name : {line.when, line.alsoWhen}) {
+      if (!name.empty()) {
+        EXPECT_TRUE(props::find(table, name)) << p.name << " waits for " << name;
+      }
+    }
+  }
+}
+
+TEST(PropertyTables, RowPartsAgree) {
+  expectRowsAgree(bufferProperties());
+  expectRowsAgree(textProperties());
+  expectRowsAgree(graphicProperties());
+  expectRowsAgree(documentProperties());
+  expectRowsAgree(axisProperties());
+}
+
 }  // namespace
 }  // namespace xyla::test

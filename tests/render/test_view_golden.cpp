@@ -1,14 +1,20 @@
 // Drawing passes compared with reviewed display lists in tests/data/golden/view-*.txt
 // (rewrite them with XYLA_UPDATE_GOLDEN=1 and review the diff). Each scene sets up the
 // fixture document; the dump holds every recorded operation, the number extents and
-// tick-label keys left by the preparation, the ranges and any alert.
+// tick-label keys left by the preparation, the ranges and any alert. A golden keeps
+// what its scene draws beyond the plain fixture document (margins, background, the
+// default axes and the frame), so a change to those rewrites only the one scene that
+// keeps the whole pass.
 #include <gtest/gtest.h>
 
 #include <QBuffer>
 #include <QImage>
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <memory>
+#include <sstream>
+#include <vector>
 
 #include "model/document_archive.h"
 #include "support/golden.h"
@@ -43,9 +49,14 @@ DataBuffer& symbols(ViewScene& s, std::initializer_list<std::pair<double, double
   return b;
 }
 
+// What a scene's golden is compared beside: the plain fixture document, the same with
+// margins, background, axes and frame left out, or nothing (the whole pass is kept).
+enum class Beside { Plain, Bare, Nothing };
+
 struct Scene {
   const char* name;
   void (*setup)(ViewScene&);
+  Beside beside = Beside::Plain;
 };
 
 // ---- series ----
@@ -68,8 +79,7 @@ const Scene kSeries[] = {
      }},
     {"percent-error-bars",
      [](ViewScene& s) {
-       s.doc.scale(1, 0, 10, 0, 100, false, false);
-       DataBuffer& b = s.addBuffer({{5, 50}});
+       DataBuffer& b = s.addBuffer({{5, 8}});
        b.plotlines = false;
        b.errorbary = 2;
        b.errorvaly = 10;
@@ -235,7 +245,8 @@ const Scene kFrame[] = {
        DataBuffer& b = s.addBuffer({{1, 1}, {5, 5}, {9, 2}});
        b.plotarea = true;
        b.comment = "C 1s";
-     }},
+     },
+     Beside::Nothing},
     {"empty-document-furniture",
      [](ViewScene& s) {
        s.doc.grid[1] = true;
@@ -301,17 +312,16 @@ const Scene kFrame[] = {
      }},
     {"legend-samples-without-dynamic-sizes",
      [](ViewScene& s) {
-       s.bare();
        DataBuffer& b = symbols(s, {{1, 1}}, 14);
        b.plotlines = b.plotybars = b.plotysticks = true;
        b.dynsize = "100";
        s.doc.plotlegend = s.doc.legendbg = true;
        s.doc.legendx = 100;
        s.doc.legendy = 200;
-     }},
+     },
+     Beside::Bare},
     {"legend-with-non-finite-sizes",
      [](ViewScene& s) {
-       s.bare();
        DataBuffer& b = s.addBuffer({{1, 1}});
        b.plotybars = b.plotsymbols = true;
        b.symbolsize = kNan;
@@ -319,7 +329,8 @@ const Scene kFrame[] = {
        s.doc.legendwidth = std::numeric_limits<double>::infinity();
        s.doc.legendx = 100;
        s.doc.legendy = 200;
-     }},
+     },
+     Beside::Bare},
 };
 
 // ---- graphic objects, texts and sub-plots ----
@@ -402,12 +413,12 @@ const Scene kObjects[] = {
      }},
     {"centred-and-right-aligned-lines",
      [](ViewScene& s) {
-       s.bare();
        text(s, "wide line\nab").textalign = 1;
        TextObject& right = text(s, "xyz\nlonger one");
        right.textalign = 2;
        right.tloc = {200, 300};
-     }},
+     },
+     Beside::Bare},
     {"turned-text-left-of-the-numbers",
      [](ViewScene& s) {
        TextObject& t = text(s, "Counts");
@@ -418,14 +429,14 @@ const Scene kObjects[] = {
      }},
     {"current-text-outlined-while-selecting",
      [](ViewScene& s) {
-       s.bare();
        TextObject& t = text(s, "note");
        t.setPosition(100, 100);
        t.drawsbackground = true;
        t.backgroundcolor = {0.9, 0.9, 1, 1};
        s.m.currentText = &t;
        s.m.pointerMode = "select";
-     }},
+     },
+     Beside::Bare},
     {"subplot-in-its-frame",
      [](ViewScene& s) {
        auto inner = std::make_unique<XylaDocument>(&s.m);
@@ -455,12 +466,92 @@ const Scene kObjects[] = {
      }},
 };
 
+// A dump line that only shapes the pass (state and clipping) rather than drawing.
+bool structural(const std::string& line) {
+  for (const char* word : {"save", "restore", "clip ", "translate ", "rotate "})
+    if (line.rfind(word, 0) == 0) return true;
+  return false;
+}
+
+std::vector<std::string> linesOf(const std::string& text) {
+  std::vector<std::string> out;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) out.push_back(line);
+  return out;
+}
+
+// What a scene draws beyond the plain fixture document: its dump with the drawing lines
+// it shares with the plain dump (margins, background, the default axes, the frame)
+// left out, matched in order as a longest common subsequence. Plain lines the scene
+// does not draw stay in, marked "- ", so whatever a scene leaves out shows as well. The
+// structure lines stay, but a save ... restore with nothing drawn inside goes.
+std::string beyondPlain(const std::string& scene, const std::string& plain) {
+  const std::vector<std::string> a = linesOf(scene), b = linesOf(plain);
+  std::vector<std::size_t> ia, ib;  // the drawing lines of each
+  for (std::size_t i = 0; i < a.size(); ++i)
+    if (!structural(a[i])) ia.push_back(i);
+  for (std::size_t i = 0; i < b.size(); ++i)
+    if (!structural(b[i])) ib.push_back(i);
+  // lcs[i][j]: longest common run of ia[i..] and ib[j..].
+  std::vector<std::vector<int>> lcs(ia.size() + 1, std::vector<int>(ib.size() + 1, 0));
+  for (std::size_t i = ia.size(); i-- > 0;)
+    for (std::size_t j = ib.size(); j-- > 0;)
+      lcs[i][j] = a[ia[i]] == b[ib[j]] ? lcs[i + 1][j + 1] + 1 : std::max(lcs[i + 1][j], lcs[i][j + 1]);
+  std::vector<std::string> merged;
+  std::size_t i = 0, j = 0, next = 0;  // next: the first scene line not yet taken
+  const auto takeSceneUpTo = [&](std::size_t end) {
+    for (; next < end; ++next)
+      if (structural(a[next])) merged.push_back(a[next]);
+  };
+  while (i < ia.size() || j < ib.size()) {
+    if (i < ia.size() && j < ib.size() && a[ia[i]] == b[ib[j]]) {
+      takeSceneUpTo(ia[i] + 1);
+      ++i, ++j;
+    } else if (j < ib.size() && (i == ia.size() || lcs[i][j + 1] >= lcs[i + 1][j])) {
+      merged.push_back("- " + b[ib[j++]]);
+    } else {
+      takeSceneUpTo(ia[i]);
+      merged.push_back(a[ia[i]]);
+      next = ia[i++] + 1;
+    }
+  }
+  takeSceneUpTo(a.size());
+  // Drops save ... restore blocks that hold no drawing.
+  std::vector<std::string> out;
+  std::vector<std::size_t> open;
+  for (const std::string& line : merged) {
+    if (line == "restore" && !open.empty()) {
+      const std::size_t from = open.back();
+      open.pop_back();
+      if (std::none_of(out.begin() + static_cast<std::ptrdiff_t>(from), out.end(),
+                       [](const std::string& l) { return !structural(l); })) {
+        out.resize(from);
+        continue;
+      }
+    }
+    if (line == "save") open.push_back(out.size());
+    out.push_back(line);
+  }
+  std::string text;
+  for (const std::string& line : out) text += line + "\n";
+  return text.empty() ? "nothing beyond the plain document\n" : text;
+}
+
+// Sets up a scene's document as it asks (the bare furniture first when it asks for it).
+void setUp(ViewScene& s, const Scene& scene) {
+  if (scene.beside == Beside::Bare) s.bare();
+  scene.setup(s);
+}
+
 void expectScenes(const char* group, const Scene* scenes, std::size_t count) {
   for (std::size_t i = 0; i < count; ++i) {
-    ViewScene s;
-    scenes[i].setup(s);
+    ViewScene s, plain;
+    setUp(s, scenes[i]);
     s.draw();
-    expectGolden(std::string("view-") + group + "/" + scenes[i].name, s.dump());
+    if (scenes[i].beside == Beside::Bare) plain.bare();
+    plain.draw();
+    const std::string dump = scenes[i].beside == Beside::Nothing ? s.dump() : beyondPlain(s.dump(), plain.dump());
+    expectGolden(std::string("view-") + group + "/" + scenes[i].name, dump);
   }
 }
 
@@ -480,7 +571,7 @@ TEST(ViewGolden, PaintOnlyReads) {
   for (const auto& [scenes, count] : groups) {
     for (std::size_t i = 0; i < count; ++i) {
       ViewScene s;
-      scenes[i].setup(s);
+      setUp(s, scenes[i]);
       s.view.prepare(s.canvas);
       // Sub-plots included: painting writes nothing that the document file holds.
       const std::string file = dataRepresentationOfType(s.doc, kDocumentType);

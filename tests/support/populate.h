@@ -39,11 +39,13 @@ void populate(std::span<const P> table, R& r, int seed, int k = 0) {
   }
 }
 
-// Names of the fields of `table` whose values differ between `a` and `b` (of axis k).
-template <typename P, typename R>
-std::string differingFields(std::span<const P> table, const R& a, const R& b, int k = 0) {
+// Names of the fields of `table` that `keep` picks whose values differ between `a` and
+// `b` (of axis k).
+template <typename P, typename R, typename Keep>
+std::string differingFieldsWhere(std::span<const P> table, const R& a, const R& b, int k, Keep keep) {
   std::string out;
   for (const P& p : table) {
+    if (!keep(p)) continue;
     bool same = true;
     props::visit(p, a, k, [&](const auto& fa) {
       props::visit(p, b, k, [&](const auto& fb) {
@@ -53,6 +55,12 @@ std::string differingFields(std::span<const P> table, const R& a, const R& b, in
     if (!same) out += std::string(p.name) + " ";
   }
   return out;
+}
+
+// Names of the fields of `table` whose values differ between `a` and `b` (of axis k).
+template <typename P, typename R>
+std::string differingFields(std::span<const P> table, const R& a, const R& b, int k = 0) {
+  return differingFieldsWhere(table, a, b, k, [](const P&) { return true; });
 }
 
 }  // namespace xyla::test

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <future>
 #include <string>
 
 namespace xyla {
@@ -14,9 +15,20 @@ double programVersion();
 // without one (so a missing file never announces an update).
 double versionFromText(const std::string& text);
 
-// Reads the version text at `location`: a local path or a file:// address. Other
-// schemes and unreadable files give "" (read as version 0). No network access.
+// Reads the version text at `location`: a local path or a file:// address naming a
+// regular file (at most 256 bytes are read). Other schemes, FIFOs, devices and
+// unreadable files give "" (read as version 0). No network access.
 std::string readVersionText(const std::string& location);
+
+// readVersionText on a thread of its own, so that a file on a mount that no longer
+// answers never holds up the program; the thread ends by itself whenever the read does.
+std::shared_future<std::string> readVersionTextInBackground(const std::string& location);
+
+// Seconds the update check waits for its version file before it gives up quietly.
+inline constexpr double kUpdateCheckTimeLimit = 3.0;
+
+// The setting "UpdateCheckLocation" ("" without a store or when the check is off).
+std::string updateCheckLocation();
 
 // Compares `newest` with `current`. A newer version shows "A new Xyla version is
 // available" (its second button, "Later", does nothing; the first calls openDownloadPage);
@@ -24,7 +36,9 @@ std::string readVersionText(const std::string& location);
 void reportUpdate(Ui& ui, double current, double newest, bool quiet, const std::function<void()>& openDownloadPage);
 
 // The whole check: the location comes from the setting "UpdateCheckLocation" (empty:
-// the check is off and says nothing when quiet).
-void checkForUpdates(Ui& ui, bool quiet, const std::function<void()>& openDownloadPage);
+// the check is off and says nothing when quiet). A version file not read within
+// `timeLimit` seconds counts as version 0.
+void checkForUpdates(Ui& ui, bool quiet, const std::function<void()>& openDownloadPage,
+                     double timeLimit = kUpdateCheckTimeLimit);
 
 }  // namespace xyla

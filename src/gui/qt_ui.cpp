@@ -3,10 +3,10 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QInputDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QProgressDialog>
 #include <QPushButton>
-
 #include <algorithm>
 #include <cmath>
 
@@ -66,6 +66,13 @@ std::optional<int> QtUi::resolutionPanel(int preset) {
   const int dpi = QInputDialog::getInt(parentWindow(), "Resolution", "Dots per inch:", preset, 1, 2400, 1, &ok);
   if (!ok) return std::nullopt;
   return dpi;
+}
+
+std::optional<std::string> QtUi::passwordPanel(const std::string& title, const std::string& message) {
+  bool ok = false;
+  const QString text = QInputDialog::getText(parentWindow(), q(title), q(message), QLineEdit::Password, "", &ok);
+  if (!ok) return std::nullopt;
+  return text.toStdString();
 }
 
 // Nested long work shares one dialog: the outermost begin opens it, its end closes it.

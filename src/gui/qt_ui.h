@@ -23,6 +23,7 @@ class QtUi : public Ui {
   std::optional<std::string> savePanel(const std::string& title, const std::string& directory,
                                        const std::string& presetName) override;
   std::optional<int> resolutionPanel(int preset) override;
+  std::optional<std::string> passwordPanel(const std::string& title, const std::string& message) override;
   void beginProgress(const std::string& title, const std::string& message) override;
   bool progress(double fraction) override;
   void endProgress() override;

@@ -4,10 +4,12 @@
 
 #include <algorithm>
 #include <condition_variable>
+#include <exception>
 #include <functional>
 #include <memory>
 #include <mutex>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "io/import_report.h"
@@ -308,6 +310,7 @@ int importFileParallel(XylaDocument& doc, const ImportOptions& o, std::size_t bl
     ParsedBlock block;
     std::unique_ptr<LineParser> parser;  // the scanner's scratch lists are not shared
     bool parsed = false;
+    std::exception_ptr failure;  // what parsing threw (memory running out), rethrown here
   };
   std::vector<Slot> ring(depth);
   for (Slot& slot : ring) slot.parser = std::make_unique<LineParser>(o);
@@ -323,7 +326,11 @@ int importFileParallel(XylaDocument& doc, const ImportOptions& o, std::size_t bl
       if (k >= produced) return;
       guard.unlock();
       Slot& slot = ring[k % depth];
-      slot.block.parse(*slot.parser);
+      try {
+        slot.block.parse(*slot.parser);
+      } catch (...) {
+        slot.failure = std::current_exception();
+      }
       guard.lock();
       slot.parsed = true;
       changed.notify_all();
@@ -349,6 +356,7 @@ int importFileParallel(XylaDocument& doc, const ImportOptions& o, std::size_t bl
       std::unique_lock<std::mutex> guard(lock);
       changed.wait(guard, [&] { return slot.parsed; });
     }
+    if (slot.failure) std::rethrow_exception(std::exchange(slot.failure, nullptr));
     adding = &slot.block;
     slot.block.addTo(adder, separated, addingLine);
     sink.settleAll();
@@ -356,23 +364,37 @@ int importFileParallel(XylaDocument& doc, const ImportOptions& o, std::size_t bl
     adding = nullptr;
   };
 
-  std::size_t k = 0;
-  for (;; ++k) {
-    if (k >= depth) addBlock(k - depth);
-    Slot& slot = ring[k % depth];
-    if (!reader.next(slot.block.bytes)) break;
-    std::lock_guard<std::mutex> guard(lock);
-    slot.parsed = false;
-    produced = k + 1;
-    changed.notify_all();
+  const auto stopWorkers = [&] {
+    {
+      std::lock_guard<std::mutex> guard(lock);
+      readingDone = true;
+      changed.notify_all();
+    }
+    for (std::thread& t : pool) t.join();
+  };
+  // Running out of memory on either side ends the workers before the failure goes on.
+  try {
+    std::size_t k = 0;
+    for (;; ++k) {
+      if (k >= depth) addBlock(k - depth);
+      Slot& slot = ring[k % depth];
+      if (!reader.next(slot.block.bytes)) break;
+      std::lock_guard<std::mutex> guard(lock);
+      slot.parsed = false;
+      produced = k + 1;
+      changed.notify_all();
+    }
+    {
+      std::lock_guard<std::mutex> guard(lock);
+      readingDone = true;
+      changed.notify_all();
+    }
+    for (std::size_t j = k >= depth ? k - depth + 1 : 0; j < k; ++j) addBlock(j);
+  } catch (...) {
+    stopWorkers();
+    throw;
   }
-  {
-    std::lock_guard<std::mutex> guard(lock);
-    readingDone = true;
-    changed.notify_all();
-  }
-  for (std::size_t j = k >= depth ? k - depth + 1 : 0; j < k; ++j) addBlock(j);
-  for (std::thread& t : pool) t.join();
+  stopWorkers();
   return finishImport(doc, o, sink);
 }
 
@@ -381,8 +403,11 @@ int importFile(XylaDocument& doc, const ImportOptions& o) {
   struct stat st {};
   const bool large = ::stat(o.file.c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
                      static_cast<std::size_t>(st.st_size) >= kParallelImportBytes;
-  if (workers < 2 || !large) return importFileSerial(doc, o);
-  return importFileParallel(doc, o, kImportBlockBytes, workers);
+  int made = 0;
+  const bool read = readWithinMemory(doc, documentUi(doc), o.source.empty() ? o.file : o.source, [&] {
+    made = workers < 2 || !large ? importFileSerial(doc, o) : importFileParallel(doc, o, kImportBlockBytes, workers);
+  });
+  return read ? made : -1;
 }
 
 }  // namespace xyla

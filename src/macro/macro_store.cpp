@@ -1,9 +1,9 @@
 #include "macro/macro_store.h"
 
 #include <QFile>
-#include <QSaveFile>
 
 #include "model/keyed_archive.h"
+#include "model/replacing_file.h"
 #include "model/settings.h"
 #include "model/ui.h"
 
@@ -154,11 +154,9 @@ void MacroStore::ma_export() {
   if (!path.ends_with(".maxyla")) path += ".maxyla";
   const std::string bytes = encodeMacroList(MA);
   // Written under a temporary name and renamed, so an old file survives a failed export.
-  QSaveFile file(QString::fromStdString(path));
-  const bool ok = file.open(QIODevice::WriteOnly) &&
-                  file.write(bytes.data(), static_cast<qint64>(bytes.size())) == static_cast<qint64>(bytes.size()) &&
-                  file.commit();
-  if (!ok) ui_.alert("Macro Export", "The macros could not be written to " + path + ".", {"OK"});
+  std::string error;
+  if (!writeFileReplacing(path, bytes, error))
+    ui_.alert("Macro Export", error + ". The old file is unchanged.", {"OK"});
 }
 
 bool MacroStore::ma_import(int mode) {

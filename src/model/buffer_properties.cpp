@@ -106,6 +106,9 @@ const std::vector<BufferProperty>& table() {
       {"errorwidth", &B::errorwidth, 1.0, "errorwidth", "", "berrorlinewidth", "db",
        {"Errors", "Line width", Control::Number}, kCopied},
       {"rm", &B::rm, false, "", "", "", "", {}, kCopied},
+      // Our own: whether document files keep the database password (else the keyring does).
+      {"my_savepasswd", &B::my_savepasswd, false, "my_savepasswd", "", "", "",
+       {"Database", "Save password in document", Control::Check}, kCopied},
   };
   // clang-format on
   return t;

@@ -37,7 +37,7 @@ const ClientLibrary& client() {
 void* handleOf(const QSqlDatabase& db) {
   if (!db.isOpen() || !db.driver()) return nullptr;
   const QVariant h = db.driver()->handle();
-  if (!h.isValid() || qstrcmp(h.typeName(), "MYSQL*") != 0) return nullptr;
+  if (!h.isValid() || (qstrcmp(h.typeName(), "MYSQL*") != 0 && qstrcmp(h.typeName(), "st_mysql*") != 0)) return nullptr;
   return *static_cast<void* const*>(h.constData());
 }
 

@@ -17,8 +17,10 @@ bool clipSegment(PointF& a, PointF& b, const RectF& box) {
       continue;
     }
     const double t = q[i] / p[i];
-    if (p[i] < 0) t0 = std::max(t0, t);
-    else t1 = std::min(t1, t);
+    if (p[i] < 0)
+      t0 = std::max(t0, t);
+    else
+      t1 = std::min(t1, t);
     if (t0 > t1) return false;
   }
   const PointF a0 = a;
@@ -35,10 +37,8 @@ std::vector<PointF> clipPolygon(const std::vector<PointF>& points, const RectF& 
     double value;
     bool keepBelow;
   };
-  const Side sides[4] = {{true, box.x, false},
-                         {true, box.x + box.width, true},
-                         {false, box.y, false},
-                         {false, box.y + box.height, true}};
+  const Side sides[4] = {
+      {true, box.x, false}, {true, box.x + box.width, true}, {false, box.y, false}, {false, box.y + box.height, true}};
   std::vector<PointF> in = points, out;
   for (const Side& s : sides) {
     out.clear();

@@ -1,5 +1,5 @@
-#include <gtest/gtest.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -58,7 +58,7 @@ TEST_F(ReplacingFileTest, AReadOnlyFileOfOurOwnIsRefused) {
 
 TEST_F(ReplacingFileTest, TemporaryFilesOfAKilledSaveGoWithTheNextSave) {
   test::writeFile(path(".plot.xyla.xyla-Ab12Cd"), std::string(4096, 'x'));  // a killed save
-  test::writeFile(path(".live.xyla.xyla-Zz99Yy"), "writing");                 // a save going on
+  test::writeFile(path(".live.xyla.xyla-Zz99Yy"), "writing");               // a save going on
   test::writeFile(path(".notes.txt.kept-Ab12Cd"), "someone else's");
   const int live = ::open(path(".live.xyla.xyla-Zz99Yy").c_str(), O_RDONLY);
   ASSERT_EQ(::flock(live, LOCK_EX), 0);
@@ -88,7 +88,8 @@ TEST_F(ReplacingFileTest, OwnerAndPermissionsAreKeptAndOthersFilesRefused) {
   ::chmod(mine.c_str(), 0644);
   ::chmod(dir.path().toStdString().c_str(), 0777);
   const pid_t child = ::fork();
-  if (child == 0) _exit(::setuid(kOtherUser) == 0 && save(mine) == "Could not write " + mine + ": Permission denied" ? 0 : 1);
+  if (child == 0)
+    _exit(::setuid(kOtherUser) == 0 && save(mine) == "Could not write " + mine + ": Permission denied" ? 0 : 1);
   int status = 0;
   ::waitpid(child, &status, 0);
   EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);

@@ -102,8 +102,10 @@ void writeFile(benchmark::State& state, Scene& scene, xyla::ImageFormat f, const
   if (!std::getenv("XYLA_BENCH_KEEP")) std::remove(path);  // keep the pictures to look at them
 }
 
+// Second argument 1: every point drawn (`alldraw`), against the default's sampling.
 void BM_RenderLines(benchmark::State& state) {
   Scene s(1, state.range(0), false);
+  s.doc.alldraw = state.range(1) != 0;
   renderToImage(state, s);
 }
 void BM_RenderSymbols(benchmark::State& state) {
@@ -293,7 +295,7 @@ void BM_LongPolyline(benchmark::State& state) {
 BENCHMARK(BM_LongPolyline)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_HugeSymbols)->DenseRange(0, 15)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_WideGraphics)->Unit(benchmark::kMillisecond)->Iterations(2);
-BENCHMARK(BM_RenderLines)->Arg(1'000'000)->Arg(10'000'000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RenderLines)->ArgsProduct({{1'000'000, 10'000'000}, {0, 1}})->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PngFileLines)->Arg(1'000'000)->Arg(10'000'000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PdfFileLines)->Arg(1'000'000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RenderSymbols)->Arg(1'000'000)->Unit(benchmark::kMillisecond);

@@ -1,11 +1,13 @@
 #!/usr/bin/python3
 """Whole-process timings of xyla beside numpy, matplotlib and fityk.
 
-Runs each job as a fresh process several times and prints the median wall time, and
-the ratio to the other program where one is installed (Debian's python3-numpy,
-python3-matplotlib and fityk; jobs whose program is missing are skipped).
+Runs each job as a fresh process several times, alternating with the other program (so
+both see the same load), and prints the median wall times and their ratio where the other
+program is installed (Debian's python3-numpy, python3-matplotlib and fityk; jobs whose
+program is missing are skipped). Drawing every point (`alldraw`) is paired with the
+default drawing of the same file. The machine's load average is printed before and after.
 
-    bench/compare_processes.py [--xyla build/bin/xyla] [--runs 7] [--only NAME...]
+    bench/compare_processes.py [--xyla build/bin/xyla] [--runs 11] [--only NAME...]
 
 The 10^7-line file is written once into $TMPDIR (or /tmp) and kept for later runs.
 """
@@ -63,16 +65,33 @@ def spectrum_file(points):
     return path
 
 
-def timed(cmd, runs, cwd):
-    times = []
+def run_once(cmd, cwd):
+    """Wall time of one run, or None (after saying why) when the command fails."""
+    start = time.perf_counter()
+    done = subprocess.run(cmd, cwd=cwd, stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
+    elapsed = time.perf_counter() - start
+    if done.returncode != 0:
+        print("  failed (%d): %s\n  %s" % (done.returncode, " ".join(cmd), done.stderr.decode(errors="replace")[:300]))
+        return None
+    return elapsed
+
+
+def timed_pair(ours, theirs, runs, cwd):
+    """Runs the two commands alternately, `runs` times each, so that both see the same
+    load; answers the two lists of wall times (the second None without a command)."""
+    mine, other = [], [] if theirs else None
     for _ in range(runs):
-        start = time.perf_counter()
-        done = subprocess.run(cmd, cwd=cwd, stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
-        times.append(time.perf_counter() - start)
-        if done.returncode != 0:
-            print("  failed (%d): %s\n  %s" % (done.returncode, " ".join(cmd), done.stderr.decode(errors="replace")[:300]))
-            return None
-    return statistics.median(times), min(times), max(times)
+        t = run_once(ours, cwd)
+        if t is None:
+            return None, None
+        mine.append(t)
+        if theirs:
+            t = run_once(theirs, cwd)
+            if t is None:
+                theirs, other = None, None
+            else:
+                other.append(t)
+    return mine, other
 
 
 def have_python(module):
@@ -108,6 +127,17 @@ def jobs(xyla, work):
                          "guess Gaussian(center=286.2)\nfit\n" % SPECTRUM)
     out.append(("three-peak batch fit", [xyla, "-i", SPECTRUM, "-m", fit_mac, "-q"], "cfityk",
                 [fityk, "-n", "-q", fityk_script] if fityk else None))
+    # Drawing every point against the default drawing of the same file (the ratio is the
+    # default's time over alldraw's: 0.83 or more is within 1.2 times the default).
+    for points in (1_000_000, 10_000_000):
+        data = spectrum_file(points)
+        macs = []
+        for flag in (0, 1):
+            macs.append(write(os.path.join(work, "every%d.mac" % flag),
+                              ("alldraw 1\n" if flag else "") +
+                              "savepng '%s' 72\n" % os.path.join(work, "every%d.png" % flag)))
+        out.append(("%.0e points PNG, alldraw" % points, [xyla, "-i", data, "-m", macs[1], "-q"],
+                    "the default drawing", [xyla, "-i", data, "-m", macs[0], "-q"]))
     for flag, name in ((0, "1e6 points PNG"), (1, "1e6 points PNG, alldraw")):
         mac = write(os.path.join(work, "draw%d.mac" % flag),
                     ("alldraw 1\n" if flag else "") + "savepng '%s' 72\n" % os.path.join(work, "draw%d.png" % flag))
@@ -125,7 +155,7 @@ def jobs(xyla, work):
 def main():
     p = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
     p.add_argument("--xyla", default=os.path.join(ROOT, "build", "bin", "xyla"))
-    p.add_argument("--runs", type=int, default=7)
+    p.add_argument("--runs", type=int, default=11)
     p.add_argument("--only", nargs="*", help="run only the jobs whose name contains one of these words")
     a = p.parse_args()
     xyla = os.path.abspath(a.xyla)
@@ -136,20 +166,21 @@ def main():
     os.environ.update(env)
     with tempfile.TemporaryDirectory(prefix="xyla-compare-") as work:
         os.environ["XYLA_SETTINGS"] = os.path.join(work, "settings.ini")
-        print("%-26s %12s   %-32s %12s %8s" % ("job", "xyla median", "other", "median", "ratio"))
+        print("load average at the start: %.2f %.2f %.2f" % os.getloadavg())
+        print("%-30s %12s   %-34s %12s %8s" % ("job", "xyla median", "other (run alternately)", "median", "ratio"))
         for name, ours, other, theirs in jobs(xyla, work):
             if a.only and not any(w in name for w in a.only):
                 continue
-            mine = timed(ours, a.runs, work)
+            mine, rest = timed_pair(ours, theirs, a.runs, work)
             if not mine:
                 continue
-            m, lo, hi = mine
-            line = "%-26s %9.1f ms" % (name, m * 1e3)
-            if theirs:
-                t = timed(theirs, a.runs, work)
-                if t:
-                    line += "   %-32s %9.1f ms %7.2fx" % (other, t[0] * 1e3, t[0] / m)
-            print(line + "   (xyla %.1f-%.1f ms)" % (lo * 1e3, hi * 1e3), flush=True)
+            m = statistics.median(mine)
+            line = "%-30s %9.1f ms" % (name, m * 1e3)
+            if rest:
+                t = statistics.median(rest)
+                line += "   %-34s %9.1f ms %7.2fx" % (other, t * 1e3, t / m)
+            print(line + "   (xyla %.1f-%.1f ms)" % (min(mine) * 1e3, max(mine) * 1e3), flush=True)
+        print("load average at the end: %.2f %.2f %.2f" % os.getloadavg())
 
 
 if __name__ == "__main__":

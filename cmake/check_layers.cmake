@@ -7,9 +7,10 @@
 cmake_minimum_required(VERSION 3.25)
 include(${LAYERS})
 set(cairo_libraries render io)
-# The program's own main file lives beside the start-up code but belongs to the xyla
-# executable, which links every library (the windows as well).
-set(program_sources app/main.cpp)
+# The program's own main file and its side of the drawing module live beside the start-up
+# code but belong to the xyla executable, which reaches every library (the windows as
+# well, through the module).
+set(program_sources app/main.cpp app/painting_door.cpp)
 
 set(problems "")
 file(GLOB_RECURSE sources RELATIVE ${SOURCE_DIR} ${SOURCE_DIR}/*.h ${SOURCE_DIR}/*.cpp)

@@ -8,10 +8,13 @@ set(XYLA_ALLOWED_outside "model")
 set(XYLA_ALLOWED_analysis "expr;model;outside")
 set(XYLA_ALLOWED_fit "expr;shapes;model")
 set(XYLA_ALLOWED_render "expr;model")
-set(XYLA_ALLOWED_io "render;model")
-set(XYLA_ALLOWED_macro "model;shapes;expr;analysis;fit;render;io;outside")
-set(XYLA_ALLOWED_app "model;shapes;expr;analysis;fit;render;io;macro;outside")
-set(XYLA_ALLOWED_gui "model;shapes;expr;analysis;fit;render;io;macro;outside;app")
+set(XYLA_ALLOWED_io "render;model;io_paint")
+# The picture and document-image writers of io, apart so that the program can load them
+# with the windows, only when a run draws.
+set(XYLA_ALLOWED_io_paint "io;render;model")
+set(XYLA_ALLOWED_macro "model;shapes;expr;analysis;fit;render;io;io_paint;outside")
+set(XYLA_ALLOWED_app "model;shapes;expr;analysis;fit;render;io;io_paint;macro;outside")
+set(XYLA_ALLOWED_gui "model;shapes;expr;analysis;fit;render;io;io_paint;macro;outside;app")
 
 # xyla_add_library(<name> SOURCES <files...> [DEPS <our libraries...>] [QT <Qt components...>])
 function(xyla_add_library name)

@@ -3,7 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <QApplication>
+#include <QCoreApplication>
 #include <clocale>
 #include <cstdlib>
 #include <iostream>
@@ -15,8 +15,9 @@
 #include "app/command_line.h"
 #include "app/console_ui.h"
 #include "app/preferences.h"
+#include "app/start_up.h"
 #include "app/update_check.h"
-#include "gui/run_interactive.h"
+#include "gui/painting_module.h"
 #include "model/settings.h"
 #include "outside/child_process.h"
 #include "render/font_choice.h"
@@ -44,36 +45,21 @@ bool hasDisplay() {
   return std::getenv("DISPLAY") || std::getenv("WAYLAND_DISPLAY");
 }
 
-// Numbers are always read and written with a decimal point, whatever the user's locale;
-// everything else follows the user's locale, as Qt sets it.
-void useUserLocaleWithDecimalPoint() {
-  std::setlocale(LC_ALL, "");
-  std::setlocale(LC_NUMERIC, "C");
-}
-
-// XYLA_SETTINGS points the user-defaults store at another file (tests, sandboxes).
-std::unique_ptr<xyla::Settings> openSettings() {
-  const char* settingsPath = std::getenv("XYLA_SETTINGS");
-  return settingsPath ? std::make_unique<xyla::Settings>(settingsPath) : std::make_unique<xyla::Settings>();
-}
-
-// The interactive program: the widgets' application object takes its own options (such
-// as -platform) out of the arguments before ours are read.
+// The interactive program, from the drawing and window module.
 int runWindows(int argc, char** argv) {
-  QApplication qapp(argc, argv);
-  useUserLocaleWithDecimalPoint();
-  auto settings = openSettings();
-  xyla::ScopedStandardSettings standard(settings.get());
-  const xyla::CommandLine cl = xyla::parseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
-  const int status = xyla::gui::runInteractive(*settings, cl);
-  xyla::releaseFontCaches();
-  return status;
+  std::string error;
+  const xyla::PaintingFunctions* module = xyla::paintingModule(error);
+  if (!module) {
+    std::cerr << "xyla: " << error << "\n";
+    return 1;
+  }
+  return module->runWindows(argc, argv);
 }
 
 // Without a display, or with "-q", every run is a batch run.
 int runBatch(const xyla::CommandLine& cl) {
-  useUserLocaleWithDecimalPoint();
-  auto settings = openSettings();
+  xyla::useUserLocaleWithDecimalPoint();
+  auto settings = xyla::openSettings();
   xyla::ScopedStandardSettings standard(settings.get());
   xyla::ConsoleUi ui(std::cerr);
   // Nobody can press Cancel in a batch run: Perl scripts and the spline programs get ten

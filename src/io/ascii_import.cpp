@@ -6,10 +6,11 @@
 #include <condition_variable>
 #include <exception>
 #include <functional>
+#include <limits>
 #include <memory>
 #include <mutex>
+#include <system_error>
 #include <thread>
-#include <utility>
 #include <vector>
 
 #include "io/import_report.h"
@@ -128,7 +129,10 @@ class LineParser {
 
   // Answers the number of values of the line (in values()), or -1 for a line that is
   // skipped. With a separator, emptyField(c) tells the fields that were empty.
-  int parse(std::string_view line) {
+  int parse(std::string_view line) { return parse(line, values_.data()); }
+
+  // The same with the values stored at `out`, which has room for kMaxFields of them.
+  int parse(std::string_view line, double* out) {
     if (!o_.commentmark.empty()) {
       const std::size_t at = line.find(o_.commentmark);
       if (at != std::string_view::npos) line = line.substr(0, at);
@@ -137,9 +141,9 @@ class LineParser {
     const std::string_view trimmed = ts::trimView(line);
     if (o_.numberlines && !startsLikeNumber(trimmed)) return -1;
     if (!o_.ignore.empty() && line.find(o_.ignore) != std::string_view::npos) return -1;
-    if (!separated_) return ts::cutnum(trimmed, values_.data(), ts::kMaxFields);
+    if (!separated_) return ts::cutnum(trimmed, out, ts::kMaxFields);
     const int n = ts::cutstr(line, fields_, o_.separator);
-    for (int i = 0; i < n; ++i) values_[i] = ts::parsenum(fields_[i]);
+    for (int i = 0; i < n; ++i) out[i] = ts::parsenum(fields_[i]);
     return n;
   }
 
@@ -229,26 +233,35 @@ class LineAdder {
   double lineCounter_ = 0;
 };
 
-// The numbers of the lines of one block, parsed on a worker thread and added in order
-// on the importing one.
+// The numbers of the lines of one block, read and parsed by one thread and added in
+// file order by whichever thread's turn it is.
 struct ParsedBlock {
-  ByteBlock bytes;
+  ByteBlock bytes;  // the block's lines are bytes [first, size)
+  std::size_t first = 0;
   std::vector<int> counts;             // per read line: its number of values
-  std::vector<double> values;          // the values of all read lines, line after line
-  std::vector<unsigned char> empties;  // with a separator: 1 for each empty field
+  std::vector<double, UninitialisedAllocator<double>> values;  // of all read lines, line after line
+  std::vector<unsigned char> empties;                          // with a separator: 1 for each empty field
+
+  std::size_t lineBytes() const { return bytes.size() - first; }
 
   void parse(LineParser& parser) {
     counts.clear();
     values.clear();
     empties.clear();
-    forEachLine(bytes.data(), bytes.size(), [&](std::string_view line) {
-      const int n = parser.parse(line);
+    // A line of L bytes gives at most L + 1 numbers (fields, with a separator, that may
+    // be empty), so the list has room for all of them (and a line's most beyond), and the
+    // numbers go straight to its end. Only what is written is ever backed by memory.
+    values.resize(2 * lineBytes() + ts::kMaxFields);
+    std::size_t at = 0;
+    forEachLine(bytes.data() + first, lineBytes(), [&](std::string_view line) {
+      const int n = parser.parse(line, values.data() + at);
       if (n < 0) return;
+      at += static_cast<std::size_t>(n);
       counts.push_back(n);
-      for (int c = 0; c < n; ++c) values.push_back(parser.values()[c]);
       if (parser.separated())
         for (int c = 0; c < n; ++c) empties.push_back(parser.emptyField(c) ? 1 : 0);
     });
+    values.resize(at);
   }
 
   // `line` follows the index of the line being added, for the column size estimate.
@@ -300,101 +313,93 @@ int importFileSerial(XylaDocument& doc, const ImportOptions& o) {
 }
 
 int importFileParallel(XylaDocument& doc, const ImportOptions& o, std::size_t blockBytes, int workers) {
-  LineChunkReader reader(o.file, blockBytes);
+  const LineBlockReader reader(o.file, blockBytes);
   const std::size_t threads = static_cast<std::size_t>(std::max(workers, 1));
-  // A ring of blocks, two per worker: this thread reads block k into slot k % depth and
-  // adds the blocks in file order; worker w parses blocks w, w + threads, ... in turn.
-  // Slot k is read into again only after block k - depth has been added.
+  // Every thread, this one included, takes the next block, reads and parses it into
+  // slot k % depth, and then adds to the buffers whatever parsed blocks are next in file
+  // order, unless another thread is adding: the adding moves from thread to thread, and
+  // so does the first touching of the columns' new memory. Block k waits for its slot
+  // until block k - depth has been added.
   const std::size_t depth = 2 * threads;
   struct Slot {
     ParsedBlock block;
     std::unique_ptr<LineParser> parser;  // the scanner's scratch lists are not shared
     bool parsed = false;
-    std::exception_ptr failure;  // what parsing threw (memory running out), rethrown here
   };
   std::vector<Slot> ring(depth);
   for (Slot& slot : ring) slot.parser = std::make_unique<LineParser>(o);
   std::mutex lock;
   std::condition_variable changed;
-  std::size_t produced = 0;
-  bool readingDone = false;
-
-  auto work = [&](std::size_t first) {
-    for (std::size_t k = first;; k += threads) {
-      std::unique_lock<std::mutex> guard(lock);
-      changed.wait(guard, [&] { return k < produced || readingDone; });
-      if (k >= produced) return;
-      guard.unlock();
-      Slot& slot = ring[k % depth];
-      try {
-        slot.block.parse(*slot.parser);
-      } catch (...) {
-        slot.failure = std::current_exception();
-      }
-      guard.lock();
-      slot.parsed = true;
-      changed.notify_all();
-    }
-  };
-  std::vector<std::thread> pool;
-  for (std::size_t w = 0; w < threads; ++w) pool.emplace_back(work, w);
+  constexpr std::size_t kNone = std::numeric_limits<std::size_t>::max();
+  std::size_t claimed = 0, added = 0, endBlock = kNone;
+  bool adding = false;
+  std::exception_ptr failure;
 
   // The columns are sized from the share of the file added so far: the blocks added
   // before, and the part of the current one its lines have reached.
   std::size_t addedBytes = 0;
-  const ParsedBlock* adding = nullptr;
-  std::size_t addingLine = 0;
+  const ParsedBlock* current = nullptr;
+  std::size_t currentLine = 0;
   ImportSink sink(doc, o, reader.fileSize(), [&] {
-    if (!adding || adding->counts.empty()) return addedBytes;
-    return addedBytes + adding->bytes.size() * addingLine / adding->counts.size();
+    if (!current || current->counts.empty()) return addedBytes;
+    return addedBytes + current->lineBytes() * currentLine / current->counts.size();
   });
   LineAdder adder(o, sink);
   const bool separated = !o.separator.empty();
-  auto addBlock = [&](std::size_t k) {
-    Slot& slot = ring[k % depth];
-    {
-      std::unique_lock<std::mutex> guard(lock);
-      changed.wait(guard, [&] { return slot.parsed; });
-    }
-    if (slot.failure) std::rethrow_exception(std::exchange(slot.failure, nullptr));
-    adding = &slot.block;
-    slot.block.addTo(adder, separated, addingLine);
-    sink.settleAll();
-    addedBytes += slot.block.bytes.size();
-    adding = nullptr;
-  };
 
-  const auto stopWorkers = [&] {
-    {
-      std::lock_guard<std::mutex> guard(lock);
-      readingDone = true;
-      changed.notify_all();
-    }
-    for (std::thread& t : pool) t.join();
-  };
-  // Running out of memory on either side ends the workers before the failure goes on.
-  try {
-    std::size_t k = 0;
-    for (;; ++k) {
-      if (k >= depth) addBlock(k - depth);
-      Slot& slot = ring[k % depth];
-      if (!reader.next(slot.block.bytes)) break;
-      std::lock_guard<std::mutex> guard(lock);
+  // Adds the parsed blocks that are next, while no other thread does; with `guard` held.
+  auto addReady = [&](std::unique_lock<std::mutex>& guard) {
+    while (!adding && added < endBlock && ring[added % depth].parsed) {
+      adding = true;
+      Slot& slot = ring[added % depth];
+      guard.unlock();
+      current = &slot.block;
+      slot.block.addTo(adder, separated, currentLine);
+      sink.settleAll();
+      addedBytes += slot.block.lineBytes();
+      current = nullptr;
+      guard.lock();
       slot.parsed = false;
-      produced = k + 1;
+      ++added;
+      adding = false;
       changed.notify_all();
     }
-    {
-      std::lock_guard<std::mutex> guard(lock);
-      readingDone = true;
+  };
+  auto work = [&] {
+    std::unique_lock<std::mutex> guard(lock);
+    try {
+      while (claimed < endBlock && !failure) {
+        const std::size_t k = claimed++;
+        changed.wait(guard, [&] { return k < added + depth || k >= endBlock || failure; });
+        if (k >= endBlock || failure) break;
+        Slot& slot = ring[k % depth];
+        guard.unlock();
+        const bool more = reader.read(k, slot.block.bytes, slot.block.first);
+        if (more) slot.block.parse(*slot.parser);
+        guard.lock();
+        if (more)
+          slot.parsed = true;
+        else
+          endBlock = std::min(endBlock, k);
+        addReady(guard);
+        changed.notify_all();
+      }
+    } catch (...) {
+      if (!guard.owns_lock()) guard.lock();
+      if (!failure) failure = std::current_exception();
+      adding = false;
       changed.notify_all();
     }
-    for (std::size_t j = k >= depth ? k - depth + 1 : 0; j < k; ++j) addBlock(j);
-  } catch (...) {
-    stopWorkers();
-    throw;
+  };
+  std::vector<std::thread> pool;
+  try {
+    for (std::size_t w = 1; w < threads; ++w) pool.emplace_back(work);
+  } catch (const std::system_error&) {
+    // Fewer threads than asked for: those there are read the whole file.
   }
-  stopWorkers();
+  work();
+  for (std::thread& t : pool) t.join();
+  if (failure) std::rethrow_exception(failure);
   return finishImport(doc, o, sink);
 }
 

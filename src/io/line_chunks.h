@@ -39,40 +39,32 @@ struct UninitialisedAllocator : std::allocator<T> {
 // The bytes of one block.
 using ByteBlock = std::vector<char, UninitialisedAllocator<char>>;
 
-// Reads a file in blocks that end at line boundaries, so that the blocks can be split
-// into lines independently (on several threads) and give, in order, exactly the lines
-// the line reader gives. A line ends at a line feed or at a carriage return, each of
-// which is one terminator, so a block may end right after either byte. A block holds
-// at least `chunkBytes` bytes when the file has them, and more when its last line is
-// longer; the last block of a file without a final terminator ends with that line.
-class LineChunkReader {
+// Reads the lines of a file in numbered blocks, each on its own and in any order, so that
+// several threads can read and split blocks at once and still give, taken in block
+// order, exactly the lines the line reader gives. A line ends at a line feed or at a
+// carriage return, each of which is one terminator; block k holds the lines that start
+// in bytes [k * blockBytes, (k + 1) * blockBytes) of the file, whole (a line may reach
+// past the block's end, and a block may hold no line at all).
+class LineBlockReader {
  public:
   // A path that cannot be opened, or a directory, reads as an empty file.
-  LineChunkReader(const std::string& path, std::size_t chunkBytes);
-  ~LineChunkReader();
-  LineChunkReader(const LineChunkReader&) = delete;
-  LineChunkReader& operator=(const LineChunkReader&) = delete;
+  LineBlockReader(const std::string& path, std::size_t blockBytes);
+  ~LineBlockReader();
+  LineBlockReader(const LineBlockReader&) = delete;
+  LineBlockReader& operator=(const LineBlockReader&) = delete;
 
-  bool isOpen() const { return fd_ >= 0; }
   // Size of the file in bytes when it is a regular file, else 0.
   std::size_t fileSize() const { return size_; }
-  // Bytes handed out in blocks so far.
-  std::size_t consumed() const { return consumed_; }
 
-  // Fills `block` with the next block (its old contents are replaced, its capacity
-  // reused); false at the end of the file.
-  bool next(ByteBlock& block);
+  // Reads block k into `bytes` (old contents replaced, capacity reused): its lines are
+  // bytes [first, bytes.size()). False when the file ends before the block starts.
+  // Safe to call from several threads at once.
+  bool read(std::size_t k, ByteBlock& bytes, std::size_t& first) const;
 
  private:
-  // Appends up to `want` bytes of the file to `to`; answers the number appended.
-  std::size_t readMore(ByteBlock& to, std::size_t want);
-
   int fd_ = -1;
   std::size_t size_ = 0;
-  std::size_t chunk_;
-  std::size_t consumed_ = 0;
-  ByteBlock carry_;  // bytes read after the last terminator of the previous block
-  bool eof_ = false;
+  std::size_t block_;
 };
 
 // The first line feed or carriage return in [p, end), or end when there is none. Lines

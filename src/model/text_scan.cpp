@@ -25,6 +25,10 @@ namespace xyla::textscan {
 
 namespace {
 
+// The number readers are inlined into their callers, so that a whole line is scanned in
+// one function compiled for the processor's sixteen-byte instructions.
+#define XYLA_INLINE __attribute__((always_inline)) inline
+
 constexpr std::size_t kInitialBuffer = 1 << 20;
 constexpr std::size_t kMinimumBuffer = 4096;
 
@@ -103,7 +107,7 @@ constexpr std::uint64_t kIntPowers[] = {1, 10, 100, 1000, 10000, 100000, 1000000
 // Reads the digits at p into `mantissa`, eight at a time; answers how many. Stops once
 // more than 19 have been read, as a mantissa holds no more, so the count may then fall
 // short of the digits there are.
-inline int readDigits(const char*& p, const char* begin, const char* end, std::uint64_t& mantissa) {
+XYLA_INLINE int readDigits(const char*& p, const char* begin, const char* end, std::uint64_t& mantissa) {
   int count = 0;
   for (;;) {
     const std::uint64_t w = load8(p, begin, end);
@@ -119,7 +123,7 @@ inline int readDigits(const char*& p, const char* begin, const char* end, std::u
 // Reads an exponent ("e5", "E-3") at p into `exponent`; an "e" without digits after it is
 // not part of the number and p stays before it. Answers false for an exponent of more
 // than six digits.
-inline bool readExponent(const char*& p, const char* end, long& exponent) {
+XYLA_INLINE bool readExponent(const char*& p, const char* end, long& exponent) {
   exponent = 0;
   if (p == end || (*p != 'e' && *p != 'E')) return true;
   const char* q = p + 1;
@@ -210,8 +214,8 @@ const bool kHaveSsse3 = [] {
 
 // Reads digits[.digits] at p word by word into `mantissa`, going on from `digits` digits
 // already read (`fraction` of them after the point when `point`).
-inline void readDecimalWords(const char*& p, const char* begin, const char* end, bool comma, bool point,
-                             std::uint64_t& mantissa, int& digits, int& fraction) {
+XYLA_INLINE void readDecimalWords(const char*& p, const char* begin, const char* end, bool comma, bool point,
+                                  std::uint64_t& mantissa, int& digits, int& fraction) {
   if (point) {
     const int more = readDigits(p, begin, end, mantissa);
     fraction += more;
@@ -228,8 +232,8 @@ inline void readDecimalWords(const char*& p, const char* begin, const char* end,
 
 // The value of the digits read from `start` up to p, with the exponent that may follow:
 // answers the length, or 0 when one floating-point operation cannot give it exactly.
-inline std::size_t finishDecimal(const char* start, const char* p, const char* end, bool negative,
-                                 std::uint64_t mantissa, int digits, int fraction, double& value) {
+XYLA_INLINE std::size_t finishDecimal(const char* start, const char* p, const char* end, bool negative,
+                                      std::uint64_t mantissa, int digits, int fraction, double& value) {
   if (digits == 0 || digits > 19) return 0;
   long exponent = 0;
   if (!readExponent(p, end, exponent)) return 0;
@@ -249,7 +253,10 @@ inline std::size_t finishDecimal(const char* start, const char* p, const char* e
 // more than 19 digits, a large exponent, inf or nan). A plus sign is taken only before a
 // digit or point, as a leading plus is dropped before conversion. With `comma` a comma
 // serves as the point. The bytes from `begin` up to the start of `s` may be read too.
-inline std::size_t fastDecimal(std::string_view s, const char* begin, bool comma, double& value) {
+// With kSixteen the sixteen-byte reader is used, and the caller must be compiled for
+// SSSE3.
+template <bool kSixteen>
+XYLA_INLINE std::size_t fastDecimalWith(std::string_view s, const char* begin, bool comma, double& value) {
   const char* p = s.data();
   const char* const end = p + s.size();
   const bool negative = p < end && *p == '-';
@@ -261,26 +268,42 @@ inline std::size_t fastDecimal(std::string_view s, const char* begin, bool comma
 #ifdef XYLA_SIXTEEN_BYTE_DIGITS
   // Short texts take the word-wise reader alone: sixteen bytes would have to be copied
   // first.
-  if (kHaveSsse3 && end - begin >= 16) {
-    const DigitRun run = sixteenDigits(p, end, comma);
-    mantissa = run.mantissa;
-    digits = run.digits;
-    fraction = run.fraction;
-    point = run.point;
-    p += run.length;
-    // The common case, a complete number without exponent, needs no more checks: at
-    // most 15 digits and 15 fraction places lie within the exact range.
-    if (run.complete && digits > 0 && (p == end || (*p != 'e' && *p != 'E'))) {
-      const double v = static_cast<double>(mantissa) / kExactPowers[fraction];
-      value = negative ? -v : v;
-      return static_cast<std::size_t>(p - s.data());
+  if constexpr (kSixteen) {
+    if (end - begin >= 16) {
+      const DigitRun run = sixteenDigits(p, end, comma);
+      mantissa = run.mantissa;
+      digits = run.digits;
+      fraction = run.fraction;
+      point = run.point;
+      p += run.length;
+      // The common case, a complete number without exponent, needs no more checks: at
+      // most 15 digits and 15 fraction places lie within the exact range.
+      if (run.complete && digits > 0 && (p == end || (*p != 'e' && *p != 'E'))) {
+        const double v = static_cast<double>(mantissa) / kExactPowers[fraction];
+        value = negative ? -v : v;
+        return static_cast<std::size_t>(p - s.data());
+      }
+      if (!run.complete) readDecimalWords(p, begin, end, comma, point, mantissa, digits, fraction);
+      return finishDecimal(s.data(), p, end, negative, mantissa, digits, fraction, value);
     }
-    if (!run.complete) readDecimalWords(p, begin, end, comma, point, mantissa, digits, fraction);
-    return finishDecimal(s.data(), p, end, negative, mantissa, digits, fraction, value);
   }
 #endif
   readDecimalWords(p, begin, end, comma, point, mantissa, digits, fraction);
   return finishDecimal(s.data(), p, end, negative, mantissa, digits, fraction, value);
+}
+
+#ifdef XYLA_SIXTEEN_BYTE_DIGITS
+__attribute__((target("ssse3"))) std::size_t fastDecimalSixteen(std::string_view s, const char* begin, bool comma,
+                                                                double& value) {
+  return fastDecimalWith<true>(s, begin, comma, value);
+}
+#endif
+
+std::size_t fastDecimal(std::string_view s, const char* begin, bool comma, double& value) {
+#ifdef XYLA_SIXTEEN_BYTE_DIGITS
+  if (kHaveSsse3) return fastDecimalSixteen(s, begin, comma, value);
+#endif
+  return fastDecimalWith<false>(s, begin, comma, value);
 }
 
 // strtod in the "C" locale, whatever locale the process runs in.
@@ -352,9 +375,10 @@ double skipNumber(std::string_view line, std::size_t& end) {
 // comma follows it among the number's bytes, its one separator is the decimal separator
 // under the separator rules too, so the value is theirs. Anything else goes through
 // parseToken.
-double numberAt(std::string_view line, std::size_t start, std::size_t& end) {
+template <bool kSixteen>
+XYLA_INLINE double numberAt(std::string_view line, std::size_t start, std::size_t& end) {
   double value = 0.0;
-  const std::size_t read = fastDecimal(line.substr(start), line.data(), true, value);
+  const std::size_t read = fastDecimalWith<kSixteen>(line.substr(start), line.data(), true, value);
   std::size_t j = start + read;
   unsigned char seen = 0;
   for (; j < line.size(); ++j) {
@@ -567,12 +591,16 @@ std::string mreplace(std::string_view find, std::string_view replacement, std::s
 
 // ---- numbers ----
 
-double parsenum(std::string_view text) {
+namespace {
+
+template <bool kSixteen>
+XYLA_INLINE double parsenumWith(std::string_view text) {
   std::size_t end = 0;
-  return numberAt(text, 0, end);
+  return numberAt<kSixteen>(text, 0, end);
 }
 
-int cutnum(std::string_view line, double* out, int capacity) {
+template <bool kSixteen>
+XYLA_INLINE int cutnumWith(std::string_view line, double* out, int capacity) {
   int count = 0;
   const std::size_t len = line.size();
   const char* p = line.data();
@@ -585,11 +613,35 @@ int cutnum(std::string_view line, double* out, int capacity) {
     }
     std::size_t end = i + 1;
     // A lower-case i starts a number but cannot be part of one, so its value is 0.
-    out[count++] = (c == 'i') ? skipNumber(line, end) : numberAt(line, i, end);
+    out[count++] = (c == 'i') ? skipNumber(line, end) : numberAt<kSixteen>(line, i, end);
     // The byte that ended the number is not examined as the start of another.
     i = end + 1;
   }
   return count;
+}
+
+#ifdef XYLA_SIXTEEN_BYTE_DIGITS
+__attribute__((target("ssse3"))) double parsenumSixteen(std::string_view text) { return parsenumWith<true>(text); }
+
+__attribute__((target("ssse3"))) int cutnumSixteen(std::string_view line, double* out, int capacity) {
+  return cutnumWith<true>(line, out, capacity);
+}
+#endif
+
+}  // namespace
+
+double parsenum(std::string_view text) {
+#ifdef XYLA_SIXTEEN_BYTE_DIGITS
+  if (kHaveSsse3) return parsenumSixteen(text);
+#endif
+  return parsenumWith<false>(text);
+}
+
+int cutnum(std::string_view line, double* out, int capacity) {
+#ifdef XYLA_SIXTEEN_BYTE_DIGITS
+  if (kHaveSsse3) return cutnumSixteen(line, out, capacity);
+#endif
+  return cutnumWith<false>(line, out, capacity);
 }
 
 }  // namespace xyla::textscan

@@ -9,6 +9,13 @@ class XylaDocument;
 // One axis of one range prepared for mapping many values: the limits, whether the axis
 // is logarithmic, the plot length and the margin where it starts. The free functions
 // below are built on it, so both give identical results.
+// The linear mapping of an axis as AxisScale::toView computes it: (v - lo) * length /
+// span + offset, in that order of operations.
+struct LinearView {
+  double lo, length, span, offset;
+  double toView(double v) const { return (v - lo) * length / span + offset; }
+};
+
 class AxisScale {
  public:
   // The x axis of range `which` (1 bottom, other top) or its y axis (1 left, other right).
@@ -22,6 +29,8 @@ class AxisScale {
     if (v <= 0 || lo_ <= 0 || hi_ <= 0) return 0.0;
     return (std::log10(v) - llo_) * length_ / (lhi_ - llo_) + offset_;
   }
+  // The mapping of a linear axis, giving the same values as toView.
+  LinearView linear() const { return {lo_, length_, hi_ - lo_, offset_}; }
   // Data value of a view position.
   double toData(double p) const;
 

@@ -76,5 +76,9 @@ class PolylineThinner {
 // thinned picture with the same line through every point).
 bool everyPointThinning();
 void setEveryPointThinning(bool on);
+// Whether thinned lines on linear axes are found by column runs (thinEveryPoint) rather
+// than point by point through this thinner (on unless a test compares the two).
+bool everyPointKernel();
+void setEveryPointKernel(bool on);
 
 }  // namespace xyla

@@ -13,6 +13,7 @@
 #include "model/xyla_document.h"
 #include "render/clipping.h"
 #include "render/drawing_limits.h"
+#include "render/every_point_line.h"
 #include "render/polyline_thinning.h"
 #include "render/xyla_view.h"
 
@@ -115,16 +116,21 @@ double sane(double v) { return saneLength(v); }
 // close points look bolder than their pen.)
 void drawThinnedLine(Canvas& c, const BufferMap& m, const DataBuffer& b, const RectF& frame, const RectF& box) {
   const int n = b.count();
+  constexpr double kCell = 0.25;
   std::vector<PointF> pts;
-  PolylineThinner thin(everyPointThinning() ? 0.25 : 0.0, pts);
-  for (int i = 0; i < n; ++i) {
-    PointF q;
-    if (m.place(b.X[i], b.Y[i], q))
-      thin.add(q);
-    else
-      thin.gap();
+  if (everyPointThinning() && everyPointKernel() && !m.xs.logarithmic() && !m.ys.logarithmic()) {
+    thinEveryPoint(m.xs.linear(), m.ys.linear(), b.X.data(), b.Y.data(), static_cast<std::size_t>(n), kCell, pts);
+  } else {
+    PolylineThinner thin(everyPointThinning() ? kCell : 0.0, pts);
+    for (int i = 0; i < n; ++i) {
+      PointF q;
+      if (m.place(b.X[i], b.Y[i], q))
+        thin.add(q);
+      else
+        thin.gap();
+    }
+    thin.finish();
   }
-  thin.finish();
   const double left = frame.x, right = frame.x + frame.width, bottom = frame.y, top = frame.y + frame.height;
   Path p;
   p.reserve(pts.size());
@@ -149,12 +155,17 @@ void drawThinnedLine(Canvas& c, const BufferMap& m, const DataBuffer& b, const R
 }
 
 bool thinEveryPointLines = true;
+bool everyPointLinesByRuns = true;
 
 }  // namespace
 
 bool everyPointThinning() { return thinEveryPointLines; }
 
 void setEveryPointThinning(bool on) { thinEveryPointLines = on; }
+
+bool everyPointKernel() { return everyPointLinesByRuns; }
+
+void setEveryPointKernel(bool on) { everyPointLinesByRuns = on; }
 
 int XylaView::samplingStride(const DataBuffer& b) const {
   if (PD->alldraw) return 1;

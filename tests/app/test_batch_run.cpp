@@ -125,6 +125,36 @@ TEST(BatchRun, ExportsThePictureOfTheStartDocument) {
   EXPECT_NE(r.err.find("nowhere"), std::string::npos) << r.err;
 }
 
+// The drawing and window libraries come with the drawing module, which a batch run loads
+// only when it draws or measures text; the loader names every object it opens.
+TEST(BatchRun, OnlyRunsThatDrawLoadTheDrawingLibraries) {
+  QTemporaryDir dir;
+  const QString demo = QString(XYLA_DEMO_DIR) + "/0-150W_NiWC1s_C1s.txt";
+  xyla::test::writeFile(dir.filePath("count.mac").toStdString(), "print counted\n");
+  xyla::test::writeFile(dir.filePath("draw.mac").toStdString(), "savepng 'c1s.png' 72\n");
+  struct Case {
+    const char* macro;
+    bool draws;
+  };
+  for (const Case& c : {Case{"count.mac", false}, Case{"draw.mac", true}}) {
+    SCOPED_TRACE(c.macro);
+    const BatchResult r = runXyla({"-i", demo, "-m", dir.filePath(c.macro), "-q"}, dir, {"LD_DEBUG=files"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.err.find("libQt6Core.so"), std::string::npos);
+    for (const char* library : {"xyla-paint.so", "libQt6Gui.so", "libQt6Widgets.so", "libcairo.so"})
+      EXPECT_EQ(r.err.find(library) != std::string::npos, c.draws) << library;
+  }
+  EXPECT_EQ(xyla::test::readFile(dir.filePath("c1s.png").toStdString()).substr(1, 3), "PNG");
+
+  // A program without its module beside it still runs; a drawing fails and says why.
+  ASSERT_TRUE(QDir(dir.path()).mkpath("alone/bin"));
+  const QString alone = dir.filePath("alone/bin/xyla");
+  ASSERT_TRUE(QFile::copy(XYLA_EXECUTABLE, alone));
+  const BatchResult r = runXyla({"-i", demo, "-m", dir.filePath("draw.mac"), "-q"}, dir, {}, alone);
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("Export Error: the drawing module xyla-paint.so is missing"), std::string::npos) << r.err;
+}
+
 TEST(BatchRun, MacroFileRunsOnTheImportedSpectrumAndPrintsToStandardOutput) {
   QTemporaryDir dir;
   const QString demo = QString(XYLA_DEMO_DIR) + "/0-150W_NiWC1s_C1s.txt";

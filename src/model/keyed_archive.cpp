@@ -395,26 +395,38 @@ std::string realText(double v) {
 
 void appendBase64(std::string& out, const unsigned char* bytes, std::size_t length) {
   static constexpr char kDigits[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+  // A line holds whole groups of three bytes (four characters), so lines are encoded
+  // straight into the text, each behind its indent.
+  constexpr std::size_t kLineBytes = kBase64Line / 4 * 3;
+  const std::size_t lines = (length + kLineBytes - 1) / kLineBytes;
   out += kObjectIndent;
   out += "<data>\n";
-  std::size_t column = 0;
-  const auto put = [&](char c) {
-    if (column == 0) out += kObjectIndent;
-    out += c;
-    if (++column == kBase64Line) {
-      out += '\n';
-      column = 0;
+  const std::size_t at = out.size();
+  out.resize(at + (length + 2) / 3 * 4 + lines * 3);
+  char* p = out.data() + at;
+  for (std::size_t from = 0; from < length; from += kLineBytes) {
+    *p++ = '\t';
+    *p++ = '\t';
+    const std::size_t end = std::min(length, from + kLineBytes);
+    std::size_t i = from;
+    for (; i + 3 <= end; i += 3) {
+      const std::uint32_t n = std::uint32_t(bytes[i]) << 16 | std::uint32_t(bytes[i + 1]) << 8 | bytes[i + 2];
+      p[0] = kDigits[n >> 18 & 63];
+      p[1] = kDigits[n >> 12 & 63];
+      p[2] = kDigits[n >> 6 & 63];
+      p[3] = kDigits[n & 63];
+      p += 4;
     }
-  };
-  for (std::size_t i = 0; i < length; i += 3) {
-    const std::uint32_t n = std::uint32_t(bytes[i]) << 16 | (i + 1 < length ? std::uint32_t(bytes[i + 1]) << 8 : 0) |
-                            (i + 2 < length ? std::uint32_t(bytes[i + 2]) : 0);
-    put(kDigits[n >> 18 & 63]);
-    put(kDigits[n >> 12 & 63]);
-    put(i + 1 < length ? kDigits[n >> 6 & 63] : '=');
-    put(i + 2 < length ? kDigits[n & 63] : '=');
+    if (i < end) {  // the last one or two bytes
+      const std::uint32_t n = std::uint32_t(bytes[i]) << 16 | (i + 1 < end ? std::uint32_t(bytes[i + 1]) << 8 : 0);
+      p[0] = kDigits[n >> 18 & 63];
+      p[1] = kDigits[n >> 12 & 63];
+      p[2] = i + 1 < end ? kDigits[n >> 6 & 63] : '=';
+      p[3] = '=';
+      p += 4;
+    }
+    *p++ = '\n';
   }
-  if (column != 0) out += '\n';
   out += kObjectIndent;
   out += "</data>\n";
 }
@@ -577,6 +589,9 @@ bool ArchiveWriter::finish(Uid root, const std::function<bool(std::string_view)>
 
 std::string ArchiveWriter::finish(Uid root, PlistFormat format) {
   std::string xml;
+  std::size_t total = 1024;  // the frame around the objects
+  for (const std::string& o : objects_) total += o.size() + 16;
+  xml.reserve(total);
   finish(root, [&xml](std::string_view part) {
     xml += part;
     return true;

@@ -1,8 +1,7 @@
 #include "io/mysql_queries.h"
 
-#include <QFile>
-
 #include "io/mysql_import.h"
+#include "model/file_bytes.h"
 #include "model/keyed_archive.h"
 #include "model/manager.h"
 #include "model/replacing_file.h"
@@ -148,10 +147,11 @@ void QueryStore::my_export() {
 }
 
 bool QueryStore::readFile(const std::string& path, int mode) {
-  QFile file(QString::fromStdString(path));
-  constexpr qint64 kLargestList = 64 << 20;
-  if (!file.open(QIODevice::ReadOnly) || file.size() > kLargestList) return false;
-  auto list = decodeQueryList(file.readAll().toStdString());
+  constexpr std::size_t kLargestList = 64 << 20;
+  std::string error;
+  const auto bytes = readFileBytes(path, kLargestList, error);  // never waits on a FIFO
+  if (!bytes) return false;
+  auto list = decodeQueryList(*bytes);
   if (!list) return false;
   const std::size_t before = mode == 0 ? 0 : MYQ.size();
   if (mode == 0) MYQ.clear();

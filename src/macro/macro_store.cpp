@@ -1,7 +1,6 @@
 #include "macro/macro_store.h"
 
-#include <QFile>
-
+#include "model/file_bytes.h"
 #include "model/keyed_archive.h"
 #include "model/replacing_file.h"
 #include "model/settings.h"
@@ -164,10 +163,10 @@ bool MacroStore::ma_import(int mode) {
   const std::vector<std::string> files = ui_.openPanel("Macro Import", "", false);
   bool imported = false;
   if (!files.empty()) {
-    QFile file(QString::fromStdString(files.front()));
-    constexpr qint64 kLargestList = 256 << 20;
-    if (file.open(QIODevice::ReadOnly) && file.size() <= kLargestList) {
-      if (auto list = decodeMacroList(file.readAll().toStdString()); list && !list->empty()) {
+    constexpr std::size_t kLargestList = 256 << 20;
+    std::string error;  // a file that cannot be read imports nothing, as one that is no list
+    if (const auto bytes = readFileBytes(files.front(), kLargestList, error)) {
+      if (auto list = decodeMacroList(*bytes); list && !list->empty()) {
         if (mode == 0) MA.clear();
         for (auto& m : *list) MA.push_back(std::move(m));
         selected = mode == 0 ? 0 : static_cast<int>(MA.size() - list->size());

@@ -229,6 +229,31 @@ void BM_RenderObjects(benchmark::State& state) {
   renderToImage(state, s);
 }
 
+// Shapes far larger than the picture: 1000 symbols of size 10^5 (arg: the symbol kind,
+// 0-15), and 100,000 solid graphics reaching far beyond the view (lines, rectangle and
+// ellipse outlines, a hundredth of them filled). Each is cut to the picture before it is
+// drawn, so a PNG costs what the picture shows, not what the shapes would cover.
+void BM_HugeSymbols(benchmark::State& state) {
+  Scene s(1, 1000, true);
+  xyla::DataBuffer& b = *s.doc.buffer(0);
+  b.plotlines = false;
+  b.symbol = static_cast<int>(state.range(0));
+  b.symbolsize = 1e5;
+  renderToImage(state, s);
+}
+void BM_WideGraphics(benchmark::State& state) {
+  Scene s(1, 1000, false);
+  for (int i = 0; i < 100'000; ++i) {
+    auto g = std::make_unique<xyla::Graphic>();
+    g->type = i % 3;
+    g->fill = i % 100 == 0;
+    g->linewidth = 1 + i % 4;
+    const double spread = 1e3 + (i % 1000) * 1e3;
+    s.doc.addGraphic(std::move(g)).setPoints(400 - spread, 300 - spread * 0.7, 400 + spread, 300 + spread * 0.3);
+  }
+  renderToImage(state, s);
+}
+
 // A polyline of one million points stroked as one path, and 2000 segments stroked one by
 // one, on the Qt canvas (Arg 0) and the cairo canvas (Arg 1): both must stay interactive
 // (well under a second).
@@ -268,6 +293,8 @@ void BM_LongPolyline(benchmark::State& state) {
 }
 
 BENCHMARK(BM_LongPolyline)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_HugeSymbols)->DenseRange(0, 15)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_WideGraphics)->Unit(benchmark::kMillisecond)->Iterations(2);
 BENCHMARK(BM_RenderLines)->ArgsProduct({{1'000'000, 10'000'000}, {0, 1}})->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PngFileLines)->Arg(1'000'000)->Arg(10'000'000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PdfFileLines)->Arg(1'000'000)->Unit(benchmark::kMillisecond);

@@ -101,7 +101,8 @@ double shirleyPass(ShirleyRun& r, double A, double relax, double& nextA) {
   double largest = 0.0;
   double area = 0.0;
   const auto [y, P, B, R, step, low] = passView(r);
-  auto update = [&](int k, double S) {
+  // Copied in by name: clang before 16 cannot capture structured bindings.
+  auto update = [&, y = y, P = P, B = B, R = R, step = step, low = low](int k, double S) {
     double D = S * step / A + low - P[k];
     if constexpr (kRelaxed) D = D * relax;
     const double b = P[k] + D;

@@ -20,7 +20,7 @@ constexpr int kBatchFitIterations = 1000;
 
 Application::Application(Ui& ui, DocumentHost* windows)
     : manager_(ui), macros_(manager_, windows ? windows : &batchDocuments_), queries_(ui) {
-  installMySQLRefresh(manager_);
+  installMySQLRefresh(manager_, &connections_);
 }
 
 Application::~Application() {
@@ -60,15 +60,12 @@ void Application::closeDocument(XylaDocument& doc) {
   if (!manager_.PD && !documents_.empty()) manager_.setCurrentDocument(documents_.back().get());
 }
 
-void Application::importStartFile(const std::string& path) {
-  if (looksLikeVamas(path)) {
-    vamasImport(*manager_.PD, path, false, manager_.ui());
-    return;
-  }
+bool Application::importStartFile(const std::string& path) {
+  if (looksLikeVamas(path)) return vamasImport(*manager_.PD, path, false, manager_.ui()) >= 0;
   // The command-line import: one buffer per column, X in column 1, numbers only.
   ImportOptions o;
   o.file = path;
-  importFile(*manager_.PD, o);
+  return importFile(*manager_.PD, o) >= 0;
 }
 
 int Application::runCommandLine(const CommandLine& cl, std::ostream& out, std::ostream& err) {
@@ -79,15 +76,16 @@ int Application::runCommandLine(const CommandLine& cl, std::ostream& out, std::o
   m.opt_m = cl.macroFile;
   m.opt_f = cl.fileName;
   m.opt_q = cl.quit;
+  connections_.allowNetwork(cl.allowNetwork);
   if (!cl.fileName.empty()) m.SV["file"] = cl.fileName;
 
-  if (!cl.importFile.empty()) importStartFile(cl.importFile);
-  int status = 0;
+  // A start file too large for the memory ends the run with status 1 (it said why).
+  int status = !cl.importFile.empty() && !importStartFile(cl.importFile) ? 1 : 0;
   for (const std::string& e : cl.errors) {
     err << "xyla: " << e << "\n";
     status = 1;
   }
-  if (status) return status;  // nothing runs on a command line that is not understood
+  if (status) return status;  // nothing runs on a command line not understood or a start file not read
   if (cl.help) {
     out << commandLineHelp() << std::flush;
     return 0;

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/command_line.h"
+#include "io/mysql_import.h"
 #include "io/mysql_queries.h"
 #include "macro/macro_controller.h"
 #include "model/document_host.h"
@@ -30,6 +31,8 @@ class Application {
   const std::vector<std::unique_ptr<XylaDocument>>& documents() const { return documents_; }
   // The stored MySQL queries (`MYQ`) and their panel operations.
   QueryStore& queries() { return queries_; }
+  // Which MySQL servers documents may refresh from without asking.
+  ConnectionApproval& connections() { return connections_; }
   // Opens a new untitled document and makes it current.
   XylaDocument& newDocument();
   // Opens the document file at `path` as a new document and makes it current; null
@@ -38,8 +41,9 @@ class Application {
   // current document (no new document).
   XylaDocument* openDocument(const std::string& path);
   // Reads a file for "-i": VAMAS files (recognised by their first line) as VAMAS,
-  // everything else as ASCII data with the command-line options.
-  void importStartFile(const std::string& path);
+  // everything else as ASCII data with the command-line options. False when memory ran
+  // out (the document is then as it was and the person was told).
+  bool importStartFile(const std::string& path);
   // Closes `doc`: the controller forgets it and it is destroyed.
   void closeDocument(XylaDocument& doc);
   // Asks the program to end (a macro's "quitapp").
@@ -70,6 +74,7 @@ class Application {
   Manager manager_;
   MacroController macros_;
   QueryStore queries_;
+  ConnectionApproval connections_{&queries_};
   std::vector<std::unique_ptr<XylaDocument>> documents_;
   bool quit_ = false;
 };

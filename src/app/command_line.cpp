@@ -39,6 +39,8 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
     else if (opt == "-f") cl.fileName = args[++i];
     else if (opt == "-q") cl.quit = true;
     else if (opt == "--list") cl.list = true;
+    else if (opt == "--allow-network")
+      cl.allowNetwork = true;
     else if (opt == "--export") cl.exportFile = args[++i];
     else if (opt == "--dpi") readDpi(args[++i], cl);
     else if (opt == "--help" || opt == "-h") cl.help = true;
@@ -61,6 +63,7 @@ std::string commandLineHelp() {
          "  --list           print the buffer table and the ranges\n"
          "  --export file    write a picture of the start document (.pdf .eps .png .jpg .svg)\n"
          "  --dpi n          resolution of PNG and JPEG pictures (default 72)\n"
+         "  --allow-network  let documents refresh from MySQL servers none of your queries name\n"
          "  --commands       list every macro command with its arguments\n"
          "  --commands name  describe one macro command\n"
          "  --commands-markdown  the command reference as Markdown (docs/commands.md)\n"

@@ -13,6 +13,8 @@ struct CommandLine {
   std::string fileName;    // "-f": value of the macro string variable "file"
   bool quit = false;       // "-q": quit after the batch steps
   bool list = false;       // "--list": print the buffer table after the batch steps
+  // "--allow-network": documents may refresh from any MySQL server without asking
+  bool allowNetwork = false;
   std::string exportFile;  // "--export": picture of the start document written last
   int dpi = 72;            // "--dpi": resolution of raster pictures (72 = 1 pixel per point)
   bool badDpi = false;     // "--dpi" was given something that is not a positive integer

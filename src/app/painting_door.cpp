@@ -104,6 +104,12 @@ bool saveDocumentImage(Manager& m, XylaDocument& doc, const std::string& path, i
   return saveRaster(&PaintingFunctions::saveDocumentImage, m, doc, path, resolution, error);
 }
 
+bool documentImageBytes(Manager& m, XylaDocument& doc, ImageFormat f, int resolution, QByteArray& bytes,
+                        std::string& error) {
+  const PaintingFunctions* t = paintingModule(error);
+  return t && t->documentImageBytes(m, doc, f, resolution, bytes, error);
+}
+
 SizeF cairoTextSize(const std::string& text, const FontSpec& font) {
   const PaintingFunctions* t = table();
   return t ? t->cairoTextSize(text, font) : SizeF{};
@@ -112,6 +118,11 @@ SizeF cairoTextSize(const std::string& text, const FontSpec& font) {
 bool fontFamilyAvailable(const std::string& family) {
   const PaintingFunctions* t = table();
   return t ? t->fontFamilyAvailable(family) : family.empty();
+}
+
+bool fontFamilyInstalled(const std::string& family) {
+  const PaintingFunctions* t = table();
+  return t ? t->fontFamilyInstalled(family) : family.empty();
 }
 
 // Nothing to release in a run that never drew.

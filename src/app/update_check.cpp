@@ -1,9 +1,14 @@
 #include "app/update_check.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
-#include <sstream>
+#include <memory>
+#include <thread>
 
 #include "model/settings.h"
 #include "model/ui.h"
@@ -23,11 +28,26 @@ std::string readVersionText(const std::string& location) {
   std::string path = location;
   if (path.rfind("file://", 0) == 0) path = path.substr(7);
   else if (path.find("://") != std::string::npos) return "";
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return "";
-  std::string text(256, '\0');
-  in.read(text.data(), static_cast<std::streamsize>(text.size()));  // a short text is enough
-  text.resize(static_cast<std::size_t>(in.gcount()));
+  // Opening does not wait (a FIFO would wait for a writer), and only a regular file is read.
+  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return "";
+  struct stat st {};
+  std::string text;
+  if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
+    text.resize(256);  // a short text is enough
+    const ssize_t n = ::read(fd, text.data(), text.size());
+    text.resize(n > 0 ? static_cast<std::size_t>(n) : 0);
+  }
+  ::close(fd);
+  return text;
+}
+
+std::shared_future<std::string> readVersionTextInBackground(const std::string& location) {
+  auto promise = std::make_shared<std::promise<std::string>>();
+  std::shared_future<std::string> text = promise->get_future().share();
+  // The thread owns what it uses: a read that hangs (a dead network mount) may outlive
+  // whoever asked, who has stopped waiting by then.
+  std::thread([promise, location] { promise->set_value(readVersionText(location)); }).detach();
   return text;
 }
 
@@ -43,11 +63,25 @@ void reportUpdate(Ui& ui, double current, double newest, bool quiet, const std::
   }
 }
 
-void checkForUpdates(Ui& ui, bool quiet) {
+std::string updateCheckLocation() {
   Settings* s = Settings::standard();
-  const std::string location = s ? s->getString("UpdateCheckLocation").value_or("") : "";
-  const double newest = location.empty() ? 0.0 : versionFromText(readVersionText(location));
-  reportUpdate(ui, programVersion(), newest, quiet, s ? s->getString("UpdateDownloadPage").value_or("") : "");
+  return s ? s->getString("UpdateCheckLocation").value_or("") : "";
+}
+
+std::string updateDownloadPage() {
+  Settings* s = Settings::standard();
+  return s ? s->getString("UpdateDownloadPage").value_or("") : "";
+}
+
+void checkForUpdates(Ui& ui, bool quiet, double timeLimit) {
+  const std::string location = updateCheckLocation();
+  double newest = 0.0;
+  if (!location.empty()) {
+    const std::shared_future<std::string> text = readVersionTextInBackground(location);
+    if (text.wait_for(std::chrono::duration<double>(timeLimit)) == std::future_status::ready)
+      newest = versionFromText(text.get());
+  }
+  reportUpdate(ui, programVersion(), newest, quiet, updateDownloadPage());
 }
 
 }  // namespace xyla

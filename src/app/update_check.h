@@ -1,5 +1,6 @@
 #pragma once
 
+#include <future>
 #include <string>
 
 namespace xyla {
@@ -13,9 +14,23 @@ double programVersion();
 // without one (so a missing file never announces an update).
 double versionFromText(const std::string& text);
 
-// Reads the version text at `location`: a local path or a file:// address. Other
-// schemes and unreadable files give "" (read as version 0). No network access.
+// Reads the version text at `location`: a local path or a file:// address naming a
+// regular file (at most 256 bytes are read). Other schemes, FIFOs, devices and
+// unreadable files give "" (read as version 0). No network access.
 std::string readVersionText(const std::string& location);
+
+// readVersionText on a thread of its own, so that a file on a mount that no longer
+// answers never holds up the program; the thread ends by itself whenever the read does.
+std::shared_future<std::string> readVersionTextInBackground(const std::string& location);
+
+// Seconds the update check waits for its version file before it gives up quietly.
+inline constexpr double kUpdateCheckTimeLimit = 3.0;
+
+// The setting "UpdateCheckLocation" ("" without a store or when the check is off).
+std::string updateCheckLocation();
+
+// The setting "UpdateDownloadPage" ("" without a store).
+std::string updateDownloadPage();
 
 // Compares `newest` with `current`. A newer version shows "A new Xyla version is
 // available" (its second button, "Later", does nothing; the first opens `downloadPage`
@@ -25,7 +40,8 @@ void reportUpdate(Ui& ui, double current, double newest, bool quiet, const std::
 
 // The whole check: the location comes from the setting "UpdateCheckLocation" (empty:
 // the check is off and says nothing when quiet), the download page from
-// "UpdateDownloadPage".
-void checkForUpdates(Ui& ui, bool quiet);
+// "UpdateDownloadPage". A version file not read within `timeLimit` seconds counts as
+// version 0.
+void checkForUpdates(Ui& ui, bool quiet, double timeLimit = kUpdateCheckTimeLimit);
 
 }  // namespace xyla

@@ -38,8 +38,10 @@ extern "C" __attribute__((visibility("default"))) const xyla::PaintingFunctions*
                                              &xyla::saveJPG,
                                              &xyla::saveSVG,
                                              &xyla::saveDocumentImage,
+                                             &xyla::documentImageBytes,
                                              &xyla::cairoTextSize,
                                              &xyla::fontFamilyAvailable,
+                                             &xyla::fontFamilyInstalled,
                                              &xyla::releaseFontCaches,
                                              &xyla::releaseGuiApplication,
                                              &runWindows};

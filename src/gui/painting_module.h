@@ -2,8 +2,11 @@
 
 #include <string>
 
+#include "io/image_writer.h"
 #include "model/font.h"
 #include "render/geometry.h"
+
+class QByteArray;
 
 namespace xyla {
 
@@ -21,8 +24,10 @@ struct PaintingFunctions {
   bool (*saveJPG)(Manager&, XylaDocument&, const std::string&, int, std::string&);
   bool (*saveSVG)(Manager&, XylaDocument&, const std::string&, std::string&);
   bool (*saveDocumentImage)(Manager&, XylaDocument&, const std::string&, int, std::string&);
+  bool (*documentImageBytes)(Manager&, XylaDocument&, ImageFormat, int, QByteArray&, std::string&);
   SizeF (*cairoTextSize)(const std::string&, const FontSpec&);
   bool (*fontFamilyAvailable)(const std::string&);
+  bool (*fontFamilyInstalled)(const std::string&);
   void (*releaseFontCaches)();
   void (*releaseGuiApplication)();
   // The interactive program on the whole command line; answers the exit status.

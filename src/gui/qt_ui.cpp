@@ -6,6 +6,7 @@
 #include <QFileDialog>
 #include <QFontDialog>
 #include <QInputDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QProgressDialog>
 #include <QPushButton>
@@ -104,6 +105,13 @@ std::optional<FontSpec> QtUi::fontPanel(const FontSpec& initial) {
 void QtUi::openUrl(const std::string& url) { QDesktopServices::openUrl(QUrl(q(url))); }
 
 bool QtUi::fontExists(const std::string& family) { return fontFamilyAvailable(family); }
+
+std::optional<std::string> QtUi::passwordPanel(const std::string& title, const std::string& message) {
+  bool ok = false;
+  const QString text = QInputDialog::getText(parentWindow(), q(title), q(message), QLineEdit::Password, "", &ok);
+  if (!ok) return std::nullopt;
+  return text.toStdString();
+}
 
 // Nested long work shares one dialog: the outermost begin opens it, its end closes it.
 void QtUi::beginProgress(const std::string& title, const std::string& message) {

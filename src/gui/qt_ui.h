@@ -30,6 +30,7 @@ class QtUi : public Ui {
   std::optional<FontSpec> fontPanel(const FontSpec& initial) override;
   void openUrl(const std::string& url) override;
   bool fontExists(const std::string& family) override;
+  std::optional<std::string> passwordPanel(const std::string& title, const std::string& message) override;
   void beginProgress(const std::string& title, const std::string& message) override;
   bool progress(double fraction) override;
   void endProgress() override;

@@ -51,11 +51,14 @@ QueryPanel::QueryPanel(Manager& m, QueryStore& queries, ActionRunner& runner, QW
   form->addRow("SQL", sql_);
   autoupdate_ = new QCheckBox("Refresh automatically", this);
   autorescale_ = new QCheckBox("Rescale after refresh", this);
+  savePassword_ = new QCheckBox("Save password in document", this);
+  savePassword_->setObjectName("savepasswd");
   connect(sql_, &QPlainTextEdit::textChanged, this, [this] {
     if (!showing_) store_.my_sqlHasChanged(fields());
   });
   connect(autoupdate_, &QCheckBox::toggled, this, [this] { store(); });
   connect(autorescale_, &QCheckBox::toggled, this, [this] { store(); });
+  connect(savePassword_, &QCheckBox::toggled, this, [this] { store(); });
   importMode_ = new QComboBox(this);
   importMode_->addItem("Replace", 0);
   importMode_->addItem("Append", 1);
@@ -83,6 +86,7 @@ QueryPanel::QueryPanel(Manager& m, QueryStore& queries, ActionRunner& runner, QW
   auto* checks = new QHBoxLayout;
   checks->addWidget(autoupdate_);
   checks->addWidget(autorescale_);
+  checks->addWidget(savePassword_);
   checks->addStretch(1);
   auto* right = new QWidget(this);
   auto* rightLayout = new QVBoxLayout(right);
@@ -119,6 +123,7 @@ MySQLQuery QueryPanel::fields() const {
   q.sql = sql_->toPlainText().toStdString();
   q.autoupdate = autoupdate_->isChecked();
   q.autorescale = autorescale_->isChecked();
+  q.savePassword = savePassword_->isChecked();
   return q;
 }
 
@@ -149,8 +154,9 @@ void QueryPanel::refresh() {
   if (sql_->toPlainText().toStdString() != shown.sql) sql_->setPlainText(QString::fromStdString(shown.sql));
   autoupdate_->setChecked(shown.autoupdate);
   autorescale_->setChecked(shown.autorescale);
-  for (QWidget* w :
-       std::initializer_list<QWidget*>{name_, host_, db_, port_, user_, passwd_, sql_, autoupdate_, autorescale_})
+  savePassword_->setChecked(shown.savePassword);
+  for (QWidget* w : std::initializer_list<QWidget*>{name_, host_, db_, port_, user_, passwd_, sql_, autoupdate_,
+                                                    autorescale_, savePassword_})
     w->setEnabled(q != nullptr);
   showing_ = false;
 }

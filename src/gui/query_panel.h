@@ -47,6 +47,7 @@ class QueryPanel : public QWidget {
   QPlainTextEdit* sql_;
   QCheckBox* autoupdate_;
   QCheckBox* autorescale_;
+  QCheckBox* savePassword_;
   QComboBox* importMode_;
   bool showing_ = false;
 };

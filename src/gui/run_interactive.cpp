@@ -4,9 +4,12 @@
 
 #include <QApplication>
 #include <QTimer>
+#include <chrono>
 #include <cstdlib>
 #include <fstream>
+#include <future>
 #include <iostream>
+#include <memory>
 #include <sstream>
 #include <utility>
 
@@ -16,6 +19,7 @@
 #include "app/update_check.h"
 #include "gui/document_window.h"
 #include "gui/gui_application.h"
+#include "gui/keyring_passwords.h"
 #include "gui/plot_widget.h"
 #include "gui/qt_ui.h"
 #include "model/settings.h"
@@ -40,6 +44,26 @@ double millisecondsSinceProcessStart() {
   return (uptime - std::stod(field.empty() ? "0" : field) / static_cast<double>(sysconf(_SC_CLK_TCK))) * 1000.0;
 }
 
+// The quiet update check of the start: the version file is read on a thread of its own
+// and looked at ten times a second, so the windows never wait for it; a file not read
+// within the time limit counts as no news.
+void checkForUpdatesInBackground(Ui& ui) {
+  const std::string location = updateCheckLocation();
+  if (location.empty()) return;
+  const auto text = std::make_shared<std::shared_future<std::string>>(readVersionTextInBackground(location));
+  const auto timer = new QTimer(qApp);
+  const auto started = std::chrono::steady_clock::now();
+  QObject::connect(timer, &QTimer::timeout, timer, [&ui, text, timer, started] {
+    const bool ready = text->wait_for(std::chrono::seconds(0)) == std::future_status::ready;
+    if (!ready && std::chrono::steady_clock::now() - started < std::chrono::duration<double>(kUpdateCheckTimeLimit))
+      return;
+    timer->deleteLater();
+    timer->stop();
+    if (ready) reportUpdate(ui, programVersion(), versionFromText(text->get()), true, updateDownloadPage());
+  });
+  timer->start(100);
+}
+
 // An untitled document nobody has touched is dropped when the desktop opened files.
 bool untouched(const XylaDocument& d) { return d.fileName.empty() && !d.edited && d.DB.empty(); }
 
@@ -48,8 +72,15 @@ bool untouched(const XylaDocument& d) { return d.fileName.empty() && !d.edited &
 int runInteractive(Settings& settings, const CommandLine& cl) {
   QApplication::setQuitOnLastWindowClosed(true);
   QtUi dialogs;
+  // Passwords that documents leave out are kept in the desktop's keyring.
+  KeyringPasswords keyring;
+  PasswordStore::setStandard(&keyring);
+  struct Uninstall {
+    ~Uninstall() { PasswordStore::setStandard(nullptr); }
+  } uninstall;
   GuiApplication gui(dialogs);
   Application& app = gui.app();
+  app.connections().allowNetwork(cl.allowNetwork);
   initPreferences(settings, app.macros());
   app.queries().load();
   XylaDocument& start = app.newDocument();
@@ -64,7 +95,7 @@ int runInteractive(Settings& settings, const CommandLine& cl) {
   if (app.documents().empty()) gui.newDocument();
   gui.adoptDocuments();
   gui.restorePanels();
-  if (settings.getBool("CheckForUpdates").value_or(false)) checkForUpdates(app.manager().ui(), true);
+  if (settings.getBool("CheckForUpdates").value_or(false)) checkForUpdatesInBackground(app.manager().ui());
   // XYLA_QUIT_AFTER_PAINT ends the run once the first window is on screen (start-up
   // measurements).
   if (std::getenv("XYLA_QUIT_AFTER_PAINT"))

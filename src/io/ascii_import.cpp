@@ -408,8 +408,11 @@ int importFile(XylaDocument& doc, const ImportOptions& o) {
   struct stat st {};
   const bool large = ::stat(o.file.c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
                      static_cast<std::size_t>(st.st_size) >= kParallelImportBytes;
-  if (workers < 2 || !large) return importFileSerial(doc, o);
-  return importFileParallel(doc, o, kImportBlockBytes, workers);
+  int made = 0;
+  const bool read = readWithinMemory(doc, documentUi(doc), o.source.empty() ? o.file : o.source, [&] {
+    made = workers < 2 || !large ? importFileSerial(doc, o) : importFileParallel(doc, o, kImportBlockBytes, workers);
+  });
+  return read ? made : -1;
 }
 
 }  // namespace xyla

@@ -11,7 +11,8 @@ class XylaDocument;
 // Reads a numeric text file into new buffers appended to `doc`, then auto-ranges the
 // document over the range chosen in the range selector. A file that cannot be read
 // gives no buffers (one empty buffer in mode 1). When no point was read the document's
-// Ui says so ("Nothing Imported"). Answers the number of buffers made.
+// Ui says so ("Nothing Imported"). Answers the number of buffers made, or -1 when memory
+// ran out: the document is then as it was and its Ui said "Not Enough Memory".
 // Files of kParallelImportBytes or more are split into blocks at line boundaries and
 // parsed on several threads; the buffers are the same, to the last bit, as those of the
 // one-thread reading.

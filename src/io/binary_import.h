@@ -22,8 +22,9 @@ struct BinaryImportOptions {
 // Reads a headerless file of numbers into new buffers appended to `doc` (one buffer
 // with one column, else one per column after the X column), then auto-ranges the
 // document on the range selector's ranges. Refusals and the question about trailing
-// bytes go through `ui` as "Binary Import Error" alerts. Answers the number of buffers
-// made.
+// bytes go through `ui` as "Binary Import Error" alerts; so does a file that is missing
+// or shrinks while it is read (nothing is kept then). Answers the number of buffers made,
+// or -1 when memory ran out (the document is then as it was; "Not Enough Memory").
 int binaryImport(XylaDocument& doc, const BinaryImportOptions& options, Ui& ui);
 
 // The panel's settings as stored under "BinType", "BinMode", "BinColumns" and

@@ -1,5 +1,6 @@
 #include "io/document_export.h"
 
+#include <QByteArray>
 #include <algorithm>
 #include <cctype>
 #include <optional>
@@ -36,17 +37,22 @@ class PrintModeScope {
   bool was_;
 };
 
-bool render(Manager& m, XylaDocument& doc, ImageFormat f, const std::string& path, int dpi, std::string& error) {
+// Calls `write` with the size of `doc`'s view and the drawing of its plot in print mode.
+template <typename Write>
+bool inPrintMode(Manager& m, XylaDocument& doc, const Write& write) {
   PrintModeScope scope(m, doc);
   XylaView view(&m, doc.viewWidth, doc.viewHeight);
   view.setXylaDocument(&doc);
-  return writeImage(
-      f, path, doc.viewWidth, doc.viewHeight, dpi,
-      [&](Canvas& c) {
-        view.prepare(c);
-        view.drawRect(c);
-      },
-      error);
+  return write(doc.viewWidth, doc.viewHeight, [&](Canvas& c) {
+    view.prepare(c);
+    view.drawRect(c);
+  });
+}
+
+bool render(Manager& m, XylaDocument& doc, ImageFormat f, const std::string& path, int dpi, std::string& error) {
+  return inPrintMode(m, doc, [&](double w, double h, const std::function<void(Canvas&)>& draw) {
+    return writeImage(f, path, w, h, dpi, draw, error);
+  });
 }
 
 // `path` with `.ext` appended unless it already ends in it (case-insensitively).
@@ -82,6 +88,13 @@ void imageAction(Manager& m, const char* title, const char* ext, ImageFormat f) 
 }
 
 }  // namespace
+
+bool documentImageBytes(Manager& m, XylaDocument& doc, ImageFormat f, int resolution, QByteArray& bytes,
+                        std::string& error) {
+  return inPrintMode(m, doc, [&](double w, double h, const std::function<void(Canvas&)>& draw) {
+    return renderImage(f, w, h, resolution, draw, bytes, error);
+  });
+}
 
 bool savePDF(Manager& m, XylaDocument& doc, const std::string& path, std::string& error) {
   return render(m, doc, ImageFormat::Pdf, path, 72, error);

@@ -218,20 +218,25 @@ std::optional<ImageFormat> imageFormatForPath(const std::string& path) {
   return std::nullopt;
 }
 
+bool renderImage(ImageFormat f, double width, double height, int dpi, const std::function<void(Canvas&)>& draw,
+                 QByteArray& bytes, std::string& reason) {
+  if (!std::isfinite(width) || !std::isfinite(height) || width <= 0.0 || height <= 0.0) {
+    reason = "the picture has no area";
+    return false;
+  }
+  if (width > kMaxVectorSide || height > kMaxVectorSide) {
+    reason = "the picture is too large";
+    return false;
+  }
+  ensureGuiApplication();
+  return render(f, width, height, dpi, draw, bytes, reason);
+}
+
 bool writeImage(ImageFormat f, const std::string& path, double width, double height, int dpi,
                 const std::function<void(Canvas&)>& draw, std::string& error) {
   std::string reason;
   QByteArray bytes;
-  bool ok = false;
-  if (!std::isfinite(width) || !std::isfinite(height) || width <= 0.0 || height <= 0.0) {
-    reason = "the picture has no area";
-  } else if (width > kMaxVectorSide || height > kMaxVectorSide) {
-    reason = "the picture is too large";
-  } else {
-    ensureGuiApplication();
-    ok = render(f, width, height, dpi, draw, bytes, reason);
-  }
-  if (!ok) {
+  if (!renderImage(f, width, height, dpi, draw, bytes, reason)) {
     error = "Could not write " + path + ": " + reason;
     return false;
   }

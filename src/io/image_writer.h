@@ -4,6 +4,8 @@
 #include <optional>
 #include <string>
 
+class QByteArray;
+
 namespace xyla {
 
 class Canvas;
@@ -19,6 +21,12 @@ std::optional<ImageFormat> imageFormatForPath(const std::string& path);
 // buffer alone would take gigabytes or overflow the rasteriser's coordinates.
 inline constexpr double kMaxRasterPixels = 400.0e6;
 inline constexpr int kMaxRasterSide = 32767;
+
+// Renders a picture of `width` x `height` view units by calling `draw` once with a canvas
+// of that size into `bytes`, in format `f` (sizes and `dpi` as for writeImage); false with
+// `reason` set when it cannot be drawn.
+bool renderImage(ImageFormat f, double width, double height, int dpi, const std::function<void(Canvas&)>& draw,
+                 QByteArray& bytes, std::string& reason);
 
 // Renders a picture of `width` x `height` view units by calling `draw` once with a canvas
 // of that size, and writes it to `path` in format `f`, replacing any file there. Vector

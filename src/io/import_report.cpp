@@ -3,8 +3,11 @@
 #include <sys/mman.h>
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <filesystem>
+#include <new>
+#include <stdexcept>
 
 #include "io/page_buffer.h"
 #include "model/data_buffer.h"
@@ -17,6 +20,36 @@ namespace xyla {
 
 void reportNothingImported(Ui* ui, const std::string& what) {
   if (ui) ui->alert(kNothingImportedTitle, "No points were read from " + what + ".", {"Ok"});
+}
+
+bool readWithinMemory(XylaDocument& doc, Ui* ui, const std::string& file, const std::function<void()>& read) {
+  const std::size_t buffers = doc.DB.size(), texts = doc.T.size(), graphics = doc.G.size(),
+                    subplots = doc.subplots.size();
+  static constexpr std::array<double XylaDocument::*, 8> kRanges = {
+      &XylaDocument::xmin1, &XylaDocument::xmax1, &XylaDocument::ymin1, &XylaDocument::ymax1,
+      &XylaDocument::xmin2, &XylaDocument::xmax2, &XylaDocument::ymin2, &XylaDocument::ymax2};
+  std::array<double, 8> ranges{};
+  for (std::size_t i = 0; i < kRanges.size(); ++i) ranges[i] = doc.*kRanges[i];
+  try {
+    read();
+    return true;
+  } catch (const std::bad_alloc&) {
+  } catch (const std::length_error&) {  // a size beyond what a vector can hold
+  }
+  // Taking out never allocates, so this cannot run out of memory itself.
+  const auto cut = [](auto& list, std::size_t size) {
+    list.erase(list.begin() + std::ptrdiff_t(std::min(size, list.size())), list.end());
+  };
+  cut(doc.DB, buffers);
+  cut(doc.T, texts);
+  cut(doc.G, graphics);
+  cut(doc.subplots, subplots);
+  for (std::size_t i = 0; i < kRanges.size(); ++i) doc.*kRanges[i] = ranges[i];
+  if (ui) {
+    ui->alert(kNotEnoughMemoryTitle,
+              "There is not enough memory to read " + file + ". The document is as it was before.", {"Ok"});
+  }
+  return false;
 }
 
 bool holdsNoPoint(const std::vector<DataBuffer*>& buffers) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,15 @@ inline constexpr const char* kNothingImportedTitle = "Nothing Imported";
 // Tells the person that `what` (a file path or a query) gave no buffer or no point: an
 // alert in the window, a line on standard error in batch runs. Nothing without a Ui.
 void reportNothingImported(Ui* ui, const std::string& what);
+
+// Title of the alert of a reader that ran out of memory.
+inline constexpr const char* kNotEnoughMemoryTitle = "Not Enough Memory";
+
+// Runs `read`, a reader adding to `doc`. When memory runs out inside it, what it added
+// (buffers, texts, graphics, sub-plots) is taken out again, the ranges are put back, the
+// person is told that `file` needs more memory than there is ("Not Enough Memory", also
+// without a document's Ui when `ui` is given), and the answer is false.
+bool readWithinMemory(XylaDocument& doc, Ui* ui, const std::string& file, const std::function<void()>& read);
 
 // True when none of `buffers` holds a point (also when there are none).
 bool holdsNoPoint(const std::vector<DataBuffer*>& buffers);

@@ -1,11 +1,10 @@
 #include "io/mysql_queries.h"
 
-#include <QFile>
-#include <QSaveFile>
-
 #include "io/mysql_import.h"
+#include "model/file_bytes.h"
 #include "model/keyed_archive.h"
 #include "model/manager.h"
+#include "model/replacing_file.h"
 #include "model/settings.h"
 #include "model/ui.h"
 #include "model/xyla_document.h"
@@ -41,6 +40,7 @@ std::string encodeQueryList(const std::vector<MySQLQuery>& list) {
     r.setString("sql", q.sql);
     r.setBool("autoupdate", q.autoupdate);
     r.setBool("autorescale", q.autorescale);
+    r.setBool("savepasswd", q.savePassword);
     records.push_back(r.uid());
   }
   return w.finish(w.list(records));
@@ -64,6 +64,7 @@ std::optional<std::vector<MySQLQuery>> decodeQueryList(const std::string& bytes)
     q.sql = r.get("sql").asString().value_or("");
     q.autoupdate = r.get("autoupdate").asBool().value_or(false);
     q.autorescale = r.get("autorescale").asBool().value_or(false);
+    q.savePassword = r.get("savepasswd").asBool().value_or(false);
     out.push_back(std::move(q));
   }
   return out;
@@ -122,8 +123,8 @@ void QueryStore::my_save(const MySQLQuery& fields) {
 
 void QueryStore::my_execute(Manager& m, const MySQLQuery& f) {
   if (!m.PD) return;
-  importMySQL(*m.PD, MySQLSource{f.host, f.db, f.user, f.passwd, f.port, f.sql}, f.autoupdate, f.autorescale,
-              m.ui());
+  importMySQL(*m.PD, MySQLSource{f.host, f.db, f.user, f.passwd, f.port, f.sql, f.savePassword}, f.autoupdate,
+              f.autorescale, m.ui());
   m.PD->rescale(true, m.axis12);
 }
 
@@ -138,18 +139,17 @@ void QueryStore::my_export() {
   if (!path.ends_with(".myxyla")) path += ".myxyla";
   const std::string bytes = encodeQueryList(MYQ);
   // Written under a temporary name and renamed, so an old file survives a failed export.
-  QSaveFile file(QString::fromStdString(path));
-  const bool ok = file.open(QIODevice::WriteOnly) &&
-                  file.write(bytes.data(), static_cast<qint64>(bytes.size())) == static_cast<qint64>(bytes.size()) &&
-                  file.commit();
-  if (!ok) ui_.alert("MySQL Export", "The queries could not be written to " + path + ".", {"Ok"});
+  std::string error;
+  if (!writeFileReplacing(path, bytes, error))
+    ui_.alert("MySQL Export", error + ". The old file is unchanged.", {"Ok"});
 }
 
 bool QueryStore::readFile(const std::string& path, int mode) {
-  QFile file(QString::fromStdString(path));
-  constexpr qint64 kLargestList = 64 << 20;
-  if (!file.open(QIODevice::ReadOnly) || file.size() > kLargestList) return false;
-  auto list = decodeQueryList(file.readAll().toStdString());
+  constexpr std::size_t kLargestList = 64 << 20;
+  std::string error;
+  const auto bytes = readFileBytes(path, kLargestList, error);  // never waits on a FIFO
+  if (!bytes) return false;
+  auto list = decodeQueryList(*bytes);
   if (!list) return false;
   const std::size_t before = mode == 0 ? 0 : MYQ.size();
   if (mode == 0) MYQ.clear();

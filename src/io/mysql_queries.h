@@ -20,6 +20,7 @@ struct MySQLQuery {
   int port = 3306;
   bool autoupdate = false;
   bool autorescale = false;
+  bool savePassword = false;  // buffers it imports keep the password in document files
   friend bool operator==(const MySQLQuery&, const MySQLQuery&) = default;
 };
 
@@ -73,7 +74,7 @@ class QueryStore {
 };
 
 // The list in its stored form: a keyed archive (XML) of records with name, host, db,
-// port, user, passwd, sql, autoupdate and autorescale, in this order.
+// port, user, passwd, sql, autoupdate, autorescale and savepasswd, in this order.
 std::string encodeQueryList(const std::vector<MySQLQuery>& list);
 // Reads that form (XML or binary); absent fields keep their defaults. Nothing for
 // bytes that are not such an archive.

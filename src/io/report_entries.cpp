@@ -1,13 +1,10 @@
 #include "io/report_entries.h"
 
-#include <unistd.h>
-
+#include <QByteArray>
 #include <cctype>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 
 #include "io/document_export.h"
 #include "model/manager.h"
@@ -43,21 +40,16 @@ double nowSince2001() {
 }
 
 // The plot drawn in print mode as PNG at twice the screen resolution, shown at the size
-// of the plot view.
+// of the plot view. The picture is made in memory: no file anyone could plant a link at.
 bool addFigure(Manager& m, Report& r, XylaDocument& doc) {
-  std::error_code ec;
-  const fs::path path = fs::temp_directory_path(ec) / ("xyla-report-" + std::to_string(::getpid()) + ".png");
+  QByteArray png;
   std::string error;
-  if (!savePNG(m, doc, path.string(), 144, error)) {
+  if (!documentImageBytes(m, doc, ImageFormat::Png, 144, png, error)) {
     m.ui().alert("Export Error", error, {"OK"});
     return false;
   }
-  std::ifstream f(path, std::ios::binary);
-  std::string png((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
-  f.close();
-  fs::remove(path, ec);
-  if (png.empty()) return false;
-  return r.addPicture(std::move(png), doc.viewWidth, doc.viewHeight);
+  if (png.isEmpty()) return false;
+  return r.addPicture(png.toStdString(), doc.viewWidth, doc.viewHeight);
 }
 
 }  // namespace

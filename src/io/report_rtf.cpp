@@ -5,12 +5,12 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
-#include <fstream>
 #include <iterator>
 #include <map>
 #include <sstream>
 #include <utility>
 
+#include "model/file_bytes.h"
 #include "model/replacing_file.h"
 
 namespace xyla {
@@ -465,22 +465,10 @@ bool saveReportFile(const std::vector<ReportRun>& runs, const std::string& path,
 }
 
 std::optional<std::vector<ReportRun>> loadReportFile(const std::string& path, std::string& error) {
-  std::ifstream f(path, std::ios::binary);
-  if (!f) {
-    error = "The file " + path + " cannot be read.";
-    return std::nullopt;
-  }
-  f.seekg(0, std::ios::end);
-  const auto size = static_cast<std::size_t>(std::max<std::streamoff>(0, f.tellg()));
   // Pictures are hex text, so a report file is about twice the size of its contents.
-  if (size > 3 * kMaxReportBytes) {
-    error = "The file " + path + " is too large for a report.";
-    return std::nullopt;
-  }
-  f.seekg(0);
-  std::string bytes(size, '\0');
-  f.read(bytes.data(), static_cast<std::streamsize>(size));
-  auto runs = reportFromRtf(bytes);
+  const auto bytes = readFileBytes(path, 3 * kMaxReportBytes, error);
+  if (!bytes) return std::nullopt;
+  auto runs = reportFromRtf(*bytes);
   if (!runs) error = "The file " + path + " is not an RTF file.";
   return runs;
 }

@@ -1,18 +1,24 @@
 #include "io/tabulix_import.h"
 
 #include <QFile>
-
+#include <QString>
+#include <QStringDecoder>
+#include <algorithm>
 #include <bit>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <limits>
+#include <map>
 #include <optional>
+#include <string_view>
 
 #include "io/byte_order.h"
 #include "io/import_report.h"
+#include "model/file_bytes.h"
 #include "model/manager.h"
 #include "model/ui.h"
 #include "model/view_mapping.h"
@@ -24,10 +30,56 @@ namespace xyla {
 namespace {
 
 constexpr std::uint32_t kNativeMagic = 0x50ab40cd;
+// Largest file read: beyond it the lines alone would take more memory than anyone has.
+constexpr std::size_t kLargestFile = std::size_t{1} << 32;
 
 // Thrown inside the reader when a value line is missing; the import then ends quietly
 // with what it has read.
 struct EndOfFile {};
+// Thrown when the file asks for more than its size allows; the import ends with what it
+// has read and says so.
+struct OverBudget {};
+
+// What reading one file may cost. A few bytes of the file can ask for a whole sub-plot
+// document, a buffer or a text object: each is charged at about what it takes in memory,
+// against a budget of a fixed amount plus a multiple of the file's size. Font names are
+// checked once each, and only the first few unknown ones are looked up among the
+// fontconfig aliases (a lookup takes a good part of a millisecond).
+class FileCosts {
+ public:
+  static constexpr std::size_t kSubplot = 64 << 10, kBuffer = 1 << 10, kText = 512, kGraphic = 256;
+
+  explicit FileCosts(std::size_t fileBytes) : left_(kBase + kPerFileByte * fileBytes) {}
+  void spend(std::size_t bytes) {
+    if (bytes > left_) throw OverBudget{};
+    left_ -= bytes;
+  }
+  bool fontKnown(const std::string& name) {
+    if (name.empty()) return false;
+    // The system family counts as present: the platform maps it to a face of the same metrics.
+    if (name == kSystemFontFamily || fontFamilyInstalled(name)) return true;
+    if (const auto it = fonts_.find(name); it != fonts_.end()) return it->second;
+    const bool known = fonts_.size() < kAliasLookups && fontFamilyAvailable(name);
+    if (fonts_.size() < kAliasLookups) fonts_.emplace(name, known);
+    return known;
+  }
+
+ private:
+  static constexpr std::size_t kBase = std::size_t{64} << 20, kPerFileByte = 16, kAliasLookups = 64;
+  std::size_t left_;
+  std::map<std::string, bool> fonts_;
+};
+
+// Text of the file: UTF-8 when it is valid UTF-8, otherwise Latin-1 (older files).
+std::string fileText(std::string_view bytes) {
+  if (std::all_of(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
+    return std::string(bytes);
+  QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);  // a cut sequence is an error too
+  [[maybe_unused]] const QString decoded =
+      utf8.decode(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())));
+  if (!utf8.hasError()) return std::string(bytes);
+  return QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size())).toStdString();
+}
 
 // The file's bytes, read as lines (up to a line feed; carriage returns are dropped
 // wherever they stand) or as raw bytes.
@@ -52,6 +104,8 @@ class Cursor {
     if (!l) throw EndOfFile{};
     return *l;
   }
+  // A value line that is text.
+  std::string text() { return fileText(line()); }
   std::string_view raw(std::size_t n) {
     if (n > bytesLeft()) throw EndOfFile{};
     const std::string_view out(bytes_.data() + pos_, n);
@@ -86,7 +140,8 @@ class Cursor {
 // text and graphic blocks, which the colour, style and angle sections refer to.
 class SectionReader {
  public:
-  SectionReader(XylaDocument& doc, Cursor& in, bool swap) : doc_(doc), in_(in), swap_(swap) {}
+  SectionReader(XylaDocument& doc, Cursor& in, FileCosts& costs, bool swap)
+      : doc_(doc), in_(in), costs_(costs), swap_(swap) {}
 
   bool swap() const { return swap_; }
   void read(const std::string& header);
@@ -105,6 +160,7 @@ class SectionReader {
 
   XylaDocument& doc_;
   Cursor& in_;
+  FileCosts& costs_;
   bool magic_ = false;
   bool swap_ = false;
   int buffers_ = 0, texts_ = 0, graphics_ = 0;
@@ -154,13 +210,13 @@ void SectionReader::read(const std::string& h) {
   } else if (h == "### LEGTEXT COLOR") {
     d.legendcolor = in_.colour();
   } else if (h == "### X AXIS TEXT" || h == "### X AXIS TEXT(NEW)") {
-    d.axistext[0] = in_.line();
+    d.axistext[0] = in_.text();
   } else if (h == "### Y AXIS TEXT" || h == "### Y AXIS TEXT(NEW)") {
-    d.axistext[1] = in_.line();
+    d.axistext[1] = in_.text();
   } else if (h == "### SEC X AXIS TEXT" || h == "### SEC X AXIS TEXT(NEW)") {
-    d.axistext[2] = in_.line();
+    d.axistext[2] = in_.text();
   } else if (h == "### SEC Y AXIS TEXT" || h == "### SEC Y AXIS TEXT(NEW)") {
-    d.axistext[3] = in_.line();
+    d.axistext[3] = in_.text();
   } else if (h == "### PLOT DIRECTION") {
     d.reverse[0] = in_.integer() != 0;
     d.reverse[1] = in_.integer() != 0;
@@ -253,13 +309,14 @@ void SectionReader::dataBlock(bool binary) {
 
 void SectionReader::dataBuffer(bool binary) {
   const int points = in_.integer();
+  costs_.spend(FileCosts::kBuffer);  // its points take no more than the file's bytes for them
   // Buffers join the document as they are read, so a file that announces more than it
   // holds makes no empty buffers.
   auto made = std::make_unique<DataBuffer>();
   DataBuffer& b = doc_.appendBuffer(std::move(made));
   b.show = in_.integer() != 0;
-  b.source = in_.line();
-  b.comment = in_.line();
+  b.source = in_.text();
+  b.comment = in_.text();
   const bool xErrors = in_.integer() != 0;
   // The file counts the ranges from 0; the largest int stays itself.
   const auto range = [&] {
@@ -322,15 +379,14 @@ void SectionReader::textBlock() {
   for (int i = 0; i < texts_; ++i) {
     const double x = in_.real(), y = in_.real(), size = in_.real();
     const int mode = in_.integer();
-    const std::string fontName = in_.line();
+    const std::string fontName = in_.text();
     const int length = in_.integer();
-    const std::string text(in_.raw(static_cast<std::size_t>(std::max(length, 0))));
+    const std::string text = fileText(in_.raw(static_cast<std::size_t>(std::max(length, 0))));
     in_.raw(1);
+    costs_.spend(FileCosts::kText + text.size());
     auto t = std::make_unique<TextObject>(&doc_);
     t->text = text;
-    // The system family counts as present: the platform maps it to a face of the same metrics.
-    const bool known = !fontName.empty() && (fontName == kSystemFontFamily || fontFamilyAvailable(fontName));
-    t->font = known ? FontSpec{fontName, size} : FontSpec::system(14.0);
+    t->font = costs_.fontKnown(fontName) ? FontSpec{fontName, size} : FontSpec::system(14.0);
     t->textalign = 0;
     t->drawsbackground = false;
     t->frame = {0.0, 0.0, 10.0, 15.0};
@@ -348,6 +404,7 @@ void SectionReader::graphicBlock() {
     const int code = in_.integer();
     const double x1 = in_.real(), y1 = in_.real(), x2 = in_.real(), y2 = in_.real(), width = in_.real();
     const int dash = in_.integer(), arrow = in_.integer(), mode = in_.integer();
+    costs_.spend(FileCosts::kGraphic);
     auto g = std::make_unique<Graphic>(&doc_);
     g->setDefaults();
     g->posmode = 0;
@@ -367,11 +424,13 @@ void SectionReader::graphicBlock() {
 
 // Reads the sub-plot that starts after a "### SUBVIEW START" line: its frame, then its
 // sections up to "### SUBVIEW END".
-void readSubplot(XylaDocument& doc, Cursor& in, bool swap) {
+void readSubplot(XylaDocument& doc, Cursor& in, FileCosts& costs, bool swap) {
   const double w = in.real(), h = in.real(), x = in.real(), y = in.real();
+  if (doc.subplots.size() >= std::size_t(XylaDocument::kMaxSubplots)) throw OverBudget{};
+  costs.spend(FileCosts::kSubplot);
   XylaDocument& sub = doc.addSubplot(std::make_unique<XylaDocument>(doc.M), x, y, w, h);
   // The byte order belongs to the file, so the sub-plot reads binary data as its parent does.
-  SectionReader reader(sub, in, swap);
+  SectionReader reader(sub, in, costs, swap);
   for (;;) {
     const std::string line = in.line();
     if (line == "### SUBVIEW END") return;
@@ -390,33 +449,50 @@ bool holdsPoints(const XylaDocument& doc) {
 }  // namespace
 
 bool openTabulixFile(XylaDocument& doc, const std::string& path, Ui& ui) {
-  QFile file(QString::fromStdString(path));
-  if (!file.open(QIODevice::ReadOnly)) {
+  std::string error;
+  std::optional<std::string> bytes;
+  const bool fits = readWithinMemory(doc, &ui, path, [&] { bytes = readFileBytes(path, kLargestFile, error); });
+  if (!fits) return false;
+  if (!bytes) {
     ui.alert("Alert", "Can Not Open File", {"OK"});
     return false;
   }
-  Cursor in(file.readAll().toStdString());
-  file.close();
+  FileCosts costs(bytes->size());
+  Cursor in(std::move(*bytes));
   const auto first = in.gstr();
   if (!first || !first->starts_with("Tabulix.7")) {
     ui.alert("Alert", "Unkown File Format", {"OK"});
     return false;
   }
-  SectionReader reader(doc, in, false);
-  try {
-    while (auto line = in.gstr()) {
-      if (*line == "### SUBVIEW START") readSubplot(doc, in, reader.swap());
-      reader.read(*line);
+  bool complete = true;
+  const bool read = readWithinMemory(doc, &ui, path, [&] {
+    SectionReader reader(doc, in, costs, false);
+    try {
+      while (auto line = in.gstr()) {
+        if (*line == "### SUBVIEW START") readSubplot(doc, in, costs, reader.swap());
+        reader.read(*line);
+      }
+    } catch (const EndOfFile&) {
+      // A missing value line ends the import; what was read stays.
+    } catch (const OverBudget&) {
+      complete = false;
     }
-  } catch (const EndOfFile&) {
-    // A missing value line ends the import; what was read stays.
-  }
+  });
+  if (!read) return false;
   doc.replot();
-  if (!holdsPoints(doc)) reportNothingImported(&ui, path);
+  if (!complete)
+    ui.alert("Alert",
+             "The file " + path + " asks for more than a file of its size can hold; what was read before is kept.",
+             {"OK"});
+  else if (!holdsPoints(doc))
+    reportNothingImported(&ui, path);
   return true;
 }
 
 bool looksLikeTabulix(const std::string& path) {
+  // Only files are looked into: opening a FIFO would wait for a writer.
+  std::error_code ec;
+  if (!std::filesystem::is_regular_file(path, ec)) return false;
   QFile file(QString::fromStdString(path));
   return file.open(QIODevice::ReadOnly) && file.read(9) == "Tabulix.7";
 }

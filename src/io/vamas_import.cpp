@@ -1,15 +1,17 @@
 #include "io/vamas_import.h"
 
 #include <QFile>
-
 #include <algorithm>
 #include <array>
 #include <charconv>
 #include <cmath>
+#include <filesystem>
+#include <limits>
 #include <memory>
 #include <optional>
 
 #include "io/import_report.h"
+#include "model/file_bytes.h"
 #include "model/manager.h"
 #include "model/settings.h"
 #include "model/ui.h"
@@ -290,7 +292,34 @@ VamasData parseVamas(std::string_view bytes, bool perSecond) {
   return data;
 }
 
+namespace {
+
+// The curves of a parsed file as new buffers of `doc`; answers how many.
+int addVamasCurves(XylaDocument& doc, const std::string& path, VamasData data, Ui& ui) {
+  std::vector<DataBuffer*> made;
+  for (VamasCurve& c : data.curves) {
+    auto b = std::make_unique<DataBuffer>();
+    b->source = path;
+    b->comment = std::move(c.comment);
+    b->X = std::move(c.x);
+    b->Y = std::move(c.y);
+    b->rescale();
+    made.push_back(&doc.appendBuffer(std::move(b)));
+  }
+  doc.rescale(true, doc.M ? doc.M->axis12 : 0);
+  if (!data.error.empty())
+    ui.alert("VAMAS Import Error", path + ": " + data.error, {"Ok"});
+  else if (holdsNoPoint(made))
+    reportNothingImported(&ui, path);
+  return static_cast<int>(made.size());
+}
+
+}  // namespace
+
 bool looksLikeVamas(const std::string& path) {
+  // Only files are looked into: a FIFO would lose the bytes looked at to the next reader.
+  std::error_code ec;
+  if (!std::filesystem::is_regular_file(path, ec)) return false;
   QFile file(QString::fromStdString(path));
   if (!file.open(QIODevice::ReadOnly)) return false;
   // Only the start of the file is looked at; a few blank lines may come first.
@@ -307,27 +336,16 @@ bool looksLikeVamas(const std::string& path) {
 }
 
 int vamasImport(XylaDocument& doc, const std::string& path, bool perSecond, Ui& ui) {
-  QFile file(QString::fromStdString(path));
-  if (!file.open(QIODevice::ReadOnly)) {
-    reportNothingImported(&ui, path);
-    return 0;
-  }
-  const QByteArray bytes = file.readAll();
-  VamasData data = parseVamas(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())), perSecond);
-  std::vector<DataBuffer*> made;
-  for (VamasCurve& c : data.curves) {
-    auto b = std::make_unique<DataBuffer>();
-    b->source = path;
-    b->comment = std::move(c.comment);
-    b->X = std::move(c.x);
-    b->Y = std::move(c.y);
-    b->rescale();
-    made.push_back(&doc.appendBuffer(std::move(b)));
-  }
-  doc.rescale(true, doc.M ? doc.M->axis12 : 0);
-  if (!data.error.empty()) ui.alert("VAMAS Import Error", path + ": " + data.error, {"Ok"});
-  else if (holdsNoPoint(made)) reportNothingImported(&ui, path);
-  return static_cast<int>(made.size());
+  int made = 0;
+  const bool read = readWithinMemory(doc, &ui, path, [&] {
+    std::string error;
+    const auto bytes = readFileBytes(path, std::numeric_limits<std::size_t>::max(), error);
+    if (bytes)
+      made = addVamasCurves(doc, path, parseVamas(*bytes, perSecond), ui);
+    else
+      reportNothingImported(&ui, path);
+  });
+  return read ? made : -1;
 }
 
 }  // namespace xyla

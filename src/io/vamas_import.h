@@ -36,7 +36,8 @@ bool looksLikeVamas(const std::string& path);
 // Reads a VAMAS file into new buffers appended to `doc` (source = the file path), then
 // auto-ranges the document on the range selector's ranges. A damaged file keeps the
 // blocks before the damage and says where it is ("VAMAS Import Error"); a file without
-// points says so too. Answers the number of buffers made.
+// points says so too. Answers the number of buffers made, or -1 when memory ran out
+// (the document is then as it was and `ui` said "Not Enough Memory").
 int vamasImport(XylaDocument& doc, const std::string& path, bool perSecond, Ui& ui);
 
 // The "VAMAS Import" menu action: asks for files (starting in "PATH", which it updates)

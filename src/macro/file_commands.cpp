@@ -111,7 +111,7 @@ void import(Macro& m) {
   o.ignore = stringArg(m, 6);
   o.commentmark = stringArg(m, 7);
   o.numberlines = false;
-  importFile(*m.PD, o);
+  if (importFile(*m.PD, o) < 0) ++m.ERR;  // out of memory: the run stops
 }
 
 void mysqlimport(Macro& m) {
@@ -129,11 +129,13 @@ void binaryimport(Macro& m) {
   o.swap = m.I[3] != 0;
   o.columns = m.I[4];
   o.comment = stringArg(m, 5);
-  binaryImport(*m.PD, o, m.M->ui());
+  if (binaryImport(*m.PD, o, m.M->ui()) < 0) ++m.ERR;
 }
 
 // Our own: a VAMAS file, counts divided by dwell time and scans when argument 1 is on.
-void vamasimport(Macro& m) { vamasImport(*m.PD, m.S[0], m.O[1] && m.I[1] != 0, m.M->ui()); }
+void vamasimport(Macro& m) {
+  if (vamasImport(*m.PD, m.S[0], m.O[1] && m.I[1] != 0, m.M->ui()) < 0) ++m.ERR;
+}
 
 void clr(Macro& m) {
   if (m.MC) m.MC->ma_clr();
@@ -178,7 +180,7 @@ void registerFileCommands(CommandTable& t) {
   t.add(G::Files, "export", "sib", 3, exportCommand,
         {"file mode buffers", "Writes the buffers as tab-separated text: mode 0 X, Y and errors, 1 X, Y, Y error, 2 X, Y, X error, 3 X only; a failure stops the macro."});
   t.add(G::Files, "mysqlimport", "ssssss", 6, mysqlimport,
-        {"host user password database port query", "Imports the result of a MySQL query as buffers."});
+        {"host database user password port query", "Imports the result of a MySQL query as buffers."});
   t.add(G::Files, "binaryimport", "siiiis", 5, binaryimport,
         {"file type layout swap columns [comment]", "Imports a headerless binary number file: type 0-3, layout 0 or 1, swap 1 for the other byte order, the number of columns."});
   t.add(G::Files, "vamasimport", "si", 1, vamasimport,

@@ -3,8 +3,6 @@
 // batch run can print or reuse them.
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
-#include <fstream>
 #include <memory>
 #include <string>
 #include <utility>
@@ -19,6 +17,7 @@
 #include "macro/macro.h"
 #include "macro/macro_controller.h"
 #include "model/manager.h"
+#include "model/replacing_file.h"
 #include "model/ui.h"
 #include "model/xyla_document.h"
 
@@ -194,20 +193,10 @@ bool requireResult(Macro& m, const fit::Fit& f) {
 void fitcsv(Macro& m) {
   fit::Fit& f = fitFor(m);
   if (!requireResult(m, f)) return;
-  const std::string path = m.S[0];
-  const std::string tmp = path + ".part";
-  {
-    std::ofstream out(tmp, std::ios::binary);
-    out << fit::fitResultsCsv(f, peakNames(m, f));
-    if (!out.flush()) {
-      std::remove(tmp.c_str());
-      m.M->ui().alert("Can not write file", path, {"OK"});
-      return;
-    }
-  }
-  if (std::rename(tmp.c_str(), path.c_str()) != 0) {
-    std::remove(tmp.c_str());
-    m.M->ui().alert("Can not write file", path, {"OK"});
+  std::string error;
+  if (!writeFileReplacing(m.S[0], fit::fitResultsCsv(f, peakNames(m, f)), error)) {
+    m.M->ui().alert("Can not write file", error, {"OK"});
+    ++m.ERR;
   }
 }
 

@@ -1,9 +1,8 @@
 #include "macro/macro_store.h"
 
-#include <QFile>
-#include <QSaveFile>
-
+#include "model/file_bytes.h"
 #include "model/keyed_archive.h"
+#include "model/replacing_file.h"
 #include "model/settings.h"
 #include "model/ui.h"
 
@@ -152,11 +151,9 @@ void MacroStore::ma_export() {
   if (!path.ends_with(".maxyla")) path += ".maxyla";
   const std::string bytes = encodeMacroList(MA);
   // Written under a temporary name and renamed, so an old file survives a failed export.
-  QSaveFile file(QString::fromStdString(path));
-  const bool ok = file.open(QIODevice::WriteOnly) &&
-                  file.write(bytes.data(), static_cast<qint64>(bytes.size())) == static_cast<qint64>(bytes.size()) &&
-                  file.commit();
-  if (!ok) ui_.alert("Macro Export", "The macros could not be written to " + path + ".", {"OK"});
+  std::string error;
+  if (!writeFileReplacing(path, bytes, error))
+    ui_.alert("Macro Export", error + ". The old file is unchanged.", {"OK"});
 }
 
 bool MacroStore::ma_import(int mode) {
@@ -164,10 +161,10 @@ bool MacroStore::ma_import(int mode) {
   const std::vector<std::string> files = ui_.openPanel("Macro Import", "", false);
   bool imported = false;
   if (!files.empty()) {
-    QFile file(QString::fromStdString(files.front()));
-    constexpr qint64 kLargestList = 256 << 20;
-    if (file.open(QIODevice::ReadOnly) && file.size() <= kLargestList) {
-      if (auto list = decodeMacroList(file.readAll().toStdString()); list && !list->empty()) {
+    constexpr std::size_t kLargestList = 256 << 20;
+    std::string error;  // a file that cannot be read imports nothing, as one that is no list
+    if (const auto bytes = readFileBytes(files.front(), kLargestList, error)) {
+      if (auto list = decodeMacroList(*bytes); list && !list->empty()) {
         if (mode == 0) MA.clear();
         for (auto& m : *list) MA.push_back(std::move(m));
         selected = mode == 0 ? 0 : static_cast<int>(MA.size() - list->size());

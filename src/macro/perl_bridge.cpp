@@ -4,11 +4,11 @@
 // runs with the buffers and variables on its standard input; the new buffers and
 // variables come back on its standard output.
 #include <QString>
-
 #include <algorithm>
 #include <fstream>
 #include <sstream>
 
+#include "io/import_report.h"
 #include "macro/macro.h"
 #include "macro/macro_controller.h"
 #include "model/data_buffer.h"
@@ -30,6 +30,23 @@ std::string readWhole(const std::string& path) {
   std::ostringstream s;
   s << in.rdbuf();
   return s.str();
+}
+
+// The log of a run: whole when it is small, else its first and last two megabytes with a
+// note of what lies between. The wrapper keeps what the script prints to a megabyte at
+// either end already; this catches what reaches the log past it (a program the script
+// starts writing to standard error without end).
+std::string readLog(const std::string& path) {
+  constexpr std::streamoff kPart = 2 << 20;
+  std::ifstream in(path, std::ios::binary | std::ios::ate);
+  const std::streamoff size = in ? std::streamoff(in.tellg()) : 0;
+  if (size <= 2 * kPart) return readWhole(path);
+  std::string head(std::size_t(kPart), '\0'), tail(std::size_t(kPart), '\0');
+  in.seekg(0);
+  in.read(head.data(), kPart);
+  in.seekg(size - kPart);
+  in.read(tail.data(), kPart);
+  return head + "\n[... " + std::to_string(size - 2 * kPart) + " bytes of the log left out ...]\n" + tail;
 }
 
 // The first `n` characters of UTF-8 text (invalid bytes become replacement characters).
@@ -126,13 +143,16 @@ void Macro::runPerl(const std::string& pre, const std::vector<std::string>& argu
   Ui& ui = M->ui();
   run.host = &ui;
   ui.beginProgress(title, "Running the Perl macro " + name);
-  const outside::ChildResult r = outside::runChild(run);
+  // A result too large for the memory leaves the document as it was.
+  readWithinMemory(*PD, &ui, "the result of the Perl macro " + name, [&] {
+    const outside::ChildResult r = outside::runChild(run);
+    if (r.ending != outside::ChildEnding::Exited) {
+      print("perl: " + outside::describeEnding(r) + "\n");
+      return;
+    }
+    parsePerlResult(r.exitStatus, r.output, "", logPath);
+  });
   ui.endProgress();
-  if (r.ending != outside::ChildEnding::Exited) {
-    print("perl: " + outside::describeEnding(r) + "\n");
-    return;
-  }
-  parsePerlResult(r.exitStatus, r.output, "", logPath);
 }
 
 void Macro::parsePerlResult(int status, const std::string& output, const std::string& comment,
@@ -155,7 +175,7 @@ void Macro::parsePerlResult(int status, const std::string& output, const std::st
       PD->replot();
     }
   }
-  const std::string log = readWhole(logPath);
+  const std::string log = readLog(logPath);
   if (!log.empty()) print(log);
 }
 

@@ -43,20 +43,26 @@ void repprint(Macro& m) {
   if (reportOf(m)) m.M->ui().printReport();
 }
 
+// A report file that cannot be written or read is an error of the macro: the run stops.
 void repsave(Macro& m) {
   Report* r = reportOf(m);
   std::string error;
-  if (r && !saveReportFile(r->runs(), m.S[0], error)) m.M->ui().alert("Report Save Error", error, {"OK"});
+  if (r && !saveReportFile(r->runs(), m.S[0], error)) {
+    m.M->ui().alert("Report Save Error", error, {"OK"});
+    ++m.ERR;
+  }
 }
 
 void repopen(Macro& m) {
   Report* r = reportOf(m);
   if (!r) return;
   std::string error;
-  if (auto runs = loadReportFile(m.S[0], error))
+  if (auto runs = loadReportFile(m.S[0], error)) {
     r->replace(std::move(*runs));
-  else
+  } else {
     m.M->ui().alert("Report Open Error", error, {"OK"});
+    ++m.ERR;
+  }
 }
 
 }  // namespace

@@ -69,13 +69,20 @@ void readFields(const archive::ArchiveItem& rec, Object& o, ForEach forEach) {
   forEach(o, [&](const char* key, auto& v) { readInto(rec, key, v); });
 }
 
+// Writes every field of `table` that has an archive key, in table order, except that
+// the fields for which `writtenBy(p)` answers true are written by it instead.
+template <typename P, typename R, typename Special>
+void writeTable(archive::ArchiveWriter::Record& r, const R& o, std::span<const P> table, const Special& writtenBy) {
+  for (const P& p : table) {
+    if (p.archiveKey.empty() || writtenBy(p)) continue;
+    props::visit(p, o, 0, [&](const auto& field) { writeValue(r, std::string(p.archiveKey), field); });
+  }
+}
+
 // Writes every field of `table` that has an archive key, in table order.
 template <typename P, typename R>
 void writeTable(archive::ArchiveWriter::Record& r, const R& o, std::span<const P> table) {
-  for (const P& p : table) {
-    if (p.archiveKey.empty()) continue;
-    props::visit(p, o, 0, [&](const auto& field) { writeValue(r, std::string(p.archiveKey), field); });
-  }
+  writeTable(r, o, table, [](const P&) { return false; });
 }
 
 // Reads every field of `table` that has an archive key: a present value of the field's

@@ -87,7 +87,13 @@ archive::Uid encodeBuffer(ArchiveWriter& w, const DataBuffer& b) {
   writeBlock(r, "Y", b.Y);
   writeBlock(r, "EX", b.EX);
   writeBlock(r, "EY", b.EY);
-  writeTable(r, b, bufferProperties());
+  // A password goes into the file only when the buffer says so; it is otherwise kept
+  // in the keyring, since documents are passed on.
+  writeTable(r, b, bufferProperties(), [&](const BufferProperty& p) {
+    if (p.archiveKey != "my_passwd") return false;
+    r.setString("my_passwd", b.my_savepasswd ? b.my_passwd : std::string());
+    return true;
+  });
   return r.uid();
 }
 

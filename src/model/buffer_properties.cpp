@@ -186,6 +186,9 @@ const std::vector<BufferProperty>& table() {
           .command("berrorlinewidth", "db", 2, "width buffers", "Sets the line width of the error bars of the buffers.")
           .script(Part::Buffer, 28),
       Buf("rm", &B::rm, false).file({}).flags(kCopied),
+      // Our own: whether document files keep the database password (else the keyring does).
+      Buf("my_savepasswd", &B::my_savepasswd, false).flags(kCopied)
+          .inspect("Database", "Save password in document", Control::Check),
   };
   // clang-format on
   return t;

@@ -146,6 +146,7 @@ class DataBuffer {
   bool hassource;
   int my_port, my_xcol, my_ycol;
   std::string my_sql, my_host, my_db, my_user, my_passwd;
+  bool my_savepasswd;  // the password goes into document files (else into the keyring)
   bool my_autoupdate;
   bool plotlegend;
   int errorbarx, errorbary;

@@ -27,8 +27,6 @@ using archivefields::readInto;
 using archivefields::writeValue;
 using Doc = XylaDocument;
 
-// A document holds at most this many sub-plots; a file claiming more is read up to it.
-constexpr int kMaxSubplots = 4096;
 constexpr std::size_t kFitRows = kFitRowCount;
 
 bool groupOn(const Doc& d, LoadGroup g) {
@@ -223,7 +221,7 @@ void decodeDocument(Doc& doc, const ArchiveItem& rec, int verno);
 // Appends the sub-plots stored in `rec` to `doc`; those without a positive size are
 // dropped.
 void readSubplots(Doc& doc, const ArchiveItem& rec) {
-  const int count = std::min(rec.get("subviews").asInt().value_or(0), kMaxSubplots);
+  const int count = std::min(rec.get("subviews").asInt().value_or(0), Doc::kMaxSubplots);
   for (int i = 0; i < count; ++i) {
     const std::string n = std::to_string(i);
     const ArchiveItem item = rec.get("subview" + n);
@@ -304,6 +302,12 @@ std::string dataRepresentationOfType(const XylaDocument& doc, const std::string&
   ArchiveWriter w;
   const archive::Uid root = encodeDocument(w, doc);
   return w.finish(root, format);
+}
+
+bool writeDataRepresentation(const XylaDocument& doc, const std::function<bool(std::string_view)>& sink) {
+  ArchiveWriter w;
+  const archive::Uid root = encodeDocument(w, doc);
+  return w.finish(root, sink);
 }
 
 bool loadDataRepresentation(XylaDocument& doc, std::string_view bytes, const std::string& type, Ui& ui) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -17,6 +18,11 @@ inline constexpr const char* kDocumentType = "XylaDocument";
 // sub-plots included. Only "XylaDocument" is written; any other type yields "".
 std::string dataRepresentationOfType(const XylaDocument& doc, const std::string& type,
                                      archive::PlistFormat format = archive::PlistFormat::Xml);
+
+// Hands the XML document file of `doc` to `sink` piece by piece as it is written out;
+// false as soon as `sink` answers false. Running out of memory while the archive is
+// built throws std::bad_alloc before `sink` is first called.
+bool writeDataRepresentation(const XylaDocument& doc, const std::function<bool(std::string_view)>& sink);
 
 // Loads a document file (XML or binary property list) into `doc`. `type` chooses what is
 // read: "XylaDocument" everything, "Layout", "Data", "Range", "Colors", "Fonts", "Fit"

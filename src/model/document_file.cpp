@@ -1,11 +1,11 @@
 #include "model/document_file.h"
 
-#include <QFile>
 #include <array>
 #include <limits>
 #include <new>
 
 #include "model/document_archive.h"
+#include "model/file_bytes.h"
 #include "model/replacing_file.h"
 #include "model/ui.h"
 #include "model/xyla_document.h"
@@ -14,36 +14,45 @@ namespace xyla {
 
 namespace {
 
-// Reads the whole file; nothing when it cannot be read or is too large for the
-// property-list layer (4 GiB).
-std::optional<QByteArray> readWholeFile(const std::string& path) {
-  QFile file(QString::fromStdString(path));
-  if (!file.open(QIODevice::ReadOnly)) return std::nullopt;
-  if (file.size() > qint64(std::numeric_limits<std::uint32_t>::max())) return std::nullopt;
-  return file.readAll();
-}
+// The property-list layer takes at most 4 GiB.
+constexpr std::size_t kLargestFile = std::numeric_limits<std::uint32_t>::max();
 
 bool loadFile(XylaDocument& doc, const std::string& path, const std::string& type, Ui& ui) {
-  const auto bytes = readWholeFile(path);
+  std::string error;
+  std::optional<std::string> bytes;
+  try {
+    bytes = readFileBytes(path, kLargestFile, error);
+  } catch (const std::bad_alloc&) {
+    error = "There is not enough memory to open " + path;
+  }
   if (!bytes) {
-    ui.alert("File Open Error", "The file " + path + " could not be read", {"Ok"});
+    ui.alert("File Open Error", error, {"Ok"});
     return false;
   }
-  return loadDataRepresentation(doc, std::string_view(bytes->constData(), std::size_t(bytes->size())), type, ui);
+  return loadDataRepresentation(doc, *bytes, type, ui);
 }
 
 }  // namespace
 
 bool saveDocumentFile(XylaDocument& doc, const std::string& path, Ui& ui) {
-  std::string bytes, error;
+  ReplacingFile file(path);
+  bool opened = false;
+  bool written = false;
   try {
-    bytes = dataRepresentationOfType(doc, kDocumentType);
+    // The archive is built in memory first; the file is opened when its first bytes come.
+    written = writeDataRepresentation(doc,
+                                      [&](std::string_view part) {
+                                        if (!opened && !(opened = true, file.open())) return false;
+                                        return file.write(part);
+                                      }) &&
+              file.commit();
   } catch (const std::bad_alloc&) {
-    ui.alert("File Save Error", "There is not enough memory to save the document to " + path, {"Ok"});
+    ui.alert("File Save Error",
+             "There is not enough memory to save the document to " + path + ". The old file is unchanged.", {"Ok"});
     return false;
   }
-  if (!writeFileReplacing(path, bytes, error)) {
-    ui.alert("File Save Error", error + ". The old file is unchanged.", {"Ok"});
+  if (!written) {
+    ui.alert("File Save Error", file.error() + ". The old file is unchanged.", {"Ok"});
     return false;
   }
   doc.edited = false;

@@ -1,15 +1,16 @@
 #include "model/keyed_archive.h"
 
-#include "model/plist_guard.h"
-
 #include <plist/plist.h>
 
 #include <QString>
 #include <array>
 #include <charconv>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <limits>
+
+#include "model/plist_guard.h"
 
 namespace xyla::archive {
 
@@ -333,128 +334,277 @@ ArchiveItem ArchiveItem::get(const std::string& key) const {
 }
 
 // ---------------------------------------------------------------- writing
+//
+// The writer produces the XML property list itself, object by object, in the layout of
+// the property-list library: a document of many buffers then costs about the size of its
+// file in memory (the library's node tree took ten times that and did not survive running
+// out of memory), and a file can be written out as it is produced.
 
-ArchiveWriter::ArchiveWriter() : objects_(plist_new_array()) {
-  plist_array_append_item(asPlist(objects_), plist_new_string("$null"));
+namespace {
+
+constexpr std::size_t kBase64Line = 60;  // characters of a data line two tabs in (76 less 16)
+constexpr const char* kObjectIndent = "\t\t";
+constexpr const char* kEntryIndent = "\t\t\t";
+
+// `text` up to its first NUL (the property list holds C strings) with the XML specials
+// escaped.
+void appendEscaped(std::string& out, std::string_view text) {
+  for (const char c : text) {
+    if (c == '\0') break;
+    if (c == '&')
+      out += "&amp;";
+    else if (c == '<')
+      out += "&lt;";
+    else if (c == '>')
+      out += "&gt;";
+    else
+      out += c;
+  }
 }
 
-ArchiveWriter::~ArchiveWriter() {
-  if (objects_) plist_free(asPlist(objects_));
+void appendTagged(std::string& out, const char* indent, const char* tag, std::string_view text) {
+  out += indent;
+  out += '<';
+  out += tag;
+  out += '>';
+  appendEscaped(out, text);
+  out += "</";
+  out += tag;
+  out += ">\n";
 }
 
-Uid ArchiveWriter::append(void* node) {
-  const Uid uid{plist_array_get_size(asPlist(objects_))};
-  plist_array_append_item(asPlist(objects_), asPlist(node));
-  return uid;
+void appendUid(std::string& out, const char* indent, std::uint64_t index) {
+  out += indent;
+  out += "<dict>\n";
+  out += indent;
+  out += "\t<key>CF$UID</key>\n";
+  out += indent;
+  out += "\t<integer>" + std::to_string(index) + "</integer>\n";
+  out += indent;
+  out += "</dict>\n";
+}
+
+// Shortest text that reads back as the same double; zero keeps its sign and a decimal
+// point, and the non-finite values are spelled as the property-list reader expects.
+std::string realText(double v) {
+  if (std::isnan(v)) return "nan";
+  if (std::isinf(v)) return v > 0 ? "+infinity" : "-infinity";
+  if (v == 0.0) return std::signbit(v) ? "-0.0" : "0.0";
+  return formatNumber(v);
+}
+
+void appendBase64(std::string& out, const unsigned char* bytes, std::size_t length) {
+  static constexpr char kDigits[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+  // A line holds whole groups of three bytes (four characters), so lines are encoded
+  // straight into the text, each behind its indent.
+  constexpr std::size_t kLineBytes = kBase64Line / 4 * 3;
+  const std::size_t lines = (length + kLineBytes - 1) / kLineBytes;
+  out += kObjectIndent;
+  out += "<data>\n";
+  const std::size_t at = out.size();
+  out.resize(at + (length + 2) / 3 * 4 + lines * 3);
+  char* p = out.data() + at;
+  for (std::size_t from = 0; from < length; from += kLineBytes) {
+    *p++ = '\t';
+    *p++ = '\t';
+    const std::size_t end = std::min(length, from + kLineBytes);
+    std::size_t i = from;
+    for (; i + 3 <= end; i += 3) {
+      const std::uint32_t n = std::uint32_t(bytes[i]) << 16 | std::uint32_t(bytes[i + 1]) << 8 | bytes[i + 2];
+      p[0] = kDigits[n >> 18 & 63];
+      p[1] = kDigits[n >> 12 & 63];
+      p[2] = kDigits[n >> 6 & 63];
+      p[3] = kDigits[n & 63];
+      p += 4;
+    }
+    if (i < end) {  // the last one or two bytes
+      const std::uint32_t n = std::uint32_t(bytes[i]) << 16 | (i + 1 < end ? std::uint32_t(bytes[i + 1]) << 8 : 0);
+      p[0] = kDigits[n >> 18 & 63];
+      p[1] = kDigits[n >> 12 & 63];
+      p[2] = i + 1 < end ? kDigits[n >> 6 & 63] : '=';
+      p[3] = '=';
+      p += 4;
+    }
+    *p++ = '\n';
+  }
+  out += kObjectIndent;
+  out += "</data>\n";
+}
+
+}  // namespace
+
+ArchiveWriter::ArchiveWriter() { append(std::string(kObjectIndent) + "<string>$null</string>\n"); }
+
+ArchiveWriter::~ArchiveWriter() = default;
+
+Uid ArchiveWriter::append(std::string xml) {
+  objects_.push_back(std::move(xml));
+  open_.push_back(false);
+  return Uid{objects_.size() - 1};
 }
 
 Uid ArchiveWriter::classRecord(const std::string& className, const std::vector<std::string>& superclasses) {
   if (const auto it = classes_.find(className); it != classes_.end()) return it->second;
-  plist_t chain = plist_new_array();
-  plist_array_append_item(chain, plist_new_string(className.c_str()));
-  for (const std::string& s : superclasses) plist_array_append_item(chain, plist_new_string(s.c_str()));
-  plist_t cls = plist_new_dict();
-  plist_dict_set_item(cls, "$classname", plist_new_string(className.c_str()));
-  plist_dict_set_item(cls, "$classes", chain);
-  const Uid uid = append(cls);
+  std::string xml = std::string(kObjectIndent) + "<dict>\n";
+  appendTagged(xml, kEntryIndent, "key", "$classname");
+  appendTagged(xml, kEntryIndent, "string", className);
+  appendTagged(xml, kEntryIndent, "key", "$classes");
+  xml += std::string(kEntryIndent) + "<array>\n";
+  appendTagged(xml, "\t\t\t\t", "string", className);
+  for (const std::string& sc : superclasses) appendTagged(xml, "\t\t\t\t", "string", sc);
+  xml += std::string(kEntryIndent) + "</array>\n" + kObjectIndent + "</dict>\n";
+  const Uid uid = append(std::move(xml));
   classes_[className] = uid;
   return uid;
 }
 
 ArchiveWriter::Record ArchiveWriter::record(const std::string& className,
                                             const std::vector<std::string>& superclasses) {
-  plist_t dict = plist_new_dict();
-  const Uid uid = append(dict);
-  Record r(this, dict, uid);
+  // The class record comes after the record that first names it, as the archiver has it.
+  const Uid uid = append(std::string(kObjectIndent) + "<dict>\n");
+  open_[uid.index] = true;
+  Record r(this, uid);
   r.setObject("$class", classRecord(className, superclasses));
   return r;
 }
 
+std::string& ArchiveWriter::Record::entry(const std::string& key) {
+  std::string& xml = writer_->objects_[uid_.index];
+  appendTagged(xml, kEntryIndent, "key", key);
+  return xml;
+}
+
 void ArchiveWriter::Record::setBool(const std::string& key, bool v) {
-  plist_dict_set_item(asPlist(dict_), key.c_str(), plist_new_bool(v ? 1 : 0));
+  entry(key) += std::string(kEntryIndent) + (v ? "<true/>\n" : "<false/>\n");
 }
 
 void ArchiveWriter::Record::setInt(const std::string& key, int v) {
-  plist_dict_set_item(asPlist(dict_), key.c_str(), plist_new_uint(static_cast<std::uint64_t>(std::int64_t(v))));
+  entry(key) += std::string(kEntryIndent) + "<integer>" + std::to_string(v) + "</integer>\n";
 }
 
 void ArchiveWriter::Record::setDouble(const std::string& key, double v) {
-  plist_dict_set_item(asPlist(dict_), key.c_str(), plist_new_real(v));
+  entry(key) += std::string(kEntryIndent) + "<real>" + realText(v) + "</real>\n";
 }
 
 void ArchiveWriter::Record::setObject(const std::string& key, Uid object) {
-  plist_dict_set_item(asPlist(dict_), key.c_str(), plist_new_uid(object.index));
+  appendUid(entry(key), kEntryIndent, object.index);
+}
+
+void ArchiveWriter::Record::setUidList(const std::string& key, const std::vector<Uid>& items) {
+  std::string& xml = entry(key);
+  if (items.empty()) {
+    xml += std::string(kEntryIndent) + "<array/>\n";
+    return;
+  }
+  xml += std::string(kEntryIndent) + "<array>\n";
+  for (const Uid u : items) appendUid(xml, "\t\t\t\t", u.index);
+  xml += std::string(kEntryIndent) + "</array>\n";
 }
 
 Uid ArchiveWriter::string(const std::string& v) {
-  if (const auto it = strings_.find(v); it != strings_.end()) return it->second;
   // The property list holds C strings: text after a NUL byte cannot be stored.
-  const Uid uid = append(plist_new_string(v.c_str()));
-  strings_[v] = uid;
+  const std::string stored = v.substr(0, v.find('\0'));
+  if (const auto it = strings_.find(stored); it != strings_.end()) return it->second;
+  std::string xml;
+  appendTagged(xml, kObjectIndent, "string", stored);
+  const Uid uid = append(std::move(xml));
+  strings_[stored] = uid;
   return uid;
 }
 
 Uid ArchiveWriter::data(const void* bytes, std::size_t length) {
-  return append(plist_new_data(static_cast<const char*>(bytes), length));
+  // Empty blocks (the errors of most buffers) are all one object.
+  if (length == 0 && emptyData_.index != 0) return emptyData_;
+  std::string xml;
+  xml.reserve((length + 2) / 3 * 4 + length / 34 + 32);
+  appendBase64(xml, static_cast<const unsigned char*>(bytes), length);
+  const Uid uid = append(std::move(xml));
+  if (length == 0) emptyData_ = uid;
+  return uid;
 }
 
+// Equal colours and fonts are stored once and shared, as equal strings are: a buffer
+// names five colours, an axis nine, and most of them are alike.
 Uid ArchiveWriter::colour(const Colour& c) {
-  Record r = record("NSColor");
-  r.setInt("NSColorSpace", 1);
   const std::string rgb = formatNumber(c.r) + " " + formatNumber(c.g) + " " + formatNumber(c.b) + " " +
                           formatNumber(c.a);
+  if (const auto it = colours_.find(rgb); it != colours_.end()) return it->second;
+  Record r = record("NSColor");
+  r.setInt("NSColorSpace", 1);
   r.setData("NSRGB", rgb.c_str(), rgb.size() + 1);  // with its terminating NUL, as is the custom
+  colours_[rgb] = r.uid();
   return r.uid();
 }
 
 Uid ArchiveWriter::font(const FontSpec& f) {
+  const std::string key = formatNumber(f.size) + " " + f.family;
+  if (const auto it = fonts_.find(key); it != fonts_.end()) return it->second;
   Record r = record("NSFont");
   r.setString("NSName", f.family);
   r.setDouble("NSSize", f.size);
   r.setInt("NSfFlags", 16);
+  fonts_[key] = r.uid();
   return r.uid();
 }
 
 Uid ArchiveWriter::list(const std::vector<Uid>& items) {
-  plist_t refs = plist_new_array();
-  for (const Uid u : items) plist_array_append_item(refs, plist_new_uid(u.index));
   Record r = record("NSArray");
-  plist_dict_set_item(asPlist(r.dict_), "NS.objects", refs);
+  r.setUidList("NS.objects", items);
   return r.uid();
 }
 
 Uid ArchiveWriter::stringDictionary(const std::map<std::string, std::string>& d) {
   Record r = record("NSDictionary");
-  plist_t keys = plist_new_array();
-  plist_t values = plist_new_array();
+  std::vector<Uid> keys, values;
   for (const auto& [k, v] : d) {
-    plist_array_append_item(keys, plist_new_uid(string(k).index));
-    plist_array_append_item(values, plist_new_uid(string(v).index));
+    keys.push_back(string(k));
+    values.push_back(string(v));
   }
-  plist_dict_set_item(asPlist(r.dict_), "NS.keys", keys);
-  plist_dict_set_item(asPlist(r.dict_), "NS.objects", values);
+  r.setUidList("NS.keys", keys);
+  r.setUidList("NS.objects", values);
   return r.uid();
 }
 
-std::string ArchiveWriter::finish(Uid root, PlistFormat format) {
-  plist_t top = plist_new_dict();
-  plist_dict_set_item(top, "root", plist_new_uid(root.index));
-  plist_t archive = plist_new_dict();
-  plist_dict_set_item(archive, "$archiver", plist_new_string("NSKeyedArchiver"));
-  plist_dict_set_item(archive, "$objects", asPlist(objects_));
-  plist_dict_set_item(archive, "$top", top);
-  plist_dict_set_item(archive, "$version", plist_new_uint(kArchiveVersion));
-  objects_ = nullptr;
+bool ArchiveWriter::finish(Uid root, const std::function<bool(std::string_view)>& sink) {
+  std::string head =
+      "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+      "<!DOCTYPE plist PUBLIC \"-//Apple//DTD PLIST 1.0//EN\" \"http://www.apple.com/DTDs/PropertyList-1.0.dtd\">\n"
+      "<plist version=\"1.0\">\n<dict>\n\t<key>$archiver</key>\n\t<string>NSKeyedArchiver</string>\n"
+      "\t<key>$objects</key>\n\t<array>\n";
+  if (!sink(head)) return false;
+  const std::string close = std::string(kObjectIndent) + "</dict>\n";
+  for (std::size_t i = 0; i < objects_.size(); ++i) {
+    if (open_[i]) objects_[i] += close;
+    if (!sink(objects_[i])) return false;
+    std::string().swap(objects_[i]);  // written: its memory goes back at once
+  }
+  std::string tail = "\t</array>\n\t<key>$top</key>\n\t<dict>\n\t\t<key>root</key>\n";
+  appendUid(tail, "\t\t", root.index);
+  tail += "\t</dict>\n\t<key>$version</key>\n\t<integer>" + std::to_string(kArchiveVersion) +
+          "</integer>\n</dict>\n</plist>\n";
+  objects_.clear();
+  open_.clear();
+  return sink(tail);
+}
 
+std::string ArchiveWriter::finish(Uid root, PlistFormat format) {
+  std::string xml;
+  std::size_t total = 1024;  // the frame around the objects
+  for (const std::string& o : objects_) total += o.size() + 16;
+  xml.reserve(total);
+  finish(root, [&xml](std::string_view part) {
+    xml += part;
+    return true;
+  });
+  if (format == PlistFormat::Xml) return xml;
+  plist_t archive = nullptr;
+  plist_from_xml(xml.data(), static_cast<std::uint32_t>(xml.size()), &archive);
   char* bytes = nullptr;
   std::uint32_t length = 0;
-  if (format == PlistFormat::Binary)
-    plist_to_bin(archive, &bytes, &length);
-  else
-    plist_to_xml(archive, &bytes, &length);
+  if (archive) plist_to_bin(archive, &bytes, &length);
   std::string out(bytes ? bytes : "", bytes ? length : 0);
   std::free(bytes);
-  plist_free(archive);
+  if (archive) plist_free(archive);
   return out;
 }
 

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -121,7 +122,9 @@ enum class PlistFormat { Xml, Binary };
 
 // Builds an archive object by object. Records are filled through `Record`; strings,
 // byte blocks, colours, fonts, lists and dictionaries are added as objects of their own
-// and referred to by Uid. Equal strings are stored once.
+// and referred to by Uid. Equal strings, colours and fonts, and empty byte blocks, are
+// stored once. Each object
+// is kept as its finished XML text, so the writer holds about the size of the file.
 class ArchiveWriter {
  public:
   ArchiveWriter();
@@ -130,7 +133,7 @@ class ArchiveWriter {
   ArchiveWriter& operator=(const ArchiveWriter&) = delete;
 
   // A keyed record under construction; its object number is fixed when it is begun, so
-  // the objects it refers to follow it in the archive.
+  // the objects it refers to follow it in the archive. Each key is set once.
   class Record {
    public:
     Uid uid() const { return uid_; }
@@ -151,9 +154,12 @@ class ArchiveWriter {
 
    private:
     friend class ArchiveWriter;
-    Record(ArchiveWriter* w, void* dict, Uid uid) : writer_(w), dict_(dict), uid_(uid) {}
+    Record(ArchiveWriter* w, Uid uid) : writer_(w), uid_(uid) {}
+    // The record's text with the key of a new entry appended, for its value to follow.
+    std::string& entry(const std::string& key);
+    // A list of references stored inside the record itself.
+    void setUidList(const std::string& key, const std::vector<Uid>& items);
     ArchiveWriter* writer_;
-    void* dict_;
     Uid uid_;
   };
 
@@ -169,14 +175,21 @@ class ArchiveWriter {
 
   // The archive's bytes with `root` as its root object. Ends the writer.
   std::string finish(Uid root, PlistFormat format = PlistFormat::Xml);
+  // Hands the XML form to `sink` piece by piece, freeing each piece once handed over;
+  // false as soon as `sink` answers false. Ends the writer.
+  bool finish(Uid root, const std::function<bool(std::string_view)>& sink);
 
  private:
-  Uid append(void* node);
+  Uid append(std::string xml);
   Uid classRecord(const std::string& className, const std::vector<std::string>& superclasses);
 
-  void* objects_;
+  std::vector<std::string> objects_;  // the XML of each object; records without their closing tag
+  std::vector<bool> open_;            // true for records, closed when written
   std::map<std::string, Uid> strings_;
   std::map<std::string, Uid> classes_;
+  std::map<std::string, Uid> colours_;
+  std::map<std::string, Uid> fonts_;
+  Uid emptyData_;  // the one empty byte block, once written
 };
 
 }  // namespace xyla::archive

@@ -10,7 +10,11 @@ namespace xyla {
 // file in the target's folder, which replaces the target (one rename) only when every
 // byte is written and flushed. Only regular files are replaced; a FIFO, device or folder
 // at the path is refused and left alone. A symbolic link keeps pointing where it did:
-// the file it points to is replaced. A relative path is taken relative to the current
+// the file it points to is replaced (or created, for a link to a file not yet there). A
+// file the person may not write is refused ("Permission denied"), also their own file
+// marked read-only; a replaced file keeps its permissions, and its owner and group where
+// the system allows. Temporary files left behind by a save that was killed are removed
+// by the next save in that folder. A relative path is taken relative to the current
 // directory of the process. Failures are described in `error()` with the path and what
 // the system said ("No space left on device", "Permission denied", ...).
 class ReplacingFile {

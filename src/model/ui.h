@@ -38,6 +38,12 @@ class Ui {
   virtual std::optional<std::string> savePanel(const std::string& title, const std::string& directory,
                                                const std::string& presetName) = 0;
 
+  // Asks for a password (typed unseen), explaining what it is for in `message`; nothing
+  // when cancelled. Interfaces without a person answer nothing.
+  virtual std::optional<std::string> passwordPanel(const std::string& /*title*/, const std::string& /*message*/) {
+    return std::nullopt;
+  }
+
   // Asks for the resolution (dots per inch) of a raster picture; nothing when cancelled.
   // Interfaces without a panel for it take the preset.
   virtual std::optional<int> resolutionPanel(int preset) { return preset; }

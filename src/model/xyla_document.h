@@ -102,6 +102,8 @@ class XylaDocument {
   Graphic& addGraphic(std::unique_ptr<Graphic> g);
   // Makes `sub` a sub-plot of this document shown in the rectangle (x, y, w, h) of this
   // document's view, and appends it. The sub-plot redraws through this document.
+  // Most sub-plots a document takes from a file; a file claiming more is read up to it.
+  static constexpr int kMaxSubplots = 4096;
   XylaDocument& addSubplot(std::unique_ptr<XylaDocument> sub, double x, double y, double w, double h);
   // Recomputes the place of every text object and redraws.
   void updateAutoTexts();

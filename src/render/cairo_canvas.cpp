@@ -1,16 +1,15 @@
 #include "render/cairo_canvas.h"
 
-#include "render/drawing_limits.h"
-
-#include <QImage>
-
 #include <cairo.h>
 
+#include <QImage>
+#include <QString>
 #include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <numbers>
 
+#include "render/drawing_limits.h"
 #include "render/font_choice.h"
 
 namespace xyla {
@@ -53,6 +52,23 @@ bool isRasterSurface(cairo_t* cr) {
 }
 
 constexpr double kVectorHairline = 0.1;
+
+// Applies `change` to the current matrix only when the result is finite and invertible
+// (a huge translation, a degenerate range): cairo would otherwise fail every later
+// drawing and the whole picture with it, where Qt merely skips the one item. Answers
+// whether the change was taken.
+template <typename Change>
+bool transformIfValid(cairo_t* cr, Change change) {
+  cairo_matrix_t m;
+  cairo_get_matrix(cr, &m);
+  change(&m);
+  cairo_matrix_t inverse = m;
+  const bool finite = std::isfinite(m.xx) && std::isfinite(m.yx) && std::isfinite(m.xy) && std::isfinite(m.yy) &&
+                      std::isfinite(m.x0) && std::isfinite(m.y0);
+  if (!finite || cairo_matrix_invert(&inverse) != CAIRO_STATUS_SUCCESS) return false;
+  cairo_set_matrix(cr, &m);
+  return true;
+}
 
 }  // namespace
 
@@ -213,7 +229,12 @@ void CairoCanvas::setDefaultLineWidth(double width) { state_.defaultLineWidth = 
 
 // ---- text ----
 
-std::vector<std::string> CairoCanvas::splitLines(const std::string& text) {
+std::vector<std::string> CairoCanvas::splitLines(const std::string& raw) {
+  // cairo refuses invalid UTF-8 for good (every later drawing fails too): the bytes that
+  // are not UTF-8 become replacement characters, as the Qt canvas shows them.
+  const bool ascii = std::all_of(raw.begin(), raw.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+  const std::string text =
+      ascii ? raw : QString::fromUtf8(raw.data(), static_cast<qsizetype>(raw.size())).toStdString();
   std::vector<std::string> lines;
   std::size_t start = 0;
   for (;;) {
@@ -249,7 +270,10 @@ SizeF CairoCanvas::textSize(const std::string& text, const FontSpec& font) {
 void CairoCanvas::drawText(const std::string& text, PointF lowerLeft, const FontSpec& font, const Colour& colour) {
   cairo_save(cr_);
   // Back to y downwards locally so glyphs stand upright; the box top is at -boxHeight.
-  cairo_translate(cr_, lowerLeft.x, lowerLeft.y);
+  if (!transformIfValid(cr_, [&](cairo_matrix_t* m) { cairo_matrix_translate(m, lowerLeft.x, lowerLeft.y); })) {
+    cairo_restore(cr_);
+    return;
+  }
   cairo_scale(cr_, 1.0, -1.0);
   selectFont(font);
   cairo_set_source_rgba(cr_, unitClamp(colour.r), unitClamp(colour.g), unitClamp(colour.b), unitClamp(colour.a));
@@ -278,9 +302,15 @@ bool CairoCanvas::hasFont(const std::string& family) { return fontFamilyAvailabl
 
 // ---- transform ----
 
-void CairoCanvas::translate(double dx, double dy) { cairo_translate(cr_, dx, dy); }
+void CairoCanvas::translate(double dx, double dy) {
+  transformIfValid(cr_, [&](cairo_matrix_t* m) { cairo_matrix_translate(m, dx, dy); });
+}
 
-void CairoCanvas::rotate(double degrees) { cairo_rotate(cr_, degrees * std::numbers::pi / 180.0); }
+void CairoCanvas::rotate(double degrees) {
+  // Whole turns are taken off first, so a huge angle still turns by what it means.
+  const double turned = std::fmod(degrees, 360.0);
+  transformIfValid(cr_, [&](cairo_matrix_t* m) { cairo_matrix_rotate(m, turned * std::numbers::pi / 180.0); });
+}
 
 // ---- images ----
 
@@ -303,8 +333,14 @@ void CairoCanvas::drawImage(const QImage& image, const RectF& r) {
 
   const RectF n = normalized(r);
   cairo_save(cr_);
-  cairo_translate(cr_, n.x, n.y + n.height);
-  cairo_scale(cr_, n.width / pixels.width(), -n.height / pixels.height());
+  if (!transformIfValid(cr_, [&](cairo_matrix_t* m) {
+        cairo_matrix_translate(m, n.x, n.y + n.height);
+        cairo_matrix_scale(m, n.width / pixels.width(), -n.height / pixels.height());
+      })) {
+    cairo_restore(cr_);
+    cairo_surface_destroy(surface);
+    return;
+  }
   cairo_set_source_surface(cr_, surface, 0.0, 0.0);
   cairo_pattern_set_filter(cairo_get_source(cr_), CAIRO_FILTER_NEAREST);
   cairo_new_path(cr_);

@@ -7,6 +7,7 @@
 #include <QHash>
 #include <QSet>
 #include <QString>
+#include <atomic>
 #include <cmath>
 #include <mutex>
 
@@ -63,6 +64,8 @@ QString matchedFile(const std::string& family) {
   return file;
 }
 
+std::atomic<int> g_aliasLookups = 0;
+
 // True when fontconfig maps the family to an installed face of its own, as it maps
 // "Helvetica" to Nimbus Sans and "Arial" to Liberation Sans, rather than to the face it
 // falls back to for names it does not know.
@@ -73,6 +76,7 @@ bool fontconfigAlias(const std::string& family) {
   std::lock_guard<std::mutex> guard(lock);
   if (const auto it = known.constFind(key); it != known.constEnd()) return *it;
   static const QString fallback = matchedFile("xyla-no-such-family");
+  ++g_aliasLookups;
   const QString file = matchedFile(family);
   const bool alias = !file.isEmpty() && file != fallback;
   known.insert(key, alias);
@@ -104,9 +108,12 @@ LineMetrics lineMetrics(const std::string& family) {
 
 void releaseFontCaches() { cairo_debug_reset_static_data(); }
 
-bool fontFamilyAvailable(const std::string& family) {
-  if (family.empty()) return true;
-  return platformFamilies().contains(QString::fromStdString(family).toLower()) || fontconfigAlias(family);
+int fontAliasLookups() { return g_aliasLookups; }
+
+bool fontFamilyInstalled(const std::string& family) {
+  return family.empty() || platformFamilies().contains(QString::fromStdString(family).toLower());
 }
+
+bool fontFamilyAvailable(const std::string& family) { return fontFamilyInstalled(family) || fontconfigAlias(family); }
 
 }  // namespace xyla

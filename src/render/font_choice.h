@@ -42,4 +42,11 @@ void releaseFontCaches();
 // family list is read once, each alias once.
 bool fontFamilyAvailable(const std::string& family);
 
+// How many names have been looked up among fontconfig's aliases so far (each name once).
+int fontAliasLookups();
+
+// True when the platform lists a family of that name (case-insensitive): the quick part
+// of fontFamilyAvailable, without asking fontconfig about aliases.
+bool fontFamilyInstalled(const std::string& family);
+
 }  // namespace xyla

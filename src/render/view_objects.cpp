@@ -10,6 +10,7 @@
 #include "model/manager.h"
 #include "model/text_object.h"
 #include "model/xyla_document.h"
+#include "render/clipping.h"
 #include "render/drawing_limits.h"
 #include "render/xyla_view.h"
 
@@ -201,13 +202,9 @@ void XylaView::drawGraphic(Canvas& c, const Graphic& g) {
     if (!img.isNull()) c.drawImage(img, spanned(p));
   }
   Path path;
-  if (g.type == Graphic::Line) {
-    path.moveTo(p.x1, p.y1);
-    path.lineTo(p.x2, p.y2);
-  } else if (g.type == Graphic::Rectangle) {
-    path.appendRect(spanned(p));
-  } else if (g.type == Graphic::Ellipse) {
-    path.appendOval(spanned(p));
+  if (!graphicPath(g, {p.x1, p.y1}, {p.x2, p.y2}, lw, path)) {
+    c.restore();
+    return;
   }
   if (g.fill && g.type != Graphic::Line) {
     c.setColour(g.fillcolor);
@@ -221,6 +218,39 @@ void XylaView::drawGraphic(Canvas& c, const Graphic& g) {
     if (g.arrow2 && !far2) drawArrowHead(c, g, {p.x2, p.y2}, std::fmod(a + 180.0, 360.0));
   }
   c.restore();
+}
+
+bool XylaView::graphicPath(const Graphic& g, PointF a, PointF b, double lineWidth, Path& path) const {
+  // Only the view shows a graphic: one that cannot reach it is left out, and a solid one
+  // much larger than the view is cut to it (a margin beyond the line's half width), so
+  // its cost is bounded by the size of the picture. Dashed outlines keep their whole
+  // length, so their dashes stay where they were.
+  const RectF shown = grown({0, 0, W_, H_}, lineWidth + 2);
+  const RectF box = spanned({a.x, a.y, b.x, b.y});
+  if (!overlaps(box, shown)) return false;
+  const bool solid = g.dashp <= 0 || g.dashp > 15;
+  const bool large = box.width > 2 * (W_ + H_) || box.height > 2 * (W_ + H_);
+  if (g.type == Graphic::Line) {
+    if (solid && large && !clipSegment(a, b, shown)) return false;
+    path.moveTo(a.x, a.y);
+    path.lineTo(b.x, b.y);
+  } else if (!solid || !large) {
+    if (g.type == Graphic::Rectangle) path.appendRect(box);
+    if (g.type == Graphic::Ellipse) path.appendOval(box);
+  } else {
+    constexpr double kTolerance = 0.05;  // view units between the ellipse and its polygon
+    const std::vector<PointF> outline = g.type == Graphic::Rectangle
+                                            ? std::vector<PointF>{{box.x, box.y},
+                                                                  {box.x + box.width, box.y},
+                                                                  {box.x + box.width, box.y + box.height},
+                                                                  {box.x, box.y + box.height}}
+                                            : ovalPolygon(box, kTolerance);
+    const std::vector<PointF> cut = clipPolygon(outline, shown);
+    for (std::size_t i = 0; i < cut.size(); ++i)
+      i == 0 ? path.moveTo(cut[i].x, cut[i].y) : path.lineTo(cut[i].x, cut[i].y);
+    if (!cut.empty()) path.closePath();
+  }
+  return !path.isEmpty();
 }
 
 void XylaView::drawArrowHead(Canvas& c, const Graphic& g, PointF tip, double angle) {

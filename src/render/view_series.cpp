@@ -11,6 +11,7 @@
 #include "model/manager.h"
 #include "model/view_mapping.h"
 #include "model/xyla_document.h"
+#include "render/clipping.h"
 #include "render/drawing_limits.h"
 #include "render/every_point_line.h"
 #include "render/polyline_thinning.h"
@@ -35,29 +36,6 @@ struct BufferMap {
     return std::isfinite(out.x) && std::isfinite(out.y);
   }
 };
-
-// Clips the segment to `box` (Liang-Barsky); false when nothing of it is inside. Keeps
-// coordinates of far-off points within what every rasteriser handles.
-bool clipSegment(PointF& a, PointF& b, const RectF& box) {
-  double t0 = 0, t1 = 1;
-  const double dx = b.x - a.x, dy = b.y - a.y;
-  const double p[4] = {-dx, dx, -dy, dy};
-  const double q[4] = {a.x - box.x, box.x + box.width - a.x, a.y - box.y, box.y + box.height - a.y};
-  for (int i = 0; i < 4; ++i) {
-    if (p[i] == 0) {
-      if (q[i] < 0) return false;
-      continue;
-    }
-    const double t = q[i] / p[i];
-    if (p[i] < 0) t0 = std::max(t0, t);
-    else t1 = std::min(t1, t);
-    if (t0 > t1) return false;
-  }
-  const PointF a0 = a;
-  if (t1 < 1) b = {a0.x + t1 * dx, a0.y + t1 * dy};
-  if (t0 > 0) a = {a0.x + t0 * dx, a0.y + t0 * dy};
-  return true;
-}
 
 // Very long buffers put many symbols on the same spot. Beyond kThinFrom points a symbol
 // (or dot) of a fixed size is left out when one was already drawn in the same cell of a
@@ -487,6 +465,15 @@ void XylaView::plotSymbol(Canvas& c, const DataBuffer& b, double px, double py, 
   const double s = std::max(0.0, sane(dynamic ? std::fabs(size) : b.symbolsize / 2));
   const double a = 1.1 * s, bb = 1.2 * s, cc = 1.4 * s;
   const int sym = b.symbol >= 0 && b.symbol <= 15 ? b.symbol : 0;
+  // Only the frame shows symbols: one that cannot reach it is left out, and one larger
+  // than the frame is cut to it, so its cost is bounded by the frame's size.
+  const RectF shown = grown({left, bottom, width, height}, saneLineWidth(b.linewidth) + 2);
+  const double extent = 3 * s;
+  if (!overlaps({px - extent, py - extent, 2 * extent, 2 * extent}, shown)) return;
+  if (extent > 2 * std::max(width, height)) {
+    drawLargeSymbol(c, b, {px, py}, s, hl, shown);
+    return;
+  }
   Path p;
   auto polygon = [&](std::initializer_list<PointF> pts) {
     bool first = true;
@@ -519,6 +506,11 @@ void XylaView::plotSymbol(Canvas& c, const DataBuffer& b, double px, double py, 
       }
       break;
   }
+  paintSymbol(c, b, p, hl);
+}
+
+void XylaView::paintSymbol(Canvas& c, const DataBuffer& b, const Path& p, bool hl) {
+  const int sym = b.symbol >= 0 && b.symbol <= 15 ? b.symbol : 0;
   const Colour outline = pick(hl, b.color);
   c.setLineCap(LineCap::Round);
   c.setLineJoin(LineJoin::Miter);
@@ -530,6 +522,54 @@ void XylaView::plotSymbol(Canvas& c, const DataBuffer& b, double px, double py, 
   c.setColour(outline);
   c.setLineWidth(hl ? 0.7 : 0.7 * b.linewidth);
   c.stroke(p);
+}
+
+namespace {
+
+// The outlines of symbol kind `sym` (0..15) of half-size `s` at `q`: closed polygons, or
+// for the plus and the cross their two strokes.
+std::vector<std::vector<PointF>> symbolOutlines(int sym, PointF q, double s, double tolerance) {
+  const double a = 1.1 * s, bb = 1.2 * s, cc = 1.4 * s, x = q.x, y = q.y;
+  switch (sym % 7 + (sym >= 14 ? 7 : 0)) {
+    case 0:
+      return {{{x - s, y - s}, {x + s, y - s}, {x + s, y + s}, {x - s, y + s}}};
+    case 1:
+      return {ovalPolygon({x - a, y - a, 2 * a, 2 * a}, tolerance)};
+    case 2:
+      return {{{x - a, y - a}, {x + a, y - a}, {x, y + a}}};
+    case 3:
+      return {{{x, y - bb}, {x + bb, y}, {x, y + bb}, {x - bb, y}}};
+    case 4:
+      return {{{x + a, y + a}, {x - a, y + a}, {x, y - a}}};
+    case 5:
+      return {{{x - cc / 1.8, y}, {x, y + cc}, {x + cc / 1.8, y}, {x, y - cc}}};
+    case 6:
+      return {{{x, y - cc / 1.8}, {x + cc, y}, {x, y + cc / 1.8}, {x - cc, y}}};
+    default:
+      if (sym == 14) return {{{x - s, y}, {x + s, y}}, {{x, y - s}, {x, y + s}}};
+      return {{{x - s, y - s}, {x + s, y + s}}, {{x - s, y + s}, {x + s, y - s}}};
+  }
+}
+
+}  // namespace
+
+void XylaView::drawLargeSymbol(Canvas& c, const DataBuffer& b, PointF q, double s, bool hl, const RectF& shown) {
+  constexpr double kTolerance = 0.05;  // view units between a round symbol and its polygon
+  const int sym = b.symbol >= 0 && b.symbol <= 15 ? b.symbol : 0;
+  Path p;
+  for (const std::vector<PointF>& outline : symbolOutlines(sym, q, s, kTolerance)) {
+    if (sym >= 14) {
+      PointF from = outline[0], to = outline[1];
+      if (!clipSegment(from, to, shown)) continue;
+      p.moveTo(from.x, from.y);
+      p.lineTo(to.x, to.y);
+      continue;
+    }
+    const std::vector<PointF> cut = clipPolygon(outline, shown);
+    for (std::size_t i = 0; i < cut.size(); ++i) i == 0 ? p.moveTo(cut[i].x, cut[i].y) : p.lineTo(cut[i].x, cut[i].y);
+    if (!cut.empty()) p.closePath();
+  }
+  if (!p.isEmpty()) paintSymbol(c, b, p, hl);
 }
 
 void XylaView::plotDots(Canvas& c, const DataBuffer& b, double px, double py, bool hl) {

@@ -97,6 +97,10 @@ class XylaView {
   // Lines, outlines, bars, error bars, sticks, symbols and dots of every shown buffer.
   void drawSeries(Canvas& c);
   void plotSymbol(Canvas& c, const DataBuffer& b, double px, double py, double size, bool dynamic, bool hl);
+  // A symbol much larger than the frame, cut to `shown` (the frame and a margin).
+  void drawLargeSymbol(Canvas& c, const DataBuffer& b, PointF q, double s, bool hl, const RectF& shown);
+  // Fills and outlines the symbol path `p` as the buffer's symbol kind asks.
+  void paintSymbol(Canvas& c, const DataBuffer& b, const Path& p, bool hl);
   void plotSticks(Canvas& c, const DataBuffer& b, double px, double py, double size, bool dynamic, bool hl);
   void plotXBar(Canvas& c, const DataBuffer& b, double px, double py, bool hl);
   void plotYBar(Canvas& c, const DataBuffer& b, double px, double py, bool hl);
@@ -123,6 +127,9 @@ class XylaView {
   // Draws the graphic objects behind the plot (`display` 1) or the others.
   void drawGraphics(Canvas& c, bool behind);
   // Arrow head of `g` with its tip at `tip`, extending along `angle` degrees.
+  // The outline of a graphic with the corners (or ends) `a` and `b`, already brought
+  // within reach, cut to the view when it is much larger; false when nothing can show.
+  bool graphicPath(const Graphic& g, PointF a, PointF b, double lineWidth, Path& path) const;
   void drawArrowHead(Canvas& c, const Graphic& g, PointF tip, double angle);
   // Light-grey outline around the controller's current graphic when it is ours.
   void drawGraphicSelection(Canvas& c);

@@ -13,6 +13,7 @@
 #include <sstream>
 
 #include "io/report_rtf.h"
+#include "support/memory_limit.h"
 #include "support/test_files.h"
 
 namespace {
@@ -60,6 +61,28 @@ TEST(BatchRun, MissingFileGivesAnEmptyDocumentAndSaysSo) {
             "index\tbelongx\tbelongy\tpoints\tsource\tcomment\n"
             "range 1\tx -0.03636363636 .. 1.036363636\ty -0.05128205128 .. 1.051282051\n"
             "range 2\tx -0.03636363636 .. 1.036363636\ty -0.05128205128 .. 1.051282051\n");
+}
+
+// An endless start file, or one larger than the memory, is refused with a message under
+// a memory limit: the document stays as it was and the run ends with status 1.
+TEST(BatchRun, AStartFileLargerThanTheMemorySaysSo) {
+  if (xyla::test::kAddressSanitizer) GTEST_SKIP() << "address space limits do not apply under the sanitizer";
+  QTemporaryDir dir;
+  const QString big = dir.filePath("big.txt");
+  QFile file(big);
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+  const QByteArray lines = QByteArray("1 2\n").repeated(1 << 20);
+  for (int i = 0; i < 12; ++i) file.write(lines);  // 12 million points: 190 MB as numbers
+  file.close();
+  for (const QString& input : {QString("/dev/zero"), big}) {
+    SCOPED_TRACE(input.toStdString());
+    const BatchResult r = runXyla({"-c", "ulimit -v 250000; exec \"$0\" -i \"$1\" --list -q", XYLA_EXECUTABLE, input},
+                                  dir, {}, "/bin/sh");
+    EXPECT_EQ(r.status, 1) << r.err;
+    EXPECT_EQ(r.err, "Not Enough Memory: There is not enough memory to read " + input.toStdString() +
+                         ". The document is as it was before.\n");
+    EXPECT_EQ(r.out, "");
+  }
 }
 
 // A VAMAS file is recognised by its first line and read block by block.

@@ -158,7 +158,9 @@ TEST_F(InspectorFields, EachEditIsOneUndoStepAndReachesTheDocumentFile) {
   reopened.current = doc.current;
   for (const Slot& s : targets) {
     pickObjects(m, doc);
-    const auto saved = inspector::read({doc, m, s.axis}, s.field);
+    auto saved = inspector::read({doc, m, s.axis}, s.field);
+    // A password reaches the file only when the buffer keeps it there.
+    if (s.field.name == "my_passwd" && !doc.getCurrentDataBuffer()->my_savepasswd) saved = Value(std::string());
     pickObjects(m, reopened);
     EXPECT_EQ(inspector::read({reopened, m, s.axis}, s.field), saved) << where(s);
   }

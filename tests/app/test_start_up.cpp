@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "app/application.h"
 #include "app/preferences.h"
@@ -102,6 +103,11 @@ TEST(StartUp, MacroSavesTheDocumentAndOpensItAgainAsTheCurrentOne) {
   EXPECT_EQ(opened->fileName, file);
   EXPECT_EQ(app.openDocument(settings.path("missing.xyla")), nullptr);
   EXPECT_EQ(app.manager().PD, opened);
+  // A FIFO is refused at once instead of waiting for someone to write into it.
+  const std::string fifo = settings.path("fifo.xyla");
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  EXPECT_EQ(app.openDocument(fifo), nullptr);
+  EXPECT_EQ(ui.alerts.back().message, "Could not read " + fifo + ": it is not a regular file");
 }
 
 TEST(UpdateCheck, ComparesVersionsAndStaysQuietWhenNothingIsNewer) {
@@ -135,6 +141,21 @@ TEST(UpdateCheck, ComparesVersionsAndStaysQuietWhenNothingIsNewer) {
   checkForUpdates(ui, true);
   EXPECT_EQ(ui.alerts.size(), 4u);
   EXPECT_EQ(ui.urls, (std::vector<std::string>{page, "file:///download"}));
+}
+
+// A version file that never answers (a FIFO nobody writes to, standing for a hung
+// mount) holds up neither the check nor its reading; only regular files are read.
+TEST(UpdateCheck, AVersionFileThatNeverAnswersIsGivenUp) {
+  TempSettings settings;
+  ScriptedUi ui;
+  const std::string fifo = settings.path("version.fifo");
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  EXPECT_EQ(readVersionText(fifo), "");
+  EXPECT_EQ(readVersionText("/dev/zero"), "");
+  settings->setString("UpdateCheckLocation", fifo);
+  checkForUpdates(ui, false, nullptr, 0.2);
+  ASSERT_EQ(ui.alerts.size(), 1u);
+  EXPECT_EQ(ui.alerts[0].title, "Update check");
 }
 
 }  // namespace

@@ -1,3 +1,5 @@
+#include <unistd.h>
+
 #include <algorithm>
 #include <cctype>
 #include <cstdint>
@@ -94,10 +96,31 @@ TEST_F(ImportFixture, BinaryBuffersNameTheirFileAndRescaleTheDocument) {
   binaryImport(doc, o, ui);
   EXPECT_EQ(doc.buffer(1)->comment, "Binary Import");
   EXPECT_EQ(doc.buffer(1)->source, "src");
-  // A file that is not there has no bytes.
+  // A file that is not there says so.
   o.file = settings.path("missing.bin");
   EXPECT_EQ(binaryImport(doc, o, ui), 0);
-  EXPECT_EQ(ui.alerts.back().message, "file is to small");
+  EXPECT_EQ(ui.alerts.back().message, "Could not read " + o.file + ": No such file or directory");
+}
+
+// The file is cut short while the question about its trailing bytes is open: the import
+// says so and keeps nothing, instead of reading past the end of the file.
+TEST_F(ImportFixture, ABinaryFileThatShrinksWhileReadKeepsNothing) {
+  struct ShrinkingUi : ScriptedUi {
+    std::string path;
+    int alert(const std::string& title, const std::string& message, const std::vector<std::string>& b) override {
+      if (::truncate(path.c_str(), 4096) != 0) ADD_FAILURE() << "cannot truncate";
+      return ScriptedUi::alert(title, message, b);
+    }
+  } shrinking;
+  for (int layout : {0, 1}) {
+    XylaDocument d(&m);
+    BinaryImportOptions o;
+    o.file = shrinking.path = file("shrinking.bin", std::string((1 << 22) + 3, '\1'));
+    o.layout = layout;
+    EXPECT_EQ(binaryImport(d, o, shrinking), 0);
+    EXPECT_EQ(d.bufferCount(), 0);
+    EXPECT_EQ(shrinking.alerts.back().message, "Could not read " + o.file + ": it became shorter while it was read");
+  }
 }
 
 // Large files fill X and Y on two threads; every point must still come from its place.

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <string>
 
 #include "io/ascii_import.h"
@@ -117,6 +118,29 @@ TEST_F(DocumentExport, VectorFilesAreWellFormed) {
   ASSERT_TRUE(saveJPG(m, doc, path("c1s.jpg"), 72, error)) << error;
   const QImage jpg(QString::fromStdString(path("c1s.jpg")));
   EXPECT_EQ(jpg.size(), QSize(640, 480));
+}
+
+// EPS draws what PNG and PDF draw: text that is no UTF-8 and degenerate transforms (a
+// huge axis-number angle, a range too small to scale) cost the one item, not the file.
+TEST_F(DocumentExport, EpsWritesWhatTheOtherFormatsDraw) {
+  loadSpectrum();
+  const struct {
+    const char* what;
+    std::function<void(XylaDocument&)> change;
+  } cases[] = {
+      {"Latin-1 axis title", [](XylaDocument& d) { d.axistext[0] = "Intensit\xe9"; }},
+      {"huge number angle", [](XylaDocument& d) { d.angle[0] = 1e308; }},
+      {"denormal range", [](XylaDocument& d) { d.xmin1 = 0, d.xmax1 = 1e-320; }},
+  };
+  for (const auto& c : cases) {
+    XylaDocument d(&m);
+    d.appendBuffer(doc.buffer(0)->copyWithZone());
+    d.rescale(false, 0);
+    c.change(d);
+    std::string error;
+    EXPECT_TRUE(saveEPS(m, d, path("odd.eps"), error)) << c.what << ": " << error;
+    EXPECT_TRUE(savePDF(m, d, path("odd.pdf"), error)) << c.what << ": " << error;
+  }
 }
 
 TEST_F(DocumentExport, PrintModeIsSetOnlyWhileWriting) {

@@ -1,12 +1,21 @@
 // Against a MariaDB server of the tests' own (see support/mariadb_server.h).
+#include <signal.h>
+
+#include <map>
+#include <sstream>
 #include <thread>
 
 #include "import_fixture.h"
 #include "io/mysql_import.h"
 #include "io/mysql_queries.h"
+#include "macro/command_table.h"
+#include "macro/macro.h"
+#include "macro/macro_controller.h"
 #include "model/document_file.h"
 #include "model/palette.h"
+#include "model/password_store.h"
 #include "support/mariadb_server.h"
+#include "support/test_files.h"
 
 namespace xyla::test {
 namespace {
@@ -158,7 +167,9 @@ TEST_F(MySQL, RefreshReplacesPointsAndKeepsThemWhenColumnsAreGone) {
 
 TEST_F(MySQL, OpeningADocumentRefreshesItsDatabaseBuffers) {
   ASSERT_TRUE(server->run("CREATE TABLE xylatest.opened (y INT);\nINSERT INTO xylatest.opened VALUES (4)").empty());
-  importMySQL(doc, query("SELECT y FROM opened"), true, false, ui);
+  MySQLSource s = query("SELECT y FROM opened");
+  s.savePassword = true;  // the document keeps the password
+  importMySQL(doc, s, true, false, ui);
   const std::string path = settings.path("doc.xyla");
   ASSERT_TRUE(saveDocumentFile(doc, path, ui));
   ASSERT_TRUE(server->run("INSERT INTO xylatest.opened VALUES (9)").empty());
@@ -193,6 +204,160 @@ TEST_F(MySQL, ConnectionLostInTheMiddleOfAResult) {
   ASSERT_EQ(ui.alerts.size(), 1u);
   EXPECT_EQ(ui.alerts[0].title, "MySQL Query Error");
   ASSERT_TRUE(server->run("DROP TABLE xylatest.slow").empty());
+}
+
+// A server that stops answering is given up after the time limit the person set, with the
+// client's message; one killed while it works on a query says what happened.
+TEST_F(MySQL, AServerThatStopsAnsweringIsGivenUp) {
+  settings->setInt("MySQLTimeLimit", 1);
+  std::thread stopper([] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    ::kill(pid_t(server->pid()), SIGSTOP);
+  });
+  const int made = importMySQL(doc, query("SELECT SLEEP(3)"), false, false, ui);
+  stopper.join();
+  ::kill(pid_t(server->pid()), SIGCONT);
+  EXPECT_EQ(made, 0);
+  ASSERT_EQ(ui.alerts.size(), 1u) << alerts();
+  EXPECT_EQ(ui.alerts[0].title, "MySQL Query Error");
+  EXPECT_FALSE(ui.alerts[0].message.empty());
+
+  MariaDbServer doomed;
+  ASSERT_TRUE(doomed.running()) << doomed.error();
+  ASSERT_TRUE(
+      doomed.run("CREATE TABLE xylatest.slow (x INT);\nINSERT INTO xylatest.slow VALUES (1), (2), (3), (4)").empty());
+  std::thread killer([&] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+    ::kill(pid_t(doomed.pid()), SIGKILL);
+  });
+  settings->setInt("MySQLTimeLimit", 10);
+  MySQLSource slow = query("SELECT x, SLEEP(1) FROM slow");
+  slow.port = doomed.port();
+  ui.alerts.clear();
+  EXPECT_EQ(importMySQL(doc, slow, false, false, ui), 0);
+  killer.join();
+  ASSERT_EQ(ui.alerts.size(), 1u) << alerts();
+  EXPECT_EQ(ui.alerts[0].title, "MySQL Query Error");
+  EXPECT_EQ(doc.bufferCount(), 0);
+}
+
+// Cancel in the progress window ends the wait for a server at once.
+TEST_F(MySQL, CancelEndsTheWaitForAServer) {
+  struct CancellingUi : ScriptedUi {
+    int asked = 0;
+    bool progress(double) override { return ++asked < 3; }
+  } cancelling;
+  EXPECT_EQ(importMySQL(doc, query("SELECT SLEEP(30)"), false, false, cancelling), 0);
+  EXPECT_TRUE(cancelling.alerts.empty());
+  EXPECT_EQ(doc.bufferCount(), 0);
+}
+
+// The macro command reads its arguments in the order its description names them.
+TEST_F(MySQL, TheImportCommandTakesItsArgumentsAsDescribed) {
+  const std::map<std::string, std::string> values = {
+      {"host", MariaDbServer::host()},          {"database", MariaDbServer::database()},
+      {"user", MariaDbServer::user()},          {"password", MariaDbServer::password()},
+      {"port", std::to_string(server->port())}, {"query", "SELECT x, b FROM t ORDER BY x"}};
+  std::istringstream names(CommandTable::standard().entriesNamed("mysqlimport").front()->help.arguments);
+  std::string line = "mysqlimport";
+  for (std::string name; names >> name;) line += " '" + values.at(name) + "'";
+  MacroController mc(m);
+  Macro macro;
+  macro.src = line + "\n";
+  macro.parseMacroFor(m, &doc, &mc);
+  EXPECT_EQ(dump(doc), "1,100 2,200 3,0\n") << alerts();
+}
+
+// A document names its own server: opening it reaches out without asking only to servers
+// the person's stored queries name (or all with --allow-network); for others it asks
+// once, and the default answer (a batch run's) refuses.
+TEST_F(MySQL, ADocumentReachesOnlyServersThePersonAllows) {
+  ASSERT_TRUE(server->run("CREATE TABLE xylatest.shared (y INT);\nINSERT INTO xylatest.shared VALUES (4)").empty());
+  MySQLSource s = query("SELECT y FROM shared");
+  s.savePassword = true;
+  importMySQL(doc, s, true, false, ui);
+  const std::string path = settings.path("shared.xyla");
+  ASSERT_TRUE(saveDocumentFile(doc, path, ui));
+  ASSERT_TRUE(server->run("INSERT INTO xylatest.shared VALUES (9)").empty());
+  QueryStore queries(ui);
+  ConnectionApproval approval(&queries);
+  installMySQLRefresh(m, &approval);
+  const struct {
+    const char* answer;  // to the question, or "" for none expected
+    bool named, allowAll, refreshed;
+  } cases[] = {{"Don't Connect", false, false, false},
+               {"Connect", false, false, true},
+               {"", true, false, true},
+               {"", false, true, true}};
+  for (const auto& c : cases) {
+    ConnectionApproval fresh(&queries);
+    approval = fresh;
+    approval.allowNetwork(c.allowAll);
+    queries.MYQ.clear();
+    if (c.named) queries.MYQ.push_back({"mine", MariaDbServer::host(), "", "", "", "", server->port()});
+    ui.alerts.clear();
+    if (*c.answer) ui.answer(c.answer);
+    XylaDocument opened(&m);
+    ASSERT_TRUE(openDocumentFile(opened, path, ui));
+    EXPECT_EQ(dump(opened), c.refreshed ? "0,4 1,9\n" : "0,4\n") << c.answer;
+    ASSERT_EQ(ui.alerts.size(), *c.answer ? 1u : 0u) << alerts();
+    if (*c.answer) {
+      EXPECT_EQ(ui.alerts[0].title, "MySQL Connection");
+      EXPECT_NE(ui.alerts[0].message.find("127.0.0.1, port " + std::to_string(server->port())), std::string::npos);
+    }
+  }
+  ASSERT_TRUE(server->run("DROP TABLE xylatest.shared").empty());
+}
+
+// Passwords stay out of documents unless the person asks for them there; a refresh takes
+// the password from the keyring, or asks for it.
+TEST_F(MySQL, PasswordsStayOutOfDocuments) {
+  struct MemoryKeyring : PasswordStore {
+    std::map<std::string, std::string> kept;
+    std::optional<std::string> read(const std::string& a) override {
+      const auto it = kept.find(a);
+      return it == kept.end() ? std::nullopt : std::optional(it->second);
+    }
+    bool write(const std::string& a, const std::string& p) override { return kept[a] = p, true; }
+  } keyring;
+  struct AskingUi : ScriptedUi {
+    std::optional<std::string> typed;
+    std::optional<std::string> passwordPanel(const std::string&, const std::string&) override { return typed; }
+  } asking;
+  Manager mm(asking);
+  installMySQLRefresh(mm);
+  const std::string account = "xyla@127.0.0.1:" + std::to_string(server->port());
+  for (bool kept : {false, true}) {
+    PasswordStore::setStandard(&keyring);
+    MySQLSource s = query("SELECT x, b FROM t ORDER BY x");
+    s.savePassword = kept;
+    XylaDocument d(&mm);
+    importMySQL(d, s, true, false, asking);
+    EXPECT_EQ(keyring.kept[account], MariaDbServer::password());
+    const std::string path = settings.path("pw.xyla");
+    ASSERT_TRUE(saveDocumentFile(d, path, asking));
+    EXPECT_EQ(readFile(path).find(MariaDbServer::password()) != std::string::npos, kept);
+  }
+  const std::string path = settings.path("pw.xyla");
+  XylaDocument none(&mm);
+  MySQLSource s = query("SELECT x, b FROM t ORDER BY x");
+  importMySQL(none, s, true, false, asking);
+  ASSERT_TRUE(saveDocumentFile(none, path, asking));
+  // From the keyring, then typed by the person (no keyring), then not at all.
+  const struct {
+    bool keyring;
+    std::optional<std::string> typed;
+    bool refreshed;
+  } cases[] = {{true, std::nullopt, true}, {false, MariaDbServer::password(), true}, {false, std::nullopt, false}};
+  for (const auto& c : cases) {
+    PasswordStore::setStandard(c.keyring ? &keyring : nullptr);
+    asking.typed = c.typed;
+    asking.alerts.clear();
+    XylaDocument opened(&mm);
+    ASSERT_TRUE(openDocumentFile(opened, path, asking));
+    EXPECT_EQ(asking.alerts.empty(), c.refreshed) << (asking.alerts.empty() ? "" : asking.alerts[0].message);
+  }
+  PasswordStore::setStandard(nullptr);
 }
 
 }  // namespace

@@ -1,3 +1,5 @@
+#include <sys/stat.h>
+
 #include "import_fixture.h"
 #include "io/mysql_queries.h"
 #include "model/settings.h"
@@ -75,6 +77,9 @@ TEST_F(Queries, ExportedListsReplaceOrAppend) {
   EXPECT_EQ(ui.queryPanelShows, 1);
   // Files that hold no list are refused with a message and change nothing.
   EXPECT_FALSE(store.openQueryFile(this->file("bad.myxyla", "not an archive")));
+  const std::string fifo = settings.path("fifo.myxyla");  // refused, not waited on
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  EXPECT_FALSE(store.openQueryFile(fifo));
   EXPECT_EQ(names(), "a;b;");
   EXPECT_EQ(ui.alerts.back().title, "MySQL Import");
   store.MYQ.clear();

@@ -3,6 +3,7 @@
 
 #include "import_fixture.h"
 #include "io/tabulix_import.h"
+#include "render/font_choice.h"
 
 namespace xyla::test {
 namespace {
@@ -161,6 +162,41 @@ TEST_F(ImportFixture, TabulixRefusalsAndAbsurdCounts) {
   EXPECT_EQ(d.DB[0]->count(), 0);
   EXPECT_TRUE(d.T.empty());
   EXPECT_EQ(alerts(), "Nothing Imported: No points were read from " + settings.path("absurd.tx") + ".\n");
+}
+
+// A few bytes may ask for a whole sub-plot, a buffer or a text: the reader charges each
+// against a budget that grows with the file, keeps what it read within it and says so.
+// Unknown font names are looked up among fontconfig's aliases only the first few times.
+TEST_F(ImportFixture, TabulixFilesAskingForMoreThanTheyHoldAreCut) {
+  std::string blocks = "Tabulix.7\n";
+  for (int i = 0; i < 5000; ++i) blocks += "### SUBVIEW START\n100\n80\n10\n10\n### SUBVIEW END\n";
+  XylaDocument d(&m);
+  ASSERT_TRUE(openTabulixFile(d, file("blocks.tx", blocks), ui));
+  EXPECT_GT(d.subplots.size(), 100u);
+  EXPECT_LT(d.subplots.size(), 2000u);
+  EXPECT_EQ(alerts(), "Alert: The file " + settings.path("blocks.tx") +
+                          " asks for more than a file of its size can hold; what was read before is kept.\n");
+
+  std::string fonts = "Tabulix.7\n### TEXT\n500\n";
+  for (int i = 0; i < 500; ++i) fonts += "1\n1\n12\n0\nNoSuchFace" + std::to_string(i) + "\n1\nx\n";
+  const int before = fontAliasLookups();
+  XylaDocument f(&m);
+  ASSERT_TRUE(openTabulixFile(f, file("fonts.tx", fonts), ui));
+  EXPECT_EQ(f.T.size(), 500u);
+  EXPECT_LE(fontAliasLookups() - before, 64);
+}
+
+// Texts of older files are Latin-1; UTF-8 stays as it is.
+TEST_F(ImportFixture, TabulixTextThatIsNoUtf8IsLatin1) {
+  const std::string f =
+      "Tabulix.7\n### X AXIS TEXT\nIntensit\xe9\n### Y AXIS TEXT\nIntensit\xc3\xa9\n"
+      "### TEXT\n1\n1\n1\n12\n0\nF\n3\n\xb5m\xb2\n";
+  XylaDocument d(&m);
+  ASSERT_TRUE(openTabulixFile(d, file("latin1.tx", f), ui));
+  EXPECT_EQ(d.axistext[0], "Intensit\xc3\xa9");
+  EXPECT_EQ(d.axistext[1], "Intensit\xc3\xa9");
+  ASSERT_EQ(d.T.size(), 1u);
+  EXPECT_EQ(d.T[0]->text, "\xc2\xb5m\xc2\xb2");
 }
 
 // Inputs that once broke the reader (the first byte is the fuzz target's switch).

@@ -82,6 +82,11 @@ TEST_F(FitCommands, ExportBackAndBadRows) {
   EXPECT_EQ(m.GV["lastbuffer"], 4);
   const std::string fitted = doc.F[0].get(FitCell::A);
   EXPECT_NE(fitted, "284.4~");
+  // A table that cannot be written says why and stops the macro.
+  ui.alerts.clear();
+  EXPECT_EQ(run("fitcsv /no/such/folder/fit.csv\nprint 'not reached'\n"), "");
+  ASSERT_EQ(ui.alerts.size(), 1u);
+  EXPECT_EQ(ui.alerts[0].message, "Could not write /no/such/folder/fit.csv: No such file or directory");
   run("fitback\n");
   EXPECT_EQ(doc.F[0].get(FitCell::A), "284.4~");
   EXPECT_EQ(m.GV["fitok"], 0);

@@ -20,6 +20,7 @@
 #include "support/document_fixture.h"
 #include "support/file_size_limit.h"
 #include "support/golden.h"
+#include "support/memory_limit.h"
 #include "support/scripted_ui.h"
 #include "support/temp_settings.h"
 #include "support/test_files.h"
@@ -292,6 +293,38 @@ TEST_F(DocumentArchiveTest, AFailedSaveKeepsTheOldFileAndLeavesNoTemporaryFile) 
   ASSERT_TRUE(saveDocumentFile(doc, link, ui));
   EXPECT_TRUE(QFileInfo(QString::fromStdString(link)).isSymLink());
   EXPECT_EQ(test::readFile(path), dataRepresentationOfType(doc, kDocumentType));
+}
+
+// A document of very many buffers is saved in memory proportional to its file, or, when
+// even that is not there, refused with the old file intact; either way without a crash.
+TEST_F(DocumentArchiveTest, ManyBuffersSaveWithinMemoryOrFailCleanly) {
+  if (test::kAddressSanitizer) GTEST_SKIP() << "address space limits do not apply under the sanitizer";
+  constexpr int kBuffers = 5000;
+  const std::string path = settings.path("many.xyla");
+  for (int i = 0; i < kBuffers; ++i) addBuffer({1, 2, 3}, {4, 5, double(i)});
+  const struct {
+    std::size_t headroom;  // bytes of memory beyond what the test holds already
+    bool saves;
+  } cases[] = {{64u << 20, true}, {8u << 20, false}};
+  for (const auto& c : cases) {
+    test::writeFile(path, "old");
+    EXPECT_EXIT(
+        {
+          test::limitMemoryTo(c.headroom);
+          const bool saved = saveDocumentFile(doc, path, ui);
+          const bool kept = test::readFile(path) == "old";
+          const bool told = !ui.alerts.empty() && ui.alerts[0].title == "File Save Error";
+          std::exit(saved == c.saves && kept != saved && told != saved ? 0 : 1);
+        },
+        ::testing::ExitedWithCode(0), "")
+        << c.headroom;
+  }
+  // A buffer costs less than the 4.8 kB it took when colours were not shared, and the
+  // file holds every buffer.
+  ASSERT_TRUE(saveDocumentFile(doc, path, ui));
+  const std::string bytes = test::readFile(path);
+  EXPECT_LT(bytes.size() / kBuffers, 3500u);
+  EXPECT_EQ(load(bytes)->bufferCount(), kBuffers);
 }
 
 // Settings that are not finite (a damaged or hostile file) keep their values.

@@ -161,6 +161,21 @@ TEST_F(PerlBridge, EndlessScriptIsStoppedByTheTimeLimit) {
   EXPECT_EQ(tempDirs(), before);
 }
 
+// A script that prints without end fills neither the disk nor the memory: the console
+// shows the start and the end of what it printed and the folder of the run is removed.
+TEST_F(PerlBridge, AnEndlessLogKeepsItsStartAndEnd) {
+  const auto before = tempDirs();
+  const std::string console =
+      run("perlfilter 0\n<perl>\nprint \"line $_\\n\" for 1 .. 500000;\nwarn \"last words\\n\";\n"
+          "newbuffer(y => [7]);\n</perl>");
+  EXPECT_EQ(console.rfind("line 1\nline 2\n", 0), 0u);
+  EXPECT_NE(console.find(" characters of output left out ...]\n"), std::string::npos);
+  EXPECT_NE(console.find("line 500000\nlast words\n"), std::string::npos);
+  EXPECT_LT(console.size(), std::size_t(3) << 20);
+  EXPECT_EQ(doc.bufferCount(), 3);
+  EXPECT_EQ(tempDirs(), before);
+}
+
 TEST_F(PerlBridge, ResultReaderRefusesLiesAndShowsTheLog) {
   const std::string log = settings.path("run.log");
   writeFile(log, "from the log\n");

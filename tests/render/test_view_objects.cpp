@@ -1,5 +1,7 @@
 #include <QBuffer>
 #include <QImage>
+#include <algorithm>
+#include <cmath>
 #include <memory>
 
 #include "view_fixture.h"
@@ -16,6 +18,47 @@ class ViewObjects : public ViewFixture {
     return g;
   }
 };
+
+// The farthest any recorded path reaches from the origin, in either direction.
+double reach(const RecordingCanvas& c) {
+  double far = 0;
+  for (const auto& op : c.ops)
+    for (const auto& e : op.path.elements())
+      far = std::max({far, std::fabs(e.x), std::fabs(e.y), std::fabs(e.x + e.width), std::fabs(e.y + e.height)});
+  return far;
+}
+
+// Symbols and graphics far larger than the picture are cut to it, so what they cost is
+// bounded by the picture's size; each kind still covers what it covered.
+TEST_F(ViewObjects, ShapesLargerThanThePictureAreCutToIt) {
+  bare();
+  DataBuffer& b = addBuffer({{5, 5}, {-1e4, 5}});
+  b.plotlines = false;
+  b.plotsymbols = b.symfill = true;
+  b.symbolsize = 1e5;
+  b.fillcolor = {0, 0, 1, 1};
+  for (int kind = 0; kind < 16; ++kind) {
+    b.symbol = kind;
+    draw();
+    EXPECT_LT(reach(canvas), 500) << "symbol " << kind;
+    EXPECT_FALSE(canvas.opsOfKind(kind <= 13 ? "fill" : "stroke").empty()) << "symbol " << kind;
+  }
+  b.show = false;
+  for (Graphic::Type type : {Graphic::Line, Graphic::Rectangle, Graphic::Ellipse}) {
+    doc.G.clear();
+    Graphic& g = line(-1e6, -1e6 + 150, 1e6, 1e6 + 150);
+    g.type = type;
+    g.fill = true;
+    draw();
+    EXPECT_LT(reach(canvas), 500) << "graphic " << type;
+    EXPECT_FALSE(canvas.opsOfKind("stroke").empty()) << "graphic " << type;
+  }
+  // A graphic entirely outside the view is not drawn at all.
+  doc.G.clear();
+  line(-5e5, -5e5, -4e5, -4e5);
+  draw();
+  EXPECT_TRUE(canvas.opsOfKind("stroke").empty());
+}
 
 TEST_F(ViewObjects, PicturesAreDrawnIntoTheRectangle) {
   QImage img(4, 2, QImage::Format_ARGB32);

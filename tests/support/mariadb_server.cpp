@@ -118,4 +118,6 @@ std::string MariaDbServer::run(const std::string& statements) const {
   return error;
 }
 
+long long MariaDbServer::pid() const { return server_ ? server_->processId() : 0; }
+
 }  // namespace xyla::test

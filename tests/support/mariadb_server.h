@@ -26,6 +26,8 @@ class MariaDbServer {
   bool running() const { return error_.empty(); }
   const std::string& error() const { return error_; }
   int port() const { return port_; }
+  // The server's process id, for tests that stop or kill it.
+  long long pid() const;
   static std::string host() { return "127.0.0.1"; }
   static std::string user() { return "xyla"; }
   static std::string password() { return "pw-never-shown"; }

@@ -75,7 +75,10 @@ sub import {
 }
 
 # The real standard output carries the result; the user's output and every message, also
-# those of compiling the user's code, go to the log (the last argument).
+# those of compiling the user's code, go to the log (the last argument). What the user's
+# code prints and warns passes through Xyla::Log, which keeps the start and the end of a
+# log that grows without bound, so a script printing in an endless loop cannot fill the
+# disk.
 sub redirect_output {
     $LOG = $ARGV[-1];
     open($RESULT, '>&', \*STDOUT) or die "cannot keep the output: $!\n";
@@ -84,10 +87,15 @@ sub redirect_output {
     open(STDERR, '>>', $LOG) or die "cannot open the log: $!\n";
     select((select(STDERR), $| = 1)[0]);
     $| = 1;
+    open(my $log, '>>&', \*STDOUT) or die "cannot open the log: $!\n";
+    tie *STDOUT, 'Xyla::Log', $log;
+    $SIG{__WARN__} = sub { print STDOUT $_[0] };
 }
 
 # A failed run shows the log in the console together with the exit code.
 END {
+    my $tied = tied *STDOUT;
+    $tied->close_log if $tied;
     if ($? != 0 && defined $RESULT && defined $LOG && open(my $log, '<', $LOG)) {
         local $/;
         my $t = <$log>;
@@ -298,5 +306,62 @@ sub SPLICE {
 }
 sub EXISTS    { my ($self, $i) = @_; return exists $self->real(1)->[$i]; }
 sub DELETE    { my ($self, $i) = @_; return delete $self->real(1)->[$i]; }
+
+1;
+
+# The log of the user's output: the first megabyte is written as it comes, after that only
+# the last megabyte is kept, and written with a note of what was left out when the log is
+# closed.
+package Xyla::Log;
+
+my ($HEAD, $TAIL) = (1 << 20, 1 << 20);
+
+sub TIEHANDLE {
+    my ($class, $fh) = @_;
+    select((select($fh), $| = 1)[0]);
+    return bless { fh => $fh, written => 0, tail => '', skipped => 0 }, $class;
+}
+
+sub add {
+    my ($self, $text) = @_;
+    if ($self->{written} < $HEAD) {
+        my $part = substr($text, 0, $HEAD - $self->{written});
+        print { $self->{fh} } $part;
+        $self->{written} += length $part;
+        $text = substr($text, length $part);
+    }
+    $self->{tail} .= $text;
+    if (length $self->{tail} > 2 * $TAIL) {
+        my $cut = length($self->{tail}) - $TAIL;
+        $self->{skipped} += $cut;
+        substr($self->{tail}, 0, $cut, '');
+    }
+    return 1;
+}
+
+sub PRINT {
+    my $self = shift;
+    no warnings 'uninitialized';
+    return $self->add(join(defined $, ? $, : '', @_) . (defined $\ ? $\ : ''));
+}
+sub PRINTF { my $self = shift; my $format = shift; return $self->add(sprintf($format, @_)) }
+sub WRITE { my ($self, $buffer, $length, $offset) = @_; return $self->add(substr($buffer, $offset // 0, $length)) }
+sub BINMODE { my $self = shift; return binmode($self->{fh}, @_) }
+sub FILENO { return fileno($_[0]{fh}) }
+sub CLOSE { return 1 }
+
+sub close_log {
+    my ($self) = @_;
+    return unless $self->{fh};
+    if (length $self->{tail} > $TAIL) {
+        my $cut = length($self->{tail}) - $TAIL;
+        $self->{skipped} += $cut;
+        substr($self->{tail}, 0, $cut, '');
+    }
+    print { $self->{fh} } "\n[... $self->{skipped} characters of output left out ...]\n" if $self->{skipped};
+    print { $self->{fh} } $self->{tail} if length $self->{tail};
+    $self->{tail} = '';
+    $self->{fh} = undef;
+}
 
 1;

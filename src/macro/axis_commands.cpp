@@ -41,7 +41,7 @@ void registerAxisCommands(CommandTable& t) {
         {"axes [format]",
          "Sets the date format of time axes (strftime style, \\n for a line break); empty for automatic."});
   field(t, "ascalexpr", 1,
-        {"axes [expression]", "Numbers the axes with the expression of the value x instead of the value itself."});
+        {"axes [expression]", "Numbers the axes with the expression of the value v instead of the value itself."});
   field(t, "atrigger", 1, {"axes [text]", "Sets the trigger text of the axes."});
   field(t, "aexpoffset", 2, {"axes digits", "Writes numbers beyond 10^digits (or below 10^-digits) with an exponent."},
         choices(2147483647));

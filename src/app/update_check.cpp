@@ -5,12 +5,13 @@
 #include <fstream>
 #include <sstream>
 
+#include "app/version.h"
 #include "model/settings.h"
 #include "model/ui.h"
 
 namespace xyla {
 
-double programVersion() { return 0.1; }
+double programVersion() { return versionFromText(versionText()); }
 
 double versionFromText(const std::string& text) {
   const char* start = text.c_str();

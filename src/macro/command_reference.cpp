@@ -3,7 +3,6 @@
 #include <map>
 #include <sstream>
 
-
 namespace xyla {
 
 namespace {
@@ -11,22 +10,51 @@ namespace {
 // Values that suit an argument by its word, where the kind alone would say little.
 const std::map<std::string, std::string, std::less<>>& valuesByWord() {
   static const std::map<std::string, std::string, std::less<>> values = {
-      {"alpha", "0.5"},     {"angle", "90"},          {"anode", "al"},
-      {"axes", "x"},        {"blue", "0.8"},          {"buffer", "0"},
-      {"buffers", "all"},   {"comment", "C 1s"},      {"count", "3"},
-      {"dpi", "144"},       {"expression", "y*2"},    {"factor", "2"},
-      {"family", "Helvetica"}, {"file", "$home/c1s.png"}, {"font", "Helvetica"},
-      {"format", "%.2f"},   {"green", "0.4"},         {"height", "100"},
-      {"host", "localhost"}, {"label", "C 1s"},       {"length", "10"},
-      {"line", "C 1s"},     {"macro", "New Macro"},   {"max", "295"},
-      {"message", "Go on?"}, {"min", "280"},          {"name", "peak"},
-      {"on", "1"},          {"operator", "=="},       {"password", "secret"},
-      {"query", "SELECT x, y FROM spectrum"},          {"red", "0.2"},
-      {"separator", ","},   {"size", "12"},           {"text", "C 1s"},
-      {"title", "Binding energy (eV)"},               {"user", "xyla"},
-      {"variable", "peak"}, {"width", "1.5"},         {"x", "285"},
-      {"x1", "280"},        {"x2", "295"},            {"y", "1000"},
-      {"y1", "0"},          {"y2", "1000"},
+      {"alpha", "0.5"},
+      {"angle", "90"},
+      {"anode", "al"},
+      {"axes", "x"},
+      {"blue", "0.8"},
+      {"buffer", "0"},
+      {"buffers", "all"},
+      {"comment", "C 1s"},
+      {"count", "3"},
+      {"dpi", "144"},
+      {"expression", "y*2"},
+      {"factor", "2"},
+      {"family", "Helvetica"},
+      {"file", "$home/c1s.png"},
+      {"font", "Helvetica"},
+      {"format", "%.2f"},
+      {"green", "0.4"},
+      {"height", "100"},
+      {"host", "localhost"},
+      {"label", "C 1s"},
+      {"length", "10"},
+      {"line", "C 1s"},
+      {"macro", "New Macro"},
+      {"max", "295"},
+      {"message", "Go on?"},
+      {"min", "280"},
+      {"name", "peak"},
+      {"on", "1"},
+      {"operator", "=="},
+      {"password", "secret"},
+      {"query", "SELECT x, y FROM spectrum"},
+      {"red", "0.2"},
+      {"separator", ","},
+      {"size", "12"},
+      {"text", "C 1s"},
+      {"title", "Binding energy (eV)"},
+      {"user", "xyla"},
+      {"variable", "peak"},
+      {"width", "1.5"},
+      {"x", "285"},
+      {"x1", "280"},
+      {"x2", "295"},
+      {"y", "1000"},
+      {"y1", "0"},
+      {"y2", "1000"},
   };
   return values;
 }
@@ -37,12 +65,22 @@ std::string valueFor(std::string word, char letter) {
   const auto it = values.find(word);
   std::string value;
   switch (letter) {
-    case 'b': value = it != values.end() && word.starts_with("buffer") ? it->second : "all"; break;
-    case 'a': value = "x"; break;
-    case 'r': value = "3"; break;
+    case 'b':
+      value = it != values.end() && word.starts_with("buffer") ? it->second : "all";
+      break;
+    case 'a':
+      value = "x";
+      break;
+    case 'r':
+      value = "3";
+      break;
     case 's':
-    case '*': value = it != values.end() ? it->second : word; break;
-    case 'u': value = it != values.end() ? it->second : "1"; break;
+    case '*':
+      value = it != values.end() ? it->second : word;
+      break;
+    case 'u':
+      value = it != values.end() ? it->second : "1";
+      break;
     default: {
       // A number: the word's value when it is one, else 1.
       const bool numeric = it != values.end() && !it->second.empty() &&
@@ -139,8 +177,8 @@ const std::vector<CommandReference>& commandReference() {
   static const std::vector<CommandReference> all = [] {
     std::vector<CommandReference> out;
     for (const CommandEntry* e : describedEntries()) {
-      out.push_back({e->name, commandUsage(*e), e->help.description, groupTitle(e->group),
-                     argumentHelp(*e), exampleLine(e->name, e->signature, e->help.arguments)});
+      out.push_back({e->name, commandUsage(*e), e->help.description, groupTitle(e->group), argumentHelp(*e),
+                     exampleLine(e->name, e->signature, e->help.arguments)});
     }
     return out;
   }();

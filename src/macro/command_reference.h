@@ -11,12 +11,12 @@ namespace xyla {
 // One command as the in-program command reference shows it; made from the command table,
 // the same source as `--commands` and docs/commands.md.
 struct CommandReference {
-  std::string name;         // lower case
-  std::string usage;        // the name with its argument words, optional ones in brackets
-  std::string description;  // one line on what it does
-  std::string family;       // the family's title ("Buffer style")
+  std::string name;                     // lower case
+  std::string usage;                    // the name with its argument words, optional ones in brackets
+  std::string description;              // one line on what it does
+  std::string family;                   // the family's title ("Buffer style")
   std::vector<ArgumentHelp> arguments;  // every argument, its kind, whether it may be left out
-  std::string example;      // a line that uses the command with every argument it takes
+  std::string example;                  // a line that uses the command with every argument it takes
 };
 
 // Every command in table order, one entry per name.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <map>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -21,8 +22,10 @@ struct MacroProblem {
 std::vector<MacroProblem> checkMacroText(const std::string& text);
 
 // The problem of one command (its tokens as the tokenizer reads them); false when the
-// interpreter would accept the name and the number of arguments.
-bool checkCommand(const std::vector<std::string>& tokens, MacroProblem& problem);
+// interpreter would accept the name and the number of arguments. `nearest`, when given,
+// keeps the nearest names already looked up, by misspelt name.
+bool checkCommand(const std::vector<std::string>& tokens, MacroProblem& problem,
+                  std::map<std::string, std::string>* nearest = nullptr);
 
 // The command name nearest to `word` (at most two letters added, dropped or changed, and
 // fewer than half of them); "" when no name is that near.

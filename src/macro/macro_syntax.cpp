@@ -15,8 +15,10 @@ bool isNameChar(char c) { return std::isalnum(static_cast<unsigned char>(c)) || 
 bool isNumberWord(std::string_view w) {
   bool digit = false;
   for (char c : w) {
-    if (std::isdigit(static_cast<unsigned char>(c))) digit = true;
-    else if (std::string_view("+-.eE,:~").find(c) == std::string_view::npos) return false;
+    if (std::isdigit(static_cast<unsigned char>(c)))
+      digit = true;
+    else if (std::string_view("+-.eE,:~").find(c) == std::string_view::npos)
+      return false;
   }
   return digit;
 }
@@ -38,12 +40,18 @@ void addVariables(std::string_view line, std::size_t start, std::size_t length, 
 std::vector<SyntaxSpan> highlightLine(std::string_view line, LineKind kind) {
   std::vector<SyntaxSpan> out;
   switch (kind) {
-    case LineKind::Blank: return out;
-    case LineKind::Comment: out.push_back({0, line.size(), SyntaxKind::Comment}); return out;
+    case LineKind::Blank:
+      return out;
+    case LineKind::Comment:
+      out.push_back({0, line.size(), SyntaxKind::Comment});
+      return out;
     case LineKind::PerlStart:
     case LineKind::Perl:
-    case LineKind::PerlEnd: out.push_back({0, line.size(), SyntaxKind::Perl}); return out;
-    case LineKind::Commands: break;
+    case LineKind::PerlEnd:
+      out.push_back({0, line.size(), SyntaxKind::Perl});
+      return out;
+    case LineKind::Commands:
+      break;
   }
   bool commandNext = true;
   for (const TokenSpan& t : scanLine(line)) {
@@ -116,9 +124,8 @@ std::vector<std::string> toggleComment(const std::vector<std::string>& lines) {
     const std::size_t i = firstMark(l);
     return i == std::string::npos || l[i] == '#';
   });
-  const bool anyText = std::any_of(lines.begin(), lines.end(), [&](const std::string& l) {
-    return firstMark(l) != std::string::npos;
-  });
+  const bool anyText =
+      std::any_of(lines.begin(), lines.end(), [&](const std::string& l) { return firstMark(l) != std::string::npos; });
   std::vector<std::string> out = lines;
   for (std::string& l : out) {
     const std::size_t i = firstMark(l);

@@ -34,11 +34,11 @@ std::vector<SyntaxSpan> highlightLine(std::string_view line, LineKind kind);
 
 // What the cursor stands in on a command line: the command and its argument words.
 struct CommandHint {
-  std::size_t commandStart = 0;   // where the command's name begins in the line
-  std::string typed;              // the name as typed so far, up to the cursor
-  std::vector<std::string> words; // the command's usage: its name, then one word per argument
-  int argument = -1;              // the argument the cursor is in or about to type; -1: the name
-  bool tooMany = false;           // the cursor is past the last argument the command takes
+  std::size_t commandStart = 0;    // where the command's name begins in the line
+  std::string typed;               // the name as typed so far, up to the cursor
+  std::vector<std::string> words;  // the command's usage: its name, then one word per argument
+  int argument = -1;               // the argument the cursor is in or about to type; -1: the name
+  bool tooMany = false;            // the cursor is past the last argument the command takes
 };
 // The hint at `column` of `line` (a line of kind Commands). `words` stays empty when the
 // command is unknown; answers false when the cursor stands in no command (a quoted

@@ -20,8 +20,9 @@ void subplot(Macro& m) {
   XylaDocument& parent = *m.PD;
   const double x = m.D[0], y = m.D[1], w = m.D[2], h = m.D[3];
   if (parent.subview || !(w >= 1 && h >= 1)) {
-    m.M->ui().alert("Sub-plot", parent.subview ? "A sub-plot cannot hold sub-plots of its own; end it first with endsubplot"
-                                               : "A sub-plot needs a width and a height of at least 1 point",
+    m.M->ui().alert("Sub-plot",
+                    parent.subview ? "A sub-plot cannot hold sub-plots of its own; end it first with endsubplot"
+                                   : "A sub-plot needs a width and a height of at least 1 point",
                     {"OK"});
     ++m.ERR;
     return;

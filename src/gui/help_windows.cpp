@@ -49,7 +49,8 @@ const CommandReference* findReference(const QString& name) {
 
 QString detailsHtml(const CommandReference& r) {
   auto esc = [](const std::string& s) { return QString::fromStdString(s).toHtmlEscaped(); };
-  QString html = "<h2>" + esc(r.name) + "</h2><p><code>" + esc(r.usage) + "</code></p><p>" + esc(r.description) + "</p>";
+  QString html =
+      "<h2>" + esc(r.name) + "</h2><p><code>" + esc(r.usage) + "</code></p><p>" + esc(r.description) + "</p>";
   if (!r.arguments.empty()) {
     html += "<table cellspacing='0' cellpadding='3'>";
     for (const ArgumentHelp& a : r.arguments) {

@@ -1,19 +1,14 @@
 #include "gui/macro_editor.h"
 
 #include <QAbstractItemView>
-#include <algorithm>
 #include <QCompleter>
 #include <QFontDatabase>
-#include <QHBoxLayout>
-#include <QIntValidator>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QLineEdit>
-#include <QPainter>
 #include <QScrollBar>
 #include <QStandardItemModel>
 #include <QTextBlock>
-#include <QToolTip>
+#include <algorithm>
 
 #include "gui/help_windows.h"
 #include "gui/macro_highlighter.h"
@@ -22,36 +17,7 @@
 
 namespace xyla::gui {
 
-// The strip left of the text: line numbers, a red dot on lines with a problem, an
-// orange arrow on the line where the last run stopped; hovering a mark tells why.
-class MacroGutter : public QWidget {
- public:
-  explicit MacroGutter(MacroEditor* editor) : QWidget(editor), editor_(editor) { setObjectName("MacroGutter"); }
-  QSize sizeHint() const override { return {editor_->gutterWidth(), 0}; }
-
- protected:
-  void paintEvent(QPaintEvent* e) override { editor_->paintGutter(e); }
-  bool event(QEvent* e) override {
-    if (e->type() != QEvent::ToolTip) return QWidget::event(e);
-    const auto* help = static_cast<QHelpEvent*>(e);
-    const QString tip = editor_->gutterToolTip(help->pos().y());
-    if (tip.isEmpty()) QToolTip::hideText();
-    else QToolTip::showText(help->globalPos(), tip, this);
-    return true;
-  }
-
- private:
-  MacroEditor* editor_;
-};
-
 namespace {
-
-constexpr int kMarkWidth = 14;  // the marker column of the gutter, in pixels
-
-const QColor kProblemColour(0xc0, 0x1c, 0x28);
-const QColor kProblemLine(0xfd, 0xe4, 0xe4);
-const QColor kStopColour(0xd9, 0x6c, 0x00);
-const QColor kStopLine(0xff, 0xe6, 0xb3);
 
 // Byte offset in the UTF-8 form of `text` of UTF-16 position `pos`.
 std::size_t utf8Column(const QString& text, int pos) {
@@ -60,7 +26,8 @@ std::size_t utf8Column(const QString& text, int pos) {
 
 QString problemText(const MacroProblem& p) {
   QString out = QString::fromStdString(p.message).toHtmlEscaped();
-  if (!p.usage.empty()) out += " &mdash; it takes: <code>" + QString::fromStdString(p.usage).toHtmlEscaped() + "</code>";
+  if (!p.usage.empty())
+    out += " &mdash; it takes: <code>" + QString::fromStdString(p.usage).toHtmlEscaped() + "</code>";
   if (!p.suggestion.empty()) out += " &mdash; did you mean <b>" + QString::fromStdString(p.suggestion) + "</b>?";
   return out;
 }
@@ -79,12 +46,10 @@ QString usageText(const CommandHint& h) {
   if (h.tooMany) out += " <span style='color:#c01c28'>&mdash; takes no more arguments</span>";
   const auto& entries = CommandTable::standard().entriesNamed(h.words.front());
   if (!entries.empty())
-    out += " <span style='color:#666'>&mdash; " + QString::fromStdString(entries.front()->help.description).toHtmlEscaped() +
-           "</span>";
+    out += " <span style='color:#666'>&mdash; " +
+           QString::fromStdString(entries.front()->help.description).toHtmlEscaped() + "</span>";
   return out;
 }
-
-int barHeightFor(const QFontMetrics& fm) { return fm.height() + 10; }
 
 const char* const kKeysReminder =
     "<span style='color:#777'>Ctrl+Space complete &middot; F1 command reference &middot; Ctrl+F find &middot; "
@@ -96,32 +61,7 @@ MacroEditor::MacroEditor(QWidget* parent) : QPlainTextEdit(parent) {
   setObjectName("MacroSource");
   setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
   highlighter_ = new MacroHighlighter(document());
-  gutter_ = new MacroGutter(this);
-
-  bar_ = new QWidget(this);
-  bar_->setObjectName("MacroEditorBar");
-  auto* layout = new QHBoxLayout(bar_);
-  layout->setContentsMargins(4, 2, 4, 2);
-  barLabel_ = new QLabel(bar_);
-  barField_ = new QLineEdit(bar_);
-  barField_->setObjectName("MacroEditorField");
-  barField_->setMaximumWidth(220);
-  hint_ = new QLabel(bar_);
-  hint_->setObjectName("MacroHint");
-  hint_->setTextFormat(Qt::RichText);
-  layout->addWidget(barLabel_);
-  layout->addWidget(barField_);
-  layout->addWidget(hint_, 1);
-  barLabel_->hide();
-  barField_->hide();
-  barField_->installEventFilter(this);
-  connect(barField_, &QLineEdit::textEdited, this, [this] {
-    if (barMode_ != BarMode::Find) return;
-    QTextCursor c = textCursor();
-    c.setPosition(c.selectionStart());  // search again from where the last match began
-    setTextCursor(c);
-    findNext();
-  });
+  buildMargins();
 
   auto* model = new QStandardItemModel(this);
   for (const std::string& name : commandNames()) {
@@ -138,11 +78,6 @@ MacroEditor::MacroEditor(QWidget* parent) : QPlainTextEdit(parent) {
   completer_->popup()->setObjectName("MacroCompletions");
   connect(completer_, qOverload<const QString&>(&QCompleter::activated), this, &MacroEditor::insertCompletion);
 
-  connect(this, &QPlainTextEdit::blockCountChanged, this, [this] { layoutMargins(); });
-  connect(this, &QPlainTextEdit::updateRequest, this, [this](const QRect& r, int dy) {
-    if (dy) gutter_->scroll(0, dy);
-    else gutter_->update(0, r.y(), gutter_->width(), r.height());
-  });
   connect(this, &QPlainTextEdit::textChanged, this, [this] { recheck(); });
   connect(this, &QPlainTextEdit::cursorPositionChanged, this, [this] {
     if (textCursor().blockNumber() + 1 != typedLine_) typedLine_ = 0;
@@ -150,7 +85,6 @@ MacroEditor::MacroEditor(QWidget* parent) : QPlainTextEdit(parent) {
     updateHint();
   });
   connect(this, &MacroEditor::commandHelpRequested, this, [](const QString& name) { showCommandReference(name); });
-  layoutMargins();
   recheck();
 }
 
@@ -212,8 +146,8 @@ void MacroEditor::updateMarks() {
   };
   const int typing = lineBeingTyped();
   for (int line : markedLines())
-    if (line != stopLine_ && line != typing) mark(line, kProblemLine);
-  if (stopLine_) mark(stopLine_, kStopLine);
+    if (line != stopLine_ && line != typing) mark(line, QColor::fromRgb(kProblemLine));
+  if (stopLine_) mark(stopLine_, QColor::fromRgb(kStopLine));
   setExtraSelections(marks);
   gutter_->update();
 }
@@ -264,7 +198,8 @@ void MacroEditor::updateCompletion(bool forced) {
   const QString typed = QString::fromStdString(h.typed);
   completer_->setCompletionPrefix(typed);
   const int count = completer_->completionCount();
-  if (count == 0 || (!forced && count == 1 && completer_->currentCompletion().compare(typed, Qt::CaseInsensitive) == 0)) {
+  if (count == 0 ||
+      (!forced && count == 1 && completer_->currentCompletion().compare(typed, Qt::CaseInsensitive) == 0)) {
     popup->hide();
     return;
   }
@@ -329,95 +264,6 @@ void MacroEditor::toggleCommentSelection() {
   setTextCursor(selection);
 }
 
-void MacroEditor::openFind() {
-  const QString selected = textCursor().selectedText();
-  openBar(BarMode::Find, "Find:", selected.contains(QChar::ParagraphSeparator) ? QString() : selected);
-}
-
-bool MacroEditor::findNext(bool backward) {
-  const QString needle = barField_->text();
-  QPalette palette = barField_->palette();
-  palette.setColor(QPalette::Base, QColor(Qt::white));
-  if (needle.isEmpty()) {
-    barField_->setPalette(palette);
-    return false;
-  }
-  const QTextDocument::FindFlags flags = backward ? QTextDocument::FindBackward : QTextDocument::FindFlags();
-  QTextCursor found = document()->find(needle, textCursor(), flags);
-  if (found.isNull()) {  // wrap around
-    QTextCursor from(document());
-    if (backward) from.movePosition(QTextCursor::End);
-    found = document()->find(needle, from, flags);
-  }
-  if (!found.isNull()) setTextCursor(found);
-  palette.setColor(QPalette::Base, found.isNull() ? kProblemLine : QColor(Qt::white));
-  barField_->setPalette(palette);
-  return !found.isNull();
-}
-
-void MacroEditor::openGoToLine() {
-  openBar(BarMode::GoToLine, QString("Go to line (1-%1):").arg(blockCount()), QString());
-  barField_->setValidator(new QIntValidator(1, blockCount(), barField_));
-}
-
-void MacroEditor::goToLine(int line) {
-  const QTextBlock block = document()->findBlockByNumber(std::clamp(line, 1, blockCount()) - 1);
-  QTextCursor c(block);
-  setTextCursor(c);
-  centerCursor();
-}
-
-void MacroEditor::openBar(BarMode mode, const QString& label, const QString& text) {
-  barMode_ = mode;
-  delete barField_->validator();
-  barField_->setValidator(nullptr);
-  barLabel_->setText(label);
-  barField_->setText(text);
-  barField_->selectAll();
-  barLabel_->show();
-  barField_->show();
-  barField_->setFocus();
-}
-
-void MacroEditor::closeBar() {
-  barMode_ = BarMode::Closed;
-  barLabel_->hide();
-  barField_->hide();
-  setFocus();
-}
-
-void MacroEditor::barReturn(bool backward) {
-  if (barMode_ == BarMode::Find) {
-    findNext(backward);
-  } else if (barMode_ == BarMode::GoToLine) {
-    bool ok = false;
-    const int line = barField_->text().toInt(&ok);
-    if (!ok) return;
-    goToLine(line);
-    closeBar();
-  }
-}
-
-bool MacroEditor::eventFilter(QObject* watched, QEvent* e) {
-  if (watched == barField_ && e->type() == QEvent::KeyPress) {
-    auto* key = static_cast<QKeyEvent*>(e);
-    if (key->key() == Qt::Key_Escape) {
-      closeBar();
-      return true;
-    }
-    // Return is the bar's own: the field would pass it on to the editor as a new line.
-    if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
-      barReturn(key->modifiers() & Qt::ShiftModifier);
-      return true;
-    }
-    if (key->matches(QKeySequence::FindNext) || key->matches(QKeySequence::FindPrevious)) {
-      findNext(key->matches(QKeySequence::FindPrevious));
-      return true;
-    }
-  }
-  return QPlainTextEdit::eventFilter(watched, e);
-}
-
 bool MacroEditor::event(QEvent* e) {
   // The editor's own keys win over shortcuts of the window it sits in.
   if (e->type() == QEvent::ShortcutOverride) {
@@ -464,8 +310,10 @@ void MacroEditor::keyPressEvent(QKeyEvent* e) {
     const bool enter = e->key() == Qt::Key_Enter || e->key() == Qt::Key_Return;
     // A name typed out in full ends its line with Return, though longer names begin
     // with it ("fit", "fitrow", ...).
-    if (enter && popup->currentIndex().data(Qt::UserRole).toString().compare(completer_->completionPrefix(),
-                                                                               Qt::CaseInsensitive) == 0) {
+    if (enter && popup->currentIndex()
+                         .data(Qt::UserRole)
+                         .toString()
+                         .compare(completer_->completionPrefix(), Qt::CaseInsensitive) == 0) {
       popup->hide();
     } else {
       switch (e->key()) {
@@ -473,8 +321,11 @@ void MacroEditor::keyPressEvent(QKeyEvent* e) {
         case Qt::Key_Return:
         case Qt::Key_Escape:
         case Qt::Key_Tab:
-        case Qt::Key_Backtab: e->ignore(); return;  // the completer takes these
-        default: break;
+        case Qt::Key_Backtab:
+          e->ignore();
+          return;  // the completer takes these
+        default:
+          break;
       }
     }
   }
@@ -488,68 +339,10 @@ void MacroEditor::keyPressEvent(QKeyEvent* e) {
   }
   const QString typed = e->text();
   const bool edits = (!typed.isEmpty() && typed.at(0).isPrint()) || e->key() == Qt::Key_Backspace;
-  if (edits && !(e->modifiers() & Qt::ControlModifier)) updateCompletion(false);
+  if (edits && !(e->modifiers() & Qt::ControlModifier))
+    updateCompletion(false);
   else if (popup->isVisible() && (e->key() == Qt::Key_Left || e->key() == Qt::Key_Right))
     popup->hide();
-}
-
-int MacroEditor::gutterWidth() const {
-  const int digits = QString::number(std::max(1, blockCount())).size();
-  return kMarkWidth + 6 + fontMetrics().horizontalAdvance(QLatin1Char('9')) * std::max(2, digits);
-}
-
-void MacroEditor::layoutMargins() {
-  setViewportMargins(gutterWidth(), 0, 0, barHeightFor(bar_->fontMetrics()));
-  const QRect cr = contentsRect();
-  const QRect vp = viewport()->geometry();
-  gutter_->setGeometry(cr.left(), vp.top(), gutterWidth(), vp.height());
-  bar_->setGeometry(cr.left(), vp.bottom() + 1, cr.width(), barHeightFor(bar_->fontMetrics()));
-}
-
-void MacroEditor::resizeEvent(QResizeEvent* e) {
-  QPlainTextEdit::resizeEvent(e);
-  layoutMargins();
-}
-
-void MacroEditor::paintGutter(QPaintEvent* e) {
-  QPainter p(gutter_);
-  p.fillRect(e->rect(), QColor(0xf2, 0xf2, 0xf2));
-  p.setRenderHint(QPainter::Antialiasing);
-  const std::vector<int> marked = markedLines();
-  const int typing = lineBeingTyped();
-  QTextBlock block = firstVisibleBlock();
-  int top = qRound(blockBoundingGeometry(block).translated(contentOffset()).top());
-  const int lineHeight = fontMetrics().height();
-  while (block.isValid() && top <= e->rect().bottom()) {
-    const int bottom = top + qRound(blockBoundingRect(block).height());
-    const int line = block.blockNumber() + 1;
-    if (block.isVisible() && bottom >= e->rect().top()) {
-      p.setPen(QColor(0x90, 0x90, 0x90));
-      p.drawText(kMarkWidth, top, gutter_->width() - kMarkWidth - 4, lineHeight, Qt::AlignRight, QString::number(line));
-      const QPointF centre(kMarkWidth / 2.0 + 1, top + lineHeight / 2.0);
-      if (line == stopLine_) {
-        p.setPen(Qt::NoPen);
-        p.setBrush(kStopColour);
-        p.drawPolygon(QPolygonF({centre + QPointF(-4, -5), centre + QPointF(5, 0), centre + QPointF(-4, 5)}));
-      } else if (line != typing && std::binary_search(marked.begin(), marked.end(), line)) {
-        p.setPen(Qt::NoPen);
-        p.setBrush(kProblemColour);
-        p.drawEllipse(centre, 4, 4);
-      }
-    }
-    block = block.next();
-    top = bottom;
-  }
-}
-
-QString MacroEditor::gutterToolTip(int y) const {
-  const QTextCursor c = cursorForPosition(QPoint(0, y));
-  const int line = c.block().blockNumber() + 1;
-  if (line == stopLine_) return "The run stopped here: " + stopMessage_;
-  QStringList out;
-  for (const MacroProblem& p : problems_)
-    if (p.line == line) out << QString::fromStdString(p.message);
-  return out.join('\n');
 }
 
 }  // namespace xyla::gui

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QPlainTextEdit>
+#include <QRgb>
 #include <QString>
 #include <string>
 #include <vector>
@@ -77,7 +78,11 @@ class MacroEditor : public QPlainTextEdit {
  private:
   friend class MacroGutter;
   enum class BarMode { Closed, Find, GoToLine };
+  static constexpr int kMarkWidth = 14;  // the marker column of the gutter, in pixels
+  static constexpr QRgb kProblemColour = 0xffc01c28, kProblemLine = 0xfffde4e4;
+  static constexpr QRgb kStopColour = 0xffd96c00, kStopLine = 0xffffe6b3;
 
+  void buildMargins();
   void recheck();
   int lineBeingTyped() const;
   void updateMarks();

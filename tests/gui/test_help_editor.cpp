@@ -26,8 +26,10 @@ namespace {
 void type(gui::MacroEditor& editor, const QString& text) {
   for (const QChar c : text) {
     QWidget* target = QApplication::activePopupWidget() ? QApplication::activePopupWidget() : &editor;
-    if (c == '\n') QTest::keyClick(target, Qt::Key_Return);
-    else QTest::keyClicks(target, QString(c));
+    if (c == '\n')
+      QTest::keyClick(target, Qt::Key_Return);
+    else
+      QTest::keyClicks(target, QString(c));
   }
 }
 

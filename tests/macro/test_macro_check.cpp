@@ -24,14 +24,15 @@ TEST(MacroCheck, FindsUnknownNamesAndWrongCountsOnTheirLines) {
       {"rescale\nRESCALE 1\n", {}},
       {"rescale\n\nplott\n", {{3, "Unkown command plott", "", "plot"}}},
       {"bcolor 1 2", {{1, "Wrong number of arguments in bcolor 1 2", "bcolor red green blue buffers [alpha]", ""}}},
-      {"if 1 == 1 : plott : endif\nsetvar", {{1, "Unkown command plott", "", "plot"},
-                                              {2, "Wrong number of arguments in setvar", "setvar name value", ""}}},
+      {"if 1 == 1 : plott : endif\nsetvar",
+       {{1, "Unkown command plott", "", "plot"}, {2, "Wrong number of arguments in setvar", "setvar name value", ""}}},
       {"# plott\n<perl>\nplott 1 2\n</perl>\n  plot", {}},
       {"<perl>\nnever closed\nplott", {}},
       {"echo a b c d e f g h i j k l m n o p q r", {}},
       {"print 1 2 3 4 5 6 7 8 9 10 11 12 13 14 15 16 17",
        {{1, "Wrong number of arguments in print 1 2 3 4 5 6 7 8 9 10 11 12 13 14 15 16 17", "print [values...]", ""}}},
-      {"atext 1 'two words' 3 4 5", {{1, "Wrong number of arguments in atext 1 'two words' 3 4 5", "atext axes title", ""}}},
+      {"atext 1 'two words' 3 4 5",
+       {{1, "Wrong number of arguments in atext 1 'two words' 3 4 5", "atext axes title", ""}}},
       {"zzqqxx 1", {{1, "Unkown command zzqqxx 1", "", ""}}},
   };
   for (const ProblemCase& c : cases) {
@@ -50,7 +51,7 @@ TEST(MacroCheck, NearestNameIsAtMostTwoLettersAway) {
   EXPECT_EQ(nearestCommand("bstylelinez"), "bstylelines");
   EXPECT_EQ(nearestCommand("RESCAL"), "rescale");
   EXPECT_EQ(nearestCommand("rsecale"), "rescale");  // two changes
-  EXPECT_EQ(nearestCommand("rscl"), "");             // a short word may not change by half
+  EXPECT_EQ(nearestCommand("rscl"), "");            // a short word may not change by half
   EXPECT_EQ(nearestCommand(""), "");
 }
 
@@ -142,8 +143,10 @@ TEST(MacroSyntax, HintFollowsTheCursorThroughTheArguments) {
     const int index = h.argument + 1;
     const bool repeats = !h.words.empty() && h.words.back().ends_with("...]");
     std::string word;
-    if (index >= 0 && index < static_cast<int>(h.words.size())) word = h.words[index];
-    else if (repeats && index > 0) word = h.words.back();
+    if (index >= 0 && index < static_cast<int>(h.words.size()))
+      word = h.words[index];
+    else if (repeats && index > 0)
+      word = h.words.back();
     EXPECT_EQ(word, c.word) << c.line;
   }
 }

@@ -3,13 +3,14 @@
 #include <ostream>
 
 #include "app/buffer_table.h"
+#include "app/version.h"
 #include "fit/fit_controller.h"
 #include "io/ascii_import.h"
 #include "io/document_export.h"
-#include "macro/command_table.h"
 #include "io/mysql_import.h"
 #include "io/tabulix_import.h"
 #include "io/vamas_import.h"
+#include "macro/command_table.h"
 #include "model/document_file.h"
 #include "model/xyla_document.h"
 
@@ -88,6 +89,10 @@ int Application::runCommandLine(const CommandLine& cl, std::ostream& out, std::o
   if (status) return status;  // nothing runs on a command line not understood or a start file not read
   if (cl.help) {
     out << commandLineHelp() << std::flush;
+    return 0;
+  }
+  if (cl.version) {
+    out << versionLine() << "\n" << std::flush;
     return 0;
   }
   if (cl.commandsMarkdown) {

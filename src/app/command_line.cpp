@@ -44,6 +44,8 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
     else if (opt == "--export") cl.exportFile = args[++i];
     else if (opt == "--dpi") readDpi(args[++i], cl);
     else if (opt == "--help" || opt == "-h") cl.help = true;
+    else if (opt == "--version")
+      cl.version = true;
     else if (opt == "--commands-markdown") cl.commandsMarkdown = true;
     else if (opt == "--commands") {
       cl.commands = true;
@@ -67,6 +69,7 @@ std::string commandLineHelp() {
          "  --commands       list every macro command with its arguments\n"
          "  --commands name  describe one macro command\n"
          "  --commands-markdown  the command reference as Markdown (docs/commands.md)\n"
+         "  --version        print the program's version\n"
          "  --help           print this text\n"
          "Exit status: 0 when every step succeeded; 1 when a file cannot be read or written,\n"
          "an option is missing its value, or a macro stopped on an error.\n";

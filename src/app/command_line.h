@@ -19,6 +19,7 @@ struct CommandLine {
   int dpi = 72;            // "--dpi": resolution of raster pictures (72 = 1 pixel per point)
   bool badDpi = false;     // "--dpi" was given something that is not a positive integer
   bool help = false;       // "--help" (also "-h"): print the options and stop
+  bool version = false;    // "--version": print the program's version and stop
   bool commands = false;   // "--commands [name]": describe the macro commands and stop
   std::string commandName; // the one command "--commands" was asked about, "" for all
   bool commandsMarkdown = false;  // "--commands-markdown": the command reference docs/commands.md

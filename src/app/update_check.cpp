@@ -10,12 +10,13 @@
 #include <memory>
 #include <thread>
 
+#include "app/version.h"
 #include "model/settings.h"
 #include "model/ui.h"
 
 namespace xyla {
 
-double programVersion() { return 0.1; }
+double programVersion() { return versionFromText(versionText()); }
 
 double versionFromText(const std::string& text) {
   const char* start = text.c_str();

@@ -12,6 +12,7 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+#include "gui/macro_editor.h"
 #include "macro/macro_controller.h"
 #include "macro/macro_store.h"
 #include "model/settings.h"
@@ -28,9 +29,7 @@ MacroPanel::MacroPanel(MacroController& mc, ActionRunner& runner, QWidget* paren
   table_->verticalHeader()->hide();
   table_->setSelectionBehavior(QAbstractItemView::SelectRows);
   table_->setSelectionMode(QAbstractItemView::SingleSelection);
-  source_ = new QPlainTextEdit(this);
-  source_->setObjectName("MacroSource");
-  source_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+  source_ = new MacroEditor(this);
   shortcut_ = new QComboBox(this);
   shortcut_->setObjectName("MacroShortcut");
   shortcut_->addItem("none", 0);
@@ -63,7 +62,10 @@ MacroPanel::MacroPanel(MacroController& mc, ActionRunner& runner, QWidget* paren
   button("Delete", [&st] { st.ma_delete(); });
   button("Up", [&st] { st.ma_moveUp(); });
   button("Down", [&st] { st.ma_moveDown(); });
-  button("Run", [this] { runner_.run([this] { mc_.ma_execute(); }); });
+  button("Run", [this] {
+    runner_.run([this] { mc_.ma_execute(); });
+    showStop();
+  });
   button("Export...", [&st] { st.ma_export(); });
   buttons_->addWidget(importMode_);
   button("Import...", [this, &st] { st.ma_import(importMode_->currentData().toInt()); });
@@ -99,6 +101,8 @@ MacroPanel::MacroPanel(MacroController& mc, ActionRunner& runner, QWidget* paren
   resize(720, 560);
   refresh();
 }
+
+QPlainTextEdit* MacroPanel::source() const { return source_; }
 
 void MacroPanel::button(const char* label, const std::function<void()>& action) {
   auto* b = new QPushButton(label, this);
@@ -145,7 +149,19 @@ void MacroPanel::show(int row) {
   shortcut_->setCurrentIndex(key < 0 ? 0 : key);
   const int kind = type_->findData(macro.type);
   type_->setCurrentIndex(kind < 0 ? 0 : kind);
+  source_->setMacroLanguage(macro.type == 0);
   showing_ = false;
+}
+
+// Marks the line where the selected macro's last run stopped, with its message.
+void MacroPanel::showStop() {
+  const MacroStore& st = mc_.store();
+  if (st.selected < 0 || st.selected >= static_cast<int>(st.MA.size())) return;
+  const Macro& macro = *st.MA[static_cast<std::size_t>(st.selected)];
+  const QString message = macro.stopMessage.empty()
+                              ? QString("the macro stopped at \"%1\"").arg(QString::fromStdString(macro.stopCommand))
+                              : QString::fromStdString(macro.stopMessage);
+  source_->showStop(macro.stopLine, message);
 }
 
 // Every edit of the fields is stored at once.
@@ -153,6 +169,7 @@ void MacroPanel::store() {
   if (showing_) return;
   mc_.store().ma_save(source_->toPlainText().toStdString(), shortcut_->currentData().toInt(),
                       type_->currentData().toInt());
+  source_->setMacroLanguage(type_->currentData().toInt() == 0);
 }
 
 }  // namespace xyla::gui

@@ -16,9 +16,12 @@ class MacroController;
 
 namespace xyla::gui {
 
+class MacroEditor;
+
 // The macro panel: the stored macros in a table (names edited in place), the selected
-// macro's source, shortcut and type (every edit is stored at once), the buttons Add,
-// Delete, Up, Down, Run, Export, Import (replacing or appending) and the macro console.
+// macro's source (in the macro editor), shortcut and type (every edit is stored at once),
+// the buttons Add, Delete, Up, Down, Run, Export, Import (replacing or appending) and the
+// macro console. After a run that stopped, the editor marks the line it stopped at.
 class MacroPanel : public QWidget {
   Q_OBJECT
  public:
@@ -31,20 +34,22 @@ class MacroPanel : public QWidget {
   void refreshConsole();
 
   QTableWidget* table() const { return table_; }
-  QPlainTextEdit* source() const { return source_; }
+  QPlainTextEdit* source() const;  // the editor as a plain text box
+  MacroEditor* editor() const { return source_; }
   QComboBox* shortcut() const { return shortcut_; }
   QComboBox* type() const { return type_; }
   QPlainTextEdit* console() const { return console_; }
 
  private:
   void show(int row);
+  void showStop();
   void store();
   void button(const char* label, const std::function<void()>& action);
 
   MacroController& mc_;
   ActionRunner& runner_;
   QTableWidget* table_;
-  QPlainTextEdit* source_;
+  MacroEditor* source_;
   QComboBox* shortcut_;
   QComboBox* type_;
   QComboBox* importMode_;

@@ -9,6 +9,7 @@
 #include "gui/clipboard_actions.h"
 #include "gui/document_window.h"
 #include "gui/gui_application.h"
+#include "gui/help_windows.h"
 #include "gui/import_dialogs.h"
 #include "gui/inspector_panel.h"
 #include "gui/plot_widget.h"
@@ -156,6 +157,7 @@ void buildMenus(DocumentWindow& w, GuiApplication& gui) {
   w.setMacroMenu(macro);
   fillMacroMenu(*macro, gui);
   buildWindowMenu(bar->addMenu("&Window"), w, gui);
+  buildHelpMenu(*bar->addMenu("&Help"), gui);
 }
 
 }  // namespace xyla::gui

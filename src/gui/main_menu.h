@@ -15,7 +15,7 @@ namespace xyla::gui {
 class DocumentWindow;
 class GuiApplication;
 
-// Builds the menu bar of a document window: File, Edit, Data, Macro and Window, with
+// Builds the menu bar of a document window: File, Edit, Data, Macro, Window and Help, with
 // the usual Linux shortcuts.
 void buildMenus(DocumentWindow& w, GuiApplication& gui);
 

@@ -139,8 +139,8 @@ bool Macro::readArguments(const std::string& signature, int minimum, const std::
     }
     return true;
   }
-  if (n < static_cast<std::size_t>(minimum) || n > signature.size() || n > static_cast<std::size_t>(kSlots)) {
-    syntaxError("Wrong number of arguments in %@", tokens);
+  if (!argumentCountFits(signature, minimum, n)) {
+    syntaxError(kArgumentCountMessage, tokens);
     return false;
   }
   for (std::size_t p = 0; p < n; ++p) {
@@ -346,6 +346,7 @@ bool Macro::expr(const std::string& text, int slot, bool report) {
   if (!evaluate(text, report, v)) {
     D[slot] = 0.0;
     I[slot] = 0;
+    if (report) commandError_ = expr::Expression::errortext() + " in " + text;
     ++ERR;
     return false;
   }

@@ -20,5 +20,6 @@ void registerVariableCommands(CommandTable& t);
 void registerFitCommands(CommandTable& t);
 void registerXpsCommands(CommandTable& t);
 void registerReportCommands(CommandTable& t);
+void registerSubplotCommands(CommandTable& t);
 
 }  // namespace xyla

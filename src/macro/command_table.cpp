@@ -4,6 +4,7 @@
 #include <cctype>
 
 #include "macro/command_families.h"
+#include "macro/macro.h"
 
 namespace xyla {
 
@@ -19,6 +20,12 @@ bool equalsIgnoringCase(std::string_view a, std::string_view b) {
     if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i]))) return false;
   }
   return true;
+}
+
+bool argumentCountFits(const std::string& signature, int minimum, std::size_t n) {
+  if (signature.size() == 1 && signature[0] == kAnyTexts) return true;
+  return n >= static_cast<std::size_t>(std::max(minimum, 0)) && n <= signature.size() &&
+         n <= static_cast<std::size_t>(Macro::kSlots);
 }
 
 // Entries live in deques, which never move an element when one is appended, so the name
@@ -63,6 +70,7 @@ const CommandTable& CommandTable::standard() {
     registerStyleCommands(table);
     registerAxisCommands(table);
     registerFrameCommands(table);
+    registerSubplotCommands(table);
     registerPerlCommands(table);
     registerFileCommands(table);
     registerVariableCommands(table);
@@ -74,8 +82,6 @@ const CommandTable& CommandTable::standard() {
   (void)built;
   return table;
 }
-
-namespace {
 
 const char* groupTitle(CommandGroup g) {
   switch (g) {
@@ -101,6 +107,8 @@ const char* groupTitle(CommandGroup g) {
   return "";
 }
 
+namespace {
+
 const char* letterMeaning(char letter) {
   switch (letter) {
     case 'd': return "number";
@@ -110,17 +118,10 @@ const char* letterMeaning(char letter) {
     case 'a': return "axes (all, x, y or 1-4)";
     case 'b': return "buffers (all, none, visible, hidden, selected, unselected, a..b or i,j,k)";
     case 'r': return "range (n, a..b, start:end:step or v1,v2,...)";
+    case kAnyTexts:
+      return "texts, any number of them";
   }
   return "?";
-}
-
-// The first entry of every name, in table order: the one that carries the help.
-std::vector<const CommandEntry*> describedEntries() {
-  std::vector<const CommandEntry*> out;
-  const CommandTable& t = CommandTable::standard();
-  for (const CommandEntry* e : t.entries())
-    if (t.entriesNamed(e->name).front() == e) out.push_back(e);
-  return out;
 }
 
 std::string padded(const std::string& s, std::size_t width) {
@@ -143,20 +144,39 @@ std::vector<std::string> words(const std::string& text) {
 }
 
 std::string fullDescription(const CommandEntry& e) {
-  std::string out = e.name + (e.help.arguments.empty() ? "" : " " + e.help.arguments) + "\n  " +
-                    e.help.description + "\n";
-  const std::vector<std::string> names = words(e.help.arguments);
-  for (std::size_t p = 0; p < e.signature.size(); ++p) {
-    std::string n = p < names.size() ? names[p] : "argument";
-    std::erase_if(n, [](char c) { return c == '[' || c == ']'; });
-    out += "  " + padded(n, 12) + letterMeaning(e.signature[p]) +
-           (static_cast<int>(p) >= e.minimum ? ", may be left out" : "") + "\n";
-  }
+  std::string out = commandUsage(e) + "\n  " + e.help.description + "\n";
+  for (const ArgumentHelp& a : argumentHelp(e))
+    out += "  " + padded(a.word, 12) + a.meaning + (a.optional ? ", may be left out" : "") + "\n";
   out += std::string("  Family: ") + groupTitle(e.group) + "\n";
   return out;
 }
 
 }  // namespace
+
+std::vector<const CommandEntry*> describedEntries() {
+  std::vector<const CommandEntry*> out;
+  const CommandTable& t = CommandTable::standard();
+  for (const CommandEntry* e : t.entries())
+    if (t.entriesNamed(e->name).front() == e) out.push_back(e);
+  return out;
+}
+
+std::vector<std::string> argumentWords(const CommandEntry& e) { return words(e.help.arguments); }
+
+std::vector<ArgumentHelp> argumentHelp(const CommandEntry& e) {
+  std::vector<ArgumentHelp> out;
+  const std::vector<std::string> names = argumentWords(e);
+  for (std::size_t p = 0; p < e.signature.size(); ++p) {
+    std::string n = p < names.size() ? names[p] : "argument";
+    std::erase_if(n, [](char c) { return c == '[' || c == ']'; });
+    out.push_back({n, letterMeaning(e.signature[p]), static_cast<int>(p) >= e.minimum});
+  }
+  return out;
+}
+
+std::string commandUsage(const CommandEntry& e) {
+  return e.help.arguments.empty() ? e.name : e.name + " " + e.help.arguments;
+}
 
 std::string describeCommands(std::string_view name) {
   const std::vector<const CommandEntry*> all = describedEntries();

@@ -37,6 +37,16 @@ enum class CommandGroup {
 // and line breaks substituted), beyond the 16 slots of the other commands.
 inline constexpr char kAnyTexts = '*';
 
+// The interpreter's messages for a command it cannot run ("%@" stands for the command
+// as typed), shown under the title "Syntax Error in Macro".
+inline constexpr const char* kUnknownCommandMessage = "Unkown command %@";
+inline constexpr const char* kArgumentCountMessage = "Wrong number of arguments in %@";
+
+// Whether `n` arguments suit an entry of this signature and fewest arguments: at least
+// the minimum, at most one per letter and never more than the 16 argument slots (the
+// kAnyTexts signature takes any number).
+bool argumentCountFits(const std::string& signature, int minimum, std::size_t n);
+
 // What a command does once its arguments have been checked; it reads the argument
 // fields of the macro.
 using CommandAction = void (*)(Macro&);
@@ -82,6 +92,22 @@ class CommandTable {
   std::map<CommandGroup, std::deque<CommandEntry>> groups_;
   std::map<std::string, std::vector<const CommandEntry*>, std::less<>> byName_;
 };
+
+// The first entry of every command name, in table order: the one that carries its help.
+std::vector<const CommandEntry*> describedEntries();
+// The title of a family in the command reference ("Buffer style").
+const char* groupTitle(CommandGroup group);
+// The argument words of an entry's usage, as written there ("[alpha]" for an optional one).
+std::vector<std::string> argumentWords(const CommandEntry& e);
+// One argument of a command as the reference explains it.
+struct ArgumentHelp {
+  std::string word;     // without brackets
+  std::string meaning;  // the kind of value ("number", "buffers (all, none, ...)")
+  bool optional = false;
+};
+std::vector<ArgumentHelp> argumentHelp(const CommandEntry& e);
+// The command as typed with its argument words: "bcolor red green blue [buffers] [alpha]".
+std::string commandUsage(const CommandEntry& e);
 
 // Every command, one line each: name, arguments, description. With a name: that command
 // in full (arguments, their kinds, the fewest it takes, description); "" when there is

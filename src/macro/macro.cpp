@@ -12,6 +12,7 @@
 #include "expr/expression.h"
 #include "macro/command_table.h"
 #include "macro/macro_controller.h"
+#include "macro/macro_text.h"
 #include "macro/tokenizer.h"
 #include "model/manager.h"
 #include "model/ui.h"
@@ -90,6 +91,7 @@ void Macro::executeMacro() {
   CMDLINE = std::move(tokens.lines);
   stopLine = 0;
   stopCommand.clear();
+  stopMessage.clear();
   clock_ = -1;  // $date and $time are made afresh, in the date format of now
   CANCEL = false;
   LOOPNEXT = false;
@@ -114,10 +116,6 @@ void Macro::executeMacro() {
   if (PD) PD->replot();
 }
 
-namespace {
-std::string renderTokens(const std::vector<std::string>& tokens);
-}
-
 void Macro::runCommands() {
   std::size_t pc = 0;
   while (pc < CMD.size()) {
@@ -128,11 +126,13 @@ void Macro::runCommands() {
     const bool skipped = IFMODE && !IFCOND && !equalsIgnoringCase(tokens[0], "else") &&
                          !equalsIgnoringCase(tokens[0], "endif");
     if (!skipped) {
+      commandError_.clear();
       execute(tokens, static_cast<int>(pc));
-      if (!OK) syntaxError("Unkown command %@", tokens);
+      if (!OK) syntaxError(kUnknownCommandMessage, tokens);
       if (ERR > 0) {
         stopLine = pc < CMDLINE.size() ? CMDLINE[pc] : static_cast<int>(pc) + 1;
         stopCommand = renderTokens(tokens);
+        stopMessage = commandError_;
         return;
       }
       if (CANCEL) return;
@@ -162,26 +162,11 @@ void Macro::execute(const std::vector<std::string>& tokens, int index) {
   }
 }
 
-namespace {
-
-// Tokens as they would be typed: blanks separate them, a token with blanks (or an
-// empty one) stands between single quotes.
-std::string renderTokens(const std::vector<std::string>& tokens) {
-  std::string out;
-  for (const std::string& t : tokens) {
-    if (!out.empty()) out += ' ';
-    const bool quote = t.empty() || t.find_first_of(" \t") != std::string::npos;
-    out += quote ? "'" + t + "'" : t;
-  }
-  return out;
-}
-
-}  // namespace
-
 void Macro::syntaxError(const std::string& format, const std::vector<std::string>& tokens) {
   std::string message = format;
   const std::size_t at = message.find("%@");
   if (at != std::string::npos) message.replace(at, 2, renderTokens(tokens));
+  commandError_ = message;
   if (M) M->ui().alert("Syntax Error in Macro", message, {"Ok"});
   ++ERR;
 }

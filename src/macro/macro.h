@@ -115,6 +115,9 @@ class Macro {
   // typed; line 0 when the run ended normally or was cancelled.
   int stopLine = 0;
   std::string stopCommand;
+  // Why it stopped: the message of the syntax or expression error, "" when the command
+  // stopped the run after an alert of its own.
+  std::string stopMessage;
   int currentCommand = 0;  // index in CMD of the command running
   std::string_view runningEntry;  // name of the command table entry running (lower case)
   std::vector<int> B;  // buffer indices of the last buffer argument
@@ -168,6 +171,7 @@ class Macro {
   std::unique_ptr<outside::PrivateDirectory> inlineDir_;  // holds this run's inline-Perl file
   std::array<bool, 2> variablesLoaded_{};  // silent, reporting evaluator loaded for this command
   bool running_ = false;
+  std::string commandError_;  // the syntax or expression error of the command running
 };
 
 // The integer of a double truncated toward zero, clamped to the int range (NaN: 0).

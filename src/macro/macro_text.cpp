@@ -77,4 +77,14 @@ std::string variableName(const std::string& token) {
   return token.size() > 1 && token[0] == '$' ? token.substr(1) : token;
 }
 
+std::string renderTokens(const std::vector<std::string>& tokens) {
+  std::string out;
+  for (const std::string& t : tokens) {
+    if (!out.empty()) out += ' ';
+    const bool quote = t.empty() || t.find_first_of(" \t") != std::string::npos;
+    out += quote ? "'" + t + "'" : t;
+  }
+  return out;
+}
+
 }  // namespace xyla

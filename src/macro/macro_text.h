@@ -25,4 +25,8 @@ long long plainInteger(std::string_view text);
 // than one character and starts with "$".
 std::string variableName(const std::string& token);
 
+// Tokens as they would be typed: blanks separate them, a token with blanks (or an empty
+// one) stands between single quotes.
+std::string renderTokens(const std::vector<std::string>& tokens);
+
 }  // namespace xyla

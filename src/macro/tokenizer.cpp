@@ -1,7 +1,5 @@
 #include "macro/tokenizer.h"
 
-#include <string_view>
-
 namespace xyla {
 
 namespace {
@@ -31,35 +29,53 @@ std::size_t readQuoted(std::string_view line, std::size_t pos, std::string& toke
 
 void splitLine(std::string_view line, std::vector<std::vector<std::string>>& commands) {
   std::vector<std::string> tokens;
-  std::size_t i = 0;
   auto finish = [&] {
     if (!tokens.empty()) commands.push_back(std::move(tokens));
     tokens.clear();
   };
-  while (i < line.size()) {
-    if (isBlank(line[i])) {
-      ++i;
-      continue;
-    }
-    std::string token;
-    if (line[i] == '\'' || line[i] == '"') {
-      i = readQuoted(line, i, token);
-      tokens.push_back(std::move(token));
-      continue;
-    }
-    const std::size_t start = i;
-    while (i < line.size() && !isBlank(line[i])) ++i;
-    const std::string_view word = line.substr(start, i - start);
-    if (word == ":") {
+  for (TokenSpan& t : scanLine(line)) {
+    if (t.separator)
       finish();
-    } else {
-      tokens.emplace_back(word);
-    }
+    else
+      tokens.push_back(std::move(t.text));
   }
   finish();
 }
 
 }  // namespace
+
+LineKind classifyLine(std::string_view line, bool inPerl) {
+  if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+  const std::string_view bare = trimmed(line);
+  if (inPerl) return bare == "</perl>" ? LineKind::PerlEnd : LineKind::Perl;
+  if (bare == "<perl>") return LineKind::PerlStart;
+  if (bare.empty()) return LineKind::Blank;
+  return bare.front() == '#' ? LineKind::Comment : LineKind::Commands;
+}
+
+std::vector<TokenSpan> scanLine(std::string_view line) {
+  std::vector<TokenSpan> out;
+  std::size_t i = 0;
+  while (i < line.size()) {
+    if (isBlank(line[i])) {
+      ++i;
+      continue;
+    }
+    TokenSpan t;
+    t.start = i;
+    if (line[i] == '\'' || line[i] == '"') {
+      i = readQuoted(line, i, t.text);
+      t.quoted = true;
+    } else {
+      while (i < line.size() && !isBlank(line[i])) ++i;
+      t.text.assign(line.substr(t.start, i - t.start));
+      t.separator = t.text == ":";
+    }
+    t.length = i - t.start;
+    out.push_back(std::move(t));
+  }
+  return out;
+}
 
 TokenizedMacro tokenizeMacro(const std::string& text) {
   TokenizedMacro out;
@@ -72,20 +88,15 @@ TokenizedMacro tokenizeMacro(const std::string& text) {
     if (end == std::string::npos) end = text.size();
     std::string_view line(text.data() + pos, end - pos);
     if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-    const std::string_view bare = trimmed(line);
-    if (inPerl) {
-      if (bare == "</perl>") {
-        inPerl = false;
-      } else {
-        out.inlinePerl.append(line);
-        out.inlinePerl.push_back('\n');
-      }
-    } else if (bare == "<perl>") {
-      inPerl = true;
-    } else if (!bare.empty() && bare.front() != '#') {
+    const LineKind kind = classifyLine(line, inPerl);
+    if (kind == LineKind::Perl) {
+      out.inlinePerl.append(line);
+      out.inlinePerl.push_back('\n');
+    } else if (kind == LineKind::Commands) {
       splitLine(line, out.commands);
       out.lines.resize(out.commands.size(), lineNumber);
     }
+    inPerl = perlOpenAfter(kind);
     if (end == text.size()) break;
     pos = end + 1;
   }

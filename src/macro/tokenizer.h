@@ -1,6 +1,8 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace xyla {
@@ -25,5 +27,29 @@ struct TokenizedMacro {
 //  - lines from one reading "<perl>" to one reading "</perl>" are inline Perl code.
 // A carriage return before a line end is ignored. Answers every non-empty command.
 TokenizedMacro tokenizeMacro(const std::string& text);
+
+// What one line of a macro text is, given whether an inline-Perl block is open before it.
+enum class LineKind {
+  Commands,   // one or more commands
+  Blank,      // nothing but blanks
+  Comment,    // first non-blank character "#"
+  PerlStart,  // "<perl>": the lines after it are Perl code
+  Perl,       // a line of inline Perl code
+  PerlEnd,    // "</perl>", closing the block
+};
+LineKind classifyLine(std::string_view line, bool inPerl);
+// Whether an inline-Perl block is open after a line of this kind.
+inline bool perlOpenAfter(LineKind kind) { return kind == LineKind::PerlStart || kind == LineKind::Perl; }
+
+// One token of a command line as typed, where it stands and what it reads.
+struct TokenSpan {
+  std::size_t start = 0;   // offset in the line; the opening quote of a quoted token
+  std::size_t length = 0;  // characters covered, quotes included
+  std::string text;        // the token as the interpreter reads it (quotes removed)
+  bool quoted = false;
+  bool separator = false;  // a lone ":" ending the command before it
+};
+// The tokens of a line of kind Commands, by the rules above.
+std::vector<TokenSpan> scanLine(std::string_view line);
 
 }  // namespace xyla

@@ -191,7 +191,7 @@ const std::vector<AxisProperty>& axes() {
       Axis("scaleexpr", &D::scaleexpr, std::string())
           .inspect("Scale", "Number expression", Control::Text)
           .command("ascalexpr", "as", 1, "axes [expression]",
-                   "Numbers the axes with the expression of the value x instead of the value itself.")
+                   "Numbers the axes with the expression of the value v instead of the value itself.")
           .script(Part::Axis, 7)
           .bareWhenEmpty(),
       Axis("trigger", &D::trigger, std::string())

@@ -297,6 +297,11 @@ TEST(BatchRun, HelpCommandsAndEcho) {
   BatchResult r = runXyla({"--help"}, dir);
   EXPECT_EQ(r.status, 0);
   EXPECT_NE(r.out.find("--commands name"), std::string::npos) << r.out;
+  // The version of the build, printed on the console without opening the display (which
+  // here does not exist, so a window would fail).
+  r = runXyla({"--VERSION"}, dir, {"DISPLAY=:9999"});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out, "xyla " XYLA_PROJECT_VERSION "\n");
   r = runXyla({"--commands"}, dir);
   EXPECT_EQ(r.status, 0);
   EXPECT_NE(r.out.find("\nshirleybg "), std::string::npos);

@@ -125,6 +125,37 @@ TEST_F(ObjectCommands, GraphicsTakeTheirGeometryStyleAndColours) {
 }
 
 // Opens files the way the application does: a new document owned here, made current.
+// A sub-plot takes copies of the listed buffers, and the commands up to endsubplot draw
+// into it; after that they draw into the plot again.
+TEST_F(ObjectCommands, SubplotCommandsDrawIntoTheInsetUntilEndsubplot) {
+  addBuffer({1, 2, 3}, {4, 5, 6});
+  addBuffer({1, 2, 3}, {7, 8, 9});
+  run("subplot 100 120 200 150 1\nbcolor 1 0 0 0\nrange x 1.5 2.5\nendsubplot\nbcolor 0 0 1 0");
+  EXPECT_EQ(macro.stopLine, 0);
+  ASSERT_EQ(doc.subplots.size(), 1u);
+  const XylaDocument& inset = *doc.subplots[0];
+  EXPECT_EQ(std::vector<double>({inset.subviewx, inset.subviewy, inset.subvieww, inset.subviewh}),
+            std::vector<double>({100, 120, 200, 150}));
+  ASSERT_EQ(inset.bufferCount(), 1);
+  EXPECT_EQ(inset.buffer(0)->Y, doc.buffer(1)->Y);  // a copy of buffer 1
+  EXPECT_EQ(inset.buffer(0)->color, (Colour{1, 0, 0, 1}));
+  EXPECT_EQ(std::pair(inset.xmin1, inset.xmax1), std::pair(1.5, 2.5));
+  EXPECT_TRUE(inset.ymin1 <= 7 && inset.ymax1 >= 9) << inset.ymin1 << ".." << inset.ymax1;  // fitted to the copy
+  EXPECT_EQ(doc.buffer(0)->color, (Colour{0, 0, 1, 1}));
+  EXPECT_NE(std::pair(doc.xmin1, doc.xmax1), std::pair(1.5, 2.5));
+
+  // No sub-plot inside a sub-plot, none without an area; either stops the run.
+  run("subplot 0 0 50 50\nsubplot 0 0 10 10\nendsubplot");
+  EXPECT_EQ(macro.stopLine, 2);
+  EXPECT_EQ(doc.subplots.size(), 2u);
+  EXPECT_TRUE(doc.subplots[1]->subplots.empty());
+  run("subplot 0 0 0 50");
+  EXPECT_EQ(macro.stopLine, 1);
+  EXPECT_EQ(doc.subplots.size(), 2u);
+  ASSERT_FALSE(ui.alerts.empty());
+  EXPECT_EQ(ui.alerts.back().title, "Sub-plot");
+}
+
 class DocumentCommands : public MacroFixture {
  protected:
   DocumentCommands() {

@@ -201,7 +201,13 @@ void fitcsv(Macro& m) {
   const std::string tmp = path + ".part";
   {
     std::ofstream out(tmp, std::ios::binary);
-    out << fit::fitResultsCsv(f, peakNames(m, f));
+    // Units from the axis titles ("Binding energy (eV)"), else eV and counts.
+    fit::CsvUnits units;
+    for (int axis : {0, 1}) {
+      const std::string unit = fit::unitOfTitle(m.PD->axistext[axis]);
+      if (!unit.empty()) (axis == 0 ? units.x : units.y) = unit;
+    }
+    out << fit::fitResultsCsv(f, peakNames(m, f), units);
     if (!out.flush()) {
       std::remove(tmp.c_str());
       m.M->ui().alert("Can not write file", path, {"OK"});

@@ -266,8 +266,19 @@ TEST(Survey, LabelsTheMainLinesOfAMeasuredSurvey) {
   const double shift = assignLines(peaks, surveyLines(kAlKalpha), 2.5, b.getXmin(), b.getXmax());
   EXPECT_LE(std::fabs(shift), 1.0);
   const auto labels = labelsOf(peaks);
-  for (const char* line : {"W 4f", "W 4d5/2", "W 4d3/2", "W 4p3/2", "C 1s", "O 1s", "O KLL"})
+  for (const char* line : {"W 4f", "W 4d5/2", "W 4d3/2", "W 4p3/2", "W 4p1/2", "W 4s", "C 1s", "O 1s", "O 2s", "O KLL"})
     EXPECT_NE(std::find(labels.begin(), labels.end(), line), labels.end()) << line;
+  // Lines whose element shows no strongest line, or too few of its strong ones, are not
+  // named: the O 2s peak is no Ta 4f, W 4p1/2 no Auger line of Na or Zn, C 1s no Ru 3d.
+  auto labelled = [&](double be) {
+    for (const SurveyPeak& p : peaks)
+      if (std::fabs(p.be - be) < 0.5) return p.labels;
+    return std::vector<std::string>{"(no peak)"};
+  };
+  EXPECT_EQ(labelled(20.1), std::vector<std::string>{"O 2s"});
+  EXPECT_EQ(labelled(493.8), std::vector<std::string>{"W 4p1/2"});
+  EXPECT_EQ(labelled(596.7), std::vector<std::string>{"W 4s"});
+  EXPECT_EQ(labelled(282.1), std::vector<std::string>{"C 1s"});
   EXPECT_GE(peaks.size(), 10u);
 }
 

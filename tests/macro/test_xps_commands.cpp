@@ -107,6 +107,29 @@ TEST_F(XpsCommands, SurveyLabelsAndMarks) {
   }
   const auto labels = texts(1901), marks = texts(1902);
   EXPECT_NE(std::find(labels.begin(), labels.end(), "W 4f"), labels.end());
+  // Drawn with real fonts, every label (turned upright about its frame's lower left
+  // corner) stays inside the plot frame and off every other label of its command.
+  for (int tag : {1901, 1902}) {
+    run("savepng '" + tmp("survey.png") + "' 72\n");
+    std::vector<ViewRect> boxes;
+    for (const auto& t : doc.T) {
+      if (t->tag != tag) continue;
+      ASSERT_EQ(t->angle, 90.0);
+      boxes.push_back({t->frame.x - t->frame.height, t->frame.y, t->frame.height, t->frame.width});
+      const ViewRect& b = boxes.back();
+      EXPECT_GE(b.x, doc.marginleft) << t->text;
+      EXPECT_LE(b.x + b.width, doc.viewWidth - doc.marginright) << t->text;
+      EXPECT_GE(b.y, doc.marginbottom) << t->text;
+      EXPECT_LE(b.y + b.height, doc.viewHeight - doc.margintop) << t->text;
+    }
+    for (std::size_t i = 0; i < boxes.size(); ++i)
+      for (std::size_t j = i + 1; j < boxes.size(); ++j) {
+        const ViewRect &a = boxes[i], &b = boxes[j];
+        const bool apart = a.x + a.width <= b.x + 0.5 || b.x + b.width <= a.x + 0.5 || a.y + a.height <= b.y + 0.5 ||
+                           b.y + b.height <= a.y + 0.5;
+        EXPECT_TRUE(apart) << "labels " << i << " and " << j << " of tag " << tag << " overlap";
+      }
+  }
   EXPECT_LE(labels.size(), static_cast<std::size_t>(var("surveypeaks")));
   EXPECT_EQ(marks.size(), static_cast<std::size_t>(var("surveymarks")));
   EXPECT_NE(std::find(marks.begin(), marks.end(), "Ni 2p3/2"), marks.end());

@@ -19,7 +19,7 @@ bool isResidualPlot(const XylaDocument& sub) {
 }  // namespace
 
 void showResidualPlot(XylaDocument& doc, const std::vector<double>& x, const std::vector<double>& residual,
-                      double fraction) {
+                      double fraction, const std::string& title) {
   fraction = std::clamp(std::isfinite(fraction) ? fraction : 0.25, 0.1, 0.6);
   const double height = fraction * doc.viewHeight;
   double bottomMargin = doc.marginbottom;
@@ -46,7 +46,7 @@ void showResidualPlot(XylaDocument& doc, const std::vector<double>& x, const std
   doc.numbers[0] = false;
   doc.text[0] = false;
   sub->zeroline[1] = true;
-  sub->axistext[1] = "Residual";
+  sub->axistext[1] = title;
 
   auto b = std::make_unique<DataBuffer>();
   double largest = 0.0;

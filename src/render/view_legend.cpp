@@ -35,7 +35,19 @@ void XylaView::plotLegend(Canvas& c, int mode) {
     c.setLineCap(LineCap::Round);
     c.setLineJoin(LineJoin::Round);
     setDashPatternForWidth(b->dashwidth);
-    if (b->plotlines || b->plothist) {
+    if (b->plotarea) {
+      // A filled area shows as a swatch of its fill, edged in its line colour.
+      Path swatch;
+      swatch.appendRect({x, y - 4, w, 8});
+      c.setColour(col(b->fillcolor));
+      c.fill(swatch);
+      if (b->plotlines) {
+        c.setColour(col(b->color));
+        c.setLineWidth(hl ? 1 : b->linewidth);
+        applyDash(c, b->dash);
+        c.stroke(swatch);
+      }
+    } else if (b->plotlines || b->plothist) {
       c.setColour(col(b->color));
       c.setLineWidth(hl ? 1 : b->linewidth);
       applyDash(c, b->dash);

@@ -82,8 +82,18 @@ void quantpeak(Macro& m) {
   quantAlert(m, "Row " + std::to_string(m.I[1]) + " is no fitted peak of the last fit");
 }
 
-// quantbuffer line buffer [background]: the area of a background-free buffer, with the
-// counting error of its counts (plus the background's, when named).
+// The counting time per point (dwell time x scans, seconds) given as argument `p`, 1
+// when not given; false with an alert for a time that is not positive.
+bool countingTime(Macro& m, int p, double& seconds) {
+  seconds = m.O[p] ? m.D[p] : 1.0;
+  if (seconds > 0.0 && std::isfinite(seconds)) return true;
+  quantAlert(m, "The counting time must be positive");
+  return false;
+}
+
+// quantbuffer line buffer [background] [seconds]: the area of a background-free buffer
+// of counts, with the counting error of its counts (plus the background's, when
+// named), both divided by the counting time per point when given.
 void quantbuffer(Macro& m) {
   const std::string line = m.S[0];
   if (!knownLine(m, line)) return;
@@ -103,6 +113,10 @@ void quantbuffer(Macro& m) {
     quantAlert(m, "Buffer " + std::to_string(m.I[1]) + " has fewer than 2 points or values that are not numbers");
     return;
   }
+  double seconds = 1.0;
+  if (!countingTime(m, 3, seconds)) return;
+  e.area /= seconds;
+  e.areaError /= seconds;
   session(m).entries.push_back(e);
 }
 
@@ -167,8 +181,8 @@ void quanttransmission(Macro& m) {
   session(m).curves[xps::lineKey(line)] = {b->X, b->Y};
 }
 
-// quantlimit line buffer [width]: a line not seen, at its tabulated energy in the
-// buffer's spectrum, counted with its detection limit.
+// quantlimit line buffer [width] [seconds]: a line not seen, at its tabulated energy in
+// the buffer's spectrum, counted with its detection limit (per counting time).
 void quantlimit(Macro& m) {
   const std::string line = m.S[0];
   if (!knownLine(m, line)) return;
@@ -190,6 +204,9 @@ void quantlimit(Macro& m) {
     quantAlert(m, error);
     return;
   }
+  double seconds = 1.0;
+  if (!countingTime(m, 3, seconds)) return;
+  e.area /= seconds;
   session(m).entries.push_back(e);
 }
 
@@ -255,8 +272,8 @@ void registerQuantCommands(CommandTable& t) {
         {"", "Forgets every line of the quantification."});
   t.add(G::Xps, "quantpeak", "si", 2, quantpeak,
         {"line row", "Takes the area of the fitted peak in table row `row` for the line."});
-  t.add(G::Xps, "quantbuffer", "sii", 2, quantbuffer,
-        {"line buffer [background]", "Takes the area of a background-free buffer for the line, with the counting error of its counts."});
+  t.add(G::Xps, "quantbuffer", "siid", 2, quantbuffer,
+        {"line buffer [background] [seconds]", "Takes the area of a background-free buffer for the line, with the counting error of its counts, per counting time of a point when given."});
   t.add(G::Xps, "quantrsf", "sd", 2, quantrsf,
         {"line factor", "Sets the sensitivity factor of a line (0 or less: the table's)."});
   t.add(G::Xps, "quant", "udd", 1, quant,
@@ -269,8 +286,8 @@ void registerQuantCommands(CommandTable& t) {
         {"density molarmass valence [gap]", "Uses TPP-2M mean free paths in this material (density 0: the exponent again)."});
   t.add(G::Xps, "quanttransmission", "si", 2, quanttransmission,
         {"line buffer", "Takes the transmission of the line from a buffer over binding energy (-1: none)."});
-  t.add(G::Xps, "quantlimit", "sid", 2, quantlimit,
-        {"line buffer [width]", "Adds a line not seen with the detection limit of the buffer's noise at its energy."});
+  t.add(G::Xps, "quantlimit", "sidd", 2, quantlimit,
+        {"line buffer [width] [seconds]", "Adds a line not seen with the detection limit of the buffer's noise at its energy (per counting time of a point when given)."});
   t.add(G::Xps, "quantsys", "ddd", 3, quantsys,
         {"crosssection imfp transmission", "Sets the relative uncertainties (%) of the factors for the systematic errors."});
 }

@@ -36,18 +36,13 @@ void XylaView::plotLegend(Canvas& c, int mode) {
     c.setLineJoin(LineJoin::Round);
     setDashPatternForWidth(b->dashwidth);
     if (b->plotarea) {
-      // A filled area shows as a swatch of its fill, edged in its line colour.
+      // A filled area also shows a swatch of its fill under the sample.
       Path swatch;
       swatch.appendRect({x, y - 4, w, 8});
       c.setColour(col(b->fillcolor));
       c.fill(swatch);
-      if (b->plotlines) {
-        c.setColour(col(b->color));
-        c.setLineWidth(hl ? 1 : b->linewidth);
-        applyDash(c, b->dash);
-        c.stroke(swatch);
-      }
-    } else if (b->plotlines || b->plothist) {
+    }
+    if (b->plotlines || b->plothist) {
       c.setColour(col(b->color));
       c.setLineWidth(hl ? 1 : b->linewidth);
       applyDash(c, b->dash);

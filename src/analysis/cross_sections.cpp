@@ -13,7 +13,7 @@ namespace xyla::xps {
 
 namespace {
 
-constexpr double kAlKa = 1486.6;  // eV
+constexpr double kAlKa = 1486.6;       // eV
 constexpr double kCarbonEdge = 290.0;  // eV: above the C 1s binding energy in any compound
 
 // xraylib's sub-shell numbers of a level written "4f7/2", "2p", "1s": K 0, L1-L3 1-3,

@@ -4,10 +4,10 @@ namespace xyla::xps {
 
 // What the TPP-2M formula needs to know of the sample's material.
 struct Tpp2mMaterial {
-  double density = 0.0;     // g/cm3
-  double molarMass = 0.0;   // g/mol, of one atom or molecule
-  double valence = 0.0;     // valence electrons per atom or molecule
-  double gap = 0.0;         // band gap, eV (0 for metals)
+  double density = 0.0;    // g/cm3
+  double molarMass = 0.0;  // g/mol, of one atom or molecule
+  double valence = 0.0;    // valence electrons per atom or molecule
+  double gap = 0.0;        // band gap, eV (0 for metals)
 };
 
 // Free-electron plasmon energy of the material, 28.8 sqrt(Nv rho / M) eV.

@@ -46,7 +46,8 @@ bool crossSection(const QuantEntry& e, const QuantOptions& o, double& rsf, std::
   if (rsf > 0.0) return true;
   std::string why;
   if (relativeCrossSection(e.line, o.hv, rsf, why)) return true;
-  error = "No sensitivity factor for " + e.line + " with " + energyName(o.hv) + " (" + why + "): give one with quantrsf";
+  error =
+      "No sensitivity factor for " + e.line + " with " + energyName(o.hv) + " (" + why + "): give one with quantrsf";
   return false;
 }
 
@@ -289,7 +290,8 @@ bool detectionLimitArea(const DataBuffer& b, double be, double width, double& ar
     return false;
   }
   std::vector<double> d;
-  for (std::size_t i = 1; i + 1 < p.size(); ++i) d.push_back(std::fabs(p[i].second - 0.5 * (p[i - 1].second + p[i + 1].second)));
+  for (std::size_t i = 1; i + 1 < p.size(); ++i)
+    d.push_back(std::fabs(p[i].second - 0.5 * (p[i - 1].second + p[i + 1].second)));
   std::nth_element(d.begin(), d.begin() + d.size() / 2, d.end());
   // The median absolute second difference of Gaussian noise sigma is 0.6745 sqrt(1.5) sigma.
   const double noise = d[d.size() / 2] / 0.6745 / std::sqrt(1.5);

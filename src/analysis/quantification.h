@@ -38,7 +38,7 @@ struct QuantEntry {
   bool haveBe = false;    // false: the table's energy of the line is used
   std::shared_ptr<const AreaCovariance> group;  // shared by the entries of one fit
   int indexInGroup = -1;
-  bool limit = false;     // a line not seen: `area` is its detection limit
+  bool limit = false;  // a line not seen: `area` is its detection limit
 };
 
 // An instrument's transmission against binding energy (as a VAMAS block carries it).
@@ -59,9 +59,9 @@ struct QuantOptions {
   double transmission = 0.0;    // exponent t, for lines without a transmission curve
   double imfp = 0.0;            // exponent l, without a material
   std::map<std::string, double> sensitivity;  // by line key (see lineKey): the user's factors
-  double angle = 0.0;           // between source and analyser (degrees); 0: no correction
-  std::map<std::string, double> beta;          // by line key: asymmetry parameters
-  std::optional<Tpp2mMaterial> material;       // TPP-2M mean free paths in it
+  double angle = 0.0;                         // between source and analyser (degrees); 0: no correction
+  std::map<std::string, double> beta;         // by line key: asymmetry parameters
+  std::optional<Tpp2mMaterial> material;      // TPP-2M mean free paths in it
   std::map<std::string, TransmissionCurve> curves;  // by line key
   SystematicShares systematic;
 };
@@ -70,10 +70,10 @@ struct QuantRow {
   std::string line;
   double area = 0.0, areaError = 0.0;
   double rsf = 0.0, ke = 0.0;
-  double asymmetry = 1.0;   // L
-  double imfp = 0.0;        // nm (TPP-2M), or KE^l
+  double asymmetry = 1.0;  // L
+  double imfp = 0.0;       // nm (TPP-2M), or KE^l
   double transmission = 1.0;
-  double atomic = 0.0;      // %; for a limit, the most the line can hold
+  double atomic = 0.0;                              // %; for a limit, the most the line can hold
   double atomicError = 0.0, systematicError = 0.0;  // %
   bool limit = false;
 };

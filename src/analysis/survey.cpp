@@ -172,7 +172,8 @@ int nearestPeak(const std::vector<double>& sortedPeaks, double be, double tol) {
   const auto it = std::lower_bound(sortedPeaks.begin(), sortedPeaks.end(), be - tol);
   int best = -1;
   for (auto j = it; j != sortedPeaks.end() && *j <= be + tol; ++j)
-    if (best < 0 || std::fabs(*j - be) < std::fabs(sortedPeaks[best] - be)) best = static_cast<int>(j - sortedPeaks.begin());
+    if (best < 0 || std::fabs(*j - be) < std::fabs(sortedPeaks[best] - be))
+      best = static_cast<int>(j - sortedPeaks.begin());
   return best;
 }
 
@@ -246,7 +247,8 @@ double assignLines(std::vector<SurveyPeak>& peaks, const std::vector<SurveyLine>
       present.push_back({element, presence});
       if (!confirmed) continue;
       for (int i : own) {
-        const int k = nearestPeak(sortedPeaks, lines[i].be + presence.shift, lines[i].auger ? 2.0 * tolerance : tolerance);
+        const int k =
+            nearestPeak(sortedPeaks, lines[i].be + presence.shift, lines[i].auger ? 2.0 * tolerance : tolerance);
         if (k >= 0) explained[k] = true;
       }
     }
@@ -266,11 +268,13 @@ double assignLines(std::vector<SurveyPeak>& peaks, const std::vector<SurveyLine>
       const int k = nearestPeak(sortedPeaks, be, tol);
       if (k < 0) continue;
       const double dist = std::fabs(sortedPeaks[k] - be);
-      candidates[k].push_back({rankWeight(l.rank) * std::exp(-dist * dist / (tol * tol)) * presence.support * prior, l.label});
+      candidates[k].push_back(
+          {rankWeight(l.rank) * std::exp(-dist * dist / (tol * tol)) * presence.support * prior, l.label});
     }
   }
   for (SurveyPeak& p : peaks) {
-    const auto k = static_cast<std::size_t>(std::lower_bound(sortedPeaks.begin(), sortedPeaks.end(), p.be) - sortedPeaks.begin());
+    const auto k =
+        static_cast<std::size_t>(std::lower_bound(sortedPeaks.begin(), sortedPeaks.end(), p.be) - sortedPeaks.begin());
     auto& c = candidates[k];
     std::sort(c.begin(), c.end(), [](const auto& a, const auto& b) { return a.first > b.first; });
     for (const auto& [score, label] : c) {

@@ -30,6 +30,8 @@ namespace xyla::xps {
 
 namespace {
 
+// The tables keep their rows by element, several entries to a line.
+// clang-format off
 constexpr CoreLevel kCoreLevels[] = {
     {3, "Li", "1s", 54.7, 1},
     {4, "Be", "1s", 111.5, 1},
@@ -333,6 +335,8 @@ constexpr SensitivityFactor kSensitivity[] = {
 };
 
 }  // namespace
+
+// clang-format on
 
 std::span<const CoreLevel> coreLevels() { return kCoreLevels; }
 std::span<const AugerLine> augerLines() { return kAugerLines; }

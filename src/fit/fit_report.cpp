@@ -65,7 +65,8 @@ std::pair<std::string, std::string> csvValueAndError(double value, double error)
   const int decimals = std::max(0, -place);
   // Fixed notation when the rounded value needs no more digits than the solver carries.
   if (valueDigits <= kSingleDigits && decimals <= kSingleDigits + 2)
-    return {chars(roundedValue, std::chars_format::fixed, decimals), chars(roundedError, std::chars_format::fixed, decimals)};
+    return {chars(roundedValue, std::chars_format::fixed, decimals),
+            chars(roundedError, std::chars_format::fixed, decimals)};
   return {csvNumber(value), chars(error, std::chars_format::general, 2)};
 }
 

@@ -16,8 +16,8 @@
 #include "io/import_report.h"
 #include "io/line_chunks.h"
 #include "model/manager.h"
-#include "model/ui.h"
 #include "model/text_scan.h"
+#include "model/ui.h"
 #include "model/xyla_document.h"
 
 namespace xyla {

@@ -79,7 +79,8 @@ std::vector<const DataBuffer*> exportedPeaks(const XylaDocument& doc, const fit:
 std::vector<double> pointSigmas(const XylaDocument& doc, const fit::Fit& f, const DataBuffer& fitted) {
   const fit::FitResult& r = f.result();
   std::vector<double> sigma;
-  const Interpolated counted(r.poisson && f.panel.poissonBackground >= 0 ? doc.buffer(f.panel.poissonBackground) : nullptr);
+  const Interpolated counted(r.poisson && f.panel.poissonBackground >= 0 ? doc.buffer(f.panel.poissonBackground)
+                                                                         : nullptr);
   for (int i = 0; i < fitted.count(); ++i) {
     if (!std::isfinite(fitted.X[i]) || !std::isfinite(fitted.Y[i])) continue;
     if (!r.poisson) {
@@ -206,7 +207,9 @@ void fitfigure(Macro& m) {
 
 void registerFigureCommands(CommandTable& t) {
   t.add(CommandGroup::Xps, "fitfigure", "id", 0, fitfigure,
-        {"[background] [fraction]", "Makes the plot the figure of the last fit: points, background, envelope and filled components with a legend, a normalised residual panel and a reversed binding-energy axis."});
+        {"[background] [fraction]",
+         "Makes the plot the figure of the last fit: points, background, envelope and filled components with a legend, "
+         "a normalised residual panel and a reversed binding-energy axis."});
 }
 
 }  // namespace xyla

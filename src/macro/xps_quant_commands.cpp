@@ -158,7 +158,8 @@ void quantmatrix(Macro& m) {
   }
   xps::Tpp2mMaterial t{m.D[0], m.D[1], m.D[2], m.O[3] ? m.D[3] : 0.0};
   if (!std::isfinite(xps::tpp2mImfp(1000.0, t))) {
-    quantAlert(m, "The material needs a density, a molar mass and valence electrons above 0 and a band gap of 0 or more");
+    quantAlert(m,
+               "The material needs a density, a molar mass and valence electrons above 0 and a band gap of 0 or more");
     return;
   }
   session(m).material = t;
@@ -273,23 +274,31 @@ void registerQuantCommands(CommandTable& t) {
   t.add(G::Xps, "quantpeak", "si", 2, quantpeak,
         {"line row", "Takes the area of the fitted peak in table row `row` for the line."});
   t.add(G::Xps, "quantbuffer", "siid", 2, quantbuffer,
-        {"line buffer [background] [seconds]", "Takes the area of a background-free buffer for the line, with the counting error of its counts, per counting time of a point when given."});
+        {"line buffer [background] [seconds]",
+         "Takes the area of a background-free buffer for the line, with the counting error of its counts, per counting "
+         "time of a point when given."});
   t.add(G::Xps, "quantrsf", "sd", 2, quantrsf,
         {"line factor", "Sets the sensitivity factor of a line (0 or less: the table's)."});
   t.add(G::Xps, "quant", "udd", 1, quant,
-        {"anode [transmission] [imfp]", "Prints the atomic percentages with statistical and systematic errors and the totals per element; publishes quantlines, quantpct1.., quanterr1.., quantsys1.. and quanttotal1.."});
+        {"anode [transmission] [imfp]",
+         "Prints the atomic percentages with statistical and systematic errors and the totals per element; publishes "
+         "quantlines, quantpct1.., quanterr1.., quantsys1.. and quanttotal1.."});
   t.add(G::Xps, "quantangle", "d", 1, quantangle,
         {"degrees", "Sets the angle between source and analyser for the asymmetry correction (0: none)."});
   t.add(G::Xps, "quantbeta", "sd", 2, quantbeta,
         {"line beta", "Sets the asymmetry parameter of a line (outside -1..2: the default, 2 for s levels)."});
   t.add(G::Xps, "quantmatrix", "dddd", 3, quantmatrix,
-        {"density molarmass valence [gap]", "Uses TPP-2M mean free paths in this material (density 0: the exponent again)."});
+        {"density molarmass valence [gap]",
+         "Uses TPP-2M mean free paths in this material (density 0: the exponent again)."});
   t.add(G::Xps, "quanttransmission", "si", 2, quanttransmission,
         {"line buffer", "Takes the transmission of the line from a buffer over binding energy (-1: none)."});
   t.add(G::Xps, "quantlimit", "sidd", 2, quantlimit,
-        {"line buffer [width] [seconds]", "Adds a line not seen with the detection limit of the buffer's noise at its energy (per counting time of a point when given)."});
+        {"line buffer [width] [seconds]",
+         "Adds a line not seen with the detection limit of the buffer's noise at its energy (per counting time of a "
+         "point when given)."});
   t.add(G::Xps, "quantsys", "ddd", 3, quantsys,
-        {"crosssection imfp transmission", "Sets the relative uncertainties (%) of the factors for the systematic errors."});
+        {"crosssection imfp transmission",
+         "Sets the relative uncertainties (%) of the factors for the systematic errors."});
 }
 
 }  // namespace xyla

@@ -13,8 +13,8 @@
 #include "macro/command_table.h"
 #include "macro/xps_family.h"
 #include "model/manager.h"
-#include "model/view_mapping.h"
 #include "model/ui.h"
+#include "model/view_mapping.h"
 
 namespace xyla {
 
@@ -36,8 +36,8 @@ struct Label {
   std::string text;
 };
 
-constexpr double kLabelSize = 9.0;     // points
-constexpr double kLabelLift = 4.0;     // points between the spectrum and a label
+constexpr double kLabelSize = 9.0;      // points
+constexpr double kLabelLift = 4.0;      // points between the spectrum and a label
 constexpr double kLabelSpacing = 11.0;  // points between the middles of labels side by side
 
 // Length of an upright label in points (an estimate from the character count, as the

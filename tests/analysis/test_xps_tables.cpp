@@ -104,7 +104,9 @@ TEST(Quantification, RefusesMissingFactorsAndEmptyAreas) {
       {{}, {}, "No lines to quantify: add them with quantpeak or quantbuffer"},
       {{entry("O 1s", 10)}, low, "O 1s lies above the photon energy"},
       {{entry("C 2d", 10)}, {}, "No binding energy for C 2d: quantify it from a fitted peak or name a tabulated line"},
-      {{entry("W 4f", 10)}, angled, "No asymmetry parameter for W 4f: give one with quantbeta, or switch the angle off"},
+      {{entry("W 4f", 10)},
+       angled,
+       "No asymmetry parameter for W 4f: give one with quantbeta, or switch the angle off"},
       {{entry("C 1s", 0)}, {}, "The area of C 1s is zero or negative"},
   };
   for (const auto& c : cases) {

@@ -318,8 +318,7 @@ TEST(BatchRun, DemoMacroFitsTheCarbonSpectrumAndWritesThePictures) {
   ASSERT_EQ(std::sscanf(r.out.c_str(), "C 1s fit: %d iterations; rms %lf; chi-square %lf", &iterations, &rms, &chisq), 3)
       << r.out;
   const char* at = r.out.c_str() + r.out.find("C-C, C-H");
-  ASSERT_EQ(std::sscanf(at, "C-C, C-H %lf eV; width %lf +- %lf eV; %lf %%", &cc, &width, &error, &pct[0]), 4)
-      << r.out;
+  ASSERT_EQ(std::sscanf(at, "C-C, C-H %lf eV; width %lf +- %lf eV; %lf %%", &cc, &width, &error, &pct[0]), 4) << r.out;
   ASSERT_EQ(std::sscanf(r.out.c_str() + r.out.find("C-O "), "C-O %lf eV; %lf", &co, &pct[1]), 2);
   ASSERT_EQ(std::sscanf(r.out.c_str() + r.out.find("O-C=O"), "O-C=O %lf eV; %lf", &coo, &pct[2]), 2);
   EXPECT_EQ(r.out.find("carbide"), std::string::npos) << r.out;

@@ -222,8 +222,8 @@ TEST_F(AsciiImport, ASeparatorThatReadsNothingGivesWayToOneThatDoes) {
   const struct {
     const char* text;
     ImportOptions options;
-    Points points;      // of buffer 0
-    const char* used;   // separator named in the message, "" for none
+    Points points;     // of buffer 0
+    const char* used;  // separator named in the message, "" for none
   } cases[] = {
       {"BE/eV,In\n301.5,1709\n301.4,1798\n", {}, {{301.5, 1709}, {301.4, 1798}}, "comma"},
       {"1,2,3\n", {}, {{1, 2}}, "comma"},

@@ -47,13 +47,15 @@ TEST_F(FitFigure, ShowsTheSpectrumTheFitAndTheNormalisedResidual) {
     EXPECT_TRUE(f[i]->getShow());
     EXPECT_EQ(f[i]->plotlegend, i != 3) << i;  // the mask under the background is no entry
   }
-  for (const auto& b : doc.DB)
+  for (const auto& b : doc.DB) {
     if (b->getSource() != kFitFigureSource) EXPECT_FALSE(b->getShow()) << b->getComment();
+  }
   // The points are the measured spectrum (net plus background).
   const DataBuffer &measured = *doc.buffer(0), &data = *f[6], &envelope = *f[5];
   ASSERT_EQ(data.count(), 221);  // 274 to 296 eV
   for (int i = 0; i < data.count(); ++i) {
-    const auto at = std::find_if(measured.X.begin(), measured.X.end(), [&](double v) { return std::fabs(v - data.X[i]) < 1e-9; });
+    const auto at =
+        std::find_if(measured.X.begin(), measured.X.end(), [&](double v) { return std::fabs(v - data.X[i]) < 1e-9; });
     ASSERT_NE(at, measured.X.end());
     EXPECT_NEAR(data.Y[i], measured.Y[at - measured.X.begin()], 1e-9 * data.Y[i]);
   }

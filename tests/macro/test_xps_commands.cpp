@@ -162,17 +162,21 @@ TEST_F(XpsCommands, InstrumentQuantificationOfTheVamasFile) {
   auto imfp = [](double e) {  // WO3, Angstrom
     const double rho = 7.16, u = 24 * rho / 231.84, ep = 28.8 * std::sqrt(u), gap = 2.7;
     const double beta = -0.10 + 0.944 / std::sqrt(ep * ep + gap * gap) + 0.069 * std::pow(rho, 0.1);
-    return e / (ep * ep * (beta * std::log(0.191 / std::sqrt(rho) * e) - (1.97 - 0.91 * u) / e + (53.4 - 20.8 * u) / (e * e)));
+    return e / (ep * ep *
+                (beta * std::log(0.191 / std::sqrt(rho) * e) - (1.97 - 0.91 * u) / e + (53.4 - 20.8 * u) / (e * e)));
   };
   const double s2 = 0.75;  // sin^2 60
   const struct {
     int net, curve;
     double seconds, be, sigma, beta;
-  } lines[] = {{10, 7, 1.99, 284.2, 1.0, 2.0}, {12, 5, 1.195, 531.0, 2.93, 2.0}, {14, 9, 2.39, (8 * 31.4 + 6 * 33.6) / 14, 9.8, 1.0}};
+  } lines[] = {{10, 7, 1.99, 284.2, 1.0, 2.0},
+               {12, 5, 1.195, 531.0, 2.93, 2.0},
+               {14, 9, 2.39, (8 * 31.4 + 6 * 33.6) / 14, 9.8, 1.0}};
   double intensity[3], total = 0;
   for (int k = 0; k < 3; ++k) {
     const auto& l = lines[k];
-    const double factor = l.sigma * (1 + l.beta / 2 * (1.5 * s2 - 1)) * imfp(1486.6 - l.be) * transmission(l.curve, l.be);
+    const double factor =
+        l.sigma * (1 + l.beta / 2 * (1.5 * s2 - 1)) * imfp(1486.6 - l.be) * transmission(l.curve, l.be);
     intensity[k] = area(l.net, l.seconds) / factor;
     total += intensity[k];
   }
@@ -228,7 +232,8 @@ TEST_F(XpsCommands, BadArgumentsSayWhyAndChangeNothing) {
       {"quantpeak 'C 1s' 1", "Quantification", "Row 1 is no fitted peak.*"},
       {"quantbuffer 'Qq 1s' 0", "Quantification", "Unknown line Qq 1s.*"},
       {"quantclear\nquantbuffer 'O 1s' 0\nquant 400", "Quantification", "O 1s lies above the photon energy"},
-      {"quantclear\nquantbuffer 'W 4f' 0\nquantangle 60\nquant al", "Quantification", "No asymmetry parameter for W 4f.*"},
+      {"quantclear\nquantbuffer 'W 4f' 0\nquantangle 60\nquant al", "Quantification",
+       "No asymmetry parameter for W 4f.*"},
       {"quantmatrix 1 0 4", "Quantification", "The material needs a density.*"},
       {"quantlimit 'N 1s' 0", "Quantification", "The spectrum does not cover 399.0 eV.*"},
       {"quant 'xx'", "Quantification", "The anode must be.*"},

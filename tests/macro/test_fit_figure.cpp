@@ -47,9 +47,7 @@ TEST_F(FitFigure, ShowsTheSpectrumTheFitAndTheNormalisedResidual) {
     EXPECT_TRUE(f[i]->getShow());
     EXPECT_EQ(f[i]->plotlegend, i != 3) << i;  // the mask under the background is no entry
   }
-  for (const auto& b : doc.DB) {
-    if (b->getSource() != kFitFigureSource) EXPECT_FALSE(b->getShow()) << b->getComment();
-  }
+  for (const auto& b : doc.DB) EXPECT_TRUE(b->getShow() == (b->getSource() == kFitFigureSource)) << b->getComment();
   // The points are the measured spectrum (net plus background).
   const DataBuffer &measured = *doc.buffer(0), &data = *f[6], &envelope = *f[5];
   ASSERT_EQ(data.count(), 221);  // 274 to 296 eV

@@ -158,50 +158,64 @@ bool commonElement(const std::string& e) {
   return std::find(std::begin(kCommon), std::end(kCommon), e) != std::end(kCommon);
 }
 
-// Scores the lines against the peaks with every line moved by `shift`; with `assign`
-// the peaks receive their labels. `near[p]` lists the lines that can reach peak p at
-// any shift tried. Answers the sum of every peak's best score.
-double scoreLines(std::vector<SurveyPeak>& peaks, const std::vector<SurveyLine>& lines,
-                  const std::vector<std::vector<int>>& near, const std::vector<double>& sortedPeaks, double tolerance,
-                  double xmin, double xmax, double shift, bool assign) {
-  auto found = [&](double be, double tol) {
-    const auto it = std::lower_bound(sortedPeaks.begin(), sortedPeaks.end(), be - tol);
-    return it != sortedPeaks.end() && *it <= be + tol;
-  };
-  std::map<std::string, double> evidence;
-  for (const SurveyLine& l : lines) {
-    const double be = l.be + shift;
-    if (l.rank > 2 || be < xmin || be > xmax) continue;
-    const double tol = l.auger ? 2.0 * tolerance : tolerance;
-    evidence[l.element] += found(be, tol) ? rankWeight(l.rank) : -0.5 * rankWeight(l.rank);
-  }
-  double total = 0.0;
-  for (std::size_t k = 0; k < peaks.size(); ++k) {
-    SurveyPeak& p = peaks[k];
-    std::vector<std::pair<double, std::string>> candidates;
-    for (int index : near[k]) {
-      const SurveyLine& l = lines[index];
-      const double tol = l.auger ? 2.0 * tolerance : tolerance;
-      const double dist = std::fabs(l.be + shift - p.be);
-      if (dist > tol) continue;
-      const auto e = evidence.find(l.element);
-      const double support = std::max(e == evidence.end() ? 0.0 : e->second, 0.05);
-      const double prior = commonElement(l.element) ? 1.0 : 0.25;
-      candidates.push_back({rankWeight(l.rank) * std::exp(-dist * dist / (tol * tol)) * support * prior, l.label});
+// An element found in the survey: its lines sit `shift` from the tables (charging and
+// its chemical state), and `support` of its strong lines were found.
+struct Presence {
+  double shift = 0.0;
+  double support = 0.0;  // found / expected strong lines, with the anchor counted
+  int expected = 0;      // strong lines besides the anchor inside the data
+  int anchorPeak = -1;
+};
+
+// The peak nearest to `be` within `tol`, or -1.
+int nearestPeak(const std::vector<double>& sortedPeaks, double be, double tol) {
+  const auto it = std::lower_bound(sortedPeaks.begin(), sortedPeaks.end(), be - tol);
+  int best = -1;
+  for (auto j = it; j != sortedPeaks.end() && *j <= be + tol; ++j)
+    if (best < 0 || std::fabs(*j - be) < std::fabs(sortedPeaks[best] - be))
+      best = static_cast<int>(j - sortedPeaks.begin());
+  return best;
+}
+
+// Whether the element of `lines` (indices into `all`) is in the survey: its strongest
+// photoline inside the data must match a peak within tol + maxShift, and with that
+// shift at least half of its other strong (rank 1 and 2) photolines inside the data must
+// match peaks within tol. Of the anchors that pass, the one with most matches (then the
+// smallest shift) wins.
+bool findElement(const std::vector<SurveyLine>& all, const std::vector<int>& lines,
+                 const std::vector<double>& sortedPeaks, double tolerance, double xmin, double xmax, double maxShift,
+                 Presence& out) {
+  int bestRank = 4;
+  for (int i : lines)
+    if (!all[i].auger && all[i].be >= xmin && all[i].be <= xmax) bestRank = std::min(bestRank, all[i].rank);
+  if (bestRank > 3) return false;
+  bool any = false;
+  int bestFound = -1;
+  for (int anchor : lines) {
+    const SurveyLine& a = all[anchor];
+    if (a.auger || a.rank != bestRank || a.be < xmin || a.be > xmax) continue;
+    const auto from = std::lower_bound(sortedPeaks.begin(), sortedPeaks.end(), a.be - tolerance - maxShift);
+    for (auto p = from; p != sortedPeaks.end() && *p <= a.be + tolerance + maxShift; ++p) {
+      const double shift = *p - a.be;
+      int expected = 0, found = 0;
+      for (int i : lines) {
+        const SurveyLine& l = all[i];
+        const double be = l.be + shift;
+        if (i == anchor || l.auger || l.rank > 2 || be < xmin || be > xmax) continue;
+        ++expected;
+        if (nearestPeak(sortedPeaks, be, tolerance) >= 0) ++found;
+      }
+      if (2 * found < expected) continue;
+      if (any && (found < bestFound || (found == bestFound && std::fabs(shift) >= std::fabs(out.shift)))) continue;
+      any = true;
+      bestFound = found;
+      out.shift = shift;
+      out.support = (found + 1.0) / (expected + 1.0);
+      out.expected = expected;
+      out.anchorPeak = static_cast<int>(p - sortedPeaks.begin());
     }
-    std::sort(candidates.begin(), candidates.end(), [](const auto& a, const auto& b) { return a.first > b.first; });
-    if (!candidates.empty()) total += candidates.front().first;
-    if (!assign) continue;
-    p.labels.clear();
-    p.scores.clear();
-    for (const auto& [score, label] : candidates) {
-      if (p.labels.size() == 2 || score < 0.5 * candidates.front().first || score < kLeastScore) break;
-      if (std::find(p.labels.begin(), p.labels.end(), label) != p.labels.end()) continue;
-      p.labels.push_back(label);
-      p.scores.push_back(score);
-    }
   }
-  return total;
+  return any;
 }
 
 }  // namespace
@@ -211,26 +225,66 @@ double assignLines(std::vector<SurveyPeak>& peaks, const std::vector<SurveyLine>
   maxShift = std::isfinite(maxShift) ? std::clamp(std::fabs(maxShift), 0.0, 50.0) : 0.0;
   if (!(tolerance > 0.0) || !std::isfinite(tolerance)) tolerance = 2.5;
   std::vector<double> sortedPeaks;
-  std::vector<std::vector<int>> near(peaks.size());
-  for (std::size_t k = 0; k < peaks.size(); ++k) {
-    sortedPeaks.push_back(peaks[k].be);
-    for (std::size_t i = 0; i < lines.size(); ++i)
-      if (std::fabs(lines[i].be - peaks[k].be) <= 2.0 * tolerance + maxShift) near[k].push_back(static_cast<int>(i));
+  for (SurveyPeak& p : peaks) {
+    sortedPeaks.push_back(p.be);
+    p.labels.clear();
+    p.scores.clear();
   }
   std::sort(sortedPeaks.begin(), sortedPeaks.end());
-  double best = 0.0, bestScore = -1.0;
-  const int steps = static_cast<int>(std::floor(maxShift / 0.1 + 1e-9));
-  for (int k = -steps; k <= steps; ++k) {
-    const double shift = 0.1 * k;
-    const double score = scoreLines(peaks, lines, near, sortedPeaks, tolerance, xmin, xmax, shift, false);
-    // A shift must earn its place: ties go to the smaller one.
-    if (score > bestScore * (1.0 + 1e-9) || (score >= bestScore && std::fabs(shift) < std::fabs(best))) {
-      bestScore = score;
-      best = shift;
+  std::map<std::string, std::vector<int>> byElement;
+  for (std::size_t i = 0; i < lines.size(); ++i) byElement[lines[i].element].push_back(static_cast<int>(i));
+  // Elements whose strong lines confirm each other come first; an element seen by one
+  // line alone counts only when no line of those explains that peak (the Au 5p3/2 peak
+  // is no Li 1s).
+  std::vector<std::pair<std::string, Presence>> present;
+  std::vector<bool> explained(sortedPeaks.size(), false);
+  for (bool confirmed : {true, false}) {
+    for (const auto& [element, own] : byElement) {
+      Presence presence;
+      if (!findElement(lines, own, sortedPeaks, tolerance, xmin, xmax, maxShift, presence)) continue;
+      if ((presence.expected > 0) != confirmed) continue;
+      if (!confirmed && explained[presence.anchorPeak]) continue;
+      present.push_back({element, presence});
+      if (!confirmed) continue;
+      for (int i : own) {
+        const int k =
+            nearestPeak(sortedPeaks, lines[i].be + presence.shift, lines[i].auger ? 2.0 * tolerance : tolerance);
+        if (k >= 0) explained[k] = true;
+      }
     }
   }
-  scoreLines(peaks, lines, near, sortedPeaks, tolerance, xmin, xmax, best, true);
-  return best;
+  // Every line of an element present, at the element's shift, is a candidate of the
+  // peak nearest to it.
+  std::vector<std::vector<std::pair<double, std::string>>> candidates(sortedPeaks.size());
+  std::vector<double> shifts;
+  for (const auto& [element, presence] : present) {
+    shifts.push_back(presence.shift);
+    const double prior = commonElement(element) ? 1.0 : 0.25;
+    for (int i : byElement[element]) {
+      const SurveyLine& l = lines[i];
+      const double be = l.be + presence.shift;
+      const double tol = l.auger ? 2.0 * tolerance : tolerance;
+      if (be < xmin - tol || be > xmax + tol) continue;
+      const int k = nearestPeak(sortedPeaks, be, tol);
+      if (k < 0) continue;
+      const double dist = std::fabs(sortedPeaks[k] - be);
+      candidates[k].push_back(
+          {rankWeight(l.rank) * std::exp(-dist * dist / (tol * tol)) * presence.support * prior, l.label});
+    }
+  }
+  for (SurveyPeak& p : peaks) {
+    const auto k =
+        static_cast<std::size_t>(std::lower_bound(sortedPeaks.begin(), sortedPeaks.end(), p.be) - sortedPeaks.begin());
+    auto& c = candidates[k];
+    std::sort(c.begin(), c.end(), [](const auto& a, const auto& b) { return a.first > b.first; });
+    for (const auto& [score, label] : c) {
+      if (p.labels.size() == 2 || score < 0.5 * c.front().first || score < kLeastScore) break;
+      if (std::find(p.labels.begin(), p.labels.end(), label) != p.labels.end()) continue;
+      p.labels.push_back(label);
+      p.scores.push_back(score);
+    }
+  }
+  return median(shifts);
 }
 
 std::vector<SurveyLine> elementLines(const std::vector<std::string>& elements, double hv, double xmin, double xmax,

@@ -33,13 +33,14 @@ struct SurveyPeak {
 // of the smoothed curve and by 1 % of the spectrum's span.
 std::vector<SurveyPeak> findSurveyPeaks(const std::vector<double>& x, const std::vector<double>& y);
 
-// Labels every peak with at most two lines within `tolerance` eV (Auger lines within
-// twice that). A line scores by its rank and distance, times the evidence for its
-// element (its strong lines inside the data found among the peaks count for it, those
-// missing against it) and a smaller prior for elements seldom met. Spectra of charging
-// samples sit off the tables' energies: every shift of the lines up to +-maxShift eV in
-// steps of 0.1 eV is tried and the best-scoring one is used. Answers that shift (the
-// tables' energies plus the shift match the spectrum).
+// Labels every peak with at most two lines. An element counts as present only when its
+// strongest photoline inside the data matches a peak within tolerance + maxShift eV (a
+// charging sample and its chemical state move all of its lines together) and, moved
+// by the same shift, at least half of its other strong photolines inside the data match
+// peaks within `tolerance` eV. Then each of its lines, weak ones and Auger lines (within
+// twice the tolerance) included, is a candidate for the nearest peak; a candidate
+// scores by its rank, distance and the element's share of strong lines found, and less
+// for elements seldom met. Answers the median of the present elements' shifts.
 double assignLines(std::vector<SurveyPeak>& peaks, const std::vector<SurveyLine>& lines, double tolerance,
                    double xmin, double xmax, double maxShift = 5.0);
 

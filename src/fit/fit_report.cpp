@@ -1,5 +1,6 @@
 #include "fit/fit_report.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 
@@ -9,9 +10,22 @@ namespace xyla::fit {
 
 namespace {
 
-constexpr const char* kHeader =
-    "name,row,function,position,position_error,fwhm,fwhm_error,height,height_error,area,area_error,"
-    "fit_area,percent,percent_error,area_over_fit_range,chi_square,reduced_chi_square,rms,iterations";
+// Significant digits of a number the single-precision solver produced.
+constexpr int kSingleDigits = 7;
+
+std::string header(const CsvUnits& u) {
+  const std::string x = " [" + u.x + "]", y = " [" + u.y + "]";
+  const std::string area = " [" + u.y + " " + u.x + "]";
+  return "name,row,function,position" + x + ",position_error" + x + ",fwhm" + x + ",fwhm_error" + x + ",height" + y +
+         ",height_error" + y + ",area" + area + ",area_error" + area + ",fit_area" + area +
+         ",percent [%],percent_error [%],area_over_fit_range,chi_square,reduced_chi_square,rms" + y + ",iterations";
+}
+
+std::string chars(double v, std::chars_format format, int precision) {
+  char buf[64];
+  const auto r = std::to_chars(buf, buf + sizeof buf, v, format, precision);
+  return r.ec == std::errc() ? std::string(buf, r.ptr) : std::string();
+}
 
 std::string quoted(const std::string& s) {
   if (s.find_first_of(",\"\r\n") == std::string::npos) return s;
@@ -25,17 +39,41 @@ std::string quoted(const std::string& s) {
 
 }  // namespace
 
-std::string csvNumber(double v) {
-  if (!std::isfinite(v)) return "";
-  char buf[40];
-  const auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::general, 10);
-  return std::string(buf, r.ptr);
+std::string unitOfTitle(const std::string& title) {
+  std::size_t end = title.find_last_not_of(" \t");
+  if (end == std::string::npos || (title[end] != ')' && title[end] != ']')) return "";
+  const char open = title[end] == ')' ? '(' : '[';
+  const std::size_t start = title.rfind(open, end);
+  if (start == std::string::npos || start + 1 >= end) return "";
+  return title.substr(start + 1, end - start - 1);
 }
 
-std::string fitResultsCsv(const Fit& f, const std::vector<std::string>& names) {
+std::string csvNumber(double v) {
+  if (!std::isfinite(v)) return "";
+  return chars(v, std::chars_format::general, kSingleDigits);
+}
+
+std::pair<std::string, std::string> csvValueAndError(double value, double error) {
+  if (!std::isfinite(value)) return {"", ""};
+  if (!std::isfinite(error) || !(error > 0.0)) return {csvNumber(value), ""};
+  // The place of the error's second significant digit, as a power of ten.
+  const int place = static_cast<int>(std::floor(std::log10(error))) - 1;
+  const double scale = std::pow(10.0, place);
+  const double roundedError = std::round(error / scale) * scale;
+  const double roundedValue = std::round(value / scale) * scale;
+  const int valueDigits = value == 0.0 ? 1 : static_cast<int>(std::floor(std::log10(std::fabs(value)))) - place + 1;
+  const int decimals = std::max(0, -place);
+  // Fixed notation when the rounded value needs no more digits than the solver carries.
+  if (valueDigits <= kSingleDigits && decimals <= kSingleDigits + 2)
+    return {chars(roundedValue, std::chars_format::fixed, decimals),
+            chars(roundedError, std::chars_format::fixed, decimals)};
+  return {csvNumber(value), chars(error, std::chars_format::general, 2)};
+}
+
+std::string fitResultsCsv(const Fit& f, const std::vector<std::string>& names, const CsvUnits& units) {
   const FitResult& r = f.result();
   const FitModel& m = f.model();
-  std::string out = std::string(kHeader) + "\r\n";
+  std::string out = header(units) + "\r\n";
   const std::string tail = "," + csvNumber(r.chisq) + "," + csvNumber(r.reducedChisq) + "," + csvNumber(r.rms) +
                            "," + std::to_string(r.iterations);
   for (int k = 1; k <= m.npix; ++k) {
@@ -44,17 +82,20 @@ std::string fitResultsCsv(const Fit& f, const std::vector<std::string>& names) {
     const PeakNumbers* n = i < r.measures.peaks.size() ? &r.measures.peaks[i] : nullptr;
     const bool ok = n && n->ok;
     const bool errors = ok && n->errorsOk;
-    auto value = [&](double v) { return ok ? csvNumber(v) : std::string(); };
-    auto error = [&](double v) { return errors ? csvNumber(v) : std::string(); };
+    // A measured number and its error, or empty cells.
+    auto pair = [&](bool known, double v, double e) {
+      if (!known) return std::string(",,");
+      const auto [value, error] = csvValueAndError(v, errors ? e : NAN);
+      return "," + value + "," + error;
+    };
     const std::string name = i < names.size() && !names[i].empty() ? names[i] : "row " + std::to_string(peak.row + 1);
     out += quoted(name) + "," + std::to_string(peak.row + 1) + "," + quoted(peak.function);
-    out += "," + value(ok ? n->position : 0) + "," + error(ok ? n->positionError : 0);
-    out += "," + value(ok ? n->fwhm : 0) + "," + error(ok ? n->fwhmError : 0);
-    out += "," + value(ok ? n->height : 0) + "," + error(ok ? n->heightError : 0);
-    out += "," + value(ok ? n->area : 0) + "," + error(ok ? n->areaError : 0);
+    out += pair(ok, ok ? n->position : 0, ok ? n->positionError : 0);
+    out += pair(ok, ok ? n->fwhm : 0, ok ? n->fwhmError : 0);
+    out += pair(ok, ok ? n->height : 0, ok ? n->heightError : 0);
+    out += pair(ok, ok ? n->area : 0, ok ? n->areaError : 0);
     out += "," + (n && f.haveInt ? csvNumber(n->fitArea) : std::string());
-    const bool pct = ok && n->hasPercent;
-    out += "," + (pct ? csvNumber(n->percent) : std::string()) + "," + (pct && errors ? csvNumber(n->percentError) : "");
+    out += pair(ok && n->hasPercent, ok ? n->percent : 0, ok ? n->percentError : 0);
     out += std::string(",") + (ok ? (n->windowed ? "1" : "0") : "");
     out += tail + "\r\n";
   }

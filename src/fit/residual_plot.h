@@ -1,5 +1,6 @@
 #pragma once
 
+#include <string>
 #include <vector>
 
 namespace xyla {
@@ -14,9 +15,10 @@ inline constexpr const char* kResidualSource = "Fit Residual";
 // Shows `residual` (Y) over `x` in a sub-plot under the main plot of `doc`: the main
 // plot's frame moves up by `fraction` of the view height, the sub-plot takes the space
 // below, sharing the main plot's X range and direction (also after later changes), with
-// its X axis settings and side margins, a zero line and a symmetric Y range. The main plot's X numbers and title move to the sub-plot. A
-// residual sub-plot made before is replaced (the main plot moves only once).
+// its X axis settings and side margins, a zero line and a symmetric Y range. The main plot's X numbers and title move
+// to the sub-plot. A residual sub-plot made before is replaced (the main plot moves only once). `title` is the
+// sub-plot's Y title.
 void showResidualPlot(XylaDocument& doc, const std::vector<double>& x, const std::vector<double>& residual,
-                      double fraction);
+                      double fraction, const std::string& title = "Residual");
 
 }  // namespace xyla::fit

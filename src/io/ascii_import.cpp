@@ -17,6 +17,7 @@
 #include "io/line_chunks.h"
 #include "model/manager.h"
 #include "model/text_scan.h"
+#include "model/ui.h"
 #include "model/xyla_document.h"
 
 namespace xyla {
@@ -403,7 +404,52 @@ int importFileParallel(XylaDocument& doc, const ImportOptions& o, std::size_t bl
   return finishImport(doc, o, sink);
 }
 
-int importFile(XylaDocument& doc, const ImportOptions& o) {
+namespace {
+
+// Whether some line of the file gives a point under the options: in mode 0 a value
+// beside the X column (from a field that is not empty), in mode 1 two to four values.
+bool readsAPoint(const ImportOptions& o) {
+  ts::LineReader reader(o.file);
+  LineParser parser(o);
+  const int xIndex = (o.noxcolumn || o.xcolumn < 1) ? -1 : o.xcolumn - 1;
+  while (auto next = reader.ugstrView()) {
+    const int n = parser.parse(*next);
+    if (o.mode == 1) {
+      if (n >= 2 && n <= 4) return true;
+      continue;
+    }
+    if (o.mode != 0 || n <= 0 || n <= xIndex) continue;
+    for (int c = 0; c < n; ++c)
+      if (c != xIndex && !(parser.separated() && parser.emptyField(c))) return true;
+  }
+  return false;
+}
+
+// The options the file is read with: as given whenever they read a point; otherwise, our
+// own addition for the exports of instruments, the first of comma, semicolon and tab that
+// does (said to the person), else as given.
+ImportOptions readableOptions(XylaDocument& doc, const ImportOptions& o) {
+  if (readsAPoint(o)) return o;
+  static const std::pair<const char*, const char*> kSeparators[] = {{",", "comma"}, {";", "semicolon"}, {"\t", "tab"}};
+  for (const auto& [separator, name] : kSeparators) {
+    if (o.separator == separator) continue;
+    ImportOptions tried = o;
+    tried.separator = separator;
+    if (!readsAPoint(tried)) continue;
+    if (Ui* ui = documentUi(doc))
+      ui->alert(kSeparatorGuessedTitle,
+                "No line of " + o.file + " reads with the configured separator; it was read with " + name +
+                    " as the separator.",
+                {"OK"});
+    return tried;
+  }
+  return o;
+}
+
+}  // namespace
+
+int importFile(XylaDocument& doc, const ImportOptions& given) {
+  const ImportOptions o = readableOptions(doc, given);
   const int workers = static_cast<int>(std::min(4u, std::thread::hardware_concurrency()));
   struct stat st {};
   const bool large = ::stat(o.file.c_str(), &st) == 0 && S_ISREG(st.st_mode) &&

@@ -193,8 +193,14 @@ bool requireResult(Macro& m, const fit::Fit& f) {
 void fitcsv(Macro& m) {
   fit::Fit& f = fitFor(m);
   if (!requireResult(m, f)) return;
+  // Units from the axis titles ("Binding energy (eV)"), else eV and counts.
+  fit::CsvUnits units;
+  for (int axis : {0, 1}) {
+    const std::string unit = fit::unitOfTitle(m.PD->axistext[axis]);
+    if (!unit.empty()) (axis == 0 ? units.x : units.y) = unit;
+  }
   std::string error;
-  if (!writeFileReplacing(m.S[0], fit::fitResultsCsv(f, peakNames(m, f)), error)) {
+  if (!writeFileReplacing(m.S[0], fit::fitResultsCsv(f, peakNames(m, f), units), error)) {
     m.M->ui().alert("Can not write file", error, {"OK"});
     ++m.ERR;
   }

@@ -124,6 +124,7 @@ void registerXpsCommands(CommandTable& t) {
         {"row buffers [reference]", "Moves the buffers so that the fitted component of table row `row` lies at the reference energy."});
   registerQuantCommands(t);
   registerSurveyCommands(t);
+  registerFigureCommands(t);
 }
 
 }  // namespace xyla

@@ -7,5 +7,6 @@ class CommandTable;
 // The parts of the XPS command family that live in files of their own.
 void registerQuantCommands(CommandTable& t);
 void registerSurveyCommands(CommandTable& t);
+void registerFigureCommands(CommandTable& t);
 
 }  // namespace xyla

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "analysis/energy_scale.h"
+#include "analysis/imfp.h"
 #include "analysis/quantification.h"
 #include "analysis/xps_lines.h"
 #include "fit/fit_controller.h"
@@ -81,8 +82,18 @@ void quantpeak(Macro& m) {
   quantAlert(m, "Row " + std::to_string(m.I[1]) + " is no fitted peak of the last fit");
 }
 
-// quantbuffer line buffer [background]: the area of a background-free buffer, with the
-// counting error of its counts (plus the background's, when named).
+// The counting time per point (dwell time x scans, seconds) given as argument `p`, 1
+// when not given; false with an alert for a time that is not positive.
+bool countingTime(Macro& m, int p, double& seconds) {
+  seconds = m.O[p] ? m.D[p] : 1.0;
+  if (seconds > 0.0 && std::isfinite(seconds)) return true;
+  quantAlert(m, "The counting time must be positive");
+  return false;
+}
+
+// quantbuffer line buffer [background] [seconds]: the area of a background-free buffer
+// of counts, with the counting error of its counts (plus the background's, when
+// named), both divided by the counting time per point when given.
 void quantbuffer(Macro& m) {
   const std::string line = m.S[0];
   if (!knownLine(m, line)) return;
@@ -102,6 +113,10 @@ void quantbuffer(Macro& m) {
     quantAlert(m, "Buffer " + std::to_string(m.I[1]) + " has fewer than 2 points or values that are not numbers");
     return;
   }
+  double seconds = 1.0;
+  if (!countingTime(m, 3, seconds)) return;
+  e.area /= seconds;
+  e.areaError /= seconds;
   session(m).entries.push_back(e);
 }
 
@@ -119,8 +134,98 @@ void quantrsf(Macro& m) {
 
 void quantclear(Macro& m) { session(m).entries.clear(); }
 
+// quantangle degrees: the angle between source and analyser for the asymmetry
+// correction (0 or less: none).
+void quantangle(Macro& m) { session(m).angle = m.D[0] > 0.0 && m.D[0] < 180.0 ? m.D[0] : 0.0; }
+
+// quantbeta line beta: the asymmetry parameter of a line (below -1 or above 2: the
+// default again, 2 for s levels).
+void quantbeta(Macro& m) {
+  const std::string line = m.S[0];
+  if (!knownLine(m, line)) return;
+  if (m.D[1] >= -1.0 && m.D[1] <= 2.0)
+    session(m).beta[xps::lineKey(line)] = m.D[1];
+  else
+    session(m).beta.erase(xps::lineKey(line));
+}
+
+// quantmatrix density molarmass valence [gap]: TPP-2M mean free paths in this material
+// (a density of 0 or less: back to the exponent).
+void quantmatrix(Macro& m) {
+  if (!(m.D[0] > 0.0)) {
+    session(m).material.reset();
+    return;
+  }
+  xps::Tpp2mMaterial t{m.D[0], m.D[1], m.D[2], m.O[3] ? m.D[3] : 0.0};
+  if (!std::isfinite(xps::tpp2mImfp(1000.0, t))) {
+    quantAlert(m,
+               "The material needs a density, a molar mass and valence electrons above 0 and a band gap of 0 or more");
+    return;
+  }
+  session(m).material = t;
+}
+
+// quanttransmission line buffer: the instrument's transmission for the line, read off
+// the buffer (X binding energy, Y transmission) at the line's energy (-1: none).
+void quanttransmission(Macro& m) {
+  const std::string line = m.S[0];
+  if (!knownLine(m, line)) return;
+  if (m.I[1] < 0) {
+    session(m).curves.erase(xps::lineKey(line));
+    return;
+  }
+  const DataBuffer* b = m.PD->buffer(m.I[1]);
+  if (!b || b->count() < 2) {
+    quantAlert(m, "Buffer " + std::to_string(m.I[1]) + " does not exist or has fewer than 2 points");
+    return;
+  }
+  session(m).curves[xps::lineKey(line)] = {b->X, b->Y};
+}
+
+// quantlimit line buffer [width] [seconds]: a line not seen, at its tabulated energy in
+// the buffer's spectrum, counted with its detection limit (per counting time).
+void quantlimit(Macro& m) {
+  const std::string line = m.S[0];
+  if (!knownLine(m, line)) return;
+  const DataBuffer* b = m.PD->buffer(m.I[1]);
+  double be = 0.0;
+  if (!b) {
+    quantAlert(m, "Buffer " + std::to_string(m.I[1]) + " does not exist");
+    return;
+  }
+  if (!xps::lineEnergy(line, be)) {
+    quantAlert(m, "No binding energy for " + line + " in the tables");
+    return;
+  }
+  xps::QuantEntry e;
+  e.line = line;
+  e.limit = true;
+  std::string error;
+  if (!xps::detectionLimitArea(*b, be, m.O[2] ? m.D[2] : 2.0, e.area, error)) {
+    quantAlert(m, error);
+    return;
+  }
+  double seconds = 1.0;
+  if (!countingTime(m, 3, seconds)) return;
+  e.area /= seconds;
+  session(m).entries.push_back(e);
+}
+
+// quantsys crosssection imfp transmission: the relative uncertainties (%) of the factors.
+void quantsys(Macro& m) {
+  for (int i = 0; i < 3; ++i) {
+    if (!(m.D[i] >= 0.0) || !std::isfinite(m.D[i])) {
+      quantAlert(m, "The uncertainties must be percentages of 0 or more");
+      return;
+    }
+  }
+  session(m).systematic = {m.D[0] / 100.0, m.D[1] / 100.0, m.D[2] / 100.0};
+}
+
 // quant anode [transmission] [imfp]: prints the atomic percentages and publishes
-// quantlines, quantpct<i> and quanterr<i> (i from 1, in the order the lines came).
+// quantlines, quantpct<i>, quanterr<i>, quantsys<i> (i from 1, in the order the lines
+// came), and per element quantelements, quantelement<k>, quanttotal<k>,
+// quanttotalerr<k>, quanttotalsys<k>.
 void quant(Macro& m) {
   xps::QuantOptions o;
   o.hv = m.D[0];
@@ -130,11 +235,16 @@ void quant(Macro& m) {
     quantAlert(m, "The anode must be al, mg or a photon energy in eV");
     return;
   }
-  o.magnesium = std::fabs(o.hv - kMgKalpha) < 1.0;
   o.transmission = m.O[1] ? m.D[1] : 0.0;
   o.imfp = m.O[2] ? m.D[2] : 0.0;
-  o.sensitivity = session(m).sensitivity;
-  const xps::QuantOutcome q = xps::quantify(session(m).entries, o);
+  const xps::QuantSession& s = session(m);
+  o.sensitivity = s.sensitivity;
+  o.angle = s.angle;
+  o.beta = s.beta;
+  o.material = s.material;
+  o.curves = s.curves;
+  o.systematic = s.systematic;
+  const xps::QuantOutcome q = xps::quantify(s.entries, o);
   if (!q.ok) {
     quantAlert(m, q.error);
     return;
@@ -144,6 +254,15 @@ void quant(Macro& m) {
   for (std::size_t i = 0; i < q.rows.size(); ++i) {
     m.M->GV["quantpct" + std::to_string(i + 1)] = q.rows[i].atomic;
     m.M->GV["quanterr" + std::to_string(i + 1)] = q.rows[i].atomicError;
+    m.M->GV["quantsys" + std::to_string(i + 1)] = q.rows[i].systematicError;
+  }
+  m.M->GV["quantelements"] = static_cast<double>(q.elements.size());
+  for (std::size_t k = 0; k < q.elements.size(); ++k) {
+    const std::string i = std::to_string(k + 1);
+    m.M->SV["quantelement" + i] = q.elements[k].element;
+    m.M->GV["quanttotal" + i] = q.elements[k].atomic;
+    m.M->GV["quanttotalerr" + i] = q.elements[k].atomicError;
+    m.M->GV["quanttotalsys" + i] = q.elements[k].systematicError;
   }
 }
 
@@ -154,12 +273,32 @@ void registerQuantCommands(CommandTable& t) {
         {"", "Forgets every line of the quantification."});
   t.add(G::Xps, "quantpeak", "si", 2, quantpeak,
         {"line row", "Takes the area of the fitted peak in table row `row` for the line."});
-  t.add(G::Xps, "quantbuffer", "sii", 2, quantbuffer,
-        {"line buffer [background]", "Takes the area of a background-free buffer for the line, with the counting error of its counts."});
+  t.add(G::Xps, "quantbuffer", "siid", 2, quantbuffer,
+        {"line buffer [background] [seconds]",
+         "Takes the area of a background-free buffer for the line, with the counting error of its counts, per counting "
+         "time of a point when given."});
   t.add(G::Xps, "quantrsf", "sd", 2, quantrsf,
         {"line factor", "Sets the sensitivity factor of a line (0 or less: the table's)."});
   t.add(G::Xps, "quant", "udd", 1, quant,
-        {"anode [transmission] [imfp]", "Prints the atomic percentages and publishes quantlines, quantpct1.. and quanterr1.."});
+        {"anode [transmission] [imfp]",
+         "Prints the atomic percentages with statistical and systematic errors and the totals per element; publishes "
+         "quantlines, quantpct1.., quanterr1.., quantsys1.. and quanttotal1.."});
+  t.add(G::Xps, "quantangle", "d", 1, quantangle,
+        {"degrees", "Sets the angle between source and analyser for the asymmetry correction (0: none)."});
+  t.add(G::Xps, "quantbeta", "sd", 2, quantbeta,
+        {"line beta", "Sets the asymmetry parameter of a line (outside -1..2: the default, 2 for s levels)."});
+  t.add(G::Xps, "quantmatrix", "dddd", 3, quantmatrix,
+        {"density molarmass valence [gap]",
+         "Uses TPP-2M mean free paths in this material (density 0: the exponent again)."});
+  t.add(G::Xps, "quanttransmission", "si", 2, quanttransmission,
+        {"line buffer", "Takes the transmission of the line from a buffer over binding energy (-1: none)."});
+  t.add(G::Xps, "quantlimit", "sidd", 2, quantlimit,
+        {"line buffer [width] [seconds]",
+         "Adds a line not seen with the detection limit of the buffer's noise at its energy (per counting time of a "
+         "point when given)."});
+  t.add(G::Xps, "quantsys", "ddd", 3, quantsys,
+        {"crosssection imfp transmission",
+         "Sets the relative uncertainties (%) of the factors for the systematic errors."});
 }
 
 }  // namespace xyla

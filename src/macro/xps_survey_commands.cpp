@@ -14,6 +14,7 @@
 #include "macro/xps_family.h"
 #include "model/manager.h"
 #include "model/ui.h"
+#include "model/view_mapping.h"
 
 namespace xyla {
 
@@ -29,19 +30,65 @@ void removeTexts(XylaDocument& doc, int tag) {
   std::erase_if(doc.T, [tag](const std::unique_ptr<TextObject>& t) { return t->tag == tag; });
 }
 
-// An upright label whose lower end stands a little above (x, y) of the buffer's range.
-void addLabel(Macro& m, const DataBuffer& b, double x, double y, const std::string& text, int tag) {
-  auto t = std::make_unique<TextObject>(m.PD);
-  t->tag = tag;
-  t->text = text;
-  t->font = FontSpec::system(9.0);
-  t->color = m.getColor(m.defr, m.defg, m.defb);
-  t->angle = 90.0;
-  t->tbalign = 3;  // middle left: after the turn, the middle of the lower end
-  t->posmode = b.belongx == 2 ? 2 : 1;
-  const double lift = 0.03 * std::fabs(b.getYmax() - b.getYmin());
-  TextObject& placed = m.PD->addText(std::move(t));
-  placed.setPosition(x, y + lift);
+// A label to stand upright over the spectrum at data X `x`, above the spectrum's top `y`.
+struct Label {
+  double x, y;
+  std::string text;
+};
+
+constexpr double kLabelSize = 9.0;      // points
+constexpr double kLabelLift = 4.0;      // points between the spectrum and a label
+constexpr double kLabelSpacing = 11.0;  // points between the middles of labels side by side
+
+// Length of an upright label in points (an estimate from the character count, as the
+// layout has no font metrics at hand).
+double labelLength(const std::string& text) { return 0.58 * kLabelSize * static_cast<double>(text.size()) + 2.0; }
+
+// Places the labels of buffer `b` as texts of `tag` inside the frame, none over another:
+// a label that would touch the one before it moves aside by up to two label widths,
+// else stands above it; the Y range grows so that the highest label ends in the frame.
+void placeLabels(Macro& m, const DataBuffer& b, std::vector<Label> labels, int tag) {
+  XylaDocument& doc = *m.PD;
+  const int wx = b.belongx == 2 ? 2 : 1, wy = b.belongy == 2 ? 2 : 1;
+  double& ymin = wy == 2 ? doc.ymin2 : doc.ymin1;
+  double& ymax = wy == 2 ? doc.ymax2 : doc.ymax1;
+  const double bottom = doc.marginbottom, height = doc.viewHeight - doc.marginbottom - doc.margintop;
+  const double left = doc.marginleft + 0.5 * kLabelSpacing;
+  const double right = doc.viewWidth - doc.marginright - 0.5 * kLabelSpacing;
+  std::erase_if(labels, [&](const Label& l) { return !std::isfinite(l.x) || !std::isfinite(l.y); });
+  for (Label& l : labels) l.x = std::clamp(xPoint(doc, l.x, wx), left, right);  // view X from here on
+  std::sort(labels.begin(), labels.end(), [](const Label& a, const Label& b) { return a.x < b.x; });
+  // Side by side first; the lift of a label in a stack is counted in label lengths.
+  std::vector<double> stacked(labels.size(), 0.0);
+  for (std::size_t i = 1; i < labels.size(); ++i) {
+    const double wanted = labels[i - 1].x + kLabelSpacing;
+    if (labels[i].x >= wanted) continue;
+    if (wanted - labels[i].x <= 2.0 * kLabelSpacing && wanted <= right) {
+      labels[i].x = wanted;
+    } else {
+      stacked[i] = stacked[i - 1] + labelLength(labels[i - 1].text) + kLabelLift;
+      labels[i].y = std::max(labels[i].y, labels[i - 1].y);
+    }
+  }
+  // The Y range that keeps every label's upper end inside the frame.
+  for (std::size_t i = 0; i < labels.size(); ++i) {
+    const double room = height - 2.0 - kLabelLift - stacked[i] - labelLength(labels[i].text);
+    if (room <= 0.1 * height || !(ymax > ymin)) continue;
+    ymax = std::max(ymax, ymin + (labels[i].y - ymin) * height / room);
+  }
+  for (std::size_t i = 0; i < labels.size(); ++i) {
+    auto t = std::make_unique<TextObject>(m.PD);
+    t->tag = tag;
+    t->text = labels[i].text;
+    t->font = FontSpec::system(kLabelSize);
+    t->color = m.getColor(m.defr, m.defg, m.defb);
+    t->angle = 90.0;
+    t->tbalign = 3;  // middle left: after the turn, the middle of the lower end
+    t->posmode = wx;
+    const double base = std::min(yPoint(doc, labels[i].y, wy), bottom + height) + kLabelLift + stacked[i];
+    TextObject& placed = m.PD->addText(std::move(t));
+    placed.setPosition(xValue(doc, labels[i].x, wx), yValue(doc, base, wy));
+  }
 }
 
 bool photonEnergy(Macro& m, int p, double& hv) {
@@ -73,6 +120,7 @@ void surveylabel(Macro& m) {
     m.M->GV["surveypeaks"] = static_cast<double>(peaks.size());
     m.M->GV["surveyshift"] = shift;
     std::string table = "BE (eV)    height     lines\n";
+    std::vector<Label> labels;
     int i = 0;
     for (const xps::SurveyPeak& p : peaks) {
       std::string label;
@@ -81,8 +129,9 @@ void surveylabel(Macro& m) {
       std::snprintf(buf, sizeof buf, "%8.1f %10.4g     %s\n", p.be, p.height, label.empty() ? "?" : label.c_str());
       table += buf;
       m.M->GV["surveybe" + std::to_string(++i)] = p.be;
-      if (!label.empty()) addLabel(m, b, p.be, topNear(b, p.be, 1.0), label, kPeakLabelTag);
+      if (!label.empty()) labels.push_back({p.be, topNear(b, p.be, 1.0), label});
     }
+    placeLabels(m, b, labels, kPeakLabelTag);
     char shiftLine[80];
     std::snprintf(shiftLine, sizeof shiftLine, "lines matched %+.1f eV from the tables\n", shift);
     m.print(table + shiftLine);
@@ -106,7 +155,9 @@ void surveymark(Macro& m) {
     return;
   }
   removeTexts(*m.PD, kElementLabelTag);
-  for (const xps::SurveyLine& l : lines) addLabel(m, *b, l.be, topNear(*b, l.be, 1.0), l.label, kElementLabelTag);
+  std::vector<Label> labels;
+  for (const xps::SurveyLine& l : lines) labels.push_back({l.be, topNear(*b, l.be, 1.0), l.label});
+  placeLabels(m, *b, labels, kElementLabelTag);
   m.M->GV["surveymarks"] = static_cast<double>(lines.size());
 }
 

@@ -35,6 +35,13 @@ void XylaView::plotLegend(Canvas& c, const PointerOverlay* drag) {
     c.setLineCap(LineCap::Round);
     c.setLineJoin(LineJoin::Round);
     setDashPatternForWidth(b->dashwidth);
+    if (b->plotarea) {
+      // A filled area also shows a swatch of its fill under the sample.
+      Path swatch;
+      swatch.appendRect({x, y - 4, w, 8});
+      c.setColour(col(b->fillcolor));
+      c.fill(swatch);
+    }
     if (b->plotlines || b->plothist) {
       c.setColour(col(b->color));
       c.setLineWidth(hl ? 1 : b->linewidth);

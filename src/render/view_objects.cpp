@@ -8,6 +8,7 @@
 
 #include "model/graphic_object.h"
 #include "model/manager.h"
+#include "model/shared_x_axis.h"
 #include "model/text_object.h"
 #include "model/xyla_document.h"
 #include "render/clipping.h"
@@ -307,14 +308,9 @@ void XylaView::prepareSubplots(Canvas& c) {
   subviews_.clear();
   for (const auto& sub : PD->subplots) {
     if (!drawable(*sub)) continue;
-    // A sub-plot that shares the X axis takes the main plot's range and mode before it
-    // lays itself out.
-    if (sub->sharex) {
-      sub->xmin1 = PD->xmin1;
-      sub->xmax1 = PD->xmax1;
-      sub->axismode[0] = PD->axismode[0];
-      sub->reverse[0] = PD->reverse[0];
-    }
+    // A sub-plot that shares the X axis takes the main plot's axis (range, direction,
+    // ticks, title) before it lays itself out.
+    if (sub->sharex) shareXAxis(*PD, *sub);
     XylaView view(M, sub->subvieww, sub->subviewh);
     view.setXylaDocument(sub.get());
     view.prepare(c);

@@ -117,6 +117,8 @@ TEST(FitErrors, ResultsTableHoldsTheMeasuredNumbers) {
   std::getline(in, row1);
   std::getline(in, row2);
   EXPECT_EQ(std::count(header.begin(), header.end(), ','), 18);
+  EXPECT_EQ(header.rfind("name,row,function,position [eV],position_error [eV],fwhm [eV],", 0), 0u) << header;
+  EXPECT_NE(header.find(",area [counts eV],"), std::string::npos) << header;
   EXPECT_EQ(row1.rfind("\"C-C, C-H\",1,GL,", 0), 0u) << row1;
   EXPECT_EQ(row2.rfind("row 2,2,GL,", 0), 0u) << row2;
   // Column 10 (from 1) of the second row is the true area, column 13 the percentage.
@@ -124,9 +126,42 @@ TEST(FitErrors, ResultsTableHoldsTheMeasuredNumbers) {
   std::stringstream s(row2.substr(0, row2.size() - 1));
   for (std::string c; std::getline(s, c, ',');) cells.push_back(c);
   ASSERT_EQ(cells.size(), 19u);
-  EXPECT_DOUBLE_EQ(std::stod(cells[9]), std::stod(fit::csvNumber(r.measures.peaks[1].area)));
-  EXPECT_NEAR(std::stod(cells[12]) + r.measures.peaks[0].percent, 100.0, 1e-6);
+  // Rounded where the error's second digit stands.
+  const fit::PeakNumbers& p = r.measures.peaks[1];
+  const double place = std::pow(10.0, std::floor(std::log10(p.areaError)) - 1);
+  EXPECT_NEAR(std::stod(cells[9]), p.area, 0.5 * place * (1 + 1e-9));
+  EXPECT_NEAR(std::stod(cells[10]), p.areaError, 0.5 * place * (1 + 1e-9));
+  EXPECT_NEAR(std::stod(cells[12]) + r.measures.peaks[0].percent, 100.0, p.percentError);
   EXPECT_EQ(cells[18], std::to_string(r.iterations));
+}
+
+// The table prints what a number carries: an error to two digits and its value to the
+// same place, single-precision results to seven digits, never ten digits of noise.
+TEST(FitErrors, ResultsTableRoundsToWhatTheNumbersCarry) {
+  const struct {
+    double value, error;
+    const char *shown, *shownError;
+  } cases[] = {
+      {282.3421936, 0.01886050205, "282.342", "0.019"},
+      {186.750412, 20.74868682, "187", "21"},
+      {1509.755592, 38.51917363, "1510", "39"},
+      {1.458609378, 0.043094587, "1.459", "0.043"},
+      {-0.004861, 0.000355, "-0.00486", "0.00036"},
+      {912.4343262, 349.6, "910", "350"},
+      {282.3421936, 1e-9, "282.3422", "1e-09"},  // no more digits than single precision
+      {217.4678955, 0.0, "217.4679", ""},
+      {1.016205119, NAN, "1.016205", ""},
+      {NAN, 1.0, "", ""},
+  };
+  for (const auto& c : cases) {
+    const auto [value, error] = fit::csvValueAndError(c.value, c.error);
+    EXPECT_EQ(value, c.shown) << c.value;
+    EXPECT_EQ(error, c.shownError) << c.value;
+  }
+  EXPECT_EQ(fit::unitOfTitle("Binding energy (eV)"), "eV");
+  EXPECT_EQ(fit::unitOfTitle("Intensity [counts/s] "), "counts/s");
+  EXPECT_EQ(fit::unitOfTitle("Intensity"), "");
+  EXPECT_EQ(fit::unitOfTitle("()"), "");
 }
 
 }  // namespace

@@ -212,6 +212,52 @@ TEST_F(AsciiImport, RealCommaSeparatedSpectrum) {
   EXPECT_GT(b.ymax, b.ymin);
 }
 
+// Exports of instruments separate columns by commas: when no line gives a point with the
+// configured separator, the first of comma, semicolon and tab that does is used and named;
+// whenever the configured one reads something it stays.
+TEST_F(AsciiImport, ASeparatorThatReadsNothingGivesWayToOneThatDoes) {
+  ImportOptions semicolon, modeOne;
+  semicolon.separator = ";";
+  modeOne.mode = 1;
+  const struct {
+    const char* text;
+    ImportOptions options;
+    Points points;     // of buffer 0
+    const char* used;  // separator named in the message, "" for none
+  } cases[] = {
+      {"BE/eV,In\n301.5,1709\n301.4,1798\n", {}, {{301.5, 1709}, {301.4, 1798}}, "comma"},
+      {"1,2,3\n", {}, {{1, 2}}, "comma"},
+      {"1,2\n3,4\n", modeOne, {{1, 2}, {3, 4}}, "comma"},
+      {"1\t2\n", semicolon, {{1, 2}}, "tab"},
+      {"1;2\n", {}, {{1, 2}}, ""},          // blanks-or-numbers reads it
+      {"1,5;2,5\n", {}, {{1.5, 2.5}}, ""},  // decimal commas
+      {"1;2;3\n", semicolon, {{1, 2}}, ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.text);
+    doc.DB.clear();
+    ui.alerts.clear();
+    import(c.text, c.options);
+    ASSERT_GE(doc.bufferCount(), 1);
+    EXPECT_EQ(pointsOf(*doc.buffer(0)), c.points);
+    if (*c.used == 0) {
+      EXPECT_TRUE(ui.alerts.empty());
+      continue;
+    }
+    ASSERT_EQ(ui.alerts.size(), 1u);
+    EXPECT_EQ(ui.alerts[0].title, "Import Separator");
+    EXPECT_EQ(ui.alerts[0].message, "No line of " + settings.path("data.txt") +
+                                        " reads with the configured separator; it was read with " + c.used +
+                                        " as the separator.");
+  }
+  // Nothing reads with any of them: as before, nothing imported.
+  doc.DB.clear();
+  ui.alerts.clear();
+  EXPECT_EQ(import("a,b\n"), 0);
+  ASSERT_EQ(ui.alerts.size(), 1u);
+  EXPECT_EQ(ui.alerts[0].title, "Nothing Imported");
+}
+
 // The reading on several threads splits the file into blocks at line ends; whatever the
 // block size and the number of workers, the buffers, their extents and the document's
 // ranges must equal those of the one-thread reading to the last bit.

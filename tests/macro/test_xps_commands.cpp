@@ -7,8 +7,11 @@
 #include <regex>
 
 #include "io/ascii_import.h"
+#include "io/vamas_import.h"
 #include "macro_fixture.h"
 #include "model/document_archive.h"
+#include "render/recording_canvas.h"
+#include "render/xyla_view.h"
 #include "support/test_files.h"
 
 namespace xyla::test {
@@ -22,6 +25,18 @@ class XpsCommands : public MacroFixture {
     ASSERT_GE(importFile(doc, o), 1);
   }
   double var(const std::string& name) { return m.GV.count(name) ? m.GV[name] : NAN; }
+  // The texts the drawing pass of the document writes, sub-plots included.
+  std::vector<std::string> drawnTexts() {
+    RecordingCanvas canvas;
+    XylaView view(&m, doc.viewWidth, doc.viewHeight);
+    view.setXylaDocument(&doc);
+    view.prepare(canvas);
+    view.drawRect(canvas);
+    std::vector<std::string> out;
+    for (const auto& op : canvas.ops)
+      if (op.kind == "text") out.push_back(op.text);
+    return out;
+  }
   std::string tmp(const std::string& name) { return ::testing::TempDir() + name; }
 };
 
@@ -63,6 +78,10 @@ TEST_F(XpsCommands, WorkedExamplesRunOnTheMeasuredSpectra) {
     EXPECT_FALSE(readFile(tmp(d.macro) + ".png").empty());
     ASSERT_EQ(doc.subplots.size(), 1u);
     EXPECT_TRUE(doc.subplots[0]->sharex);
+    // Both axis titles are drawn, the X title (set after the residual panel came) under it.
+    const std::vector<std::string> texts = drawnTexts();
+    for (const char* title : {"Binding energy (eV)", "Intensity (counts)"})
+      EXPECT_EQ(std::count(texts.begin(), texts.end(), title), 1) << title;
     // The residual panel is part of the document file.
     XylaDocument back(&m);
     ASSERT_TRUE(loadDataRepresentation(back, dataRepresentationOfType(doc, kDocumentType), kDocumentType, ui));
@@ -89,10 +108,89 @@ TEST_F(XpsCommands, SurveyLabelsAndMarks) {
   }
   const auto labels = texts(1901), marks = texts(1902);
   EXPECT_NE(std::find(labels.begin(), labels.end(), "W 4f"), labels.end());
+  // Drawn with real fonts, every label (turned upright about its frame's lower left
+  // corner) stays inside the plot frame and off every other label of its command.
+  for (int tag : {1901, 1902}) {
+    run("savepng '" + tmp("survey.png") + "' 72\n");
+    std::vector<ViewRect> boxes;
+    for (const auto& t : doc.T) {
+      if (t->tag != tag) continue;
+      ASSERT_EQ(t->angle, 90.0);
+      boxes.push_back({t->frame.x - t->frame.height, t->frame.y, t->frame.height, t->frame.width});
+      const ViewRect& b = boxes.back();
+      EXPECT_GE(b.x, doc.marginleft) << t->text;
+      EXPECT_LE(b.x + b.width, doc.viewWidth - doc.marginright) << t->text;
+      EXPECT_GE(b.y, doc.marginbottom) << t->text;
+      EXPECT_LE(b.y + b.height, doc.viewHeight - doc.margintop) << t->text;
+    }
+    for (std::size_t i = 0; i < boxes.size(); ++i)
+      for (std::size_t j = i + 1; j < boxes.size(); ++j) {
+        const ViewRect &a = boxes[i], &b = boxes[j];
+        const bool apart = a.x + a.width <= b.x + 0.5 || b.x + b.width <= a.x + 0.5 || a.y + a.height <= b.y + 0.5 ||
+                           b.y + b.height <= a.y + 0.5;
+        EXPECT_TRUE(apart) << "labels " << i << " and " << j << " of tag " << tag << " overlap";
+      }
+  }
   EXPECT_LE(labels.size(), static_cast<std::size_t>(var("surveypeaks")));
   EXPECT_EQ(marks.size(), static_cast<std::size_t>(var("surveymarks")));
   EXPECT_NE(std::find(marks.begin(), marks.end(), "Ni 2p3/2"), marks.end());
   EXPECT_TRUE(ui.alerts.empty());
+}
+
+// The instrument-aware quantification of the VAMAS file, recomputed here from literal
+// sums: trapezoid areas of the net spectra per second, Scofield's Al Ka factors (C 1s 1,
+// O 1s 2.93, W 4f 9.8), the asymmetry 1 + beta/2 (3/2 sin^2 60 - 1), the blocks'
+// transmission interpolated by hand, and the TPP-2M formula of the paper for WO3.
+TEST_F(XpsCommands, InstrumentQuantificationOfTheVamasFile) {
+  ASSERT_EQ(vamasImport(doc, std::string(XYLA_SOURCE_DIR) + "/resources/demo/0-150W.vms", false, ui), 10);
+  std::ifstream in(std::string(XYLA_SOURCE_DIR) + "/resources/demo/quant_vamas.mac");
+  const std::string printed = run(std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>()));
+  ASSERT_TRUE(ui.alerts.empty()) << ui.alerts.front().message;
+  auto area = [&](int index, double seconds) {
+    const DataBuffer& b = *doc.buffer(index);
+    double sum = 0;
+    for (int i = 0; i + 1 < b.count(); ++i) sum += 0.5 * (b.Y[i] + b.Y[i + 1]) * std::fabs(b.X[i + 1] - b.X[i]);
+    return sum / seconds;
+  };
+  auto transmission = [&](int index, double be) {
+    const DataBuffer& t = *doc.buffer(index);
+    for (int i = 0; i + 1 < t.count(); ++i)
+      if ((t.X[i] - be) * (t.X[i + 1] - be) <= 0)
+        return t.Y[i] + (t.Y[i + 1] - t.Y[i]) * (be - t.X[i]) / (t.X[i + 1] - t.X[i]);
+    return double(NAN);
+  };
+  auto imfp = [](double e) {  // WO3, Angstrom
+    const double rho = 7.16, u = 24 * rho / 231.84, ep = 28.8 * std::sqrt(u), gap = 2.7;
+    const double beta = -0.10 + 0.944 / std::sqrt(ep * ep + gap * gap) + 0.069 * std::pow(rho, 0.1);
+    return e / (ep * ep *
+                (beta * std::log(0.191 / std::sqrt(rho) * e) - (1.97 - 0.91 * u) / e + (53.4 - 20.8 * u) / (e * e)));
+  };
+  const double s2 = 0.75;  // sin^2 60
+  const struct {
+    int net, curve;
+    double seconds, be, sigma, beta;
+  } lines[] = {{10, 7, 1.99, 284.2, 1.0, 2.0},
+               {12, 5, 1.195, 531.0, 2.93, 2.0},
+               {14, 9, 2.39, (8 * 31.4 + 6 * 33.6) / 14, 9.8, 1.0}};
+  double intensity[3], total = 0;
+  for (int k = 0; k < 3; ++k) {
+    const auto& l = lines[k];
+    const double factor =
+        l.sigma * (1 + l.beta / 2 * (1.5 * s2 - 1)) * imfp(1486.6 - l.be) * transmission(l.curve, l.be);
+    intensity[k] = area(l.net, l.seconds) / factor;
+    total += intensity[k];
+  }
+  for (int k = 0; k < 3; ++k) {
+    EXPECT_NEAR(m.GV["quantpct" + std::to_string(k + 1)], 100 * intensity[k] / total, 1e-6) << k;
+    EXPECT_NEAR(m.GV["quanttotal" + std::to_string(k + 1)], 100 * intensity[k] / total, 1e-6) << k;
+    EXPECT_GT(m.GV["quantsys" + std::to_string(k + 1)], 3 * m.GV["quanterr" + std::to_string(k + 1)]);
+  }
+  EXPECT_EQ(m.GV["quantelements"], 3);
+  EXPECT_EQ(m.SV["quantelement3"], "W");
+  // WO3 with oxygen of hydroxide and carbon-oxygen bonds besides: O/W a little above 3.
+  EXPECT_NEAR(intensity[1] / intensity[2], 3.4, 0.3);
+  EXPECT_NE(printed.find("Ni 2p3/2"), std::string::npos);
+  EXPECT_NE(printed.find("(detection limit)"), std::string::npos);
 }
 
 TEST_F(XpsCommands, ChargeCorrectionAndEnergyScale) {
@@ -133,7 +231,11 @@ TEST_F(XpsCommands, BadArgumentsSayWhyAndChangeNothing) {
       {"quantclear\nquant al", "Quantification", "No lines to quantify.*"},
       {"quantpeak 'C 1s' 1", "Quantification", "Row 1 is no fitted peak.*"},
       {"quantbuffer 'Qq 1s' 0", "Quantification", "Unknown line Qq 1s.*"},
-      {"quantclear\nquantbuffer 'Mn 2p' 0\nquant mg", "Quantification", "No sensitivity factor for Mn 2p with Mg Ka.*"},
+      {"quantclear\nquantbuffer 'O 1s' 0\nquant 400", "Quantification", "O 1s lies above the photon energy"},
+      {"quantclear\nquantbuffer 'W 4f' 0\nquantangle 60\nquant al", "Quantification",
+       "No asymmetry parameter for W 4f.*"},
+      {"quantmatrix 1 0 4", "Quantification", "The material needs a density.*"},
+      {"quantlimit 'N 1s' 0", "Quantification", "The spectrum does not cover 399.0 eV.*"},
       {"quant 'xx'", "Quantification", "The anode must be.*"},
       {"chargefit 1 all", "Charge Correction", "Row 1 is no fitted peak.*"},
       {"fitcsv '/tmp/never.csv'", "No Fit Result", "Run a successful fit first"},

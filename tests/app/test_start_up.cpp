@@ -153,7 +153,7 @@ TEST(UpdateCheck, AVersionFileThatNeverAnswersIsGivenUp) {
   EXPECT_EQ(readVersionText(fifo), "");
   EXPECT_EQ(readVersionText("/dev/zero"), "");
   settings->setString("UpdateCheckLocation", fifo);
-  checkForUpdates(ui, false, nullptr, 0.2);
+  checkForUpdates(ui, false, 0.2);
   ASSERT_EQ(ui.alerts.size(), 1u);
   EXPECT_EQ(ui.alerts[0].title, "Update check");
 }

@@ -19,6 +19,7 @@
 #include "gui/macro_panel.h"
 #include "gui/main_menu.h"
 #include "gui/plot_widget.h"
+#include "gui/preferences_window.h"
 #include "gui/printing.h"
 #include "gui/query_panel.h"
 #include "gui/report_panel.h"
@@ -69,6 +70,7 @@ GuiApplication::~GuiApplication() {
   delete std::exchange(calculatorPanel_, nullptr);
   delete std::exchange(fitPanel_, nullptr);
   delete std::exchange(queryPanel_, nullptr);
+  delete std::exchange(preferences_, nullptr);
 }
 
 Manager& GuiApplication::manager() { return app_.manager(); }
@@ -266,6 +268,11 @@ QueryPanel& GuiApplication::queryPanel() { return *static_cast<QueryPanel*>(make
 FitPanel& GuiApplication::fitPanel() { return *static_cast<FitPanel*>(makePanel("FitInspectorVisible")); }
 CalculatorPanel& GuiApplication::calculatorPanel() {
   return *static_cast<CalculatorPanel*>(makePanel("CalculatorVisible"));
+}
+
+PreferencesWindow& GuiApplication::preferences() {
+  if (!preferences_) preferences_ = new PreferencesWindow(manager());
+  return *preferences_;
 }
 
 QWidget* GuiApplication::panel(const std::string& key) const {

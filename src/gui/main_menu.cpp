@@ -6,6 +6,8 @@
 #include <QMenuBar>
 
 #include "app/application.h"
+#include "app/preferences.h"
+#include "app/update_check.h"
 #include "gui/clipboard_actions.h"
 #include "gui/document_window.h"
 #include "gui/gui_application.h"
@@ -13,12 +15,14 @@
 #include "gui/import_dialogs.h"
 #include "gui/inspector_panel.h"
 #include "gui/plot_widget.h"
+#include "gui/preferences_window.h"
 #include "io/ascii_actions.h"
 #include "io/binary_import.h"
 #include "io/document_export.h"
 #include "io/vamas_import.h"
 #include "macro/macro_controller.h"
 #include "model/manager.h"
+#include "model/settings.h"
 #include "model/ui.h"
 #include "model/xyla_document.h"
 
@@ -89,6 +93,19 @@ void buildEditMenu(QMenu* edit, DocumentWindow& w, GuiApplication& gui) {
   edit->addAction("Cu&t", QKeySequence::Cut, [&gui] { cutAction(gui); });
   edit->addAction("&Copy", QKeySequence::Copy, [&gui] { copyAction(gui); });
   edit->addAction("&Paste", QKeySequence::Paste, [&gui] { pasteAction(gui); });
+  edit->addSeparator();
+  edit->addAction("Set &Default Style", [&gui] { setDefaultStyleAction(gui.manager()); });
+  edit->addAction("Revert &Colors", [] {
+    if (Settings* s = Settings::standard()) revertColors(*s);
+  });
+  QAction* prefs = edit->addAction("Pr&eferences...", QKeySequence(Qt::CTRL | Qt::Key_Comma), [&gui] {
+    PreferencesWindow& p = gui.preferences();
+    p.refresh();
+    p.show();
+    p.raise();
+    p.activateWindow();
+  });
+  prefs->setMenuRole(QAction::PreferencesRole);
   QObject::connect(edit, &QMenu::aboutToShow, edit, [undo, redo, &d] {
     undo->setEnabled(d.undoStack.canUndo());
     redo->setEnabled(d.undoStack.canRedo());
@@ -157,7 +174,9 @@ void buildMenus(DocumentWindow& w, GuiApplication& gui) {
   w.setMacroMenu(macro);
   fillMacroMenu(*macro, gui);
   buildWindowMenu(bar->addMenu("&Window"), w, gui);
-  buildHelpMenu(*bar->addMenu("&Help"), gui);
+  QMenu* help = bar->addMenu("&Help");
+  buildHelpMenu(*help, gui);
+  help->addAction("Check for &Updates...", [&gui] { checkForUpdates(gui.manager().ui(), false); });
 }
 
 }  // namespace xyla::gui

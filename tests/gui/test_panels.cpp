@@ -29,6 +29,7 @@
 #include "gui/report_panel.h"
 #include "gui_fixture.h"
 #include "io/mysql_queries.h"
+#include "macro/style_writer.h"
 #include "support/test_files.h"
 
 namespace xyla::test {
@@ -267,6 +268,25 @@ TEST_F(Panels, MacroPanelEditsStoresAndRunsMacros) {
   ASSERT_EQ(mp.table()->rowCount(), 1);
   EXPECT_EQ(mp.table()->item(0, 0)->text(), "from file");
   EXPECT_EQ(gui.windows().size(), 1u);  // no document window for it
+}
+
+TEST_F(Panels, InsertStyleWritesTheDocumentsLookAtTheCursor) {
+  app.macros().store().MA.clear();
+  addMacro("look", "print 'a'\nprint 'b'");
+  app.macros().store().updateMacro(0);
+  m().setCurrentDocument(&doc());
+  doc().DB[0]->linewidth = 3.5;
+  gui.showPanel("MacroInspectorVisible", true);
+  gui::MacroPanel& mp = gui.macroPanel();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&mp));
+  mp.source()->setFocus();
+  QTest::keyClick(mp.source(), Qt::Key_Home, Qt::ControlModifier);
+  QTest::keyClick(mp.source(), Qt::Key_Down);
+  QTest::mouseClick(mp.findChild<QPushButton*>("MacroInsertStyle"), Qt::LeftButton);
+  const std::string expected = "print 'a'\n" + styleScript(doc()) + "print 'b'";
+  EXPECT_EQ(app.macros().store().MA[0]->src, expected);
+  EXPECT_EQ(mp.source()->toPlainText().toStdString(), expected);
+  EXPECT_NE(expected.find("3.5"), std::string::npos);
 }
 
 TEST_F(Panels, FitPanelRunsAFitThatCancelEnds) {

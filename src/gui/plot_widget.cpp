@@ -138,10 +138,17 @@ void PlotWidget::mouseReleaseEvent(QMouseEvent* e) {
   requestFullRedraw();
 }
 
+// X11 turns Alt+wheel into a horizontal wheel, so a horizontal step counts as a step
+// of the wheel with Alt held: it zooms X only (with Control too, both axes).
 void PlotWidget::wheelEvent(QWheelEvent* e) {
-  const double d = e->angleDelta().y() / 120.0;
+  PointerModifiers mods = modifiersOf(e->modifiers());
+  double d = e->angleDelta().y() / 120.0;
+  if (d == 0) {
+    d = e->angleDelta().x() / 120.0;
+    mods.option = true;
+  }
   if (d == 0) return;
-  interaction_.scrollWheel(d, modifiersOf(e->modifiers()));
+  interaction_.scrollWheel(d, mods);
   e->accept();
 }
 

@@ -106,6 +106,32 @@ TEST_F(PlotWidgetTest, WheelZoomsInRangeMode) {
   EXPECT_NEAR(doc().ymax1, 10.2, 1e-9);
 }
 
+// Alt+wheel arrives as a horizontal wheel on X11 (with or without Alt still reported): it
+// zooms X only, with Control as well both axes, like the vertical wheel with those keys.
+TEST_F(PlotWidgetTest, HorizontalWheelZoomsLikeAltWheel) {
+  struct Case {
+    QPoint delta;
+    Qt::KeyboardModifiers mods;
+    bool x, y;
+  };
+  const Case cases[] = {{{120, 0}, Qt::AltModifier, true, false},
+                        {{-240, 0}, {}, true, false},
+                        {{120, 0}, Qt::AltModifier | Qt::ControlModifier, true, true},
+                        {{0, 120}, Qt::AltModifier, true, false},
+                        {{0, 120}, {}, true, true}};
+  m().axis12 = 1;
+  choose("range");
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.delta.x() * 1000 + c.delta.y());
+    doc().scale(1, 0, 10, 0, 10, false, false);
+    const QPointF p = at(5, 5);
+    QWheelEvent e(p, plot().mapToGlobal(p), {}, c.delta, Qt::NoButton, c.mods, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(&plot(), &e);
+    EXPECT_EQ(doc().xmax1 != 10, c.x);
+    EXPECT_EQ(doc().ymax1 != 10, c.y);
+  }
+}
+
 TEST_F(PlotWidgetTest, KeysNudgeTextsAndRunShortcutMacros) {
   m().GV["hits"] = 0;
   m().GV["big"] = 0;

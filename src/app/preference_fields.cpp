@@ -35,19 +35,28 @@ Group defaultStyle() {
   Group g{"Style of new buffers", {}, {"Set Default Style"}};
   for (const BufferProperty& p : bufferProperties()) {
     if (p.defaultsKey.empty()) continue;
-    Field f{std::string(p.defaultsKey), std::string(p.inspector.label), Kind::Text,
-            inspector::format(p.initial), {},  0};
+    Field f{
+        std::string(p.defaultsKey), std::string(p.inspector.label), Kind::Text, inspector::format(p.initial), {}, 0};
     switch (p.inspector.control) {
-      case Control::Check: f.kind = Kind::Check; break;
-      case Control::Colour: f.kind = Kind::Colour; break;
-      case Control::Number: f.kind = Kind::Number; break;
-      case Control::Integer: f.kind = Kind::Integer; break;
+      case Control::Check:
+        f.kind = Kind::Check;
+        break;
+      case Control::Colour:
+        f.kind = Kind::Colour;
+        break;
+      case Control::Number:
+        f.kind = Kind::Number;
+        break;
+      case Control::Integer:
+        f.kind = Kind::Integer;
+        break;
       case Control::Choice:
         f.kind = p.inspector.choices.labels.empty() ? Kind::Integer : Kind::Choice;
         f.choices.assign(p.inspector.choices.labels.begin(), p.inspector.choices.labels.end());
         f.first = p.inspector.choices.first;
         break;
-      default: break;
+      default:
+        break;
     }
     // Section names make the plot switches readable ("Style: Lines", "Lines: Colour").
     f.label = std::string(p.inspector.page) + ": " + f.label;
@@ -61,8 +70,8 @@ Group fonts() {
   Group g{"Fonts of new documents", {}, {}};
   for (const AxisProperty& p : axisProperties()) {
     if (p.defaultsKey.empty()) continue;
-    g.fields.push_back({std::string(p.defaultsKey), std::string(p.inspector.label), Kind::Font,
-                        inspector::format(p.initial), {}, 0});
+    g.fields.push_back(
+        {std::string(p.defaultsKey), std::string(p.inspector.label), Kind::Font, inspector::format(p.initial), {}, 0});
   }
   return g;
 }
@@ -71,8 +80,12 @@ Group paletteGroup() {
   Group g{"Colours of new buffers", {}, {"Revert Colors"}};
   const auto colours = defaultPalette();
   for (int i = 0; i < 16; ++i)
-    g.fields.push_back({"IPcolor" + std::to_string(i), "Colour " + std::to_string(i + 1), Kind::Colour,
-                        colourText(colours[static_cast<std::size_t>(i)]), {}, 0});
+    g.fields.push_back({"IPcolor" + std::to_string(i),
+                        "Colour " + std::to_string(i + 1),
+                        Kind::Colour,
+                        colourText(colours[static_cast<std::size_t>(i)]),
+                        {},
+                        0});
   return g;
 }
 
@@ -134,15 +147,21 @@ std::vector<Page> build() {
 // The value a kind reads text as.
 props::Value like(Kind k) {
   switch (k) {
-    case Kind::Check: return false;
+    case Kind::Check:
+      return false;
     case Kind::Integer:
     case Kind::Choice:
-    case Kind::Tag: return 0;
-    case Kind::Number: return 0.0;
-    case Kind::Colour: return Colour{};
-    case Kind::Font: return FontSpec{};
+    case Kind::Tag:
+      return 0;
+    case Kind::Number:
+      return 0.0;
+    case Kind::Colour:
+      return Colour{};
+    case Kind::Font:
+      return FontSpec{};
     case Kind::Text:
-    case Kind::Field: break;
+    case Kind::Field:
+      break;
   }
   return std::string();
 }

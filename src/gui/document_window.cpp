@@ -1,5 +1,6 @@
 #include "gui/document_window.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -61,6 +62,9 @@ DocumentWindow::DocumentWindow(GuiApplication& gui, XylaDocument& doc) : gui_(gu
   timers_ = new DocumentTimers(doc, gui, this);
   timers_->msPerSecond = gui.timerMsPerSecond;
   buildMenus(*this, gui);
+  // Control+letter macro shortcuts win over the menus and the focused control anywhere in
+  // this window (the inspector, the tool palette, the plot).
+  qApp->installEventFilter(this);
   // The window takes the frame stored with the document when asked to, otherwise a size
   // that shows a plot comfortably.
   placeWindow();
@@ -212,6 +216,19 @@ void DocumentWindow::changeEvent(QEvent* e) {
   if (e->type() == QEvent::ActivationChange && isActiveWindow() && gui_.manager().PD != &doc_)
     gui_.manager().setCurrentDocument(&doc_);
   QMainWindow::changeEvent(e);
+}
+
+bool DocumentWindow::eventFilter(QObject* watched, QEvent* e) {
+  const QEvent::Type t = e->type();
+  if (t != QEvent::ShortcutOverride && t != QEvent::KeyPress) return false;
+  auto* w = qobject_cast<QWidget*>(watched);
+  auto* k = static_cast<QKeyEvent*>(e);
+  if (!w || w->window() != this || !k->modifiers().testFlag(Qt::ControlModifier)) return false;
+  const int c = typedCharacter(k);
+  if (!((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z')) || !claimsShortcut(c)) return false;
+  e->accept();
+  if (t == QEvent::KeyPress && !k->isAutoRepeat()) runShortcut(c);
+  return t == QEvent::KeyPress;
 }
 
 void DocumentWindow::dragEnterEvent(QDragEnterEvent* e) {

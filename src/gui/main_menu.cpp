@@ -4,6 +4,7 @@
 #include <QFileInfo>
 #include <QKeySequence>
 #include <QMenuBar>
+#include <cctype>
 
 #include "app/application.h"
 #include "app/preferences.h"
@@ -148,7 +149,14 @@ void fillMacroMenu(QMenu& menu, GuiApplication& gui) {
   menu.clear();
   const auto& list = gui.macros().store().MA;
   for (std::size_t i = 0; i < list.size(); ++i) {
-    QAction* a = menu.addAction(QString::fromStdString(list[i]->name));
+    // The shortcut shows in the menu's shortcut column; the document window runs it.
+    QString title = QString::fromStdString(list[i]->name);
+    if (const int c = list[i]->shortcut; (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z')) {
+      const auto key = static_cast<Qt::Key>(Qt::Key_A + (std::toupper(c) - 'A'));
+      const QKeySequence seq(c <= 'Z' ? (Qt::CTRL | Qt::SHIFT | key) : (Qt::CTRL | key));
+      title += "\t" + seq.toString(QKeySequence::NativeText);
+    }
+    QAction* a = menu.addAction(title);
     a->setData(static_cast<int>(i));
     QObject::connect(a, &QAction::triggered, &gui, [&gui, i] {
       gui.run([&gui, i] { gui.macros().macroByMenu(static_cast<int>(i)); });

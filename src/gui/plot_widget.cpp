@@ -152,16 +152,11 @@ void PlotWidget::wheelEvent(QWheelEvent* e) {
   e->accept();
 }
 
-namespace {
-
-// The first character typed, ignoring modifiers: letters as typed (Shift gives capitals).
 int typedCharacter(const QKeyEvent* e) {
   const int k = e->key();
   if (k >= Qt::Key_A && k <= Qt::Key_Z) return e->modifiers().testFlag(Qt::ShiftModifier) ? k : std::tolower(k);
   return e->text().isEmpty() ? 0 : e->text().at(0).unicode();
 }
-
-}  // namespace
 
 bool PlotWidget::event(QEvent* e) {
   if (e->type() == QEvent::ShortcutOverride) {

@@ -92,7 +92,8 @@ QWidget* PreferencesWindow::makeControl(const Field& f) {
       connect(button, &QPushButton::clicked, this, [this, &f] { choose(f); });
       return button;
     }
-    default: break;
+    default:
+      break;
   }
   auto* line = new QLineEdit;
   connect(line, &QLineEdit::editingFinished, this, [this, &f, line] { storeText(f, line->text()); });
@@ -140,8 +141,7 @@ void PreferencesWindow::choose(const Field& f) {
     if (const auto chosen = m_.ui().colourPanel(c ? std::get<Colour>(*c) : Colour{})) storeValue(f, *chosen);
   } else {
     const auto font = inspector::parse(now, FontSpec{});
-    if (const auto chosen = m_.ui().fontPanel(font ? std::get<FontSpec>(*font) : FontSpec{}))
-      storeValue(f, *chosen);
+    if (const auto chosen = m_.ui().fontPanel(font ? std::get<FontSpec>(*font) : FontSpec{})) storeValue(f, *chosen);
   }
 }
 
@@ -197,7 +197,9 @@ void PreferencesWindow::refresh() {
   refreshing_ = false;
 }
 
-QWidget* PreferencesWindow::control(const std::string& key) const { return findChild<QWidget*>(QString::fromStdString(key)); }
+QWidget* PreferencesWindow::control(const std::string& key) const {
+  return findChild<QWidget*>(QString::fromStdString(key));
+}
 
 bool PreferencesWindow::showPage(const QString& page) {
   for (int i = 0; i < tabs_->count(); ++i)

@@ -38,16 +38,51 @@ struct Typed {
 
 TEST(PreferenceFields, TypedValuesReachTheOperationsThatReadThem) {
   const std::vector<Typed> cases = {
-      {"BLineWidth", "2.5", [] { DataBuffer b; return b.linewidth == 2.5; }},
-      {"BColor", "1 0 0", [] { DataBuffer b; return b.color == Colour{1, 0, 0, 1}; }},
-      {"BPlotSymbols", "1", [] { DataBuffer b; return b.plotsymbols; }},
-      {"BSymbolFill", "yes", [] { DataBuffer b; return b.symfill; }},
-      {"BDash", "2", [] { DataBuffer b; return b.dash == 2; }},
-      {"BDynSize", "y*2", [] { DataBuffer b; return b.dynsize == "y*2"; }},
+      {"BLineWidth", "2.5",
+       [] {
+         DataBuffer b;
+         return b.linewidth == 2.5;
+       }},
+      {"BColor", "1 0 0",
+       [] {
+         DataBuffer b;
+         return b.color == Colour{1, 0, 0, 1};
+       }},
+      {"BPlotSymbols", "1",
+       [] {
+         DataBuffer b;
+         return b.plotsymbols;
+       }},
+      {"BSymbolFill", "yes",
+       [] {
+         DataBuffer b;
+         return b.symfill;
+       }},
+      {"BDash", "2",
+       [] {
+         DataBuffer b;
+         return b.dash == 2;
+       }},
+      {"BDynSize", "y*2",
+       [] {
+         DataBuffer b;
+         return b.dynsize == "y*2";
+       }},
       {"TDF", "%d.%m.%Y", [] { return timeDisplayFormat() == "%d.%m.%Y"; }},
-      {"TextFont", "Serif Bold 20", [] { XylaDocument d; return d.textfont[2] == FontSpec{"Serif Bold", 20}; }},
-      {"NumFont", "Mono 9.5", [] { XylaDocument d; return d.numfont[0] == FontSpec{"Mono", 9.5}; }},
-      {"IPcolor3", "1 1 0 0.5", [] { return paletteColour(3) == Colour{1, 1, 0, 0.5}; }},
+      {"TextFont", "Serif Bold 20",
+       [] {
+         XylaDocument d;
+         return d.textfont[2] == FontSpec{"Serif Bold", 20};
+       }},
+      {"NumFont", "Mono 9.5",
+       [] {
+         XylaDocument d;
+         return d.numfont[0] == FontSpec{"Mono", 9.5};
+       }},
+      {"IPcolor3", "1 1 0 0.5",
+       [] {
+         return paletteColour(3) == Colour{1, 1, 0, 0.5};
+       }},
       {"ImportSep", ";", [] { return importPanelPreset().separator == ";"; }},
       {"ImportXCol", "3", [] { return importPanelPreset().xcolumn == 3; }},
       {"ImportNumLines", "0", [] { return !importPanelPreset().numberlines; }},

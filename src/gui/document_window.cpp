@@ -34,6 +34,9 @@ namespace xyla::gui {
 
 namespace {
 constexpr int kInspectorWidth = 300;
+// Room left for the window manager's frame and title bar around a new window.
+constexpr int kFrameAllowance = 8;
+constexpr int kTitleAllowance = 32;
 }  // namespace
 
 DocumentWindow::DocumentWindow(GuiApplication& gui, XylaDocument& doc) : gui_(gui), doc_(doc) {
@@ -82,13 +85,19 @@ void DocumentWindow::placeWindow() {
     doc_.resizewin = false;
     return;
   }
-  // The plot keeps its comfortable 900 x 680 beside an inspector of kInspectorWidth.
-  resize(900 + kInspectorWidth, 680);
-  resizeDocks({inspector_}, {kInspectorWidth}, Qt::Horizontal);
-  if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-    const QRect area = screen->availableGeometry();
+  // The plot keeps its comfortable 900 x 680 beside an inspector of kInspectorWidth, as
+  // far as the screen's visible area allows (large scale factors leave less of it).
+  QSize size(900 + kInspectorWidth, 680);
+  const QScreen* screen = QGuiApplication::primaryScreen();
+  const QRect area = screen ? screen->availableGeometry() : QRect();
+  if (screen) size = size.boundedTo(area.size() - QSize(2 * kFrameAllowance, 2 * kFrameAllowance + kTitleAllowance));
+  resize(size);
+  resizeDocks({inspector_}, {std::min(kInspectorWidth, size.width() / 3)}, Qt::Horizontal);
+  if (screen) {
     const int step = 25 * static_cast<int>(gui_.windows().size() % 8);
-    move(std::max(area.left(), area.right() - width() - 25 - step), area.top() + 25 + step);
+    const int x = std::max(area.left(), area.right() - width() - 25 - step);
+    const int y = std::min(area.top() + 25 + step, std::max(area.top(), area.bottom() - height() - kTitleAllowance));
+    move(x, y);
   }
 }
 

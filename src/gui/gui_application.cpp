@@ -24,6 +24,7 @@
 #include "gui/query_panel.h"
 #include "gui/report_panel.h"
 #include "gui/tool_palette.h"
+#include "gui/undo_keys.h"
 #include "io/ascii_actions.h"
 #include "io/ascii_import.h"
 #include "io/tabulix_import.h"
@@ -57,7 +58,9 @@ bool isDocumentFile(const std::string& path) {
   return head.startsWith("bplist00") || (head.contains("<plist") && head.contains("<?xml"));
 }
 
-GuiApplication::GuiApplication(Ui& dialogs) : host_(*this, dialogs), app_(host_, &host_) {}
+GuiApplication::GuiApplication(Ui& dialogs) : host_(*this, dialogs), app_(host_, &host_) {
+  qApp->installEventFilter(new UndoKeys(*this));
+}
 
 GuiApplication::~GuiApplication() {
   // Windows still open (tests) go first, while the documents they show still exist;

@@ -17,6 +17,7 @@
 #include "gui/inspector_panel.h"
 #include "gui/plot_widget.h"
 #include "gui/preferences_window.h"
+#include "gui/undo_keys.h"
 #include "io/ascii_actions.h"
 #include "io/binary_import.h"
 #include "io/document_export.h"
@@ -82,14 +83,9 @@ void buildFileMenu(QMenu* file, DocumentWindow& w, GuiApplication& gui) {
 
 void buildEditMenu(QMenu* edit, DocumentWindow& w, GuiApplication& gui) {
   XylaDocument& d = w.document();
-  QAction* undo = edit->addAction("&Undo", QKeySequence::Undo, [&d] {
-    if (d.undoStack.canUndo()) d.undoStack.undo();
-    d.replot();
-  });
-  QAction* redo = edit->addAction("&Redo", QKeySequence(Qt::SHIFT | Qt::CTRL | Qt::Key_Z), [&d] {
-    if (d.undoStack.canRedo()) d.undoStack.redo();
-    d.replot();
-  });
+  QAction* undo = edit->addAction("&Undo", QKeySequence::Undo, [&d] { undoDocument(d, false); });
+  QAction* redo =
+      edit->addAction("&Redo", QKeySequence(Qt::SHIFT | Qt::CTRL | Qt::Key_Z), [&d] { undoDocument(d, true); });
   edit->addSeparator();
   edit->addAction("Cu&t", QKeySequence::Cut, [&gui] { cutAction(gui); });
   edit->addAction("&Copy", QKeySequence::Copy, [&gui] { copyAction(gui); });

@@ -6,7 +6,7 @@
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QWheelEvent>
-
+#include <QtMath>
 #include <cctype>
 #include <utility>
 
@@ -192,16 +192,39 @@ void PlotWidget::editText(TextObject& t) {
   editing_ = &t;
   editingNew_ = t.text.empty();
   editor_ = new QPlainTextEdit(this);
-  editor_->setPlainText(QString::fromStdString(t.text));
+  // The text's own font at the size the plot draws it (view units are widget pixels).
   QFont f = t.font.family.empty() ? font() : QFont(QString::fromStdString(t.font.family));
-  f.setPointSizeF(t.font.size > 0 ? t.font.size : 14);
+  f.setPixelSize(std::max(1, qRound(std::clamp(t.font.size > 0 ? t.font.size : 14.0, 1.0, 500.0))));
   editor_->setFont(f);
   editor_->setFrameStyle(QFrame::Box);
-  const double w = std::max(t.frame.width + 40, 160.0), h = std::max(t.frame.height + 12, 36.0);
-  editor_->setGeometry(qRound(t.tloc.x), qRound(height() - t.tloc.y), qRound(w), qRound(h));
+  editor_->setLineWrapMode(QPlainTextEdit::NoWrap);
+  editor_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  editor_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  editor_->setPlainText(QString::fromStdString(t.text));
+  editor_->move(qRound(t.frame.x), qRound(height() - t.frame.y - std::max(t.frame.height, 0.0)));
+  fitTextEditor();
+  connect(editor_, &QPlainTextEdit::textChanged, this, &PlotWidget::fitTextEditor);
   editor_->installEventFilter(this);
   editor_->show();
   editor_->setFocus();
+}
+
+// The editor grows with the text so that every line shows whole, one character wider
+// than the longest line for the cursor; it stays inside the plot while it can.
+void PlotWidget::fitTextEditor() {
+  if (!editor_) return;
+  const QFontMetricsF fm(editor_->font());
+  double longest = fm.horizontalAdvance(QLatin1Char('M'));
+  const QStringList lines = editor_->toPlainText().split('\n');
+  for (const QString& line : lines) longest = std::max(longest, fm.horizontalAdvance(line));
+  const int margins = 2 * (editor_->frameWidth() + qRound(editor_->document()->documentMargin())) + 2;
+  const int w = qCeil(longest + fm.horizontalAdvance(QLatin1Char('M'))) + margins;
+  const int h = qCeil(fm.lineSpacing() * lines.size()) + margins;
+  editor_->resize(w, h);
+  QPoint at = editor_->pos();
+  at.setX(std::clamp(at.x(), 0, std::max(0, width() - w)));
+  at.setY(std::clamp(at.y(), 0, std::max(0, height() - h)));
+  editor_->move(at);
 }
 
 void PlotWidget::commitTextEdit() {

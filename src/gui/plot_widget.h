@@ -73,6 +73,7 @@ class PlotWidget : public QWidget {
 
  private:
   void renderCache();
+  void fitTextEditor();
   bool hasOverlay() const;
 
   Manager& m_;

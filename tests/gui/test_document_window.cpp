@@ -1,6 +1,7 @@
 // Document windows: timers, the questions before closing, printing, dropping files, the
 // message boxes and the input panel of the Qt interface.
 #include <QDialogButtonBox>
+#include <QGuiApplication>
 #include <QInputDialog>
 #include <QLineEdit>
 #include <QMenu>
@@ -9,6 +10,7 @@
 #include <QMimeData>
 #include <QPrinter>
 #include <QPushButton>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <algorithm>
@@ -296,6 +298,18 @@ TEST_F(DocumentWindowTest, MacroShortcutsWorkAnywhereInTheWindowAndShowInTheMenu
   QTest::keyClick(&window->palette(), Qt::Key_W, Qt::ControlModifier);
   EXPECT_DOUBLE_EQ(m().GV["hits"], 10101);
   EXPECT_EQ(gui.windows().size(), 1u);
+}
+
+// A new window fits the screen's visible area whatever the scale factor leaves of it.
+TEST_F(DocumentWindowTest, NewWindowsFitTheAvailableScreen) {
+  const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+  for (int i = 0; i < 3; ++i) {
+    gui::DocumentWindow& w = gui.newDocument();
+    w.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+    EXPECT_TRUE(area.contains(w.geometry())) << w.geometry().width() << "x" << w.geometry().height();
+    EXPECT_GE(w.plot().width(), 200);
+  }
 }
 
 }  // namespace

@@ -23,6 +23,7 @@
 #include "gui/clipboard_actions.h"
 #include "gui/data_panel.h"
 #include "gui/fit_panel.h"
+#include "gui/inspector_panel.h"
 #include "gui/macro_panel.h"
 #include "gui/main_menu.h"
 #include "gui/query_panel.h"
@@ -268,6 +269,42 @@ TEST_F(Panels, MacroPanelEditsStoresAndRunsMacros) {
   ASSERT_EQ(mp.table()->rowCount(), 1);
   EXPECT_EQ(mp.table()->item(0, 0)->text(), "from file");
   EXPECT_EQ(gui.windows().size(), 1u);  // no document window for it
+}
+
+// Control+Z and Control+Shift+Z undo and redo the document wherever the focus is: the
+// data inspector, the fit panel, the inspector; a field with typing to undo keeps them.
+TEST_F(Panels, UndoKeysWorkWhileAPanelHasTheFocus) {
+  m().setCurrentDocument(&doc());
+  gui.showPanel("FitInspectorVisible", true);
+  window->showInspector("General");
+  auto* margin = qobject_cast<QLineEdit*>(window->inspector().control(inspector::Record::Document, "marginleft"));
+  ASSERT_TRUE(margin);
+  QWidget* fit = &gui.fitPanel();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(fit));
+  QWidget* fitFocus = fit->findChild<QTableView*>();
+  ASSERT_TRUE(fitFocus);
+  const QList<QWidget*> places = {panel->bufferView(), panel->dataView(), fitFocus, margin};
+  for (QWidget* w : places) {
+    SCOPED_TRACE(w->metaObject()->className());
+    doc().scale(1, 0, 10, 0, 10, false, false);
+    doc().undoStack.clear();
+    doc().scale(1, 2, 3, 4, 5, true, false);
+    w->activateWindow();
+    w->setFocus();
+    QTest::keyClick(w, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(doc().xmax1, 10);
+    QTest::keyClick(w, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(doc().xmax1, 3);
+  }
+  // Typing in a field: its own undo takes back the typing, the document stays.
+  doc().undoStack.clear();
+  doc().scale(1, 0, 10, 0, 10, true, false);
+  margin->setFocus();
+  QTest::keyClicks(margin, "5");
+  const QString typed = margin->text();
+  QTest::keyClick(margin, Qt::Key_Z, Qt::ControlModifier);
+  EXPECT_NE(margin->text(), typed);
+  EXPECT_TRUE(doc().undoStack.canUndo());
 }
 
 TEST_F(Panels, InsertStyleWritesTheDocumentsLookAtTheCursor) {

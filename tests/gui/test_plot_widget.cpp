@@ -2,6 +2,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QPlainTextEdit>
+#include <QScrollBar>
 #include <QTimer>
 #include <QWheelEvent>
 
@@ -157,11 +158,44 @@ TEST_F(PlotWidgetTest, KeysNudgeTextsAndRunShortcutMacros) {
   m().currentText = &text;
   QTest::keyClick(&plot(), Qt::Key_Up);
   QTest::keyClick(&plot(), Qt::Key_Left);
-  EXPECT_EQ(text.tloc, (ViewPoint{199, 301}));
+  QTest::keyClick(&plot(), Qt::Key_Left);
+  EXPECT_EQ(text.tloc, (ViewPoint{198, 301}));
+  QTest::keyClick(window, Qt::Key_Z, Qt::ControlModifier);  // the run of nudges is one step
+  EXPECT_EQ(text.tloc, (ViewPoint{200, 300}));
+  EXPECT_FALSE(doc().undoStack.canUndo());
   QTest::keyClick(&plot(), Qt::Key_Delete);
   EXPECT_TRUE(doc().T.empty());
   QTest::keyClick(window, Qt::Key_Z, Qt::ControlModifier);  // Edit > Undo
   EXPECT_EQ(doc().T.size(), 1u);
+}
+
+// The in-place editor uses the text's font at the size the plot draws it and grows with
+// what is typed, so every line shows whole.
+TEST_F(PlotWidgetTest, TextEditorFitsItsTextAndFont) {
+  auto t = std::make_unique<TextObject>(&doc());
+  t->text = "Au";
+  t->font = {"", 24};
+  t->tloc = {150, 200};
+  t->frame = {150, 200, 30, 24};
+  TextObject& text = doc().addText(std::move(t));
+  plot().editText(text);
+  QPlainTextEdit* editor = plot().textEditor();
+  ASSERT_NE(editor, nullptr);
+  EXPECT_EQ(editor->font().pixelSize(), 24);
+  QTest::keyClick(editor, Qt::Key_End, Qt::ControlModifier);
+  for (const QString& typed : {QString(" 4f7/2 binding energy"), QString("second, longer line")}) {
+    if (typed.startsWith('s')) QTest::keyClick(editor, Qt::Key_Return);
+    QTest::keyClicks(editor, typed);
+    const QFontMetricsF fm(editor->font());
+    const QStringList lines = editor->toPlainText().split('\n');
+    for (const QString& line : lines) EXPECT_GT(editor->viewport()->width(), fm.horizontalAdvance(line));
+    EXPECT_GE(editor->viewport()->height(), fm.lineSpacing() * lines.size());
+    EXPECT_EQ(editor->horizontalScrollBar()->value(), 0);
+    EXPECT_EQ(editor->verticalScrollBar()->value(), 0);
+    EXPECT_TRUE(plot().rect().contains(editor->geometry()));
+  }
+  plot().commitTextEdit();
+  EXPECT_EQ(text.text, "Au 4f7/2 binding energy\nsecond, longer line");
 }
 
 TEST_F(PlotWidgetTest, TextToolEditsInPlace) {

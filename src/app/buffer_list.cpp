@@ -1,6 +1,7 @@
 #include "app/buffer_list.h"
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -404,6 +405,19 @@ void deleteSelectedPoints(Manager& m) {
   }
   m.refreshPanels();
   m.PD->replot();
+}
+
+void appendAsOneStep(XylaDocument& d, const std::function<void()>& add) {
+  const std::vector<DataBuffer*> before = order(d);
+  const int current = d.current;
+  const std::array<double, 8> r = {d.xmin1, d.xmax1, d.ymin1, d.ymax1, d.xmin2, d.xmax2, d.ymin2, d.ymax2};
+  Step step(d);
+  d.undoStack.registerUndo([&d, r] {
+    d.scale(1, r[0], r[1], r[2], r[3], true, false);
+    d.scale(2, r[4], r[5], r[6], r[7], true, false);
+  });
+  add();
+  d.undoStack.registerUndo([&d, before, current] { reorder(d, before, nullptr, current); });
 }
 
 }  // namespace xyla::bufferlist

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <set>
 #include <string>
@@ -61,6 +62,9 @@ bool setData(Manager& m, int row, DataColumn c, const std::string& text, const F
 void toggleFormat(Formats& f, DataColumn c);
 // The Delete key: removes the points selected in the data table (`tableSelection`).
 void deleteSelectedPoints(Manager& m);
+// Runs `add`, which appends buffers to `d` (and may rescale it), as one undo step: the
+// undo takes the new buffers out again and puts the ranges back.
+void appendAsOneStep(XylaDocument& d, const std::function<void()>& add);
 
 }  // namespace bufferlist
 }  // namespace xyla

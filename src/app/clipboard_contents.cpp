@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "app/buffer_list.h"
 #include "io/ascii_actions.h"
 #include "model/buffer_archive.h"
 #include "model/data_buffer.h"
@@ -11,6 +12,7 @@
 #include "model/object_archive.h"
 #include "model/ui.h"
 #include "model/xyla_document.h"
+#include "render/interaction_edits.h"
 
 namespace xyla::clipboard {
 
@@ -86,7 +88,12 @@ std::string buffersAsText(const std::vector<const DataBuffer*>& buffers) {
   return out;
 }
 
-bool pasteText(Manager& m, const std::string& text) { return importPastedText(m, text) > 0; }
+bool pasteText(Manager& m, const std::string& text) {
+  if (!m.PD) return importPastedText(m, text) > 0;  // beeps
+  int added = 0;
+  bufferlist::appendAsOneStep(*m.PD, [&] { added = importPastedText(m, text); });
+  return added > 0;
+}
 
 bool pasteGraphic(Manager& m, std::string_view bytes, int& offset) {
   XylaDocument* doc = target(m);
@@ -98,8 +105,7 @@ bool pasteGraphic(Manager& m, std::string_view bytes, int& offset) {
   const Graphic::Points p = g->getPoints();
   const double d = offset;
   g->setPoints(p.x1 + d, p.y1 + d, p.x2 + d, p.y2 + d);
-  m.currentGraphic = &doc->addGraphic(std::move(g));
-  doc->replot();
+  m.currentGraphic = interaction::insertGraphic(*doc, std::move(g), doc->G.size());
   return true;
 }
 
@@ -108,8 +114,10 @@ bool pasteBuffers(Manager& m, std::string_view bytes) {
   if (!doc) return false;
   auto buffers = decodeBuffers(bytes);
   if (buffers.empty()) return false;
-  for (auto& b : buffers) doc->appendBuffer(std::move(b));
-  doc->rescale(true, m.axis12);
+  bufferlist::appendAsOneStep(*doc, [&] {
+    for (auto& b : buffers) doc->appendBuffer(std::move(b));
+    doc->rescale(true, m.axis12);
+  });
   return true;
 }
 
@@ -123,8 +131,7 @@ bool pasteImage(Manager& m, std::string png, double width, double height) {
   // Its top left corner near the top left of the plot, inside the margins.
   const double left = doc->marginleft, top = doc->viewHeight - doc->margintop;
   g->setPoints(left, top - height, left + width, top);
-  m.currentGraphic = &doc->addGraphic(std::move(g));
-  doc->replot();
+  m.currentGraphic = interaction::insertGraphic(*doc, std::move(g), doc->G.size());
   return true;
 }
 

@@ -4,7 +4,11 @@
 
 #include "io/mysql_queries.h"
 #include "macro/macro_controller.h"
+#include "model/data_buffer.h"
+#include "model/manager.h"
 #include "model/settings.h"
+#include "model/ui.h"
+#include "model/xyla_document.h"
 
 namespace xyla {
 
@@ -21,6 +25,16 @@ void revertColors(Settings& s) {
     s.setColour(paletteKey(i), colours[static_cast<std::size_t>(i)]);
   }
   s.sync();
+}
+
+bool setDefaultStyleAction(Manager& m) {
+  const DataBuffer* b = m.PD ? m.PD->buffer(m.PD->current) : nullptr;
+  if (!b || !Settings::standard()) {
+    m.ui().beep();
+    return false;
+  }
+  b->saveAsDefaultStyle();
+  return true;
 }
 
 void initPreferences(Settings& s, MacroController& macros, QueryStore* queries) {

@@ -8,11 +8,17 @@
 namespace xyla {
 
 class MacroController;
+class Manager;
 class QueryStore;
 class Settings;
 
 // Removes the 16 palette keys and stores the default palette again; flushes the store.
 void revertColors(Settings& s);
+
+// The set-default-style action: the current buffer's style becomes the style of new
+// buffers (stored under the buffer table's default keys). Beeps and answers false
+// without a current buffer or a store.
+bool setDefaultStyleAction(Manager& m);
 
 // Reads the preferences at start-up: the macro list and calculator state, the MySQL
 // query list (when given), the palette and "TDF". On first launch (no palette stored

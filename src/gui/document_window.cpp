@@ -1,5 +1,6 @@
 #include "gui/document_window.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -33,6 +34,9 @@ namespace xyla::gui {
 
 namespace {
 constexpr int kInspectorWidth = 300;
+// Room left for the window manager's frame and title bar around a new window.
+constexpr int kFrameAllowance = 8;
+constexpr int kTitleAllowance = 32;
 }  // namespace
 
 DocumentWindow::DocumentWindow(GuiApplication& gui, XylaDocument& doc) : gui_(gui), doc_(doc) {
@@ -61,6 +65,9 @@ DocumentWindow::DocumentWindow(GuiApplication& gui, XylaDocument& doc) : gui_(gu
   timers_ = new DocumentTimers(doc, gui, this);
   timers_->msPerSecond = gui.timerMsPerSecond;
   buildMenus(*this, gui);
+  // Control+letter macro shortcuts win over the menus and the focused control anywhere in
+  // this window (the inspector, the tool palette, the plot).
+  qApp->installEventFilter(this);
   // The window takes the frame stored with the document when asked to, otherwise a size
   // that shows a plot comfortably.
   placeWindow();
@@ -78,13 +85,19 @@ void DocumentWindow::placeWindow() {
     doc_.resizewin = false;
     return;
   }
-  // The plot keeps its comfortable 900 x 680 beside an inspector of kInspectorWidth.
-  resize(900 + kInspectorWidth, 680);
-  resizeDocks({inspector_}, {kInspectorWidth}, Qt::Horizontal);
-  if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-    const QRect area = screen->availableGeometry();
+  // The plot keeps its comfortable 900 x 680 beside an inspector of kInspectorWidth, as
+  // far as the screen's visible area allows (large scale factors leave less of it).
+  QSize size(900 + kInspectorWidth, 680);
+  const QScreen* screen = QGuiApplication::primaryScreen();
+  const QRect area = screen ? screen->availableGeometry() : QRect();
+  if (screen) size = size.boundedTo(area.size() - QSize(2 * kFrameAllowance, 2 * kFrameAllowance + kTitleAllowance));
+  resize(size);
+  resizeDocks({inspector_}, {std::min(kInspectorWidth, size.width() / 3)}, Qt::Horizontal);
+  if (screen) {
     const int step = 25 * static_cast<int>(gui_.windows().size() % 8);
-    move(std::max(area.left(), area.right() - width() - 25 - step), area.top() + 25 + step);
+    const int x = std::max(area.left(), area.right() - width() - 25 - step);
+    const int y = std::min(area.top() + 25 + step, std::max(area.top(), area.bottom() - height() - kTitleAllowance));
+    move(x, y);
   }
 }
 
@@ -212,6 +225,19 @@ void DocumentWindow::changeEvent(QEvent* e) {
   if (e->type() == QEvent::ActivationChange && isActiveWindow() && gui_.manager().PD != &doc_)
     gui_.manager().setCurrentDocument(&doc_);
   QMainWindow::changeEvent(e);
+}
+
+bool DocumentWindow::eventFilter(QObject* watched, QEvent* e) {
+  const QEvent::Type t = e->type();
+  if (t != QEvent::ShortcutOverride && t != QEvent::KeyPress) return false;
+  auto* w = qobject_cast<QWidget*>(watched);
+  auto* k = static_cast<QKeyEvent*>(e);
+  if (!w || w->window() != this || !k->modifiers().testFlag(Qt::ControlModifier)) return false;
+  const int c = typedCharacter(k);
+  if (!((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z')) || !claimsShortcut(c)) return false;
+  e->accept();
+  if (t == QEvent::KeyPress && !k->isAutoRepeat()) runShortcut(c);
+  return t == QEvent::KeyPress;
 }
 
 void DocumentWindow::dragEnterEvent(QDragEnterEvent* e) {

@@ -66,6 +66,7 @@ class DocumentWindow : public QMainWindow, public InteractionHost {
   void changeEvent(QEvent* e) override;
   void dragEnterEvent(QDragEnterEvent* e) override;
   void dropEvent(QDropEvent* e) override;
+  bool eventFilter(QObject* watched, QEvent* e) override;
 
  private:
   void placeWindow();

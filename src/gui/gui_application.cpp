@@ -19,10 +19,12 @@
 #include "gui/macro_panel.h"
 #include "gui/main_menu.h"
 #include "gui/plot_widget.h"
+#include "gui/preferences_window.h"
 #include "gui/printing.h"
 #include "gui/query_panel.h"
 #include "gui/report_panel.h"
 #include "gui/tool_palette.h"
+#include "gui/undo_keys.h"
 #include "io/ascii_actions.h"
 #include "io/ascii_import.h"
 #include "io/tabulix_import.h"
@@ -56,7 +58,9 @@ bool isDocumentFile(const std::string& path) {
   return head.startsWith("bplist00") || (head.contains("<plist") && head.contains("<?xml"));
 }
 
-GuiApplication::GuiApplication(Ui& dialogs) : host_(*this, dialogs), app_(host_, &host_) {}
+GuiApplication::GuiApplication(Ui& dialogs) : host_(*this, dialogs), app_(host_, &host_) {
+  qApp->installEventFilter(new UndoKeys(*this));
+}
 
 GuiApplication::~GuiApplication() {
   // Windows still open (tests) go first, while the documents they show still exist;
@@ -69,6 +73,7 @@ GuiApplication::~GuiApplication() {
   delete std::exchange(calculatorPanel_, nullptr);
   delete std::exchange(fitPanel_, nullptr);
   delete std::exchange(queryPanel_, nullptr);
+  delete std::exchange(preferences_, nullptr);
 }
 
 Manager& GuiApplication::manager() { return app_.manager(); }
@@ -266,6 +271,11 @@ QueryPanel& GuiApplication::queryPanel() { return *static_cast<QueryPanel*>(make
 FitPanel& GuiApplication::fitPanel() { return *static_cast<FitPanel*>(makePanel("FitInspectorVisible")); }
 CalculatorPanel& GuiApplication::calculatorPanel() {
   return *static_cast<CalculatorPanel*>(makePanel("CalculatorVisible"));
+}
+
+PreferencesWindow& GuiApplication::preferences() {
+  if (!preferences_) preferences_ = new PreferencesWindow(manager());
+  return *preferences_;
 }
 
 QWidget* GuiApplication::panel(const std::string& key) const {

@@ -28,6 +28,7 @@ class FitPanel;
 class QueryPanel;
 class DocumentWindow;
 class MacroPanel;
+class PreferencesWindow;
 class ReportPanel;
 
 // The interactive program: one window per open document, the pointer mode and range
@@ -92,6 +93,8 @@ class GuiApplication : public QObject, public ActionRunner {
   CalculatorPanel& calculatorPanel();
   FitPanel& fitPanel();
   QueryPanel& queryPanel();
+  // The preferences window, made on first use.
+  PreferencesWindow& preferences();
   // Shows or hides a panel by its visibility key ("DataViewVisible", "ReportVisible",
   // "MacroInspectorVisible", "CalculatorVisible", "FitInspectorVisible", "MySQLImport").
   void showPanel(const std::string& key, bool on);
@@ -134,6 +137,7 @@ class GuiApplication : public QObject, public ActionRunner {
   CalculatorPanel* calculatorPanel_ = nullptr;
   FitPanel* fitPanel_ = nullptr;
   QueryPanel* queryPanel_ = nullptr;
+  PreferencesWindow* preferences_ = nullptr;
   bool panelRefreshPending_ = false;
   bool reportRefreshPending_ = false;
 };

@@ -66,6 +66,11 @@ MacroPanel::MacroPanel(MacroController& mc, ActionRunner& runner, QWidget* paren
     runner_.run([this] { mc_.ma_execute(); });
     showStop();
   });
+  // The style script of the current document goes in at the cursor of the source.
+  button("Insert Style", [this] {
+    const QString before = source_->toPlainText().left(source_->textCursor().position());
+    mc_.ma_insertStyle(static_cast<std::size_t>(before.toUtf8().size()));
+  });
   button("Export...", [&st] { st.ma_export(); });
   buttons_->addWidget(importMode_);
   button("Import...", [this, &st] { st.ma_import(importMode_->currentData().toInt()); });

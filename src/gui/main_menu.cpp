@@ -4,8 +4,11 @@
 #include <QFileInfo>
 #include <QKeySequence>
 #include <QMenuBar>
+#include <cctype>
 
 #include "app/application.h"
+#include "app/preferences.h"
+#include "app/update_check.h"
 #include "gui/clipboard_actions.h"
 #include "gui/document_window.h"
 #include "gui/gui_application.h"
@@ -13,12 +16,15 @@
 #include "gui/import_dialogs.h"
 #include "gui/inspector_panel.h"
 #include "gui/plot_widget.h"
+#include "gui/preferences_window.h"
+#include "gui/undo_keys.h"
 #include "io/ascii_actions.h"
 #include "io/binary_import.h"
 #include "io/document_export.h"
 #include "io/vamas_import.h"
 #include "macro/macro_controller.h"
 #include "model/manager.h"
+#include "model/settings.h"
 #include "model/ui.h"
 #include "model/xyla_document.h"
 
@@ -77,18 +83,26 @@ void buildFileMenu(QMenu* file, DocumentWindow& w, GuiApplication& gui) {
 
 void buildEditMenu(QMenu* edit, DocumentWindow& w, GuiApplication& gui) {
   XylaDocument& d = w.document();
-  QAction* undo = edit->addAction("&Undo", QKeySequence::Undo, [&d] {
-    if (d.undoStack.canUndo()) d.undoStack.undo();
-    d.replot();
-  });
-  QAction* redo = edit->addAction("&Redo", QKeySequence(Qt::SHIFT | Qt::CTRL | Qt::Key_Z), [&d] {
-    if (d.undoStack.canRedo()) d.undoStack.redo();
-    d.replot();
-  });
+  QAction* undo = edit->addAction("&Undo", QKeySequence::Undo, [&d] { undoDocument(d, false); });
+  QAction* redo =
+      edit->addAction("&Redo", QKeySequence(Qt::SHIFT | Qt::CTRL | Qt::Key_Z), [&d] { undoDocument(d, true); });
   edit->addSeparator();
   edit->addAction("Cu&t", QKeySequence::Cut, [&gui] { cutAction(gui); });
   edit->addAction("&Copy", QKeySequence::Copy, [&gui] { copyAction(gui); });
   edit->addAction("&Paste", QKeySequence::Paste, [&gui] { pasteAction(gui); });
+  edit->addSeparator();
+  edit->addAction("Set &Default Style", [&gui] { setDefaultStyleAction(gui.manager()); });
+  edit->addAction("Revert &Colors", [] {
+    if (Settings* s = Settings::standard()) revertColors(*s);
+  });
+  QAction* prefs = edit->addAction("Pr&eferences...", QKeySequence(Qt::CTRL | Qt::Key_Comma), [&gui] {
+    PreferencesWindow& p = gui.preferences();
+    p.refresh();
+    p.show();
+    p.raise();
+    p.activateWindow();
+  });
+  prefs->setMenuRole(QAction::PreferencesRole);
   QObject::connect(edit, &QMenu::aboutToShow, edit, [undo, redo, &d] {
     undo->setEnabled(d.undoStack.canUndo());
     redo->setEnabled(d.undoStack.canRedo());
@@ -131,7 +145,14 @@ void fillMacroMenu(QMenu& menu, GuiApplication& gui) {
   menu.clear();
   const auto& list = gui.macros().store().MA;
   for (std::size_t i = 0; i < list.size(); ++i) {
-    QAction* a = menu.addAction(QString::fromStdString(list[i]->name));
+    // The shortcut shows in the menu's shortcut column; the document window runs it.
+    QString title = QString::fromStdString(list[i]->name);
+    if (const int c = list[i]->shortcut; (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z')) {
+      const auto key = static_cast<Qt::Key>(Qt::Key_A + (std::toupper(c) - 'A'));
+      const QKeySequence seq(c <= 'Z' ? (Qt::CTRL | Qt::SHIFT | key) : (Qt::CTRL | key));
+      title += "\t" + seq.toString(QKeySequence::NativeText);
+    }
+    QAction* a = menu.addAction(title);
     a->setData(static_cast<int>(i));
     QObject::connect(a, &QAction::triggered, &gui, [&gui, i] {
       gui.run([&gui, i] { gui.macros().macroByMenu(static_cast<int>(i)); });
@@ -157,7 +178,9 @@ void buildMenus(DocumentWindow& w, GuiApplication& gui) {
   w.setMacroMenu(macro);
   fillMacroMenu(*macro, gui);
   buildWindowMenu(bar->addMenu("&Window"), w, gui);
-  buildHelpMenu(*bar->addMenu("&Help"), gui);
+  QMenu* help = bar->addMenu("&Help");
+  buildHelpMenu(*help, gui);
+  help->addAction("Check for &Updates...", [&gui] { checkForUpdates(gui.manager().ui(), false); });
 }
 
 }  // namespace xyla::gui

@@ -6,7 +6,7 @@
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QWheelEvent>
-
+#include <QtMath>
 #include <cctype>
 #include <utility>
 
@@ -138,23 +138,25 @@ void PlotWidget::mouseReleaseEvent(QMouseEvent* e) {
   requestFullRedraw();
 }
 
+// X11 turns Alt+wheel into a horizontal wheel, so a horizontal step counts as a step
+// of the wheel with Alt held: it zooms X only (with Control too, both axes).
 void PlotWidget::wheelEvent(QWheelEvent* e) {
-  const double d = e->angleDelta().y() / 120.0;
+  PointerModifiers mods = modifiersOf(e->modifiers());
+  double d = e->angleDelta().y() / 120.0;
+  if (d == 0) {
+    d = e->angleDelta().x() / 120.0;
+    mods.option = true;
+  }
   if (d == 0) return;
-  interaction_.scrollWheel(d, modifiersOf(e->modifiers()));
+  interaction_.scrollWheel(d, mods);
   e->accept();
 }
 
-namespace {
-
-// The first character typed, ignoring modifiers: letters as typed (Shift gives capitals).
 int typedCharacter(const QKeyEvent* e) {
   const int k = e->key();
   if (k >= Qt::Key_A && k <= Qt::Key_Z) return e->modifiers().testFlag(Qt::ShiftModifier) ? k : std::tolower(k);
   return e->text().isEmpty() ? 0 : e->text().at(0).unicode();
 }
-
-}  // namespace
 
 bool PlotWidget::event(QEvent* e) {
   if (e->type() == QEvent::ShortcutOverride) {
@@ -190,16 +192,39 @@ void PlotWidget::editText(TextObject& t) {
   editing_ = &t;
   editingNew_ = t.text.empty();
   editor_ = new QPlainTextEdit(this);
-  editor_->setPlainText(QString::fromStdString(t.text));
+  // The text's own font at the size the plot draws it (view units are widget pixels).
   QFont f = t.font.family.empty() ? font() : QFont(QString::fromStdString(t.font.family));
-  f.setPointSizeF(t.font.size > 0 ? t.font.size : 14);
+  f.setPixelSize(std::max(1, qRound(std::clamp(t.font.size > 0 ? t.font.size : 14.0, 1.0, 500.0))));
   editor_->setFont(f);
   editor_->setFrameStyle(QFrame::Box);
-  const double w = std::max(t.frame.width + 40, 160.0), h = std::max(t.frame.height + 12, 36.0);
-  editor_->setGeometry(qRound(t.tloc.x), qRound(height() - t.tloc.y), qRound(w), qRound(h));
+  editor_->setLineWrapMode(QPlainTextEdit::NoWrap);
+  editor_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  editor_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  editor_->setPlainText(QString::fromStdString(t.text));
+  editor_->move(qRound(t.frame.x), qRound(height() - t.frame.y - std::max(t.frame.height, 0.0)));
+  fitTextEditor();
+  connect(editor_, &QPlainTextEdit::textChanged, this, &PlotWidget::fitTextEditor);
   editor_->installEventFilter(this);
   editor_->show();
   editor_->setFocus();
+}
+
+// The editor grows with the text so that every line shows whole, one character wider
+// than the longest line for the cursor; it stays inside the plot while it can.
+void PlotWidget::fitTextEditor() {
+  if (!editor_) return;
+  const QFontMetricsF fm(editor_->font());
+  double longest = fm.horizontalAdvance(QLatin1Char('M'));
+  const QStringList lines = editor_->toPlainText().split('\n');
+  for (const QString& line : lines) longest = std::max(longest, fm.horizontalAdvance(line));
+  const int margins = 2 * (editor_->frameWidth() + qRound(editor_->document()->documentMargin())) + 2;
+  const int w = qCeil(longest + fm.horizontalAdvance(QLatin1Char('M'))) + margins;
+  const int h = qCeil(fm.lineSpacing() * lines.size()) + margins;
+  editor_->resize(w, h);
+  QPoint at = editor_->pos();
+  at.setX(std::clamp(at.x(), 0, std::max(0, width() - w)));
+  at.setY(std::clamp(at.y(), 0, std::max(0, height() - h)));
+  editor_->move(at);
 }
 
 void PlotWidget::commitTextEdit() {

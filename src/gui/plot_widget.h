@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QImage>
+#include <QKeyEvent>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QWidget>
@@ -72,6 +73,7 @@ class PlotWidget : public QWidget {
 
  private:
   void renderCache();
+  void fitTextEditor();
   bool hasOverlay() const;
 
   Manager& m_;
@@ -89,5 +91,7 @@ class PlotWidget : public QWidget {
 
 // Modifier keys of a Qt event as the interaction reads them.
 PointerModifiers modifiersOf(Qt::KeyboardModifiers m);
+// The first character typed, ignoring modifiers: letters as typed (Shift gives capitals).
+int typedCharacter(const QKeyEvent* e);
 
 }  // namespace xyla::gui

@@ -12,8 +12,26 @@ void UndoStack::endGroup() {
   if (depth_ == 0) return;
   if (--depth_ > 0) return;
   if (open_.empty()) return;
-  target().push_back(std::move(open_));
+  Step step = std::move(open_);
   open_.clear();
+  push(std::move(step));
+}
+
+// A new step, or the continuation of the run that made the last one.
+void UndoStack::push(Step step) {
+  const bool normal = mode_ == Mode::Normal;
+  if (normal && pending_ && pending_ == run_ && !undo_.empty()) {
+    for (Action& a : step) undo_.back().push_back(std::move(a));
+  } else {
+    target().push_back(std::move(step));
+  }
+  run_ = normal ? pending_ : nullptr;
+}
+
+void UndoStack::inRun(const void* key, const std::function<void()>& change) {
+  const void* outer = std::exchange(pending_, key);
+  change();
+  pending_ = outer;
 }
 
 void UndoStack::registerUndo(Action action) {
@@ -23,7 +41,7 @@ void UndoStack::registerUndo(Action action) {
     open_.push_back(std::move(action));
     return;
   }
-  target().push_back(Step{std::move(action)});
+  push(Step{std::move(action)});
 }
 
 void UndoStack::runStep(std::vector<Step>& from, Mode mode) {
@@ -39,15 +57,22 @@ void UndoStack::runStep(std::vector<Step>& from, Mode mode) {
   mode_ = saved;
 }
 
-void UndoStack::undo() { runStep(undo_, Mode::Undoing); }
+void UndoStack::undo() {
+  run_ = nullptr;
+  runStep(undo_, Mode::Undoing);
+}
 
-void UndoStack::redo() { runStep(redo_, Mode::Redoing); }
+void UndoStack::redo() {
+  run_ = nullptr;
+  runStep(redo_, Mode::Redoing);
+}
 
 void UndoStack::clear() {
   undo_.clear();
   redo_.clear();
   open_.clear();
   depth_ = 0;
+  run_ = nullptr;
 }
 
 }  // namespace xyla

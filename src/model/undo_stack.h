@@ -21,6 +21,11 @@ class UndoStack {
   // Registers the action that reverts a change. Outside any group it forms a step alone.
   void registerUndo(Action action);
 
+  // Runs `change` as part of a run named `key` (a run of arrow-key nudges of one object):
+  // when the last step was made by the same run and nothing was registered, undone or
+  // redone since, what `change` registers joins that step, so the whole run undoes at once.
+  void inRun(const void* key, const std::function<void()>& change);
+
   bool canUndo() const { return !undo_.empty(); }
   bool canRedo() const { return !redo_.empty(); }
   // Reverts the last step (its actions in reverse order of registration).
@@ -38,6 +43,7 @@ class UndoStack {
   enum class Mode { Normal, Undoing, Redoing };
 
   void runStep(std::vector<Step>& from, Mode mode);
+  void push(Step step);
   std::vector<Step>& target();
 
   std::vector<Step> undo_;
@@ -45,6 +51,8 @@ class UndoStack {
   Step open_;
   int depth_ = 0;
   Mode mode_ = Mode::Normal;
+  const void* run_ = nullptr;      // the run that made the last undo step, if any
+  const void* pending_ = nullptr;  // the run now registering
 };
 
 }  // namespace xyla

@@ -547,7 +547,7 @@ bool ViewInteraction::movePointKeys(ViewKey key) {
   }
   double dx, dy;
   if (!arrowStep(key, dx, dy)) return false;
-  interaction::movePoints(d, b, sel, dx, dy);
+  d.undoStack.inRun(b, [&] { interaction::movePoints(d, b, sel, dx, dy); });
   return true;
 }
 
@@ -567,7 +567,8 @@ bool ViewInteraction::selectKeys(ViewKey key, PointerModifiers mods) {
   }
   double dx, dy;
   if (key == ViewKey::Delete) deleteText(*t);
-  else if (arrowStep(key, dx, dy)) moveText(*t, dx, dy);
+  else if (arrowStep(key, dx, dy))
+    d.undoStack.inRun(t, [&] { moveText(*t, dx, dy); });  // a run: one step
   else return false;
   return true;
 }
@@ -577,7 +578,8 @@ bool ViewInteraction::graphicKeys(ViewKey key) {
   if (!g || g->PD != v_.PD) return false;
   double dx, dy;
   if (key == ViewKey::Delete) deleteGraphic(*g);
-  else if (arrowStep(key, dx, dy)) moveGraphic(*g, dx, dy);
+  else if (arrowStep(key, dx, dy))
+    v_.PD->undoStack.inRun(g, [&] { moveGraphic(*g, dx, dy); });
   else return false;
   return true;
 }

@@ -191,8 +191,8 @@ void XylaView::drawRect(Canvas& c, const PointerOverlay* overlay) {
       if (PD->axis[k]) drawAxis(c, k, mins[k], maxs[k]);
     for (int k = 0; k < 4; ++k)
       if (PD->axis[k]) drawGrid(c, k, mins[k], maxs[k], 1);
-    if (!printing() && isCurrent) drawSelectionHighlight(c);
     drawSeries(c);
+    if (!printing() && isCurrent) drawSelectionHighlight(c);
     if (PD->plotlegend) plotLegend(c);
     drawFrame(c);
     if (M && M->isMouseMode("select") && !printing()) {
@@ -215,16 +215,14 @@ void XylaView::drawRect(Canvas& c, const PointerOverlay* overlay) {
   c.restore();
 }
 
-// Points of the current buffer whose rows are selected in the data table.
+// Points of the current buffer whose rows are selected in the data table: a ring in the
+// highlight colour on a white halo, drawn over the series and wider than the symbol, so
+// that it shows on any line, symbol or background while the point itself stays visible.
 void XylaView::drawSelectionHighlight(Canvas& c) {
   DataBuffer* b = PD->buffer(PD->current);
   if (!b || !M || M->tableSelection.empty()) return;
   const int sz = std::isfinite(b->symbolsize) ? static_cast<int>(std::clamp(b->symbolsize, 0.0, 1e4)) : 0;
-  const double d = b->plotsymbols && sz > 3 ? sz : 4;
-  c.save();
-  c.clipToRect({left, bottom, width, height});
-  c.setColour(kLightGrey);
-  c.setLineWidth(0);
+  const double d = std::max(12.0, (b->plotsymbols ? sz : 0) + 8.0);
   Path p;
   for (int row : M->tableSelection) {
     if (row < 0 || row >= b->count()) continue;
@@ -232,7 +230,15 @@ void XylaView::drawSelectionHighlight(Canvas& c) {
     if (!std::isfinite(px) || !std::isfinite(py)) continue;
     p.appendOval({px - d / 2, py - d / 2, d, d});
   }
-  c.fill(p);
+  c.save();
+  c.clipToRect({left, bottom, width, height});
+  c.setDash(nullptr, 0, 0.0);
+  c.setColour(Colour::white());
+  c.setLineWidth(4);
+  c.stroke(p);
+  const Colour mark = highlight();
+  c.setColour({mark.r, mark.g, mark.b, 1});
+  c.setLineWidth(2);
   c.stroke(p);
   c.restore();
 }

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "app/clipboard_contents.h"
 #include "io/ascii_import.h"
 #include "model/data_buffer.h"
@@ -100,6 +102,48 @@ TEST_F(Clipboard, GraphicsLandTwentyPointsFurtherEachTime) {
   EXPECT_FALSE(cb::pasteGraphic(m, bytes, offset));
   EXPECT_FALSE(cb::pasteText(m, "1 2\n"));
   EXPECT_EQ(ui.beeps, 2);
+}
+
+// Every paste is one undo step: the undo leaves the document as it was (buffers,
+// graphics, ranges), the redo brings the paste back.
+TEST_F(Clipboard, EachPasteIsOneUndoStep) {
+  m.setSelection({0, 1});
+  const std::string buffers = cb::encodeBuffers(cb::selectedBuffers(m));
+  Graphic g;
+  g.setDefaults();
+  g.setPoints(100, 100, 200, 150);
+  const std::string graphic = cb::encodeGraphic(g);
+  int offset = 0;
+  const std::vector<std::pair<const char*, std::function<bool()>>> pastes = {
+      {"buffers", [&] { return cb::pasteBuffers(m, buffers); }},
+      {"text", [&] { return cb::pasteText(m, "280\t10\t11\n281\t12\t13\n"); }},
+      {"graphic", [&] { return cb::pasteGraphic(m, graphic, offset); }},
+      {"image", [&] { return cb::pasteImage(m, "\x89PNG...", 40, 30); }},
+  };
+  m.setCurrentDocument(&to);
+  to.newBuffer().addDoubleValue(-50, 7);
+  to.scale(1, -60, -40, 0, 10, false, false);
+  for (const auto& [name, paste] : pastes) {
+    SCOPED_TRACE(name);
+    to.undoStack.clear();
+    const int buffersBefore = to.bufferCount();
+    const std::size_t graphicsBefore = to.G.size();
+    const double xmax = to.xmax1;
+    ASSERT_TRUE(paste());
+    const int buffersAfter = to.bufferCount();
+    const std::size_t graphicsAfter = to.G.size();
+    EXPECT_NE(buffersAfter + graphicsAfter, buffersBefore + graphicsBefore);
+    EXPECT_EQ(to.undoStack.undoCount(), 1u);
+    to.undoStack.undo();
+    EXPECT_EQ(to.bufferCount(), buffersBefore);
+    EXPECT_EQ(to.G.size(), graphicsBefore);
+    EXPECT_EQ(to.xmax1, xmax);
+    EXPECT_FALSE(to.undoStack.canUndo());
+    to.undoStack.redo();
+    EXPECT_EQ(to.bufferCount(), buffersAfter);
+    EXPECT_EQ(to.G.size(), graphicsAfter);
+    to.undoStack.undo();
+  }
 }
 
 }  // namespace

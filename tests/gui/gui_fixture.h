@@ -25,7 +25,8 @@ namespace xyla::test {
 
 namespace gui = xyla::gui;
 
-// One document window of 900 x 680 showing a buffer on ranges 0..10, with scripted
+// One document window (as large as the offscreen screen lets a new window be) showing a
+// buffer on ranges 0..10, with scripted
 // answers to every question. `at` turns data values of range 1 into widget positions.
 class GuiFixture : public ::testing::Test {
  public:

@@ -1,6 +1,7 @@
 // Document windows: timers, the questions before closing, printing, dropping files, the
 // message boxes and the input panel of the Qt interface.
 #include <QDialogButtonBox>
+#include <QGuiApplication>
 #include <QInputDialog>
 #include <QLineEdit>
 #include <QMenu>
@@ -9,12 +10,14 @@
 #include <QMimeData>
 #include <QPrinter>
 #include <QPushButton>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <algorithm>
 #include <fstream>
 
 #include "gui/document_timers.h"
+#include "gui/inspector_panel.h"
 #include "gui/main_menu.h"
 #include "gui/qt_ui.h"
 #include "gui_fixture.h"
@@ -265,6 +268,48 @@ TEST_F(DocumentWindowTest, EveryDataMenuEntryRunsWithStoredValues) {
   const auto& actions = gui::dataActions();
   EXPECT_EQ(entries, std::count_if(actions.begin(), actions.end(), [](const auto& a) { return !a.title.empty(); }));
   EXPECT_TRUE(gui.windows().size() == 1u && !gui.busy());
+}
+
+// Control+letter macro shortcuts run wherever the focus is in the document window, and
+// the Macro menu shows them; other Control keys still reach the focused control.
+TEST_F(DocumentWindowTest, MacroShortcutsWorkAnywhereInTheWindowAndShowInTheMenu) {
+  m().GV["hits"] = 0;
+  addMacro("count", "setvar hits hits+1", 'k');
+  addMacro("Count", "setvar hits hits+100", 'K');
+  addMacro("wins", "setvar hits hits+10000", 'w');
+  gui.rebuildMacroMenus();
+  QStringList titles;
+  for (QAction* a : window->macroMenu()->actions()) titles << a->text();
+  EXPECT_TRUE(titles.contains("count\tCtrl+K")) << titles.join('|').toStdString();
+  EXPECT_TRUE(titles.contains("Count\tCtrl+Shift+K")) << titles.join('|').toStdString();
+
+  window->showInspector("General");
+  auto* margin = qobject_cast<QLineEdit*>(window->inspector().control(inspector::Record::Document, "marginleft"));
+  ASSERT_TRUE(margin);
+  margin->setFocus();
+  const QString before = margin->text();
+  QTest::keyClick(margin, Qt::Key_K, Qt::ControlModifier);
+  QTest::keyClick(margin, Qt::Key_K, Qt::ControlModifier | Qt::ShiftModifier);
+  EXPECT_DOUBLE_EQ(m().GV["hits"], 101);
+  EXPECT_EQ(margin->text(), before);
+  QTest::keyClick(margin, Qt::Key_A, Qt::ControlModifier);  // no macro: the field selects all
+  EXPECT_EQ(margin->selectedText(), before);
+  // A macro on Control+W wins over the menu's Close from the tool palette too.
+  QTest::keyClick(&window->palette(), Qt::Key_W, Qt::ControlModifier);
+  EXPECT_DOUBLE_EQ(m().GV["hits"], 10101);
+  EXPECT_EQ(gui.windows().size(), 1u);
+}
+
+// A new window fits the screen's visible area whatever the scale factor leaves of it.
+TEST_F(DocumentWindowTest, NewWindowsFitTheAvailableScreen) {
+  const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+  for (int i = 0; i < 3; ++i) {
+    gui::DocumentWindow& w = gui.newDocument();
+    w.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+    EXPECT_TRUE(area.contains(w.geometry())) << w.geometry().width() << "x" << w.geometry().height();
+    EXPECT_GE(w.plot().width(), 200);
+  }
 }
 
 }  // namespace

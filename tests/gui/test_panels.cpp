@@ -23,12 +23,14 @@
 #include "gui/clipboard_actions.h"
 #include "gui/data_panel.h"
 #include "gui/fit_panel.h"
+#include "gui/inspector_panel.h"
 #include "gui/macro_panel.h"
 #include "gui/main_menu.h"
 #include "gui/query_panel.h"
 #include "gui/report_panel.h"
 #include "gui_fixture.h"
 #include "io/mysql_queries.h"
+#include "macro/style_writer.h"
 #include "support/test_files.h"
 
 namespace xyla::test {
@@ -267,6 +269,61 @@ TEST_F(Panels, MacroPanelEditsStoresAndRunsMacros) {
   ASSERT_EQ(mp.table()->rowCount(), 1);
   EXPECT_EQ(mp.table()->item(0, 0)->text(), "from file");
   EXPECT_EQ(gui.windows().size(), 1u);  // no document window for it
+}
+
+// Control+Z and Control+Shift+Z undo and redo the document wherever the focus is: the
+// data inspector, the fit panel, the inspector; a field with typing to undo keeps them.
+TEST_F(Panels, UndoKeysWorkWhileAPanelHasTheFocus) {
+  m().setCurrentDocument(&doc());
+  gui.showPanel("FitInspectorVisible", true);
+  window->showInspector("General");
+  auto* margin = qobject_cast<QLineEdit*>(window->inspector().control(inspector::Record::Document, "marginleft"));
+  ASSERT_TRUE(margin);
+  QWidget* fit = &gui.fitPanel();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(fit));
+  QWidget* fitFocus = fit->findChild<QTableView*>();
+  ASSERT_TRUE(fitFocus);
+  const QList<QWidget*> places = {panel->bufferView(), panel->dataView(), fitFocus, margin};
+  for (QWidget* w : places) {
+    SCOPED_TRACE(w->metaObject()->className());
+    doc().scale(1, 0, 10, 0, 10, false, false);
+    doc().undoStack.clear();
+    doc().scale(1, 2, 3, 4, 5, true, false);
+    w->activateWindow();
+    w->setFocus();
+    QTest::keyClick(w, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(doc().xmax1, 10);
+    QTest::keyClick(w, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(doc().xmax1, 3);
+  }
+  // Typing in a field: its own undo takes back the typing, the document stays.
+  doc().undoStack.clear();
+  doc().scale(1, 0, 10, 0, 10, true, false);
+  margin->setFocus();
+  QTest::keyClicks(margin, "5");
+  const QString typed = margin->text();
+  QTest::keyClick(margin, Qt::Key_Z, Qt::ControlModifier);
+  EXPECT_NE(margin->text(), typed);
+  EXPECT_TRUE(doc().undoStack.canUndo());
+}
+
+TEST_F(Panels, InsertStyleWritesTheDocumentsLookAtTheCursor) {
+  app.macros().store().MA.clear();
+  addMacro("look", "print 'a'\nprint 'b'");
+  app.macros().store().updateMacro(0);
+  m().setCurrentDocument(&doc());
+  doc().DB[0]->linewidth = 3.5;
+  gui.showPanel("MacroInspectorVisible", true);
+  gui::MacroPanel& mp = gui.macroPanel();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&mp));
+  mp.source()->setFocus();
+  QTest::keyClick(mp.source(), Qt::Key_Home, Qt::ControlModifier);
+  QTest::keyClick(mp.source(), Qt::Key_Down);
+  QTest::mouseClick(mp.findChild<QPushButton*>("MacroInsertStyle"), Qt::LeftButton);
+  const std::string expected = "print 'a'\n" + styleScript(doc()) + "print 'b'";
+  EXPECT_EQ(app.macros().store().MA[0]->src, expected);
+  EXPECT_EQ(mp.source()->toPlainText().toStdString(), expected);
+  EXPECT_NE(expected.find("3.5"), std::string::npos);
 }
 
 TEST_F(Panels, FitPanelRunsAFitThatCancelEnds) {

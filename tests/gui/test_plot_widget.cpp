@@ -2,6 +2,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QPlainTextEdit>
+#include <QScrollBar>
 #include <QTimer>
 #include <QWheelEvent>
 
@@ -106,6 +107,32 @@ TEST_F(PlotWidgetTest, WheelZoomsInRangeMode) {
   EXPECT_NEAR(doc().ymax1, 10.2, 1e-9);
 }
 
+// Alt+wheel arrives as a horizontal wheel on X11 (with or without Alt still reported): it
+// zooms X only, with Control as well both axes, like the vertical wheel with those keys.
+TEST_F(PlotWidgetTest, HorizontalWheelZoomsLikeAltWheel) {
+  struct Case {
+    QPoint delta;
+    Qt::KeyboardModifiers mods;
+    bool x, y;
+  };
+  const Case cases[] = {{{120, 0}, Qt::AltModifier, true, false},
+                        {{-240, 0}, {}, true, false},
+                        {{120, 0}, Qt::AltModifier | Qt::ControlModifier, true, true},
+                        {{0, 120}, Qt::AltModifier, true, false},
+                        {{0, 120}, {}, true, true}};
+  m().axis12 = 1;
+  choose("range");
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.delta.x() * 1000 + c.delta.y());
+    doc().scale(1, 0, 10, 0, 10, false, false);
+    const QPointF p = at(5, 5);
+    QWheelEvent e(p, plot().mapToGlobal(p), {}, c.delta, Qt::NoButton, c.mods, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(&plot(), &e);
+    EXPECT_EQ(doc().xmax1 != 10, c.x);
+    EXPECT_EQ(doc().ymax1 != 10, c.y);
+  }
+}
+
 TEST_F(PlotWidgetTest, KeysNudgeTextsAndRunShortcutMacros) {
   m().GV["hits"] = 0;
   m().GV["big"] = 0;
@@ -131,11 +158,44 @@ TEST_F(PlotWidgetTest, KeysNudgeTextsAndRunShortcutMacros) {
   m().currentText = &text;
   QTest::keyClick(&plot(), Qt::Key_Up);
   QTest::keyClick(&plot(), Qt::Key_Left);
-  EXPECT_EQ(text.tloc, (ViewPoint{199, 301}));
+  QTest::keyClick(&plot(), Qt::Key_Left);
+  EXPECT_EQ(text.tloc, (ViewPoint{198, 301}));
+  QTest::keyClick(window, Qt::Key_Z, Qt::ControlModifier);  // the run of nudges is one step
+  EXPECT_EQ(text.tloc, (ViewPoint{200, 300}));
+  EXPECT_FALSE(doc().undoStack.canUndo());
   QTest::keyClick(&plot(), Qt::Key_Delete);
   EXPECT_TRUE(doc().T.empty());
   QTest::keyClick(window, Qt::Key_Z, Qt::ControlModifier);  // Edit > Undo
   EXPECT_EQ(doc().T.size(), 1u);
+}
+
+// The in-place editor uses the text's font at the size the plot draws it and grows with
+// what is typed, so every line shows whole.
+TEST_F(PlotWidgetTest, TextEditorFitsItsTextAndFont) {
+  auto t = std::make_unique<TextObject>(&doc());
+  t->text = "Au";
+  t->font = {"", 24};
+  t->tloc = {150, 200};
+  t->frame = {150, 200, 30, 24};
+  TextObject& text = doc().addText(std::move(t));
+  plot().editText(text);
+  QPlainTextEdit* editor = plot().textEditor();
+  ASSERT_NE(editor, nullptr);
+  EXPECT_EQ(editor->font().pixelSize(), 24);
+  QTest::keyClick(editor, Qt::Key_End, Qt::ControlModifier);
+  for (const QString& typed : {QString(" 4f7/2 binding energy"), QString("second, longer line")}) {
+    if (typed.startsWith('s')) QTest::keyClick(editor, Qt::Key_Return);
+    QTest::keyClicks(editor, typed);
+    const QFontMetricsF fm(editor->font());
+    const QStringList lines = editor->toPlainText().split('\n');
+    for (const QString& line : lines) EXPECT_GT(editor->viewport()->width(), fm.horizontalAdvance(line));
+    EXPECT_GE(editor->viewport()->height(), fm.lineSpacing() * lines.size());
+    EXPECT_EQ(editor->horizontalScrollBar()->value(), 0);
+    EXPECT_EQ(editor->verticalScrollBar()->value(), 0);
+    EXPECT_TRUE(plot().rect().contains(editor->geometry()));
+  }
+  plot().commitTextEdit();
+  EXPECT_EQ(text.text, "Au 4f7/2 binding energy\nsecond, longer line");
 }
 
 TEST_F(PlotWidgetTest, TextToolEditsInPlace) {

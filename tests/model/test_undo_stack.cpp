@@ -57,3 +57,37 @@ TEST(UndoStack, UndoAndRedoAlternateThroughSelfRegisteringActions) {
   u.undo();
   EXPECT_EQ(t.value, 1);
 }
+
+// A run of nudges is one step; anything else in between, or an undo, starts a new one.
+TEST(UndoStack, ARunOfChangesOfOneObjectIsOneStep) {
+  UndoStack u;
+  Tracked a{u}, b{u};
+  const auto nudge = [&u](Tracked& t) { u.inRun(&t, [&t] { t.set(t.value + 1); }); };
+  nudge(a);
+  nudge(a);
+  nudge(a);
+  EXPECT_EQ(u.undoCount(), 1u);
+  nudge(b);  // another object: a new run
+  nudge(b);
+  EXPECT_EQ(u.undoCount(), 2u);
+  a.set(10);  // a plain change ends the run of a
+  nudge(a);
+  nudge(a);
+  EXPECT_EQ(u.undoCount(), 4u);
+  u.undo();
+  EXPECT_EQ(a.value, 10);
+  u.undo();
+  u.undo();
+  EXPECT_EQ(b.value, 0);
+  EXPECT_EQ(a.value, 3);
+  u.redo();
+  EXPECT_EQ(b.value, 2);  // the run redoes as one step too
+  nudge(b);               // after an undo or redo a nudge starts a new step
+  EXPECT_EQ(u.undoCount(), 3u);
+  u.undo();
+  EXPECT_EQ(b.value, 2);
+  u.undo();
+  EXPECT_EQ(b.value, 0);
+  u.undo();
+  EXPECT_EQ(a.value, 0);
+}

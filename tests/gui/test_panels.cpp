@@ -327,12 +327,6 @@ TEST_F(Panels, CalculatorRunsLinesAndWalksItsHistory) {
   QTest::keyClick(calc.input(), Qt::Key_Up);
   QTest::keyClick(calc.input(), Qt::Key_Up);
   EXPECT_EQ(calc.input()->text(), "1+2");
-  // The data functions read the window's document: Y of point 3 of buffer 2, X of
-  // point 4 of buffer 0, the number of buffers' points.
-  calc.input()->clear();
-  QTest::keyClicks(calc.input(), "yval(2;3)+xval(0;4)+points 1");
-  QTest::keyClick(calc.input(), Qt::Key_Return);
-  EXPECT_EQ(calc.input()->text(), "32");
 }
 
 TEST_F(Panels, QueryPanelStoresEveryEditAndMasksThePassword) {

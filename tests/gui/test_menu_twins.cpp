@@ -2,7 +2,6 @@
 // same: both run on the same two buffers and must leave the same buffers behind.
 #include <QMenuBar>
 #include <QPushButton>
-
 #include <cmath>
 #include <cstdio>
 #include <map>
@@ -26,7 +25,8 @@ struct Twin {
 
 const std::vector<Twin>& twins() {
   const Keys refs = {{"NormAxis", "0"}, {"NormRef1", "4"}, {"NormRef2", "12"}, {"NormNew1", "1"}, {"NormNew2", "3"}};
-  const Keys generator = {{"FGAxis", "1"}, {"FGMin", "1"}, {"FGMax", "5"}, {"FGSteps", "9"}, {"FGExpr", "x*x+yval(0;2)"}};
+  const Keys generator = {
+      {"FGAxis", "1"}, {"FGMin", "1"}, {"FGMax", "5"}, {"FGSteps", "9"}, {"FGExpr", "x*x+yval(0;2)"}};
   static const std::vector<Twin> t = {
       {"Normalize", refs, "normx 4 12 1 3 all"},
       {"Move", refs, "movex 4 1 all"},
@@ -47,12 +47,19 @@ const std::vector<Twin>& twins() {
       {"Function Generator", generator, "fg 2 1 5 9 x*x+yval(0;2)"},
       {"Buffer Calculation", {{"CAAxis", "1"}, {"CAExpr", "y*2+xval(1;0)"}}, "calc 2 y*2+xval(1;0) all"},
       {"Two-Buffer Calculation", {{"CABuf1", "1"}, {"CABuf2", "0"}, {"CAOp", "1"}}, "bcalc 1 - 0"},
-      {"Shirley Background", {}, "shirleybg 4 3.5 12 9 all",
+      {"Shirley Background",
+       {},
+       "shirleybg 4 3.5 12 9 all",
        [](Manager& m) { m.shirx1 = 4, m.shiry1 = 3.5, m.shirx2 = 12, m.shiry2 = 9; }},
       {"Satellite Subtraction", {}, "xpssatsub 1 all", [](Manager& m) { m.satSubAnode = 1; }},
       // Entries without a command of their own.
-      {"Select All Buffers", {}, ""}, {"Shirley Levels from Data", {}, ""}, {"Fit: Start", {}, ""},
-      {"Fit: Back", {}, ""}, {"Fit: Preview", {}, ""}, {"Fit: Export Sum", {}, ""}, {"Fit: Export All", {}, ""},
+      {"Select All Buffers", {}, ""},
+      {"Shirley Levels from Data", {}, ""},
+      {"Fit: Start", {}, ""},
+      {"Fit: Back", {}, ""},
+      {"Fit: Preview", {}, ""},
+      {"Fit: Export Sum", {}, ""},
+      {"Fit: Export All", {}, ""},
       {"Fit: Load Table", {}, ""},
   };
   return t;
@@ -100,7 +107,8 @@ class MenuTwins : public GuiFixture {
 TEST_F(MenuTwins, EveryEntryDoesWhatItsMacroCommandDoes) {
   std::size_t rows = 0, buttons = 0;
   for (const gui::DataAction& a : gui::dataActions())
-    rows += !a.title.empty() && std::any_of(twins().begin(), twins().end(), [&](const Twin& t) { return a.title == t.title; });
+    rows += !a.title.empty() &&
+            std::any_of(twins().begin(), twins().end(), [&](const Twin& t) { return a.title == t.title; });
   EXPECT_EQ(rows, twins().size()) << "every menu entry has one row";
   for (const Twin& t : twins()) {
     SCOPED_TRACE(t.title);

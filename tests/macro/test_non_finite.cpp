@@ -2,6 +2,7 @@
 // language. Points and variables take them; every command given one in any numeric
 // argument finishes, and the document still draws in bounded time.
 #include <cmath>
+#include <map>
 #include <set>
 
 #include "macro/command_table.h"
@@ -71,9 +72,10 @@ TEST_F(NonFinite, EveryCommandSurvivesThemInEveryNumber) {
         std::string line = e->name;
         for (std::size_t q = 0; q < e->signature.size(); ++q) {
           const char letter = e->signature[q];
+          static const std::map<char, const char*> filler = {
+              {'d', "2"}, {'i', "1"}, {'a', "all"}, {'b', "all"}, {'r', "1..2"}};
           line += " ";
-          line += q == p ? bad : letter == 'd' ? "2" : letter == 'i' ? "1" : letter == 'a' || letter == 'b' ? "all"
-                               : letter == 'r' ? "1..2" : "x";
+          line += q == p ? bad : filler.count(letter) ? filler.at(letter) : "x";
         }
         SCOPED_TRACE(line);
         run(line);

@@ -7,8 +7,9 @@
 #include "analysis/dialog_fields.h"
 #include "analysis/fourier.h"
 #include "analysis/generator.h"
-#include "expr/computed_columns.h"
 #include "analysis/transforms.h"
+#include "expr/builtins.h"
+#include "expr/computed_columns.h"
 #include "model/data_buffer.h"
 #include "model/manager.h"
 #include "model/settings.h"
@@ -162,6 +163,7 @@ void functionGeneratorAction(Manager& m, const GeneratorFields& f) {
     s->setString("FGExpr", f.expression);
     s->sync();
   }
+  expr::CalcScope scope(m);
   functionGenerator(*m.PD, f.mode, fieldValue(f.min), fieldValue(f.max), fieldInt(f.steps), f.expression, m.ui());
   m.refreshPanels();
   m.PD->rescale(true, m.axis12);

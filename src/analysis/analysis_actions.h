@@ -18,7 +18,8 @@ struct NormalizeFields {
 void normalizeAction(Manager& m, const NormalizeFields& f);
 // Moves the first reference value onto the first new value.
 void moveAction(Manager& m, const NormalizeFields& f);
-// Cuts between the two reference values; `mode` is the pressed button (0 in, 1 out).
+// Cuts between the two reference values: `mode` 0 keeps the points strictly between
+// them, 1 those strictly outside (the document's cut modes).
 void cutdataAction(Manager& m, const NormalizeFields& f, int mode);
 // Data reduction and smoothing with the factor field's text.
 void reductionAction(Manager& m, const std::string& factor);
@@ -27,7 +28,8 @@ void swapXYAction(Manager& m);
 // Adds a x + b to every Y of the selected buffers (the linear-background fields).
 void linBgAction(Manager& m, const std::string& a, const std::string& b);
 // Calculations: slopes with the interval field, running and ranged integrals, and the
-// three regressions over the Normalize page's reference range.
+// three regressions (type 0 linear, 1 logarithmic, 2 exponential) over the Normalize
+// page's reference range.
 void diffAction(Manager& m, const std::string& interval);
 void integrateAction(Manager& m);
 void intrangeAction(Manager& m, const NormalizeFields& f);

@@ -68,7 +68,9 @@ XylaDocument& doFFT(XylaDocument& doc, int index, int window, Ui& ui) {
 XylaDocument& fftsmooth(XylaDocument& doc, int index, double factor, Ui& ui) {
   DataBuffer* src = usable(doc, index, ui);
   if (!src) return doc;
-  const double f = std::max(factor, 0.0);
+  // fmax: an undefined factor counts as 0 (an unchanged copy) instead of a window of
+  // undefined width, whose padded length would never be reached.
+  const double f = std::fmax(factor, 0.0);
   const int n = src->count();
   // The padded length grows with the window; a window wider than four times the data
   // already leaves little but the line through the ends, so wider ones are narrowed to

@@ -29,27 +29,6 @@ void forEachSelected(Manager& m, const std::function<void(XylaDocument&, int)>& 
   doc.replot();
 }
 
-// Points the expression built-ins at `m` and its current document while alive, so
-// their data functions read that document; restores the previous setting afterwards.
-class CalcScope {
- public:
-  explicit CalcScope(Manager& m) : m_(m), manager_(expr::calcManager()), document_(m.calcDocument) {
-    expr::setCalcManager(&m);
-    m.calcDocument = m.PD;
-  }
-  ~CalcScope() {
-    m_.calcDocument = document_;
-    expr::setCalcManager(manager_);
-  }
-  CalcScope(const CalcScope&) = delete;
-  CalcScope& operator=(const CalcScope&) = delete;
-
- private:
-  Manager& m_;
-  Manager* manager_;
-  XylaDocument* document_;
-};
-
 double findY(double x, int buffer) {
   const double args[2] = {x, static_cast<double>(buffer)};
   return expr::applyCall(expr::Fn::Findy, args);
@@ -74,7 +53,7 @@ void doShirleyFindY(Manager& m) {
   }
   m.PD->getCurrentDataBuffer();  // repairs an out-of-range current index
   const int current = m.PD->current;
-  CalcScope scope(m);
+  expr::CalcScope scope(m);
   m.shiry1 = findY(m.shirx1, current);
   m.shiry2 = findY(m.shirx2, current);
 }

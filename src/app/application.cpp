@@ -4,6 +4,7 @@
 
 #include "app/buffer_table.h"
 #include "app/version.h"
+#include "expr/builtins.h"
 #include "fit/fit_controller.h"
 #include "io/ascii_import.h"
 #include "io/document_export.h"
@@ -22,11 +23,15 @@ constexpr int kBatchFitIterations = 1000;
 Application::Application(Ui& ui, DocumentHost* windows)
     : manager_(ui), macros_(manager_, windows ? windows : &batchDocuments_), queries_(ui) {
   installMySQLRefresh(manager_, &connections_);
+  // The data functions of expressions (symbol sizes, axis scales, buffer calculations)
+  // read this controller's calculation document wherever they are evaluated.
+  if (!expr::calcManager()) expr::setCalcManager(&manager_);
 }
 
 Application::~Application() {
   // Documents tell the controller when they close; close them while it still exists.
   documents_.clear();
+  if (expr::calcManager() == &manager_) expr::setCalcManager(nullptr);
 }
 
 XylaDocument& Application::newDocument() {

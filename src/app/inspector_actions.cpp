@@ -21,7 +21,7 @@ const std::map<std::string_view, Groups>& table() {
          {"Normalize", "Move", "Cut Inside", "Cut Outside"}},
         {"Between the references",
          {},
-         {"Integrate Range", "Linear Regression", "Exponential Regression", "Power Regression"}}}},
+         {"Integrate Range", "Linear Regression", "Logarithmic Regression", "Exponential Regression"}}}},
       {"Calculations",
        {{"Thinning and smoothing", {{"Factor", "Factor", "2", {}}}, {"Data Reduction", "Smooth", "Fourier Smooth"}},
         {"Fourier transform", {{"FFTWindow", "Window", "0", {}}}, {"Fourier Transform"}},

@@ -111,6 +111,16 @@ double bessel(bool first, double n, double x) {
 void setCalcManager(Manager* m) { g_manager = m; }
 Manager* calcManager() { return g_manager; }
 
+CalcScope::CalcScope(Manager& m) : m_(m), manager_(g_manager), document_(m.calcDocument) {
+  g_manager = &m;
+  m.calcDocument = m.PD;
+}
+
+CalcScope::~CalcScope() {
+  m_.calcDocument = document_;
+  g_manager = manager_;
+}
+
 double constantValue(Fn fn) { return fn == Fn::Pi ? kPi : kE; }
 
 UnaryFunction prefixFunction(Fn fn) {

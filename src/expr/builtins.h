@@ -4,6 +4,7 @@
 
 namespace xyla {
 class Manager;
+class XylaDocument;
 }
 
 namespace xyla::expr {
@@ -12,6 +13,22 @@ namespace xyla::expr {
 // answer 0.0) and whose Ui shows expression errors.
 void setCalcManager(Manager* m);
 Manager* calcManager();
+
+// Points the data functions at `m` and its current document while alive, so an
+// expression entered anywhere reads the document in front; restores the previous
+// controller and calculation document afterwards.
+class CalcScope {
+ public:
+  explicit CalcScope(Manager& m);
+  ~CalcScope();
+  CalcScope(const CalcScope&) = delete;
+  CalcScope& operator=(const CalcScope&) = delete;
+
+ private:
+  Manager& m_;
+  Manager* manager_;
+  XylaDocument* document_;
+};
 
 // Value of a constant (pi, e).
 double constantValue(Fn fn);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "expr/builtins.h"
 #include "expr/expression.h"
 #include "model/manager.h"
 #include "model/xyla_document.h"
@@ -95,6 +96,8 @@ bool calc(DataBuffer& b, int mode, const std::string& text, const std::vector<do
 bool bufferCalc(Manager& m, int mode, const std::string& text) {
   XylaDocument* doc = m.PD;
   if (!doc) return false;
+  // The data functions read this document, and expression errors reach its controller.
+  CalcScope scope(m);
   bool changed = false;
   bool ok = true;
   for (int index : m.selection()) {

@@ -27,6 +27,11 @@ Ui* Fit::ui() const { return M_ ? &M_->ui() : nullptr; }
 void Fit::setupFit(Manager* manager, XylaDocument* document) {
   if (running_) return;  // a running fit keeps its document
   M_ = manager;
+  // The weighting is the document's: a newly bound document brings its own.
+  if (document && document != doc_) {
+    panel.poisson = document->f_weight;
+    panel.poissonBackground = document->f_weightbuffer;
+  }
   doc_ = document;
   haveResult = false;
 }
@@ -169,6 +174,8 @@ void Fit::update() {
   panel.min = doc_->f_min;
   panel.max = doc_->f_max;
   panel.preview = doc_->f_preview;
+  panel.poisson = doc_->f_weight;
+  panel.poissonBackground = doc_->f_weightbuffer;
 }
 
 void Fit::fitDidCanhe() {
@@ -178,6 +185,8 @@ void Fit::fitDidCanhe() {
   doc_->f_min = panel.min;
   doc_->f_max = panel.max;
   doc_->f_preview = panel.preview;
+  doc_->f_weight = panel.poisson;
+  doc_->f_weightbuffer = panel.poissonBackground;
 }
 
 void Fit::msgOut(int line, const std::string& text) {

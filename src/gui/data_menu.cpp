@@ -57,29 +57,29 @@ const std::vector<DataAction>& dataActions() {
       {"", nullptr},
       {"Normalize", [](GuiApplication& g) { normalizeAction(g.manager(), normFields()); }},
       {"Move", [](GuiApplication& g) { moveAction(g.manager(), normFields()); }},
-      {"Cut Inside", [](GuiApplication& g) { cutdataAction(g.manager(), normFields(), 0); }},
-      {"Cut Outside", [](GuiApplication& g) { cutdataAction(g.manager(), normFields(), 1); }},
+      // Cutting inside removes the points between the references (keeps the outside).
+      {"Cut Inside", [](GuiApplication& g) { cutdataAction(g.manager(), normFields(), 1); }},
+      {"Cut Outside", [](GuiApplication& g) { cutdataAction(g.manager(), normFields(), 0); }},
       {"Data Reduction", [](GuiApplication& g) { reductionAction(g.manager(), stored("Factor", "2")); }},
       {"Smooth", [](GuiApplication& g) { smoothAction(g.manager(), stored("Factor", "2")); }},
       {"Swap X and Y", [](GuiApplication& g) { swapXYAction(g.manager()); }},
-      {"Linear Background", [](GuiApplication& g) {
-         linBgAction(g.manager(), stored("LinBgA", "0"), stored("LinBgB", "0"));
-       }},
+      {"Linear Background",
+       [](GuiApplication& g) { linBgAction(g.manager(), stored("LinBgA", "0"), stored("LinBgB", "0")); }},
       {"", nullptr},
       {"Derivative", [](GuiApplication& g) { diffAction(g.manager(), stored("DiffInterval", "1")); }},
       {"Integrate", [](GuiApplication& g) { integrateAction(g.manager()); }},
       {"Integrate Range", [](GuiApplication& g) { intrangeAction(g.manager(), normFields()); }},
       {"Linear Regression", [](GuiApplication& g) { regAction(g.manager(), normFields(), 0); }},
-      {"Exponential Regression", [](GuiApplication& g) { regAction(g.manager(), normFields(), 1); }},
-      {"Power Regression", [](GuiApplication& g) { regAction(g.manager(), normFields(), 2); }},
+      {"Logarithmic Regression", [](GuiApplication& g) { regAction(g.manager(), normFields(), 1); }},
+      {"Exponential Regression", [](GuiApplication& g) { regAction(g.manager(), normFields(), 2); }},
       {"", nullptr},
       {"Fourier Transform", [](GuiApplication& g) { doFFTAction(g.manager(), storedInt("FFTWindow")); }},
       {"Fourier Smooth", [](GuiApplication& g) { fftsmoothAction(g.manager(), stored("Factor", "2")); }},
       {"Function Generator", [](GuiApplication& g) { functionGeneratorAction(g.manager(), generatorFields()); }},
-      {"Buffer Calculation", [](GuiApplication& g) {
-         bufferCalcAction(g.manager(), storedInt("CAAxis", 1), stored("CAExpr", "y"));
-       }},
-      {"Two-Buffer Calculation", [](GuiApplication& g) {
+      {"Buffer Calculation",
+       [](GuiApplication& g) { bufferCalcAction(g.manager(), storedInt("CAAxis", 1), stored("CAExpr", "y")); }},
+      {"Two-Buffer Calculation",
+       [](GuiApplication& g) {
          twoBufCalcAction(g.manager(), stored("CABuf1", "0"), stored("CABuf2", "1"), storedInt("CAOp"));
        }},
       {"", nullptr},

@@ -24,6 +24,7 @@ void DocumentTimers::syncOne(QTimer& t, bool running, int seconds) {
 }
 
 void DocumentTimers::sync() {
+  if (!stopped_) doc_.followTimerSettings();
   syncOne(macro_, doc_.MT.running, doc_.MT.interval);
   syncOne(update_, doc_.UT.running, doc_.UT.interval);
 }

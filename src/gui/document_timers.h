@@ -21,6 +21,7 @@ class DocumentTimers : public QObject {
   // another (a macro or long operation), ticks wait for the next.
   DocumentTimers(XylaDocument& doc, ActionRunner& runner, QObject* parent = nullptr);
 
+  // Lets the document follow its timer settings, then matches the Qt timers to it.
   void sync();
   // Stops both timers for good (the document is closing).
   void stop();

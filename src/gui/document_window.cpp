@@ -4,7 +4,6 @@
 #include <QCloseEvent>
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QFileInfo>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QMimeData>
@@ -19,6 +18,7 @@
 #include "gui/inspector_panel.h"
 #include "gui/main_menu.h"
 #include "gui/plot_widget.h"
+#include "gui/printing.h"
 #include "gui/tool_palette.h"
 #include "macro/macro.h"
 #include "macro/macro_controller.h"
@@ -143,9 +143,7 @@ DocumentWindow::~DocumentWindow() {
 }
 
 void DocumentWindow::updateTitle() {
-  const QString name = doc_.fileName.empty() ? QString("Untitled")
-                                             : QFileInfo(QString::fromStdString(doc_.fileName)).fileName();
-  setWindowTitle(name + "[*]");
+  setWindowTitle(documentName(doc_) + "[*]");
   setWindowFilePath(QString::fromStdString(doc_.fileName));
   setWindowModified(doc_.edited);
 }
@@ -167,8 +165,7 @@ void DocumentWindow::showPosition(double x, double y) {
 bool DocumentWindow::maybeSave() {
   plot_->commitTextEdit();
   if (!doc_.edited) return true;
-  const QString name = doc_.fileName.empty() ? QString("Untitled")
-                                             : QFileInfo(QString::fromStdString(doc_.fileName)).fileName();
+  const QString name = documentName(doc_);
   const int answer = gui_.manager().ui().alert(
       "Do you want to save the changes made to the document \"" + name.toStdString() + "\"?",
       "Your changes will be lost if you don't save them.", {"Save", "Don't Save", "Cancel"});
@@ -186,10 +183,11 @@ bool DocumentWindow::save() {
 
 bool DocumentWindow::saveAs() {
   const std::string preset = doc_.fileName.empty() ? "Untitled.xyla" : doc_.fileName;
-  const auto name = gui_.manager().ui().savePanel("Save As", "", preset);
-  if (!name || name->empty()) return false;
+  const auto chosen = gui_.manager().ui().savePanel("Save As", "", preset);
+  const std::string name = documentSaveName(chosen.value_or(""));
+  if (name.empty()) return false;
   const std::string old = doc_.fileName;
-  doc_.fileName = *name;
+  doc_.fileName = name;
   if (!save()) {
     doc_.fileName = old;
     updateTitle();

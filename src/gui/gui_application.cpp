@@ -148,6 +148,10 @@ DocumentWindow* GuiApplication::openPath(const std::string& path) {
       manager().setCurrentDocument(&w->document());
       return w;
     }
+  // A lone untitled window nobody has touched gives way to the opened document (not while
+  // a macro runs, which may still work on it).
+  DocumentWindow* lone =
+      windows_.size() == 1 && untouched(windows_.front()->document()) && !busy() ? windows_.front() : nullptr;
   XylaDocument* d = app_.openDocument(path);
   if (!d) return nullptr;
   // A query file fills the query list and answers the current document.
@@ -157,6 +161,7 @@ DocumentWindow* GuiApplication::openPath(const std::string& path) {
   d->edited = false;
   DocumentWindow& w = attach(*d);
   w.show();
+  if (lone) lone->closeQuietly();
   return &w;
 }
 
@@ -201,10 +206,13 @@ bool GuiApplication::quit() {
 }
 
 bool GuiApplication::print(XylaDocument& doc, bool showPanel) {
-  if (printerOverride) return printDocument(manager(), doc, *printerOverride);
-  QPrinter printer(QPrinter::HighResolution);
-  printer.setDocName(QString::fromStdString(doc.fileName.empty() ? "Untitled" : doc.fileName));
-  if (showPanel) {
+  QPrinter own(QPrinter::HighResolution);
+  QPrinter& printer = printerOverride ? *printerOverride : own;
+  // The job is named like the window: print-to-file panels offer the job name as the
+  // file name in the home folder, which a full path would turn into a folder that
+  // does not exist.
+  printer.setDocName(documentName(doc));
+  if (showPanel && !printerOverride) {
     QPrintDialog dialog(&printer, windowFor(&doc));
     if (dialog.exec() != QDialog::Accepted) return false;
   }
@@ -411,6 +419,10 @@ void GuiApplication::addRecentFile(const std::string& path) {
   s->setStringList(kRecentKey, list);
   s->sync();
   emit recentFilesChanged();
+}
+
+bool untouched(const XylaDocument& d) {
+  return d.fileName.empty() && !d.edited && d.DB.empty() && d.T.empty() && d.G.empty() && d.undoStack.undoCount() == 0;
 }
 
 }  // namespace xyla::gui

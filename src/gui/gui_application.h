@@ -146,4 +146,8 @@ class GuiApplication : public QObject, public ActionRunner {
 // its extension or its first bytes), a query file or an older Tabulix plot file.
 bool isDocumentFile(const std::string& path);
 
+// True for an untitled document nobody has touched (no file, no change, nothing in it):
+// it gives way to a document that is opened.
+bool untouched(const XylaDocument& d);
+
 }  // namespace xyla::gui

@@ -1,8 +1,8 @@
 #include "gui/printing.h"
 
+#include <QFileInfo>
 #include <QPainter>
 #include <QPrinter>
-
 #include <algorithm>
 
 #include "model/manager.h"
@@ -35,6 +35,11 @@ bool printDocument(Manager& m, XylaDocument& doc, QPrinter& printer) {
   p.end();
   m.redraw(doc);
   return true;
+}
+
+QString documentName(const XylaDocument& doc) {
+  if (doc.fileName.empty()) return "Untitled";
+  return QFileInfo(QString::fromStdString(doc.fileName)).fileName();
 }
 
 }  // namespace xyla::gui

@@ -73,15 +73,14 @@ std::optional<int> QtUi::resolutionPanel(int preset) {
   return dpi;
 }
 
-std::optional<std::string> QtUi::inputPanel(const std::string& message) {
+std::optional<std::string> QtUi::inputPanel(const std::string& message, const std::string& preset) {
   QInputDialog dialog(parentWindow());
   dialog.setObjectName("InputPanel");
   dialog.setWindowTitle("Input");
   dialog.setLabelText(q(message));
-  dialog.setTextValue(q(lastInput_));
+  dialog.setTextValue(q(preset));
   dialog.exec();
-  lastInput_ = dialog.textValue().toStdString();
-  return lastInput_;
+  return dialog.textValue().toStdString();
 }
 
 std::optional<Colour> QtUi::colourPanel(const Colour& initial) {

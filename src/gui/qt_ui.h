@@ -25,7 +25,7 @@ class QtUi : public Ui {
   std::optional<std::string> savePanel(const std::string& title, const std::string& directory,
                                        const std::string& presetName) override;
   std::optional<int> resolutionPanel(int preset) override;
-  std::optional<std::string> inputPanel(const std::string& message) override;
+  std::optional<std::string> inputPanel(const std::string& message, const std::string& preset) override;
   std::optional<Colour> colourPanel(const Colour& initial) override;
   std::optional<FontSpec> fontPanel(const FontSpec& initial) override;
   void openUrl(const std::string& url) override;
@@ -39,7 +39,6 @@ class QtUi : public Ui {
   static QWidget* parentWindow();
   std::unique_ptr<QProgressDialog> progress_;
   int progressDepth_ = 0;
-  std::string lastInput_;  // the input panel starts with the text entered last
 };
 
 }  // namespace xyla::gui

@@ -64,9 +64,6 @@ void checkForUpdatesInBackground(Ui& ui) {
   timer->start(100);
 }
 
-// An untitled document nobody has touched is dropped when the desktop opened files.
-bool untouched(const XylaDocument& d) { return d.fileName.empty() && !d.edited && d.DB.empty(); }
-
 }  // namespace
 
 int runInteractive(Settings& settings, const CommandLine& cl) {

@@ -29,7 +29,9 @@ class WindowHost : public Ui, public DocumentHost {
     return dialogs_.savePanel(title, directory, presetName);
   }
   std::optional<int> resolutionPanel(int preset) override { return dialogs_.resolutionPanel(preset); }
-  std::optional<std::string> inputPanel(const std::string& message) override { return dialogs_.inputPanel(message); }
+  std::optional<std::string> inputPanel(const std::string& message, const std::string& preset) override {
+    return dialogs_.inputPanel(message, preset);
+  }
   std::optional<Colour> colourPanel(const Colour& initial) override { return dialogs_.colourPanel(initial); }
   std::optional<FontSpec> fontPanel(const FontSpec& initial) override { return dialogs_.fontPanel(initial); }
   void openUrl(const std::string& url) override { dialogs_.openUrl(url); }

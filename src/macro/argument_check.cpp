@@ -167,16 +167,9 @@ bool Macro::checkArgument(char letter, int p, const std::string& token) {
   switch (letter) {
     case 'd':
     case 'i':
+      // Domain errors are values, not errors of the language: a NaN point is data. The
+      // setters that would hang or blow up on such a value guard themselves.
       if (!expr(token, p, true)) return false;
-      // Infinite and undefined numbers are refused here, once for every command, so no
-      // setter or operation ever sees one (a NaN margin or factor used to hang drawing
-      // and smoothing).
-      if (!std::isfinite(D[p])) {
-        syntaxError("Not a finite number: %@", {token});
-        D[p] = 0.0;
-        I[p] = 0;
-        return false;
-      }
       break;
     case 'a': A = axisList(token); break;
     case 'b': B = bufferList(token); break;

@@ -2,22 +2,20 @@
 
 #include <cstdio>
 
+#include "expr/builtins.h"
 #include "expr/expression.h"
 #include "macro/command_table.h"
 #include "macro/macro_text.h"
 #include "model/manager.h"
 #include "model/settings.h"
+#include "model/text_scan.h"
 #include "model/ui.h"
 
 namespace xyla {
 
 namespace {
 
-std::string format12(double v) {
-  char buf[64];
-  std::snprintf(buf, sizeof buf, "%.12g", v);
-  return buf;
-}
+std::string format12(double v) { return formatG(v, 12); }
 
 std::string trimmedLine(const std::string& s) {
   const char* blanks = " \t\r\n";
@@ -58,6 +56,8 @@ void Calculator::store() const {
 }
 
 bool Calculator::evaluate(const std::string& text, double& value, std::string& error) const {
+  // The data functions read the document in front.
+  expr::CalcScope scope(m_);
   expr::Expression e;
   e.setNoError();
   e.setGlobalVars(m_.CV);

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <cmath>
+#include <initializer_list>
+
 #include "macro/macro.h"
 #include "model/data_buffer.h"
 #include "model/xyla_document.h"
@@ -38,6 +41,18 @@ inline bool flag(const Macro& m, int p) { return m.I[p] != 0; }
 // The colour of arguments p, p+1, p+2 with the alpha of argument `alphaSlot` when given.
 inline Colour colourArgs(const Macro& m, int p, int alphaSlot) {
   return m.getColor(m.D[p], m.D[p + 1], m.D[p + 2], m.O[alphaSlot] ? m.D[alphaSlot] : 1.0);
+}
+
+// True when every argument of `slots` is a finite number. Otherwise the first that is
+// not is reported ("Not a finite number: ...") and the run stops: for settings that
+// size or place the plot, where an infinite or undefined value cannot be drawn.
+inline bool finiteNumbers(Macro& m, std::initializer_list<int> slots) {
+  for (int p : slots) {
+    if (std::isfinite(m.D[p])) continue;
+    m.syntaxError("Not a finite number: %@", {m.SS[static_cast<std::size_t>(p)]});
+    return false;
+  }
+  return true;
 }
 
 // The string of argument p, or "" when it was not given.

@@ -27,7 +27,10 @@ void askoption(Macro& m) {
 
 void input(Macro& m) {
   const std::string message = m.O[0] ? m.S[0] : "Enter value";
-  if (auto text = m.M->ui().inputPanel(message)) m.M->SV["input"] = *text;
+  // The field keeps the text entered last; where no panel can be shown (a batch run)
+  // $input takes the field's text as it stands.
+  if (auto text = m.M->ui().inputPanel(message, m.M->inputText)) m.M->inputText = *text;
+  m.M->SV["input"] = m.M->inputText;
 }
 
 void plot(Macro& m) {
@@ -57,7 +60,7 @@ void sleepCommand(Macro& m) {
 
 void defaultfont(Macro& m) {
   m.deffont = m.S[0];
-  m.deffontsize = m.D[1];
+  if (std::isfinite(m.D[1])) m.deffontsize = m.D[1];
 }
 
 void defaultcolor(Macro& m) {

@@ -1,5 +1,6 @@
 #include "macro/field_commands.h"
 
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <map>
@@ -35,7 +36,8 @@ struct Assign {
   std::size_t p;
   props::Range rule;
 
-  bool accepts(double v) const { return v >= rule.low && v <= rule.high; }
+  // Setters ignore values that are not finite, and those outside the command's range.
+  bool accepts(double v) const { return std::isfinite(v) && v >= rule.low && v <= rule.high; }
 
   void operator()(bool& f) const { f = rule.onlyOne ? m.I[p] == 1 : m.I[p] != 0; }
   void operator()(int& f) const {
@@ -60,7 +62,9 @@ struct Assign {
     const std::size_t alpha = p + 3 < signature.size() && signature[p + 3] == 'd' ? p + 3 : p + 4;
     f = colourArgs(m, static_cast<int>(p), static_cast<int>(alpha));
   }
-  void operator()(FontSpec& f) const { f = fontOrUserFont(stringArg(m, static_cast<int>(p)), m.D[p + 1]); }
+  void operator()(FontSpec& f) const {
+    if (std::isfinite(m.D[p + 1])) f = fontOrUserFont(stringArg(m, static_cast<int>(p)), m.D[p + 1]);
+  }
   void operator()(props::StringMap&) const {}
 };
 

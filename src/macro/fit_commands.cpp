@@ -170,6 +170,9 @@ void fitweight(Macro& m) {
   }
   f.panel.poisson = m.I[0] != 0;
   f.panel.poissonBackground = m.O[1] ? m.I[1] : -1;
+  // The document keeps the weighting with its other fit settings.
+  m.PD->f_weight = f.panel.poisson;
+  m.PD->f_weightbuffer = f.panel.poissonBackground;
 }
 
 // Names of the peaks for reports: the comments of the buffers the last export of all

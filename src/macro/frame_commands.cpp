@@ -1,4 +1,6 @@
 // Legend, frame, margins and window size of a document.
+#include <cmath>
+
 #include "macro/command_families.h"
 #include "macro/command_helpers.h"
 #include "macro/command_table.h"
@@ -10,12 +12,14 @@ namespace {
 
 using G = CommandGroup;
 
+// A legend position that is not finite is ignored.
 void legendpos(Macro& m) {
-  m.PD->legendx = m.D[0];
-  m.PD->legendy = m.D[1];
+  if (std::isfinite(m.D[0])) m.PD->legendx = m.D[0];
+  if (std::isfinite(m.D[1])) m.PD->legendy = m.D[1];
 }
 
 void margins(Macro& m) {
+  if (!finiteNumbers(m, {0, 1, 2, 3})) return;
   m.PD->marginleft = m.D[0];
   m.PD->marginright = m.D[1];
   m.PD->marginbottom = m.D[2];

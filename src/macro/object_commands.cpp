@@ -135,14 +135,25 @@ TextRequest textRequest(const Macro& m) {
   return r;
 }
 
+// The arguments of each text command that place and size the text: a text at an
+// undefined place or in a font of undefined size cannot be drawn.
+template <TextRequest (*Request)(const Macro&)>
+bool finiteTextGeometry(Macro& m) {
+  if (Request == qtextRequest) return finiteNumbers(m, {1, 2, 4});
+  if (Request == ftextRequest) return finiteNumbers(m, {2, 3, 5, 10});
+  return finiteNumbers(m, {1, 2, 4, 9, 12});
+}
+
 template <TextRequest (*Request)(const Macro&)>
 void measureCommand(Macro& m) {
+  if (!finiteTextGeometry<Request>(m)) return;
   const TextRequest r = Request(m);
   measure(m, r.font, r.text);
 }
 
 template <TextRequest (*Request)(const Macro&)>
 void placeCommand(Macro& m) {
+  if (!finiteTextGeometry<Request>(m)) return;
   place(m, Request(m));
 }
 
@@ -165,6 +176,7 @@ Graphic& addGraphic(Macro& m, int type, int widthSlot) {
 
 // Rectangles and ellipses: the box (x, y, width, height) in arguments 2..5.
 void boxGraphic(Macro& m, int type, bool filled) {
+  if (!finiteNumbers(m, {2, 3, 4, 5, 6})) return;
   Graphic& g = addGraphic(m, type, 6);
   g.x1 = m.D[2];
   g.y1 = m.D[3];
@@ -190,11 +202,13 @@ void setEnds(Macro& m, Graphic& g) {
 }
 
 void line(Macro& m) {
+  if (!finiteNumbers(m, {2, 3, 4, 5, 6})) return;
   setEnds(m, addGraphic(m, Graphic::Line, 6));
   m.PD->replot();
 }
 
 void arrow(Macro& m) {
+  if (!finiteNumbers(m, {2, 3, 4, 5, 10})) return;
   Graphic& g = addGraphic(m, Graphic::Line, 10);
   setEnds(m, g);
   g.arrow1 = m.O[6] && m.I[6] == 1;

@@ -19,6 +19,7 @@ using G = CommandGroup;
 void subplot(Macro& m) {
   XylaDocument& parent = *m.PD;
   const double x = m.D[0], y = m.D[1], w = m.D[2], h = m.D[3];
+  if (!finiteNumbers(m, {0, 1, 2, 3})) return;
   if (parent.subview || !(w >= 1 && h >= 1)) {
     m.M->ui().alert("Sub-plot",
                     parent.subview ? "A sub-plot cannot hold sub-plots of its own; end it first with endsubplot"

@@ -1,8 +1,10 @@
 #include "model/document_file.h"
 
 #include <array>
+#include <cctype>
 #include <limits>
 #include <new>
+#include <string_view>
 
 #include "model/document_archive.h"
 #include "model/file_bytes.h"
@@ -67,6 +69,17 @@ bool loadPartialFile(XylaDocument& doc, const std::string& path, int mode, Ui& u
   static const std::array<const char*, 7> kTypes = {"Layout", "Data", "Range", "Colors", "Fonts", "Fit", "TG"};
   if (mode < 0 || mode >= int(kTypes.size())) return false;
   return loadFile(doc, path, kTypes[std::size_t(mode)], ui);
+}
+
+std::string documentSaveName(const std::string& name) {
+  static constexpr std::string_view kExtension = ".xyla";
+  if (name.empty()) return name;
+  if (name.size() >= kExtension.size()) {
+    std::string tail = name.substr(name.size() - kExtension.size());
+    for (char& c : tail) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    if (tail == kExtension) return name;
+  }
+  return name + std::string(kExtension);
 }
 
 }  // namespace xyla

@@ -13,6 +13,10 @@ class XylaDocument;
 // document's edited mark on success.
 bool saveDocumentFile(XylaDocument& doc, const std::string& path, Ui& ui);
 
+// The name a document chosen in a save panel is written under: `name` with ".xyla"
+// appended unless it already ends so (in any case); an empty name stays empty.
+std::string documentSaveName(const std::string& name);
+
 // Loads the whole document file at `path` into `doc` (type "XylaDocument").
 bool openDocumentFile(XylaDocument& doc, const std::string& path, Ui& ui);
 

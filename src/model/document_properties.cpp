@@ -54,11 +54,16 @@ const std::vector<DocumentProperty>& documents() {
       Doc("f_limit", &D::f_limit, 100).file("fitlimit").group(G::Fit)
           .inspect("Fit", "Iteration limit", Control::Integer),
       Doc("f_preview", &D::f_preview, true).file("fitpreview").group(G::Fit).inspect("Fit", "Preview", Control::Check),
+      Doc("f_weight", &D::f_weight, false).file("fitweight").group(G::Fit),
+      Doc("f_weightbuffer", &D::f_weightbuffer, -1).file("fitweightbuffer").group(G::Fit),
       Doc("winx", &D::winx, 0).group(G::Window),
       Doc("winy", &D::winy, 0).group(G::Window),
       Doc("winw", &D::winw, 0).group(G::Window),
       Doc("winh", &D::winh, 0).group(G::Window),
       Doc("buffer", RecordList::Buffers, false).group(G::Data),
+      // The current buffer comes back with the whole document (not with its data alone,
+      // which join another document's list).
+      Doc("current", &D::current, 0).file("currentbuffer").group(G::Window),
       Doc("text", RecordList::Texts, false).group(G::TG),
       Doc("graphic", RecordList::Graphics, false).group(G::TG),
       Doc("marginleft", &D::marginleft, 80.0)

@@ -72,6 +72,7 @@ class Manager {
   std::map<std::string, double> GV;     // global numeric variables
   std::map<std::string, std::string> SV;  // global string variables
   std::vector<double> CV;               // calculator results r0, r1, ...
+  std::string inputText;                // the input panel's field: the text entered last
   int axis12 = 0;                       // range selector: 0 both ranges, 1, 2
   bool printmode = false;               // drawing for output: no screen decorations
   std::string pointerMode = "zoom";     // the tool palette's pointer mode ("zoom", "select", ...)

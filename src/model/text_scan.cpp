@@ -1,7 +1,5 @@
 #include "model/text_scan.h"
 
-#include <cstdio>
-
 #include <fcntl.h>
 #include <locale.h>
 #include <sys/stat.h>
@@ -13,7 +11,9 @@
 #include <cctype>
 #include <cerrno>
 #include <charconv>
+#include <cmath>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -648,9 +648,9 @@ int cutnum(std::string_view line, double* out, int capacity) {
 
 namespace xyla {
 
-std::string formatG(double v) {
+std::string formatG(double v, int digits) {
   char buf[64];
-  std::snprintf(buf, sizeof buf, "%g", v);
+  std::snprintf(buf, sizeof buf, "%.*g", digits, std::isnan(v) ? std::fabs(v) : v);
   return buf;
 }
 

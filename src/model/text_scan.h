@@ -102,7 +102,8 @@ bool isNumberStart(unsigned char c);
 
 namespace xyla {
 
-// "%g" of a value: the one short number format of texts the program writes.
-std::string formatG(double v);
+// "%g" of a value (or "%.<digits>g"): the one short number format of texts the program
+// writes. An undefined value reads "nan" whatever its sign bit, as on every platform.
+std::string formatG(double v, int digits = 6);
 
 }  // namespace xyla

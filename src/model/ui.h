@@ -48,9 +48,11 @@ class Ui {
   // Interfaces without a panel for it take the preset.
   virtual std::optional<int> resolutionPanel(int preset) { return preset; }
 
-  // The input panel of the "input" command: shows `message` and answers the text
-  // entered; nothing where there is no panel.
-  virtual std::optional<std::string> inputPanel(const std::string& /*message*/) { return std::nullopt; }
+  // The input panel of the "input" command: shows `message` with the field holding
+  // `preset` and answers the field's text; nothing where there is no panel.
+  virtual std::optional<std::string> inputPanel(const std::string& /*message*/, const std::string& /*preset*/) {
+    return std::nullopt;
+  }
 
   // The colour and font choosers of the inspector, starting from `initial`; nothing when
   // cancelled or where there is no chooser.

@@ -1,5 +1,7 @@
 #include "model/xyla_document.h"
 
+#include <algorithm>
+
 #include "model/document_properties.h"
 #include "model/manager.h"
 #include "model/settings.h"
@@ -127,26 +129,55 @@ std::vector<DataBuffer*> XylaDocument::getDataBuffer(int mode) {
 
 // ---- timers ----
 
+namespace {
+
+// The period each timer's settings ask for in seconds, 0 when they ask for none.
+int wantedMacroSeconds(const XylaDocument& d) { return d.mtname.empty() ? 0 : std::max(d.mtinterval, 1); }
+int wantedUpdateSeconds(const XylaDocument& d) { return d.autoupdate ? std::max(d.updateinterval, 1) : 0; }
+
+}  // namespace
+
+// Setting or clearing a timer acts on its settings as they stand: followTimerSettings
+// leaves it so until they change.
 void XylaDocument::setMacroTimer() {
+  followedTimers_.first = wantedMacroSeconds(*this);
   MT.running = false;
   executemacro();
   MT.interval = mtinterval;
   MT.running = true;
 }
 
-void XylaDocument::clearMacroTimer() { MT.running = false; }
+void XylaDocument::clearMacroTimer() {
+  followedTimers_.first = wantedMacroSeconds(*this);
+  MT.running = false;
+}
 
 void XylaDocument::executemacro() {
   if (M) M->runMacrosNamed(*this, mtname);
 }
 
 void XylaDocument::setUpdateTimer() {
+  followedTimers_.second = wantedUpdateSeconds(*this);
   UT.running = false;
   UT.interval = updateinterval;
   UT.running = true;
 }
 
-void XylaDocument::clearUpdateTimer() { UT.running = false; }
+void XylaDocument::clearUpdateTimer() {
+  followedTimers_.second = wantedUpdateSeconds(*this);
+  UT.running = false;
+}
+
+void XylaDocument::followTimerSettings() {
+  // Setting the macro timer runs its macro at once, which may change the document and
+  // bring the window back here.
+  if (followingTimers_) return;
+  followingTimers_ = true;
+  const int macro = wantedMacroSeconds(*this), update = wantedUpdateSeconds(*this);
+  if (macro != followedTimers_.first) macro ? setMacroTimer() : clearMacroTimer();
+  if (update != followedTimers_.second) update ? setUpdateTimer() : clearUpdateTimer();
+  followingTimers_ = false;
+}
 
 void XylaDocument::updatedata() {
   for (const auto& b : DB) {

@@ -4,6 +4,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "model/colour.h"
@@ -91,6 +92,12 @@ class XylaDocument {
   // Stops a running refresh timer and starts it again (no immediate refresh).
   void setUpdateTimer();
   void clearUpdateTimer();
+  // Starts or stops the timers when their settings changed since the last call: the
+  // macro timer runs while a timer macro is named (restarted when its interval changes),
+  // the refresh timer while automatic refresh is on. A document opened with the settings
+  // starts them at the first call; set and clear calls in between stand until the
+  // settings change again.
+  void followTimerSettings();
   // Refreshes the buffers with an automatic MySQL source.
   void updatedata();
 
@@ -193,6 +200,10 @@ class XylaDocument {
   bool f_preview = true;
   bool haveFitPreview = false;
   int f_limit = 100;
+  // Fit weighting: off, one common sigma; on, counting weights from Y plus the counts of
+  // buffer f_weightbuffer (-1: none).
+  bool f_weight = false;
+  int f_weightbuffer = -1;
   int fitBuffer = 0;
 
   std::vector<std::unique_ptr<XylaDocument>> subplots;
@@ -208,6 +219,9 @@ class XylaDocument {
  private:
   void refreshPanels();
   double extent(int all, bool minimum, bool xaxis) const;
+  // The timer settings followTimerSettings last acted on: seconds of each timer, 0 off.
+  std::pair<int, int> followedTimers_{0, 0};
+  bool followingTimers_ = false;
   void zoom(double factor, int axes, int range, bool redraw, bool out);
 };
 

@@ -113,6 +113,14 @@ TEST_F(ComputedColumns, BufferCalcOverTheSelection) {
   EXPECT_EQ(doc.buffer(2)->Y, (std::vector<double>{2, 2}));
   EXPECT_FALSE(xyla::expr::bufferCalc(m, 1, "1+"));
   EXPECT_EQ(ui.alerts.size(), 1u);  // one alert, not one per buffer
+
+  // Run from a window, nothing else has pointed the data functions at the controller.
+  xyla::expr::setCalcManager(nullptr);
+  EXPECT_TRUE(xyla::expr::bufferCalc(m, 1, "yval(1;0)+xval(1;1)"));
+  EXPECT_EQ(doc.buffer(2)->Y, (std::vector<double>{6, 6}));
+  EXPECT_FALSE(xyla::expr::bufferCalc(m, 1, "1+"));
+  EXPECT_EQ(ui.alerts.size(), 2u);
+  EXPECT_EQ(xyla::expr::calcManager(), nullptr);
 }
 
 TEST_F(ComputedColumns, PointEvaluatorForSymbolSizes) {

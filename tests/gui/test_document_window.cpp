@@ -1,6 +1,8 @@
 // Document windows: timers, the questions before closing, printing, dropping files, the
 // message boxes and the input panel of the Qt interface.
 #include <QDialogButtonBox>
+#include <QFile>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QInputDialog>
 #include <QLineEdit>
@@ -156,12 +158,54 @@ TEST_F(DocumentWindowTest, PrintdocPrintsThePlotIntoThePrinter) {
   const std::string pdf = settings.path("printed.pdf");
   printer.setOutputFileName(QString::fromStdString(pdf));
   gui.printerOverride = &printer;
+  doc().fileName = settings.path("Reports/C 1s.xyla");
   addMacro("print", "printdoc");
   gui.run([&] { app.macros().macroByMenu(static_cast<int>(app.macros().store().MA.size()) - 1); });
   const std::string bytes = readFile(pdf);
   ASSERT_GT(bytes.size(), 1000u);
   EXPECT_EQ(bytes.substr(0, 5), "%PDF-");
   EXPECT_FALSE(m().printmode);
+  // The job carries the file's name, not its folder: a print-to-file panel proposes it.
+  EXPECT_EQ(printer.docName(), "C 1s.xyla");
+}
+
+// Save As (Ctrl+Shift+S) writes the name chosen with ".xyla" added when it lacks it.
+TEST_F(DocumentWindowTest, SaveAsAddsTheDocumentExtension) {
+  for (const auto& [typed, saved] :
+       {std::pair{"plot", "plot.xyla"}, {"Plot.XYLA", "Plot.XYLA"}, {"run1.5", "run1.5.xyla"}}) {
+    SCOPED_TRACE(typed);
+    ui.answerSave(settings.path(typed));
+    QTest::keyClick(window, Qt::Key_S, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(doc().fileName, settings.path(saved));
+    EXPECT_TRUE(QFileInfo::exists(QString::fromStdString(settings.path(saved))));
+  }
+  EXPECT_FALSE(QFileInfo::exists(QString::fromStdString(settings.path("plot"))));
+}
+
+// Opening a document brings back its current buffer, and a lone untitled window that
+// nobody touched gives way to it; one with something in it stays.
+TEST_F(DocumentWindowTest, OpeningReplacesAnUntouchedWindowAndKeepsTheCurrentBuffer) {
+  XylaDocument stored(&m());
+  for (int k = 0; k < 3; ++k) stored.newBuffer().addDoubleValue(k, k);
+  stored.current = 1;
+  const std::string path = settings.path("three.xyla");
+  ASSERT_TRUE(saveDocumentFile(stored, path, ui));
+  for (const bool touched : {true, false}) {
+    SCOPED_TRACE(touched);
+    const std::string copy = settings.path(touched ? "touched.xyla" : "fresh.xyla");
+    ASSERT_TRUE(QFile::copy(QString::fromStdString(path), QString::fromStdString(copy)));
+    if (!touched) {
+      for (gui::DocumentWindow* w : gui.windows()) w->closeQuietly();
+      QApplication::processEvents();
+      gui.newDocument();
+    }
+    gui::DocumentWindow* opened = gui.openPath(copy);
+    QApplication::processEvents();
+    ASSERT_NE(opened, nullptr);
+    EXPECT_EQ(opened->document().current, 1);
+    EXPECT_EQ(gui.windows().size(), touched ? 2u : 1u);
+    EXPECT_EQ(gui.windows().back(), opened);
+  }
 }
 
 TEST_F(DocumentWindowTest, DroppedFilesImportDataOrOpenDocuments) {
@@ -215,7 +259,7 @@ TEST(QtUi, AlertShowsTitleMessageAndButtonsAndAnswersThePressedOne) {
   EXPECT_FALSE(qui.fontExists("Xyla No Such Family"));
 }
 
-TEST(QtUi, InputPanelAsksWithTheMessageAndStartsWithTheLastAnswer) {
+TEST(QtUi, InputPanelAsksWithTheMessageAndStartsWithThePreset) {
   gui::QtUi qui;
   QStringList labels, starts;
   const auto typeAndReturn = [&](const QString& text) {
@@ -231,9 +275,9 @@ TEST(QtUi, InputPanelAsksWithTheMessageAndStartsWithTheLastAnswer) {
     });
   };
   typeAndReturn("12");
-  EXPECT_EQ(qui.inputPanel("How many?"), "12");
+  EXPECT_EQ(qui.inputPanel("How many?", ""), "12");
   typeAndReturn("7");
-  EXPECT_EQ(qui.inputPanel("And now?"), "7");
+  EXPECT_EQ(qui.inputPanel("And now?", "12"), "7");
   EXPECT_EQ(labels, (QStringList{"How many?", "And now?"}));
   EXPECT_EQ(starts, (QStringList{"", "12"}));
 }

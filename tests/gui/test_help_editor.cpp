@@ -244,7 +244,7 @@ TEST_F(HelpMenu, XpsGuideAndAboutBox) {
 // takes the mark away.
 TEST_F(HelpMenu, MacroPanelMarksTheLineWhereTheRunStopped) {
   app.macros().store().MA.clear();
-  addMacro("stops", "rescale\nsetvar x 1\nsetvar y 1/0\nplot");
+  addMacro("stops", "rescale\nsetvar x 1\nmargins 1 2 3 1/0\nplot");
   app.macros().store().updateMacro(0);
   gui.showPanel("MacroInspectorVisible", true);
   gui::MacroPanel& mp = gui.macroPanel();
@@ -259,7 +259,7 @@ TEST_F(HelpMenu, MacroPanelMarksTheLineWhereTheRunStopped) {
   key(editor, Qt::Key_Backspace);
   key(editor, Qt::Key_Backspace);
   EXPECT_EQ(editor.stopLine(), 0);
-  EXPECT_EQ(app.macros().store().MA[0]->src, "rescale\nsetvar x 1\nsetvar y 1\nplot");
+  EXPECT_EQ(app.macros().store().MA[0]->src, "rescale\nsetvar x 1\nmargins 1 2 3 1\nplot");
 }
 
 }  // namespace

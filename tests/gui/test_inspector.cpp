@@ -8,6 +8,7 @@
 #include <QPushButton>
 
 #include "app/inspector_fields.h"
+#include "gui/document_timers.h"
 #include "gui/inspector_panel.h"
 #include "gui_fixture.h"
 #include "model/settings.h"
@@ -81,6 +82,32 @@ TEST_F(InspectorTest, ControlsEditTheBufferAsOneUndoStepEach) {
   EXPECT_FALSE(symbols->isChecked());
   QTest::keyClick(window, Qt::Key_Z, Qt::ControlModifier);
   EXPECT_EQ(width->text(), "1");
+}
+
+// Naming a timer macro on the Advanced page starts the window's macro timer, which then runs
+// the macro every interval; clearing the name stops it. The refresh check box does the
+// same for the refresh timer.
+TEST_F(InspectorTest, AdvancedPageSettingsStartAndStopTheTimers) {
+  m().GV["ticks"] = 0;
+  addMacro("tick", "setvar ticks ticks+1");
+  window->timers().msPerSecond = 5;
+  ASSERT_TRUE(panel().showPage("Advanced"));
+  type(control<QLineEdit>(Record::Document, "mtinterval"), "1");
+  EXPECT_FALSE(window->timers().macroTimerActive());
+  type(control<QLineEdit>(Record::Document, "mtname"), "tick");
+  EXPECT_TRUE(window->timers().macroTimerActive());
+  EXPECT_TRUE(QTest::qWaitFor([&] { return m().GV["ticks"] >= 3; }, 3000));
+  QLineEdit* name = control<QLineEdit>(Record::Document, "mtname");
+  name->selectAll();
+  QTest::keyClick(name, Qt::Key_Delete);
+  QTest::keyClick(name, Qt::Key_Return);
+  EXPECT_FALSE(window->timers().macroTimerActive());
+
+  QCheckBox* refresh = control<QCheckBox>(Record::Document, "autoupdate");
+  QTest::mouseClick(refresh, Qt::LeftButton, {}, QPoint(6, refresh->height() / 2));
+  EXPECT_TRUE(window->timers().updateTimerActive());
+  QTest::mouseClick(refresh, Qt::LeftButton, {}, QPoint(6, refresh->height() / 2));
+  EXPECT_FALSE(window->timers().updateTimerActive());
 }
 
 TEST_F(InspectorTest, AxisPagesEditTheChosenAxis) {

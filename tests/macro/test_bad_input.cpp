@@ -26,30 +26,40 @@ TEST_F(BadInput, ArgumentsBeyondTheSlotsAndOddTokensAreRefusedCleanly) {
   for (int i = 0; i < 40; ++i) many += " 1";
   run(many);
   EXPECT_EQ(syntaxErrors().size(), 1u);
-  // Huge and malformed numbers leave the document as it was; numbers that are not
-  // finite are refused before any command sees them.
+  // Huge, malformed and undefined numbers leave the document as it was: indexes that
+  // are not finite find nothing, setters ignore such values, and the margins refuse
+  // them (a plot of undefined size cannot be drawn).
   struct Case {
     const char* line;
     int alerts;  // refusals; a refusal stops the run
   };
   const Case cases[] = {
-      {"setyvalue 0 1e300*1e300 5", 1},  {"setyvalue 0 -99999999999 5", 0},
-      {"setyvalue 1/0 0 5", 1},          {"bsymbol 10^30 0", 0},
-      {"aformat all 1/0", 1},            {"adecplaces 1 -2147483649", 0},
-      {"range 1 1/0 5", 1},              {"windowsize 10^12 10^12", 0},
-      {"margins 50 50 50 0/0", 1},       {"blinewidth 0/0 all", 1},
-      {"fftsmooth 0/0 0", 1},            {"bufferloop 99999999999..-99999999999", 0},
-      {"loop ..", 0},                    {"loop :::", 0},
-      {"loop ,", 2},  /* empty parts are reported; the run goes on */ {"endloop", 0},
+      {"setyvalue 0 1e300*1e300 5", 1},
+      {"setyvalue 0 -99999999999 5", 0},
+      {"setyvalue 1/0 0 5", 0},
+      {"bsymbol 10^30 0", 0},
+      {"aformat all 1/0", 0},
+      {"adecplaces 1 -2147483649", 0},
+      {"range 1 1/0 5", 0},
+      {"windowsize 10^12 10^12", 0},
+      {"margins 50 50 50 0/0", 1},
+      {"blinewidth 0/0 all", 0},
+      {"blinewidth 1/0 all", 0},
+      {"bufferloop 99999999999..-99999999999", 0},
+      {"loop ..", 0},
+      {"loop :::", 0},
+      {"loop ,", 2},
+      /* empty parts are reported; the run goes on */ {"endloop", 0},
   };
   for (const Case& c : cases) {
     const std::size_t before = ui.alerts.size();
     run(c.line);
     EXPECT_EQ(ui.alerts.size() - before, static_cast<std::size_t>(c.alerts)) << c.line;
   }
-  EXPECT_EQ(syntaxErrors().back(), "Not a finite number: 0/0");  // from fftsmooth
+  EXPECT_EQ(syntaxErrors().back(), "Not a finite number: 0/0");  // from margins
   EXPECT_EQ(doc.buffer(0)->Y, (std::vector<double>{3, 4}));
   EXPECT_EQ(doc.buffer(0)->symbol, 0);
+  EXPECT_EQ(doc.buffer(0)->linewidth, DataBuffer().linewidth);
   EXPECT_EQ(doc.viewWidth, 640.0);
   EXPECT_EQ(doc.marginbottom, XylaDocument(&m).marginbottom);
   EXPECT_EQ(doc.bufferCount(), 1);

@@ -1,10 +1,12 @@
+#include <gtest/gtest.h>
+
 #include "macro/calculator.h"
+#include "model/data_buffer.h"
 #include "model/manager.h"
 #include "model/settings.h"
+#include "model/xyla_document.h"
 #include "support/scripted_ui.h"
 #include "support/temp_settings.h"
-
-#include <gtest/gtest.h>
 
 namespace xyla::test {
 namespace {
@@ -72,6 +74,31 @@ TEST(Calculator, HistoryKeys) {
   c.calcHistDown();
   EXPECT_EQ(c.input, "2");
   EXPECT_EQ(ui.beeps, 2);
+}
+
+// The data functions read the document in front, and a domain error is a value, shown
+// the same on every platform.
+TEST(Calculator, DataFunctionsReadTheCurrentDocument) {
+  TempSettings settings;
+  ScriptedUi ui;
+  Manager m(ui);
+  XylaDocument d(&m);
+  DataBuffer& b = d.newBuffer();
+  for (int i = 0; i < 4; ++i) b.addDoubleValue(10.0 + i, i * i);
+  m.setCurrentDocument(&d);
+  Calculator c(m);
+  const struct {
+    const char* line;
+    const char* shown;
+  } cases[] = {{"xval(0;1)", "11"},      {"yval(0;3)", "9"}, {"txmin", "10"},     {"tymax", "9"},   {"points 0", "4"},
+               {"findy(12.5;0)", "6.5"}, {"xval(1;0)", "0"}, {"sqrt(-1)", "nan"}, {"-1/0", "-inf"}, {"log(0)", "-inf"}};
+  for (const auto& k : cases) {
+    c.calcChanged(k.line);
+    EXPECT_EQ(c.input, k.shown) << k.line;
+    EXPECT_TRUE(c.output.ends_with(std::string(" = ") + k.shown + "\n")) << c.output;
+  }
+  EXPECT_TRUE(ui.alerts.empty());
+  EXPECT_EQ(m.calcDocument, &d);
 }
 
 }  // namespace

@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <optional>
 
 #include "macro_fixture.h"
 
@@ -165,6 +166,23 @@ TEST_F(ControlFlow, AMacroCannotRestartItselfThroughTheTimer) {
   EXPECT_EQ(ui.beeps, 1);
   EXPECT_EQ(mc.console(), "t");
   EXPECT_EQ(m.SV["input"], "4");
+}
+
+// $input is the field's text after every input: what was entered, or where no panel can
+// be shown (a batch run) the text the field holds, empty at first.
+TEST_F(ControlFlow, InputSetsTheFieldsText) {
+  const struct {
+    std::optional<std::string> answer;  // nothing: no panel
+    const char* preset;
+    const char* printed;
+  } cases[] = {{std::nullopt, "", "/0"}, {"12", "", "12/24"}, {std::nullopt, "12", "12/24"}, {"", "12", "/0"}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.printed);
+    ui.answerInput(c.answer);
+    EXPECT_EQ(run("input 'Width?'\nprint $input '/' input*2"), c.printed);
+    EXPECT_EQ(ui.inputPresets.back(), c.preset);
+    EXPECT_EQ(m.SV.count("input"), 1u);
+  }
 }
 
 TEST_F(ControlFlow, NoDocumentOrNoCommandsOnlyBeeps) {

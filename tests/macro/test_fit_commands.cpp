@@ -1,9 +1,12 @@
 #include <algorithm>
 #include <cmath>
 #include <sstream>
+#include <tuple>
 
+#include "fit/fit_controller.h"
 #include "io/report_entries.h"
 #include "macro_fixture.h"
+#include "model/document_file.h"
 #include "shapes/line_shapes.h"
 
 namespace xyla::test {
@@ -52,6 +55,31 @@ TEST_F(FitCommands, RowsFitAndPublishedResults) {
     std::getline(report, line);
     ASSERT_FALSE(pct.empty());
     EXPECT_TRUE(line.ends_with(" " + pct + std::string(8 - std::min<std::size_t>(pct.size(), 8), ' '))) << line;
+  }
+}
+
+// The weighting travels with the document: saved, reopened, and taken up by the fit
+// when it binds that document (and dropped again for a document without it).
+TEST_F(FitCommands, WeightingIsSavedWithTheDocument) {
+  spectrum();
+  spectrum();
+  const std::string path = ::testing::TempDir() + "weighted.xyla";
+  for (const auto& [line, counting, background] :
+       {std::tuple{"fitweight 1 1", true, 1}, {"fitweight 1", true, -1}, {"fitweight 0", false, -1}}) {
+    SCOPED_TRACE(line);
+    run(line);
+    ASSERT_TRUE(saveDocumentFile(*m.PD, path, ui));
+    XylaDocument reopened(&m);
+    ASSERT_TRUE(openDocumentFile(reopened, path, ui));
+    EXPECT_EQ(reopened.f_weight, counting);
+    EXPECT_EQ(reopened.f_weightbuffer, background);
+    fit::Fit f;
+    XylaDocument plain(&m);
+    f.setupFit(&m, &plain);
+    f.panel.poisson = !counting;
+    f.setupFit(&m, &reopened);
+    EXPECT_EQ(f.panel.poisson, counting);
+    EXPECT_EQ(f.panel.poissonBackground, background);
   }
 }
 

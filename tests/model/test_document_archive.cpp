@@ -7,6 +7,7 @@
 #include <bit>
 #include <cmath>
 #include <cstring>
+#include <functional>
 
 #include "model/buffer_archive.h"
 #include "model/document_archive.h"
@@ -501,6 +502,46 @@ TEST_F(DocumentArchiveTest, OldDocumentsReadOnlyTheAxisKeysOfTheirVersion) {
   EXPECT_EQ(v26->axistext[0], "");
   EXPECT_EQ(v26->marginleft, 80.0);
   EXPECT_EQ(v26->F.size(), 24u);
+}
+
+// The timers follow their settings, also in a reopened document, and only when the
+// settings change: an explicit stop stands until then.
+TEST_F(DocumentArchiveTest, TimersFollowTheirSettingsAcrossSaveAndReopen) {
+  xyla::test::RecordedTimerWork work;
+  m.macroRunner = &work;
+  XylaDocument* d = &doc;
+  std::unique_ptr<XylaDocument> reopened;
+  const struct {
+    const char* step;
+    std::function<void(XylaDocument&)> change;
+    bool reopen;
+    TimerState macro, refresh;
+    std::size_t runs;  // timer macro runs so far
+  } steps[] = {
+      {"nothing set", [](XylaDocument&) {}, false, {false, 0}, {false, 0}, 0},
+      {"name a macro", [](XylaDocument& x) { x.mtname = "tick", x.mtinterval = 7; }, false, {true, 7}, {false, 0}, 1},
+      {"refresh on", [](XylaDocument& x) { x.autoupdate = 1, x.updateinterval = 4; }, false, {true, 7}, {true, 4}, 1},
+      {"saved and reopened", [](XylaDocument&) {}, true, {true, 7}, {true, 4}, 2},
+      {"new interval", [](XylaDocument& x) { x.mtinterval = 2; }, false, {true, 2}, {true, 4}, 3},
+      {"stopped by hand", [](XylaDocument& x) { x.clearMacroTimer(); }, false, {false, 2}, {true, 4}, 3},
+      {"name cleared", [](XylaDocument& x) { x.mtname.clear(); }, false, {false, 2}, {true, 4}, 3},
+      {"refresh off", [](XylaDocument& x) { x.autoupdate = false; }, false, {false, 2}, {false, 4}, 3},
+  };
+  for (const auto& s : steps) {
+    SCOPED_TRACE(s.step);
+    s.change(*d);
+    if (s.reopen) {
+      reopened = load(dataRepresentationOfType(*d, kDocumentType));
+      EXPECT_FALSE(reopened->MT.running);
+      d = reopened.get();
+    }
+    d->followTimerSettings();
+    EXPECT_EQ(d->MT.running, s.macro.running);
+    EXPECT_EQ(d->MT.interval, s.macro.interval);
+    EXPECT_EQ(d->UT.running, s.refresh.running);
+    EXPECT_EQ(d->UT.interval, s.refresh.interval);
+    EXPECT_EQ(work.ran.size(), s.runs);
+  }
 }
 
 TEST_F(DocumentArchiveTest, AutomaticBuffersAreRefreshedAfterLoading) {

@@ -38,8 +38,9 @@ std::optional<std::string> ScriptedUi::savePanel(const std::string& title, const
   return take(saves_, std::optional<std::string>());
 }
 
-std::optional<std::string> ScriptedUi::inputPanel(const std::string& message) {
+std::optional<std::string> ScriptedUi::inputPanel(const std::string& message, const std::string& preset) {
   panelTitles.push_back(message);
+  inputPresets.push_back(preset);
   if (whileInputOpen) whileInputOpen();
   return take(inputs_, std::optional<std::string>());
 }

@@ -39,7 +39,7 @@ class ScriptedUi : public Ui {
   std::vector<std::string> openPanel(const std::string& title, const std::string& directory, bool multiple) override;
   std::optional<std::string> savePanel(const std::string& title, const std::string& directory,
                                        const std::string& presetName) override;
-  std::optional<std::string> inputPanel(const std::string& message) override;
+  std::optional<std::string> inputPanel(const std::string& message, const std::string& preset) override;
   std::optional<Colour> colourPanel(const Colour& initial) override;
   std::optional<FontSpec> fontPanel(const FontSpec& initial) override;
   void openUrl(const std::string& url) override { urls.push_back(url); }
@@ -55,7 +55,8 @@ class ScriptedUi : public Ui {
   bool fontExists(const std::string& family) override { return !missingFonts.count(family); }
 
   std::vector<Alert> alerts;
-  std::vector<std::string> panelTitles;  // open, save and input panels, in order
+  std::vector<std::string> panelTitles;   // open, save and input panels, in order
+  std::vector<std::string> inputPresets;  // the field's text as each input panel opened
   std::vector<std::string> urls;
   std::vector<const XylaDocument*> redraws;
   std::string console;

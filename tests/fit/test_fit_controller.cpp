@@ -107,6 +107,36 @@ TEST(FitController, IterationLimitAsksAndContinueAllowsAsManyAgain) {
   EXPECT_EQ(batch.fit.failure(), "the fit was stopped after 5 iterations (iteration limit)");
 }
 
+// Lines whose best Gauss-Lorentz mixing lies beyond its limits: flatter-topped than a
+// Gaussian (the mixing wants more than 1) and sharper than a Lorentzian (less than 0).
+// The fit ends at the limit with its result, not as a singular matrix.
+TEST(FitController, MixingThatReachesItsLimitStaysThere) {
+  struct Case {
+    const char* name;
+    std::function<double(double)> line;  // in u = 2(x - 285)/1.4
+    double limit;
+  };
+  const Case cases[] = {
+      {"flat top", [](double u) { return std::exp(-u * u * u * u); }, 1.0},
+      {"cusp", [](double u) { return 1.0 / (1.0 + std::fabs(u) + u * u); }, 0.0},
+  };
+  for (const Case& c : cases) {
+    FitFixture f;
+    std::vector<double> x, y;
+    for (int i = 0; i <= 600; ++i) {
+      x.push_back(280.0 + 10.0 * i / 600);
+      y.push_back(1000.0 * c.line(2.0 * (x.back() - 285.0) / 1.4));
+    }
+    f.data(x, y);
+    f.row(0, "GL", "284.9~", "900~", "1.2~", "0.5~");
+    f.fit.start();
+    ASSERT_TRUE(f.fit.haveResult) << c.name << ": " << f.fit.failure();
+    EXPECT_NEAR(std::stod(f.cell(0, FitCell::D)), c.limit, 1e-6) << c.name;
+    EXPECT_NEAR(std::stod(f.cell(0, FitCell::A)), 285.0, 1e-3) << c.name;
+    EXPECT_TRUE(f.ui.alerts.empty()) << c.name;  // no iteration limit on the way
+  }
+}
+
 TEST(FitController, StartKeepsHistoryAndBackRestoresIt) {
   FitFixture f;
   loadSpectrum(f, kThreePeaks, 0.0);

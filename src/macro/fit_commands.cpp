@@ -251,6 +251,8 @@ void fitresidual(Macro& m) {
 
 }  // namespace
 
+void publishFit(Macro& m, const fit::Fit& f) { publish(m, f); }
+
 void registerFitCommands(CommandTable& t) {
   t.add(G::Fit, "fitrow", "isssssss", 2, fitrow,
         {"row function [A] [B] [C] [D] [E] [weight]", "Fills row 1-24 of the fit table and switches it on: GL, DS, ET, GL*, DS* or an expression in x and A-E; cells 284.5 fixed, 284.5~ free, 284.5~0.5 within a range, 1+1.5 tied."});

@@ -209,6 +209,59 @@ TEST_F(XpsCommands, ChargeCorrectionAndEnergyScale) {
   EXPECT_EQ(ui.alerts[0].title, "Charge Correction");
 }
 
+// A charge correction moves the fit with its data, whichever comes first: the residual
+// (hidden buffer and sub-plot) is the data minus the model at the corrected energies, its
+// rms is the fit's, and the table, the published positions and the CSV are corrected.
+class ChargeOrder : public XpsCommands, public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(ChargeOrder, ChargeCorrectionMovesTheFitWithItsData) {
+  const std::string fitted =
+      "shirleyconv 274 296 5 0 0\nsetcurrent 1\n"
+      "fitrow 1 GL 282.3~0.5 900~ 1.2~ 0.3 '' 1\nfitrow 2 GL 284.0~0.7 150~ 1+0 0.3 '' 1\n"
+      "fitrow 3 GL 286.5~1 60~ 1+0 0.3 '' 1\nfit\n";
+  const char* order = GetParam();
+  {
+    importSpectrum("0-150W_NiWC1s_C1s.txt");
+    run(fitted);
+    const double rms = var("fitrms"), a2 = var("fitA2"), low = doc.buffer(1)->X.front();
+    const std::string csv = tmp("charge.csv");
+    run(std::string(order) + "fitcsv '" + csv + "'\n");
+    const double shift = var("chargeshift");
+    ASSERT_NEAR(shift, 2.46, 0.01);
+    EXPECT_NEAR(doc.buffer(1)->X.front(), low + shift, 1e-9);
+    // The residual of the main document and of the sub-plot: one curve at one place.
+    const DataBuffer* residual = nullptr;
+    for (int i = 0; i < doc.bufferCount(); ++i)
+      if (doc.buffer(i)->getSource() == "Fit Residual") residual = doc.buffer(i);
+    ASSERT_TRUE(residual);
+    ASSERT_EQ(doc.subplots.size(), 1u);
+    EXPECT_EQ(doc.subplots[0]->DB.front()->X, residual->X);
+    EXPECT_NEAR(residual->X.front(), doc.buffer(1)->X.front(), 1e-9);
+    double sum = 0.0;
+    for (double r : residual->Y) sum += r * r;
+    EXPECT_NEAR(std::sqrt(sum / residual->count()), rms, 1e-3 * rms);
+    // Table, variables and CSV on the corrected scale.
+    EXPECT_NEAR(std::stod(doc.F[0].get(FitCell::A)), 284.8, 1e-3);
+    EXPECT_NEAR(std::stod(doc.F[1].get(FitCell::A)), a2 + shift, 1e-3);
+    EXPECT_NE(doc.F[1].get(FitCell::A).find("~0.7"), std::string::npos);  // its range stays
+    EXPECT_NEAR(var("fitA1"), 284.8, 1e-3);
+    EXPECT_NEAR(var("fitA2"), a2 + shift, 1e-3);
+    std::ifstream in(csv);
+    std::string header, row1;
+    std::getline(in, header);
+    std::getline(in, row1);
+    EXPECT_EQ(row1.rfind("row 1,1,GL,284.800,", 0), 0u) << row1;
+    EXPECT_NE(header.find("energy_shift [eV]"), std::string::npos);
+    // Recorded once, not in every buffer's comment.
+    for (int i = 0; i < doc.bufferCount(); ++i)
+      EXPECT_EQ(doc.buffer(i)->getComment().find("shift("), std::string::npos);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(XpsCommands, ChargeOrder,
+                         ::testing::Values("chargefit 1 all 284.8\nfitresidual\n",
+                                           "fitresidual\nchargefit 1 all 284.8\n"));
+
 TEST_F(XpsCommands, QuantificationFromBuffers) {
   addBuffer({280, 281, 282}, {0, 100, 0});
   addBuffer({530, 531, 532}, {0, 293, 0});

@@ -151,6 +151,7 @@ void registerXpsCommands(CommandTable& t) {
   registerQuantCommands(t);
   registerSurveyCommands(t);
   registerFigureCommands(t);
+  registerDoubletCommands(t);
 }
 
 }  // namespace xyla

@@ -16,18 +16,7 @@ namespace {
 
 constexpr double kPi = 3.14159265358979323846;
 
-// exp(c) * erfc(sqrt(c)) for c >= 0; the asymptotic series takes over where exp(c)
-// would overflow the product's accuracy.
-double scaledErfc(double c) {
-  if (c <= 100.0) return std::exp(c) * std::erfc(std::sqrt(c));
-  const double x2 = 2.0 * c;
-  double term = 1.0, sum = 1.0;
-  for (int k = 1; k <= 12; ++k) {
-    term *= -(2.0 * k - 1.0) / x2;
-    sum += term;
-  }
-  return sum / std::sqrt(kPi * c);
-}
+using shapes::scaledErfc;
 
 // A primitive of cos(q atan v + phase) (1 + v^2)^(-q/2) with q = 1 - a: the real part of
 // e^(i phase) i ((1 - i v)^a - 1) / a, written with expm1 so that a -> 0 tends to atan v.

@@ -17,7 +17,12 @@ constexpr double kLn2 = 0.69314718055994530942;
 
 double fraction(double p) { return std::clamp(p, 0.0, 100.0) / 100.0; }
 
-// exp(c) erfc(sqrt(c)), with its asymptotic series where exp(c) overflows.
+// Standard deviation and half width of the two parts of a Voigt line.
+double sigmaOf(double wg) { return std::fabs(wg) / (2.0 * std::sqrt(2.0 * kLn2)); }
+double gammaOf(double wl) { return 0.5 * std::fabs(wl); }
+
+}  // namespace
+
 double scaledErfc(double c) {
   if (c <= 100.0) return std::exp(c) * std::erfc(std::sqrt(c));
   const double x2 = 2.0 * c;
@@ -28,12 +33,6 @@ double scaledErfc(double c) {
   }
   return sum / std::sqrt(kPi * c);
 }
-
-// Standard deviation and half width of the two parts of a Voigt line.
-double sigmaOf(double wg) { return std::fabs(wg) / (2.0 * std::sqrt(2.0 * kLn2)); }
-double gammaOf(double wl) { return 0.5 * std::fabs(wl); }
-
-}  // namespace
 
 double glp(double x, double x0, double h, double F, double p) {
   const double eta = fraction(p);

@@ -16,6 +16,10 @@ double sgl(double x, double x0, double h, double F, double p);
 // Lorentzian.
 double voigtLine(double x, double x0, double h, double wg, double wl);
 
+// exp(c) erfc(sqrt(c)) for c >= 0, with its asymptotic series where exp(c) would spoil
+// the product's accuracy (the areas of Gauss-Lorentz products need it).
+double scaledErfc(double c);
+
 // Areas in closed form.
 double glpArea(double h, double F, double p);
 double sglArea(double h, double F, double p);

@@ -56,8 +56,9 @@ double glpArea(double h, double F, double p) {
   // In u = (x - x0)/F: exp(-a u^2)/(1 + b u^2) integrates to pi e^(a/b) erfc(sqrt(a/b))/sqrt(b).
   const double eta = fraction(p);
   const double a = 4.0 * kLn2 * (1.0 - eta), b = 4.0 * eta;
-  const double integral = b <= 0.0 ? std::sqrt(kPi / a) : a <= 0.0 ? kPi / std::sqrt(b)
-                                                                  : kPi * scaledErfc(a / b) / std::sqrt(b);
+  const double integral = b <= 0.0   ? std::sqrt(kPi / a)
+                          : a <= 0.0 ? kPi / std::sqrt(b)
+                                     : kPi * scaledErfc(a / b) / std::sqrt(b);
   return h * std::fabs(F) * integral;
 }
 

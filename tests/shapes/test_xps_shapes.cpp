@@ -61,7 +61,8 @@ TEST(XpsShapes, LimitsAreTheGaussianAndTheLorentzian) {
        [&](double x) { return 0.6 * gau(x, x0, h, F) + 0.4 * lor(x, x0, h, F); }},
   };
   for (const Case& c : cases)
-    for (double x = x0 - 3 * F; x <= x0 + 3 * F; x += 0.1 * F) EXPECT_NEAR(c.shape(x), c.reference(x), 1e-9 * h) << c.name << " at " << x;
+    for (double x = x0 - 3 * F; x <= x0 + 3 * F; x += 0.1 * F)
+      EXPECT_NEAR(c.shape(x), c.reference(x), 1e-9 * h) << c.name << " at " << x;
 }
 
 // The Voigt maximum in closed form: V(0) = erfcx(gamma/(sigma sqrt 2))/(sigma sqrt(2 pi)),

@@ -54,9 +54,4 @@ void convertEnergyScale(DataBuffer& b, double hv, double phi) {
   b.rescale();
 }
 
-void shiftEnergy(DataBuffer& b, double shift) {
-  b.addX(shift);
-  b.setComment(b.getComment() + ", shift(" + formatG(shift) + ")");
-}
-
 }  // namespace xyla

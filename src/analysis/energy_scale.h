@@ -25,7 +25,4 @@ bool maximumInWindow(const DataBuffer& b, double x1, double x2, double& position
 // comment. Errors of X keep their size.
 void convertEnergyScale(DataBuffer& b, double hv, double phi);
 
-// Moves X of `b` by `shift` and appends ", shift(<shift>)" to the comment.
-void shiftEnergy(DataBuffer& b, double shift);
-
 }  // namespace xyla

@@ -59,6 +59,36 @@ double tableSensitivity(const std::string& line, bool magnesium) {
   return 0.0;
 }
 
+namespace {
+
+// Whether table entry `k` (element and level) is a spin-orbit component of `key` ("W4f").
+bool componentOf(const std::string& k, const std::string& key) {
+  return k.size() > key.size() && k.compare(0, key.size(), key) == 0 && k[key.size()] != '/' &&
+         std::isdigit(static_cast<unsigned char>(k[key.size()]));
+}
+
+}  // namespace
+
+bool doubletOf(const std::string& line, double& splitting, double& ratio) {
+  const std::string key = lineKey(line);
+  if (key.empty()) return false;
+  const CoreLevel* parts[2] = {nullptr, nullptr};
+  int found = 0;
+  for (const CoreLevel& c : coreLevels())
+    if (componentOf(std::string(c.element) + c.level, key) && found < 2)
+      parts[found++] = &c;
+    else if (componentOf(std::string(c.element) + c.level, key))
+      ++found;
+  if (found != 2) return false;
+  // The component of the larger j (more electrons) lies at the lower binding energy.
+  const bool firstMain = occupancy(parts[0]->level) > occupancy(parts[1]->level);
+  const CoreLevel& main = firstMain ? *parts[0] : *parts[1];
+  const CoreLevel& partner = firstMain ? *parts[1] : *parts[0];
+  splitting = partner.be - main.be;
+  ratio = occupancy(partner.level) / occupancy(main.level);
+  return ratio < 1.0;
+}
+
 bool lineEnergy(const std::string& line, double& be) {
   const std::string key = lineKey(line);
   if (key.empty()) return false;
@@ -70,8 +100,7 @@ bool lineEnergy(const std::string& line, double& be) {
       return true;
     }
     // "W4f" names both "W4f7/2" and "W4f5/2".
-    if (k.size() > key.size() && k.compare(0, key.size(), key) == 0 && k[key.size()] != '/' &&
-        std::isdigit(static_cast<unsigned char>(k[key.size()]))) {
+    if (componentOf(k, key)) {
       const double w = occupancy(c.level);
       sum += w * c.be;
       weight += w;

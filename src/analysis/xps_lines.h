@@ -46,5 +46,10 @@ double tableSensitivity(const std::string& line, bool magnesium);
 // Binding energy of a named line: one level ("W 4f7/2"), or both components of a
 // doublet ("W 4f") averaged by their occupancy (2j + 1). False when not tabulated.
 bool lineEnergy(const std::string& line, double& be);
+// The spin-orbit doublet of a level ("W 4f"): the splitting (binding energy of the
+// smaller-j component minus that of the larger-j one, eV) and the area ratio of the
+// smaller-j component to the larger-j one from the occupancies 2j + 1 (0.5 for p, 2/3
+// for d, 0.75 for f). False when the table has not exactly two components.
+bool doubletOf(const std::string& line, double& splitting, double& ratio);
 
 }  // namespace xyla::xps

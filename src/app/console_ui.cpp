@@ -7,8 +7,12 @@ namespace xyla {
 
 ConsoleUi::ConsoleUi(std::ostream& err) : err_(err) {}
 
-int ConsoleUi::alert(const std::string& title, const std::string& message, const std::vector<std::string>&) {
-  err_ << title << ": " << message << '\n' << std::flush;
+int ConsoleUi::alert(const std::string& title, const std::string& message, const std::vector<std::string>& buttons) {
+  err_ << title << ": " << message;
+  // A question answers itself here: say which way, so "Fit Stopped" followed by a fit
+  // that goes on and succeeds does not read as a contradiction.
+  if (buttons.size() > 1) err_ << " [" << buttons.front() << "]";
+  err_ << '\n' << std::flush;
   return 0;
 }
 

@@ -7,10 +7,9 @@
 namespace xyla {
 
 // The Ui of batch runs: alerts go to the error stream as "Title: message" and take the
-// first (default) button, open panels are cancelled, save panels take the preset name,
-// nobody cancels long work, and every font counts as present (looking fonts up would
-// bring up the GUI layer in runs that never draw). The documents a macro asks for are
-// made by the application itself.
+// first (default) button, named in brackets behind a question of several buttons, open panels are cancelled, save
+// panels take the preset name, nobody cancels long work, and every font counts as present (looking fonts up would bring
+// up the GUI layer in runs that never draw). The documents a macro asks for are made by the application itself.
 class ConsoleUi : public Ui {
  public:
   explicit ConsoleUi(std::ostream& err);

@@ -63,6 +63,9 @@ struct FitResult {
   // Per peak (peak order): position, height, FWHM, true area and percentage with their
   // errors, and the covariance of the true areas. Set after every successful fit.
   PeakTable measures;
+  // Energy correction applied to the fit since it ran (its X axis moved by a charge
+  // correction), so published positions are on the corrected scale.
+  double energyShift = 0.0;
 };
 
 // The curve-fit controller: turns the current document's fit table into a
@@ -111,6 +114,10 @@ class Fit : public shapes::UserFunctions {
   void msgOut(int line, const std::string& text);
   // The fitted buffer's points minus the model at them (false without a fitted buffer).
   bool residuals(std::vector<double>& x, std::vector<double>& r);
+  // The fitted buffer's X moved by `shift`: the table's positions, their typed limits,
+  // the result's positions and range and the preview move with it (peaks of user
+  // functions are left as they are).
+  void shiftEnergy(double shift);
   // Buffers appended for each peak by the last export of all curves (peak order).
   const std::vector<int>& exportedPeakBuffers() const { return exportedPeaks_; }
 

@@ -18,7 +18,8 @@ std::string header(const CsvUnits& u) {
   const std::string area = " [" + u.y + " " + u.x + "]";
   return "name,row,function,position" + x + ",position_error" + x + ",fwhm" + x + ",fwhm_error" + x + ",height" + y +
          ",height_error" + y + ",area" + area + ",area_error" + area + ",fit_area" + area +
-         ",percent [%],percent_error [%],area_over_fit_range,chi_square,reduced_chi_square,rms" + y + ",iterations";
+         ",percent [%],percent_error [%],area_over_fit_range,chi_square,reduced_chi_square,rms" + y + ",iterations" +
+         ",energy_shift" + x;
 }
 
 std::string chars(double v, std::chars_format format, int precision) {
@@ -74,8 +75,8 @@ std::string fitResultsCsv(const Fit& f, const std::vector<std::string>& names, c
   const FitResult& r = f.result();
   const FitModel& m = f.model();
   std::string out = header(units) + "\r\n";
-  const std::string tail = "," + csvNumber(r.chisq) + "," + csvNumber(r.reducedChisq) + "," + csvNumber(r.rms) +
-                           "," + std::to_string(r.iterations);
+  const std::string tail = "," + csvNumber(r.chisq) + "," + csvNumber(r.reducedChisq) + "," + csvNumber(r.rms) + "," +
+                           std::to_string(r.iterations) + "," + csvNumber(r.energyShift);
   for (int k = 1; k <= m.npix; ++k) {
     const PeakRow& peak = m.peaks[k - 1];
     const std::size_t i = static_cast<std::size_t>(k - 1);

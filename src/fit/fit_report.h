@@ -22,7 +22,8 @@ std::string unitOfTitle(const std::string& title);
 // peak with its name (`names`[k] when given and not empty, otherwise "row r"), table
 // row, function, position, FWHM, height, true area, the fit's own rectangle-sum area and
 // the percentage of the true areas, each measured number followed by its standard
-// error, then chi-square, reduced chi-square, rms and iterations of the fit. Numbers that
+// error, then chi-square, reduced chi-square, rms and iterations of the fit and the
+// energy correction its positions carry (0 without one). Numbers that
 // are unknown stay empty. A number with an error is rounded where the error's second
 // significant digit stands (the error to two digits); the others, computed from the
 // solver's single-precision parameters, carry seven significant digits.

@@ -55,6 +55,15 @@ Limits defaultLimits(int code) {
       l.lo[4] = -0.5f;
       l.hi[4] = 0.5f;
       break;
+    case shapes::kGaussLorentzPercent:
+    case shapes::kGaussLorentzPercent + shapes::kConvolved:
+    case shapes::kSumGaussLorentz:
+    case shapes::kSumGaussLorentz + shapes::kConvolved:
+      l.hi[4] = 100.0f;
+      break;  // Lorentzian percentage
+    case shapes::kVoigt:
+      l.hi[4] = 1e36f;
+      break;  // Lorentzian FWHM
     default: break;
   }
   if (code == shapes::kTailed) {
@@ -260,6 +269,14 @@ ReadOutcome readRows(const FitTable& table, FitModel& m,
     peak.row = row;
     bool isShape = false;
     int code = shapeCode(peak.function, isShape);
+    // "GL(30)", "SGL(30)": the percentage shape with D at the named percentage, unless
+    // the D cell says otherwise.
+    double percent = -1.0;
+    if (!isShape) {
+      const int named = shapes::percentShapeOfName(textscan::upper(textscan::trim(peak.function)), percent);
+      isShape = named >= 0;
+      if (isShape) code = named;
+    }
     if (!isShape) {
       code = -k;
       peak.userFunction = true;
@@ -272,6 +289,7 @@ ReadOutcome readRows(const FitTable& table, FitModel& m,
       const std::string problem = storeCell(m, parseCell(peak.cells[slot - 1]), row, slot, 5 * (k - 1) + slot, lim);
       if (!problem.empty()) return {ReadOutcome::CellError, problem};
     }
+    if (percent >= 0.0 && m.kind[5 * (k - 1) + 4] == Cell::Empty) m.ptab[5 * (k - 1) + 4] = static_cast<float>(percent);
     peak.weight = cellOf(r, FitCell::Weight);
     m.pkwt[k] = toFloat(leadingNumber(peak.weight));
     // The percentage the last fit wrote stays known to exports that re-read the table.

@@ -280,6 +280,8 @@ void MrqSolver::mrqmin(MrqProblem& p, MrqStatus& s) {
     covar_[j][j] = alpha_[j][j] * (1.0f + s.lambda);
     oneda_[j][1] = beta_[j];
   }
+  // The last step (lambda 0) only gives the covariance, of every active parameter.
+  if (s.lambda != 0.0f) holdAtLimits(p, n);
   s.lambda = gaussj(s.lambda, covar_, n, oneda_, 1, s.error);
   for (int j = 1; j <= n; ++j) {
     da_[j] = oneda_[j][1];
@@ -290,6 +292,18 @@ void MrqSolver::mrqmin(MrqProblem& p, MrqStatus& s) {
     return;
   }
   trial(p, s);
+}
+
+void MrqSolver::holdAtLimits(const MrqProblem& p, int n) {
+  for (int j = 1; j <= n; ++j) {
+    const int k = active_[j];
+    const bool atTop = p.a[k] >= p.amax[k] && beta_[j] > 0.0f;
+    const bool atBottom = p.a[k] <= p.amin[k] && beta_[j] < 0.0f;
+    if (!atTop && !atBottom) continue;
+    for (int i = 1; i <= n; ++i) covar_[i][j] = covar_[j][i] = 0.0f;
+    covar_[j][j] = 1.0f;
+    oneda_[j][1] = 0.0f;
+  }
 }
 
 void MrqSolver::trial(MrqProblem& p, MrqStatus& s) {

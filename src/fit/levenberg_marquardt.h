@@ -89,6 +89,9 @@ class MrqSolver {
   bool converged(const MrqProblem& p) const;
   void openStage(MrqProblem& p, MrqStatus& s);
   void trial(MrqProblem& p, MrqStatus& s);
+  // Holds every active parameter that sits on a limit its gradient pushes beyond: its
+  // row and column of the step's equations become those of a zero step.
+  void holdAtLimits(const MrqProblem& p, int n);
 
   Matrix1<float> covar_, alpha_;    // work matrices, ma x ma
   Matrix1<float> oneda_;            // right-hand side, one column

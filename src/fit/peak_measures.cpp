@@ -7,6 +7,8 @@
 #include "fit/quadrature.h"
 #include "shapes/line_shapes.h"
 #include "shapes/peak_model.h"
+#include "shapes/shape_registry.h"
+#include "shapes/xps_shapes.h"
 
 namespace xyla::fit {
 
@@ -14,18 +16,7 @@ namespace {
 
 constexpr double kPi = 3.14159265358979323846;
 
-// exp(c) * erfc(sqrt(c)) for c >= 0; the asymptotic series takes over where exp(c)
-// would overflow the product's accuracy.
-double scaledErfc(double c) {
-  if (c <= 100.0) return std::exp(c) * std::erfc(std::sqrt(c));
-  const double x2 = 2.0 * c;
-  double term = 1.0, sum = 1.0;
-  for (int k = 1; k <= 12; ++k) {
-    term *= -(2.0 * k - 1.0) / x2;
-    sum += term;
-  }
-  return sum / std::sqrt(kPi * c);
-}
+using shapes::scaledErfc;
 
 // A primitive of cos(q atan v + phase) (1 + v^2)^(-q/2) with q = 1 - a: the real part of
 // e^(i phase) i ((1 - i v)^a - 1) / a, written with expm1 so that a -> 0 tends to atan v.
@@ -110,6 +101,12 @@ double baseArea(int base, const double* p, double lo, double hi) {
     case shapes::kGaussLorentz: return galoArea(p[2], p[3], p[4]);
     case shapes::kDoniachSunjic: return dosuArea(p[1], p[2], p[3], p[4], lo, hi);
     case shapes::kTailed: return tailArea(p);
+    case shapes::kGaussLorentzPercent:
+      return shapes::glpArea(p[2], p[3], p[4]);
+    case shapes::kSumGaussLorentz:
+      return shapes::sglArea(p[2], p[3], p[4]);
+    case shapes::kVoigt:
+      return shapes::voigtArea(p[2], p[3], p[4]);
     default: return std::nan("");
   }
 }
@@ -153,7 +150,7 @@ PeakMeasure measurePeak(int code, const double* p, double lo, double hi) {
   if (code < 0 || !(w > 0.0) || !(h > 0.0) || !std::isfinite(w) || !std::isfinite(h) || !std::isfinite(p[1])) return m;
   const bool convolved = code >= 50 && std::fabs(p[5]) >= 1e-18;
   const int base = code >= 50 ? code - shapes::kConvolved : code;
-  if (base < 0 || base > shapes::kTailed) return m;
+  if (base < 0 || base >= shapes::kFitCodes) return m;
   shapes::ConvolutionCache cache;
   if (convolved) shapes::gconvl(p[1], p, code, 0, cache);
   std::function<double(double)> f = [&](double x) {

@@ -10,7 +10,10 @@ namespace xyla::fit {
 PeakSum::PeakSum(const FitModel& model) : m_(model) {}
 
 void PeakSum::beginPass(const float* a, const char* needed) {
-  shapes::prepareConvolutions(a, m_.daj.base(), m_.irel.base(), m_.krel.base(), m_.ifunc.base(), m_.nptab, needed,
+  steps_.assign(m_.daj.base(), m_.daj.base() + m_.nptab + 1);
+  for (int j = 1; j <= m_.nptab; ++j)
+    if (a[j] + steps_[j] > m_.ptmax[j] && a[j] - steps_[j] >= m_.ptmin[j]) steps_[j] = -steps_[j];
+  shapes::prepareConvolutions(a, steps_.data(), m_.irel.base(), m_.krel.base(), m_.ifunc.base(), m_.nptab, needed,
                               caches_);
 }
 
@@ -18,7 +21,7 @@ void PeakSum::evaluate(const ModelBlock& b) {
   // The caches were built by beginPass: every point reuses them.
   constexpr int kReuse = 1;
   for (int i = 0; i < b.count; ++i)
-    shapes::fnumdf(b.x[i], b.a, b.y[i], m_.daj.base(), m_.irel.base(), m_.krel.base(), m_.ifunc.base(),
+    shapes::fnumdf(b.x[i], b.a, b.y[i], steps_.data(), m_.irel.base(), m_.krel.base(), m_.ifunc.base(),
                    b.dyda + i * b.stride, m_.nptab, kReuse, b.needed, caches_);
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <vector>
+
 #include "fit/model_function.h"
 #include "shapes/peak_model.h"
 
@@ -25,6 +27,10 @@ class PeakSum : public ModelFunction {
  private:
   const FitModel& m_;
   shapes::PeakCaches caches_;
+  // Difference steps of the pass: the table's, turned backwards for a parameter whose
+  // forward step would leave its upper limit (where a shape clamps, so a forward
+  // difference would see no change).
+  std::vector<float> steps_;
 };
 
 }  // namespace xyla::fit

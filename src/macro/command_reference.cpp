@@ -106,6 +106,7 @@ const std::map<std::string, std::string, std::less<>>& examplesByCommand() {
       {"bdynsize", "bdynsize all '4 + y/1000'"},
       {"binaryimport", "binaryimport '$home/data.bin' 0 0 0 2"},
       {"chargefit", "chargefit 1 all 284.8"},
+      {"fitdoublet", "fitdoublet 1 'W 4f'"},
       {"chargemax", "chargemax 0 280 290 all 284.8"},
       {"circle", "circle 1 0 100 100 80 60"},
       {"echo", "echo 'saved as' $file.pdf"},

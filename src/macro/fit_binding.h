@@ -11,4 +11,7 @@ class Fit;
 // its own when the macro runs without an application).
 fit::Fit& fitFor(Macro& m);
 
+// Publishes the last fit of `f` as the macro's variables (fitok, fitA1, ...).
+void publishFit(Macro& m, const fit::Fit& f);
+
 }  // namespace xyla

@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "fit/fit_controller.h"
 #include "fit/fit_report.h"
@@ -97,6 +98,26 @@ void publishMeasures(Macro& m, const fit::FitResult& r, int k, const std::string
   setVariable(m, "fiterrtruepct" + row, n.hasPercent && e ? n.percentError : 0.0);
 }
 
+// The names of the variables a fit publishes for one table row, without the row number.
+constexpr const char* kRowVariables[] = {
+    "fitA",      "fitB",         "fitC",        "fitD",           "fitE",       "fiterrA",      "fiterrB",
+    "fiterrC",   "fiterrD",      "fiterrE",     "fitarea",        "fitpct",     "fitfwhm",      "fiterrfwhm",
+    "fitheight", "fiterrheight", "fittruearea", "fiterrtruearea", "fittruepct", "fiterrtruepct"};
+
+// Rows that are no peak of this fit keep nothing of an earlier one: their variables read 0.
+void clearOtherRows(Macro& m, const fit::FitModel& model) {
+  std::vector<bool> fitted(fit::kMaxPeaks + 1, false);
+  for (const fit::PeakRow& p : model.peaks)
+    if (p.row + 1 <= fit::kMaxPeaks) fitted[p.row + 1] = true;
+  for (int row = 1; row <= fit::kMaxPeaks; ++row) {
+    if (fitted[row]) continue;
+    for (const char* name : kRowVariables) {
+      auto it = m.M->GV.find(name + std::to_string(row));
+      if (it != m.M->GV.end()) it->second = 0.0;
+    }
+  }
+}
+
 // Publishes the last fit: fitok, fititer, fitchisq, fitrms, fitsigma, fitpeaks, and for
 // every peak row r (1-based as in the table) fitA<r> .. fitE<r> (with ties applied),
 // fiterrA<r> .. fiterrE<r> (standard errors), fitarea<r> and fitpct<r>.
@@ -111,6 +132,7 @@ void publish(Macro& m, const fit::Fit& f) {
   setVariable(m, "fitpeaks", model.npix);
   setVariable(m, "fitdof", r.dof);
   setVariable(m, "fitredchisq", r.reducedChisq);
+  clearOtherRows(m, model);
   for (int k = 1; k <= model.npix; ++k) {
     const std::string row = std::to_string(model.peaks[k - 1].row + 1);
     float p[6] = {};
@@ -231,6 +253,8 @@ void fitresidual(Macro& m) {
 }
 
 }  // namespace
+
+void publishFit(Macro& m, const fit::Fit& f) { publish(m, f); }
 
 void registerFitCommands(CommandTable& t) {
   t.add(G::Fit, "fitrow", "isssssss", 2, fitrow,

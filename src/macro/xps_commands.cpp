@@ -2,12 +2,14 @@
 // background, energy scales and charge correction, quantification and the lines of a
 // survey. Each publishes what it found as variables for the rest of the macro.
 #include <cmath>
+#include <set>
 #include <string>
 
 #include "analysis/energy_scale.h"
 #include "analysis/shirley_converged.h"
 #include "analysis/tougaard.h"
 #include "fit/fit_controller.h"
+#include "fit/residual_plot.h"
 #include "macro/command_families.h"
 #include "macro/command_helpers.h"
 #include "macro/command_table.h"
@@ -69,9 +71,33 @@ void kebe(Macro& m) {
   forEachBuffer(m, [&](DataBuffer& b) { convertEnergyScale(b, hv, m.D[1]); });
 }
 
+// Moves the residual curves of the fit (hidden buffers and the sub-plot's) that the
+// buffer list left behind.
+void shiftResiduals(XylaDocument& doc, const std::set<int>& moved, double shift) {
+  for (int i = 0; i < doc.bufferCount(); ++i)
+    if (!moved.count(i) && doc.buffer(i)->getSource() == fit::kResidualSource) doc.buffer(i)->addX(shift);
+  for (auto& sub : doc.subplots)
+    for (auto& b : sub->DB)
+      if (b->getSource() == fit::kResidualSource) b->addX(shift);
+}
+
+// One energy reference: the listed buffers move, and when the fitted buffer is among
+// them the fit moves with it (table, result, preview, residual, published variables).
+// The correction is recorded once, in chargeshift and the fit's result.
 void applyShift(Macro& m, double shift) {
   setVariable(m, "chargeshift", shift);
-  forEachBuffer(m, [shift](DataBuffer& b) { shiftEnergy(b, shift); });
+  fit::Fit& f = fitFor(m);
+  const int fitted = f.result().buffer;
+  std::set<int> moved;
+  forEachBufferIndex(m, [&](int index) {
+    m.PD->buffer(index)->addX(shift);
+    moved.insert(index);
+  });
+  if (fitted < 0 || !moved.count(fitted)) return;
+  f.shiftEnergy(shift);
+  shiftResiduals(*m.PD, moved, shift);
+  publishFit(m, f);
+  m.PD->replot();
 }
 
 double referenceArg(const Macro& m, int p) { return m.O[p] ? m.D[p] : kCarbonReference; }
@@ -125,6 +151,7 @@ void registerXpsCommands(CommandTable& t) {
   registerQuantCommands(t);
   registerSurveyCommands(t);
   registerFigureCommands(t);
+  registerDoubletCommands(t);
 }
 
 }  // namespace xyla

@@ -8,5 +8,6 @@ class CommandTable;
 void registerQuantCommands(CommandTable& t);
 void registerSurveyCommands(CommandTable& t);
 void registerFigureCommands(CommandTable& t);
+void registerDoubletCommands(CommandTable& t);
 
 }  // namespace xyla

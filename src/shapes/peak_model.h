@@ -14,7 +14,12 @@ enum ShapeCode : int {
   kGaussLorentz = 0,
   kDoniachSunjic = 1,
   kTailed = 2,
-  kConvolved = 100,  // added to one of the three above: convolved with a Gaussian
+  // The shapes in the conventions of XPS programs keep clear of the classic codes, of
+  // which any other than 0, 1, 2 evaluates to 0.
+  kGaussLorentzPercent = 10,  // GL(p), product form with p the Lorentzian percentage
+  kSumGaussLorentz = 11,      // SGL(p), sum form
+  kVoigt = 12,                // Gaussian FWHM C convolved with a Lorentzian of FWHM D
+  kConvolved = 100,           // added to one of the three above: convolved with a Gaussian
 };
 
 // Evaluates user-defined peaks (negative codes: -k is the user function of peak k).

@@ -2,9 +2,12 @@
 
 #include <algorithm>
 #include <array>
+#include <charconv>
+#include <cmath>
 
 #include "shapes/line_shapes.h"
 #include "shapes/peak_model.h"
+#include "shapes/xps_shapes.h"
 
 namespace xyla::shapes {
 
@@ -16,6 +19,9 @@ constexpr std::array kShapes = {
     LineShape{kGaussLorentz, "GL", "galo", 5, galoOf, true},
     LineShape{kDoniachSunjic, "DS", "", 5, dosuOf, true},
     LineShape{kTailed, "ET", "tail", 6, tailOf, false},
+    LineShape{kGaussLorentzPercent, "GLP", "glp", 5, glpOf, true},
+    LineShape{kSumGaussLorentz, "SGL", "sgl", 5, sglOf, true},
+    LineShape{kVoigt, "VOIGT", "voigt", 5, voigtOf, false},
 };
 
 // A convolved value sums the shape over about 41 offsets (its half range in 20 steps
@@ -51,6 +57,21 @@ int fitCodeOfName(std::string_view name) {
     return s.convolvable ? s.code + kConvolved : -1;
   }
   return -1;
+}
+
+int percentShapeOfName(std::string_view name, double& percent) {
+  const std::size_t open = name.find('(');
+  if (open == std::string_view::npos || name.size() < open + 3 || name.back() != ')') return -1;
+  const std::string_view base = name.substr(0, open);
+  const int code = base == "GL" ? kGaussLorentzPercent : base == "SGL" ? kSumGaussLorentz : -1;
+  if (code < 0) return -1;
+  const char* first = name.data() + open + 1;
+  const char* last = name.data() + name.size() - 1;
+  double p = 0.0;
+  const auto r = std::from_chars(first, last, p);
+  if (r.ec != std::errc() || r.ptr != last || !(p >= 0.0 && p <= 100.0)) return -1;
+  percent = p;
+  return code;
 }
 
 double evaluationCost(int code) { return code >= kConvolved ? kConvolutionPoints : 1.0; }

@@ -24,7 +24,7 @@ struct LineShape {
 // All shapes, in a fixed order.
 std::span<const LineShape> lineShapes();
 
-inline constexpr int kFitCodes = 3;  // fit codes 0 .. kFitCodes - 1 have a shape
+inline constexpr int kFitCodes = 13;  // fit codes below this may have a shape (0, 1, 2, 10, 11, 12)
 extern const std::array<const LineShape*, kFitCodes> kShapeOfCode;
 
 // The shape of a fit code (without the convolution offset), or null.
@@ -37,6 +37,10 @@ const LineShape* shapeByExprName(std::string_view name);
 // The fit code of a fit-table function name, upper case and trimmed ("GL", "DS*"), or -1
 // when no shape has that name (a user function).
 int fitCodeOfName(std::string_view name);
+
+// A fit-table name with its Lorentzian percentage, "GL(30)" or "SGL(30)" (upper case,
+// trimmed): the code of the percentage shape, with `percent` set; -1 for other names.
+int percentShapeOfName(std::string_view name, double& percent);
 
 // Relative cost of one evaluation of a fit code: 1 for a plain shape, the number of
 // points a Gaussian convolution sums over for a convolved one.

@@ -13,6 +13,7 @@
 #include "fit_fixture.h"
 #include "io/ascii_import.h"
 #include "model/document_file.h"
+#include "shapes/xps_shapes.h"
 #include "support/test_files.h"
 
 namespace xyla::test {
@@ -105,6 +106,67 @@ TEST(FitController, IterationLimitAsksAndContinueAllowsAsManyAgain) {
   EXPECT_EQ(batch.ui.alerts.size(), 2u);
   EXPECT_EQ(batch.fit.msg1(), "Fit canceled, Iterations: 5");
   EXPECT_EQ(batch.fit.failure(), "the fit was stopped after 5 iterations (iteration limit)");
+}
+
+// Lines whose best Gauss-Lorentz mixing lies beyond its limits: flatter-topped than a
+// Gaussian (the mixing wants more than 1) and sharper than a Lorentzian (less than 0).
+// The fit ends at the limit with its result, not as a singular matrix.
+TEST(FitController, MixingThatReachesItsLimitStaysThere) {
+  struct Case {
+    const char* name;
+    std::function<double(double)> line;  // in u = 2(x - 285)/1.4
+    double limit;
+  };
+  const Case cases[] = {
+      {"flat top", [](double u) { return std::exp(-u * u * u * u); }, 1.0},
+      {"cusp", [](double u) { return 1.0 / (1.0 + std::fabs(u) + u * u); }, 0.0},
+  };
+  for (const Case& c : cases) {
+    FitFixture f;
+    std::vector<double> x, y;
+    for (int i = 0; i <= 600; ++i) {
+      x.push_back(280.0 + 10.0 * i / 600);
+      y.push_back(1000.0 * c.line(2.0 * (x.back() - 285.0) / 1.4));
+    }
+    f.data(x, y);
+    f.row(0, "GL", "284.9~", "900~", "1.2~", "0.5~");
+    f.fit.start();
+    ASSERT_TRUE(f.fit.haveResult) << c.name << ": " << f.fit.failure();
+    EXPECT_NEAR(std::stod(f.cell(0, FitCell::D)), c.limit, 1e-6) << c.name;
+    EXPECT_NEAR(std::stod(f.cell(0, FitCell::A)), 285.0, 1e-3) << c.name;
+    EXPECT_TRUE(f.ui.alerts.empty()) << c.name;  // no iteration limit on the way
+  }
+}
+
+// Each registered XPS shape fits its own noise-free line back, with its true area.
+TEST(FitController, XpsShapesFitTheirOwnLines) {
+  struct Case {
+    const char* function;
+    double (*line)(double, double, double, double, double);
+    double (*area)(double, double, double);
+    double c, d;
+  };
+  const Case cases[] = {
+      {"GLP", shapes::glp, shapes::glpArea, 1.3, 35},
+      {"SGL", shapes::sgl, shapes::sglArea, 1.1, 60},
+      {"VOIGT", shapes::voigtLine, shapes::voigtArea, 0.9, 0.5},
+  };
+  for (const Case& c : cases) {
+    FitFixture f;
+    std::vector<double> x, y;
+    for (int i = 0; i <= 600; ++i) {
+      x.push_back(280.0 + 10.0 * i / 600);
+      y.push_back(c.line(x.back(), 285.0, 1000.0, c.c, c.d));
+    }
+    f.data(x, y);
+    f.row(0, c.function, "284.9~", "900~", "1~", std::to_string(c.d * 0.7) + "~");
+    f.fit.start();
+    ASSERT_TRUE(f.fit.haveResult) << c.function << ": " << f.fit.failure();
+    EXPECT_NEAR(std::stod(f.cell(0, FitCell::C)), c.c, 1e-3 * c.c) << c.function;
+    EXPECT_NEAR(std::stod(f.cell(0, FitCell::D)), c.d, 2e-3 * c.d) << c.function;
+    const fit::PeakNumbers& p = f.fit.result().measures.peaks.at(0);
+    EXPECT_NEAR(p.area, c.area(1000.0, c.c, c.d), 1e-3 * p.area) << c.function;
+  }
 }
 
 TEST(FitController, StartKeepsHistoryAndBackRestoresIt) {

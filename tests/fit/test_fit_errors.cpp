@@ -116,7 +116,7 @@ TEST(FitErrors, ResultsTableHoldsTheMeasuredNumbers) {
   std::getline(in, header);
   std::getline(in, row1);
   std::getline(in, row2);
-  EXPECT_EQ(std::count(header.begin(), header.end(), ','), 18);
+  EXPECT_EQ(std::count(header.begin(), header.end(), ','), 19);
   EXPECT_EQ(header.rfind("name,row,function,position [eV],position_error [eV],fwhm [eV],", 0), 0u) << header;
   EXPECT_NE(header.find(",area [counts eV],"), std::string::npos) << header;
   EXPECT_EQ(row1.rfind("\"C-C, C-H\",1,GL,", 0), 0u) << row1;
@@ -125,7 +125,7 @@ TEST(FitErrors, ResultsTableHoldsTheMeasuredNumbers) {
   std::vector<std::string> cells;
   std::stringstream s(row2.substr(0, row2.size() - 1));
   for (std::string c; std::getline(s, c, ',');) cells.push_back(c);
-  ASSERT_EQ(cells.size(), 19u);
+  ASSERT_EQ(cells.size(), 20u);
   // Rounded where the error's second digit stands.
   const fit::PeakNumbers& p = r.measures.peaks[1];
   const double place = std::pow(10.0, std::floor(std::log10(p.areaError)) - 1);
@@ -133,6 +133,7 @@ TEST(FitErrors, ResultsTableHoldsTheMeasuredNumbers) {
   EXPECT_NEAR(std::stod(cells[10]), p.areaError, 0.5 * place * (1 + 1e-9));
   EXPECT_NEAR(std::stod(cells[12]) + r.measures.peaks[0].percent, 100.0, p.percentError);
   EXPECT_EQ(cells[18], std::to_string(r.iterations));
+  EXPECT_EQ(cells[19], "0");  // no energy correction since the fit
 }
 
 // The table prints what a number carries: an error to two digits and its value to the

@@ -71,6 +71,41 @@ TEST(FitTable, ReadsShapesLimitsAndFreeParameters) {
   EXPECT_EQ(m.ed[3], -1);
 }
 
+// Shapes with the Lorentzian percentage in their name take it as a fixed D unless the D
+// cell is typed; the percentage and Voigt shapes have their own limits of D.
+TEST(FitTable, PercentageNamesAndTheirLimits) {
+  struct Case {
+    const char* function;
+    const char* d;
+    int code;
+    float value, dMax;
+    bool dFree;
+  };
+  const Case cases[] = {
+      {"GL(30)", "", 10, 30, 100, false},   {" sgl(12.5) ", "", 11, 12.5f, 100, false},
+      {"GL(30)", "40~", 10, 40, 100, true}, {"GLP", "25~", 10, 25, 100, true},
+      {"SGL*", "5", 111, 5, 100, false},    {"VOIGT", "0.4~", 12, 0.4f, 1e36f, true},
+      {"GL(0)", "", 10, 0, 100, false},     {"SGL(100)", "", 11, 100, 100, false},
+  };
+  for (const Case& c : cases) {
+    FitFixture f;
+    f.row(0, c.function, "284~", "10~", "1~", c.d, "0.3");
+    ASSERT_TRUE(f.fit.readtab()) << c.function;
+    const fit::FitModel& m = f.fit.model();
+    EXPECT_EQ(m.ifunc[1], c.code) << c.function;
+    EXPECT_EQ(m.ptab[4], c.value) << c.function;
+    EXPECT_EQ(m.ptmax[4], c.dMax) << c.function;
+    EXPECT_EQ(m.nmfit, c.dFree ? 4 : 3) << c.function;
+  }
+  // Percentages outside 0..100 or not numbers are no shape names: a user function, which
+  // does not parse.
+  for (const char* bad : {"GL(101)", "GL(-1)", "SGL()", "GL(3x)"}) {
+    FitFixture f;
+    f.row(0, bad, "284~", "10~", "1~");
+    EXPECT_FALSE(f.fit.readtab()) << bad;
+  }
+}
+
 TEST(FitTable, TieErrorsNameLineColumnAndReason) {
   struct Case {
     const char* cell;

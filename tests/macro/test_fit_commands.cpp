@@ -83,6 +83,21 @@ TEST_F(FitCommands, WeightingIsSavedWithTheDocument) {
   }
 }
 
+// A fit of fewer rows leaves nothing of the rows an earlier fit had.
+TEST_F(FitCommands, RowsLeftOutOfAFitReadZero) {
+  spectrum();
+  run("fitrow 1 GL 284.3~ 900~ 1~ 0.3 '' 1\n"
+      "fitrow 2 GL 286~ 300~ 1~ 0.3 '' 1\n"
+      "fitrow 3 GL 289~ 50 1 0.3 '' 1\n"
+      "fit\n");
+  const char* names[] = {"fitA3", "fitB3", "fitpct3", "fitarea3", "fittruepct3", "fittruearea3", "fitfwhm3"};
+  for (const char* n : names) ASSERT_NE(m.GV[n], 0.0) << n;
+  run("fitclear 3\nfit\n");
+  EXPECT_EQ(m.GV["fitok"], 1);
+  for (const char* n : names) EXPECT_EQ(m.GV[n], 0.0) << n;
+  EXPECT_NE(m.GV["fitA2"], 0.0);
+}
+
 TEST_F(FitCommands, RowsAndClearsAreUndoSteps) {
   run("fitrow 2 GL 1~ 2~ 3~\nfitrow 3 DS 4~ 5~ 6~\n");
   const FitTable filled = doc.F;

@@ -10,6 +10,7 @@
 #include "io/vamas_import.h"
 #include "macro_fixture.h"
 #include "model/document_archive.h"
+#include "model/text_scan.h"
 #include "render/recording_canvas.h"
 #include "render/xyla_view.h"
 #include "support/test_files.h"
@@ -87,6 +88,64 @@ TEST_F(XpsCommands, WorkedExamplesRunOnTheMeasuredSpectra) {
     ASSERT_TRUE(loadDataRepresentation(back, dataRepresentationOfType(doc, kDocumentType), kDocumentType, ui));
     ASSERT_EQ(back.subplots.size(), 1u);
     EXPECT_TRUE(back.subplots[0]->sharex);
+  }
+}
+
+// The line-shape example: three conventions on the measured C 1s, the last a Voigt
+// profile whose true area is checked against its closed form (the maximum of a Voigt
+// profile of unit area is erfcx(gamma/(sigma sqrt 2))/(sigma sqrt(2 pi))).
+TEST_F(XpsCommands, LineShapeExampleAgreesWithTheVoigtClosedForm) {
+  importSpectrum("0-150W_NiWC1s_C1s.txt");
+  std::ifstream in(std::string(XYLA_SOURCE_DIR) + "/resources/demo/c1s_shapes.mac");
+  const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  const std::string printed = run(text);
+  EXPECT_TRUE(ui.alerts.empty());
+  EXPECT_EQ(std::count(printed.begin(), printed.end(), '\n'), 3) << printed;
+  ASSERT_EQ(var("fitok"), 1.0);
+  const double h = var("fitB1"), wg = var("fitC1"), wl = var("fitD1");
+  const double sigma = wg / (2 * std::sqrt(2 * std::log(2.0))), gamma = wl / 2;
+  const double z = gamma / (sigma * std::sqrt(2.0));
+  const double peak = std::exp(z * z) * std::erfc(z) / (sigma * std::sqrt(2 * M_PI));
+  EXPECT_NEAR(var("fittruearea1"), h / peak, 1e-6 * h / peak);
+  EXPECT_NEAR(var("fitfwhm1"), 0.5346 * wl + std::sqrt(0.2166 * wl * wl + wg * wg), 2.5e-4 * wg);
+  EXPECT_LT(var("fitredchisq"), 1.5);
+  EXPECT_NEAR(var("fittruepct1"), 73.0, 1.0);  // C-C as with the other shapes
+}
+
+// Doublet presets tie the partner row in one command; the table's splittings agree with
+// published ones (metal lines, to the table's rounding of 0.1 eV per component) and the
+// ratios are the occupancy ratios.
+TEST_F(XpsCommands, DoubletPresetsTieThePartner) {
+  struct Case {
+    const char* line;
+    double published, ratio;
+  };
+  const Case cases[] = {{"W 4f", 2.18, 0.75},      {"Au 4f", 3.67, 0.75}, {"Pt 4f", 3.33, 0.75},
+                        {"Cu 2p", 19.75, 0.5},     {"Si 2p", 0.61, 0.5},  {"Ag 3d", 6.0, 2.0 / 3.0},
+                        {"Mo 3d", 3.13, 2.0 / 3.0}};
+  for (const Case& c : cases) {
+    run("fitclear\nfitrow 1 GL 31.4~ 100~ 1~ 0.3 '' 1\nfitdoublet 1 '" + std::string(c.line) + "'\n");
+    EXPECT_NEAR(var("doubletsplit"), c.published, 0.35) << c.line;
+    EXPECT_NEAR(var("doubletratio"), c.ratio, 1e-12) << c.line;
+    const FitRow& r = doc.F[1];
+    EXPECT_EQ(r.get(FitCell::Function), "GL");
+    EXPECT_EQ(r.get(FitCell::A), "1+" + formatG(var("doubletsplit"))) << c.line;
+    EXPECT_EQ(r.get(FitCell::B), "1*" + formatG(c.ratio)) << c.line;
+    EXPECT_EQ(r.get(FitCell::C) + r.get(FitCell::D) + r.get(FitCell::E), "1*11*1");  // E was empty
+    EXPECT_EQ(r.get(FitCell::Weight), "1");
+  }
+  // Given numbers win; a line without a doublet, or no row to tie, says why.
+  run("fitdoublet 1 'x' -1.5 0.4\n");
+  EXPECT_EQ(doc.F[1].get(FitCell::A), "1-1.5");
+  EXPECT_TRUE(ui.alerts.empty());
+  const FitTable before = doc.F;
+  for (const char* bad :
+       {"fitdoublet 1 'C 1s'\n", "fitdoublet 3 'W 4f'\n", "fitdoublet 24 'W 4f'\n", "fitdoublet 1 'W 4f' 2 -1\n"}) {
+    ui.alerts.clear();
+    run(bad);
+    ASSERT_EQ(ui.alerts.size(), 1u) << bad;
+    EXPECT_EQ(ui.alerts[0].title, "Fit Doublet");
+    EXPECT_EQ(doc.F, before) << bad;
   }
 }
 
@@ -208,6 +267,59 @@ TEST_F(XpsCommands, ChargeCorrectionAndEnergyScale) {
   ASSERT_EQ(ui.alerts.size(), 1u);
   EXPECT_EQ(ui.alerts[0].title, "Charge Correction");
 }
+
+// A charge correction moves the fit with its data, whichever comes first: the residual
+// (hidden buffer and sub-plot) is the data minus the model at the corrected energies, its
+// rms is the fit's, and the table, the published positions and the CSV are corrected.
+class ChargeOrder : public XpsCommands, public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(ChargeOrder, ChargeCorrectionMovesTheFitWithItsData) {
+  const std::string fitted =
+      "shirleyconv 274 296 5 0 0\nsetcurrent 1\n"
+      "fitrow 1 GL 282.3~0.5 900~ 1.2~ 0.3 '' 1\nfitrow 2 GL 284.0~0.7 150~ 1+0 0.3 '' 1\n"
+      "fitrow 3 GL 286.5~1 60~ 1+0 0.3 '' 1\nfit\n";
+  const char* order = GetParam();
+  {
+    importSpectrum("0-150W_NiWC1s_C1s.txt");
+    run(fitted);
+    const double rms = var("fitrms"), a2 = var("fitA2"), low = doc.buffer(1)->X.front();
+    const std::string csv = tmp("charge.csv");
+    run(std::string(order) + "fitcsv '" + csv + "'\n");
+    const double shift = var("chargeshift");
+    ASSERT_NEAR(shift, 2.46, 0.01);
+    EXPECT_NEAR(doc.buffer(1)->X.front(), low + shift, 1e-9);
+    // The residual of the main document and of the sub-plot: one curve at one place.
+    const DataBuffer* residual = nullptr;
+    for (int i = 0; i < doc.bufferCount(); ++i)
+      if (doc.buffer(i)->getSource() == "Fit Residual") residual = doc.buffer(i);
+    ASSERT_TRUE(residual);
+    ASSERT_EQ(doc.subplots.size(), 1u);
+    EXPECT_EQ(doc.subplots[0]->DB.front()->X, residual->X);
+    EXPECT_NEAR(residual->X.front(), doc.buffer(1)->X.front(), 1e-9);
+    double sum = 0.0;
+    for (double r : residual->Y) sum += r * r;
+    EXPECT_NEAR(std::sqrt(sum / residual->count()), rms, 1e-3 * rms);
+    // Table, variables and CSV on the corrected scale.
+    EXPECT_NEAR(std::stod(doc.F[0].get(FitCell::A)), 284.8, 1e-3);
+    EXPECT_NEAR(std::stod(doc.F[1].get(FitCell::A)), a2 + shift, 1e-3);
+    EXPECT_NE(doc.F[1].get(FitCell::A).find("~0.7"), std::string::npos);  // its range stays
+    EXPECT_NEAR(var("fitA1"), 284.8, 1e-3);
+    EXPECT_NEAR(var("fitA2"), a2 + shift, 1e-3);
+    std::ifstream in(csv);
+    std::string header, row1;
+    std::getline(in, header);
+    std::getline(in, row1);
+    EXPECT_EQ(row1.rfind("row 1,1,GL,284.800,", 0), 0u) << row1;
+    EXPECT_NE(header.find("energy_shift [eV]"), std::string::npos);
+    // Recorded once, not in every buffer's comment.
+    for (int i = 0; i < doc.bufferCount(); ++i)
+      EXPECT_EQ(doc.buffer(i)->getComment().find("shift("), std::string::npos);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(XpsCommands, ChargeOrder,
+                         ::testing::Values("chargefit 1 all 284.8\nfitresidual\n",
+                                           "fitresidual\nchargefit 1 all 284.8\n"));
 
 TEST_F(XpsCommands, QuantificationFromBuffers) {
   addBuffer({280, 281, 282}, {0, 100, 0});

@@ -63,7 +63,12 @@ TEST(ShapeRegistry, FitNamesAndCodes) {
                {"gl", -1},
                {"*", -1},
                {"", -1},
-               {"GLX", -1}};
+               {"GLX", -1},
+               {"GLP", kGaussLorentzPercent},
+               {"SGL*", kSumGaussLorentz + kConvolved},
+               {"VOIGT", kVoigt},
+               {"VOIGT*", -1},
+               {"GL(30)", -1}};
   for (const auto& c : cases) EXPECT_EQ(fitCodeOfName(c.name), c.code) << c.name;
   for (const LineShape& s : lineShapes()) {
     if (s.code < 0) continue;
@@ -75,5 +80,6 @@ TEST(ShapeRegistry, FitNamesAndCodes) {
     }
   }
   EXPECT_EQ(shapeByCode(3), nullptr);
+  EXPECT_EQ(shapeByCode(kFitCodes), nullptr);
   EXPECT_EQ(shapeByCode(-1), nullptr);
 }

@@ -109,7 +109,7 @@ class ViewInteraction {
  private:
   enum class Drag {
     None, Band, Pan, Line, Measure, Mark, Text, TextDrag, GraphicNew, GraphicDrag, Legend, Point, Frame,
-    SubviewMove, Ignore
+    SubviewMove, Peak, Ignore
   };
 
   XylaDocument* doc() const;
@@ -119,6 +119,8 @@ class ViewInteraction {
   void pressGraphic(PointF p);
   void pressPoint(PointF p, PointerModifiers mods);
   void pressText(PointF p);
+  void pressPeak(PointF p);
+  PointF peakPosition(PointF p) const;
   void releaseZoom();
   void releaseScale(double factor);
   void releasePan();

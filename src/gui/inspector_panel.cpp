@@ -13,7 +13,9 @@
 #include <QScrollArea>
 #include <QStackedWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <cstdlib>
+#include <vector>
 
 #include "analysis/spline_actions.h"
 #include "model/manager.h"
@@ -65,6 +67,11 @@ class FocusOutFilter : public QObject {
   std::function<void()> leave_;
 };
 
+constexpr int kPageMargin = 4;
+// The width a row of buttons may take in a dock of its default width, inside the page's
+// group box.
+constexpr int kButtonRowWidth = 220;
+
 bool hasAxisFields(std::string_view page) {
   for (const Field& f : inspector::fieldsOf(page))
     if (f.record == Record::Axis) return true;
@@ -108,6 +115,8 @@ QWidget* InspectorPanel::buildPage(std::string_view pageName) {
   scroll->setWidgetResizable(true);
   auto* page = new QWidget;
   auto* column = new QVBoxLayout(page);
+  // Narrow margins leave the fields the room of a dock at its default width.
+  column->setContentsMargins(kPageMargin, kPageMargin, kPageMargin, kPageMargin);
   QFormLayout* form = nullptr;
   std::string_view section;
   for (const Field& f : fields) {
@@ -142,7 +151,8 @@ void InspectorPanel::addActionGroup(QLayout* column, const inspector::ActionGrou
   auto* buttons = new QWidget(box);
   auto* flow = new QGridLayout(buttons);
   flow->setContentsMargins(0, 0, 0, 0);
-  int i = 0;
+  std::vector<QPushButton*> made;
+  int widest = 0;
   for (std::string_view title : g.buttons) {
     const QString name = QString::fromUtf8(title.data(), static_cast<int>(title.size()));
     auto* button = new QPushButton(name, buttons);
@@ -151,9 +161,13 @@ void InspectorPanel::addActionGroup(QLayout* column, const inspector::ActionGrou
       if (!runSplineAction(t)) emit actionRequested(t);
       refresh();
     });
-    flow->addWidget(button, i / 2, i % 2);
-    ++i;
+    made.push_back(button);
+    widest = std::max(widest, button->sizeHint().width());
   }
+  // Two buttons to a row where two of the widest fit beside each other, else one.
+  const int columns = 2 * widest + flow->spacing() <= kButtonRowWidth ? 2 : 1;
+  for (std::size_t i = 0; i < made.size(); ++i)
+    flow->addWidget(made[i], static_cast<int>(i) / columns, static_cast<int>(i) % columns);
   form->addRow(buttons);
   column->addWidget(box);
 }

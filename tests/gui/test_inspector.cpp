@@ -6,6 +6,9 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QStackedWidget>
 
 #include "app/inspector_fields.h"
 #include "gui/inspector_panel.h"
@@ -168,6 +171,24 @@ TEST_F(InspectorTest, PagesShowAPopulatedDocument) {
       EXPECT_TRUE(panel().control(f.record, f.name)->isEnabled()) << page << ": " << f.name;
     if (!dir.isEmpty())
       panel().grab().save(QDir(dir).filePath(QString::fromUtf8(page.data(), int(page.size())) + ".png"));
+  }
+}
+
+// At the dock's default width every page fits: no field or button hides behind a
+// horizontal scroll bar.
+TEST_F(InspectorTest, EveryPageFitsTheDockAtItsDefaultWidth) {
+  window->show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(window));
+  const QString dir = qEnvironmentVariable("XYLA_INSPECTOR_SHOTS");
+  for (std::string_view page : inspector::pages()) {
+    if (!panel().showPage(page)) continue;
+    QCoreApplication::processEvents();
+    auto* scroll = qobject_cast<QScrollArea*>(panel().findChild<QStackedWidget*>()->currentWidget());
+    ASSERT_NE(scroll, nullptr) << page;
+    EXPECT_LE(scroll->widget()->minimumSizeHint().width(), scroll->viewport()->width()) << page;
+    EXPECT_EQ(scroll->horizontalScrollBar()->maximum(), 0) << page;
+    if (!dir.isEmpty())
+      panel().grab().save(QDir(dir).filePath("default-width-" + QString::fromUtf8(page.data(), int(page.size())) + ".png"));
   }
 }
 

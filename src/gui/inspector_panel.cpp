@@ -14,12 +14,15 @@
 #include <QStackedWidget>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <vector>
 
 #include "analysis/spline_actions.h"
+#include "analysis/xps_actions.h"
 #include "model/manager.h"
 #include "model/settings.h"
+#include "model/text_scan.h"
 #include "model/ui.h"
 #include "model/xyla_document.h"
 
@@ -217,6 +220,14 @@ QWidget* InspectorPanel::makeActionField(const inspector::ActionField& f) {
       }
     });
     w = combo;
+  } else if (f.value) {
+    auto* line = new QLineEdit;
+    connect(line, &QLineEdit::editingFinished, this, [this, line, value = f.value] {
+      bool ok = false;
+      const double v = line->text().toDouble(&ok);
+      if (ok && std::isfinite(v)) m_.*value = v;
+    });
+    w = line;
   } else {
     auto* line = new QLineEdit;
     connect(line, &QLineEdit::editingFinished, this, [k = std::string(f.key), line] {
@@ -360,7 +371,10 @@ void InspectorPanel::refresh() {
     if (!page || !page->isAncestorOf(b.widget)) continue;
     const std::string key(b.field->key);
     const QSignalBlocker block(b.widget);
-    if (auto* combo = qobject_cast<QComboBox*>(b.widget)) {
+    if (b.field->value) {
+      prefillShirley();
+      static_cast<QLineEdit*>(b.widget)->setText(QString::fromStdString(formatG(m_.*b.field->value)));
+    } else if (auto* combo = qobject_cast<QComboBox*>(b.widget)) {
       const auto tag = s ? s->getInt(key) : std::nullopt;
       const int fallback = std::atoi(std::string(b.field->fallback).c_str());
       combo->setCurrentIndex(std::clamp(tag.value_or(fallback), 0, combo->count() - 1));
@@ -370,6 +384,17 @@ void InspectorPanel::refresh() {
     }
   }
   refreshing_ = false;
+}
+
+// Shirley end points that nobody chose yet start at the ends of the shown X range, with
+// the data's levels there.
+void InspectorPanel::prefillShirley() {
+  if (m_.shirx1 != 0 || m_.shirx2 != 0 || m_.shiry1 != 0 || m_.shiry2 != 0 || !m_.PD ||
+      !m_.PD->getCurrentDataBuffer())
+    return;
+  m_.shirx1 = m_.PD->xmin1;
+  m_.shirx2 = m_.PD->xmax1;
+  doShirleyFindY(m_);
 }
 
 QWidget* InspectorPanel::control(Record record, std::string_view name) const {

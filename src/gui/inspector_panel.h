@@ -74,6 +74,7 @@ class InspectorPanel : public QDockWidget {
   QComboBox* axisChooser_;
   QStackedWidget* stack_;
   std::vector<Binding> bindings_;
+  void prefillShirley();
   std::vector<ActionBinding> actionBindings_;
   int axis_ = 0;
   bool refreshing_ = false;

@@ -376,6 +376,8 @@ void ViewInteraction::releaseShirley() {
   m.shiry1 = yValue(d, overlay_.aloc.y, by);
   m.shirx2 = xValue(d, overlay_.bloc.x, bx);
   m.shiry2 = yValue(d, overlay_.bloc.y, by);
+  // The end points show at once in the fields beside the Shirley button.
+  host_->showInspector("Advanced");
   m.refreshPanels();
 }
 

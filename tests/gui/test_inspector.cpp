@@ -15,6 +15,7 @@
 #include "gui_fixture.h"
 #include "model/settings.h"
 #include "model/text_object.h"
+#include "model/text_scan.h"
 
 namespace xyla::test {
 namespace {
@@ -172,6 +173,34 @@ TEST_F(InspectorTest, PagesShowAPopulatedDocument) {
     if (!dir.isEmpty())
       panel().grab().save(QDir(dir).filePath(QString::fromUtf8(page.data(), int(page.size())) + ".png"));
   }
+}
+
+// The Shirley end points on the Advanced page start at the shown X range with the data's
+// levels there, follow a Shirley drag on the plot and take what is typed.
+TEST_F(InspectorTest, ShirleyEndPointsFollowTheRangeTheDragAndTheFields) {
+  panel().showPage("Advanced");
+  panel().refresh();
+  auto* x1 = panel().findChild<QLineEdit*>("ShirleyX1");
+  auto* y2 = panel().findChild<QLineEdit*>("ShirleyY2");
+  ASSERT_TRUE(x1 && y2);
+  EXPECT_DOUBLE_EQ(x1->text().toDouble(), doc().xmin1);
+  EXPECT_DOUBLE_EQ(m().shirx2, doc().xmax1);
+  EXPECT_NE(m().shiry2, 0.0);
+  panel().showPage("General");
+  m().pointerMode = "shirbg";
+  const QPoint from = plot().rect().center() - QPoint(100, 0), to = plot().rect().center() + QPoint(100, 40);
+  QTest::mousePress(&plot(), Qt::LeftButton, {}, from);
+  QTest::mouseMove(&plot(), to);
+  QTest::mouseRelease(&plot(), Qt::LeftButton, {}, to);
+  QCoreApplication::processEvents();
+  EXPECT_EQ(panel().findChild<QComboBox*>("InspectorPage")->currentText(), "Advanced");
+  panel().refresh();
+  EXPECT_EQ(x1->text().toStdString(), formatG(m().shirx1));
+  EXPECT_LT(m().shirx1, m().shirx2);
+  type(y2, "123.5");
+  EXPECT_DOUBLE_EQ(m().shiry2, 123.5);
+  type(y2, "not a number");
+  EXPECT_DOUBLE_EQ(m().shiry2, 123.5);
 }
 
 // At the dock's default width every page fits: no field or button hides behind a

@@ -73,6 +73,8 @@ void doShirleyActionShown(Manager& m) {
   if (!doc || m.PD != doc || doc->bufferCount() == before) return;
   // Each run appends the net spectrum, then its background.
   for (int i = before + 1; i < doc->bufferCount(); i += 2) doc->buffer(i)->color = backgroundColour();
+  // The first net spectrum is what the person works on next (a fit, peaks).
+  doc->current = before;
   doc->rescale(true, 0);
 }
 

@@ -11,7 +11,8 @@ class Manager;
 // the selection guard stops it.
 void doShirleyAction(Manager& m);
 // doShirleyAction as the window runs it: each background it appends is drawn in a
-// colour of its own, and the ranges are rescaled so the net spectra come into view.
+// colour of its own, the first net spectrum becomes the current buffer, and the ranges
+// are rescaled so the net spectra come into view.
 void doShirleyActionShown(Manager& m);
 // The colour of backgrounds the window computes (a muted orange, apart from the data's
 // black).

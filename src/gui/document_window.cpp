@@ -141,6 +141,8 @@ void DocumentWindow::editText(TextObject& t) { plot_->editText(t); }
 void DocumentWindow::showInspector(const std::string& page) {
   inspector_->show();
   inspector_->showPage(page);
+  // The Shirley drag shows its end points beside the button that uses them.
+  if (page == "Advanced") inspector_->reveal("Shirley Background");
 }
 
 DocumentWindow::~DocumentWindow() {

@@ -328,6 +328,11 @@ bool InspectorPanel::showPage(std::string_view page) {
   return true;
 }
 
+void InspectorPanel::reveal(const QString& name) {
+  auto* scroll = qobject_cast<QScrollArea*>(stack_->currentWidget());
+  if (QWidget* w = scroll ? scroll->widget()->findChild<QWidget*>(name) : nullptr) scroll->ensureWidgetVisible(w);
+}
+
 QString InspectorPanel::currentPage() const { return pageChooser_->currentText(); }
 
 void InspectorPanel::setAxis(int axis) {

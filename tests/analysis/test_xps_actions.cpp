@@ -152,11 +152,12 @@ TEST_F(XpsActions, WindowShirleyColoursBackgroundsAndShowsTheNetSpectra) {
   m.shirx1 = 0.0, m.shiry1 = 10.0, m.shirx2 = 9.5, m.shiry2 = 19.5;
   for (const bool selected : {false, true}) {
     SCOPED_TRACE(selected);
-    const int before = doc.bufferCount();
+    const int before = doc.bufferCount(), current = doc.current;
     if (selected) m.setSelection({0, 1});
     else ui.answer("Cancel");
     xyla::doShirleyActionShown(m);
     ASSERT_EQ(doc.bufferCount(), before + (selected ? 4 : 0));
+    EXPECT_EQ(doc.current, selected ? before : current);
     for (int i = 0; i < doc.bufferCount(); ++i) {
       const bool background = doc.buffer(i)->comment.ends_with("ShirleyBg");
       EXPECT_EQ(doc.buffer(i)->color == xyla::backgroundColour(), background) << doc.buffer(i)->comment;

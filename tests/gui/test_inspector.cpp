@@ -194,6 +194,7 @@ TEST_F(InspectorTest, ShirleyEndPointsFollowTheRangeTheDragAndTheFields) {
   QTest::mouseRelease(&plot(), Qt::LeftButton, {}, to);
   QCoreApplication::processEvents();
   EXPECT_EQ(panel().findChild<QComboBox*>("InspectorPage")->currentText(), "Advanced");
+  EXPECT_FALSE(panel().findChild<QPushButton*>("Shirley Background")->visibleRegion().isEmpty());
   panel().refresh();
   EXPECT_EQ(x1->text().toStdString(), formatG(m().shirx1));
   EXPECT_LT(m().shirx1, m().shirx2);

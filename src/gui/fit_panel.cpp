@@ -12,8 +12,10 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <vector>
 
 #include "fit/fit_controller.h"
+#include "fit/residual_plot.h"
 #include "fit/result_columns.h"
 #include "fit/shape_help.h"
 #include "fit/table_door.h"
@@ -29,6 +31,7 @@ namespace {
 // read-only results of the last fit.
 constexpr int kActiveColumn = kFitCellCount;
 constexpr int kFirstResultColumn = kActiveColumn + 1;
+constexpr double kResidualShare = 0.25;  // of the view height, for the residual sub-plot
 
 // The function cell's editor: a chooser of the offered shapes with their descriptions
 // that also takes a typed user function.
@@ -86,6 +89,9 @@ FitPanel::FitPanel(Manager& m, fit::Fit& fit, std::function<void(const std::func
   hint_->setObjectName("FitHint");
   preview_ = new QCheckBox("Preview", this);
   pointer_ = new QCheckBox("Pointer sets A and B", this);
+  residual_ = new QCheckBox("Residual", this);
+  residual_->setObjectName("FitResidual");
+  residual_->setToolTip("Shows the residual of each fit in a sub-plot under the plot");
   limit_ = new QLineEdit(this);
   points_ = new QLineEdit(this);
   min_ = new QLineEdit(this);
@@ -93,6 +99,7 @@ FitPanel::FitPanel(Manager& m, fit::Fit& fit, std::function<void(const std::func
   auto* settings = new QHBoxLayout;
   settings->addWidget(preview_);
   settings->addWidget(pointer_);
+  settings->addWidget(residual_);
   for (auto [label, field] :
        {std::pair{"Limit", limit_}, std::pair{"Points", points_}, std::pair{"Min", min_}, std::pair{"Max", max_}}) {
     settings->addWidget(new QLabel(label, this));
@@ -106,6 +113,7 @@ FitPanel::FitPanel(Manager& m, fit::Fit& fit, std::function<void(const std::func
     followPreview();
   });
   connect(pointer_, &QCheckBox::toggled, this, [this] { takeSettings(); });
+  connect(residual_, &QCheckBox::toggled, this, [this] { followResidual(); });
   auto* buttons = new QHBoxLayout;
   const std::pair<const char*, std::function<void()>> actions[] = {
       {"Start", [this] { start(); }},
@@ -280,7 +288,22 @@ void FitPanel::start() {
     bind();
     fit_.start();
   });
+  followResidual();
   refresh();
+}
+
+// With the residual box on, the residual of the last successful fit shows under the plot;
+// switching it off takes the sub-plot away.
+void FitPanel::followResidual() {
+  XylaDocument* d = m_.PD;
+  if (!d || fit_.running()) return;
+  std::vector<double> x, r;
+  if (!residual_->isChecked()) {
+    fit::hideResidualPlot(*d);
+  } else if (fit_.document() == d && fit_.haveResult && fit_.residuals(x, r) && !x.empty()) {
+    fit::showResidualPlot(*d, x, r, kResidualShare);
+    d->replot();
+  }
 }
 
 }  // namespace xyla::gui

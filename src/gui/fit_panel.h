@@ -47,6 +47,7 @@ class FitPanel : public QWidget {
   void takeCell(int row, int column);
   void takeSettings();
   void followPreview();
+  void followResidual();
   void nameParameters();
   void showResults();
 
@@ -58,6 +59,7 @@ class FitPanel : public QWidget {
   QLabel* hint_;
   QCheckBox* preview_;
   QCheckBox* pointer_;
+  QCheckBox* residual_;
   QLineEdit* limit_;
   QLineEdit* points_;
   QLineEdit* min_;

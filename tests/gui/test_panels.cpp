@@ -1,4 +1,5 @@
 // The data inspector and the report window, driven by real events on real widgets.
+#include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
 #include <QHeaderView>
@@ -324,6 +325,26 @@ TEST_F(Panels, FitPanelRunsAFitThatCancelEnds) {
   EXPECT_EQ(resultCell(8), "100");
   EXPECT_TRUE(fp.hint()->text().contains("Export All"));
   EXPECT_TRUE(t->horizontalHeaderItem(1)->text().endsWith("Position"));
+  // The residual box shows the fit's residual under the plot, follows each fit and
+  // gives the plot its place back when switched off.
+  const double margin = doc().marginbottom;
+  auto* residual = fp.findChild<QCheckBox*>("FitResidual");
+  ASSERT_NE(residual, nullptr);
+  for (int round = 0; round < 2; ++round) {
+    QTest::mouseClick(residual, Qt::LeftButton);
+    ASSERT_EQ(doc().subplots.size(), 1u);
+    EXPECT_GT(doc().marginbottom, margin);
+    const auto& r = doc().subplots[0]->DB[0]->Y;
+    EXPECT_EQ(r.size(), doc().DB[0]->Y.size());
+    double sum = 0;
+    for (double v : r) sum += v * v;
+    EXPECT_NEAR(std::sqrt(sum / r.size()), app.macros().fitController().rmsd, 1e-3);
+    QTest::mouseClick(fp.findChild<QPushButton*>("FitStart"), Qt::LeftButton);
+    EXPECT_EQ(doc().subplots.size(), 1u);
+    QTest::mouseClick(residual, Qt::LeftButton);
+    EXPECT_TRUE(doc().subplots.empty());
+    EXPECT_EQ(doc().marginbottom, margin);
+  }
   // The function chooser offers the shapes; choosing one names its parameters.
   t->setCurrentCell(0, 0);
   t->editItem(t->item(0, 0));
@@ -340,8 +361,8 @@ TEST_F(Panels, FitPanelRunsAFitThatCancelEnds) {
   EXPECT_EQ(resultCell(7), "");
   EXPECT_EQ(fp.hint()->text(), "");
   doc().undoStack.undo();
-  QTest::mouseClick(fp.findChild<QPushButton*>("FitBack"), Qt::LeftButton);
-  QTest::mouseClick(fp.findChild<QPushButton*>("FitBack"), Qt::LeftButton);  // before the stopped fit
+  // Back past the two fits of the residual rounds, the successful one and the stopped one.
+  for (int i = 0; i < 4; ++i) QTest::mouseClick(fp.findChild<QPushButton*>("FitBack"), Qt::LeftButton);
   EXPECT_EQ(t->item(0, 1)->text(), "4.5~");
 }
 

@@ -55,8 +55,8 @@ void BM_PeakDragFrame(benchmark::State& state) {
   for (long i = 0; i < n; ++i) {
     const double x = 280 + 12.0 * static_cast<double>(i) / (n - 1);
     seed = seed * 1664525u + 1013904223u;
-    b.addDoubleValue(x, 900 * std::exp(-std::pow((x - 284) / 0.7, 2)) + 300 * std::exp(-std::pow((x - 286.5) / 0.8, 2)) +
-                            (seed >> 8) / 16777216.0 * 30);
+    b.addDoubleValue(x, 900 * std::exp(-std::pow((x - 284) / 0.7, 2)) +
+                            300 * std::exp(-std::pow((x - 286.5) / 0.8, 2)) + (seed >> 8) / 16777216.0 * 30);
   }
   b.rescale();
   s.row(0, "284~", "900~", "1.2~");

@@ -24,8 +24,9 @@ const std::vector<ResultColumn>& resultColumns() {
       {"Area", "True area of the peak (Y unit x X unit), integrated on its own curve"},
       {"\u00b1Area", "Standard error of the true area"},
       {"FWHM", "Full width at half maximum of the peak's curve (X unit)"},
-      {"Area %", "Share of the peak's weighted true area in the sum of all (every peak counts once "
-                 "when no row has a weight)"},
+      {"Area %",
+       "Share of the peak's weighted true area in the sum of all (every peak counts once "
+       "when no row has a weight)"},
   };
   return columns;
 }

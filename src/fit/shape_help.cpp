@@ -28,11 +28,17 @@ const KnownShape kKnown[] = {
     {"GL", "Gauss-Lorentz product", {kPosition, kHeight, kWidth, kMixing, kUnused}},
     {"DS",
      "Doniach-Sunjic metal line",
-     {kPosition, kHeight, {"Width", "C: width of the line (X unit)"},
-      {"Asymmetry", "D: asymmetry -0.5 to 0.5, no unit (0: symmetric)"}, kUnused}},
+     {kPosition,
+      kHeight,
+      {"Width", "C: width of the line (X unit)"},
+      {"Asymmetry", "D: asymmetry -0.5 to 0.5, no unit (0: symmetric)"},
+      kUnused}},
     {"ET",
      "Gauss-Lorentz with an exponential tail",
-     {kPosition, kHeight, kWidth, kMixing,
+     {kPosition,
+      kHeight,
+      kWidth,
+      kMixing,
       {"Tail", "E: tail length 10|E| (X unit), towards lower X for E > 0, higher X for E < 0"}}},
 };
 
@@ -94,8 +100,7 @@ std::array<ParameterHelp, 5> parameterHelp(const std::string& function) {
 
 bool completesRow(const FitRow& before, const FitRow& after) {
   auto complete = [](const FitRow& r) {
-    return r.hasFunction() && !r.get(FitCell::A).empty() && !r.get(FitCell::B).empty() &&
-           !r.get(FitCell::C).empty();
+    return r.hasFunction() && !r.get(FitCell::A).empty() && !r.get(FitCell::B).empty() && !r.get(FitCell::C).empty();
   };
   return !after.active() && complete(after) && !complete(before);
 }

@@ -62,9 +62,8 @@ const std::vector<DataAction>& dataActions() {
       {"Data Reduction", [](GuiApplication& g) { reductionAction(g.manager(), stored("Factor", "2")); }},
       {"Smooth", [](GuiApplication& g) { smoothAction(g.manager(), stored("Factor", "2")); }},
       {"Swap X and Y", [](GuiApplication& g) { swapXYAction(g.manager()); }},
-      {"Linear Background", [](GuiApplication& g) {
-         linBgAction(g.manager(), stored("LinBgA", "0"), stored("LinBgB", "0"));
-       }},
+      {"Linear Background",
+       [](GuiApplication& g) { linBgAction(g.manager(), stored("LinBgA", "0"), stored("LinBgB", "0")); }},
       {"", nullptr},
       {"Derivative", [](GuiApplication& g) { diffAction(g.manager(), stored("DiffInterval", "1")); }},
       {"Integrate", [](GuiApplication& g) { integrateAction(g.manager()); }},
@@ -76,10 +75,10 @@ const std::vector<DataAction>& dataActions() {
       {"Fourier Transform", [](GuiApplication& g) { doFFTAction(g.manager(), storedInt("FFTWindow")); }},
       {"Fourier Smooth", [](GuiApplication& g) { fftsmoothAction(g.manager(), stored("Factor", "2")); }},
       {"Function Generator", [](GuiApplication& g) { functionGeneratorAction(g.manager(), generatorFields()); }},
-      {"Buffer Calculation", [](GuiApplication& g) {
-         bufferCalcAction(g.manager(), storedInt("CAAxis", 1), stored("CAExpr", "y"));
-       }},
-      {"Two-Buffer Calculation", [](GuiApplication& g) {
+      {"Buffer Calculation",
+       [](GuiApplication& g) { bufferCalcAction(g.manager(), storedInt("CAAxis", 1), stored("CAExpr", "y")); }},
+      {"Two-Buffer Calculation",
+       [](GuiApplication& g) {
          twoBufCalcAction(g.manager(), stored("CABuf1", "0"), stored("CABuf2", "1"), storedInt("CAOp"));
        }},
       {"", nullptr},

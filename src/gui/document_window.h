@@ -3,7 +3,6 @@
 #include <QMainWindow>
 
 #include "fit/peak_pointer.h"
-
 #include "render/interaction_host.h"
 
 namespace xyla {

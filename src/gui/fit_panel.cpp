@@ -2,13 +2,13 @@
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QStyledItemDelegate>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStyledItemDelegate>
 #include <QTableWidget>
 #include <QVBoxLayout>
 #include <algorithm>

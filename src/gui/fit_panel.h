@@ -65,7 +65,7 @@ class FitPanel : public QWidget {
   QLineEdit* min_;
   QLineEdit* max_;
   bool showing_ = false;
-  long resultRun_ = 0;   // the fit whose results the result columns show
+  long resultRun_ = 0;    // the fit whose results the result columns show
   FitTable fittedTable_;  // the table as that fit left it
 };
 

@@ -394,8 +394,7 @@ void InspectorPanel::refresh() {
 // Shirley end points that nobody chose yet start at the ends of the shown X range, with
 // the data's levels there.
 void InspectorPanel::prefillShirley() {
-  if (m_.shirx1 != 0 || m_.shirx2 != 0 || m_.shiry1 != 0 || m_.shiry2 != 0 || !m_.PD ||
-      !m_.PD->getCurrentDataBuffer())
+  if (m_.shirx1 != 0 || m_.shirx2 != 0 || m_.shiry1 != 0 || m_.shiry2 != 0 || !m_.PD || !m_.PD->getCurrentDataBuffer())
     return;
   m_.shirx1 = m_.PD->xmin1;
   m_.shirx2 = m_.PD->xmax1;

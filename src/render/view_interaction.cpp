@@ -112,7 +112,8 @@ void ViewInteraction::mouseDown(PointF p, PointerModifiers mods, int clickCount)
   else if (mode("legend")) drag_ = Drag::Legend;
   else if (mode("movepoint")) pressPoint(p, mods);
   else if (mode("text")) pressText(p);
-  else if (mode("peak")) pressPeak(p);
+  else if (mode("peak"))
+    pressPeak(p);
   else if (mode("chsubview")) {
     for (const auto& s : d->subplots)
       if (p.x >= s->subviewx && p.x <= s->subviewx + s->subvieww && p.y >= s->subviewy &&

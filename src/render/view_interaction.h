@@ -108,8 +108,22 @@ class ViewInteraction {
 
  private:
   enum class Drag {
-    None, Band, Pan, Line, Measure, Mark, Text, TextDrag, GraphicNew, GraphicDrag, Legend, Point, Frame,
-    SubviewMove, Peak, Ignore
+    None,
+    Band,
+    Pan,
+    Line,
+    Measure,
+    Mark,
+    Text,
+    TextDrag,
+    GraphicNew,
+    GraphicDrag,
+    Legend,
+    Point,
+    Frame,
+    SubviewMove,
+    Peak,
+    Ignore
   };
 
   XylaDocument* doc() const;

@@ -153,8 +153,10 @@ TEST_F(XpsActions, WindowShirleyColoursBackgroundsAndShowsTheNetSpectra) {
   for (const bool selected : {false, true}) {
     SCOPED_TRACE(selected);
     const int before = doc.bufferCount(), current = doc.current;
-    if (selected) m.setSelection({0, 1});
-    else ui.answer("Cancel");
+    if (selected)
+      m.setSelection({0, 1});
+    else
+      ui.answer("Cancel");
     xyla::doShirleyActionShown(m);
     ASSERT_EQ(doc.bufferCount(), before + (selected ? 4 : 0));
     EXPECT_EQ(doc.current, selected ? before : current);

@@ -16,8 +16,12 @@ double number(const std::string& cell) { return std::strtod(cell.c_str(), nullpt
 
 // The FWHM the shape of row `r` has with the cells as they stand.
 double measuredWidth(FitFixture& f, int r) {
-  const double p[6] = {0, number(f.cell(r, FitCell::A)), number(f.cell(r, FitCell::B)),
-                       number(f.cell(r, FitCell::C)), number(f.cell(r, FitCell::D)), 0};
+  const double p[6] = {0,
+                       number(f.cell(r, FitCell::A)),
+                       number(f.cell(r, FitCell::B)),
+                       number(f.cell(r, FitCell::C)),
+                       number(f.cell(r, FitCell::D)),
+                       0};
   return fit::measurePeak(0, p, 270, 300).fwhm;
 }
 
@@ -27,9 +31,9 @@ double measuredWidth(FitFixture& f, int r) {
 TEST(PeakPointer, ClickPlacesPeakWithTheDataWidth) {
   const struct {
     const char* name;
-    double width, mixing;     // the data's peak
-    const char* lastMixing;   // D of an earlier row, null for an empty table
-    double clickOffset;       // click distance from the data's maximum
+    double width, mixing;    // the data's peak
+    const char* lastMixing;  // D of an earlier row, null for an empty table
+    double clickOffset;      // click distance from the data's maximum
   } cases[] = {
       {"empty table, default mixing", 1.2, 0.3, nullptr, 0.0},
       {"Gaussian last row", 0.8, 1.0, "1", 0.0},

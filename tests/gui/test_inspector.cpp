@@ -218,7 +218,8 @@ TEST_F(InspectorTest, EveryPageFitsTheDockAtItsDefaultWidth) {
     EXPECT_LE(scroll->widget()->minimumSizeHint().width(), scroll->viewport()->width()) << page;
     EXPECT_EQ(scroll->horizontalScrollBar()->maximum(), 0) << page;
     if (!dir.isEmpty())
-      panel().grab().save(QDir(dir).filePath("default-width-" + QString::fromUtf8(page.data(), int(page.size())) + ".png"));
+      panel().grab().save(
+          QDir(dir).filePath("default-width-" + QString::fromUtf8(page.data(), int(page.size())) + ".png"));
   }
 }
 

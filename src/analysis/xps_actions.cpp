@@ -6,6 +6,7 @@
 #include "analysis/satellites.h"
 #include "analysis/shirley.h"
 #include "expr/builtins.h"
+#include "model/data_buffer.h"
 #include "model/manager.h"
 #include "model/ui.h"
 #include "model/xyla_document.h"
@@ -40,6 +41,20 @@ void doShirleyAction(Manager& m) {
   forEachSelected(m, [&m](XylaDocument& doc, int index) {
     doShirley(doc, index, m.shirx1, m.shiry1, m.shirx2, m.shiry2, m.ui());
   });
+}
+
+Colour backgroundColour() { return {0.85, 0.45, 0.1, 1.0}; }
+
+void doShirleyActionShown(Manager& m) {
+  XylaDocument* doc = m.PD;
+  const int before = doc ? doc->bufferCount() : 0;
+  doShirleyAction(m);
+  if (!doc || m.PD != doc || doc->bufferCount() == before) return;
+  // Each run appends the net spectrum, then its background.
+  for (int i = before + 1; i < doc->bufferCount(); i += 2) doc->buffer(i)->color = backgroundColour();
+  // The first net spectrum is what the person works on next (a fit, peaks).
+  doc->current = before;
+  doc->rescale(true, 0);
 }
 
 void doSatSubAction(Manager& m) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "model/colour.h"
+
 namespace xyla {
 
 class Manager;
@@ -8,6 +10,13 @@ class Manager;
 // selected buffer in ascending order, then refreshes the panels and redraws; beeps when
 // the selection guard stops it.
 void doShirleyAction(Manager& m);
+// doShirleyAction as the window runs it: each background it appends is drawn in a
+// colour of its own, the first net spectrum becomes the current buffer, and the ranges
+// are rescaled so the net spectra come into view.
+void doShirleyActionShown(Manager& m);
+// The colour of backgrounds the window computes (a muted orange, apart from the data's
+// black).
+Colour backgroundColour();
 // Satellite subtraction with the anode satSubAnode for every selected buffer, like
 // doShirleyAction.
 void doSatSubAction(Manager& m);

@@ -3,6 +3,8 @@
 #include <map>
 #include <string>
 
+#include "model/manager.h"
+
 namespace xyla::inspector {
 
 namespace {
@@ -45,7 +47,12 @@ const std::map<std::string_view, Groups>& table() {
           {"CAOp", "Operation", "0", {"+", "-", "*", "/"}}},
          {"Two-Buffer Calculation"}}}},
       {"Advanced",
-       {{"XPS backgrounds", {}, {"Shirley Background", "Shirley Levels from Data", "Satellite Subtraction"}}}},
+       {{"XPS backgrounds",
+         {{"ShirleyX1", "From X", "", {}, &Manager::shirx1},
+          {"ShirleyY1", "From Y", "", {}, &Manager::shiry1},
+          {"ShirleyX2", "To X", "", {}, &Manager::shirx2},
+          {"ShirleyY2", "To Y", "", {}, &Manager::shiry2}},
+         {"Shirley Background", "Shirley Levels from Data", "Satellite Subtraction"}}}},
       {"Spline Fit",
        {{"Interpolating spline",
          {{"SplinePoints", "Points per interval", "10", {}}, {"SplineStrength", "Strength", "1", {}}},

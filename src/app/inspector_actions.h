@@ -4,6 +4,10 @@
 #include <string_view>
 #include <vector>
 
+namespace xyla {
+class Manager;
+}
+
 namespace xyla::inspector {
 
 // A field of an action page: the user-defaults key it is stored under (the key the
@@ -14,6 +18,9 @@ struct ActionField {
   std::string_view label;
   std::string_view fallback;
   std::vector<std::string_view> choices;
+  // A field that shows and edits this number of the application controller instead of
+  // a stored key (null for stored fields).
+  double Manager::*value = nullptr;
 };
 
 // A group of an action page: its fields and the buttons that run the actions of the

@@ -53,19 +53,7 @@ bool Fit::readtab() {
   if (refusedWhileRunning()) return false;
   shapes::setTheFit(this);
   if (!doc_) return false;
-  for (auto& e : ep_) e.reset();
-  auto userFunction = [this](int k, const std::string& text) {
-    auto e = std::make_unique<expr::Expression>();
-    if (M_) {
-      e->setVars(M_->GV);
-      e->setGlobalVars(M_->CV);
-    }
-    if (!parseFunction(text, *e, k)) return false;
-    for (int i = 0; i < 6; ++i) epSlots_[k][i] = e->slot(kVariables[i]);
-    ep_[k] = std::move(e);
-    return true;
-  };
-  const ReadOutcome outcome = readTable(doc_->F, model_, userFunction);
+  const ReadOutcome outcome = parseTable();
   switch (outcome.status) {
     case ReadOutcome::Ok: return true;
     case ReadOutcome::CellError:
@@ -78,6 +66,34 @@ bool Fit::readtab() {
     case ReadOutcome::FunctionError: return false;
   }
   return false;
+}
+
+ReadOutcome Fit::parseTable() {
+  for (auto& e : ep_) e.reset();
+  auto userFunction = [this](int k, const std::string& text) {
+    auto e = std::make_unique<expr::Expression>();
+    if (M_) {
+      e->setVars(M_->GV);
+      e->setGlobalVars(M_->CV);
+    }
+    if (!parseFunction(text, *e, k)) return false;
+    for (int i = 0; i < 6; ++i) epSlots_[k][i] = e->slot(kVariables[i]);
+    ep_[k] = std::move(e);
+    return true;
+  };
+  return readTable(doc_->F, model_, userFunction);
+}
+
+void Fit::showModel() {
+  if (!doc_ || running_) return;
+  shapes::setTheFit(this);
+  const ReadOutcome outcome = parseTable();
+  const bool drawable = outcome.status == ReadOutcome::Ok || outcome.status == ReadOutcome::NothingToFit;
+  if (drawable && model_.npix > 0) return prevexp(false, false);
+  // A table without a drawable peak takes the old curves off the screen.
+  doc_->FP.clear();
+  doc_->haveFitPreview = false;
+  doc_->replot();
 }
 
 void Fit::writeTable() {

@@ -94,6 +94,9 @@ class Fit : public shapes::UserFunctions {
   void back();
   // Draws the model over the current buffer's range once.
   void preview();
+  // Draws the model of the table as it stands, without any alert (the preview that
+  // follows edits and pointer drags); a table without a drawable peak clears it.
+  void showModel();
   // Appends the model sum as a buffer.
   void exportSum();
   // Appends the model sum and every peak as buffers.
@@ -149,6 +152,7 @@ class Fit : public shapes::UserFunctions {
  private:
   Ui* ui() const;
   bool refusedWhileRunning() const;
+  ReadOutcome parseTable();
   std::string failure_;
   void runIterations(const FitData& data);
   MrqProblem problemFor(const FitData& data, ModelFunction& model);

@@ -62,6 +62,8 @@ void Fit::fit() {
   } else {
     failure_ = data.n < 2 ? "the current buffer has fewer than 2 points" : "the counting weights could not be prepared";
   }
+  // The curves of a successful fit stay on screen until the table or the data change.
+  if (doc_) doc_->keepFitPreview = haveResult;
   prevexp(false, false);
   writeTable();
   running_ = false;

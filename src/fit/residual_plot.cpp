@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "model/data_buffer.h"
+#include "model/manager.h"
 #include "model/shared_x_axis.h"
 #include "model/xyla_document.h"
 
@@ -62,6 +63,18 @@ void showResidualPlot(XylaDocument& doc, const std::vector<double>& x, const std
   const double y = largest > 0.0 ? 1.1 * largest : 1.0;
   sub->scale(1, doc.xmin1, doc.xmax1, -y, y, false, false);
   doc.addSubplot(std::move(sub), 0.0, 0.0, doc.viewWidth, bottomMargin + height);
+}
+
+bool hideResidualPlot(XylaDocument& doc) {
+  auto old = std::find_if(doc.subplots.begin(), doc.subplots.end(), [](const auto& s) { return isResidualPlot(*s); });
+  if (old == doc.subplots.end()) return false;
+  doc.marginbottom = (*old)->marginbottom;
+  doc.numbers[0] = (*old)->numbers[0];
+  doc.text[0] = (*old)->text[0];
+  if (doc.M && doc.M->PD == old->get()) doc.M->setCurrentDocument(&doc);
+  doc.subplots.erase(old);
+  doc.replot();
+  return true;
 }
 
 }  // namespace xyla::fit

@@ -21,4 +21,8 @@ inline constexpr const char* kResidualSource = "Fit Residual";
 void showResidualPlot(XylaDocument& doc, const std::vector<double>& x, const std::vector<double>& residual,
                       double fraction, const std::string& title = "Residual");
 
+// Takes the residual sub-plot of `doc` away: the main plot gets its place back, with its
+// X numbers and title. False when there was none.
+bool hideResidualPlot(XylaDocument& doc);
+
 }  // namespace xyla::fit

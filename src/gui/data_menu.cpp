@@ -83,7 +83,7 @@ const std::vector<DataAction>& dataActions() {
          twoBufCalcAction(g.manager(), stored("CABuf1", "0"), stored("CABuf2", "1"), storedInt("CAOp"));
        }},
       {"", nullptr},
-      {"Shirley Background", [](GuiApplication& g) { doShirleyAction(g.manager()); }},
+      {"Shirley Background", [](GuiApplication& g) { doShirleyActionShown(g.manager()); }},
       {"Shirley Levels from Data", [](GuiApplication& g) { doShirleyFindY(g.manager()); }},
       {"Satellite Subtraction", [](GuiApplication& g) { doSatSubAction(g.manager()); }},
       {"", nullptr},

@@ -109,6 +109,25 @@ void DocumentWindow::setFitParam(double x, double y) {
   f.setParam(x, y);
 }
 
+// The peak pointer shapes the fit table of this window's document and shows the model as
+// it goes.
+void DocumentWindow::pressPeak(double x, double y, double tolX, double tolY) { peaks_.press(doc_, x, y, tolX, tolY); }
+
+void DocumentWindow::dragPeak(double x, double y) {
+  if (peaks_.drag(doc_, x, y)) showFitModel();
+}
+
+void DocumentWindow::releasePeak(double x, double y) {
+  if (peaks_.release(doc_, x, y) >= 0) showFitModel();
+}
+
+void DocumentWindow::showFitModel() {
+  fit::Fit& f = gui_.macros().fitController();
+  if (f.running()) return;
+  if (f.document() != &doc_) f.setupFit(&gui_.manager(), &doc_);
+  f.showModel();
+}
+
 void DocumentWindow::setMouseLocation(double value) { gui_.setMouseLocation(value); }
 
 void DocumentWindow::setLinearBackground(double a, double b) {
@@ -135,6 +154,8 @@ void DocumentWindow::editText(TextObject& t) { plot_->editText(t); }
 void DocumentWindow::showInspector(const std::string& page) {
   inspector_->show();
   inspector_->showPage(page);
+  // The Shirley drag shows its end points beside the button that uses them.
+  if (page == "Advanced") inspector_->reveal("Shirley Background");
 }
 
 DocumentWindow::~DocumentWindow() {

@@ -2,6 +2,7 @@
 
 #include <QMainWindow>
 
+#include "fit/peak_pointer.h"
 #include "render/interaction_host.h"
 
 namespace xyla {
@@ -56,6 +57,9 @@ class DocumentWindow : public QMainWindow, public InteractionHost {
   void setFitParam(double x, double y) override;
   void setMouseLocation(double value) override;
   void setLinearBackground(double a, double b) override;
+  void pressPeak(double x, double y, double tolX, double tolY) override;
+  void dragPeak(double x, double y) override;
+  void releasePeak(double x, double y) override;
   void runShortcut(int key) override;
   bool claimsShortcut(int key) override;
   void editText(TextObject& t) override;
@@ -72,6 +76,7 @@ class DocumentWindow : public QMainWindow, public InteractionHost {
   void placeWindow();
   void updateTitle();
   void showPosition(double x, double y);
+  void showFitModel();
 
   GuiApplication& gui_;
   XylaDocument& doc_;
@@ -81,6 +86,7 @@ class DocumentWindow : public QMainWindow, public InteractionHost {
   DocumentTimers* timers_;
   QLabel* status_;
   QMenu* macroMenu_ = nullptr;
+  fit::PeakPointer peaks_;
   bool quiet_ = false;
 };
 

@@ -3,6 +3,8 @@
 #include <QWidget>
 #include <functional>
 
+#include "model/fit_row.h"
+
 class QCheckBox;
 class QLabel;
 class QLineEdit;
@@ -35,6 +37,8 @@ class FitPanel : public QWidget {
 
   QTableWidget* table() const { return table_; }
   QLabel* messages() const { return messages_; }
+  // The line under the messages that says how to keep the fit curves.
+  QLabel* hint() const { return hint_; }
   // True while the panel's fit controller runs a fit.
   bool running() const;
 
@@ -42,19 +46,27 @@ class FitPanel : public QWidget {
   void bind();
   void takeCell(int row, int column);
   void takeSettings();
+  void followPreview();
+  void followResidual();
+  void nameParameters();
+  void showResults();
 
   Manager& m_;
   fit::Fit& fit_;
   std::function<void(const std::function<void()>&)> run_;
   QTableWidget* table_;
   QLabel* messages_;
+  QLabel* hint_;
   QCheckBox* preview_;
   QCheckBox* pointer_;
+  QCheckBox* residual_;
   QLineEdit* limit_;
   QLineEdit* points_;
   QLineEdit* min_;
   QLineEdit* max_;
   bool showing_ = false;
+  long resultRun_ = 0;    // the fit whose results the result columns show
+  FitTable fittedTable_;  // the table as that fit left it
 };
 
 }  // namespace xyla::gui

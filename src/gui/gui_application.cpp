@@ -8,6 +8,7 @@
 #include <QTimer>
 #include <algorithm>
 #include <filesystem>
+#include <set>
 #include <utility>
 
 #include "gui/calculator_panel.h"
@@ -129,14 +130,14 @@ DocumentWindow* GuiApplication::openPath(const std::string& path) {
     // with the last settings of the ASCII import.
     if (!manager().PD) newDocument();
     if (looksLikeVamas(path)) {
-      run([&] { app_.importStartFile(path); });
+      runImport([&] { app_.importStartFile(path); });
       return windowFor(manager().PD);
     }
     ImportOptions o = importPanelPreset();
     o.file = path;
     // Comma-separated files read as such unless the import page names a separator.
     if (o.separator.empty() && std::filesystem::path(path).extension() == ".csv") o.separator.push_back(',');
-    run([&] { importFile(*manager().PD, o); });
+    runImport([&] { importFile(*manager().PD, o); });
     return windowFor(manager().PD);
   }
   const std::string canonical = std::filesystem::weakly_canonical(path).string();
@@ -247,6 +248,18 @@ void GuiApplication::setMouseLocation(double value) {
 void GuiApplication::rebuildMacroMenus() {
   for (DocumentWindow* w : windows_)
     if (w->macroMenu()) fillMacroMenu(*w->macroMenu(), *this);
+}
+
+void GuiApplication::runImport(const std::function<void()>& work) {
+  Manager& m = manager();
+  XylaDocument* doc = m.PD;
+  const int before = doc ? doc->bufferCount() : 0;
+  run(work);
+  if (!doc || m.PD != doc || doc->bufferCount() <= before) return;
+  std::set<int> appended;
+  for (int i = before; i < doc->bufferCount(); ++i) appended.insert(i);
+  m.setSelection(std::move(appended));
+  m.reloadBufferTable();
 }
 
 void GuiApplication::run(const std::function<void()>& work) {

@@ -81,6 +81,9 @@ class GuiApplication : public QObject, public ActionRunner {
   // Runs `work` as one user action: timers wait meanwhile, windows stay open, and the
   // windows redraw afterwards.
   void run(const std::function<void()>& work) override;
+  // Runs an import as one user action; the buffers it appends to the current document
+  // become the selection, so the actions that follow work on them without asking.
+  void runImport(const std::function<void()>& work);
   bool busy() const override { return busy_ > 0; }
 
   QStringList recentFiles() const;

@@ -13,11 +13,16 @@
 #include <QScrollArea>
 #include <QStackedWidget>
 #include <QVBoxLayout>
+#include <algorithm>
+#include <cmath>
 #include <cstdlib>
+#include <vector>
 
 #include "analysis/spline_actions.h"
+#include "analysis/xps_actions.h"
 #include "model/manager.h"
 #include "model/settings.h"
+#include "model/text_scan.h"
 #include "model/ui.h"
 #include "model/xyla_document.h"
 
@@ -65,6 +70,11 @@ class FocusOutFilter : public QObject {
   std::function<void()> leave_;
 };
 
+constexpr int kPageMargin = 4;
+// The width a row of buttons may take in a dock of its default width, inside the page's
+// group box.
+constexpr int kButtonRowWidth = 220;
+
 bool hasAxisFields(std::string_view page) {
   for (const Field& f : inspector::fieldsOf(page))
     if (f.record == Record::Axis) return true;
@@ -108,6 +118,8 @@ QWidget* InspectorPanel::buildPage(std::string_view pageName) {
   scroll->setWidgetResizable(true);
   auto* page = new QWidget;
   auto* column = new QVBoxLayout(page);
+  // Narrow margins leave the fields the room of a dock at its default width.
+  column->setContentsMargins(kPageMargin, kPageMargin, kPageMargin, kPageMargin);
   QFormLayout* form = nullptr;
   std::string_view section;
   for (const Field& f : fields) {
@@ -142,7 +154,8 @@ void InspectorPanel::addActionGroup(QLayout* column, const inspector::ActionGrou
   auto* buttons = new QWidget(box);
   auto* flow = new QGridLayout(buttons);
   flow->setContentsMargins(0, 0, 0, 0);
-  int i = 0;
+  std::vector<QPushButton*> made;
+  int widest = 0;
   for (std::string_view title : g.buttons) {
     const QString name = QString::fromUtf8(title.data(), static_cast<int>(title.size()));
     auto* button = new QPushButton(name, buttons);
@@ -151,9 +164,13 @@ void InspectorPanel::addActionGroup(QLayout* column, const inspector::ActionGrou
       if (!runSplineAction(t)) emit actionRequested(t);
       refresh();
     });
-    flow->addWidget(button, i / 2, i % 2);
-    ++i;
+    made.push_back(button);
+    widest = std::max(widest, button->sizeHint().width());
   }
+  // Two buttons to a row where two of the widest fit beside each other, else one.
+  const int columns = 2 * widest + flow->spacing() <= kButtonRowWidth ? 2 : 1;
+  for (std::size_t i = 0; i < made.size(); ++i)
+    flow->addWidget(made[i], static_cast<int>(i) / columns, static_cast<int>(i) % columns);
   form->addRow(buttons);
   column->addWidget(box);
 }
@@ -203,6 +220,14 @@ QWidget* InspectorPanel::makeActionField(const inspector::ActionField& f) {
       }
     });
     w = combo;
+  } else if (f.value) {
+    auto* line = new QLineEdit;
+    connect(line, &QLineEdit::editingFinished, this, [this, line, value = f.value] {
+      bool ok = false;
+      const double v = line->text().toDouble(&ok);
+      if (ok && std::isfinite(v)) m_.*value = v;
+    });
+    w = line;
   } else {
     auto* line = new QLineEdit;
     connect(line, &QLineEdit::editingFinished, this, [k = std::string(f.key), line] {
@@ -303,6 +328,11 @@ bool InspectorPanel::showPage(std::string_view page) {
   return true;
 }
 
+void InspectorPanel::reveal(const QString& name) {
+  auto* scroll = qobject_cast<QScrollArea*>(stack_->currentWidget());
+  if (QWidget* w = scroll ? scroll->widget()->findChild<QWidget*>(name) : nullptr) scroll->ensureWidgetVisible(w);
+}
+
 QString InspectorPanel::currentPage() const { return pageChooser_->currentText(); }
 
 void InspectorPanel::setAxis(int axis) {
@@ -346,7 +376,10 @@ void InspectorPanel::refresh() {
     if (!page || !page->isAncestorOf(b.widget)) continue;
     const std::string key(b.field->key);
     const QSignalBlocker block(b.widget);
-    if (auto* combo = qobject_cast<QComboBox*>(b.widget)) {
+    if (b.field->value) {
+      prefillShirley();
+      static_cast<QLineEdit*>(b.widget)->setText(QString::fromStdString(formatG(m_.*b.field->value)));
+    } else if (auto* combo = qobject_cast<QComboBox*>(b.widget)) {
       const auto tag = s ? s->getInt(key) : std::nullopt;
       const int fallback = std::atoi(std::string(b.field->fallback).c_str());
       combo->setCurrentIndex(std::clamp(tag.value_or(fallback), 0, combo->count() - 1));
@@ -356,6 +389,16 @@ void InspectorPanel::refresh() {
     }
   }
   refreshing_ = false;
+}
+
+// Shirley end points that nobody chose yet start at the ends of the shown X range, with
+// the data's levels there.
+void InspectorPanel::prefillShirley() {
+  if (m_.shirx1 != 0 || m_.shirx2 != 0 || m_.shiry1 != 0 || m_.shiry2 != 0 || !m_.PD || !m_.PD->getCurrentDataBuffer())
+    return;
+  m_.shirx1 = m_.PD->xmin1;
+  m_.shirx2 = m_.PD->xmax1;
+  doShirleyFindY(m_);
 }
 
 QWidget* InspectorPanel::control(Record record, std::string_view name) const {

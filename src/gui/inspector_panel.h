@@ -32,6 +32,8 @@ class InspectorPanel : public QDockWidget {
   // Shows `page` (one of inspector::pages() that has controls) and remembers it.
   // Answers false for any other name.
   bool showPage(std::string_view page);
+  // Scrolls the current page to its control named `name`.
+  void reveal(const QString& name);
   QString currentPage() const;
   // The axis 0..3 (bottom, left, top, right) the axis pages edit.
   void setAxis(int axis);
@@ -74,6 +76,7 @@ class InspectorPanel : public QDockWidget {
   QComboBox* axisChooser_;
   QStackedWidget* stack_;
   std::vector<Binding> bindings_;
+  void prefillShirley();
   std::vector<ActionBinding> actionBindings_;
   int axis_ = 0;
   bool refreshing_ = false;

@@ -58,11 +58,13 @@ void buildFileMenu(QMenu* file, DocumentWindow& w, GuiApplication& gui) {
   file->addAction("&Save", QKeySequence::Save, [&w] { w.save(); });
   file->addAction("Save &As...", QKeySequence(Qt::SHIFT | Qt::CTRL | Qt::Key_S), [&w] { w.saveAs(); });
   file->addSeparator();
-  file->addAction("&Import ASCII...", [&gui, &m] { gui.run([&m] { importAsciiAction(m, importPanelPreset()); }); });
+  file->addAction("&Import ASCII...",
+                  [&gui, &m] { gui.runImport([&m] { importAsciiAction(m, importPanelPreset()); }); });
   file->addAction("Import &Binary...", [&gui, &m] {
-    if (auto o = binaryOptionsDialog(binaryPanelPreset())) gui.run([&m, o] { binaryImportAction(m, *o); });
+    if (auto o = binaryOptionsDialog(binaryPanelPreset())) gui.runImport([&m, o] { binaryImportAction(m, *o); });
   });
-  file->addAction("Import &VAMAS...", [&gui, &m] { gui.run([&m] { vamasImportAction(m, vamasPanelPreset()); }); });
+  file->addAction("Import &VAMAS...",
+                  [&gui, &m] { gui.runImport([&m] { vamasImportAction(m, vamasPanelPreset()); }); });
   file->addAction("Import &Tabulix Plot...", [&gui, &m] {
     for (const std::string& f : m.ui().openPanel("Tabulix Import", "", true)) gui.openPath(f);
   });

@@ -87,7 +87,12 @@ int runInteractive(Settings& settings, const CommandLine& cl) {
   // The windows come first, so that an import auto-ranges to the size they show.
   gui.adoptDocuments();
   int status = 0;
-  gui.run([&] { status = app.runCommandLine(cl, std::cout, std::cerr); });
+  // A plain start-up import leaves its buffers selected, as an import from the window does.
+  const auto commandLine = [&] { status = app.runCommandLine(cl, std::cout, std::cerr); };
+  if (!cl.importFile.empty() && cl.macroFile.empty())
+    gui.runImport(commandLine);
+  else
+    gui.run(commandLine);
   if (app.quitRequested()) return status;
   if (app.documents().empty()) gui.newDocument();
   gui.adoptDocuments();

@@ -25,6 +25,8 @@ const std::vector<PointerTool>& pointerTools() {
       {"normy", "Norm Y", "Click to give the normalisation a Y value"},
       {"bgsub", "Linear Bg", "Drag along the background to set the linear background"},
       {"shirbg", "Shirley", "Drag from one end point of the Shirley background to the other"},
+      {"peak", "Peak",
+       "Click to place a peak in the next free fit row; drag a peak's top to move it, its flank to widen it"},
       {"subview", "Sub-plot", "Drag a rectangle to make a sub-plot"},
       {"chsubview", "Move Sub-plot", "Drag a sub-plot to move it"},
   };

@@ -56,7 +56,7 @@ void XylaDocument::setDefaults() {
   }
   current = 0;
   resizewin = rescaleafterload = false;
-  haveFitPreview = false;
+  haveFitPreview = keepFitPreview = false;
   fitBuffer = 0;
   ALL = LAYOUT = DATA = RANGE = COLORS = FONTS = FIT = TG = false;
   splineresult.clear();

@@ -199,6 +199,9 @@ class XylaDocument {
   std::string f_points, f_min, f_max;
   bool f_preview = true;
   bool haveFitPreview = false;
+  // The screen keeps the preview in `FP` until the table or the fitted data change (set
+  // for the curves of a successful fit; the view takes it with the preview).
+  bool keepFitPreview = false;
   int f_limit = 100;
   // Fit weighting: off, one common sigma; on, counting weights from Y plus the counts of
   // buffer f_weightbuffer (-1: none).

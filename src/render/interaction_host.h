@@ -19,6 +19,11 @@ class InteractionHost {
   virtual void setMouseLocation(double /*value*/) {}
   // "bgsub": A and B of the linear background that removes the dragged line.
   virtual void setLinearBackground(double /*a*/, double /*b*/) {}
+  // "peak": the press, each drag and the release of the peak pointer, at data positions
+  // in the current buffer's ranges; `tolX` and `tolY` are the pick radius in data units.
+  virtual void pressPeak(double /*x*/, double /*y*/, double /*tolX*/, double /*tolY*/) {}
+  virtual void dragPeak(double /*x*/, double /*y*/) {}
+  virtual void releasePeak(double /*x*/, double /*y*/) {}
   // Control with a letter: runs the stored macros with that shortcut.
   virtual void runShortcut(int /*key*/) {}
   // True when a stored macro has `key` as its shortcut (Control with it then runs the

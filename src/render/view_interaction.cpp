@@ -112,6 +112,8 @@ void ViewInteraction::mouseDown(PointF p, PointerModifiers mods, int clickCount)
   else if (mode("legend")) drag_ = Drag::Legend;
   else if (mode("movepoint")) pressPoint(p, mods);
   else if (mode("text")) pressText(p);
+  else if (mode("peak"))
+    pressPeak(p);
   else if (mode("chsubview")) {
     for (const auto& s : d->subplots)
       if (p.x >= s->subviewx && p.x <= s->subviewx + s->subvieww && p.y >= s->subviewy &&
@@ -194,12 +196,30 @@ void ViewInteraction::pressText(PointF p) {
   drag_ = Drag::Text;
 }
 
+// The peak pointer works in the ranges of the current buffer, the one a fit fits.
+PointF ViewInteraction::peakPosition(PointF p) const {
+  const DataBuffer* b = v_.PD->getCurrentDataBuffer();
+  const int bx = b ? b->belongx : 1, by = b ? b->belongy : 1;
+  return {xValue(*v_.PD, p.x, bx), yValue(*v_.PD, p.y, by)};
+}
+
+void ViewInteraction::pressPeak(PointF p) {
+  const PointF at = peakPosition(p);
+  const PointF off = peakPosition({p.x + kPickRadius, p.y + kPickRadius});
+  host_->pressPeak(at.x, at.y, std::fabs(off.x - at.x), std::fabs(off.y - at.y));
+  drag_ = Drag::Peak;
+}
+
 // ---- drag ----
 
 void ViewInteraction::mouseDragged(PointF p) {
   if (drag_ == Drag::None || drag_ == Drag::Ignore) return;
   overlay_.bloc = p;
   if (drag_ == Drag::Measure) overlay_.oloc = p;
+  if (drag_ == Drag::Peak) {
+    const PointF at = peakPosition(p);
+    host_->dragPeak(at.x, at.y);
+  }
   if (drag_ == Drag::GraphicNew && creating_) {
     const Graphic::Points q = creating_->getPoints();
     creating_->setPoints(q.x1, q.y1, p.x, p.y);
@@ -235,6 +255,11 @@ void ViewInteraction::mouseUp(PointF p) {
       case Drag::Point: releasePoint(); break;
       case Drag::Frame: releaseFrame(); break;
       case Drag::SubviewMove: releaseSubviewMove(); break;
+      case Drag::Peak: {
+        const PointF at = peakPosition(p);
+        host_->releasePeak(at.x, at.y);
+        break;
+      }
       case Drag::Text:
         if (TextObject* t = interaction::createText(*v_.PD, p)) {
           v_.M->currentText = t;
@@ -352,6 +377,8 @@ void ViewInteraction::releaseShirley() {
   m.shiry1 = yValue(d, overlay_.aloc.y, by);
   m.shirx2 = xValue(d, overlay_.bloc.x, bx);
   m.shiry2 = yValue(d, overlay_.bloc.y, by);
+  // The end points show at once in the fields beside the Shirley button.
+  host_->showInspector("Advanced");
   m.refreshPanels();
 }
 

@@ -108,8 +108,22 @@ class ViewInteraction {
 
  private:
   enum class Drag {
-    None, Band, Pan, Line, Measure, Mark, Text, TextDrag, GraphicNew, GraphicDrag, Legend, Point, Frame,
-    SubviewMove, Ignore
+    None,
+    Band,
+    Pan,
+    Line,
+    Measure,
+    Mark,
+    Text,
+    TextDrag,
+    GraphicNew,
+    GraphicDrag,
+    Legend,
+    Point,
+    Frame,
+    SubviewMove,
+    Peak,
+    Ignore
   };
 
   XylaDocument* doc() const;
@@ -119,6 +133,8 @@ class ViewInteraction {
   void pressGraphic(PointF p);
   void pressPoint(PointF p, PointerModifiers mods);
   void pressText(PointF p);
+  void pressPeak(PointF p);
+  PointF peakPosition(PointF p) const;
   void releaseZoom();
   void releaseScale(double factor);
   void releasePan();

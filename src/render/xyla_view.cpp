@@ -134,12 +134,17 @@ void XylaView::prepare(Canvas& c) {
   placeTexts(c);
   // The fit preview is taken by the next screen pass; pictures and prints leave it
   // pending.
-  fitPreview_.clear();
   if (PD->haveFitPreview && !printing()) {
     fitPreview_ = std::move(PD->FP);
     fitPreviewBuffer_ = PD->fitBuffer;
+    keepFitPreview_ = std::exchange(PD->keepFitPreview, false);
     PD->haveFitPreview = false;
     PD->FP.clear();
+    if (keepFitPreview_) fitPreviewTable_ = PD->F, fitPreviewData_ = fittedDataFingerprint();
+  } else if (!keepFitPreview_ || printing() || PD->F != fitPreviewTable_ ||
+             fittedDataFingerprint() != fitPreviewData_) {
+    fitPreview_.clear();
+    keepFitPreview_ = false;
   }
   prepareSubplots(c);
 }
@@ -326,6 +331,18 @@ void XylaView::drawOverlays(Canvas& c, const PointerOverlay& o) {
     c.stroke(cross);
     c.restore();
   }
+}
+
+// A number that changes when the fitted buffer's points change (or it goes).
+double XylaView::fittedDataFingerprint() const {
+  const DataBuffer* b = PD->buffer(fitPreviewBuffer_);
+  if (!b) return -1.0;
+  double sum = b->count();
+  for (int i = 0; i < b->count(); ++i) {
+    const double v = (i + 1.0) * (b->X[i] * 0.7 + b->Y[i] * 1.3);
+    if (std::isfinite(v)) sum += v;
+  }
+  return sum;
 }
 
 // The curves of the last fit preview, once, on screen only: FP holds the X values, then

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "model/colour.h"
+#include "model/fit_row.h"
 #include "model/font.h"
 #include "render/canvas.h"
 #include "render/geometry.h"
@@ -182,6 +183,12 @@ class XylaView {
   // The fit preview taken from the document by prepare: x, y list pairs, curve after curve.
   std::vector<std::vector<double>> fitPreview_;
   int fitPreviewBuffer_ = 0;
+  // A preview that stays (after a successful fit) stays while the table and the fitted
+  // buffer's points are those it was computed for.
+  bool keepFitPreview_ = false;
+  FitTable fitPreviewTable_;
+  double fitPreviewData_ = 0.0;
+  double fittedDataFingerprint() const;
   std::vector<XylaView> subviews_;  // the prepared views of the drawable sub-plots
 };
 

@@ -140,3 +140,40 @@ TEST_F(XpsActions, RealSpectraGoThroughBothCorrections) {
   ASSERT_EQ(ui.alerts.size(), 1u);
   EXPECT_EQ(ui.alerts[0].title, "Unsorted Buffer");
 }
+
+// The window's Shirley action draws each new background in its own colour, leaves the
+// net spectra and the data as they were drawn, and rescales so every net spectrum is in
+// view; a refused selection changes nothing.
+TEST_F(XpsActions, WindowShirleyColoursBackgroundsAndShowsTheNetSpectra) {
+  addSpectrum("a");
+  addSpectrum("b");
+  doc.scale(1, 0, 10, 15, 60, false, false);  // the net spectra (from 0) lie below
+  const xyla::Colour data = doc.buffer(0)->color;
+  m.shirx1 = 0.0, m.shiry1 = 10.0, m.shirx2 = 9.5, m.shiry2 = 19.5;
+  for (const bool selected : {false, true}) {
+    SCOPED_TRACE(selected);
+    const int before = doc.bufferCount(), current = doc.current;
+    if (selected)
+      m.setSelection({0, 1});
+    else
+      ui.answer("Cancel");
+    xyla::doShirleyActionShown(m);
+    ASSERT_EQ(doc.bufferCount(), before + (selected ? 4 : 0));
+    EXPECT_EQ(doc.current, selected ? before : current);
+    for (int i = 0; i < doc.bufferCount(); ++i) {
+      const bool background = doc.buffer(i)->comment.ends_with("ShirleyBg");
+      EXPECT_EQ(doc.buffer(i)->color == xyla::backgroundColour(), background) << doc.buffer(i)->comment;
+      if (!background) {
+        EXPECT_EQ(doc.buffer(i)->color, data) << doc.buffer(i)->comment;
+      }
+    }
+    if (!selected) {
+      EXPECT_EQ(doc.ymin1, 15);
+    }
+  }
+  for (int i = 0; i < doc.bufferCount(); ++i)
+    if (doc.buffer(i)->comment.ends_with(" Shirley")) {
+      const auto& y = doc.buffer(i)->Y;
+      EXPECT_LE(doc.ymin1, *std::min_element(y.begin(), y.end()));
+    }
+}

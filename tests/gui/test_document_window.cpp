@@ -220,8 +220,13 @@ TEST_F(DocumentWindowTest, DroppedFilesImportDataOrOpenDocuments) {
     QApplication::sendEvent(window, &e);
   };
   const int before = doc().bufferCount();
+  m().setSelection({0});
   drop(data);
   EXPECT_GT(doc().bufferCount(), before);
+  // The imported buffers, and only they, are selected for what follows.
+  std::set<int> imported;
+  for (int i = before; i < doc().bufferCount(); ++i) imported.insert(i);
+  EXPECT_EQ(m().selection(), imported);
   const std::string saved = settings.path("dropped.xyla");
   ASSERT_TRUE(saveDocumentFile(doc(), saved, ui));
   doc().fileName = saved;

@@ -6,6 +6,9 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QStackedWidget>
 
 #include "app/inspector_fields.h"
 #include "gui/document_timers.h"
@@ -13,6 +16,7 @@
 #include "gui_fixture.h"
 #include "model/settings.h"
 #include "model/text_object.h"
+#include "model/text_scan.h"
 
 namespace xyla::test {
 namespace {
@@ -195,6 +199,54 @@ TEST_F(InspectorTest, PagesShowAPopulatedDocument) {
       EXPECT_TRUE(panel().control(f.record, f.name)->isEnabled()) << page << ": " << f.name;
     if (!dir.isEmpty())
       panel().grab().save(QDir(dir).filePath(QString::fromUtf8(page.data(), int(page.size())) + ".png"));
+  }
+}
+
+// The Shirley end points on the Advanced page start at the shown X range with the data's
+// levels there, follow a Shirley drag on the plot and take what is typed.
+TEST_F(InspectorTest, ShirleyEndPointsFollowTheRangeTheDragAndTheFields) {
+  panel().showPage("Advanced");
+  panel().refresh();
+  auto* x1 = panel().findChild<QLineEdit*>("ShirleyX1");
+  auto* y2 = panel().findChild<QLineEdit*>("ShirleyY2");
+  ASSERT_TRUE(x1 && y2);
+  EXPECT_DOUBLE_EQ(x1->text().toDouble(), doc().xmin1);
+  EXPECT_DOUBLE_EQ(m().shirx2, doc().xmax1);
+  EXPECT_NE(m().shiry2, 0.0);
+  panel().showPage("General");
+  m().pointerMode = "shirbg";
+  const QPoint from = plot().rect().center() - QPoint(100, 0), to = plot().rect().center() + QPoint(100, 40);
+  QTest::mousePress(&plot(), Qt::LeftButton, {}, from);
+  QTest::mouseMove(&plot(), to);
+  QTest::mouseRelease(&plot(), Qt::LeftButton, {}, to);
+  QCoreApplication::processEvents();
+  EXPECT_EQ(panel().findChild<QComboBox*>("InspectorPage")->currentText(), "Advanced");
+  EXPECT_FALSE(panel().findChild<QPushButton*>("Shirley Background")->visibleRegion().isEmpty());
+  panel().refresh();
+  EXPECT_EQ(x1->text().toStdString(), formatG(m().shirx1));
+  EXPECT_LT(m().shirx1, m().shirx2);
+  type(y2, "123.5");
+  EXPECT_DOUBLE_EQ(m().shiry2, 123.5);
+  type(y2, "not a number");
+  EXPECT_DOUBLE_EQ(m().shiry2, 123.5);
+}
+
+// At the dock's default width every page fits: no field or button hides behind a
+// horizontal scroll bar.
+TEST_F(InspectorTest, EveryPageFitsTheDockAtItsDefaultWidth) {
+  window->show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(window));
+  const QString dir = qEnvironmentVariable("XYLA_INSPECTOR_SHOTS");
+  for (std::string_view page : inspector::pages()) {
+    if (!panel().showPage(page)) continue;
+    QCoreApplication::processEvents();
+    auto* scroll = qobject_cast<QScrollArea*>(panel().findChild<QStackedWidget*>()->currentWidget());
+    ASSERT_NE(scroll, nullptr) << page;
+    EXPECT_LE(scroll->widget()->minimumSizeHint().width(), scroll->viewport()->width()) << page;
+    EXPECT_EQ(scroll->horizontalScrollBar()->maximum(), 0) << page;
+    if (!dir.isEmpty())
+      panel().grab().save(
+          QDir(dir).filePath("default-width-" + QString::fromUtf8(page.data(), int(page.size())) + ".png"));
   }
 }
 

@@ -1,4 +1,5 @@
 // The data inspector and the report window, driven by real events on real widgets.
+#include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
 #include <QHeaderView>
@@ -336,19 +337,27 @@ TEST_F(Panels, FitPanelRunsAFitThatCancelEnds) {
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&fp));
   QTableWidget* t = fp.table();
   const std::pair<int, const char*> cells[] = {{0, "GL"}, {1, "4.5~"}, {2, "40~"}, {3, "2~"}, {4, "0.3"}, {6, "1"}};
-  for (auto [column, text] : cells) t->item(0, column)->setText(text);
-  t->item(0, 8)->setCheckState(Qt::Checked);
+  for (auto [column, text] : cells) {
+    // The row switches itself on as the width completes it.
+    EXPECT_EQ(doc().F[0].active(), column > 3) << column;
+    t->item(0, column)->setText(text);
+  }
   EXPECT_EQ(doc().F[0].get(FitCell::B), "40~");
   EXPECT_TRUE(doc().F[0].active());
-  // Each typed cell and the switch is an undo step; the panel follows the table back.
-  EXPECT_EQ(doc().undoStack.undoCount(), 7u);
-  doc().undoStack.undo();
+  settle();
+  EXPECT_EQ(t->item(0, 8)->checkState(), Qt::Checked);
+  // Each typed cell is an undo step; the panel follows the table back.
+  EXPECT_EQ(doc().undoStack.undoCount(), 6u);
+  for (int i = 0; i < 3; ++i) doc().undoStack.undo();
   settle();
   EXPECT_FALSE(doc().F[0].active());
+  EXPECT_EQ(t->item(0, 3)->text(), "");
   EXPECT_EQ(t->item(0, 8)->checkState(), Qt::Unchecked);
   doc().undoStack.redo();
   settle();
   EXPECT_EQ(t->item(0, 8)->checkState(), Qt::Checked);
+  for (int i = 0; i < 2; ++i) doc().undoStack.redo();
+  settle();
 
   // Cancel, asked at the second pass over the points in the second iteration, ends the
   // fit after one iteration.
@@ -363,8 +372,54 @@ TEST_F(Panels, FitPanelRunsAFitThatCancelEnds) {
   EXPECT_TRUE(fp.messages()->text().startsWith("Fit succeeded")) << fp.messages()->text().toStdString();
   EXPECT_NEAR(std::stod(t->item(0, 1)->text().toStdString()), 5.2, 0.01);  // the table shows the fitted values
   EXPECT_EQ(t->item(0, 7)->text(), "100");                                 // and the percentage
-  QTest::mouseClick(fp.findChild<QPushButton*>("FitBack"), Qt::LeftButton);
-  QTest::mouseClick(fp.findChild<QPushButton*>("FitBack"), Qt::LeftButton);  // before the stopped fit
+  // Beside the table: the errors, the true area, the FWHM and the share from the fit's
+  // own numbers, and a line on how to keep the curves, until the table changes.
+  const auto& measured = app.macros().fitController().result().measures.peaks;
+  ASSERT_EQ(measured.size(), 1u);
+  auto resultCell = [&](int i) { return t->item(0, 9 + i)->text(); };
+  EXPECT_GT(resultCell(0).toDouble(), 0);
+  EXPECT_NEAR(resultCell(7).toDouble(), measured[0].fwhm, 1e-4);
+  EXPECT_EQ(resultCell(8), "100");
+  EXPECT_TRUE(fp.hint()->text().contains("Export All"));
+  EXPECT_TRUE(t->horizontalHeaderItem(1)->text().endsWith("Position"));
+  // The residual box shows the fit's residual under the plot, follows each fit and
+  // gives the plot its place back when switched off.
+  const double margin = doc().marginbottom;
+  auto* residual = fp.findChild<QCheckBox*>("FitResidual");
+  ASSERT_NE(residual, nullptr);
+  for (int round = 0; round < 2; ++round) {
+    QTest::mouseClick(residual, Qt::LeftButton);
+    ASSERT_EQ(doc().subplots.size(), 1u);
+    EXPECT_GT(doc().marginbottom, margin);
+    const auto& r = doc().subplots[0]->DB[0]->Y;
+    EXPECT_EQ(r.size(), doc().DB[0]->Y.size());
+    double sum = 0;
+    for (double v : r) sum += v * v;
+    EXPECT_NEAR(std::sqrt(sum / r.size()), app.macros().fitController().rmsd, 1e-3);
+    QTest::mouseClick(fp.findChild<QPushButton*>("FitStart"), Qt::LeftButton);
+    EXPECT_EQ(doc().subplots.size(), 1u);
+    QTest::mouseClick(residual, Qt::LeftButton);
+    EXPECT_TRUE(doc().subplots.empty());
+    EXPECT_EQ(doc().marginbottom, margin);
+  }
+  // The function chooser offers the shapes; choosing one names its parameters.
+  t->setCurrentCell(0, 0);
+  t->editItem(t->item(0, 0));
+  auto* chooser = t->findChild<QComboBox*>("FitFunctionChooser");
+  ASSERT_NE(chooser, nullptr);
+  const int ds = chooser->findData("DS");
+  ASSERT_GE(ds, 0);
+  EXPECT_TRUE(chooser->itemText(ds).startsWith("DS "));
+  chooser->setCurrentIndex(ds);
+  emit chooser->activated(ds);
+  settle();
+  EXPECT_EQ(doc().F[0].get(FitCell::Function), "DS");
+  EXPECT_TRUE(t->horizontalHeaderItem(4)->text().endsWith("Asymmetry"));
+  EXPECT_EQ(resultCell(7), "");
+  EXPECT_EQ(fp.hint()->text(), "");
+  doc().undoStack.undo();
+  // Back past the two fits of the residual rounds, the successful one and the stopped one.
+  for (int i = 0; i < 4; ++i) QTest::mouseClick(fp.findChild<QPushButton*>("FitBack"), Qt::LeftButton);
   EXPECT_EQ(t->item(0, 1)->text(), "4.5~");
 }
 

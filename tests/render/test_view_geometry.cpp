@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 
 #include "view_fixture.h"
 
@@ -54,6 +55,44 @@ TEST_F(ViewPass, FitPreviewWaitsForTheScreen) {
   EXPECT_EQ(previewCurves(), 2);
   EXPECT_FALSE(doc.haveFitPreview);
   EXPECT_TRUE(doc.FP.empty());
+}
+
+// The curves of a successful fit stay on screen, pass after pass, until the table or the
+// fitted points change; any other preview is shown once.
+TEST_F(ViewPass, FitCurvesStayUntilTableOrDataChange) {
+  const struct {
+    const char* name;
+    bool keep;
+    std::function<void(XylaDocument&)> change;
+    bool stays;
+  } cases[] = {
+      {"plain preview", false, [](XylaDocument&) {}, false},
+      {"fit curves, nothing changed", true, [](XylaDocument&) {}, true},
+      {"fit curves, table edited", true, [](XylaDocument& d) { d.F[3].set(FitCell::A, "1~"); }, false},
+      {"fit curves, point moved", true, [](XylaDocument& d) { d.DB[0]->Y[1] += 1; }, false},
+      {"fit curves, buffer gone", true, [](XylaDocument& d) { d.DB.clear(); }, false},
+  };
+  auto previewCurves = [&] {
+    return std::ranges::count_if(canvas.opsOfKind("stroke"), [](const auto& o) {
+      return o.cap == LineCap::Round && o.join == LineJoin::Round && o.lineWidth == 1;
+    });
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    doc.DB.clear();
+    addBuffer({{0, 1}, {5, 2}, {10, 1}});
+    doc.fitBuffer = 0;
+    doc.haveFitPreview = true;
+    doc.keepFitPreview = c.keep;
+    doc.FP = {{0, 5, 10}, {0, 5, 0}, {0, 3, 0}};
+    draw();
+    EXPECT_EQ(previewCurves(), 2);
+    c.change(doc);
+    draw();
+    EXPECT_EQ(previewCurves(), c.stays ? 2 : 0);
+    draw();
+    EXPECT_EQ(previewCurves(), c.stays ? 2 : 0);
+  }
 }
 
 }  // namespace

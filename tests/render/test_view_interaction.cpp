@@ -30,6 +30,19 @@ class RecordedHost : public InteractionHost {
   void runShortcut(int key) override { shortcuts.push_back(key); }
   void editText(TextObject& t) override { edited.push_back(&t); }
   void showInspector(const std::string& page) override { pages.push_back(page); }
+  void pressPeak(double x, double y, double tolX, double tolY) override {
+    peaks.push_back({'p', x, y});
+    tolerances.push_back({tolX, tolY});
+  }
+  void dragPeak(double x, double y) override { peaks.push_back({'d', x, y}); }
+  void releasePeak(double x, double y) override { peaks.push_back({'r', x, y}); }
+
+  struct PeakEvent {
+    char kind;
+    double x, y;
+  };
+  std::vector<PeakEvent> peaks;
+  std::vector<PointF> tolerances;
 
   std::vector<PointF> fitParams, backgrounds;
   std::vector<double> mouseLocations;
@@ -206,6 +219,32 @@ TEST_F(InteractionTest, ReleasesFillTheBackgroundShirleyFitAndNormaliseFields) {
   EXPECT_EQ(host.mouseLocations.size(), 2u);
   EXPECT_DOUBLE_EQ(host.mouseLocations[0], 6);
   EXPECT_DOUBLE_EQ(host.mouseLocations[1], 0.7);
+}
+
+// The peak pointer hands its press, drags and release on in the ranges of the current
+// buffer, with the pick radius in those units.
+TEST_F(InteractionTest, PeakModeHandsOnDataPositionsOfTheCurrentBuffer) {
+  for (int belong : {1, 2}) {
+    SCOPED_TRACE(belong);
+    host.peaks.clear();
+    host.tolerances.clear();
+    addBuffer({{0, 0}});
+    doc.current = doc.bufferCount() - 1;
+    doc.DB.back()->belongx = doc.DB.back()->belongy = belong;
+    const double unit = belong == 1 ? 1.0 : 0.1;  // range 2 is a tenth of range 1
+    dragIn("peak", at(2, 3), at(6, 5));
+    const char kinds[] = {'p', 'd', 'd', 'r'};
+    const double xs[] = {2, 4, 6, 6}, ys[] = {3, 4, 5, 5};
+    ASSERT_EQ(host.peaks.size(), 4u);
+    for (int i = 0; i < 4; ++i) {
+      EXPECT_EQ(host.peaks[i].kind, kinds[i]);
+      EXPECT_NEAR(host.peaks[i].x, xs[i] * unit, 1e-9);
+      EXPECT_NEAR(host.peaks[i].y, ys[i] * unit, 1e-9);
+    }
+    EXPECT_GT(host.tolerances[0].x, 0);
+    EXPECT_LT(host.tolerances[0].x, unit);
+    EXPECT_GT(host.tolerances[0].y, 0);
+  }
 }
 
 // ---- graphics, sub-plots, legend, frame ----

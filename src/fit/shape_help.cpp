@@ -1,0 +1,108 @@
+#include "fit/shape_help.h"
+
+#include <string_view>
+
+#include "fit/fit_table.h"
+#include "shapes/shape_registry.h"
+
+namespace xyla::fit {
+
+namespace {
+
+constexpr std::string_view kConvolvedSuffix = "*";
+
+struct KnownShape {
+  std::string_view name, description;
+  std::array<ParameterHelp, 5> params;
+};
+
+const ParameterHelp kPosition{"Position", "A: position of the maximum (X unit, e.g. eV)"};
+const ParameterHelp kHeight{"Height", "B: height of the maximum (Y unit, e.g. counts)"};
+const ParameterHelp kWidth{"Width",
+                           "C: width (X unit): the FWHM of the Lorentzian part; a pure Gaussian "
+                           "(mixing 1) has a FWHM of 0.83 C"};
+const ParameterHelp kMixing{"Mixing", "D: Gauss-Lorentz mixing, 0 (Lorentzian) to 1 (Gaussian), no unit"};
+const ParameterHelp kUnused{"(unused)", "E: not used by this shape"};
+
+const KnownShape kKnown[] = {
+    {"GL", "Gauss-Lorentz product", {kPosition, kHeight, kWidth, kMixing, kUnused}},
+    {"DS",
+     "Doniach-Sunjic metal line",
+     {kPosition,
+      kHeight,
+      {"Width", "C: width of the line (X unit)"},
+      {"Asymmetry", "D: asymmetry -0.5 to 0.5, no unit (0: symmetric)"},
+      kUnused}},
+    {"ET",
+     "Gauss-Lorentz with an exponential tail",
+     {kPosition,
+      kHeight,
+      kWidth,
+      kMixing,
+      {"Tail", "E: tail length 10|E| (X unit), towards lower X for E > 0, higher X for E < 0"}}},
+};
+
+const ParameterHelp kGaussWidth{"Gauss width", "E: FWHM of the Gaussian the line is convolved with (X unit)"};
+
+const KnownShape* known(std::string_view name) {
+  for (const KnownShape& k : kKnown)
+    if (k.name == name) return &k;
+  return nullptr;
+}
+
+// A registered shape this table has no words for: its expression arguments in order.
+std::array<ParameterHelp, 5> genericParameters(const std::string& name) {
+  std::array<ParameterHelp, 5> out;
+  for (int i = 0; i < 5; ++i) {
+    const std::string letter(1, static_cast<char>('A' + i));
+    out[i] = {letter, letter + ": parameter " + std::to_string(i + 1) + " of " + name};
+  }
+  out[0] = kPosition;
+  out[1] = kHeight;
+  return out;
+}
+
+}  // namespace
+
+std::vector<ShapeHelp> offeredShapes() {
+  std::vector<ShapeHelp> out;
+  for (const shapes::LineShape& s : shapes::lineShapes()) {
+    if (s.fitName.empty() || s.code < 0) continue;
+    const KnownShape* k = known(s.fitName);
+    const std::string name(s.fitName);
+    const std::string description = k ? std::string(k->description) : "line shape " + name;
+    out.push_back({name, description});
+    if (s.convolvable)
+      out.push_back({name + std::string(kConvolvedSuffix), description + ", convolved with a Gaussian of width E"});
+  }
+  return out;
+}
+
+std::array<ParameterHelp, 5> parameterHelp(const std::string& function) {
+  std::string name = cleanCell(function);
+  for (char& c : name) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  if (name.empty()) return {{{"A", "A"}, {"B", "B"}, {"C", "C"}, {"D", "D"}, {"E", "E"}}};
+  if (shapes::fitCodeOfName(name) < 0) {
+    std::array<ParameterHelp, 5> out;
+    for (int i = 0; i < 5; ++i) {
+      const std::string letter(1, static_cast<char>('A' + i));
+      out[i] = {letter, letter + ": the variable " + letter + " of the user function"};
+    }
+    return out;
+  }
+  const bool convolved = name.ends_with(kConvolvedSuffix);
+  if (convolved) name.pop_back();
+  const KnownShape* k = known(name);
+  std::array<ParameterHelp, 5> out = k ? k->params : genericParameters(name);
+  if (convolved) out[4] = kGaussWidth;
+  return out;
+}
+
+bool completesRow(const FitRow& before, const FitRow& after) {
+  auto complete = [](const FitRow& r) {
+    return r.hasFunction() && !r.get(FitCell::A).empty() && !r.get(FitCell::B).empty() && !r.get(FitCell::C).empty();
+  };
+  return !after.active() && complete(after) && !complete(before);
+}
+
+}  // namespace xyla::fit

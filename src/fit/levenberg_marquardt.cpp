@@ -1,14 +1,12 @@
 #include "fit/levenberg_marquardt.h"
 
 #include <algorithm>
-#include <barrier>
 #include <cmath>
 #include <functional>
-#include <optional>
 #include <thread>
 #include <utility>
 
-#include "fit/normal_sums.h"
+#include "fit/point_pass.h"
 
 namespace xyla::fit {
 
@@ -114,138 +112,17 @@ namespace {
 
 // A pass of about this many line-shape evaluations is worth spreading over threads.
 constexpr double kThreadedWork = 2e5;
-// A long pass asks whether to go on after about this many line-shape evaluations.
-constexpr double kWorkBetweenQuestions = 1e6;
-// Gathered rows of a block take about this many bytes, so that a block stays in the
-// second-level cache while its sums are added.
-constexpr std::size_t kBlockBytes = 256 * 1024;
-
 int threadsFor(const MrqProblem& p, int nactive) {
   if (!p.model->concurrent() || p.model->costPerPoint(nactive) * p.n() < kThreadedWork) return 1;
   const int n = p.threads > 0 ? p.threads : static_cast<int>(std::thread::hardware_concurrency());
   return std::clamp(n, 1, 16);
 }
 
-// One pass over the points in blocks. Each block is done in one step by every thread at
-// once: thread t evaluates its share of the block's points and gathers their rows, and
-// adds its share of the alpha rows of the block before (thread 0 also beta and
-// chi-square). Two blocks are in flight, so one barrier per block keeps the threads in
-// step. The main thread asks whether to go on between steps.
-class Pass {
- public:
-  Pass(const MrqProblem& p, const float* a, const int* list, int nactive, int threads)
-      : p_(p), a_(a), threads_(threads) {
-    needed_.assign(p.ma() + 1, 0);
-    for (int j = 1; j <= nactive; ++j) needed_[list[j]] = 1;
-    row_ = static_cast<std::size_t>(p.ma()) + 1;
-    const std::size_t perPoint = 4 * (2 * ((nactive + 7) / 8 * 8) + row_);
-    // As many points as fit the cache, but no more than go between two questions.
-    const double cost = std::max(p.model->costPerPoint(nactive), 1.0);
-    const double asked = std::max(kWorkBetweenQuestions / cost, 1.0);
-    block_ = static_cast<int>(std::min<double>(std::clamp<std::size_t>(kBlockBytes / perPoint, 64, 4096), asked));
-    block_ = std::min(block_, std::max(p.n(), 1));
-    stepsBetweenQuestions_ = std::max(1, static_cast<int>(asked / block_));
-    sums_.emplace(list, nactive, block_);
-    ymod_.assign(static_cast<std::size_t>(threads) * block_, 0.0f);
-    dyda_.assign(static_cast<std::size_t>(threads) * block_ * row_, 0.0f);
-    rows_ = sums_->shares(threads);
-  }
-
-  // Runs the pass; false when keepGoing stopped it.
-  bool run() {
-    if (p_.keepGoing && !p_.keepGoing()) return false;
-    p_.model->beginPass(a_, needed_.data());
-    blocks_ = (p_.n() + block_ - 1) / block_;
-    if (threads_ <= 1) {
-      for (int step = 0; step <= blocks_; ++step) {
-        work(0, step);
-        if (!ask(step)) return false;
-      }
-      return true;
-    }
-    std::barrier sync(threads_);
-    std::vector<std::thread> workers;
-    for (int t = 1; t < threads_; ++t)
-      workers.emplace_back([this, t, &sync] {
-        for (int step = 0; step <= blocks_; ++step) {
-          work(t, step);
-          sync.arrive_and_wait();
-          if (stop_) return;
-        }
-      });
-    for (int step = 0; step <= blocks_; ++step) {
-      work(0, step);
-      stop_ = !ask(step);
-      sync.arrive_and_wait();
-      if (stop_) break;
-    }
-    for (auto& w : workers) w.join();
-    return !stop_;
-  }
-
-  // The finished sums.
-  const NormalSums& sums() const { return *sums_; }
-
- private:
-  // Step `step`: block `step` is evaluated and gathered into one buffer while the sums of
-  // block step - 1 are added from the other.
-  void work(int t, int step) {
-    if (step < blocks_) evaluate(t, step);
-    if (step > 0) {
-      const int buffer = (step - 1) & 1, count = pointsIn(step - 1);
-      sums_->addRows(buffer, rows_[t] + 1, rows_[t + 1], count);
-      if (t == 0) sums_->addRest(buffer, count);
-    }
-  }
-
-  int pointsIn(int block) const { return std::min(block_, p_.n() - block * block_); }
-
-  void evaluate(int t, int block) {
-    const int count = pointsIn(block);
-    const int lo = count * t / threads_, hi = count * (t + 1) / threads_;
-    if (hi <= lo) return;
-    const int first = 1 + block * block_ + lo;
-    float* ymod = ymod_.data() + static_cast<std::size_t>(t) * block_;
-    float* dyda = dyda_.data() + static_cast<std::size_t>(t) * block_ * row_;
-    ModelBlock b;
-    b.x = p_.x.data() + first;
-    b.count = hi - lo;
-    b.a = a_;
-    b.needed = needed_.data();
-    b.y = ymod;
-    b.dyda = dyda;
-    b.stride = row_;
-    p_.model->evaluate(b);
-    const float w = static_cast<float>(1.0 / (p_.sigma * p_.sigma));
-    for (int i = 0; i < b.count; ++i) {
-      const int point = first + i;
-      sums_->gather(block & 1, lo + i, dyda + i * row_, p_.y[point] - ymod[i],
-                    p_.weight.empty() ? w : p_.weight[point]);
-    }
-  }
-
-  bool ask(int step) const {
-    if (!p_.keepGoing || step == blocks_ || (step + 1) % stepsBetweenQuestions_ != 0) return true;
-    return p_.keepGoing();
-  }
-
-  const MrqProblem& p_;
-  const float* a_;
-  int threads_;
-  std::vector<char> needed_;
-  std::size_t row_ = 0;
-  int block_ = 1, blocks_ = 0, stepsBetweenQuestions_ = 1;
-  std::optional<NormalSums> sums_;
-  std::vector<int> rows_;
-  std::vector<float> ymod_, dyda_;
-  bool stop_ = false;
-};
-
 }  // namespace
 
 bool mrqcof(const MrqProblem& p, const float* a, const int* list, int nactive, Matrix1<float>& alpha, float* beta,
             float& chisq, float& rms) {
-  Pass pass(p, a, list, nactive, threadsFor(p, nactive));
+  PointPass pass(p, a, list, nactive, threadsFor(p, nactive));
   if (!pass.run()) return false;
   float sumsq = 0.0f;
   chisq = 0.0f;

@@ -17,8 +17,8 @@ constexpr int kLanes = 8;
 int lanesFor(int n) { return (n + kLanes - 1) / kLanes * kLanes; }
 
 // acc[0 .. lanes-1] += w * g[0 ..] for each slot's weight w = ws[j - 1], row by row.
-void addRowsPlain(float* acc, const std::size_t* offset, int first, int last, const float* g, const float* w,
-                  int width, int count) {
+void addRowsPlain(float* acc, const std::size_t* offset, int first, int last, const float* g, const float* w, int width,
+                  int count) {
   for (int s = 0; s < count; ++s) {
     const float* gs = g + static_cast<std::size_t>(s) * width;
     const float* ws = w + static_cast<std::size_t>(s) * width;

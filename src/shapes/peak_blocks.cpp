@@ -45,7 +45,7 @@ PeakPlan planPeak(int k, const float* a, const float* da, const int* irel, const
 struct Chunk {
   int n = 0;
   double x[kChunk];
-  double f0[kChunk], f[kChunk];        // the peak, and with one parameter perturbed
+  double f0[kChunk], f[kChunk];               // the peak, and with one parameter perturbed
   double u0[kChunk], e0[kChunk], d0[kChunk];  // Gauss-Lorentz parts of f0
   double u[kChunk], e[kChunk], den[kChunk];
   float quotient[kChunk];
@@ -113,9 +113,8 @@ void addPeak(const PeakPlan& pl, Chunk& c, float* y, float* dyda, std::size_t st
 
 }  // namespace
 
-void fnumdfBlock(const float* x, int count, const float* a, float* y, const float* da, const int* irel,
-                 const int* krel, const int* ifunc, float* dyda, std::size_t stride, int npar, const char* needed,
-                 PeakCaches& caches) {
+void fnumdfBlock(const float* x, int count, const float* a, float* y, const float* da, const int* irel, const int* krel,
+                 const int* ifunc, float* dyda, std::size_t stride, int npar, const char* needed, PeakCaches& caches) {
   std::vector<PeakPlan> plans;
   for (int k = 1; 5 * k <= npar; ++k) plans.push_back(planPeak(k, a, da, irel, krel, ifunc, needed));
   Chunk c;

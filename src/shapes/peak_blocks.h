@@ -14,8 +14,7 @@ namespace xyla::shapes {
 // one (within 2 units in the last place of the standard one). What the parameters share
 // is worked out once per block: the ties, the perturbed parameters, and for a
 // Gauss-Lorentz peak the distances and shape terms that several derivatives reuse.
-void fnumdfBlock(const float* x, int count, const float* a, float* y, const float* da, const int* irel,
-                 const int* krel, const int* ifunc, float* dyda, std::size_t stride, int npar, const char* needed,
-                 PeakCaches& caches);
+void fnumdfBlock(const float* x, int count, const float* a, float* y, const float* da, const int* irel, const int* krel,
+                 const int* ifunc, float* dyda, std::size_t stride, int npar, const char* needed, PeakCaches& caches);
 
 }  // namespace xyla::shapes

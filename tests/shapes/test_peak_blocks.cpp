@@ -50,8 +50,8 @@ std::vector<Model> models() {
   m.push_back(tied);
   // Shapes that go one point at a time beside a block one, with prepared convolutions.
   m.push_back({"ET, DS, GL* and GL",
-               {0, 284.0f, 800, 1.2f, 0.3f, 0.4f, 285.5f, 500, 1.0f, 0.1f, 0, 287.0f, 300, 1.3f, 0.3f, 0.5f, 288.6f,
-                200, 0.9f, 0.5f, 0},
+               {0,      284.0f, 800,  1.2f, 0.3f, 0.4f,   285.5f, 500,  1.0f, 0.1f, 0,
+                287.0f, 300,    1.3f, 0.3f, 0.5f, 288.6f, 200,    0.9f, 0.5f, 0},
                untied(20),
                std::vector<int>(21, 1),
                {0, 2, 1, 100, 0},
@@ -70,7 +70,7 @@ struct Evaluated {
   std::vector<float> y, dyda;  // dyda: one row of npar + 1 per point
 };
 
-const float kSteps[21] = {0,    1e-5f, 1e-5f, 1e-5f, 1e-5f, 1e-5f, 1e-5f, 1e-5f, 1e-5f, 1e-5f, 1e-5f,
+const float kSteps[21] = {0,     1e-5f, 1e-5f, 1e-5f, 1e-5f, 1e-5f, 1e-5f, 1e-5f, 1e-5f, 1e-5f, 1e-5f,
                           1e-5f, 1e-5f, 1e-5f, 1e-5f, 1e-5f, 1e-5f, 1e-5f, 1e-5f, 1e-5f, 1e-5f};
 
 const char* neededOf(const Model& m) { return m.needed.empty() ? nullptr : m.needed.data(); }
@@ -110,7 +110,8 @@ void compare(const Evaluated& got, const Evaluated& want, std::size_t row, bool 
   const std::size_t n = got.y.size();
   for (std::size_t c = 0; c <= row; ++c) {
     float scale = 0.0f;
-    for (std::size_t i = 0; i < n; ++i) scale = std::max(scale, std::fabs(c == row ? want.y[i] : want.dyda[i * row + c]));
+    for (std::size_t i = 0; i < n; ++i)
+      scale = std::max(scale, std::fabs(c == row ? want.y[i] : want.dyda[i * row + c]));
     for (std::size_t i = 0; i < n; ++i) {
       const float g = c == row ? got.y[i] : got.dyda[i * row + c];
       const float w = c == row ? want.y[i] : want.dyda[i * row + c];

@@ -147,6 +147,47 @@ BENCHMARK(BM_NormalEquations<tenConvolvedPeaks>)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
 
+// One pass of the normal equations over 10^5 points of `peaks` GL peaks (A, B, C free):
+// args peaks, the model one point at a time (0) or in blocks (1), threads (0: one per
+// processor).
+void BM_LargePass(benchmark::State& state) {
+  const int peaks = static_cast<int>(state.range(0));
+  Setup s;
+  std::vector<Peak> truth;
+  for (int k = 0; k < peaks; ++k) truth.push_back({280.5 + 11.0 * (k + 0.5) / peaks, 1000.0 - 50.0 * k, 0.8, 0.3});
+  auto buffer = std::make_unique<xyla::DataBuffer>();
+  fillSpectrum(*buffer, truth, 100000, 12.0);
+  s.doc.appendBuffer(std::move(buffer));
+  for (int k = 0; k < peaks; ++k)
+    s.row(k, "GL", g(truth[k].x0 + 0.04) + "~", g(truth[k].h * 0.9) + "~", "0.9~", "0.3", "");
+  s.fit.readtab();
+  const xyla::fit::FitModel& m = s.fit.model();
+  const xyla::DataBuffer& b = *s.doc.buffer(0);
+  std::vector<float> x{0}, y{0};
+  for (int i = 0; i < b.count(); ++i) x.push_back(float(b.X[i])), y.push_back(float(b.Y[i]));
+  using Evaluation = xyla::fit::PeakSum::Evaluation;
+  xyla::fit::PeakSum model(m, state.range(1) ? Evaluation::kBlocks : Evaluation::kOnePoint);
+  xyla::fit::MrqProblem p;
+  p.x = x, p.y = y, p.model = &model, p.threads = static_cast<int>(state.range(2));
+  p.a.assign(m.ptab.base(), m.ptab.base() + m.nptab + 1);
+  std::vector<int> list{0};
+  for (int j = 1; j <= m.nmfit; ++j) list.push_back(m.mfit[j]);
+  auto alpha = xyla::fit::allocM(1, 120, 1, 120);
+  std::vector<float> beta(121);
+  float chisq = 0, rms = 0;
+  for (auto _ : state) {
+    xyla::fit::mrqcof(p, p.a.data(), list.data(), m.nmfit, alpha, beta.data(), chisq, rms);
+    benchmark::DoNotOptimize(chisq);
+  }
+  state.SetItemsProcessed(state.iterations() * 100000);
+}
+BENCHMARK(BM_LargePass)
+    ->ArgsProduct({{3, 10}, {0, 1}, {1}})
+    ->Args({3, 1, 0})
+    ->Args({10, 1, 0})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+
 // Four peaks, the last a Doniach-Sunjic line (arg 1) or a Gauss-Lorentz one (arg 0),
 // fitted once; the benchmarks time what comes after the fit.
 void fourPeaks(Setup& s, bool withDs) {

@@ -449,13 +449,15 @@ ImportOptions readableOptions(XylaDocument& doc, const ImportOptions& o) {
 }  // namespace
 
 int importFile(XylaDocument& doc, const ImportOptions& given) {
-  const ImportOptions o = readableOptions(doc, given);
   const int workers = static_cast<int>(std::min(4u, std::thread::hardware_concurrency()));
   struct stat st {};
-  const bool large = ::stat(o.file.c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
+  const bool large = ::stat(given.file.c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
                      static_cast<std::size_t>(st.st_size) >= kParallelImportBytes;
   int made = 0;
-  const bool read = readWithinMemory(doc, documentUi(doc), o.source.empty() ? o.file : o.source, [&] {
+  // The separator probe reads lines too, so an endless line runs out of memory inside the
+  // guard as the import itself would.
+  const bool read = readWithinMemory(doc, documentUi(doc), given.source.empty() ? given.file : given.source, [&] {
+    const ImportOptions o = readableOptions(doc, given);
     made = workers < 2 || !large ? importFileSerial(doc, o) : importFileParallel(doc, o, kImportBlockBytes, workers);
   });
   return read ? made : -1;

@@ -70,8 +70,7 @@ void PointPass::evaluate(int block, int chunk) {
   const float w = static_cast<float>(1.0 / (p_.sigma * p_.sigma));
   for (int i = 0; i < b.count; ++i) {
     const int point = first + i;
-    sums_->gather(block & 1, lo + i, b.dyda + i * row_, p_.y[point] - b.y[i],
-                  p_.weight.empty() ? w : p_.weight[point]);
+    sums_->gather(block & 1, lo + i, b.dyda + i * row_, p_.y[point] - b.y[i], p_.weight.empty() ? w : p_.weight[point]);
   }
 }
 

@@ -32,7 +32,7 @@ class PointPass {
   void runTask(int step, int task);
   void evaluate(int block, int chunk);
   void addShare(int block, int share);
-  // Takes and runs tasks of the open step until none is left; answers how many it ran.
+  // Takes and runs tasks of the open step until none is left.
   void takeTasks();
   void helper();
   bool ask(int step) const;
@@ -48,8 +48,8 @@ class PointPass {
   std::vector<float> ymod_, dyda_;
   // The open step's tasks: step << 32 | next task index.
   std::atomic<unsigned long long> next_{0};
-  std::atomic<int> done_{0};      // tasks of the open step finished
-  std::atomic<int> opened_{0};    // steps opened so far (kEnd: the pass is over)
+  std::atomic<int> done_{0};    // tasks of the open step finished
+  std::atomic<int> opened_{0};  // steps opened so far (kEnd: the pass is over)
 };
 
 }  // namespace xyla::fit

@@ -1,5 +1,6 @@
 // The peak model over blocks of points against the same model one point at a time, on
-// models, ties, wanted derivatives and points cut from the input. Without the four-lane
+// models (Gauss-Lorentz, tailed, Doniach-Sunjic, convolved, user and unknown codes), ties,
+// wanted derivatives and points cut from the input; its seeds are the cases of the tests. Without the four-lane
 // exponential every value must be the same to the bit; with it, peaks of other shapes
 // still are, and Gauss-Lorentz values stay within a millionth of their column's largest
 // magnitude. Cutting the points into other blocks changes nothing.
@@ -48,16 +49,19 @@ Model modelFrom(Reader& r) {
   m.krel.assign(npar + 1, 1);
   m.needed.assign(npar + 1, 1);
   m.ifunc.assign(peaks + 1, 0);
-  static const int kCodes[] = {0, 0, 0, 1, 2, 3, -1};
+  static const int kCodes[] = {0, 0, 0, 1, 2, 3, -1, 100};
   for (int k = 1; k <= peaks; ++k) {
-    m.ifunc[k] = kCodes[r.byte() % 7];
+    m.ifunc[k] = kCodes[r.byte() % 8];
     m.blockShapes |= m.ifunc[k] == 0;
   }
   for (int j = 1; j <= npar; ++j) {
     m.a[j] = r.number();
+    // A convolved peak's Gaussian width stays below 3, which bounds its offsets.
+    if (j % 5 == 0 && m.ifunc[(j + 4) / 5] == 100) m.a[j] = std::isfinite(m.a[j]) ? std::fmod(std::fabs(m.a[j]), 3.0f) : 0.5f;
     m.irel[j] = j;
     const std::uint8_t how = r.byte();
-    if (how % 5 == 0 && j > 5) m.irel[j] = 1 + (how / 5) % (j - 1);  // tied to an earlier parameter
+    const bool width = j % 5 == 0 && m.ifunc[(j + 4) / 5] == 100;  // a convolution's width is never tied
+    if (how % 5 == 0 && j > 5 && !width) m.irel[j] = 1 + (how / 5) % (j - 1);  // tied to an earlier parameter
     m.krel[j] = how % 2;
     m.needed[j] = (how / 2) % 4 != 0;
   }
@@ -70,36 +74,30 @@ struct Values {
   std::vector<float> y, dyda;
 };
 
-Values onePointAtATime(const Model& m, PeakCaches& caches) {
-  const int npar = static_cast<int>(m.a.size()) - 1;
-  Values v{std::vector<float>(m.x.size()), std::vector<float>(m.x.size() * (npar + 1), 0.0f)};
-  for (std::size_t i = 0; i < m.x.size(); ++i)
-    xyla::shapes::fnumdf(m.x[i], m.a.data(), v.y[i], m.da.data(), m.irel.data(), m.krel.data(), m.ifunc.data(),
-                         v.dyda.data() + i * (npar + 1), npar, 1, m.needed.data(), caches);
-  return v;
-}
-
-Values inBlocks(const Model& m, PeakCaches& caches, int size) {
+// In blocks of `size` points, or one point at a time by fnumdf with `size` 0.
+Values evaluate(const Model& m, PeakCaches& caches, int size) {
   const int npar = static_cast<int>(m.a.size()) - 1;
   const std::size_t row = npar + 1;
   Values v{std::vector<float>(m.x.size()), std::vector<float>(m.x.size() * row, 0.0f)};
-  for (int first = 0; first < static_cast<int>(m.x.size()); first += size) {
+  for (int first = 0; first < static_cast<int>(m.x.size()); first += std::max(size, 1)) {
     const int count = std::min(size, static_cast<int>(m.x.size()) - first);
-    xyla::shapes::fnumdfBlock(m.x.data() + first, count, m.a.data(), v.y.data() + first, m.da.data(),
-                              m.irel.data(), m.krel.data(), m.ifunc.data(), v.dyda.data() + first * row, row, npar,
-                              m.needed.data(), caches);
+    if (size == 0) {
+      xyla::shapes::fnumdf(m.x[first], m.a.data(), v.y[first], m.da.data(), m.irel.data(), m.krel.data(),
+                           m.ifunc.data(), v.dyda.data() + first * row, npar, 1, m.needed.data(), caches);
+      continue;
+    }
+    xyla::shapes::fnumdfBlock(m.x.data() + first, count, m.a.data(), v.y.data() + first, m.da.data(), m.irel.data(),
+                              m.krel.data(), m.ifunc.data(), v.dyda.data() + first * row, row, npar, m.needed.data(),
+                              caches);
   }
   return v;
 }
 
-bool same(float a, float b) { return a == b || (std::isnan(a) && std::isnan(b)); }
-
-// Within a millionth of the largest finite magnitude among the wanted values of the
-// column, or the same special value.
-bool near(float a, float b, float scale) {
-  if (same(a, b)) return true;
-  if (!std::isfinite(a) || !std::isfinite(b)) return false;
-  return std::fabs(a - b) <= 1e-6f * scale;
+// The same value, or (when not exact) within a millionth of the largest finite magnitude
+// of the column.
+bool matches(float a, float b, float scale, bool exact) {
+  if (a == b || (std::isnan(a) && std::isnan(b))) return true;
+  return !exact && std::isfinite(a) && std::isfinite(b) && std::fabs(a - b) <= 1e-6f * scale;
 }
 
 void compare(const Values& got, const Values& want, std::size_t row, bool exact) {
@@ -110,8 +108,8 @@ void compare(const Values& got, const Values& want, std::size_t row, bool exact)
     for (std::size_t i = 0; i < n; ++i)
       if (std::isfinite(at(want, i))) scale = std::max(scale, std::fabs(at(want, i)));
     for (std::size_t i = 0; i < n; ++i)
-      FUZZ_CHECK(exact ? same(at(got, i), at(want, i)) : near(at(got, i), at(want, i), scale),
-                 "value " + std::to_string(c) + " at point " + std::to_string(i));
+      FUZZ_CHECK(matches(at(got, i), at(want, i), scale, exact),
+                 "value " + std::to_string(c) + " at " + std::to_string(i));
   }
 }
 
@@ -123,12 +121,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::size_t row = m.a.size();
   const int cut = 1 + r.byte() % 9;
   PeakCaches caches;
+  xyla::shapes::prepareConvolutions(m.a.data(), m.da.data(), m.irel.data(), m.krel.data(), m.ifunc.data(),
+                                    static_cast<int>(row) - 1, m.needed.data(), caches);
   for (const bool vectors : {false, true}) {
     xyla::shapes::allowVectorisedShapeBlocks(vectors);
-    const Values want = onePointAtATime(m, caches);
-    const Values whole = inBlocks(m, caches, std::max<int>(1, static_cast<int>(m.x.size())));
+    const Values want = evaluate(m, caches, 0);
+    const Values whole = evaluate(m, caches, std::max<int>(1, static_cast<int>(m.x.size())));
     compare(whole, want, row, !vectors || !m.blockShapes || !xyla::shapes::shapeBlocksVectorised());
-    compare(inBlocks(m, caches, cut), whole, row, true);
+    compare(evaluate(m, caches, cut), whole, row, true);
   }
   return 0;
 }

@@ -2,13 +2,13 @@
 // whole fits of measured and generated spectra give the same printed results.
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <functional>
 #include <string>
 #include <vector>
 
 #include "analysis/shirley.h"
 #include "fit_fixture.h"
+#include "model/text_scan.h"
 #include "shapes/shape_blocks.h"
 
 namespace xyla::test {
@@ -51,12 +51,6 @@ Outcome fitWith(const Case& c, Evaluation how, bool vectors) {
   o.a.assign(m.ptab.base() + 1, m.ptab.base() + m.nptab + 1);
   EXPECT_TRUE(f.fit.haveResult) << c.name << ": " << f.fit.msg1();
   return o;
-}
-
-std::string g(double v) {
-  char buf[32];
-  std::snprintf(buf, sizeof buf, "%g", v);
-  return buf;
 }
 
 // Imports a measured spectrum and makes its Shirley-subtracted copy the current buffer.
@@ -110,7 +104,8 @@ std::function<void(FitFixture&)> generated(int count) {
     for (int k = 0; k < count; ++k) peaks.push_back({280.6 + 11.0 * (k + 0.5) / count, 1000.0 - 50.0 * k, 0.8, 0.3});
     loadSpectrum(f, peaks, 10.0, 100000);
     for (int k = 0; k < count; ++k)
-      f.row(k, "GL", g(peaks[k].x0 + 0.04) + "~", g(peaks[k].h * 0.9) + "~", g(peaks[k].w * 1.15) + "~", "0.3");
+      f.row(k, "GL", formatG(peaks[k].x0 + 0.04) + "~", formatG(peaks[k].h * 0.9) + "~",
+            formatG(peaks[k].w * 1.15) + "~", "0.3");
   };
 }
 

@@ -97,24 +97,6 @@ TEST(NormalSums, EqualThePlainLoopHoweverTheWorkIsSplit) {
   }
 }
 
-TEST(NormalSums, SharesCoverEveryRowOnceInOrder) {
-  for (const int nactive : {1, 5, 30})
-    for (const int parts : {1, 2, 3, 7}) {
-      const std::vector<int> list(nactive + 1, 1);
-      const std::vector<int> b = NormalSums(list.data(), nactive, 1).shares(parts);
-      ASSERT_EQ(b.size(), static_cast<std::size_t>(parts + 1));
-      EXPECT_EQ(b.front(), 0);
-      EXPECT_EQ(b.back(), nactive);
-      for (int t = 0; t < parts; ++t) EXPECT_LE(b[t], b[t + 1]) << nactive << " " << parts;
-    }
-  // Two shares of thirty rows split the work near the middle of the triangle's lanes,
-  // not of its rows.
-  const std::vector<int> list(31, 1);
-  const std::vector<int> b = NormalSums(list.data(), 30, 1).shares(2);
-  EXPECT_GT(b[1], 15);
-  EXPECT_LT(b[1], 27);
-}
-
 // A model whose rows come straight from a table of points, cheap to check but declared
 // costly, so that a pass spreads it over threads.
 struct TableModel : ModelFunction {

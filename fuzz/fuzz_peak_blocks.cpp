@@ -57,10 +57,11 @@ Model modelFrom(Reader& r) {
   for (int j = 1; j <= npar; ++j) {
     m.a[j] = r.number();
     // A convolved peak's Gaussian width stays below 3, which bounds its offsets.
-    if (j % 5 == 0 && m.ifunc[(j + 4) / 5] == 100) m.a[j] = std::isfinite(m.a[j]) ? std::fmod(std::fabs(m.a[j]), 3.0f) : 0.5f;
+    if (j % 5 == 0 && m.ifunc[(j + 4) / 5] == 100)
+      m.a[j] = std::isfinite(m.a[j]) ? std::fmod(std::fabs(m.a[j]), 3.0f) : 0.5f;
     m.irel[j] = j;
     const std::uint8_t how = r.byte();
-    const bool width = j % 5 == 0 && m.ifunc[(j + 4) / 5] == 100;  // a convolution's width is never tied
+    const bool width = j % 5 == 0 && m.ifunc[(j + 4) / 5] == 100;              // a convolution's width is never tied
     if (how % 5 == 0 && j > 5 && !width) m.irel[j] = 1 + (how / 5) % (j - 1);  // tied to an earlier parameter
     m.krel[j] = how % 2;
     m.needed[j] = (how / 2) % 4 != 0;

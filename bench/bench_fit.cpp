@@ -116,18 +116,16 @@ void BM_FitTenConvolvedPeaks(benchmark::State& state) {
 BENCHMARK(BM_FitTenConvolvedPeaks)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond)->Iterations(2)->UseRealTime();
 
 // One pass over the points: model, derivatives and normal equations.
-template <void (*Build)(Setup&)>
-void BM_NormalEquations(benchmark::State& state) {
-  Setup s;
-  Build(s);
+// Times passes of the normal equations over the read table of `s` and its first buffer.
+void timePasses(benchmark::State& state, Setup& s, xyla::fit::PeakSum::Evaluation how, int threads) {
   s.fit.readtab();
   const xyla::fit::FitModel& m = s.fit.model();
   const xyla::DataBuffer& b = *s.doc.buffer(0);
   std::vector<float> x{0}, y{0};
   for (int i = 0; i < b.count(); ++i) x.push_back(float(b.X[i])), y.push_back(float(b.Y[i]));
-  xyla::fit::PeakSum peaks(m);
+  xyla::fit::PeakSum peaks(m, how);
   xyla::fit::MrqProblem p;
-  p.x = x, p.y = y, p.model = &peaks, p.threads = static_cast<int>(state.range(0));
+  p.x = x, p.y = y, p.model = &peaks, p.threads = threads;
   p.a.assign(m.ptab.base(), m.ptab.base() + m.nptab + 1);
   std::vector<int> list{0};
   for (int j = 1; j <= m.nmfit; ++j) list.push_back(m.mfit[j]);
@@ -138,6 +136,14 @@ void BM_NormalEquations(benchmark::State& state) {
     xyla::fit::mrqcof(p, p.a.data(), list.data(), m.nmfit, alpha, beta.data(), chisq, rms);
     benchmark::DoNotOptimize(chisq);
   }
+  state.SetItemsProcessed(state.iterations() * b.count());
+}
+
+template <void (*Build)(Setup&)>
+void BM_NormalEquations(benchmark::State& state) {
+  Setup s;
+  Build(s);
+  timePasses(state, s, xyla::fit::PeakSum::Evaluation::kBlocks, static_cast<int>(state.range(0)));
 }
 BENCHMARK(BM_NormalEquations<threePeaks>)->Name("BM_NormalEquations/threeGL")->Arg(1)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_NormalEquations<tenConvolvedPeaks>)
@@ -160,26 +166,8 @@ void BM_LargePass(benchmark::State& state) {
   s.doc.appendBuffer(std::move(buffer));
   for (int k = 0; k < peaks; ++k)
     s.row(k, "GL", g(truth[k].x0 + 0.04) + "~", g(truth[k].h * 0.9) + "~", "0.9~", "0.3", "");
-  s.fit.readtab();
-  const xyla::fit::FitModel& m = s.fit.model();
-  const xyla::DataBuffer& b = *s.doc.buffer(0);
-  std::vector<float> x{0}, y{0};
-  for (int i = 0; i < b.count(); ++i) x.push_back(float(b.X[i])), y.push_back(float(b.Y[i]));
   using Evaluation = xyla::fit::PeakSum::Evaluation;
-  xyla::fit::PeakSum model(m, state.range(1) ? Evaluation::kBlocks : Evaluation::kOnePoint);
-  xyla::fit::MrqProblem p;
-  p.x = x, p.y = y, p.model = &model, p.threads = static_cast<int>(state.range(2));
-  p.a.assign(m.ptab.base(), m.ptab.base() + m.nptab + 1);
-  std::vector<int> list{0};
-  for (int j = 1; j <= m.nmfit; ++j) list.push_back(m.mfit[j]);
-  auto alpha = xyla::fit::allocM(1, 120, 1, 120);
-  std::vector<float> beta(121);
-  float chisq = 0, rms = 0;
-  for (auto _ : state) {
-    xyla::fit::mrqcof(p, p.a.data(), list.data(), m.nmfit, alpha, beta.data(), chisq, rms);
-    benchmark::DoNotOptimize(chisq);
-  }
-  state.SetItemsProcessed(state.iterations() * 100000);
+  timePasses(state, s, state.range(1) ? Evaluation::kBlocks : Evaluation::kOnePoint, static_cast<int>(state.range(2)));
 }
 BENCHMARK(BM_LargePass)
     ->ArgsProduct({{3, 10}, {0, 1}, {1}})

@@ -116,18 +116,16 @@ void BM_FitTenConvolvedPeaks(benchmark::State& state) {
 BENCHMARK(BM_FitTenConvolvedPeaks)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond)->Iterations(2)->UseRealTime();
 
 // One pass over the points: model, derivatives and normal equations.
-template <void (*Build)(Setup&)>
-void BM_NormalEquations(benchmark::State& state) {
-  Setup s;
-  Build(s);
+// Times passes of the normal equations over the read table of `s` and its first buffer.
+void timePasses(benchmark::State& state, Setup& s, xyla::fit::PeakSum::Evaluation how, int threads) {
   s.fit.readtab();
   const xyla::fit::FitModel& m = s.fit.model();
   const xyla::DataBuffer& b = *s.doc.buffer(0);
   std::vector<float> x{0}, y{0};
   for (int i = 0; i < b.count(); ++i) x.push_back(float(b.X[i])), y.push_back(float(b.Y[i]));
-  xyla::fit::PeakSum peaks(m);
+  xyla::fit::PeakSum peaks(m, how);
   xyla::fit::MrqProblem p;
-  p.x = x, p.y = y, p.model = &peaks, p.threads = static_cast<int>(state.range(0));
+  p.x = x, p.y = y, p.model = &peaks, p.threads = threads;
   p.a.assign(m.ptab.base(), m.ptab.base() + m.nptab + 1);
   std::vector<int> list{0};
   for (int j = 1; j <= m.nmfit; ++j) list.push_back(m.mfit[j]);
@@ -138,12 +136,43 @@ void BM_NormalEquations(benchmark::State& state) {
     xyla::fit::mrqcof(p, p.a.data(), list.data(), m.nmfit, alpha, beta.data(), chisq, rms);
     benchmark::DoNotOptimize(chisq);
   }
+  state.SetItemsProcessed(state.iterations() * b.count());
+}
+
+template <void (*Build)(Setup&)>
+void BM_NormalEquations(benchmark::State& state) {
+  Setup s;
+  Build(s);
+  timePasses(state, s, xyla::fit::PeakSum::Evaluation::kBlocks, static_cast<int>(state.range(0)));
 }
 BENCHMARK(BM_NormalEquations<threePeaks>)->Name("BM_NormalEquations/threeGL")->Arg(1)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_NormalEquations<tenConvolvedPeaks>)
     ->Name("BM_NormalEquations/tenGLstar")
     ->Arg(1)
     ->Arg(0)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+
+// One pass of the normal equations over 10^5 points of `peaks` GL peaks (A, B, C free):
+// args peaks, the model one point at a time (0) or in blocks (1), threads (0: one per
+// processor).
+void BM_LargePass(benchmark::State& state) {
+  const int peaks = static_cast<int>(state.range(0));
+  Setup s;
+  std::vector<Peak> truth;
+  for (int k = 0; k < peaks; ++k) truth.push_back({280.5 + 11.0 * (k + 0.5) / peaks, 1000.0 - 50.0 * k, 0.8, 0.3});
+  auto buffer = std::make_unique<xyla::DataBuffer>();
+  fillSpectrum(*buffer, truth, 100000, 12.0);
+  s.doc.appendBuffer(std::move(buffer));
+  for (int k = 0; k < peaks; ++k)
+    s.row(k, "GL", g(truth[k].x0 + 0.04) + "~", g(truth[k].h * 0.9) + "~", "0.9~", "0.3", "");
+  using Evaluation = xyla::fit::PeakSum::Evaluation;
+  timePasses(state, s, state.range(1) ? Evaluation::kBlocks : Evaluation::kOnePoint, static_cast<int>(state.range(2)));
+}
+BENCHMARK(BM_LargePass)
+    ->ArgsProduct({{3, 10}, {0, 1}, {1}})
+    ->Args({3, 1, 0})
+    ->Args({10, 1, 0})
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
 

@@ -8,6 +8,7 @@
 #include "fit/fit_table.h"
 #include "fit/levenberg_marquardt.h"
 #include "fit/peak_errors.h"
+#include "fit/peak_sum.h"
 #include "shapes/peak_model.h"
 
 namespace xyla {
@@ -135,6 +136,9 @@ class Fit : public shapes::UserFunctions {
   // Threads that evaluate the model in long passes (0: one per processor, 1: always the
   // calling thread). The results do not depend on it.
   int modelThreads = 0;
+  // How the model takes the points of a pass: in blocks (the default) or one point at a
+  // time, for comparison. The printed results are the same.
+  PeakSum::Evaluation modelEvaluation = PeakSum::Evaluation::kBlocks;
   // True while a fit runs (its progress lets the person's events in meanwhile).
   bool running() const { return running_; }
 

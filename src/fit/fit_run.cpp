@@ -112,7 +112,7 @@ MrqProblem Fit::problemFor(const FitData& data, ModelFunction& model) {
 }
 
 void Fit::runIterations(const FitData& data) {
-  PeakSum peaks(model_);
+  PeakSum peaks(model_, modelEvaluation);
   MrqProblem p = problemFor(data, peaks);
   MrqStatus s;
   s.lambda = -9.99f;

@@ -6,6 +6,8 @@
 #include <thread>
 #include <utility>
 
+#include "fit/point_pass.h"
+
 namespace xyla::fit {
 
 namespace {
@@ -110,92 +112,29 @@ namespace {
 
 // A pass of about this many line-shape evaluations is worth spreading over threads.
 constexpr double kThreadedWork = 2e5;
-// A long pass asks whether to go on after about this many line-shape evaluations.
-constexpr double kWorkBetweenQuestions = 1e6;
-
 int threadsFor(const MrqProblem& p, int nactive) {
   if (!p.model->concurrent() || p.model->costPerPoint(nactive) * p.n() < kThreadedWork) return 1;
   const int n = p.threads > 0 ? p.threads : static_cast<int>(std::thread::hardware_concurrency());
   return std::clamp(n, 1, 16);
 }
 
-// Points per block: a block is evaluated at once (split over the threads) and the
-// question whether to go on comes between blocks.
-int blockSize(const MrqProblem& p, int nactive, int threads, std::size_t row) {
-  if (threads > 1) return std::max(64, static_cast<int>((1u << 20) / row));
-  const double perPoint = std::max(p.model->costPerPoint(nactive), 1.0);
-  return static_cast<int>(std::clamp(kWorkBetweenQuestions / perPoint, 1.0, 4096.0));
-}
-
-// The model at the points first..last (1-based) into ymod[0..] and the rows of dyda.
-void evaluatePoints(const MrqProblem& p, const float* a, const char* needed, int first, int last, float* ymod,
-                    float* dyda, std::size_t row) {
-  if (last < first) return;
-  ModelBlock b;
-  b.x = p.x.data() + first;
-  b.count = last - first + 1;
-  b.a = a;
-  b.needed = needed;
-  b.y = ymod;
-  b.dyda = dyda;
-  b.stride = row;
-  p.model->evaluate(b);
-}
-
-// A block split over the threads, the calling thread taking the first share.
-void evaluateBlock(const MrqProblem& p, const float* a, const char* needed, int first, int last, int threads,
-                   float* ymod, float* dyda, std::size_t row) {
-  const int count = last - first + 1;
-  if (threads <= 1 || count < 2 * threads) return evaluatePoints(p, a, needed, first, last, ymod, dyda, row);
-  std::vector<std::thread> workers;
-  for (int t = 1; t < threads; ++t) {
-    const int lo = first + count * t / threads, hi = first + count * (t + 1) / threads - 1;
-    workers.emplace_back(evaluatePoints, std::cref(p), a, needed, lo, hi, ymod + (lo - first),
-                         dyda + (lo - first) * row, row);
-  }
-  evaluatePoints(p, a, needed, first, first + count / threads - 1, ymod, dyda, row);
-  for (auto& worker : workers) worker.join();
-}
-
 }  // namespace
 
 bool mrqcof(const MrqProblem& p, const float* a, const int* list, int nactive, Matrix1<float>& alpha, float* beta,
             float& chisq, float& rms) {
-  for (int j = 1; j <= nactive; ++j) {
-    for (int k = 1; k <= j; ++k) alpha[j][k] = 0.0f;
-    beta[j] = 0.0f;
-  }
-  chisq = 0.0f;
+  PointPass pass(p, a, list, nactive, threadsFor(p, nactive));
+  if (!pass.run()) return false;
   float sumsq = 0.0f;
-  const int n = p.n();
-  const float w = static_cast<float>(1.0 / (p.sigma * p.sigma));
-  std::vector<char> needed(p.ma() + 1, 0);
-  for (int j = 1; j <= nactive; ++j) needed[list[j]] = 1;
-  const int threads = threadsFor(p, nactive);
-  const std::size_t row = static_cast<std::size_t>(p.ma()) + 1;
-  const int block = std::min(blockSize(p, nactive, threads, row), std::max(n, 1));
-  std::vector<float> ymod(block), dyda(block * row);
-  p.model->beginPass(a, needed.data());
-  // The points are summed in their own order, so the sums depend neither on the blocks
-  // nor on the number of threads.
-  for (int first = 1; first <= n; first += block) {
-    if (p.keepGoing && !p.keepGoing()) return false;
-    const int last = std::min(first + block - 1, n);
-    evaluateBlock(p, a, needed.data(), first, last, threads, ymod.data(), dyda.data(), row);
-    for (int i = first; i <= last; ++i) {
-      const float* d = dyda.data() + (i - first) * row;
-      const float dy = p.y[i] - ymod[i - first];
-      const float wi = p.weight.empty() ? w : p.weight[i];
-      for (int j = 1; j <= nactive; ++j) {
-        const float wt = wi * d[list[j]];
-        float* r = alpha[j];
-        for (int k = 1; k <= j; ++k) r[k] += wt * d[list[k]];
-        beta[j] += dy * wt;
-      }
-      chisq += dy * dy * wi;
-      sumsq += dy * dy;
+  chisq = 0.0f;
+  if (p.n() > 0) {
+    pass.sums().result(alpha, beta, chisq, sumsq);
+  } else {
+    for (int j = 1; j <= nactive; ++j) {
+      for (int k = 1; k <= j; ++k) alpha[j][k] = 0.0f;
+      beta[j] = 0.0f;
     }
   }
+  const int n = p.n();
   rms = n > 0 ? std::sqrt(sumsq / n) : 0.0f;
   for (int j = 2; j <= nactive; ++j)
     for (int k = 1; k < j; ++k) alpha[k][j] = alpha[j][k];

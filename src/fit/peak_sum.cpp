@@ -3,11 +3,12 @@
 #include <algorithm>
 
 #include "fit/fit_table.h"
+#include "shapes/peak_blocks.h"
 #include "shapes/shape_registry.h"
 
 namespace xyla::fit {
 
-PeakSum::PeakSum(const FitModel& model) : m_(model) {}
+PeakSum::PeakSum(const FitModel& model, Evaluation evaluation) : m_(model), evaluation_(evaluation) {}
 
 void PeakSum::beginPass(const float* a, const char* needed) {
   steps_.assign(m_.daj.base(), m_.daj.base() + m_.nptab + 1);
@@ -20,6 +21,9 @@ void PeakSum::beginPass(const float* a, const char* needed) {
 void PeakSum::evaluate(const ModelBlock& b) {
   // The caches were built by beginPass: every point reuses them.
   constexpr int kReuse = 1;
+  if (evaluation_ == Evaluation::kBlocks)
+    return shapes::fnumdfBlock(b.x, b.count, b.a, b.y, m_.daj.base(), m_.irel.base(), m_.krel.base(), m_.ifunc.base(),
+                               b.dyda, b.stride, m_.nptab, b.needed, caches_);
   for (int i = 0; i < b.count; ++i)
     shapes::fnumdf(b.x[i], b.a, b.y[i], steps_.data(), m_.irel.base(), m_.krel.base(), m_.ifunc.base(),
                    b.dyda + i * b.stride, m_.nptab, kReuse, b.needed, caches_);

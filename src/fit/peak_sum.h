@@ -15,8 +15,12 @@ struct FitModel;
 // only read while the points are evaluated, so blocks may run on several threads.
 class PeakSum : public ModelFunction {
  public:
+  // How the points of a block are taken: all at once, sharing what the parameters
+  // determine (the default), or one after the other, each on its own.
+  enum class Evaluation { kBlocks, kOnePoint };
+
   // `model` must outlive this object and keep its codes, ties and steps meanwhile.
-  explicit PeakSum(const FitModel& model);
+  explicit PeakSum(const FitModel& model, Evaluation evaluation = Evaluation::kBlocks);
 
   void beginPass(const float* a, const char* needed) override;
   void evaluate(const ModelBlock& block) override;
@@ -26,6 +30,7 @@ class PeakSum : public ModelFunction {
 
  private:
   const FitModel& m_;
+  Evaluation evaluation_;
   shapes::PeakCaches caches_;
   // Difference steps of the pass: the table's, turned backwards for a parameter whose
   // forward step would leave its upper limit (where a shape clamps, so a forward

@@ -96,7 +96,17 @@ void rebuild(ConvolutionCache& c, const double* p, int base, double g, double ka
   }
 }
 
-// Copies peak k's parameters into p[1..5], resolving ties one level deep.
+// Rebuilds the normalisation of a convolved line as gconvl does with `reuse` 0.
+void rebuildConvolution(const double* p, int code, ConvolutionCache& cache) {
+  const double g = p[5];
+  if (std::fabs(g) < 1e-18) return;
+  rebuild(cache, p, code - kConvolved, g, 4.0 / (g * g));
+}
+
+}  // namespace
+
+void setTheFit(UserFunctions* fit) { theFit = fit; }
+
 void peakParameters(int k, const float* a, const int* irel, const int* krel, double* p) {
   for (int i = 1; i <= 5; ++i) {
     const int j = 5 * (k - 1) + i;
@@ -110,25 +120,12 @@ double peakValue(double x, const double* p, int code, int reuse, PeakCaches& cac
   return code > 50 ? gconvl(x, p, code, reuse, caches.of(k, slot)) : dgslor(x, p, code);
 }
 
-// Rebuilds the normalisation of a convolved line as gconvl does with `reuse` 0.
-void rebuildConvolution(const double* p, int code, ConvolutionCache& cache) {
-  const double g = p[5];
-  if (std::fabs(g) < 1e-18) return;
-  rebuild(cache, p, code - kConvolved, g, 4.0 / (g * g));
-}
-
-// The difference step of slot i (1..5) of peak k: a multiplicative tie scales the
-// target's step by the own factor.
 double differenceStep(int k, int i, const float* a, const float* da, const int* irel, const int* krel) {
   const int j = 5 * (k - 1) + i;
   const int target = irel[j];
   const double step = da[target];
   return (target != j && krel[j] == 0) ? a[j] * step : step;
 }
-
-}  // namespace
-
-void setTheFit(UserFunctions* fit) { theFit = fit; }
 
 ConvolutionCache& PeakCaches::of(int k, int slot) {
   const std::size_t index = static_cast<std::size_t>(k) * 6 + slot;

@@ -68,6 +68,18 @@ class PeakCaches {
   std::vector<ConvolutionCache> caches_;
 };
 
+// Peak k's (from 1) parameters p[1..5] from the model's parameters a, with the ties
+// resolved one level deep (irel/krel as below).
+void peakParameters(int k, const float* a, const int* irel, const int* krel, double* p);
+
+// The difference step of slot i (1..5) of peak k: the step of the parameter it feeds,
+// which a multiplicative tie scales by the slot's own factor.
+double differenceStep(int k, int i, const float* a, const float* da, const int* irel, const int* krel);
+
+// One peak k at x from its parameters p[1..5]: convolved shapes through cache `slot` of
+// the peak (passing `reuse` on), all others by dgslor.
+double peakValue(double x, const double* p, int code, int reuse, PeakCaches& caches, int k, int slot);
+
 // The model at x: y[0] = sum of all peaks, y[k] = peak k. `a` holds npar parameters
 // (five per peak, from index 1), `irel`/`krel` the ties (irel[j] = j when free of ties;
 // krel[j] != 0 adds the tied parameter's value, 0 multiplies by it), `ifunc` the code of

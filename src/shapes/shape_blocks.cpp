@@ -3,6 +3,7 @@
 // do; the exponential's polynomial uses fused operations on purpose.
 #include "shapes/shape_blocks.h"
 
+#include <atomic>
 #include <cmath>
 
 #if defined(__x86_64__)
@@ -81,70 +82,165 @@ __attribute__((target("avx2,fma"))) __m256d exp4(__m256d x) {
   return _mm256_blendv_pd(y, x, nan);
 }
 
-__attribute__((target("avx2,fma"))) void expBlockAvx2(const double* in, std::size_t n, double* out) {
-  std::size_t i = 0;
-  for (; n - i >= 4; i += 4) _mm256_storeu_pd(out + i, exp4(_mm256_loadu_pd(in + i)));
-  if (i == n) return;
-  alignas(32) double tail[4] = {0, 0, 0, 0};
-  for (std::size_t j = i; j < n; ++j) tail[j - i] = in[j];
-  _mm256_store_pd(tail, exp4(_mm256_load_pd(tail)));
-  for (std::size_t j = i; j < n; ++j) out[j] = tail[j - i];
-}
-
-// galo at four points, the parameters' shared parts given.
-struct GaloLanes {
-  __m256d x0, w, minusA, b, h;
+// Four lanes of a block: a whole quad read and written in place, the last partial quad
+// through a padded copy, so that every point of a block takes the same instructions
+// wherever the block boundaries fall.
+struct Lanes {
+  std::size_t count;  // 4, or fewer at the end of a block
+  __attribute__((target("avx2"))) __m256d load(const double* p, double pad) const {
+    if (count == 4) return _mm256_loadu_pd(p);
+    alignas(32) double t[4] = {pad, pad, pad, pad};
+    for (std::size_t j = 0; j < count; ++j) t[j] = p[j];
+    return _mm256_load_pd(t);
+  }
+  __attribute__((target("avx2"))) void store(double* p, __m256d v) const {
+    if (count == 4) return _mm256_storeu_pd(p, v);
+    alignas(32) double t[4];
+    _mm256_store_pd(t, v);
+    for (std::size_t j = 0; j < count; ++j) p[j] = t[j];
+  }
 };
 
-__attribute__((target("avx2,fma"))) inline __m256d galo4(const GaloLanes& g, __m256d x) {
-  const __m256d u = _mm256_div_pd(_mm256_mul_pd(_mm256_set1_pd(2.0), _mm256_sub_pd(x, g.x0)), g.w);
-  const __m256d e = exp4(_mm256_mul_pd(_mm256_mul_pd(g.minusA, u), u));
-  return _mm256_div_pd(_mm256_mul_pd(g.h, e),
-                       _mm256_add_pd(_mm256_set1_pd(1.0), _mm256_mul_pd(_mm256_mul_pd(g.b, u), u)));
+inline Lanes lanesAt(std::size_t i, std::size_t n) { return Lanes{n - i < 4 ? n - i : 4}; }
+
+__attribute__((target("avx2,fma"))) void expBlockAvx2(const double* in, std::size_t n, double* out) {
+  for (std::size_t i = 0; i < n; i += 4) {
+    const Lanes l = lanesAt(i, n);
+    l.store(out + i, exp4(l.load(in + i, 0.0)));
+  }
+}
+
+__attribute__((target("avx2"))) inline __m256d distance4(__m256d x, __m256d x0, __m256d w) {
+  return _mm256_div_pd(_mm256_mul_pd(_mm256_set1_pd(2.0), _mm256_sub_pd(x, x0)), w);
+}
+
+// The shape part of galo: the exponential and the denominator of four distances.
+__attribute__((target("avx2,fma"))) inline void shape4(__m256d u, __m256d minusA, __m256d b, __m256d& e, __m256d& den) {
+  e = exp4(_mm256_mul_pd(_mm256_mul_pd(minusA, u), u));
+  den = _mm256_add_pd(_mm256_set1_pd(1.0), _mm256_mul_pd(_mm256_mul_pd(b, u), u));
 }
 
 __attribute__((target("avx2,fma"))) void galoBlockAvx2(const double* x, std::size_t n, double x0, double h, double w,
                                                        double m, double* out) {
   const Mixing mix(m);
-  const GaloLanes g{_mm256_set1_pd(x0), _mm256_set1_pd(w), _mm256_set1_pd(-mix.a), _mm256_set1_pd(mix.b),
-                    _mm256_set1_pd(h)};
+  const __m256d vx0 = _mm256_set1_pd(x0), vw = _mm256_set1_pd(w), minusA = _mm256_set1_pd(-mix.a),
+                b = _mm256_set1_pd(mix.b), vh = _mm256_set1_pd(h);
+  for (std::size_t i = 0; i < n; i += 4) {
+    const Lanes l = lanesAt(i, n);
+    __m256d e, den;
+    shape4(distance4(l.load(x + i, x0), vx0, vw), minusA, b, e, den);
+    l.store(out + i, _mm256_div_pd(_mm256_mul_pd(vh, e), den));
+  }
+}
+
+__attribute__((target("avx2"))) void galoDistanceBlockAvx2(const double* x, std::size_t n, double x0, double w,
+                                                           double* u) {
+  const __m256d vx0 = _mm256_set1_pd(x0), vw = _mm256_set1_pd(w);
+  for (std::size_t i = 0; i < n; i += 4) {
+    const Lanes l = lanesAt(i, n);
+    l.store(u + i, distance4(l.load(x + i, x0), vx0, vw));
+  }
+}
+
+__attribute__((target("avx2,fma"))) void galoShapeBlockAvx2(const double* u, std::size_t n, double h, double m,
+                                                            double* e, double* den, double* out) {
+  const Mixing mix(m);
+  const __m256d minusA = _mm256_set1_pd(-mix.a), b = _mm256_set1_pd(mix.b), vh = _mm256_set1_pd(h);
+  for (std::size_t i = 0; i < n; i += 4) {
+    const Lanes l = lanesAt(i, n);
+    __m256d ve, vden;
+    shape4(l.load(u + i, 0.0), minusA, b, ve, vden);
+    l.store(e + i, ve);
+    l.store(den + i, vden);
+    l.store(out + i, _mm256_div_pd(_mm256_mul_pd(vh, ve), vden));
+  }
+}
+
+__attribute__((target("avx2"))) void galoHeightBlockAvx2(const double* e, const double* den, std::size_t n, double h,
+                                                         double* out) {
+  const __m256d vh = _mm256_set1_pd(h);
+  for (std::size_t i = 0; i < n; i += 4) {
+    const Lanes l = lanesAt(i, n);
+    l.store(out + i, _mm256_div_pd(_mm256_mul_pd(vh, l.load(e + i, 0.0)), l.load(den + i, 1.0)));
+  }
+}
+
+__attribute__((target("avx2"))) void differenceBlockAvx2(const double* f, const double* f0, std::size_t n, double step,
+                                                         float* out) {
+  const __m256d vs = _mm256_set1_pd(step);
   std::size_t i = 0;
-  for (; n - i >= 4; i += 4) _mm256_storeu_pd(out + i, galo4(g, _mm256_loadu_pd(x + i)));
-  if (i == n) return;
-  alignas(32) double tail[4] = {x0, x0, x0, x0};
-  for (std::size_t j = i; j < n; ++j) tail[j - i] = x[j];
-  _mm256_store_pd(tail, galo4(g, _mm256_load_pd(tail)));
-  for (std::size_t j = i; j < n; ++j) out[j] = tail[j - i];
+  for (; n - i >= 4; i += 4)
+    _mm_storeu_ps(out + i,
+                  _mm256_cvtpd_ps(_mm256_div_pd(_mm256_sub_pd(_mm256_loadu_pd(f + i), _mm256_loadu_pd(f0 + i)), vs)));
+  for (; i < n; ++i) out[i] = static_cast<float>((f[i] - f0[i]) / step);
 }
 
 #endif
 
 }  // namespace
 
-bool shapeBlocksVectorised() {
+namespace {
+
+std::atomic<bool> vectorsAllowed{true};
+
+bool useVectors() {
 #if defined(__x86_64__)
-  return haveAvx2Fma();
+  return vectorsAllowed.load(std::memory_order_relaxed) && haveAvx2Fma();
 #else
   return false;
 #endif
 }
 
-void expBlock(const double* in, std::size_t n, double* out) {
+}  // namespace
+
+bool shapeBlocksVectorised() { return useVectors(); }
+
+void allowVectorisedShapeBlocks(bool allow) { vectorsAllowed.store(allow, std::memory_order_relaxed); }
+
 #if defined(__x86_64__)
-  if (haveAvx2Fma()) return expBlockAvx2(in, n, out);
+#define XYLA_VECTOR_CALL(call) \
+  if (useVectors()) return call
+#else
+#define XYLA_VECTOR_CALL(call)
 #endif
+
+void expBlock(const double* in, std::size_t n, double* out) {
+  XYLA_VECTOR_CALL(expBlockAvx2(in, n, out));
   for (std::size_t i = 0; i < n; ++i) out[i] = std::exp(in[i]);
 }
 
 void galoBlock(const double* x, std::size_t n, double x0, double h, double w, double m, double* out) {
-#if defined(__x86_64__)
-  if (haveAvx2Fma()) return galoBlockAvx2(x, n, x0, h, w, m, out);
-#endif
+  XYLA_VECTOR_CALL(galoBlockAvx2(x, n, x0, h, w, m, out));
   const Mixing mix(m);
   for (std::size_t i = 0; i < n; ++i) {
     const double u = 2.0 * (x[i] - x0) / w;
     out[i] = h * std::exp(-mix.a * u * u) / (1.0 + mix.b * u * u);
   }
+}
+
+void galoDistanceBlock(const double* x, std::size_t n, double x0, double w, double* u) {
+  XYLA_VECTOR_CALL(galoDistanceBlockAvx2(x, n, x0, w, u));
+  for (std::size_t i = 0; i < n; ++i) u[i] = 2.0 * (x[i] - x0) / w;
+}
+
+void galoShapeBlock(const double* u, std::size_t n, double h, double m, double* e, double* den, double* out) {
+  XYLA_VECTOR_CALL(galoShapeBlockAvx2(u, n, h, m, e, den, out));
+  const Mixing mix(m);
+  for (std::size_t i = 0; i < n; ++i) {
+    e[i] = std::exp(-mix.a * u[i] * u[i]);
+    den[i] = 1.0 + mix.b * u[i] * u[i];
+    out[i] = h * e[i] / den[i];
+  }
+}
+
+void galoHeightBlock(const double* e, const double* den, std::size_t n, double h, double* out) {
+  XYLA_VECTOR_CALL(galoHeightBlockAvx2(e, den, n, h, out));
+  for (std::size_t i = 0; i < n; ++i) out[i] = h * e[i] / den[i];
+}
+
+void differenceBlock(const double* f, const double* f0, std::size_t n, double step, float* out) {
+  XYLA_VECTOR_CALL(differenceBlockAvx2(f, f0, n, step, out));
+  for (std::size_t i = 0; i < n; ++i) out[i] = static_cast<float>((f[i] - f0[i]) / step);
 }
 
 }  // namespace xyla::shapes

@@ -1,16 +1,19 @@
 #pragma once
 
 #include <random>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "expr/builtins.h"
 #include "fit/fit_controller.h"
+#include "io/ascii_import.h"
 #include "model/data_buffer.h"
 #include "model/manager.h"
 #include "model/xyla_document.h"
 #include "shapes/line_shapes.h"
 #include "support/scripted_ui.h"
+#include "support/test_files.h"
 
 namespace xyla::test {
 
@@ -68,6 +71,17 @@ inline void syntheticSpectrum(const std::vector<TruePeak>& peaks, double noise, 
     for (const TruePeak& p : peaks) v += shapes::galo(x[i], p.x0, p.h, p.w, p.m);
     y[i] = v + (noise > 0 ? gauss(rng) : 0.0);
   }
+}
+
+// Imports the measured spectrum tests/data/xps/<name> into `f`, sorted by X.
+inline DataBuffer& importSorted(FitFixture& f, const std::string& name, const std::string& separator = "") {
+  ImportOptions o;
+  o.file = dataDir() + "/xps/" + name;
+  o.separator = separator;
+  if (importFile(f.doc, o) != 1) throw std::runtime_error("cannot import " + o.file);  // fails the test
+  DataBuffer& raw = *f.doc.buffer(0);
+  raw.sort(0);
+  return raw;
 }
 
 // Loads a synthetic spectrum into `f` as its current buffer and returns its X values.

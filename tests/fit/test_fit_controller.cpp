@@ -5,30 +5,17 @@
 #include <cmath>
 #include <functional>
 #include <ranges>
-#include <stdexcept>
 
 #include "analysis/shirley.h"
 #include "fit/fit_data.h"
 #include "fit/levenberg_marquardt.h"
 #include "fit_fixture.h"
-#include "io/ascii_import.h"
 #include "model/document_file.h"
 #include "shapes/xps_shapes.h"
 #include "support/test_files.h"
 
 namespace xyla::test {
 namespace {
-
-// Imports the measured spectrum tests/data/xps/<name> into `f`, sorted by X.
-DataBuffer& importSorted(FitFixture& f, const std::string& name, const std::string& separator = "") {
-  ImportOptions o;
-  o.file = dataDir() + "/xps/" + name;
-  o.separator = separator;
-  if (importFile(f.doc, o) != 1) throw std::runtime_error("cannot import " + o.file);  // fails the test
-  DataBuffer& raw = *f.doc.buffer(0);
-  raw.sort(0);
-  return raw;
-}
 
 const std::vector<TruePeak> kThreePeaks = {{284.5, 1000, 1.2, 0.3}, {285.9, 600, 1.0, 0.3}, {288.2, 300, 1.5, 0.3}};
 

@@ -19,10 +19,11 @@ void PeakSum::beginPass(const float* a, const char* needed) {
 }
 
 void PeakSum::evaluate(const ModelBlock& b) {
-  // The caches were built by beginPass: every point reuses them.
+  // The caches and the difference steps (backwards at an upper limit) were made by
+  // beginPass: every point reuses them.
   constexpr int kReuse = 1;
   if (evaluation_ == Evaluation::kBlocks)
-    return shapes::fnumdfBlock(b.x, b.count, b.a, b.y, m_.daj.base(), m_.irel.base(), m_.krel.base(), m_.ifunc.base(),
+    return shapes::fnumdfBlock(b.x, b.count, b.a, b.y, steps_.data(), m_.irel.base(), m_.krel.base(), m_.ifunc.base(),
                                b.dyda, b.stride, m_.nptab, b.needed, caches_);
   for (int i = 0; i < b.count; ++i)
     shapes::fnumdf(b.x[i], b.a, b.y[i], steps_.data(), m_.irel.base(), m_.krel.base(), m_.ifunc.base(),

@@ -33,7 +33,6 @@
 namespace xyla::gui {
 
 namespace {
-constexpr int kInspectorWidth = 300;
 // Room left for the window manager's frame and title bar around a new window.
 constexpr int kFrameAllowance = 8;
 constexpr int kTitleAllowance = 32;
@@ -85,14 +84,14 @@ void DocumentWindow::placeWindow() {
     doc_.resizewin = false;
     return;
   }
-  // The plot keeps its comfortable 900 x 680 beside an inspector of kInspectorWidth, as
+  // The plot keeps its comfortable 900 x 680 beside an inspector of kInspectorDefaultWidth, as
   // far as the screen's visible area allows (large scale factors leave less of it).
-  QSize size(900 + kInspectorWidth, 680);
+  QSize size(900 + kInspectorDefaultWidth, 680);
   const QScreen* screen = QGuiApplication::primaryScreen();
   const QRect area = screen ? screen->availableGeometry() : QRect();
   if (screen) size = size.boundedTo(area.size() - QSize(2 * kFrameAllowance, 2 * kFrameAllowance + kTitleAllowance));
   resize(size);
-  resizeDocks({inspector_}, {std::min(kInspectorWidth, size.width() / 3)}, Qt::Horizontal);
+  resizeDocks({inspector_}, {std::min(kInspectorDefaultWidth, size.width() / 3)}, Qt::Horizontal);
   if (screen) {
     const int step = 25 * static_cast<int>(gui_.windows().size() % 8);
     const int x = std::max(area.left(), area.right() - width() - 25 - step);

@@ -32,6 +32,9 @@ class DocumentWindow : public QMainWindow, public InteractionHost {
   DocumentWindow(GuiApplication& gui, XylaDocument& doc);
   ~DocumentWindow() override;
 
+  // The inspector's width in a new window whose screen has room for it.
+  static constexpr int kInspectorDefaultWidth = 300;
+
   XylaDocument& document() { return doc_; }
   PlotWidget& plot() { return *plot_; }
   ToolPalette& palette() { return *palette_; }

@@ -234,8 +234,13 @@ TEST_F(InspectorTest, ShirleyEndPointsFollowTheRangeTheDragAndTheFields) {
 // At the dock's default width every page fits: no field or button hides behind a
 // horizontal scroll bar.
 TEST_F(InspectorTest, EveryPageFitsTheDockAtItsDefaultWidth) {
+  // The offscreen screen is smaller than a desktop: lay the window out as a screen with
+  // room for the default inspector would.
   window->show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(window));
+  window->resize(900 + gui::DocumentWindow::kInspectorDefaultWidth, 680);
+  window->resizeDocks({&panel()}, {gui::DocumentWindow::kInspectorDefaultWidth}, Qt::Horizontal);
+  QCoreApplication::processEvents();
   const QString dir = qEnvironmentVariable("XYLA_INSPECTOR_SHOTS");
   for (std::string_view page : inspector::pages()) {
     if (!panel().showPage(page)) continue;

@@ -33,7 +33,10 @@ void splitLine(std::string_view line, std::vector<std::vector<std::string>>& com
     if (!tokens.empty()) commands.push_back(std::move(tokens));
     tokens.clear();
   };
-  for (TokenSpan& t : scanLine(line)) {
+  // One buffer for every line of every macro: a run tokenizes many short lines.
+  thread_local std::vector<TokenSpan> spans;
+  scanLine(line, spans);
+  for (TokenSpan& t : spans) {
     if (t.separator)
       finish();
     else
@@ -55,6 +58,12 @@ LineKind classifyLine(std::string_view line, bool inPerl) {
 
 std::vector<TokenSpan> scanLine(std::string_view line) {
   std::vector<TokenSpan> out;
+  scanLine(line, out);
+  return out;
+}
+
+void scanLine(std::string_view line, std::vector<TokenSpan>& out) {
+  out.clear();
   std::size_t i = 0;
   while (i < line.size()) {
     if (isBlank(line[i])) {
@@ -74,7 +83,6 @@ std::vector<TokenSpan> scanLine(std::string_view line) {
     t.length = i - t.start;
     out.push_back(std::move(t));
   }
-  return out;
 }
 
 TokenizedMacro tokenizeMacro(const std::string& text) {

@@ -36,49 +36,26 @@ struct Typed {
   std::function<bool()> seen;
 };
 
+// Whether a `T` made now, which takes its defaults from the stored preferences, passes `test`.
+template <class T>
+std::function<bool()> fresh(bool (*test)(const T&)) {
+  return [test] { return test(T{}); };
+}
+
+const Colour kRed{1, 0, 0, 1};
+const FontSpec kSerif{"Serif Bold", 20}, kMono{"Mono", 9.5};
+
 TEST(PreferenceFields, TypedValuesReachTheOperationsThatReadThem) {
   const std::vector<Typed> cases = {
-      {"BLineWidth", "2.5",
-       [] {
-         DataBuffer b;
-         return b.linewidth == 2.5;
-       }},
-      {"BColor", "1 0 0",
-       [] {
-         DataBuffer b;
-         return b.color == Colour{1, 0, 0, 1};
-       }},
-      {"BPlotSymbols", "1",
-       [] {
-         DataBuffer b;
-         return b.plotsymbols;
-       }},
-      {"BSymbolFill", "yes",
-       [] {
-         DataBuffer b;
-         return b.symfill;
-       }},
-      {"BDash", "2",
-       [] {
-         DataBuffer b;
-         return b.dash == 2;
-       }},
-      {"BDynSize", "y*2",
-       [] {
-         DataBuffer b;
-         return b.dynsize == "y*2";
-       }},
+      {"BLineWidth", "2.5", fresh<DataBuffer>([](auto& b) { return b.linewidth == 2.5; })},
+      {"BColor", "1 0 0", fresh<DataBuffer>([](auto& b) { return b.color == kRed; })},
+      {"BPlotSymbols", "1", fresh<DataBuffer>([](auto& b) { return b.plotsymbols; })},
+      {"BSymbolFill", "yes", fresh<DataBuffer>([](auto& b) { return b.symfill; })},
+      {"BDash", "2", fresh<DataBuffer>([](auto& b) { return b.dash == 2; })},
+      {"BDynSize", "y*2", fresh<DataBuffer>([](auto& b) { return b.dynsize == "y*2"; })},
       {"TDF", "%d.%m.%Y", [] { return timeDisplayFormat() == "%d.%m.%Y"; }},
-      {"TextFont", "Serif Bold 20",
-       [] {
-         XylaDocument d;
-         return d.textfont[2] == FontSpec{"Serif Bold", 20};
-       }},
-      {"NumFont", "Mono 9.5",
-       [] {
-         XylaDocument d;
-         return d.numfont[0] == FontSpec{"Mono", 9.5};
-       }},
+      {"TextFont", "Serif Bold 20", fresh<XylaDocument>([](auto& d) { return d.textfont[2] == kSerif; })},
+      {"NumFont", "Mono 9.5", fresh<XylaDocument>([](auto& d) { return d.numfont[0] == kMono; })},
       {"IPcolor3", "1 1 0 0.5",
        [] {
          return paletteColour(3) == Colour{1, 1, 0, 0.5};

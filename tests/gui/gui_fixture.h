@@ -1,11 +1,11 @@
 #pragma once
 
-#include <QApplication>
-#include <QMouseEvent>
-#include <QTest>
-
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QTest>
 #include <memory>
 
 #include "app/application.h"
@@ -68,6 +68,13 @@ class GuiFixture : public ::testing::Test {
     QMouseEvent end(QEvent::MouseMove, b, plot().mapToGlobal(b), Qt::NoButton, Qt::LeftButton, mods);
     QApplication::sendEvent(&plot(), &end);
     QTest::mouseRelease(&plot(), Qt::LeftButton, mods, b);
+  }
+  // Replaces the text of a line edit as a person would and presses Return.
+  static void type(QLineEdit* line, const QString& text) {
+    line->setFocus();
+    line->selectAll();
+    QTest::keyClicks(line, text);
+    QTest::keyClick(line, Qt::Key_Return);
   }
   void addMacro(const std::string& name, const std::string& src, int shortcut = 0) {
     app.macros().store().MA.push_back(std::make_unique<Macro>(name, src, shortcut, 0));

@@ -273,10 +273,7 @@ TEST(QtUi, InputPanelAsksWithTheMessageAndStartsWithThePreset) {
       ASSERT_TRUE(dialog);
       labels << dialog->labelText();
       starts << dialog->textValue();
-      QLineEdit* line = dialog->findChild<QLineEdit*>();
-      line->selectAll();
-      QTest::keyClicks(line, text);
-      QTest::keyClick(line, Qt::Key_Return);
+      GuiFixture::type(dialog->findChild<QLineEdit*>(), text);
     });
   };
   typeAndReturn("12");
@@ -286,12 +283,6 @@ TEST(QtUi, InputPanelAsksWithTheMessageAndStartsWithThePreset) {
   EXPECT_EQ(labels, (QStringList{"How many?", "And now?"}));
   EXPECT_EQ(starts, (QStringList{"", "12"}));
 }
-
-}  // namespace
-}  // namespace xyla::test
-
-namespace xyla::test {
-namespace {
 
 // Every Data menu entry runs on the window's document with the values stored last (here
 // none: each action's own defaults), answering every question with its first button.

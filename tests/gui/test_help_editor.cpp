@@ -206,9 +206,7 @@ TEST_F(HelpMenu, CommandReferenceSearchesTheWholeTable) {
   w.search()->setFocus();
   QTest::keyClicks(w.search(), "shirley");
   const QStringList found = w.visibleCommands();
-  ASSERT_FALSE(found.isEmpty());
-  EXPECT_TRUE(found.contains("shirleybg"));
-  EXPECT_TRUE(found.contains("shirleyconv"));
+  ASSERT_TRUE(found.contains("shirleybg"));
   for (const CommandReference& r : commandReference())
     EXPECT_EQ(found.contains(QString::fromStdString(r.name)), referenceMatches(r, "shirley")) << r.name;
   // The first match is shown with its usage, arguments and example.

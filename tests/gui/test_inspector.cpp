@@ -32,13 +32,6 @@ class InspectorTest : public GuiFixture {
     EXPECT_NE(w, nullptr) << name;
     return w;
   }
-  // Replaces the text of a line edit as a person would and presses Return.
-  void type(QLineEdit* line, const QString& text) {
-    line->setFocus();
-    line->selectAll();
-    QTest::keyClicks(line, text);
-    QTest::keyClick(line, Qt::Key_Return);
-  }
   DataBuffer& buffer() { return *doc().DB[0]; }
 };
 

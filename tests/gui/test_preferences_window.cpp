@@ -33,13 +33,6 @@ class PreferencesTest : public GuiFixture {
     EXPECT_TRUE(w) << key;
     return w;
   }
-  // Types `text` over the field's contents and presses Return.
-  void type(QLineEdit* line, const QString& text) {
-    line->setFocus();
-    line->selectAll();
-    QTest::keyClicks(line, text);
-    QTest::keyClick(line, Qt::Key_Return);
-  }
 };
 
 TEST_F(PreferencesTest, EditMenuOpensItAndEachEditIsStoredAtOnce) {

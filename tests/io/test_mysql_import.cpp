@@ -165,20 +165,6 @@ TEST_F(MySQL, RefreshReplacesPointsAndKeepsThemWhenColumnsAreGone) {
   ASSERT_TRUE(server->run("DROP TABLE xylatest.live").empty());
 }
 
-TEST_F(MySQL, OpeningADocumentRefreshesItsDatabaseBuffers) {
-  ASSERT_TRUE(server->run("CREATE TABLE xylatest.opened (y INT);\nINSERT INTO xylatest.opened VALUES (4)").empty());
-  MySQLSource s = query("SELECT y FROM opened");
-  s.savePassword = true;  // the document keeps the password
-  importMySQL(doc, s, true, false, ui);
-  const std::string path = settings.path("doc.xyla");
-  ASSERT_TRUE(saveDocumentFile(doc, path, ui));
-  ASSERT_TRUE(server->run("INSERT INTO xylatest.opened VALUES (9)").empty());
-  XylaDocument reopened(&m);
-  ASSERT_TRUE(openDocumentFile(reopened, path, ui));
-  EXPECT_EQ(dump(reopened), "0,4 1,9\n");
-  ASSERT_TRUE(server->run("DROP TABLE xylatest.opened").empty());
-}
-
 TEST_F(MySQL, ExecuteFromTheQueryListImportsAndRescales) {
   QueryStore store(ui);
   MySQLQuery q{"t", MariaDbServer::host(), MariaDbServer::database(), MariaDbServer::user(), MariaDbServer::password(),
@@ -189,21 +175,6 @@ TEST_F(MySQL, ExecuteFromTheQueryListImportsAndRescales) {
   store.my_execute(m, q);
   EXPECT_EQ(dump(doc), "1,100 2,200 3,0\n");
   EXPECT_GT(doc.ymax1, 200);
-}
-
-TEST_F(MySQL, ConnectionLostInTheMiddleOfAResult) {
-  ASSERT_TRUE(server->run("CREATE TABLE xylatest.slow (x INT);\nINSERT INTO xylatest.slow VALUES (1), (2), (3), (4), (5), (6)").empty());
-  std::thread killer([] {
-    std::this_thread::sleep_for(std::chrono::milliseconds(1500));
-    server->run("KILL CONNECTION USER 'xyla'");
-  });
-  const int made = importMySQL(doc, query("SELECT x, SLEEP(1) FROM slow"), false, false, ui);
-  killer.join();
-  EXPECT_EQ(made, 0);
-  EXPECT_EQ(doc.bufferCount(), 0);
-  ASSERT_EQ(ui.alerts.size(), 1u);
-  EXPECT_EQ(ui.alerts[0].title, "MySQL Query Error");
-  ASSERT_TRUE(server->run("DROP TABLE xylatest.slow").empty());
 }
 
 // A server that stops answering is given up after the time limit the person set, with the

@@ -10,6 +10,8 @@
 #include "model/data_buffer.h"
 #include "model/manager.h"
 #include "model/xyla_document.h"
+#include "render/recording_canvas.h"
+#include "render/xyla_view.h"
 #include "support/document_fixture.h"
 
 namespace xyla::test {
@@ -31,6 +33,23 @@ class MacroFixture : public DocumentFixture {
     for (const auto& a : ui.alerts) {
       if (a.title == "Syntax Error in Macro") out.push_back(a.message);
     }
+    return out;
+  }
+
+  // Draws the document, sub-plots included, onto a canvas that records every operation.
+  RecordingCanvas drawn() {
+    RecordingCanvas canvas;
+    XylaView view(&m, doc.viewWidth, doc.viewHeight);
+    view.setXylaDocument(&doc);
+    view.prepare(canvas);
+    view.drawRect(canvas);
+    return canvas;
+  }
+  // Answers the texts of the drawing operations on `canvas`, in order.
+  static std::vector<std::string> textsOf(const RecordingCanvas& canvas) {
+    std::vector<std::string> out;
+    for (const auto& op : canvas.ops)
+      if (op.kind == "text") out.push_back(op.text);
     return out;
   }
 

@@ -10,8 +10,6 @@
 #include "macro/fit_binding.h"
 #include "macro/fit_figure.h"
 #include "macro_fixture.h"
-#include "render/recording_canvas.h"
-#include "render/xyla_view.h"
 
 namespace xyla::test {
 namespace {
@@ -78,14 +76,8 @@ TEST_F(FitFigure, ShowsTheSpectrumTheFitAndTheNormalisedResidual) {
   EXPECT_EQ(doc.axistext[1], "Intensity (counts)");
 
   // Drawn: every legend name, no fit statistics, and a swatch of each component's fill.
-  RecordingCanvas canvas;
-  XylaView view(&m, doc.viewWidth, doc.viewHeight);
-  view.setXylaDocument(&doc);
-  view.prepare(canvas);
-  view.drawRect(canvas);
-  std::vector<std::string> texts;
-  for (const auto& op : canvas.ops)
-    if (op.kind == "text") texts.push_back(op.text);
+  const RecordingCanvas canvas = drawn();
+  const std::vector<std::string> texts = textsOf(canvas);
   for (const char* name : {"C-C, C-H", "O-C=O", "Background", "Envelope", "Data", "Binding energy (eV)"})
     EXPECT_EQ(std::count(texts.begin(), texts.end(), name), 1) << name;
   for (const std::string& t : texts) EXPECT_EQ(t.find("rms"), std::string::npos) << t;

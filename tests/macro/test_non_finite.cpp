@@ -7,8 +7,6 @@
 
 #include "macro/command_table.h"
 #include "macro_fixture.h"
-#include "render/recording_canvas.h"
-#include "render/xyla_view.h"
 
 namespace xyla::test {
 namespace {
@@ -18,15 +16,6 @@ class NonFinite : public MacroFixture {
   void SetUp() override {
     addBuffer({1, 2, 3, 4, 5, 6}, {3, 1, 4, 1, 5, 9});
     addBuffer({1, 2, 3, 4}, {2, 7, 1, 8});
-  }
-  // Draws the document; answers the number of drawing operations.
-  std::size_t draw() {
-    RecordingCanvas canvas;
-    XylaView view(&m, doc.viewWidth, doc.viewHeight);
-    view.setXylaDocument(&doc);
-    view.prepare(canvas);
-    view.drawRect(canvas);
-    return canvas.ops.size();
   }
 };
 
@@ -46,7 +35,7 @@ TEST_F(NonFinite, DomainErrorsAreData) {
   EXPECT_TRUE(std::isnan(m.GV["w"]));
   EXPECT_EQ(printed, "-inf/nan");
   EXPECT_EQ(doc.xmax1, XylaDocument(&m).xmax1) << "a range with an infinite limit is ignored";
-  EXPECT_GT(draw(), 0u);
+  EXPECT_GT(drawn().ops.size(), 0u);
 }
 
 // An undefined smoothing factor counts as none: an unchanged copy, not a window of
@@ -62,7 +51,7 @@ TEST_F(NonFinite, UndefinedFourierFactorSmoothsNothing) {
 TEST_F(NonFinite, EveryCommandSurvivesThemInEveryNumber) {
   const std::set<CommandGroup> skipped = {CommandGroup::Files, CommandGroup::ControlFlow};
   const std::set<std::string> asking = {"quitapp", "close", "hideapp", "input", "ask", "askoption"};
-  const std::size_t plain = draw();
+  const std::size_t plain = drawn().ops.size();
   int runs = 0;
   for (const CommandEntry* e : CommandTable::standard().entries()) {
     if (skipped.count(e->group) || asking.count(e->name) || e->signature.find('d') == std::string::npos) continue;
@@ -80,7 +69,7 @@ TEST_F(NonFinite, EveryCommandSurvivesThemInEveryNumber) {
         SCOPED_TRACE(line);
         run(line);
         ++runs;
-        EXPECT_LT(draw(), 50 * plain + 100000);
+        EXPECT_LT(drawn().ops.size(), 50 * plain + 100000);
         EXPECT_TRUE(std::isfinite(doc.marginleft + doc.marginright + doc.margintop + doc.marginbottom));
         EXPECT_TRUE(std::isfinite(doc.viewWidth + doc.viewHeight));
       }

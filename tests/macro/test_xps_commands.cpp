@@ -11,8 +11,6 @@
 #include "macro_fixture.h"
 #include "model/document_archive.h"
 #include "model/text_scan.h"
-#include "render/recording_canvas.h"
-#include "render/xyla_view.h"
 #include "support/test_files.h"
 
 namespace xyla::test {
@@ -26,18 +24,6 @@ class XpsCommands : public MacroFixture {
     ASSERT_GE(importFile(doc, o), 1);
   }
   double var(const std::string& name) { return m.GV.count(name) ? m.GV[name] : NAN; }
-  // The texts the drawing pass of the document writes, sub-plots included.
-  std::vector<std::string> drawnTexts() {
-    RecordingCanvas canvas;
-    XylaView view(&m, doc.viewWidth, doc.viewHeight);
-    view.setXylaDocument(&doc);
-    view.prepare(canvas);
-    view.drawRect(canvas);
-    std::vector<std::string> out;
-    for (const auto& op : canvas.ops)
-      if (op.kind == "text") out.push_back(op.text);
-    return out;
-  }
   std::string tmp(const std::string& name) { return ::testing::TempDir() + name; }
 };
 
@@ -80,7 +66,7 @@ TEST_F(XpsCommands, WorkedExamplesRunOnTheMeasuredSpectra) {
     ASSERT_EQ(doc.subplots.size(), 1u);
     EXPECT_TRUE(doc.subplots[0]->sharex);
     // Both axis titles are drawn, the X title (set after the residual panel came) under it.
-    const std::vector<std::string> texts = drawnTexts();
+    const std::vector<std::string> texts = textsOf(drawn());
     for (const char* title : {"Binding energy (eV)", "Intensity (counts)"})
       EXPECT_EQ(std::count(texts.begin(), texts.end(), title), 1) << title;
     // The residual panel is part of the document file.

@@ -23,6 +23,8 @@ import sys
 import tempfile
 import time
 
+from compare_processes import run_headless
+
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 TMP = os.environ.get("TMPDIR", "/tmp")
 MIXING = 0.3
@@ -142,11 +144,7 @@ def main():
     p.add_argument("--show", action="store_true", help="print both programs' fitted values first")
     a = p.parse_args()
     xyla = os.path.abspath(a.xyla)
-    env = dict(os.environ)
-    env.pop("DISPLAY", None)
-    env.pop("WAYLAND_DISPLAY", None)
-    os.environ.clear()
-    os.environ.update(env)
+    run_headless()
     jobs = [(n, c) for n in (100_000, 1_000_000) for c in (3, 10)]
     with tempfile.TemporaryDirectory(prefix="xyla-fits-") as work:
         os.environ["XYLA_SETTINGS"] = os.path.join(work, "settings.ini")

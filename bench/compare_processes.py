@@ -65,6 +65,12 @@ def spectrum_file(points):
     return path
 
 
+def run_headless():
+    """Runs every later process without a display, as the batch unit of work does."""
+    for name in ("DISPLAY", "WAYLAND_DISPLAY"):
+        os.environ.pop(name, None)
+
+
 def run_once(cmd, cwd):
     """Wall time of one run, or None (after saying why) when the command fails."""
     start = time.perf_counter()
@@ -159,11 +165,7 @@ def main():
     p.add_argument("--only", nargs="*", help="run only the jobs whose name contains one of these words")
     a = p.parse_args()
     xyla = os.path.abspath(a.xyla)
-    env = dict(os.environ)
-    env.pop("DISPLAY", None)
-    env.pop("WAYLAND_DISPLAY", None)
-    os.environ.clear()
-    os.environ.update(env)
+    run_headless()
     with tempfile.TemporaryDirectory(prefix="xyla-compare-") as work:
         os.environ["XYLA_SETTINGS"] = os.path.join(work, "settings.ini")
         print("load average at the start: %.2f %.2f %.2f" % os.getloadavg())

@@ -9,5 +9,6 @@ void registerQuantCommands(CommandTable& t);
 void registerSurveyCommands(CommandTable& t);
 void registerFigureCommands(CommandTable& t);
 void registerDoubletCommands(CommandTable& t);
+void registerMonteCarloCommands(CommandTable& t);
 
 }  // namespace xyla

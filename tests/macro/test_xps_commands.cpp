@@ -319,6 +319,52 @@ TEST_F(XpsCommands, QuantificationFromBuffers) {
   EXPECT_NEAR(var("quantpct1"), 100.0 * 2 / 3, 1e-9);
 }
 
+// The Monte-Carlo example: the table it prints, publishes and writes agree; the counting
+// noise and the end points both move the areas; a net spectrum changed after its
+// background was made is varied by its noise alone.
+TEST_F(XpsCommands, MonteCarloExampleReportsEveryPart) {
+  importSpectrum("0-150W_NiWC1s_C1s.txt");
+  m.SV["file"] = tmp("c1s_mc");
+  std::ifstream in(std::string(XYLA_SOURCE_DIR) + "/resources/demo/c1s_mc.mac");
+  const std::string printed = run(std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>()));
+  EXPECT_TRUE(ui.alerts.empty());
+  EXPECT_NE(printed.find("Poisson noise, end points within +-0.5"), std::string::npos) << printed;
+  EXPECT_EQ(var("fitmcreplicas"), 100.0);
+  EXPECT_EQ(var("fitmcfailed"), 0.0);
+  const std::string csv = readFile(tmp("c1s_mc") + "-mc.csv");
+  ASSERT_EQ(std::count(csv.begin(), csv.end(), '\n'), 7) << csv;  // header, area and percent of 3 peaks
+  for (int row = 1; row <= 3; ++row) {
+    const std::string r = std::to_string(row);
+    for (const char* part : {"area", "areanoise", "areaend", "pct", "pctnoise", "pctend"})
+      EXPECT_GT(var(std::string("fitmc") + part + r), 0.0) << part << r;
+    EXPECT_LT(var("fitmcarealo" + r), var("fittruearea" + r));
+    EXPECT_GT(var("fitmcareahi" + r), var("fittruearea" + r));
+    // The CSV line of the area carries the published spread (seven digits).
+    std::smatch hit;
+    ASSERT_TRUE(std::regex_search(csv, hit, std::regex("\"row " + r + "\"," + r + ",area,[^,]*,[^,]*,[^,]*,([^,]*),")));
+    EXPECT_NEAR(std::stod(hit[1]), var("fitmcarea" + r), 1e-6 * var("fitmcarea" + r));
+  }
+  // The background's noise comes on top of the peaks' own: more than the covariance says.
+  EXPECT_GT(var("fitmcareanoise1"), var("fiterrtruearea1"));
+
+  ui.alerts.clear();
+  const struct {
+    const char* command;
+    const char* message;
+  } bad[] = {{"fitmc 1", "The number of replicas must lie between 2 and 100000"},
+             {"fitmc 10 -1", "The end-point window must be 0 or more"}};
+  for (const auto& c : bad) {
+    run(std::string(c.command) + "\n");
+    ASSERT_EQ(ui.alerts.size(), 1u) << c.command;
+    EXPECT_EQ(ui.alerts[0].title, "Monte-Carlo Errors");
+    EXPECT_EQ(ui.alerts[0].message, c.message);
+    ui.alerts.clear();
+  }
+  const std::string moved = run("movey 0 5 1\nfit\nfitmc 10 0.5\n");
+  EXPECT_NE(moved.find("end points not varied"), std::string::npos) << moved;
+  EXPECT_EQ(var("fitmcareaend1"), 0.0);
+}
+
 TEST_F(XpsCommands, BadArgumentsSayWhyAndChangeNothing) {
   addBuffer({1, 2, 3, 4, 5}, {1, 2, 3, 2, 1});
   const struct {
@@ -338,6 +384,7 @@ TEST_F(XpsCommands, BadArgumentsSayWhyAndChangeNothing) {
       {"chargefit 1 all", "Charge Correction", "Row 1 is no fitted peak.*"},
       {"fitcsv '/tmp/never.csv'", "No Fit Result", "Run a successful fit first"},
       {"fitresidual", "No Fit Result", "Run a successful fit first"},
+      {"fitmc 10", "Monte-Carlo Errors", "Run a successful fit first"},
       {"fitweight 1 9", "Fit Weights", "Buffer 9 does not exist"},
       {"shirleyconv 1 2 1 0 0", "XPS Background", "The region holds fewer than 3 points"},
       {"tougaardbg 1 9 0 1 0 0", "XPS Background", "The region has no high-energy end inside the data"},

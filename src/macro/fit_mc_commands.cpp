@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "analysis/background_region.h"
+#include "analysis/quantification.h"
 #include "analysis/shirley_converged.h"
 #include "fit/fit_controller.h"
 #include "fit/mc_report.h"
@@ -81,14 +82,59 @@ std::vector<std::string> peakNames(Macro& m, const fit::Fit& f) {
   return names;
 }
 
+// The atomic percentage of quantification line `i` for every replica of `part` (NaN where
+// its fit failed or the areas do not quantify): the lines from this fit take the
+// replica's areas, the others keep theirs.
+std::vector<double> replicaAtomic(const xps::QuantSession& s, const xps::QuantOptions& o,
+                                  const std::shared_ptr<const xps::AreaCovariance>& group, const fit::McResult& mc,
+                                  int part, std::size_t i) {
+  std::vector<double> out;
+  for (const std::vector<double>& areas : mc.areas[part]) {
+    std::vector<xps::QuantEntry> entries = s.entries;
+    for (xps::QuantEntry& e : entries)
+      if (e.group == group && e.indexInGroup >= 0 && e.indexInGroup < static_cast<int>(areas.size()))
+        e.area = areas[e.indexInGroup];
+    const xps::QuantOutcome q = xps::quantify(entries, o);
+    out.push_back(q.ok ? q.rows[i].atomic : std::nan(""));
+  }
+  return out;
+}
+
+// Lines for the atomic percentages of the quantification lines taken from this fit
+// (quantpeak), as the last `quant` computed them; none before a `quant`.
+void addAtomicLines(Macro& m, const fit::FitResult& r, const fit::McResult& mc, std::vector<fit::McLine>& lines) {
+  const xps::QuantSession& s = quantSessionFor(m);
+  if (!(s.hv > 0.0)) return;
+  const auto group = fitAreaGroup(r);
+  const xps::QuantOptions o = xps::optionsOf(s);
+  const xps::QuantOutcome base = xps::quantify(s.entries, o);
+  if (!base.ok) return;
+  for (std::size_t i = 0; i < s.entries.size(); ++i) {
+    const xps::QuantEntry& e = s.entries[i];
+    if (e.group != group || e.limit || e.indexInGroup < 0 || e.indexInGroup >= static_cast<int>(mc.peaks.size()))
+      continue;
+    fit::McLine l;
+    l.row = mc.peaks[e.indexInGroup].row + 1;
+    l.name = e.line;
+    l.quantity = "atomic";
+    l.value = base.rows[i].atomic;
+    l.covarianceError = base.rows[i].atomicError;
+    l.haveCovariance = true;
+    for (int part = 0; part < fit::kMcParts; ++part)
+      if (!mc.areas[part].empty()) l.spread[part] = fit::spreadOf(replicaAtomic(s, o, group, mc, part, i));
+    lines.push_back(l);
+  }
+}
+
 // fitmcarea<r>, fitmcareanoise<r>, fitmcareaend<r>, fitmcarealo<r>, fitmcareahi<r> and
-// the same for pct, plus fitmcreplicas and fitmcfailed.
+// the same for pct and at (atomic percentages), plus fitmcreplicas and fitmcfailed.
 void publish(Macro& m, const fit::McResult& mc, const std::vector<fit::McLine>& lines) {
   auto set = [&m](const std::string& name, double v) { m.M->GV[name] = std::isfinite(v) ? v : 0.0; };
   set("fitmcreplicas", mc.replicas);
   set("fitmcfailed", mc.failed[fit::kMcBoth] + mc.failed[fit::kMcNoise] + mc.failed[fit::kMcEndPoints]);
   for (const fit::McLine& l : lines) {
-    const std::string base = std::string("fitmc") + (l.quantity == "area" ? "area" : "pct"), row = std::to_string(l.row);
+    const std::string kind = l.quantity == "area" ? "area" : l.quantity == "percent" ? "pct" : "at";
+    const std::string base = "fitmc" + kind, row = std::to_string(l.row);
     set(base + row, l.spread[fit::kMcBoth].sd);
     set(base + "noise" + row, l.spread[fit::kMcNoise].sd);
     set(base + "end" + row, mc.endPoints ? l.spread[fit::kMcEndPoints].sd : 0.0);
@@ -118,7 +164,8 @@ void fitmc(Macro& m) {
   const double scatter = r.sigma * std::sqrt(r.reducedChisq > 0.0 ? r.reducedChisq : 1.0);
   const fit::McResult mc = fit::monteCarlo(f.model(), {r.sigma, r.poisson, scatter}, s, o);
   if (!mc.ok) return mcAlert(m, mc.error);
-  const std::vector<fit::McLine> lines = fit::mcLines(mc, r.measures, peakNames(m, f));
+  std::vector<fit::McLine> lines = fit::mcLines(mc, r.measures, peakNames(m, f));
+  addAtomicLines(m, r, mc, lines);
   m.print(fit::mcText(mc, o, lines));
   publish(m, mc, lines);
   std::string error;
@@ -133,7 +180,7 @@ void fitmc(Macro& m) {
 void registerMonteCarloCommands(CommandTable& t) {
   t.add(CommandGroup::Fit, "fitmc", "idis", 1, fitmc,
         {"replicas [window] [seed] [file]",
-         "Monte-Carlo errors of the last fit: replicas with counting noise and, after shirleyconv, background end points moved within +-window, refitted; prints and publishes the spreads (fitmcarea1, fitmcpct1...) and writes them as a table."});
+         "Monte-Carlo errors of the last fit: replicas with counting noise and, after shirleyconv, background end points moved within +-window, refitted; prints and publishes the spreads (fitmcarea1, fitmcpct1, fitmcat1 after quantpeak and quant...) and writes them as a table."});
 }
 
 }  // namespace xyla

@@ -1,8 +1,18 @@
 #pragma once
 
+#include <memory>
+
 namespace xyla {
 
 class CommandTable;
+class Macro;
+namespace fit {
+struct FitResult;
+}
+namespace xps {
+struct AreaCovariance;
+struct QuantSession;
+}  // namespace xps
 
 // The parts of the XPS command family that live in files of their own.
 void registerQuantCommands(CommandTable& t);
@@ -10,5 +20,11 @@ void registerSurveyCommands(CommandTable& t);
 void registerFigureCommands(CommandTable& t);
 void registerDoubletCommands(CommandTable& t);
 void registerMonteCarloCommands(CommandTable& t);
+
+// The quantification list of the application (a list of its own without one).
+xps::QuantSession& quantSessionFor(Macro& m);
+// The true areas of the fit `r`'s peaks as one covariance group, made once per fit: the
+// quantification lines taken from that fit share it.
+std::shared_ptr<const xps::AreaCovariance> fitAreaGroup(const fit::FitResult& r);
 
 }  // namespace xyla

@@ -347,6 +347,14 @@ TEST_F(XpsCommands, MonteCarloExampleReportsEveryPart) {
   // The background's noise comes on top of the peaks' own: more than the covariance says.
   EXPECT_GT(var("fitmcareanoise1"), var("fiterrtruearea1"));
 
+  // Lines of one element from this fit: their atomic percentages are the percentages of
+  // the areas, replica by replica.
+  run("quantclear\nquantpeak 'C 1s' 1\nquantpeak 'C 1s' 2\nquantpeak 'C 1s' 3\nquant al\nfitmc 30 0.5 7\n");
+  for (const char* part : {"1", "noise2", "end3", "lo1", "hi2"}) {
+    EXPECT_GT(var(std::string("fitmcat") + part), 0.0) << part;
+    EXPECT_NEAR(var(std::string("fitmcat") + part), var(std::string("fitmcpct") + part), 1e-6) << part;
+  }
+
   ui.alerts.clear();
   const struct {
     const char* command;

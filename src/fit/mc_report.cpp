@@ -49,7 +49,8 @@ std::string mcText(const McResult& mc, const McOptions& options, const std::vect
   std::string out = "Monte-Carlo errors: " + std::to_string(mc.replicas) + " replicas per part, seed " +
                     std::to_string(options.seed) + ", " + (mc.poisson ? "Poisson" : "Gaussian") + " noise";
   out += mc.endPoints ? ", end points within +-" + g(options.window) : ", end points not varied";
-  out += "; failed fits " + std::to_string(mc.failed[kMcBoth] + (mc.endPoints ? mc.failed[kMcNoise] + mc.failed[kMcEndPoints] : 0)) + "\n";
+  out += "; failed fits " +
+         std::to_string(mc.failed[kMcBoth] + (mc.endPoints ? mc.failed[kMcNoise] + mc.failed[kMcEndPoints] : 0)) + "\n";
   char buf[256];
   std::snprintf(buf, sizeof buf, "%-4s %-8s %12s %10s %10s %10s %10s  %s\n", "row", "quantity", "value", "cov. err",
                 "MC sd", "noise sd", "ends sd", "95 % interval");

@@ -21,7 +21,7 @@ constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 // so neighbouring replicas get unrelated streams.
 std::uint64_t streamSeed(std::uint64_t seed, int part, int replica) {
   std::uint64_t z = seed + 0x9e3779b97f4a7c15ull * (1 + static_cast<std::uint64_t>(part) * 1000003ull +
-                                                     static_cast<std::uint64_t>(replica) * 7919ull);
+                                                    static_cast<std::uint64_t>(replica) * 7919ull);
   z = (z ^ (z >> 30)) * 0xbf58476d1ce4e5b9ull;
   z = (z ^ (z >> 27)) * 0x94d049bb133111ebull;
   return z ^ (z >> 31);
@@ -236,9 +236,11 @@ McResult monteCarlo(const FitModel& fitted, const McWeights& weights, const McSp
   r.endPoints = spectrum.rule && options.window > 0.0;
   r.replicas = options.replicas;
   // Without moved end points the noise is all there is: one part stands for both.
-  const std::vector<int> parts = r.endPoints ? std::vector<int>{kMcBoth, kMcNoise, kMcEndPoints} : std::vector<int>{kMcNoise};
+  const std::vector<int> parts =
+      r.endPoints ? std::vector<int>{kMcBoth, kMcNoise, kMcEndPoints} : std::vector<int>{kMcNoise};
   const int tasks = static_cast<int>(parts.size()) * options.replicas;
-  const std::vector<ReplicaOutcome> outcomes = runAll(run, parts, options.replicas, threadCount(options, fitted, tasks));
+  const std::vector<ReplicaOutcome> outcomes =
+      runAll(run, parts, options.replicas, threadCount(options, fitted, tasks));
 
   r.areas.assign(kMcParts, {});
   std::vector<std::vector<std::vector<double>>> percents(kMcParts);

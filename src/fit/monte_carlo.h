@@ -53,10 +53,10 @@ struct McWeights {
 };
 
 struct McOptions {
-  int replicas = 100;     // per part
-  double window = 0.0;    // end positions drawn uniformly within +-window
+  int replicas = 100;   // per part
+  double window = 0.0;  // end positions drawn uniformly within +-window
   std::uint64_t seed = 1;
-  int threads = 0;        // 0: one per processor
+  int threads = 0;  // 0: one per processor
   int maxIterations = 200;
 };
 

@@ -33,7 +33,8 @@ fit::BackgroundRule shirleyRule(int endPoints, bool highAtLargerX) {
     BackgroundRegion r;
     std::string error;
     if (!findRegion(x, y, x1, x2, highAtLargerX, false, r, error)) return false;
-    std::vector<double> rx(x.begin() + r.first, x.begin() + r.last + 1), ry(y.begin() + r.first, y.begin() + r.last + 1);
+    std::vector<double> rx(x.begin() + r.first, x.begin() + r.last + 1),
+        ry(y.begin() + r.first, y.begin() + r.last + 1);
     if (!r.highAtLast) std::reverse(ry.begin(), ry.end()), std::reverse(rx.begin(), rx.end());
     ShirleyResult s = convergedShirley(rx, ry, endPoints);
     if (!s.ok) return false;
@@ -57,8 +58,8 @@ bool measuredSpectrum(Macro& m, const fit::BackgroundOrigin& o, const DataBuffer
   s.x2 = o.x2;
   if (!s.rule(s.x, s.y, o.x1, o.x2, s.first, s.last, s.background) || s.last - s.first + 1 != net.count()) return false;
   for (int i = 0; i < net.count(); ++i)
-    if (net.X[i] != s.x[s.first + i] || std::fabs(net.Y[i] - (s.y[s.first + i] - s.background[i])) >
-                                            1e-9 * (std::fabs(s.y[s.first + i]) + 1.0))
+    if (net.X[i] != s.x[s.first + i] ||
+        std::fabs(net.Y[i] - (s.y[s.first + i] - s.background[i])) > 1e-9 * (std::fabs(s.y[s.first + i]) + 1.0))
       return false;
   return true;
 }
@@ -180,7 +181,9 @@ void fitmc(Macro& m) {
 void registerMonteCarloCommands(CommandTable& t) {
   t.add(CommandGroup::Fit, "fitmc", "idis", 1, fitmc,
         {"replicas [window] [seed] [file]",
-         "Monte-Carlo errors of the last fit: replicas with counting noise and, after shirleyconv, background end points moved within +-window, refitted; prints and publishes the spreads (fitmcarea1, fitmcpct1, fitmcat1 after quantpeak and quant...) and writes them as a table."});
+         "Monte-Carlo errors of the last fit: replicas with counting noise and, after shirleyconv, background end "
+         "points moved within +-window, refitted; prints and publishes the spreads (fitmcarea1, fitmcpct1, fitmcat1 "
+         "after quantpeak and quant...) and writes them as a table."});
 }
 
 }  // namespace xyla

@@ -44,9 +44,7 @@ McSpectrum bufferSpectrum(const DataBuffer& b) {
   return s;
 }
 
-fit::McWeights weightsOf(const fit::FitResult& r) {
-  return {r.sigma, r.poisson, r.sigma * std::sqrt(r.reducedChisq)};
-}
+fit::McWeights weightsOf(const fit::FitResult& r) { return {r.sigma, r.poisson, r.sigma * std::sqrt(r.reducedChisq)}; }
 
 // One Gaussian of height 1000 and FWHM 1.5 at 285 on 301 points, noise as the case says.
 struct ReferenceCase {
@@ -193,9 +191,9 @@ TEST(MonteCarlo, SpreadsAndCountsByDefinition) {
     std::vector<double> y;
     bool counts;
   };
-  const Counts counts[] = {{{0, 3, 1900}, true}, {{0, 3.5, 1900}, false}, {{-1, 3}, false}, {{nan}, false}, {{}, false}};
-  for (const Counts& c : counts)
-    EXPECT_EQ(fit::looksLikeCounts(c.y, 0, static_cast<int>(c.y.size()) - 1), c.counts);
+  const Counts counts[] = {
+      {{0, 3, 1900}, true}, {{0, 3.5, 1900}, false}, {{-1, 3}, false}, {{nan}, false}, {{}, false}};
+  for (const Counts& c : counts) EXPECT_EQ(fit::looksLikeCounts(c.y, 0, static_cast<int>(c.y.size()) - 1), c.counts);
 }
 
 TEST(MonteCarlo, RefusesWhatGivesNoSpread) {

@@ -22,12 +22,7 @@
 
 namespace xyla {
 
-namespace {
-
-void mcAlert(Macro& m, const std::string& message) { m.M->ui().alert("Monte-Carlo Errors", message, {"OK"}); }
-
-// The converged Shirley background between two end positions, as the replicas need it.
-fit::BackgroundRule shirleyRule(int endPoints, bool highAtLargerX) {
+fit::BackgroundRule convergedShirleyRule(int endPoints, bool highAtLargerX) {
   return [endPoints, highAtLargerX](const std::vector<double>& x, const std::vector<double>& y, double x1, double x2,
                                     int& first, int& last, std::vector<double>& background) {
     BackgroundRegion r;
@@ -46,12 +41,16 @@ fit::BackgroundRule shirleyRule(int endPoints, bool highAtLargerX) {
   };
 }
 
+namespace {
+
+void mcAlert(Macro& m, const std::string& message) { m.M->ui().alert("Monte-Carlo Errors", message, {"OK"}); }
+
 // The measured spectrum behind the fitted buffer when a converged Shirley of this
 // document made it (and neither buffer changed since); false otherwise.
 bool measuredSpectrum(Macro& m, const fit::BackgroundOrigin& o, const DataBuffer& net, fit::McSpectrum& s) {
   const DataBuffer* src = m.PD->buffer(o.source);
   if (o.document != m.PD || !src) return false;
-  s.rule = shirleyRule(o.endPoints, o.highAtLargerX);
+  s.rule = convergedShirleyRule(o.endPoints, o.highAtLargerX);
   s.x = src->X;
   s.y = src->Y;
   s.x1 = o.x1;

@@ -156,6 +156,7 @@ void registerXpsCommands(CommandTable& t) {
   registerFigureCommands(t);
   registerDoubletCommands(t);
   registerMonteCarloCommands(t);
+  registerBatchCommands(t);
 }
 
 }  // namespace xyla

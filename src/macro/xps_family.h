@@ -2,6 +2,8 @@
 
 #include <memory>
 
+#include "fit/monte_carlo.h"
+
 namespace xyla {
 
 class CommandTable;
@@ -20,6 +22,11 @@ void registerSurveyCommands(CommandTable& t);
 void registerFigureCommands(CommandTable& t);
 void registerDoubletCommands(CommandTable& t);
 void registerMonteCarloCommands(CommandTable& t);
+void registerBatchCommands(CommandTable& t);
+
+// The converged Shirley background between two end positions as a rule that makes it
+// again on other counts (Monte-Carlo replicas, batch fits).
+fit::BackgroundRule convergedShirleyRule(int endPoints, bool highAtLargerX);
 
 // The quantification list of the application (a list of its own without one).
 xps::QuantSession& quantSessionFor(Macro& m);

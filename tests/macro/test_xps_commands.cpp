@@ -368,6 +368,15 @@ TEST_F(XpsCommands, MonteCarloExampleReportsEveryPart) {
     EXPECT_EQ(ui.alerts[0].message, c.message);
     ui.alerts.clear();
   }
+  // The same table on the measured spectrum twice, with its background made again: the
+  // rows are the fit of the example.
+  run("fitbatch '" + tmp("batch.csv") + "' 0,0 1\n");
+  EXPECT_EQ(var("fitbatchok"), 2.0);
+  const std::string batch = readFile(tmp("batch.csv"));
+  std::smatch row;
+  ASSERT_TRUE(std::regex_search(batch, row, std::regex("\n[^,]*,ok,221,[0-9]+,[^,]*,[^,]*,[^,]*,([^,]*),"))) << batch;
+  EXPECT_NEAR(std::stod(row[1]), var("fitA1"), 1e-4);
+
   const std::string moved = run("movey 0 5 1\nfit\nfitmc 10 0.5\n");
   EXPECT_NE(moved.find("end points not varied"), std::string::npos) << moved;
   EXPECT_EQ(var("fitmcareaend1"), 0.0);
@@ -398,6 +407,7 @@ TEST_F(XpsCommands, BadArgumentsSayWhyAndChangeNothing) {
       {"tougaardbg 1 9 0 1 0 0", "XPS Background", "The region has no high-energy end inside the data"},
       {"surveymark al 'W,Zz' 0", "Survey", "Unknown element Zz"},
       {"kebe 0 4.5 0", "Energy Scale", "The photon energy must be.*"},
+      {"fitrow 1 GL 3~ 1~ 1~\nfitbatch '/tmp/never.csv' 0 1", "Fit Batch", "No converged Shirley background.*"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.command);

@@ -77,9 +77,12 @@ BatchRow fitOne(const FitModel& start, const BatchSpectrum& s, const BatchSetup&
   row.rms = st.rms;
   const int dof = d.n - m.nmfit;
   row.reducedChisq = dof > 0 ? row.chisq / dof : 0.0;
-  if (st.lambda != 0.0f) row.error = "iteration limit reached";
-  else if (st.error != kNoEliminationError) row.error = "no solution: the matrix of the fit is singular";
-  else if (!std::isfinite(st.chisq)) row.error = "the model gives values that are not numbers";
+  if (st.lambda != 0.0f)
+    row.error = "iteration limit reached";
+  else if (st.error != kNoEliminationError)
+    row.error = "no solution: the matrix of the fit is singular";
+  else if (!std::isfinite(st.chisq))
+    row.error = "the model gives values that are not numbers";
   if (!row.error.empty()) return row;
   const ParameterErrors e = parameterErrors(m, solver.covariance(), dof > 0 ? row.reducedChisq : 0.0);
   row.measures = measurePeaks(m, dof > 0 ? e.covariance : std::vector<double>(), d.xlo, d.xhi);
@@ -89,7 +92,8 @@ BatchRow fitOne(const FitModel& start, const BatchSpectrum& s, const BatchSetup&
 
 }  // namespace
 
-std::vector<BatchRow> fitBatch(const FitModel& model, const std::vector<BatchSpectrum>& spectra, const BatchSetup& setup) {
+std::vector<BatchRow> fitBatch(const FitModel& model, const std::vector<BatchSpectrum>& spectra,
+                               const BatchSetup& setup) {
   const int n = static_cast<int>(spectra.size());
   std::vector<BatchRow> rows(n);
   int threads = setup.threads > 0 ? setup.threads : static_cast<int>(std::thread::hardware_concurrency());
@@ -123,7 +127,10 @@ std::string batchCsv(const FitModel& model, const std::vector<BatchRow>& rows, c
   const struct {
     const char* name;
     std::string unit;
-  } columns[] = {{"position", units.x}, {"FWHM", units.x}, {"height", units.y}, {"area", units.y + " " + units.x},
+  } columns[] = {{"position", units.x},
+                 {"FWHM", units.x},
+                 {"height", units.y},
+                 {"area", units.y + " " + units.x},
                  {"percent", "%"}};
   for (const PeakRow& p : model.peaks)
     for (const auto& c : columns) {
@@ -141,8 +148,11 @@ std::string batchCsv(const FitModel& model, const std::vector<BatchRow>& rows, c
       const bool known = r.ok && k < r.measures.peaks.size() && r.measures.peaks[k].ok;
       const PeakNumbers& n = known ? r.measures.peaks[k] : PeakNumbers();
       const bool e = known && n.errorsOk;
-      const double values[5][2] = {{n.position, n.positionError}, {n.fwhm, n.fwhmError}, {n.height, n.heightError},
-                                   {n.area, n.areaError}, {n.percent, n.percentError}};
+      const double values[5][2] = {{n.position, n.positionError},
+                                   {n.fwhm, n.fwhmError},
+                                   {n.height, n.heightError},
+                                   {n.area, n.areaError},
+                                   {n.percent, n.percentError}};
       for (int q = 0; q < 5; ++q) {
         const bool have = known && (q < 4 || n.hasPercent);
         out += "," + (have ? csvNumber(values[q][0]) : "") + "," + (have && e ? csvNumber(values[q][1]) : "");

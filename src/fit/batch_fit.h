@@ -38,7 +38,8 @@ struct BatchRow {
 };
 
 // Fits `model` (its values the start) to every spectrum; rows in the spectra's order.
-std::vector<BatchRow> fitBatch(const FitModel& model, const std::vector<BatchSpectrum>& spectra, const BatchSetup& setup);
+std::vector<BatchRow> fitBatch(const FitModel& model, const std::vector<BatchSpectrum>& spectra,
+                               const BatchSetup& setup);
 
 // The rows as comma-separated values: spectrum, status, points, iterations, chi-square,
 // reduced chi-square, rms, then for every peak (by table row) position, FWHM, height,

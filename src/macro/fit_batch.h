@@ -13,7 +13,7 @@ class Fit;
 // What a batch of fits did.
 struct FitBatchOutcome {
   bool written = false;
-  std::string error;      // why nothing was written
+  std::string error;          // why nothing was written
   bool tableRefused = false;  // the fit table did not read (its alert said why)
   int ok = 0, failed = 0;
 };

@@ -157,6 +157,7 @@ void registerXpsCommands(CommandTable& t) {
   registerDoubletCommands(t);
   registerMonteCarloCommands(t);
   registerBatchCommands(t);
+  registerJointCommands(t);
 }
 
 }  // namespace xyla

@@ -23,6 +23,7 @@ void registerFigureCommands(CommandTable& t);
 void registerDoubletCommands(CommandTable& t);
 void registerMonteCarloCommands(CommandTable& t);
 void registerBatchCommands(CommandTable& t);
+void registerJointCommands(CommandTable& t);
 
 // The converged Shirley background between two end positions as a rule that makes it
 // again on other counts (Monte-Carlo replicas, batch fits).

@@ -65,8 +65,8 @@ TEST(BatchFit, RowsAreTheSingleFitsWhateverTheThreads) {
 
 // A background rule that takes a constant level off, or fails when told to.
 fit::BackgroundRule levelRule(double level, bool fails) {
-  return [level, fails](const std::vector<double>& x, const std::vector<double>&, double, double, int& first,
-                        int& last, std::vector<double>& bg) {
+  return [level, fails](const std::vector<double>& x, const std::vector<double>&, double, double, int& first, int& last,
+                        std::vector<double>& bg) {
     first = 0;
     last = static_cast<int>(x.size()) - 1;
     bg.assign(x.size(), level);

@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <fstream>
+#include <map>
 #include <regex>
 
 #include "io/ascii_import.h"
@@ -382,6 +383,55 @@ TEST_F(XpsCommands, MonteCarloExampleReportsEveryPart) {
   EXPECT_EQ(var("fitmcareaend1"), 0.0);
 }
 
+// The joint example: without the tie across the regions the joint fit is the two single
+// fits; with it (the widths fitted alone differ by 4 %) the shared width lies between
+// them and each region's chi-square stays close to its own fit's.
+TEST_F(XpsCommands, JointFitAgreesWithTheSingleFitsWhereTheTieIsLoose) {
+  importSpectrum("0-150W_NiWC1s_C1s.txt");
+  m.SV["file"] = std::string(XYLA_SOURCE_DIR) + "/resources/demo/0-150W_NiWO1s_O1s.txt";
+  std::ifstream in(std::string(XYLA_SOURCE_DIR) + "/resources/demo/c1s_o1s_joint.mac");
+  const std::string printed = run(std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>()));
+  EXPECT_TRUE(ui.alerts.empty());
+  EXPECT_EQ(std::count(printed.begin(), printed.end(), '\n'), 4) << printed;
+  ASSERT_EQ(var("fitjointok"), 1.0);
+  const double shared = var("fitC1"), tiedChisq[2] = {var("fitjointchisq1"), var("fitjointchisq2")};
+  EXPECT_EQ(var("fitC4"), shared);
+  EXPECT_NEAR(var("fittruepct4") + var("fittruepct5"), 100.0, 1e-9);
+  EXPECT_NEAR(var("fittruepct1") + var("fittruepct2") + var("fittruepct3"), 100.0, 1e-9);
+
+  const char* names[] = {"fitA1", "fitC1", "fittruepct1", "fitA4", "fitC4", "fitC5", "fittruepct4", "fiterrtruearea4"};
+  run("fitrow 4 GL 528.4~0.5 3500~ 1.2~ 0.3 '' 1\nfitjoint 1,4 '1-3;4-5'\n");
+  std::map<std::string, double> joint;
+  for (const char* n : names) joint[n] = var(n);
+  const double looseChisq[2] = {var("fitjointchisq1"), var("fitjointchisq2")}, pooled = var("fitjointredchisq");
+  // Each region alone, from the same starting values. The errors of the joint fit scale
+  // with its pooled chi-square per degree of freedom, those of a single fit with its own.
+  auto compare = [&](int from, int to) {
+    for (int i = from; i < to; ++i) {
+      const double scale = i == 7 ? std::sqrt(pooled / var("fitredchisq")) : 1.0;
+      const double tolerance = (i == 7 ? 3e-3 : 1e-3) * std::fabs(scale * var(names[i]));  // errors: single precision
+      EXPECT_NEAR(joint[names[i]], scale * var(names[i]), tolerance) << names[i];
+    }
+  };
+  run("fitclear 4\nfitclear 5\nfitrow 1 GL 282.1~0.5 900~ 1.2~ 0.3 '' 1\nfitrow 2 GL 284.5~0.7 150~ 1+0 0.3 '' 1\n"
+      "fitrow 3 GL 286.2~1 60~ 1+0 0.3 '' 1\nsetcurrent 1\nfit\n");
+  ASSERT_EQ(var("fitok"), 1.0);
+  compare(0, 3);
+  EXPECT_NEAR(looseChisq[0], var("fitchisq"), 1e-3 * var("fitchisq"));
+  const double singleC = var("fitC1");
+  run("fitclear\nfitrow 4 GL 528.4~0.5 3500~ 1.2~ 0.3 '' 1\nfitrow 5 GL 530~1 800~ 1.2~ 0.3 '' 1\nsetcurrent 4\nfit\n");
+  ASSERT_EQ(var("fitok"), 1.0);
+  compare(3, 8);
+  EXPECT_NEAR(looseChisq[1], var("fitchisq"), 1e-3 * var("fitchisq"));
+  const double singleO = var("fitC4");
+  EXPECT_GT(shared, std::min(singleC, singleO));
+  EXPECT_LT(shared, std::max(singleC, singleO));
+  for (int g = 0; g < 2; ++g) {
+    EXPECT_GE(tiedChisq[g] + tiedChisq[1 - g], looseChisq[0] + looseChisq[1]);
+    EXPECT_LT(tiedChisq[g], 1.05 * looseChisq[g]) << g;
+  }
+}
+
 TEST_F(XpsCommands, BadArgumentsSayWhyAndChangeNothing) {
   addBuffer({1, 2, 3, 4, 5}, {1, 2, 3, 2, 1});
   const struct {
@@ -408,6 +458,10 @@ TEST_F(XpsCommands, BadArgumentsSayWhyAndChangeNothing) {
       {"surveymark al 'W,Zz' 0", "Survey", "Unknown element Zz"},
       {"kebe 0 4.5 0", "Energy Scale", "The photon energy must be.*"},
       {"fitrow 1 GL 3~ 1~ 1~\nfitbatch '/tmp/never.csv' 0 1", "Fit Batch", "No converged Shirley background.*"},
+      {"fitjoint 0 '1;1'", "Joint Fit", "Give one group of rows per buffer: 1 buffers, 2 groups"},
+      {"fitjoint 0 '1-x'", "Joint Fit", "Rows must be written as 1-3;4 5.*"},
+      {"fitjoint 0 '1 2'", "Joint Fit", "Row 2 is no active peak of the table"},
+      {"fitrow 2 GL 4~ 1~ 1~\nfitjoint 0 '1'", "Joint Fit", "Row 2 belongs to no buffer"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.command);

@@ -7,7 +7,7 @@
 #include <thread>
 
 #include "fit/fit_data.h"
-#include "fit/levenberg_marquardt.h"
+#include "fit/fit_problem.h"
 #include "fit/peak_sum.h"
 #include "model/data_buffer.h"
 
@@ -59,30 +59,18 @@ BatchRow fitOne(const FitModel& start, const BatchSpectrum& s, const BatchSetup&
   p.weight = d.w;
   p.sigma = d.sigma;
   p.model = &peaks;
-  p.a.assign(m.ptab.base(), m.ptab.base() + m.nptab + 1);
-  p.amin.assign(m.ptmin.base(), m.ptmin.base() + m.nptab + 1);
-  p.amax.assign(m.ptmax.base(), m.ptmax.base() + m.nptab + 1);
-  for (int j = 1; j <= m.nmfit; ++j) p.free.push_back(m.mfit[j]);
+  setTableParameters(p, m);
   p.threads = 1;  // the spectra are the parallel work
   MrqStatus st;
-  st.lambda = -9.99f;
-  st.chisq = std::numeric_limits<float>::infinity();
   MrqSolver solver;
-  while (st.lambda != 0.0f && row.iterations < setup.maxIterations) {
-    solver.mrqmin(p, st);
-    ++row.iterations;
-  }
+  const SolveOutcome end = solveToEnd(p, st, solver, setup.maxIterations);
+  row.iterations = end.iterations;
+  row.error = end.error;
   for (int j = 1; j <= m.nptab; ++j) m.ptab[j] = p.a[j];
   row.chisq = st.chisq;
   row.rms = st.rms;
   const int dof = d.n - m.nmfit;
   row.reducedChisq = dof > 0 ? row.chisq / dof : 0.0;
-  if (st.lambda != 0.0f)
-    row.error = "iteration limit reached";
-  else if (st.error != kNoEliminationError)
-    row.error = "no solution: the matrix of the fit is singular";
-  else if (!std::isfinite(st.chisq))
-    row.error = "the model gives values that are not numbers";
   if (!row.error.empty()) return row;
   const ParameterErrors e = parameterErrors(m, solver.covariance(), dof > 0 ? row.reducedChisq : 0.0);
   row.measures = measurePeaks(m, dof > 0 ? e.covariance : std::vector<double>(), d.xlo, d.xhi);

@@ -8,6 +8,7 @@
 
 #include "fit/fit_controller.h"
 #include "fit/fit_data.h"
+#include "fit/fit_problem.h"
 #include "fit/levenberg_marquardt.h"
 #include "fit/peak_sum.h"
 #include "model/ui.h"
@@ -97,11 +98,7 @@ MrqProblem Fit::problemFor(const FitData& data, ModelFunction& model) {
   p.weight = data.w;
   p.sigma = data.sigma;
   p.model = &model;
-  p.a.assign(m.ptab.base(), m.ptab.base() + m.nptab + 1);
-  p.amin.assign(m.ptmin.base(), m.ptmin.base() + m.nptab + 1);
-  p.amax.assign(m.ptmax.base(), m.ptmax.base() + m.nptab + 1);
-  for (int j = 1; j <= m.nmfit; ++j) p.free.push_back(m.mfit[j]);
-  p.groupSize = 5;
+  setTableParameters(p, m);
   p.threads = modelThreads;
   // A long pass asks the person too; a Stop ends the fit in the middle of a step.
   p.keepGoing = [this] {

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <limits>
 
-#include "fit/levenberg_marquardt.h"
+#include "fit/fit_problem.h"
 
 namespace xyla::fit {
 
@@ -102,7 +102,9 @@ void groupPercentages(const FitModel& m, const std::vector<int>& peaks, PeakTabl
     for (int l : peaks)
       for (int q : peaks) {
         if (!cov || !t.peaks[l - 1].ok || !t.peaks[q - 1].ok) continue;
-        auto grad = [&](int i) { return 100.0 * weight(k) * ((i == k ? sum : 0.0) - p.area * weight(i)) / (sum * sum); };
+        auto grad = [&](int i) {
+          return 100.0 * weight(k) * ((i == k ? sum : 0.0) - p.area * weight(i)) / (sum * sum);
+        };
         var += grad(l) * grad(q) * t.areaCovariance[static_cast<std::size_t>(l - 1) * npix + (q - 1)];
       }
     p.percentError = p.hasPercent && var > 0.0 ? std::sqrt(var) : 0.0;
@@ -123,26 +125,17 @@ JointResult fitJoint(const FitModel& model, const std::vector<JointGroup>& group
   p.weight = j.w;
   p.sigma = 1.0;
   p.model = &jm;
-  p.a.assign(model.ptab.base(), model.ptab.base() + model.nptab + 1);
-  p.amin.assign(model.ptmin.base(), model.ptmin.base() + model.nptab + 1);
-  p.amax.assign(model.ptmax.base(), model.ptmax.base() + model.nptab + 1);
-  for (int i = 1; i <= model.nmfit; ++i) p.free.push_back(model.mfit[i]);
+  setTableParameters(p, model);
   p.threads = threads;
   MrqStatus s;
-  s.lambda = -9.99f;
-  s.chisq = std::numeric_limits<float>::infinity();
   MrqSolver solver;
-  while (s.lambda != 0.0f && r.iterations < maxIterations) {
-    solver.mrqmin(p, s);
-    ++r.iterations;
-  }
+  const SolveOutcome end = solveToEnd(p, s, solver, maxIterations);
+  r.iterations = end.iterations;
+  r.error = end.error;
   r.parameters.assign(p.a.begin(), p.a.end());
   r.chisq = s.chisq;
   r.dof = p.n() - model.nmfit;
   r.reducedChisq = r.dof > 0 ? r.chisq / r.dof : 0.0;
-  if (s.lambda != 0.0f) r.error = "iteration limit reached";
-  else if (s.error != kNoEliminationError) r.error = "no solution: the matrix of the fit is singular";
-  else if (!std::isfinite(s.chisq)) r.error = "the model gives values that are not numbers";
   if (!r.error.empty()) return r;
   FitModel fitted = model;
   for (int k = 1; k <= model.nptab; ++k) fitted.ptab[k] = p.a[k];
@@ -150,8 +143,8 @@ JointResult fitJoint(const FitModel& model, const std::vector<JointGroup>& group
   // Each spectrum's peaks are measured over its own X range.
   r.measures.peaks.resize(model.npix);
   for (const JointGroup& g : groups) {
-    const PeakTable t = measurePeaks(fitted, r.dof > 0 ? r.errors.covariance : std::vector<double>(), g.data.xlo,
-                                     g.data.xhi);
+    const PeakTable t =
+        measurePeaks(fitted, r.dof > 0 ? r.errors.covariance : std::vector<double>(), g.data.xlo, g.data.xhi);
     for (int k : g.peaks) r.measures.peaks[k - 1] = t.peaks[k - 1];
     r.measures.areaCovariance = t.areaCovariance;  // the same for every range but windowed areas
   }

@@ -7,7 +7,7 @@
 #include <random>
 #include <thread>
 
-#include "fit/levenberg_marquardt.h"
+#include "fit/fit_problem.h"
 #include "fit/peak_errors.h"
 #include "fit/peak_sum.h"
 
@@ -60,17 +60,11 @@ bool refit(FitModel& m, const std::vector<float>& x, const std::vector<float>& y
   p.weight = w;
   p.sigma = sigma;
   p.model = &peaks;
-  p.a.assign(m.ptab.base(), m.ptab.base() + m.nptab + 1);
-  p.amin.assign(m.ptmin.base(), m.ptmin.base() + m.nptab + 1);
-  p.amax.assign(m.ptmax.base(), m.ptmax.base() + m.nptab + 1);
-  for (int j = 1; j <= m.nmfit; ++j) p.free.push_back(m.mfit[j]);
+  setTableParameters(p, m);
   p.threads = 1;  // the replicas are the parallel work
   MrqStatus s;
-  s.lambda = -9.99f;
-  s.chisq = std::numeric_limits<float>::infinity();
   MrqSolver solver;
-  for (int i = 0; i < maxIterations && s.lambda != 0.0f; ++i) solver.mrqmin(p, s);
-  if (s.lambda != 0.0f || s.error != kNoEliminationError || !std::isfinite(s.chisq)) return false;
+  if (!solveToEnd(p, s, solver, maxIterations).error.empty()) return false;
   for (int j = 1; j <= m.nptab; ++j) m.ptab[j] = p.a[j];
   return true;
 }

@@ -68,7 +68,8 @@ bool jointGroups(Macro& m, const fit::Fit& f, const std::vector<int>& buffers,
     groups.push_back(jg);
   }
   for (int k = 1; k <= model.npix; ++k)
-    if (owner[k] < 0) return error = "Row " + std::to_string(model.peaks[k - 1].row + 1) + " belongs to no buffer", false;
+    if (owner[k] < 0)
+      return error = "Row " + std::to_string(model.peaks[k - 1].row + 1) + " belongs to no buffer", false;
   return true;
 }
 
@@ -93,17 +94,8 @@ void publishRows(Macro& m, fit::FitModel& fitted, const fit::JointResult& r, con
         setVariable(m, "fit" + column + row, p[s]);
         setVariable(m, "fiterr" + column + row, r.errors.standardError[5 * (k - 1) + s]);
       }
-      const fit::PeakNumbers& n = r.measures.peaks[k - 1];
-      const bool e = n.errorsOk;
       setVariable(m, "fitjointbuffer" + row, buffers[g]);
-      setVariable(m, "fitfwhm" + row, n.fwhm);
-      setVariable(m, "fiterrfwhm" + row, e ? n.fwhmError : 0.0);
-      setVariable(m, "fitheight" + row, n.height);
-      setVariable(m, "fiterrheight" + row, e ? n.heightError : 0.0);
-      setVariable(m, "fittruearea" + row, n.area);
-      setVariable(m, "fiterrtruearea" + row, e ? n.areaError : 0.0);
-      setVariable(m, "fittruepct" + row, n.hasPercent ? n.percent : 0.0);
-      setVariable(m, "fiterrtruepct" + row, n.hasPercent ? n.percentError : 0.0);
+      publishPeakNumbers(m, r.measures.peaks[k - 1], row);
     }
   }
 }

@@ -73,15 +73,6 @@ fit::McSpectrum fittedSpectrum(const DataBuffer& b) {
   return s;
 }
 
-std::vector<std::string> peakNames(Macro& m, const fit::Fit& f) {
-  std::vector<std::string> names;
-  for (int index : f.exportedPeakBuffers()) {
-    const DataBuffer* b = m.PD->buffer(index);
-    names.push_back(b && b->getSource() == "Fit Export" ? b->getComment() : "");
-  }
-  return names;
-}
-
 // The atomic percentage of quantification line `i` for every replica of `part` (NaN where
 // its fit failed or the areas do not quantify): the lines from this fit take the
 // replica's areas, the others keep theirs.

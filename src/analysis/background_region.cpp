@@ -36,7 +36,12 @@ int nearestIndex(const std::vector<double>& X, double x) {
 
 bool findRegion(const DataBuffer& b, double x1, double x2, bool highAtLargerX, bool highEndInside,
                 BackgroundRegion& region, std::string& error) {
-  const int n = b.count();
+  return findRegion(b.X, b.Y, x1, x2, highAtLargerX, highEndInside, region, error);
+}
+
+bool findRegion(const std::vector<double>& X, const std::vector<double>& Y, double x1, double x2, bool highAtLargerX,
+                bool highEndInside, BackgroundRegion& region, std::string& error) {
+  const int n = X.size() == Y.size() ? static_cast<int>(X.size()) : 0;
   if (n < 3) {
     error = "The buffer holds fewer than 3 points";
     return false;
@@ -45,24 +50,24 @@ bool findRegion(const DataBuffer& b, double x1, double x2, bool highAtLargerX, b
     error = "The region's ends are not numbers";
     return false;
   }
-  const bool rising = b.X[n - 1] > b.X[0];
+  const bool rising = X[n - 1] > X[0];
   for (int i = 1; i < n; ++i) {
-    if (!(rising ? b.X[i] > b.X[i - 1] : b.X[i] < b.X[i - 1])) {
+    if (!(rising ? X[i] > X[i - 1] : X[i] < X[i - 1])) {
       error = "The X values must rise or fall steadily";
       return false;
     }
   }
   const double lo = std::fmin(x1, x2), hi = std::fmax(x1, x2);
   if (highEndInside) {
-    const double halfStep = 0.5 * std::fabs(b.X[n - 1] - b.X[0]) / (n - 1);
-    const double dataLo = std::fmin(b.X[0], b.X[n - 1]), dataHi = std::fmax(b.X[0], b.X[n - 1]);
+    const double halfStep = 0.5 * std::fabs(X[n - 1] - X[0]) / (n - 1);
+    const double dataLo = std::fmin(X[0], X[n - 1]), dataHi = std::fmax(X[0], X[n - 1]);
     const double end = highAtLargerX ? hi : lo;
     if (end > dataHi + halfStep || end < dataLo - halfStep) {
       error = "The region has no high-energy end inside the data";
       return false;
     }
   }
-  int i1 = nearestIndex(b.X, lo), i2 = nearestIndex(b.X, hi);
+  int i1 = nearestIndex(X, lo), i2 = nearestIndex(X, hi);
   if (i1 > i2) std::swap(i1, i2);
   region.first = i1;
   region.last = i2;
@@ -73,7 +78,7 @@ bool findRegion(const DataBuffer& b, double x1, double x2, bool highAtLargerX, b
     return false;
   }
   for (int i = i1; i <= i2; ++i) {
-    if (!std::isfinite(b.Y[i])) {
+    if (!std::isfinite(Y[i])) {
       error = "The region holds values that are not numbers";
       return false;
     }

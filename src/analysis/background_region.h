@@ -26,6 +26,9 @@ struct BackgroundRegion {
 // or values that are not numbers.
 bool findRegion(const DataBuffer& b, double x1, double x2, bool highAtLargerX, bool highEndInside,
                 BackgroundRegion& region, std::string& error);
+// The same on the columns X, Y of a spectrum.
+bool findRegion(const std::vector<double>& X, const std::vector<double>& Y, double x1, double x2, bool highAtLargerX,
+                bool highEndInside, BackgroundRegion& region, std::string& error);
 
 // The region's X and Y in order from the low-binding-energy end to the high one.
 void regionFromLowEnd(const DataBuffer& b, const BackgroundRegion& r, std::vector<double>& x, std::vector<double>& y);

@@ -132,6 +132,20 @@ double asymmetryFactor(double beta, double angleDegrees) {
   return 1.0 + 0.5 * beta * (1.5 * s * s - 1.0);
 }
 
+QuantOptions optionsOf(const QuantSession& s) {
+  QuantOptions o;
+  o.hv = s.hv;
+  o.transmission = s.transmission;
+  o.imfp = s.imfp;
+  o.sensitivity = s.sensitivity;
+  o.angle = s.angle;
+  o.beta = s.beta;
+  o.material = s.material;
+  o.curves = s.curves;
+  o.systematic = s.systematic;
+  return o;
+}
+
 QuantOutcome quantify(const std::vector<QuantEntry>& entries, const QuantOptions& o) {
   QuantOutcome q;
   const bool anyPresent = std::any_of(entries.begin(), entries.end(), [](const QuantEntry& e) { return !e.limit; });

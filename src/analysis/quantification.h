@@ -100,7 +100,12 @@ struct QuantSession {
   std::optional<Tpp2mMaterial> material;
   double angle = 0.0;
   SystematicShares systematic;
+  // The photon energy and exponents of the last `quant` (hv 0: none ran yet).
+  double hv = 0.0, transmission = 0.0, imfp = 0.0;
 };
+
+// The options the session's settings and its last photon energy and exponents make.
+QuantOptions optionsOf(const QuantSession& s);
 
 QuantOutcome quantify(const std::vector<QuantEntry>& entries, const QuantOptions& options);
 

@@ -74,6 +74,24 @@ bool Application::importStartFile(const std::string& path) {
   return importFile(*manager_.PD, o) >= 0;
 }
 
+int Application::runBatchMacro(const std::string& path, std::ostream& out, std::ostream& err) {
+  // The console answers the fit's iteration-limit question with "Continue"; a total
+  // (fitlimit's second argument) ends a fit that never converges.
+  macros_.fitController().iterationTotal = kBatchFitIterations;
+  macros_.fitController().panel.preview = false;
+  // What the macro prints reaches the shell as it is printed.
+  const MacroController::FileRun run = macros_.runMacroFile(path, manager_.PD, &out);
+  if (!run.read) {
+    err << "xyla: cannot read the macro file " << path << "\n";
+    return 1;
+  }
+  if (run.stopLine > 0) {
+    err << "xyla: " << path << ", line " << run.stopLine << ": the macro stopped at \"" << run.stopCommand << "\"\n";
+    return 1;
+  }
+  return 0;
+}
+
 int Application::runCommandLine(const CommandLine& cl, std::ostream& out, std::ostream& err) {
   Manager& m = manager_;
   if (!m.PD) newDocument();
@@ -113,22 +131,8 @@ int Application::runCommandLine(const CommandLine& cl, std::ostream& out, std::o
     out << text << std::flush;
     return 0;
   }
-  if (!cl.macroFile.empty()) {
-    // The console answers the fit's iteration-limit question with "Continue"; a total
-    // (fitlimit's second argument) ends a fit that never converges.
-    macros_.fitController().iterationTotal = kBatchFitIterations;
-    macros_.fitController().panel.preview = false;
-    // What the macro prints reaches the shell as it is printed.
-    const MacroController::FileRun run = macros_.runMacroFile(cl.macroFile, m.PD, &out);
-    if (!run.read) {
-      err << "xyla: cannot read the macro file " << cl.macroFile << "\n";
-      status = 1;
-    } else if (run.stopLine > 0) {
-      err << "xyla: " << cl.macroFile << ", line " << run.stopLine << ": the macro stopped at \""
-          << run.stopCommand << "\"\n";
-      status = 1;
-    }
-  }
+  if (!cl.fitBatch.empty()) return runFitBatch(cl, out, err);
+  if (!cl.macroFile.empty()) status = runBatchMacro(cl.macroFile, out, err);
   if (!m.PD) return status;  // the macro closed the start document
   if (cl.list) out << bufferTable(*m.PD) << std::flush;
   if (!cl.exportFile.empty() && m.startPD) {

@@ -57,6 +57,12 @@ class Application {
   int runCommandLine(const CommandLine& cl, std::ostream& out, std::ostream& err);
 
  private:
+  // Runs a macro file on the current document as a batch step; answers the exit status.
+  int runBatchMacro(const std::string& path, std::ostream& out, std::ostream& err);
+  // "--fit-batch": imports the files, runs the model macro on the first and fits its
+  // table to all of them into one table of results.
+  int runFitBatch(const CommandLine& cl, std::ostream& out, std::ostream& err);
+
   // The macros' document requests of a batch run, carried out on this application.
   class BatchDocuments : public DocumentHost {
    public:

@@ -29,7 +29,8 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
   CommandLine cl;
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string opt = lower(args[i]);
-    const bool takesValue = opt == "-i" || opt == "-m" || opt == "-f" || opt == "--export" || opt == "--dpi";
+    const bool takesValue = opt == "-i" || opt == "-m" || opt == "-f" || opt == "--export" || opt == "--dpi" ||
+                            opt == "--fit-batch" || opt == "-o";
     if (takesValue && i + 1 >= args.size()) {
       cl.errors.push_back(args[i] + " needs a value");
       continue;
@@ -42,6 +43,10 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
     else if (opt == "--allow-network")
       cl.allowNetwork = true;
     else if (opt == "--export") cl.exportFile = args[++i];
+    else if (opt == "--fit-batch")
+      cl.fitBatch = args[++i];
+    else if (opt == "-o")
+      cl.output = args[++i];
     else if (opt == "--dpi") readDpi(args[++i], cl);
     else if (opt == "--help" || opt == "-h") cl.help = true;
     else if (opt == "--version")
@@ -65,6 +70,10 @@ std::string commandLineHelp() {
          "  --list           print the buffer table and the ranges\n"
          "  --export file    write a picture of the start document (.pdf .eps .png .jpg .svg)\n"
          "  --dpi n          resolution of PNG and JPEG pictures (default 72)\n"
+         "  --fit-batch model.mac -o results.csv files...\n"
+         "                   run the macro on the first file, then fit its fit table to every\n"
+         "                   file (the same converged Shirley background when the macro's fit\n"
+         "                   had one), all processors, one row per file in results.csv\n"
          "  --allow-network  let documents refresh from MySQL servers none of your queries name\n"
          "  --commands       list every macro command with its arguments\n"
          "  --commands name  describe one macro command\n"

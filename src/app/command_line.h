@@ -23,9 +23,12 @@ struct CommandLine {
   bool commands = false;   // "--commands [name]": describe the macro commands and stop
   std::string commandName; // the one command "--commands" was asked about, "" for all
   bool commandsMarkdown = false;  // "--commands-markdown": the command reference docs/commands.md
+  // "--fit-batch model.mac": the macro sets up the fit on the first file, then the fit
+  // table is applied to every file; "-o file" takes the table of results.
+  std::string fitBatch, output;
   std::vector<std::string> errors;  // options that are missing their value
   // Arguments that are no option: files the desktop hands over, opened as documents by
-  // the interactive program (batch runs ignore them).
+  // the interactive program (batch runs ignore them; a fit batch fits them).
   std::vector<std::string> documents;
 };
 

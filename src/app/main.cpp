@@ -91,10 +91,10 @@ int main(int argc, char** argv) {
   // The options decide between a window and a batch run before any Qt application object
   // exists: batch runs bring up Qt's GUI layer only when they draw.
   const xyla::CommandLine preview = xyla::parseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
-  // Questions about the program (--help, --version, --commands) and mistyped options are answered
-  // on the console, never by opening a window.
-  const bool consoleOnly =
-      preview.help || preview.version || preview.commands || preview.commandsMarkdown || !preview.errors.empty();
+  // Questions about the program (--help, --version, --commands), mistyped options and fit
+  // batches are answered on the console, never by opening a window.
+  const bool consoleOnly = preview.help || preview.version || preview.commands || preview.commandsMarkdown ||
+                           !preview.errors.empty() || !preview.fitBatch.empty();
   if (!preview.quit && !consoleOnly && hasDisplay()) return runWindows(argc, argv);
   return runBatch(preview);
 }

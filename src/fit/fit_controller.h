@@ -7,6 +7,7 @@
 
 #include "fit/fit_table.h"
 #include "fit/levenberg_marquardt.h"
+#include "fit/monte_carlo.h"
 #include "fit/peak_errors.h"
 #include "fit/peak_sum.h"
 #include "shapes/peak_model.h"
@@ -139,6 +140,9 @@ class Fit : public shapes::UserFunctions {
   // How the model takes the points of a pass: in blocks (the default) or one point at a
   // time, for comparison. The printed results are the same.
   PeakSum::Evaluation modelEvaluation = PeakSum::Evaluation::kBlocks;
+  // How the last converged Shirley background was made (its net spectrum may be the
+  // buffer the next fit runs on): the Monte-Carlo errors vary its end points.
+  BackgroundOrigin backgroundOrigin;
   // True while a fit runs (its progress lets the person's events in meanwhile).
   bool running() const { return running_; }
 

@@ -8,6 +8,7 @@
 
 #include "fit/fit_controller.h"
 #include "fit/fit_data.h"
+#include "fit/fit_problem.h"
 #include "fit/levenberg_marquardt.h"
 #include "fit/peak_sum.h"
 #include "model/ui.h"
@@ -97,11 +98,7 @@ MrqProblem Fit::problemFor(const FitData& data, ModelFunction& model) {
   p.weight = data.w;
   p.sigma = data.sigma;
   p.model = &model;
-  p.a.assign(m.ptab.base(), m.ptab.base() + m.nptab + 1);
-  p.amin.assign(m.ptmin.base(), m.ptmin.base() + m.nptab + 1);
-  p.amax.assign(m.ptmax.base(), m.ptmax.base() + m.nptab + 1);
-  for (int j = 1; j <= m.nmfit; ++j) p.free.push_back(m.mfit[j]);
-  p.groupSize = 5;
+  setTableParameters(p, m);
   p.threads = modelThreads;
   // A long pass asks the person too; a Stop ends the fit in the middle of a step.
   p.keepGoing = [this] {
@@ -209,30 +206,11 @@ void Fit::computeAreas(double sigma) {
 }
 
 void Fit::computeStandardErrors(const FitData& data, const Matrix1<float>& covar) {
-  const FitModel& m = model_;
-  const int dof = data.n - m.nmfit;
+  const int dof = data.n - model_.nmfit;
   if (dof <= 0) return;
-  const double reduced = chisq / dof;
-  std::vector<double> se(m.nptab + 1, 0.0);
-  for (int i = 1; i <= m.nmfit; ++i) {
-    const int j = m.mfit[i];
-    const double v = double(covar[j][j]) * reduced;
-    se[j] = v > 0.0 && std::isfinite(v) ? std::sqrt(v) : 0.0;
-  }
-  for (int j = 1; j <= m.nptab; ++j)
-    if (m.kind[j] == Cell::Tie) se[j] = m.krel[j] != 0 ? se[m.irel[j]] : std::fabs(m.ptab[j]) * se[m.irel[j]];
-  result_.standardError = std::move(se);
-  const int stride = m.nptab + 1;
-  std::vector<double> cov(static_cast<std::size_t>(stride) * stride, 0.0);
-  bool finite = true;
-  for (int i = 1; i <= m.nmfit; ++i)
-    for (int k = 1; k <= m.nmfit; ++k) {
-      const int a = m.mfit[i], b = m.mfit[k];
-      const double v = double(covar[a][b]) * reduced;
-      finite = finite && std::isfinite(v);
-      cov[static_cast<std::size_t>(a) * stride + b] = v;
-    }
-  if (finite) result_.covariance = std::move(cov);
+  ParameterErrors e = parameterErrors(model_, covar, chisq / dof);
+  result_.standardError = std::move(e.standardError);
+  result_.covariance = std::move(e.covariance);
 }
 
 }  // namespace xyla::fit

@@ -64,6 +64,31 @@ double errorOf(double variance) { return variance >= 0.0 && std::isfinite(varian
 
 }  // namespace
 
+ParameterErrors parameterErrors(const FitModel& m, const Matrix1<float>& covar, double reduced) {
+  ParameterErrors e;
+  e.standardError.assign(m.nptab + 1, 0.0);
+  std::vector<double>& se = e.standardError;
+  for (int i = 1; i <= m.nmfit; ++i) {
+    const int j = m.mfit[i];
+    const double v = double(covar[j][j]) * reduced;
+    se[j] = v > 0.0 && std::isfinite(v) ? std::sqrt(v) : 0.0;
+  }
+  for (int j = 1; j <= m.nptab; ++j)
+    if (m.kind[j] == Cell::Tie) se[j] = m.krel[j] != 0 ? se[m.irel[j]] : std::fabs(m.ptab[j]) * se[m.irel[j]];
+  const int stride = m.nptab + 1;
+  std::vector<double> cov(static_cast<std::size_t>(stride) * stride, 0.0);
+  bool finite = true;
+  for (int i = 1; i <= m.nmfit; ++i)
+    for (int k = 1; k <= m.nmfit; ++k) {
+      const int a = m.mfit[i], b = m.mfit[k];
+      const double v = double(covar[a][b]) * reduced;
+      finite = finite && std::isfinite(v);
+      cov[static_cast<std::size_t>(a) * stride + b] = v;
+    }
+  if (finite) e.covariance = std::move(cov);
+  return e;
+}
+
 PeakTable measurePeaks(const FitModel& m, const std::vector<double>& cov, double lo, double hi) {
   PeakTable t;
   const int n = m.npix;

@@ -29,6 +29,15 @@ struct PeakTable {
   std::vector<double> areaCovariance;  // npix x npix, row-major; empty when unknown
 };
 
+// The standard errors and the covariance of the parameters after a fit: the solver's
+// covariance `covar` (parameter order) scaled by the reduced chi-square. Tied parameters
+// inherit their target's error (times the factor of a multiplicative tie), fixed ones 0.
+// The covariance is (nptab+1)^2, row-major, and empty when any entry is not finite.
+struct ParameterErrors {
+  std::vector<double> standardError, covariance;
+};
+ParameterErrors parameterErrors(const FitModel& model, const Matrix1<float>& covar, double reducedChisq);
+
 // Measures every peak of `model` at its current parameters. `covariance` is the
 // (nptab+1)^2 row-major covariance of the parameters (already scaled as the errors are
 // reported), or empty: then no errors. lo..hi is the fitted X range. Percentages use the

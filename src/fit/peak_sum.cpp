@@ -30,6 +30,11 @@ void PeakSum::evaluate(const ModelBlock& b) {
                    b.dyda + i * b.stride, m_.nptab, kReuse, b.needed, caches_);
 }
 
+void PeakSum::evaluatePeaks(const ModelBlock& b, const std::vector<int>& peaks) {
+  shapes::fnumdfBlock(b.x, b.count, b.a, b.y, steps_.data(), m_.irel.base(), m_.krel.base(), m_.ifunc.base(), b.dyda,
+                      b.stride, m_.nptab, b.needed, caches_, &peaks);
+}
+
 bool PeakSum::concurrent() const {
   for (int k = 1; k <= m_.npix; ++k)
     if (m_.ifunc[k] < 0) return false;

@@ -24,6 +24,9 @@ class PeakSum : public ModelFunction {
 
   void beginPass(const float* a, const char* needed) override;
   void evaluate(const ModelBlock& block) override;
+  // The sum of the listed peaks alone (ascending, from 1; blocks only): the derivative
+  // slots of the other peaks are left as they were.
+  void evaluatePeaks(const ModelBlock& block, const std::vector<int>& peaks);
   // Not while user functions take part: each peak has one expression.
   bool concurrent() const override;
   double costPerPoint(int nactive) const override;

@@ -81,21 +81,38 @@ void setVariable(Macro& m, const std::string& name, double value) {
   m.M->GV[name] = std::isfinite(value) ? value : 0.0;
 }
 
-// The numbers measured on peak k (1-based) of the last fit, for table row `row`: FWHM,
-// height, true area and its percentage, each with its standard error; 0 when unknown.
+}  // namespace
+
+void publishPeakNumbers(Macro& m, const fit::PeakNumbers& n, const std::string& row) {
+  auto set = [&m](const std::string& name, double value) { m.M->GV[name] = std::isfinite(value) ? value : 0.0; };
+  const bool e = n.errorsOk;
+  set("fitfwhm" + row, n.fwhm);
+  set("fiterrfwhm" + row, e ? n.fwhmError : 0.0);
+  set("fitheight" + row, n.height);
+  set("fiterrheight" + row, e ? n.heightError : 0.0);
+  set("fittruearea" + row, n.area);
+  set("fiterrtruearea" + row, e ? n.areaError : 0.0);
+  set("fittruepct" + row, n.hasPercent ? n.percent : 0.0);
+  set("fiterrtruepct" + row, n.hasPercent && e ? n.percentError : 0.0);
+}
+
+std::vector<std::string> peakNames(Macro& m, const fit::Fit& f) {
+  std::vector<std::string> names;
+  for (int index : f.exportedPeakBuffers()) {
+    const DataBuffer* b = m.PD->buffer(index);
+    names.push_back(b && b->getSource() == "Fit Export" ? b->getComment() : "");
+  }
+  return names;
+}
+
+namespace {
+
+// The numbers measured on peak k (1-based) of the last fit, for table row `row`; 0 when
+// unknown.
 void publishMeasures(Macro& m, const fit::FitResult& r, int k, const std::string& row) {
   const std::size_t i = static_cast<std::size_t>(k - 1);
   const fit::PeakNumbers none;
-  const fit::PeakNumbers& n = i < r.measures.peaks.size() && r.measures.peaks[i].ok ? r.measures.peaks[i] : none;
-  const bool e = n.errorsOk;
-  setVariable(m, "fitfwhm" + row, n.fwhm);
-  setVariable(m, "fiterrfwhm" + row, e ? n.fwhmError : 0.0);
-  setVariable(m, "fitheight" + row, n.height);
-  setVariable(m, "fiterrheight" + row, e ? n.heightError : 0.0);
-  setVariable(m, "fittruearea" + row, n.area);
-  setVariable(m, "fiterrtruearea" + row, e ? n.areaError : 0.0);
-  setVariable(m, "fittruepct" + row, n.hasPercent ? n.percent : 0.0);
-  setVariable(m, "fiterrtruepct" + row, n.hasPercent && e ? n.percentError : 0.0);
+  publishPeakNumbers(m, i < r.measures.peaks.size() && r.measures.peaks[i].ok ? r.measures.peaks[i] : none, row);
 }
 
 // The names of the variables a fit publishes for one table row, without the row number.
@@ -195,17 +212,6 @@ void fitweight(Macro& m) {
   // The document keeps the weighting with its other fit settings.
   m.PD->f_weight = f.panel.poisson;
   m.PD->f_weightbuffer = f.panel.poissonBackground;
-}
-
-// Names of the peaks for reports: the comments of the buffers the last export of all
-// curves made, while they are still there.
-std::vector<std::string> peakNames(Macro& m, const fit::Fit& f) {
-  std::vector<std::string> names;
-  for (int index : f.exportedPeakBuffers()) {
-    const DataBuffer* b = m.PD->buffer(index);
-    names.push_back(b && b->getSource() == "Fit Export" ? b->getComment() : "");
-  }
-  return names;
 }
 
 bool requireResult(Macro& m, const fit::Fit& f) {

@@ -36,6 +36,9 @@ void shirleyconv(Macro& m) {
     const ShirleyResult r =
         doShirleyConverged(*m.PD, index, m.D[0], m.D[1], m.I[2], highAtLargerX(m, 3), m.M->ui());
     if (!r.ok) return;
+    // The net spectrum's recipe, so Monte-Carlo errors can move its end points.
+    fit::BackgroundOrigin& o = fitFor(m).backgroundOrigin;
+    o = {m.PD, index, m.PD->bufferCount() - 2, m.D[0], m.D[1], m.I[2], highAtLargerX(m, 3)};
     setVariable(m, "shirleylow", r.low);
     setVariable(m, "shirleyhigh", r.high);
     setVariable(m, "shirleyiter", r.iterations);
@@ -152,6 +155,9 @@ void registerXpsCommands(CommandTable& t) {
   registerSurveyCommands(t);
   registerFigureCommands(t);
   registerDoubletCommands(t);
+  registerMonteCarloCommands(t);
+  registerBatchCommands(t);
+  registerJointCommands(t);
 }
 
 }  // namespace xyla

@@ -25,12 +25,6 @@ namespace {
 
 using G = CommandGroup;
 
-// The quantification list of the application; a list of its own without one.
-xps::QuantSession& session(Macro& m) {
-  static xps::QuantSession standalone;
-  return m.MC ? m.MC->quantSession() : standalone;
-}
-
 void quantAlert(Macro& m, const std::string& message) { m.M->ui().alert("Quantification", message, {"OK"}); }
 
 // A line name the tables know, or an alert.
@@ -40,8 +34,14 @@ bool knownLine(Macro& m, const std::string& line) {
   return false;
 }
 
-// The areas of the last fit's peaks as one covariance group, made once per fit.
-std::shared_ptr<const xps::AreaCovariance> fitGroup(const fit::FitResult& r) {
+}  // namespace
+
+xps::QuantSession& quantSessionFor(Macro& m) {
+  static xps::QuantSession standalone;
+  return m.MC ? m.MC->quantSession() : standalone;
+}
+
+std::shared_ptr<const xps::AreaCovariance> fitAreaGroup(const fit::FitResult& r) {
   static long run = 0;
   static std::shared_ptr<const xps::AreaCovariance> group;
   if (!group || run != r.run) {
@@ -54,6 +54,8 @@ std::shared_ptr<const xps::AreaCovariance> fitGroup(const fit::FitResult& r) {
   }
   return group;
 }
+
+namespace {
 
 // quantpeak line row: the true area of the fitted peak in table row `row` (1-based).
 void quantpeak(Macro& m) {
@@ -74,9 +76,9 @@ void quantpeak(Macro& m) {
     e.areaError = p.errorsOk ? p.areaError : 0.0;
     e.be = p.position;
     e.haveBe = true;
-    e.group = fitGroup(r);
+    e.group = fitAreaGroup(r);
     e.indexInGroup = static_cast<int>(k);
-    session(m).entries.push_back(e);
+    quantSessionFor(m).entries.push_back(e);
     return;
   }
   quantAlert(m, "Row " + std::to_string(m.I[1]) + " is no fitted peak of the last fit");
@@ -117,7 +119,7 @@ void quantbuffer(Macro& m) {
   if (!countingTime(m, 3, seconds)) return;
   e.area /= seconds;
   e.areaError /= seconds;
-  session(m).entries.push_back(e);
+  quantSessionFor(m).entries.push_back(e);
 }
 
 // quantrsf line factor: the user's sensitivity factor for a line (0 or less: back to
@@ -125,18 +127,18 @@ void quantbuffer(Macro& m) {
 void quantrsf(Macro& m) {
   const std::string line = m.S[0];
   if (!knownLine(m, line)) return;
-  auto& factors = session(m).sensitivity;
+  auto& factors = quantSessionFor(m).sensitivity;
   if (m.D[1] > 0.0 && std::isfinite(m.D[1]))
     factors[xps::lineKey(line)] = m.D[1];
   else
     factors.erase(xps::lineKey(line));
 }
 
-void quantclear(Macro& m) { session(m).entries.clear(); }
+void quantclear(Macro& m) { quantSessionFor(m).entries.clear(); }
 
 // quantangle degrees: the angle between source and analyser for the asymmetry
 // correction (0 or less: none).
-void quantangle(Macro& m) { session(m).angle = m.D[0] > 0.0 && m.D[0] < 180.0 ? m.D[0] : 0.0; }
+void quantangle(Macro& m) { quantSessionFor(m).angle = m.D[0] > 0.0 && m.D[0] < 180.0 ? m.D[0] : 0.0; }
 
 // quantbeta line beta: the asymmetry parameter of a line (below -1 or above 2: the
 // default again, 2 for s levels).
@@ -144,16 +146,16 @@ void quantbeta(Macro& m) {
   const std::string line = m.S[0];
   if (!knownLine(m, line)) return;
   if (m.D[1] >= -1.0 && m.D[1] <= 2.0)
-    session(m).beta[xps::lineKey(line)] = m.D[1];
+    quantSessionFor(m).beta[xps::lineKey(line)] = m.D[1];
   else
-    session(m).beta.erase(xps::lineKey(line));
+    quantSessionFor(m).beta.erase(xps::lineKey(line));
 }
 
 // quantmatrix density molarmass valence [gap]: TPP-2M mean free paths in this material
 // (a density of 0 or less: back to the exponent).
 void quantmatrix(Macro& m) {
   if (!(m.D[0] > 0.0)) {
-    session(m).material.reset();
+    quantSessionFor(m).material.reset();
     return;
   }
   xps::Tpp2mMaterial t{m.D[0], m.D[1], m.D[2], m.O[3] ? m.D[3] : 0.0};
@@ -162,7 +164,7 @@ void quantmatrix(Macro& m) {
                "The material needs a density, a molar mass and valence electrons above 0 and a band gap of 0 or more");
     return;
   }
-  session(m).material = t;
+  quantSessionFor(m).material = t;
 }
 
 // quanttransmission line buffer: the instrument's transmission for the line, read off
@@ -171,7 +173,7 @@ void quanttransmission(Macro& m) {
   const std::string line = m.S[0];
   if (!knownLine(m, line)) return;
   if (m.I[1] < 0) {
-    session(m).curves.erase(xps::lineKey(line));
+    quantSessionFor(m).curves.erase(xps::lineKey(line));
     return;
   }
   const DataBuffer* b = m.PD->buffer(m.I[1]);
@@ -179,7 +181,7 @@ void quanttransmission(Macro& m) {
     quantAlert(m, "Buffer " + std::to_string(m.I[1]) + " does not exist or has fewer than 2 points");
     return;
   }
-  session(m).curves[xps::lineKey(line)] = {b->X, b->Y};
+  quantSessionFor(m).curves[xps::lineKey(line)] = {b->X, b->Y};
 }
 
 // quantlimit line buffer [width] [seconds]: a line not seen, at its tabulated energy in
@@ -208,7 +210,7 @@ void quantlimit(Macro& m) {
   double seconds = 1.0;
   if (!countingTime(m, 3, seconds)) return;
   e.area /= seconds;
-  session(m).entries.push_back(e);
+  quantSessionFor(m).entries.push_back(e);
 }
 
 // quantsys crosssection imfp transmission: the relative uncertainties (%) of the factors.
@@ -219,7 +221,7 @@ void quantsys(Macro& m) {
       return;
     }
   }
-  session(m).systematic = {m.D[0] / 100.0, m.D[1] / 100.0, m.D[2] / 100.0};
+  quantSessionFor(m).systematic = {m.D[0] / 100.0, m.D[1] / 100.0, m.D[2] / 100.0};
 }
 
 // quant anode [transmission] [imfp]: prints the atomic percentages and publishes
@@ -227,23 +229,18 @@ void quantsys(Macro& m) {
 // came), and per element quantelements, quantelement<k>, quanttotal<k>,
 // quanttotalerr<k>, quanttotalsys<k>.
 void quant(Macro& m) {
-  xps::QuantOptions o;
-  o.hv = m.D[0];
+  double hv = m.D[0];
   const double named = anodeEnergy(m.S[0]);
-  if (named > 0.0) o.hv = named;
-  if (!(o.hv > 0.0) || !std::isfinite(o.hv)) {
+  if (named > 0.0) hv = named;
+  if (!(hv > 0.0) || !std::isfinite(hv)) {
     quantAlert(m, "The anode must be al, mg or a photon energy in eV");
     return;
   }
-  o.transmission = m.O[1] ? m.D[1] : 0.0;
-  o.imfp = m.O[2] ? m.D[2] : 0.0;
-  const xps::QuantSession& s = session(m);
-  o.sensitivity = s.sensitivity;
-  o.angle = s.angle;
-  o.beta = s.beta;
-  o.material = s.material;
-  o.curves = s.curves;
-  o.systematic = s.systematic;
+  xps::QuantSession& s = quantSessionFor(m);
+  s.hv = hv;
+  s.transmission = m.O[1] ? m.D[1] : 0.0;
+  s.imfp = m.O[2] ? m.D[2] : 0.0;
+  const xps::QuantOptions o = xps::optionsOf(s);
   const xps::QuantOutcome q = xps::quantify(s.entries, o);
   if (!q.ok) {
     quantAlert(m, q.error);

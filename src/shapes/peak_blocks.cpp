@@ -114,9 +114,15 @@ void addPeak(const PeakPlan& pl, Chunk& c, float* y, float* dyda, std::size_t st
 }  // namespace
 
 void fnumdfBlock(const float* x, int count, const float* a, float* y, const float* da, const int* irel, const int* krel,
-                 const int* ifunc, float* dyda, std::size_t stride, int npar, const char* needed, PeakCaches& caches) {
+                 const int* ifunc, float* dyda, std::size_t stride, int npar, const char* needed, PeakCaches& caches,
+                 const std::vector<int>* only) {
   std::vector<PeakPlan> plans;
-  for (int k = 1; 5 * k <= npar; ++k) plans.push_back(planPeak(k, a, da, irel, krel, ifunc, needed));
+  if (only) {
+    for (int k : *only)
+      if (k >= 1 && 5 * k <= npar) plans.push_back(planPeak(k, a, da, irel, krel, ifunc, needed));
+  } else {
+    for (int k = 1; 5 * k <= npar; ++k) plans.push_back(planPeak(k, a, da, irel, krel, ifunc, needed));
+  }
   Chunk c;
   for (int first = 0; first < count; first += kChunk) {
     c.n = std::min(kChunk, count - first);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <vector>
 
 #include "shapes/peak_model.h"
 
@@ -14,7 +15,10 @@ namespace xyla::shapes {
 // one (within 2 units in the last place of the standard one). What the parameters share
 // is worked out once per block: the ties, the perturbed parameters, and for a
 // Gauss-Lorentz peak the distances and shape terms that several derivatives reuse.
+// With `only`, just the peaks it lists (ascending, from 1) are summed: the derivative
+// slots of the other peaks are left as they were, for the caller to clear.
 void fnumdfBlock(const float* x, int count, const float* a, float* y, const float* da, const int* irel, const int* krel,
-                 const int* ifunc, float* dyda, std::size_t stride, int npar, const char* needed, PeakCaches& caches);
+                 const int* ifunc, float* dyda, std::size_t stride, int npar, const char* needed, PeakCaches& caches,
+                 const std::vector<int>* only = nullptr);
 
 }  // namespace xyla::shapes

@@ -376,3 +376,90 @@ TEST(BatchRun, DemoMacroFitsTheCarbonSpectrumAndWritesThePictures) {
   EXPECT_EQ(preview, 0);
   EXPECT_LT(differing, fromPdf.width() * fromPdf.height() / 500) << differing << " pixels differ";
 }
+
+namespace {
+
+// Copies of the demo C 1s spectrum with the counts scaled, as a series of files.
+QStringList seriesFiles(const QTemporaryDir& dir, const std::vector<double>& scales) {
+  const std::string demo = xyla::test::readFile(XYLA_DEMO_DIR "/0-150W_NiWC1s_C1s.txt");
+  QStringList files;
+  for (std::size_t k = 0; k < scales.size(); ++k) {
+    std::istringstream in(demo);
+    std::string line, text;
+    std::getline(in, line);
+    text = line + "\n";
+    for (double x, y; in >> x >> y;)
+      text += std::to_string(x) + "\t" + std::to_string(std::lround(y * scales[k])) + "\n";
+    files << dir.filePath(QString("c1s_%1.txt").arg(k));
+    QFile f(files.back());
+    f.open(QIODevice::WriteOnly);
+    f.write(text.c_str());
+  }
+  return files;
+}
+
+// The CSV lines of a file, split into fields (no quoted fields in these tables).
+std::vector<std::vector<std::string>> csvRows(const std::string& text) {
+  std::vector<std::vector<std::string>> rows;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    std::vector<std::string> fields;
+    std::istringstream l(line);
+    for (std::string f; std::getline(l, f, ',');) fields.push_back(f);
+    rows.push_back(fields);
+  }
+  return rows;
+}
+
+}  // namespace
+
+// A fit batch: the model macro of the demo on the first file, then every file in one
+// process; each row agrees with the file fitted alone, a file that does not import is
+// named and left out, and per-task tables merged by the shipped script give the same rows.
+TEST(BatchRun, FitBatchAgreesWithSingleFitsAndMergesPerTask) {
+  QTemporaryDir dir;
+  const QStringList files = seriesFiles(dir, {1.0, 0.8, 1.25});
+  const QString model = QString(XYLA_DEMO_DIR) + "/c1s_batch.mac";
+  BatchResult r = runXyla(QStringList{"--fit-batch", model, "-o", "all.csv"} + files + QStringList{"missing.txt"}, dir);
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("xyla: cannot import missing.txt"), std::string::npos) << r.err;
+  EXPECT_NE(r.out.find("fit batch: 3 of 3 spectra fitted"), std::string::npos) << r.out;
+  const auto all = csvRows(xyla::test::readFile(dir.filePath("all.csv").toStdString()));
+  ASSERT_EQ(all.size(), 4u);
+  const std::size_t area = std::find(all[0].begin(), all[0].end(), "row 1 area [counts eV]") - all[0].begin();
+  ASSERT_LT(area, all[0].size());
+
+  // Each file alone, from the values as typed, and as its own task.
+  QFile::copy(model, dir.filePath("single.mac"));
+  QFile single(dir.filePath("single.mac"));
+  single.open(QIODevice::Append);
+  single.write("print fittruearea1 \\n\n");
+  single.close();
+  QStringList parts;
+  for (int k = 0; k < files.size(); ++k) {
+    SCOPED_TRACE(k);
+    r = runXyla({"-i", files[k], "-m", "single.mac", "-q"}, dir);
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(all[k + 1][0], files[k].toStdString());
+    EXPECT_EQ(all[k + 1][1], "ok");
+    EXPECT_NEAR(std::stod(all[k + 1][area]), std::stod(r.out), 1e-4 * std::stod(r.out));
+    parts << dir.filePath(QString("part%1.csv").arg(k));
+    ASSERT_EQ(runXyla({"--fit-batch", model, "-o", parts.back(), files[k]}, dir).status, 0);
+  }
+  QProcess merge;
+  merge.start(QString(XYLA_SOURCE_DIR) + "/scripts/merge-fit-csv",
+              QStringList{"-o", dir.filePath("merged.csv")} + parts);
+  ASSERT_TRUE(merge.waitForFinished(30000));
+  ASSERT_EQ(merge.exitCode(), 0) << merge.readAllStandardError().toStdString();
+  const auto merged = csvRows(xyla::test::readFile(dir.filePath("merged.csv").toStdString()));
+  ASSERT_EQ(merged.size(), all.size());
+  EXPECT_EQ(merged[0], all[0]);
+  for (std::size_t k = 1; k < merged.size(); ++k)
+    EXPECT_NEAR(std::stod(merged[k][area]), std::stod(all[k][area]), 1e-4 * std::stod(all[k][area]));
+  // Tables of another model do not merge.
+  merge.start(QString(XYLA_SOURCE_DIR) + "/scripts/merge-fit-csv", {parts[0], model});
+  ASSERT_TRUE(merge.waitForFinished(30000));
+  EXPECT_EQ(merge.exitCode(), 1);
+  EXPECT_TRUE(merge.readAllStandardOutput().isEmpty());
+}

@@ -16,6 +16,11 @@ TEST(CommandLine, OptionsIgnoreCaseAndTakeTheNextArgument) {
   const auto dangling = parseCommandLine({"-i"});
   EXPECT_EQ(dangling.importFile, "");
   EXPECT_FALSE(parseCommandLine({"-iq", "x"}).quit);
+  const auto batch = parseCommandLine({"a.txt", "--FIT-BATCH", "model.mac", "b.txt", "-o", "r.csv"});
+  EXPECT_EQ(batch.fitBatch, "model.mac");
+  EXPECT_EQ(batch.output, "r.csv");
+  EXPECT_EQ(batch.documents, (std::vector<std::string>{"a.txt", "b.txt"}));
+  EXPECT_EQ(parseCommandLine({"--fit-batch"}).errors, std::vector<std::string>{"--fit-batch needs a value"});
 }
 
 TEST(CommandLine, BufferTableListsBuffersAndRanges) {

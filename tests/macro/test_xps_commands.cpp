@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <fstream>
+#include <map>
 #include <regex>
 
 #include "io/ascii_import.h"
@@ -319,6 +320,118 @@ TEST_F(XpsCommands, QuantificationFromBuffers) {
   EXPECT_NEAR(var("quantpct1"), 100.0 * 2 / 3, 1e-9);
 }
 
+// The Monte-Carlo example: the table it prints, publishes and writes agree; the counting
+// noise and the end points both move the areas; a net spectrum changed after its
+// background was made is varied by its noise alone.
+TEST_F(XpsCommands, MonteCarloExampleReportsEveryPart) {
+  importSpectrum("0-150W_NiWC1s_C1s.txt");
+  m.SV["file"] = tmp("c1s_mc");
+  std::ifstream in(std::string(XYLA_SOURCE_DIR) + "/resources/demo/c1s_mc.mac");
+  const std::string printed = run(std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>()));
+  EXPECT_TRUE(ui.alerts.empty());
+  EXPECT_NE(printed.find("Poisson noise, end points within +-0.5"), std::string::npos) << printed;
+  EXPECT_EQ(var("fitmcreplicas"), 100.0);
+  EXPECT_EQ(var("fitmcfailed"), 0.0);
+  const std::string csv = readFile(tmp("c1s_mc") + "-mc.csv");
+  ASSERT_EQ(std::count(csv.begin(), csv.end(), '\n'), 7) << csv;  // header, area and percent of 3 peaks
+  for (int row = 1; row <= 3; ++row) {
+    const std::string r = std::to_string(row);
+    for (const char* part : {"area", "areanoise", "areaend", "pct", "pctnoise", "pctend"})
+      EXPECT_GT(var(std::string("fitmc") + part + r), 0.0) << part << r;
+    EXPECT_LT(var("fitmcarealo" + r), var("fittruearea" + r));
+    EXPECT_GT(var("fitmcareahi" + r), var("fittruearea" + r));
+    // The CSV line of the area carries the published spread (seven digits).
+    std::smatch hit;
+    ASSERT_TRUE(std::regex_search(csv, hit, std::regex("\"row " + r + "\"," + r + ",area,[^,]*,[^,]*,[^,]*,([^,]*),")));
+    EXPECT_NEAR(std::stod(hit[1]), var("fitmcarea" + r), 1e-6 * var("fitmcarea" + r));
+  }
+  // The background's noise comes on top of the peaks' own: more than the covariance says.
+  EXPECT_GT(var("fitmcareanoise1"), var("fiterrtruearea1"));
+
+  // Lines of one element from this fit: their atomic percentages are the percentages of
+  // the areas, replica by replica.
+  run("quantclear\nquantpeak 'C 1s' 1\nquantpeak 'C 1s' 2\nquantpeak 'C 1s' 3\nquant al\nfitmc 30 0.5 7\n");
+  for (const char* part : {"1", "noise2", "end3", "lo1", "hi2"}) {
+    EXPECT_GT(var(std::string("fitmcat") + part), 0.0) << part;
+    EXPECT_NEAR(var(std::string("fitmcat") + part), var(std::string("fitmcpct") + part), 1e-6) << part;
+  }
+
+  ui.alerts.clear();
+  const struct {
+    const char* command;
+    const char* message;
+  } bad[] = {{"fitmc 1", "The number of replicas must lie between 2 and 100000"},
+             {"fitmc 10 -1", "The end-point window must be 0 or more"}};
+  for (const auto& c : bad) {
+    run(std::string(c.command) + "\n");
+    ASSERT_EQ(ui.alerts.size(), 1u) << c.command;
+    EXPECT_EQ(ui.alerts[0].title, "Monte-Carlo Errors");
+    EXPECT_EQ(ui.alerts[0].message, c.message);
+    ui.alerts.clear();
+  }
+  // The same table on the measured spectrum twice, with its background made again: the
+  // rows are the fit of the example.
+  run("fitbatch '" + tmp("batch.csv") + "' 0,0 1\n");
+  EXPECT_EQ(var("fitbatchok"), 2.0);
+  const std::string batch = readFile(tmp("batch.csv"));
+  std::smatch row;
+  ASSERT_TRUE(std::regex_search(batch, row, std::regex("\n[^,]*,ok,221,[0-9]+,[^,]*,[^,]*,[^,]*,([^,]*),"))) << batch;
+  EXPECT_NEAR(std::stod(row[1]), var("fitA1"), 1e-4);
+
+  const std::string moved = run("movey 0 5 1\nfit\nfitmc 10 0.5\n");
+  EXPECT_NE(moved.find("end points not varied"), std::string::npos) << moved;
+  EXPECT_EQ(var("fitmcareaend1"), 0.0);
+}
+
+// The joint example: without the tie across the regions the joint fit is the two single
+// fits; with it (the widths fitted alone differ by 4 %) the shared width lies between
+// them and each region's chi-square stays close to its own fit's.
+TEST_F(XpsCommands, JointFitAgreesWithTheSingleFitsWhereTheTieIsLoose) {
+  importSpectrum("0-150W_NiWC1s_C1s.txt");
+  m.SV["file"] = std::string(XYLA_SOURCE_DIR) + "/resources/demo/0-150W_NiWO1s_O1s.txt";
+  std::ifstream in(std::string(XYLA_SOURCE_DIR) + "/resources/demo/c1s_o1s_joint.mac");
+  const std::string printed = run(std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>()));
+  EXPECT_TRUE(ui.alerts.empty());
+  EXPECT_EQ(std::count(printed.begin(), printed.end(), '\n'), 4) << printed;
+  ASSERT_EQ(var("fitjointok"), 1.0);
+  const double shared = var("fitC1"), tiedChisq[2] = {var("fitjointchisq1"), var("fitjointchisq2")};
+  EXPECT_EQ(var("fitC4"), shared);
+  EXPECT_NEAR(var("fittruepct4") + var("fittruepct5"), 100.0, 1e-9);
+  EXPECT_NEAR(var("fittruepct1") + var("fittruepct2") + var("fittruepct3"), 100.0, 1e-9);
+
+  const char* names[] = {"fitA1", "fitC1", "fittruepct1", "fitA4", "fitC4", "fitC5", "fittruepct4", "fiterrtruearea4"};
+  run("fitrow 4 GL 528.4~0.5 3500~ 1.2~ 0.3 '' 1\nfitjoint 1,4 '1-3;4-5'\n");
+  std::map<std::string, double> joint;
+  for (const char* n : names) joint[n] = var(n);
+  const double looseChisq[2] = {var("fitjointchisq1"), var("fitjointchisq2")}, pooled = var("fitjointredchisq");
+  // Each region alone, from the same starting values. The errors of the joint fit scale
+  // with its pooled chi-square per degree of freedom, those of a single fit with its own.
+  auto compare = [&](int from, int to) {
+    for (int i = from; i < to; ++i) {
+      const double scale = i == 7 ? std::sqrt(pooled / var("fitredchisq")) : 1.0;
+      const double tolerance = (i == 7 ? 3e-3 : 1e-3) * std::fabs(scale * var(names[i]));  // errors: single precision
+      EXPECT_NEAR(joint[names[i]], scale * var(names[i]), tolerance) << names[i];
+    }
+  };
+  run("fitclear 4\nfitclear 5\nfitrow 1 GL 282.1~0.5 900~ 1.2~ 0.3 '' 1\nfitrow 2 GL 284.5~0.7 150~ 1+0 0.3 '' 1\n"
+      "fitrow 3 GL 286.2~1 60~ 1+0 0.3 '' 1\nsetcurrent 1\nfit\n");
+  ASSERT_EQ(var("fitok"), 1.0);
+  compare(0, 3);
+  EXPECT_NEAR(looseChisq[0], var("fitchisq"), 1e-3 * var("fitchisq"));
+  const double singleC = var("fitC1");
+  run("fitclear\nfitrow 4 GL 528.4~0.5 3500~ 1.2~ 0.3 '' 1\nfitrow 5 GL 530~1 800~ 1.2~ 0.3 '' 1\nsetcurrent 4\nfit\n");
+  ASSERT_EQ(var("fitok"), 1.0);
+  compare(3, 8);
+  EXPECT_NEAR(looseChisq[1], var("fitchisq"), 1e-3 * var("fitchisq"));
+  const double singleO = var("fitC4");
+  EXPECT_GT(shared, std::min(singleC, singleO));
+  EXPECT_LT(shared, std::max(singleC, singleO));
+  for (int g = 0; g < 2; ++g) {
+    EXPECT_GE(tiedChisq[g] + tiedChisq[1 - g], looseChisq[0] + looseChisq[1]);
+    EXPECT_LT(tiedChisq[g], 1.05 * looseChisq[g]) << g;
+  }
+}
+
 TEST_F(XpsCommands, BadArgumentsSayWhyAndChangeNothing) {
   addBuffer({1, 2, 3, 4, 5}, {1, 2, 3, 2, 1});
   const struct {
@@ -338,11 +451,17 @@ TEST_F(XpsCommands, BadArgumentsSayWhyAndChangeNothing) {
       {"chargefit 1 all", "Charge Correction", "Row 1 is no fitted peak.*"},
       {"fitcsv '/tmp/never.csv'", "No Fit Result", "Run a successful fit first"},
       {"fitresidual", "No Fit Result", "Run a successful fit first"},
+      {"fitmc 10", "Monte-Carlo Errors", "Run a successful fit first"},
       {"fitweight 1 9", "Fit Weights", "Buffer 9 does not exist"},
       {"shirleyconv 1 2 1 0 0", "XPS Background", "The region holds fewer than 3 points"},
       {"tougaardbg 1 9 0 1 0 0", "XPS Background", "The region has no high-energy end inside the data"},
       {"surveymark al 'W,Zz' 0", "Survey", "Unknown element Zz"},
       {"kebe 0 4.5 0", "Energy Scale", "The photon energy must be.*"},
+      {"fitrow 1 GL 3~ 1~ 1~\nfitbatch '/tmp/never.csv' 0 1", "Fit Batch", "No converged Shirley background.*"},
+      {"fitjoint 0 '1;1'", "Joint Fit", "Give one group of rows per buffer: 1 buffers, 2 groups"},
+      {"fitjoint 0 '1-x'", "Joint Fit", "Rows must be written as 1-3;4 5.*"},
+      {"fitjoint 0 '1 2'", "Joint Fit", "Row 2 is no active peak of the table"},
+      {"fitrow 2 GL 4~ 1~ 1~\nfitjoint 0 '1'", "Joint Fit", "Row 2 belongs to no buffer"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.command);

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <limits>
 
+#include "fit/background_terms.h"
 #include "model/text_scan.h"
 #include "shapes/peak_model.h"
 #include "shapes/shape_registry.h"
@@ -47,7 +48,21 @@ struct Limits {
   float hi[6];
 };
 
+// Background rows: levels and coefficients of either sign; the Tougaard scale and
+// constant are positive, its side is 0 or 1.
+Limits backgroundLimits(int code) {
+  Limits l{{0, -kHuge, -kHuge, -kHuge, -kHuge, -kHuge}, {0, kHuge, kHuge, kHuge, kHuge, kHuge}};
+  if (code == kTougaardBackground) {
+    l.lo[1] = 0.0f;
+    l.lo[3] = 0.0f;
+    l.lo[4] = 0.0f;
+    l.hi[4] = 1.0f;
+  }
+  return l;
+}
+
 Limits defaultLimits(int code) {
+  if (isBackgroundCode(code)) return backgroundLimits(code);
   Limits l{{0, 0, 0, 0, 0, -kHuge}, {0, kHuge, kHuge, 1e36f, 1, kHuge}};
   switch (code) {
     case shapes::kDoniachSunjic:
@@ -278,6 +293,10 @@ ReadOutcome readRows(const FitTable& table, FitModel& m,
       if (isShape) code = named;
     }
     if (!isShape) {
+      code = backgroundCodeOfName(textscan::upper(textscan::trim(peak.function)));
+      isShape = code >= 0;
+    }
+    if (!isShape) {
       code = -k;
       peak.userFunction = true;
       if (!userFunction || !userFunction(k, peak.function)) return {ReadOutcome::FunctionError, ""};
@@ -291,7 +310,8 @@ ReadOutcome readRows(const FitTable& table, FitModel& m,
     }
     if (percent >= 0.0 && m.kind[5 * (k - 1) + 4] == Cell::Empty) m.ptab[5 * (k - 1) + 4] = static_cast<float>(percent);
     peak.weight = cellOf(r, FitCell::Weight);
-    m.pkwt[k] = toFloat(leadingNumber(peak.weight));
+    // A background has no area to weigh.
+    m.pkwt[k] = isBackgroundCode(code) ? 0.0f : toFloat(leadingNumber(peak.weight));
     // The percentage the last fit wrote stays known to exports that re-read the table.
     m.pkper[k] = toFloat(leadingNumber(cellOf(r, FitCell::Percent)));
     m.peaks.push_back(peak);

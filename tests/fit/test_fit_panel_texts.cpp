@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "fit/background_terms.h"
 #include "fit/result_columns.h"
 #include "fit/shape_help.h"
 #include "fit_fixture.h"
@@ -24,6 +25,9 @@ TEST(ShapeHelp, ParametersFollowTheFunction) {
       {"ds*", "Position", "Width", "Asymmetry", "Gauss width"},
       {"ET", "Position", "Width", "Mixing", "Tail"},
       {"A*exp(-(x-B)^2)", "A", "C", "D", "E"},
+      {" shirley", "Low-X level", "(unused)", "(unused)", "(unused)"},
+      {"Tougaard", "B", "C", "Side", "(unused)"},
+      {"linear", "t^0", "t^2", "t^3", "t^4"},
       {"", "A", "C", "D", "E"},
   };
   for (const auto& c : cases) {
@@ -53,9 +57,15 @@ TEST(ShapeHelp, ChooserOffersEveryRegisteredShape) {
     EXPECT_EQ(has(name + "*"), s.convolvable) << name;
     expected += s.convolvable ? 2 : 1;
   }
-  EXPECT_EQ(offered.size(), expected);
-  for (const fit::ShapeHelp& h : offered) {
-    EXPECT_GE(shapes::fitCodeOfName(h.name), 0) << h.name;
+  // Then the backgrounds, each read back as one.
+  const std::size_t backgrounds = offered.size() - expected;
+  EXPECT_EQ(backgrounds, 3u);
+  for (std::size_t i = 0; i < offered.size(); ++i) {
+    const fit::ShapeHelp& h = offered[i];
+    if (i < expected)
+      EXPECT_GE(shapes::fitCodeOfName(h.name), 0) << h.name;
+    else
+      EXPECT_TRUE(fit::isBackgroundCode(fit::backgroundCodeOfName(h.name))) << h.name;
     EXPECT_FALSE(h.description.empty()) << h.name;
   }
 }

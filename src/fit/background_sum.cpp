@@ -21,7 +21,11 @@ std::vector<double> pointsOf(std::span<const float> x) {
 }  // namespace
 
 BackgroundSum::BackgroundSum(const FitModel& model, PeakSum& peaks, std::span<const float> x, int threads)
-    : m_(model), peaks_(peaks), x_(x.data()), n_(x.empty() ? 0 : static_cast<int>(x.size()) - 1), threads_(threads),
+    : m_(model),
+      peaks_(peaks),
+      x_(x.data()),
+      n_(x.empty() ? 0 : static_cast<int>(x.size()) - 1),
+      threads_(threads),
       terms_(model, pointsOf(x)) {}
 
 bool BackgroundSum::concurrent() const { return terms_.wholeCurve() || peaks_.concurrent(); }
@@ -136,17 +140,25 @@ void BackgroundSum::addRow(const BackgroundRow& row, const float* a, const std::
   }
   if (!usable) return;
   // Every peak parameter moves the background through the peaks it changes.
-  for (int j = 1; j <= m_.nptab; ++j) {
-    if (!peakNeeded_[j]) continue;
-    const std::vector<double>& column = columns[j];
-    if (shirley) {
-      const double dTotal = terms_.cumulative(column.data(), partColumn.data());
-      for (int i = 0; i < n_; ++i) partColumn[i] = (partColumn[i] - part[i] * dTotal) / total;
-    } else {
-      terms_.lossSum(column.data(), C, largerX, partColumn.data());
+  std::vector<int> wanted;
+  for (int j = 1; j <= m_.nptab; ++j)
+    if (peakNeeded_[j]) wanted.push_back(j);
+  if (shirley) {
+    for (int j : wanted) {
+      const double dTotal = terms_.cumulative(columns[j].data(), partColumn.data());
+      for (int i = 0; i < n_; ++i)
+        rowOf(i)[j] += static_cast<float>(scale * (partColumn[i] - part[i] * dTotal) / total);
     }
-    for (int i = 0; i < n_; ++i) rowOf(i)[j] += static_cast<float>(scale * partColumn[i]);
+    return;
   }
+  // The loss sums of all wanted columns in one sweep over the pairs of points.
+  const std::size_t w = wanted.size();
+  std::vector<double> in(n_ * w), out(n_ * w);
+  for (std::size_t c = 0; c < w; ++c)
+    for (int i = 0; i < n_; ++i) in[i * w + c] = columns[wanted[c]][i];
+  terms_.lossSums(in.data(), static_cast<int>(w), C, largerX, out.data());
+  for (int i = 0; i < n_; ++i)
+    for (std::size_t c = 0; c < w; ++c) rowOf(i)[wanted[c]] += static_cast<float>(scale * out[i * w + c]);
 }
 
 void BackgroundSum::evaluate(const ModelBlock& b) {

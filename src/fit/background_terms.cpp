@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <numeric>
 
 #include "fit/fit_table.h"
@@ -29,14 +30,16 @@ double lossKernelIntegralByC(double a, double b, double C) {
   return -0.5 / (ea * ea) + 0.5 / (eb * eb);
 }
 
-// Step of equidistant points (every step within 1e-6 of the mean), else 0.
+// Step of equidistant ascending points, else 0: every step within 1e-6 of the mean, or
+// within the rounding of single precision, in which the fit holds its points.
 double evenSpacing(const std::vector<double>& x) {
   const std::size_t n = x.size();
   if (n < 2) return 0.0;
   const double d = (x[n - 1] - x[0]) / static_cast<double>(n - 1);
+  const double rounding = 4.0 * std::numeric_limits<float>::epsilon() * std::max(std::fabs(x[0]), std::fabs(x[n - 1]));
   for (std::size_t i = 1; i < n; ++i)
-    if (std::fabs((x[i] - x[i - 1]) - d) > 1e-6 * std::fabs(d)) return 0.0;
-  return d;
+    if (std::fabs((x[i] - x[i - 1]) - d) > 1e-6 * std::fabs(d) + rounding) return 0.0;
+  return d > 0.0 ? d : 0.0;
 }
 
 }  // namespace
@@ -85,53 +88,65 @@ double BackgroundTerms::cumulative(const double* f, double* out) const {
   return sum;
 }
 
-void BackgroundTerms::lossSum(const double* f, double C, bool largerX, double* out, double* dC) const {
+void BackgroundTerms::lossSums(const double* f, int columns, double C, bool largerX, double* out, bool byC) const {
   const int n = points();
-  if (n == 0) return;
+  if (n == 0 || columns <= 0) return;
+  const std::size_t cols = static_cast<std::size_t>(columns);
+  auto kernel = [&](double a, double b) { return byC ? lossKernelIntegralByC(a, b, C) : lossKernelIntegral(a, b, C); };
   // Points in the order the electrons travel towards their losses.
-  auto at = [&](int s) { return order_[largerX ? s : n - 1 - s]; };
-  std::vector<double> g(n);
-  for (int s = 0; s < n; ++s) g[s] = f[at(s)];
-  std::vector<double> sum(n, 0.0), sumC(dC ? n : 0, 0.0);
+  auto at = [&](int s) { return static_cast<std::size_t>(order_[largerX ? s : n - 1 - s]); };
+  std::vector<double> acc(cols);
+  // The weight of point l's bin at point s: equidistant points depend on s - l alone.
+  std::vector<double> lag;
+  std::vector<double> t, lower;
   if (spacing_ > 0.0) {
-    // Equidistant points: the weight depends on the distance in points only.
-    std::vector<double> w(n), wc(dC ? n : 0);
-    for (int k = 0; k < n; ++k) {
-      const double a = k == 0 ? 0.0 : (k - 0.5) * spacing_, b = (k + 0.5) * spacing_;
-      w[k] = lossKernelIntegral(a, b, C);
-      if (dC) wc[k] = lossKernelIntegralByC(a, b, C);
-    }
-    for (int s = 0; s < n; ++s) {
-      double v = 0.0;
-      for (int l = 0; l <= s; ++l) v += g[l] * w[s - l];
-      sum[s] = v;
-      if (dC) {
-        double c = 0.0;
-        for (int l = 0; l <= s; ++l) c += g[l] * wc[s - l];
-        sumC[s] = c;
-      }
-    }
+    lag.resize(n);
+    for (int k = 0; k < n; ++k) lag[k] = kernel(k == 0 ? 0.0 : (k - 0.5) * spacing_, (k + 0.5) * spacing_);
   } else {
     // Uneven points: each point's bin reaches halfway to its neighbours.
-    std::vector<double> t(n), lower(n);
+    t.resize(n);
+    lower.resize(n);
     for (int s = 0; s < n; ++s) t[s] = std::fabs(x_[at(s)] - x_[at(0)]);
     for (int s = 0; s < n; ++s) lower[s] = s > 0 ? 0.5 * (t[s - 1] + t[s]) : -0.5 * t[std::min(1, n - 1)];
+  }
+  if (spacing_ > 0.0) return evenLossSums(f, columns, lag, largerX, out);
+  for (int s = 0; s < n; ++s) {
+    std::fill(acc.begin(), acc.end(), 0.0);
+    for (int l = 0; l <= s; ++l) {
+      const double w = l == s ? kernel(0.0, t[s] - lower[s]) : kernel(t[s] - lower[l + 1], t[s] - lower[l]);
+      const double* g = f + at(l) * cols;
+      for (std::size_t c = 0; c < cols; ++c) acc[c] += g[c] * w;
+    }
+    std::copy(acc.begin(), acc.end(), out + at(s) * cols);
+  }
+}
+
+void BackgroundTerms::evenLossSums(const double* f, int columns, const std::vector<double>& lag, bool largerX,
+                                   double* out) const {
+  const int n = points();
+  const std::size_t cols = static_cast<std::size_t>(columns);
+  auto at = [&](int s) { return static_cast<std::size_t>(order_[largerX ? s : n - 1 - s]); };
+  // The weights from the farthest lag down, so that point s reads reversed[n - 1 - s + l]
+  // for l = 0..s: two arrays walked forwards together, in four independent sums.
+  const std::vector<double> reversed(lag.rbegin(), lag.rend());
+  std::vector<double> g(n);
+  for (std::size_t c = 0; c < cols; ++c) {
+    for (int l = 0; l < n; ++l) g[l] = f[at(l) * cols + c];
     for (int s = 0; s < n; ++s) {
-      double v = g[s] * lossKernelIntegral(0.0, t[s] - lower[s], C);
-      double c = dC ? g[s] * lossKernelIntegralByC(0.0, t[s] - lower[s], C) : 0.0;
-      for (int l = 0; l < s; ++l) {
-        const double a = t[s] - lower[l + 1], b = t[s] - lower[l];
-        v += g[l] * lossKernelIntegral(a, b, C);
-        if (dC) c += g[l] * lossKernelIntegralByC(a, b, C);
-      }
-      sum[s] = v;
-      if (dC) sumC[s] = c;
+      const double* w = reversed.data() + (n - 1 - s);
+      double sum[4] = {0.0, 0.0, 0.0, 0.0};
+      int l = 0;
+      for (; l + 3 <= s; l += 4)
+        for (int q = 0; q < 4; ++q) sum[q] += g[l + q] * w[l + q];
+      for (; l <= s; ++l) sum[0] += g[l] * w[l];
+      out[at(s) * cols + c] = (sum[0] + sum[1]) + (sum[2] + sum[3]);
     }
   }
-  for (int s = 0; s < n; ++s) {
-    out[at(s)] = sum[s];
-    if (dC) dC[at(s)] = sumC[s];
-  }
+}
+
+void BackgroundTerms::lossSum(const double* f, double C, bool largerX, double* out, double* dC) const {
+  lossSums(f, 1, C, largerX, out);
+  if (dC) lossSums(f, 1, C, largerX, dC, true);
 }
 
 double BackgroundTerms::interpolate(const double* part, double x) const {
@@ -139,7 +154,8 @@ double BackgroundTerms::interpolate(const double* part, double x) const {
   if (n == 0) return 0.0;
   if (!(x > sorted_.front())) return part[order_.front()];
   if (!(x < sorted_.back())) return part[order_.back()];
-  const std::size_t hi = static_cast<std::size_t>(std::upper_bound(sorted_.begin(), sorted_.end(), x) - sorted_.begin());
+  const std::size_t hi =
+      static_cast<std::size_t>(std::upper_bound(sorted_.begin(), sorted_.end(), x) - sorted_.begin());
   const std::size_t lo = hi - 1;
   const double span = sorted_[hi] - sorted_[lo];
   const double t = span > 0.0 ? (x - sorted_[lo]) / span : 0.0;

@@ -65,6 +65,9 @@ class BackgroundTerms {
   // The Tougaard loss sum of `f` at every point for the constant C (losses towards larger
   // X when `largerX`), and its derivative by C when `dC` is not null.
   void lossSum(const double* f, double C, bool largerX, double* out, double* dC = nullptr) const;
+  // The loss sums of `columns` functions at once (`f` and `out` point by point, each point
+  // holding its columns side by side), with the kernel or, when `byC`, its derivative by C.
+  void lossSums(const double* f, int columns, double C, bool largerX, double* out, bool byC = false) const;
 
   // `part` (given at the points) at x by linear interpolation, held at the ends.
   double interpolate(const double* part, double x) const;
@@ -74,13 +77,15 @@ class BackgroundTerms {
   double polynomial(double x, const double* p, double* d = nullptr) const;
 
  private:
+  void evenLossSums(const double* f, int columns, const std::vector<double>& lag, bool largerX, double* out) const;
+
   std::vector<BackgroundRow> rows_;
   bool wholeCurve_ = false;
-  std::vector<double> x_;      // the points as given
-  std::vector<int> order_;     // indexes of the points in ascending X
-  std::vector<double> sorted_; // X in ascending order
+  std::vector<double> x_;       // the points as given
+  std::vector<int> order_;      // indexes of the points in ascending X
+  std::vector<double> sorted_;  // X in ascending order
   double centre_ = 0.0;
-  double spacing_ = 0.0;       // the step of equidistant points, else 0
+  double spacing_ = 0.0;  // the step of equidistant points, else 0
 };
 
 // The kernel of the universal cross-section integrated from loss a to loss b (0 <= a <= b).

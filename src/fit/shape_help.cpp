@@ -70,6 +70,16 @@ const KnownShape kBackgrounds[] = {
        {"t^4", "E: coefficient of t^4"}}}},
 };
 
+// LA(alpha, beta, m), named with its numbers.
+const KnownShape kLa{"LA(1.5,2.5,50)",
+                     "Asymmetric Lorentzian LA(alpha,beta,m): exponent alpha at larger X, beta at smaller X, "
+                     "convolved with a Gaussian of FWHM m % of C",
+                     {{kPosition,
+                       {"Height", "B: height of the line before the Gaussian convolution (Y unit)"},
+                       {"Width", "C: width (X unit): the FWHM of the line with alpha = beta = 1"},
+                       {"Alpha", "D: exponent on the larger-X side, above 1/2 (from the name unless typed)"},
+                       {"Beta", "E: exponent on the smaller-X side, above 1/2 (from the name unless typed)"}}}};
+
 const ParameterHelp kGaussWidth{"Gauss width", "E: FWHM of the Gaussian the line is convolved with (X unit)"};
 
 const KnownShape* known(std::string_view name) {
@@ -110,11 +120,18 @@ std::vector<ShapeHelp> offeredShapes() {
     if (s.convolvable)
       out.push_back({name + std::string(kConvolvedSuffix), description + ", convolved with a Gaussian of width E"});
   }
+  out.push_back({std::string(kLa.name), std::string(kLa.description)});
   for (const KnownShape& b : kBackgrounds) out.push_back({std::string(b.name), std::string(b.description)});
   return out;
 }
 
 std::array<ParameterHelp, 5> parameterHelp(const std::string& function) {
+  double alpha = 0.0, beta = 0.0;
+  std::string named;
+  for (char c : function)
+    if (c != ' ' && c != '\t' && c != '\r')
+      named.push_back(static_cast<char>(std::toupper(static_cast<unsigned char>(c))));
+  if (shapes::laShapeOfName(named, alpha, beta) >= 0) return kLa.params;
   std::string name = cleanCell(function);
   for (char& c : name) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
   if (name.empty()) return {{{"A", "A"}, {"B", "B"}, {"C", "C"}, {"D", "D"}, {"E", "E"}}};

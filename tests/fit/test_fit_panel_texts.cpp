@@ -7,6 +7,7 @@
 #include "fit/result_columns.h"
 #include "fit/shape_help.h"
 #include "fit_fixture.h"
+#include "shapes/peak_model.h"
 #include "shapes/shape_registry.h"
 
 namespace xyla::test {
@@ -28,6 +29,7 @@ TEST(ShapeHelp, ParametersFollowTheFunction) {
       {" shirley", "Low-X level", "(unused)", "(unused)", "(unused)"},
       {"Tougaard", "B", "C", "Side", "(unused)"},
       {"linear", "t^0", "t^2", "t^3", "t^4"},
+      {"la(1.5, 2.5, 50)", "Position", "Width", "Alpha", "Beta"},
       {"", "A", "C", "D", "E"},
   };
   for (const auto& c : cases) {
@@ -57,15 +59,17 @@ TEST(ShapeHelp, ChooserOffersEveryRegisteredShape) {
     EXPECT_EQ(has(name + "*"), s.convolvable) << name;
     expected += s.convolvable ? 2 : 1;
   }
-  // Then the backgrounds, each read back as one.
-  const std::size_t backgrounds = offered.size() - expected;
-  EXPECT_EQ(backgrounds, 3u);
+  // Then LA with example numbers and the backgrounds, each read back as what it is.
+  ASSERT_EQ(offered.size(), expected + 4);
+  double alpha = 0, beta = 0;
+  EXPECT_TRUE(shapes::isLaCode(shapes::laShapeOfName(offered[expected].name, alpha, beta)));
   for (std::size_t i = 0; i < offered.size(); ++i) {
     const fit::ShapeHelp& h = offered[i];
-    if (i < expected)
+    if (i < expected) {
       EXPECT_GE(shapes::fitCodeOfName(h.name), 0) << h.name;
-    else
+    } else if (i > expected) {
       EXPECT_TRUE(fit::isBackgroundCode(fit::backgroundCodeOfName(h.name))) << h.name;
+    }
     EXPECT_FALSE(h.description.empty()) << h.name;
   }
 }

@@ -16,9 +16,9 @@ TEST(LaFit, NameCarriesExponentsAndGaussianWidth) {
   struct Case {
     const char* function;
     const char* d;
-    int code;           // -1: not LA (read as a user function)
-    float alpha, beta;  // D and E as the model holds them
-    const char* asRead; // the function as exports name it: blanks gone, commas kept
+    int code;            // -1: not LA (read as a user function)
+    float alpha, beta;   // D and E as the model holds them
+    const char* asRead;  // the function as exports name it: blanks gone, commas kept
   };
   const Case cases[] = {
       {"LA(1.5,2.5,50)", "", shapes::kAsymmetricLorentzian + 50, 1.5f, 2.5f, "LA(1.5,2.5,50)"},

@@ -79,17 +79,22 @@ TEST_F(XpsCommands, WorkedExamplesRunOnTheMeasuredSpectra) {
   }
 }
 
-// The line-shape example: three conventions on the measured C 1s, the last a Voigt
+// The line-shape example: the conventions on the measured C 1s, the last a Voigt
 // profile whose true area is checked against its closed form (the maximum of a Voigt
-// profile of unit area is erfcx(gamma/(sigma sqrt 2))/(sigma sqrt(2 pi))).
+// profile of unit area is erfcx(gamma/(sigma sqrt 2))/(sigma sqrt(2 pi))); the LA line's
+// against the Beta-function integral of its two sides,
+// (w/2) sqrt(pi)/2 (G(a - 1/2)/G(a) + G(b - 1/2)/G(b)).
 TEST_F(XpsCommands, LineShapeExampleAgreesWithTheVoigtClosedForm) {
   importSpectrum("0-150W_NiWC1s_C1s.txt");
   std::ifstream in(std::string(XYLA_SOURCE_DIR) + "/resources/demo/c1s_shapes.mac");
   const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   const std::string printed = run(text);
   EXPECT_TRUE(ui.alerts.empty());
-  EXPECT_EQ(std::count(printed.begin(), printed.end(), '\n'), 3) << printed;
+  EXPECT_EQ(std::count(printed.begin(), printed.end(), '\n'), 5) << printed;
   ASSERT_EQ(var("fitok"), 1.0);
+  auto side = [](double e) { return std::tgamma(e - 0.5) / std::tgamma(e); };
+  const double laArea = var("laB") * var("laC") / 2 * std::sqrt(M_PI) / 2 * (side(1.5) + side(2.5));
+  EXPECT_NEAR(var("laarea"), laArea, 1e-6 * laArea);
   const double h = var("fitB1"), wg = var("fitC1"), wl = var("fitD1");
   const double sigma = wg / (2 * std::sqrt(2 * std::log(2.0))), gamma = wl / 2;
   const double z = gamma / (sigma * std::sqrt(2.0));

@@ -24,7 +24,12 @@ TEST(LaFit, NameCarriesExponentsAndGaussianWidth) {
       {"LA(1.5,2.5,50)", "", shapes::kAsymmetricLorentzian + 50, 1.5f, 2.5f, "LA(1.5,2.5,50)"},
       {" la( 1.1 ; 2.4 ; 0 ) ", "", shapes::kAsymmetricLorentzian, 1.1f, 2.4f, "la(1.1;2.4;0)"},
       {"LA(1.5,2.5,50)", "1.2~", shapes::kAsymmetricLorentzian + 50, 1.2f, 2.5f, "LA(1.5,2.5,50)"},
-      {"LA(0.4,2.5,50)", "", -1, 0, 0, ""},
+      // No finite area, no whole-number m, too large an m, numbers missing or trailing.
+      {"LA(0.5,2.5,50)", "", -1, 0, 0, ""},
+      {"LA(1.5,2.5,50.5)", "", -1, 0, 0, ""},
+      {"LA(1.5,2.5,5001)", "", -1, 0, 0, ""},
+      {"LA(1.5,2.5)", "", -1, 0, 0, ""},
+      {"LA(1.5,2.5,50)X", "", -1, 0, 0, ""},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.function);

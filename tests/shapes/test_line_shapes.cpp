@@ -70,25 +70,6 @@ TEST(ShapeRegistry, FitNamesAndCodes) {
                {"VOIGT*", -1},
                {"GL(30)", -1}};
   for (const auto& c : cases) EXPECT_EQ(fitCodeOfName(c.name), c.code) << c.name;
-  // LA carries its exponents and Gaussian width in the name.
-  const struct {
-    const char* name;
-    int code;
-    double alpha, beta;
-  } la[] = {{"LA(1.5,2.5,50)", kAsymmetricLorentzian + 50, 1.5, 2.5},
-            {"LA(1.1;2.4;0)", kAsymmetricLorentzian, 1.1, 2.4},
-            {"LA(1.5,2.5,50.5)", -1, 0, 0},
-            {"LA(0.5,2.5,50)", -1, 0, 0},
-            {"LA(1.5,2.5)", -1, 0, 0},
-            {"LA(1.5,2.5,5001)", -1, 0, 0},
-            {"LA(1.5,2.5,50)X", -1, 0, 0}};
-  for (const auto& c : la) {
-    double alpha = 0, beta = 0;
-    EXPECT_EQ(laShapeOfName(c.name, alpha, beta), c.code) << c.name;
-    if (c.code < 0) continue;
-    EXPECT_EQ(alpha, c.alpha);
-    EXPECT_EQ(beta, c.beta);
-  }
   for (const LineShape& s : lineShapes()) {
     if (s.code < 0) continue;
     EXPECT_EQ(shapeByCode(s.code), &s);

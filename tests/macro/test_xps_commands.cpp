@@ -26,6 +26,12 @@ class XpsCommands : public MacroFixture {
     ASSERT_GE(importFile(doc, o), 1);
   }
   double var(const std::string& name) { return m.GV.count(name) ? m.GV[name] : NAN; }
+  // Runs a demo macro on its C 1s spectrum; answers what it printed.
+  std::string runC1sDemo(const std::string& macro) {
+    importSpectrum("0-150W_NiWC1s_C1s.txt");
+    std::ifstream in(std::string(XYLA_SOURCE_DIR) + "/resources/demo/" + macro);
+    return run(std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>()));
+  }
   std::string tmp(const std::string& name) { return ::testing::TempDir() + name; }
 };
 
@@ -85,10 +91,7 @@ TEST_F(XpsCommands, WorkedExamplesRunOnTheMeasuredSpectra) {
 // against the Beta-function integral of its two sides,
 // (w/2) sqrt(pi)/2 (G(a - 1/2)/G(a) + G(b - 1/2)/G(b)).
 TEST_F(XpsCommands, LineShapeExampleAgreesWithTheVoigtClosedForm) {
-  importSpectrum("0-150W_NiWC1s_C1s.txt");
-  std::ifstream in(std::string(XYLA_SOURCE_DIR) + "/resources/demo/c1s_shapes.mac");
-  const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  const std::string printed = run(text);
+  const std::string printed = runC1sDemo("c1s_shapes.mac");
   EXPECT_TRUE(ui.alerts.empty());
   EXPECT_EQ(std::count(printed.begin(), printed.end(), '\n'), 5) << printed;
   ASSERT_EQ(var("fitok"), 1.0);
@@ -109,10 +112,7 @@ TEST_F(XpsCommands, LineShapeExampleAgreesWithTheVoigtClosedForm) {
 // Shirley integral of the fitted components at the fitted levels, and with the levels
 // held at the subtracted background's the fit agrees with subtract-then-fit.
 TEST_F(XpsCommands, FittedShirleyExampleAgreesWithLiteralSumAndSubtraction) {
-  importSpectrum("0-150W_NiWC1s_C1s.txt");
-  std::ifstream in(std::string(XYLA_SOURCE_DIR) + "/resources/demo/c1s_background_fit.mac");
-  const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  const std::string printed = run(text);
+  const std::string printed = runC1sDemo("c1s_background_fit.mac");
   EXPECT_TRUE(ui.alerts.empty());
   EXPECT_EQ(std::count(printed.begin(), printed.end(), '\n'), 5) << printed;
   ASSERT_EQ(var("fitok"), 1.0);

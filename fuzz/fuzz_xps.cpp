@@ -63,8 +63,9 @@ void spectra(std::vector<double> v) {
 
 void peak(const std::vector<double>& v) {
   if (v.size() < 7) return;
-  const int codes[] = {0, 1, 2, 100, 101, 102};
-  const int code = codes[static_cast<unsigned>(std::fabs(std::fmod(std::isfinite(v[0]) ? v[0] : 0, 6.0))) % 6];
+  // The classic shapes, plain and convolved, and LA(D, E, m) with m 0 or 50.
+  const int codes[] = {0, 1, 2, 100, 101, 102, 1000, 1050};
+  const int code = codes[static_cast<unsigned>(std::fabs(std::fmod(std::isfinite(v[0]) ? v[0] : 0, 8.0))) % 8];
   // Parameters in ranges a fit can produce (the fit's limits bound them), so that one
   // measurement stays fast.
   auto within = [](double d, double lo, double hi) { return std::isfinite(d) ? lo + std::fabs(std::fmod(d, hi - lo)) : lo; };

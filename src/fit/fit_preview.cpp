@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <memory>
 
+#include "fit/background_terms.h"
 #include "fit/fit_controller.h"
 #include "model/data_buffer.h"
 #include "model/manager.h"
@@ -32,8 +33,19 @@ std::vector<double> grid(double lo, double hi, int points) {
   return xs;
 }
 
-// Values of the model at every X: row 0 the sum, row k peak k.
-std::vector<std::vector<double>> evaluate(const FitModel& m, const std::vector<double>& xs) {
+// The finite X of a spectrum: the points its fit ran on.
+std::vector<double> finiteX(const DataBuffer* b) {
+  std::vector<double> xs;
+  if (!b) return xs;
+  for (int i = 0; i < b->count(); ++i)
+    if (std::isfinite(b->X[i]) && std::isfinite(b->Y[i])) xs.push_back(b->X[i]);
+  return xs;
+}
+
+// Values of the model at every X: row 0 the sum, row k peak k (or background row k,
+// computed over the points of `spectrum`).
+std::vector<std::vector<double>> evaluate(const FitModel& m, const std::vector<double>& xs,
+                                          const DataBuffer* spectrum) {
   std::vector<std::vector<double>> out(m.npix + 1, std::vector<double>(xs.size()));
   std::vector<float> y(m.npix + 1);
   shapes::PeakCaches caches;
@@ -42,6 +54,7 @@ std::vector<std::vector<double>> evaluate(const FitModel& m, const std::vector<d
                   static_cast<int>(i), caches);
     for (int k = 0; k <= m.npix; ++k) out[k][i] = y[k];
   }
+  addBackgroundCurves(m, finiteX(spectrum), xs, out);
   return out;
 }
 
@@ -83,7 +96,7 @@ void Fit::prevexp(bool summaryOnly, bool exportCurves) {
 }
 
 void Fit::showPreview(const std::vector<double>& xs) {
-  auto values = evaluate(model_, xs);
+  auto values = evaluate(model_, xs, doc_->getCurrentDataBuffer());
   doc_->FP.clear();
   doc_->FP.push_back(xs);
   for (auto& v : values) doc_->FP.push_back(std::move(v));
@@ -93,7 +106,7 @@ void Fit::showPreview(const std::vector<double>& xs) {
 }
 
 void Fit::appendCurves(const std::vector<double>& xs, bool summaryOnly) {
-  const auto values = evaluate(model_, xs);
+  const auto values = evaluate(model_, xs, doc_->getCurrentDataBuffer());
   auto curve = [&](const std::vector<double>& ys, const std::string& comment) {
     auto b = std::make_unique<DataBuffer>();
     for (std::size_t i = 0; i < xs.size(); ++i) b->quickAddDoubleValue(xs[i], ys[i]);
@@ -123,10 +136,8 @@ bool Fit::residuals(std::vector<double>& x, std::vector<double>& r) {
   if (!b || model_.npix == 0) return false;
   x.clear();
   r.clear();
-  std::vector<double> xs;
-  for (int i = 0; i < b->count(); ++i)
-    if (std::isfinite(b->X[i]) && std::isfinite(b->Y[i])) xs.push_back(b->X[i]);
-  const auto values = evaluate(model_, xs);
+  const std::vector<double> xs = finiteX(b);
+  const auto values = evaluate(model_, xs, b);
   std::size_t k = 0;
   for (int i = 0; i < b->count(); ++i) {
     if (!(std::isfinite(b->X[i]) && std::isfinite(b->Y[i]))) continue;

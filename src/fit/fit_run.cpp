@@ -6,6 +6,7 @@
 #include <limits>
 #include <string>
 
+#include "fit/background_sum.h"
 #include "fit/fit_controller.h"
 #include "fit/fit_data.h"
 #include "fit/fit_problem.h"
@@ -110,7 +111,9 @@ MrqProblem Fit::problemFor(const FitData& data, ModelFunction& model) {
 
 void Fit::runIterations(const FitData& data) {
   PeakSum peaks(model_, modelEvaluation);
-  MrqProblem p = problemFor(data, peaks);
+  // Background rows make the peaks one part of the model.
+  BackgroundSum withBackgrounds(model_, peaks, data.x, modelThreads);
+  MrqProblem p = problemFor(data, withBackgrounds.active() ? static_cast<ModelFunction&>(withBackgrounds) : peaks);
   MrqStatus s;
   s.lambda = -9.99f;
   s.chisq = std::numeric_limits<float>::infinity();
@@ -196,7 +199,7 @@ bool Fit::prepareWeights(FitData& data) {
 void Fit::computeAreas(double sigma) {
   for (int k = 1; k <= model_.npix; ++k) {
     model_.pkint[k] = 0.0f;
-    if (model_.ifunc[k] < 0) continue;
+    if (model_.ifunc[k] < 0 || isBackgroundCode(model_.ifunc[k])) continue;
     float p[6] = {};
     resolvedParameters(model_, k, p);
     const float area = shapes::fintgl(p, std::fabs(p[3]) / 100.0, sigma, model_.ifunc[k]);

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <limits>
 
+#include "fit/background_terms.h"
 #include "model/text_scan.h"
 #include "shapes/peak_model.h"
 #include "shapes/shape_registry.h"
@@ -47,8 +48,30 @@ struct Limits {
   float hi[6];
 };
 
+// Background rows: levels and coefficients of either sign; the Tougaard scale and
+// constant are positive, its side is 0 or 1.
+Limits backgroundLimits(int code) {
+  Limits l{{0, -kHuge, -kHuge, -kHuge, -kHuge, -kHuge}, {0, kHuge, kHuge, kHuge, kHuge, kHuge}};
+  if (code == kTougaardBackground) {
+    l.lo[1] = 0.0f;
+    l.lo[3] = 0.0f;
+    l.lo[4] = 0.0f;
+    l.hi[4] = 1.0f;
+  }
+  return l;
+}
+
+// Exponents of LA(alpha, beta, m) above 1/2, where its area is finite.
+constexpr float kLaLowestExponent = 0.501f;
+
 Limits defaultLimits(int code) {
+  if (isBackgroundCode(code)) return backgroundLimits(code);
   Limits l{{0, 0, 0, 0, 0, -kHuge}, {0, kHuge, kHuge, 1e36f, 1, kHuge}};
+  if (shapes::isLaCode(code)) {
+    l.lo[4] = l.lo[5] = kLaLowestExponent;
+    l.hi[4] = l.hi[5] = 1000.0f;
+    return l;
+  }
   switch (code) {
     case shapes::kDoniachSunjic:
     case shapes::kDoniachSunjic + shapes::kConvolved:
@@ -277,6 +300,23 @@ ReadOutcome readRows(const FitTable& table, FitModel& m,
       isShape = named >= 0;
       if (isShape) code = named;
     }
+    // "LA(1.5,2.5,50)": alpha and beta go to D and E unless those cells are typed. The
+    // name is read before decimal commas turn into points, since commas part its numbers.
+    double alpha = -1.0, beta = -1.0;
+    if (!isShape) {
+      std::string named = textscan::trim(r.get(FitCell::Function));
+      std::erase_if(named, [](char c) { return c == ' ' || c == '\t' || c == '\r'; });
+      const int la = shapes::laShapeOfName(textscan::upper(named), alpha, beta);
+      isShape = la >= 0;
+      if (isShape) {
+        code = la;
+        peak.function = named;
+      }
+    }
+    if (!isShape) {
+      code = backgroundCodeOfName(textscan::upper(textscan::trim(peak.function)));
+      isShape = code >= 0;
+    }
     if (!isShape) {
       code = -k;
       peak.userFunction = true;
@@ -290,8 +330,11 @@ ReadOutcome readRows(const FitTable& table, FitModel& m,
       if (!problem.empty()) return {ReadOutcome::CellError, problem};
     }
     if (percent >= 0.0 && m.kind[5 * (k - 1) + 4] == Cell::Empty) m.ptab[5 * (k - 1) + 4] = static_cast<float>(percent);
+    if (alpha > 0.0 && m.kind[5 * (k - 1) + 4] == Cell::Empty) m.ptab[5 * (k - 1) + 4] = static_cast<float>(alpha);
+    if (beta > 0.0 && m.kind[5 * (k - 1) + 5] == Cell::Empty) m.ptab[5 * (k - 1) + 5] = static_cast<float>(beta);
     peak.weight = cellOf(r, FitCell::Weight);
-    m.pkwt[k] = toFloat(leadingNumber(peak.weight));
+    // A background has no area to weigh.
+    m.pkwt[k] = isBackgroundCode(code) ? 0.0f : toFloat(leadingNumber(peak.weight));
     // The percentage the last fit wrote stays known to exports that re-read the table.
     m.pkper[k] = toFloat(leadingNumber(cellOf(r, FitCell::Percent)));
     m.peaks.push_back(peak);

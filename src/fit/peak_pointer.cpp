@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <utility>
 
+#include "fit/background_terms.h"
 #include "fit/fit_table.h"
 #include "fit/peak_measures.h"
 #include "fit/table_door.h"
@@ -27,10 +28,12 @@ double crossing(double x1, double y1, double x2, double y2, double level) {
   return y1 == y2 ? x1 : x1 + (level - y1) * (x2 - x1) / (y2 - y1);
 }
 
-// The last row that has a function, or null.
+// The last row that has a function other than a background, or null.
 const FitRow* lastPeakRow(const FitTable& table) {
   for (auto it = table.rbegin(); it != table.rend(); ++it)
-    if (it->hasFunction()) return &*it;
+    if (it->hasFunction() &&
+        backgroundCodeOfName(textscan::upper(textscan::trim(cleanCell(it->get(FitCell::Function))))) < 0)
+      return &*it;
   return nullptr;
 }
 

@@ -264,7 +264,10 @@ void publishFit(Macro& m, const fit::Fit& f) { publish(m, f); }
 
 void registerFitCommands(CommandTable& t) {
   t.add(G::Fit, "fitrow", "isssssss", 2, fitrow,
-        {"row function [A] [B] [C] [D] [E] [weight]", "Fills row 1-24 of the fit table and switches it on: GL, DS, ET, GL*, DS* or an expression in x and A-E; cells 284.5 fixed, 284.5~ free, 284.5~0.5 within a range, 1+1.5 tied."});
+        {"row function [A] [B] [C] [D] [E] [weight]",
+         "Fills row 1-24 of the fit table and switches it on: GL, DS, ET, GL*, DS*, the shapes of the XPS conventions, "
+         "a background fitted with the peaks (SHIRLEY, TOUGAARD, POLY) or an expression in x and A-E; cells 284.5 "
+         "fixed, 284.5~ free, 284.5~0.5 within a range, 1+1.5 tied."});
   t.add(G::Fit, "fitclear", "i", 0, fitclear,
         {"[row]", "Empties one row of the fit table, or the whole table."});
   t.add(G::Fit, "fitlimit", "ii", 1, fitlimit,

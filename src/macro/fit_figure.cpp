@@ -5,6 +5,7 @@
 #include <memory>
 #include <vector>
 
+#include "fit/background_terms.h"
 #include "fit/fit_controller.h"
 #include "fit/residual_plot.h"
 #include "macro/command_table.h"
@@ -119,33 +120,52 @@ std::string makeFitFigure(XylaDocument& doc, fit::Fit& f, int background, double
   for (auto& b : doc.DB) b->setShow(false);
   const Interpolated bg(bgBuffer);
   const std::vector<double>& cx = peaks.front()->X;
+  // Rows fitted as backgrounds are no components: with the background buffer (when
+  // named) they make the base the components stand on.
+  std::vector<const DataBuffer*> components;
+  std::vector<double> base(cx.size());
+  for (std::size_t i = 0; i < cx.size(); ++i) base[i] = bg(cx[i]);
+  bool fittedBackground = false;
   for (std::size_t k = 0; k < peaks.size(); ++k) {
-    const std::string& comment = peaks[k]->getComment();
+    if (!fit::isBackgroundCode(f.model().ifunc[static_cast<int>(k) + 1])) {
+      components.push_back(peaks[k]);
+      continue;
+    }
+    fittedBackground = true;
+    for (std::size_t i = 0; i < cx.size(); ++i) base[i] += peaks[k]->Y[i];
+  }
+  for (std::size_t k = 0; k < components.size(); ++k) {
+    const std::string& comment = components[k]->getComment();
     const bool named = !comment.empty() && comment.rfind("Fit Curve", 0) != 0;
     DataBuffer& c = figureBuffer(doc, named ? comment : "Component " + std::to_string(k + 1));
-    for (std::size_t i = 0; i < cx.size(); ++i) c.addDoubleValue(cx[i], peaks[k]->Y[i] + bg(cx[i]));
+    for (std::size_t i = 0; i < cx.size(); ++i) c.addDoubleValue(cx[i], components[k]->Y[i] + base[i]);
     const Colour colour = kComponentColours[k % std::size(kComponentColours)];
     c.plotarea = c.plotlines = true;
     c.color = colour;
     c.fillcolor = {colour.r, colour.g, colour.b, kFillAlpha};
     c.linewidth = 1.0;
   }
-  if (bgBuffer) {
+  if (bgBuffer || fittedBackground) {
     // The page colour under the background, so each component fills from the
     // background up to its curve only.
     DataBuffer& mask = figureBuffer(doc, "");
     DataBuffer& line = figureBuffer(doc, "Background");
-    const double lo = *std::min_element(cx.begin(), cx.end()), hi = *std::max_element(cx.begin(), cx.end());
-    for (int i = 0; i < bgBuffer->count(); ++i) {
-      const double bx = bgBuffer->X[i];
-      if (!(bx >= lo && bx <= hi) || !std::isfinite(bgBuffer->Y[i])) continue;
-      line.addDoubleValue(bx, bgBuffer->Y[i]);
+    const auto [lowest, highest] = std::minmax_element(cx.begin(), cx.end());
+    const double lo = *lowest, hi = *highest;
+    if (fittedBackground) {
+      for (std::size_t i = 0; i < cx.size(); ++i) line.addDoubleValue(cx[i], base[i]);
+    } else {
+      for (int i = 0; i < bgBuffer->count(); ++i) {
+        const double bx = bgBuffer->X[i];
+        if (!(bx >= lo && bx <= hi) || !std::isfinite(bgBuffer->Y[i])) continue;
+        line.addDoubleValue(bx, bgBuffer->Y[i]);
+      }
     }
     // The mask reaches a little beyond the curves, over the edges of their fills.
     const double reach = 0.002 * (hi - lo);
-    mask.addDoubleValue(lo - reach, bg(lo));
+    mask.addDoubleValue(lo - reach, base[static_cast<std::size_t>(lowest - cx.begin())]);
     for (int i = 0; i < line.count(); ++i) mask.addDoubleValue(line.X[i], line.Y[i]);
-    mask.addDoubleValue(hi + reach, bg(hi));
+    mask.addDoubleValue(hi + reach, base[static_cast<std::size_t>(highest - cx.begin())]);
     std::vector<std::size_t> order(static_cast<std::size_t>(mask.count()));
     for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
     std::sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) { return mask.X[a] < mask.X[b]; });

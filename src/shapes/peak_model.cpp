@@ -4,6 +4,7 @@
 
 #include "shapes/line_shapes.h"
 #include "shapes/shape_registry.h"
+#include "shapes/xps_shapes.h"
 
 namespace xyla::shapes {
 
@@ -117,7 +118,7 @@ void peakParameters(int k, const float* a, const int* irel, const int* krel, dou
 }
 
 double peakValue(double x, const double* p, int code, int reuse, PeakCaches& caches, int k, int slot) {
-  return code > 50 ? gconvl(x, p, code, reuse, caches.of(k, slot)) : dgslor(x, p, code);
+  return isConvolvedCode(code) ? gconvl(x, p, code, reuse, caches.of(k, slot)) : dgslor(x, p, code);
 }
 
 double differenceStep(int k, int i, const float* a, const float* da, const int* irel, const int* krel) {
@@ -140,12 +141,13 @@ void PeakCaches::reserve(int peaks) {
 
 double dgslor(double x, const double* p, int code) {
   if (const LineShape* shape = shapeByCode(code)) return shape->function(x, p);
+  if (isLaCode(code)) return laLine(x, p[1], p[2], p[3], p[4], p[5], code - kAsymmetricLorentzian);
   if (code < 0 && theFit) return theFit->calcVal(x, p[1], p[2], p[3], p[4], p[5], -code);
   return 0.0;
 }
 
 double gconvl(double x, const double* p, int code, int reuse, ConvolutionCache& cache) {
-  if (code <= 49) return dgslor(x, p, code);
+  if (code <= 49 || isLaCode(code)) return dgslor(x, p, code);
   const int base = code - kConvolved;
   const double g = p[5];
   if (std::fabs(g) < 1e-18) return dgslor(x, p, base);
@@ -191,7 +193,7 @@ void prepareConvolutions(const float* a, const float* da, const int* irel, const
   caches.reserve(npar / 5);
   double p[6] = {};
   for (int k = 1; 5 * k <= npar; ++k) {
-    if (ifunc[k] <= 50) continue;
+    if (!isConvolvedCode(ifunc[k])) continue;
     peakParameters(k, a, irel, krel, p);
     rebuildConvolution(p, ifunc[k], caches.of(k, 0));
     for (int i = 1; i <= 5; ++i) {
@@ -207,7 +209,7 @@ void prepareConvolutions(const float* a, const float* da, const int* irel, const
 float fintgl(const float* pf, double h, double /*sigma*/, int code) {
   const double p[6] = {0.0, pf[1], pf[2], pf[3], pf[4], pf[5]};
   const double x0 = p[1];
-  const bool convolved = code > 50;
+  const bool convolved = isConvolvedCode(code);
   ConvolutionCache cache;
   const double peak = convolved ? gconvl(x0, p, code, 0, cache) : dgslor(x0, p, code);
   const double stopLevel = peak / 10000.0;

@@ -20,7 +20,18 @@ enum ShapeCode : int {
   kSumGaussLorentz = 11,      // SGL(p), sum form
   kVoigt = 12,                // Gaussian FWHM C convolved with a Lorentzian of FWHM D
   kConvolved = 100,           // added to one of the three above: convolved with a Gaussian
+  // LA(alpha, beta, m): this plus m, the Gaussian's FWHM in percent of C (a whole number
+  // up to kMaxLaPercent); alpha in D, beta in E.
+  kAsymmetricLorentzian = 1000,
 };
+inline constexpr int kMaxLaPercent = 5000;
+
+// Codes that gconvl convolves with a Gaussian of width E.
+inline bool isConvolvedCode(int code) { return code > 50 && code < kAsymmetricLorentzian; }
+// Codes of LA(alpha, beta, m).
+inline bool isLaCode(int code) {
+  return code >= kAsymmetricLorentzian && code <= kAsymmetricLorentzian + kMaxLaPercent;
+}
 
 // Evaluates user-defined peaks (negative codes: -k is the user function of peak k).
 class UserFunctions {
@@ -32,8 +43,8 @@ class UserFunctions {
 // Makes `fit` the evaluator of negative codes (null: negative codes give 0).
 void setTheFit(UserFunctions* fit);
 
-// One peak of code 0, 1, 2 or a negative code; p[1..5] are its parameters. Any other
-// code gives 0.
+// One peak of a shape code below 50, an LA code or a negative code; p[1..5] are its
+// parameters. Any other code gives 0.
 double dgslor(double x, const double* p, int code);
 
 // What the Gaussian convolution keeps between points of one model evaluation: the

@@ -22,6 +22,7 @@ constexpr std::array kShapes = {
     LineShape{kGaussLorentzPercent, "GLP", "glp", 5, glpOf, true},
     LineShape{kSumGaussLorentz, "SGL", "sgl", 5, sglOf, true},
     LineShape{kVoigt, "VOIGT", "voigt", 5, voigtOf, false},
+    LineShape{-1, "", "la", 7, laOf, false},  // in the fit as LA(alpha,beta,m)
 };
 
 // A convolved value sums the shape over about 41 offsets (its half range in 20 steps
@@ -74,6 +75,30 @@ int percentShapeOfName(std::string_view name, double& percent) {
   return code;
 }
 
-double evaluationCost(int code) { return code >= kConvolved ? kConvolutionPoints : 1.0; }
+int laShapeOfName(std::string_view name, double& alpha, double& beta) {
+  if (!name.starts_with("LA(") || !name.ends_with(")")) return -1;
+  double v[3];
+  const char* at = name.data() + 3;
+  const char* end = name.data() + name.size() - 1;
+  for (int i = 0; i < 3; ++i) {
+    const auto r = std::from_chars(at, end, v[i]);
+    if (r.ec != std::errc()) return -1;
+    at = r.ptr;
+    if (i < 2) {
+      if (at == end || (*at != ',' && *at != ';')) return -1;
+      ++at;
+    }
+  }
+  if (at != end || !(v[0] > 0.5) || !(v[1] > 0.5) || !std::isfinite(v[0]) || !std::isfinite(v[1])) return -1;
+  if (!(v[2] >= 0.0 && v[2] <= kMaxLaPercent) || v[2] != std::floor(v[2])) return -1;
+  alpha = v[0];
+  beta = v[1];
+  return kAsymmetricLorentzian + static_cast<int>(v[2]);
+}
+
+double evaluationCost(int code) {
+  if (isLaCode(code)) return laOffsets(code - kAsymmetricLorentzian);
+  return code >= kConvolved ? kConvolutionPoints : 1.0;
+}
 
 }  // namespace xyla::shapes

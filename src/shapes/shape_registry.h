@@ -42,6 +42,12 @@ int fitCodeOfName(std::string_view name);
 // trimmed): the code of the percentage shape, with `percent` set; -1 for other names.
 int percentShapeOfName(std::string_view name, double& percent);
 
+// A fit-table name "LA(alpha,beta,m)" (upper case, blanks removed; the three numbers
+// apart by "," or ";"): the LA code for m, with alpha and beta set; -1 for other names
+// and for exponents of 1/2 or less (no finite area) or an m that is not a whole number
+// from 0 to kMaxLaPercent.
+int laShapeOfName(std::string_view name, double& alpha, double& beta);
+
 // Relative cost of one evaluation of a fit code: 1 for a plain shape, the number of
 // points a Gaussian convolution sums over for a convolved one.
 double evaluationCost(int code);

@@ -16,6 +16,19 @@ double sgl(double x, double x0, double h, double F, double p);
 // Lorentzian.
 double voigtLine(double x, double x0, double h, double wg, double wl);
 
+// The asymmetric Lorentzian LA(alpha, beta, m): h (1 + u^2)^-alpha for x > x0 and
+// h (1 + u^2)^-beta for x < x0 with u = 2 (x - x0)/w (so w is the FWHM of the plain
+// Lorentzian alpha = beta = 1), convolved with a Gaussian of FWHM m/100 w (m in percent
+// of w; m = 0 no convolution). h is the height of the line before the convolution. The
+// convolution is a sum over offsets with weights that add up to 1, so it keeps the
+// line's area, which is finite for alpha, beta > 1/2.
+double laLine(double x, double x0, double h, double w, double alpha, double beta, double m);
+// Offsets the convolution of laLine sums over (1 without convolution).
+int laOffsets(double m);
+// Area of laLine: h (w/2) (sqrt(pi)/2) (G(alpha - 1/2)/G(alpha) + G(beta - 1/2)/G(beta)),
+// infinite (inf) when an exponent is 1/2 or less.
+double laArea(double h, double w, double alpha, double beta);
+
 // exp(c) erfc(sqrt(c)) for c >= 0, with its asymptotic series where exp(c) would spoil
 // the product's accuracy (the areas of Gauss-Lorentz products need it).
 double scaledErfc(double c);
@@ -29,5 +42,7 @@ double voigtArea(double h, double wg, double wl);
 double glpOf(double x, const double* p);
 double sglOf(double x, const double* p);
 double voigtOf(double x, const double* p);
+// x and p[1..6] = x0, h, width, alpha, beta, m.
+double laOf(double x, const double* p);
 
 }  // namespace xyla::shapes

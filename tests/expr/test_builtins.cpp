@@ -39,7 +39,7 @@ TEST_F(Builtins, RoundHalfEvenAndRandomRange) {
   EXPECT_DOUBLE_EQ(value("gau(1;0;2;2)"), 1);
   EXPECT_DOUBLE_EQ(value("lor(1;0;2;2)"), 1);
   // Every line shape with an expression name is called with its arguments in order.
-  const double args[6] = {1.25, 1.0, 3.0, 0.75, 0.4, 0.5};
+  const double args[7] = {1.25, 1.0, 3.0, 0.75, 0.4, 0.5, 20.0};
   for (const xyla::shapes::LineShape& s : xyla::shapes::lineShapes()) {
     if (s.exprName.empty()) continue;
     std::string text = std::string(s.exprName) + "(1.25";

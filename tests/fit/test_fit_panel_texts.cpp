@@ -3,9 +3,11 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "fit/background_terms.h"
 #include "fit/result_columns.h"
 #include "fit/shape_help.h"
 #include "fit_fixture.h"
+#include "shapes/peak_model.h"
 #include "shapes/shape_registry.h"
 
 namespace xyla::test {
@@ -24,6 +26,10 @@ TEST(ShapeHelp, ParametersFollowTheFunction) {
       {"ds*", "Position", "Width", "Asymmetry", "Gauss width"},
       {"ET", "Position", "Width", "Mixing", "Tail"},
       {"A*exp(-(x-B)^2)", "A", "C", "D", "E"},
+      {" shirley", "Low-X level", "(unused)", "(unused)", "(unused)"},
+      {"Tougaard", "B", "C", "Side", "(unused)"},
+      {"linear", "t^0", "t^2", "t^3", "t^4"},
+      {"la(1.5, 2.5, 50)", "Position", "Width", "Alpha", "Beta"},
       {"", "A", "C", "D", "E"},
   };
   for (const auto& c : cases) {
@@ -53,9 +59,17 @@ TEST(ShapeHelp, ChooserOffersEveryRegisteredShape) {
     EXPECT_EQ(has(name + "*"), s.convolvable) << name;
     expected += s.convolvable ? 2 : 1;
   }
-  EXPECT_EQ(offered.size(), expected);
-  for (const fit::ShapeHelp& h : offered) {
-    EXPECT_GE(shapes::fitCodeOfName(h.name), 0) << h.name;
+  // Then LA with example numbers and the backgrounds, each read back as what it is.
+  ASSERT_EQ(offered.size(), expected + 4);
+  double alpha = 0, beta = 0;
+  EXPECT_TRUE(shapes::isLaCode(shapes::laShapeOfName(offered[expected].name, alpha, beta)));
+  for (std::size_t i = 0; i < offered.size(); ++i) {
+    const fit::ShapeHelp& h = offered[i];
+    if (i < expected) {
+      EXPECT_GE(shapes::fitCodeOfName(h.name), 0) << h.name;
+    } else if (i > expected) {
+      EXPECT_TRUE(fit::isBackgroundCode(fit::backgroundCodeOfName(h.name))) << h.name;
+    }
     EXPECT_FALSE(h.description.empty()) << h.name;
   }
 }

@@ -31,27 +31,31 @@ double measuredWidth(FitFixture& f, int r) {
 TEST(PeakPointer, ClickPlacesPeakWithTheDataWidth) {
   const struct {
     const char* name;
-    double width, mixing;    // the data's peak
-    const char* lastMixing;  // D of an earlier row, null for an empty table
-    double clickOffset;      // click distance from the data's maximum
+    double width, mixing;     // the data's peak
+    const char* lastMixing;   // D of an earlier row, null for an empty table
+    double clickOffset;       // click distance from the data's maximum
+    bool background = false;  // a background row follows the earlier row
   } cases[] = {
       {"empty table, default mixing", 1.2, 0.3, nullptr, 0.0},
       {"Gaussian last row", 0.8, 1.0, "1", 0.0},
       {"Lorentzian last row", 2.0, 0.0, "0", 0.0},
       {"click beside the top", 1.5, 0.5, "0.5~", 0.3},
+      {"background row last", 1.2, 0.3, "0.4", 0.0, true},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     FitFixture f;
     loadSpectrum(f, {{285.0, 1000.0, c.width, c.mixing}}, 0.0);
     if (c.lastMixing) f.row(0, "GL", "283~", "10~", "1~", c.lastMixing, "", "2");
+    // The new peak takes after the last peak, not after a background.
+    if (c.background) f.row(1, "Shirley", "100~", "200~", "");
     const double x = 285.0 + c.clickOffset;
     const double y = shapes::galo(x, 285.0, 1000.0, c.width, c.mixing);
     fit::PeakPointer pointer;
     pointer.press(f.doc, x, y, 0.05, 10);
     EXPECT_EQ(pointer.part(), PeakPart::None);
     const int row = pointer.release(f.doc, x, y);
-    const int expected = c.lastMixing ? 1 : 0;
+    const int expected = (c.lastMixing ? 1 : 0) + (c.background ? 1 : 0);
     ASSERT_EQ(row, expected);
     EXPECT_TRUE(f.doc.F[row].active());
     EXPECT_EQ(f.cell(row, FitCell::Function), "GL");

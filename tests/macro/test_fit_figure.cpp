@@ -91,6 +91,30 @@ TEST_F(FitFigure, ShowsTheSpectrumTheFitAndTheNormalisedResidual) {
   }
 }
 
+// A background fitted with the peaks is the figure's background: the components stand
+// on it, its row is no component, and the points are the measured spectrum as fitted.
+TEST_F(FitFigure, FittedBackgroundCarriesTheComponents) {
+  run("setcurrent 0\nfitweight 0\nfitrow 4 SHIRLEY 1800~ 1900~\nfit\nfitfigure\n");
+  ASSERT_TRUE(ui.alerts.empty()) << ui.alerts.front().message;
+  ASSERT_EQ(m.GV["fitok"], 1.0);
+  const auto f = figure();
+  ASSERT_EQ(f.size(), 7u);
+  const char* names[] = {"Component 1", "Component 2", "Component 3", "", "Background", "Envelope", "Data"};
+  for (std::size_t i = 0; i < f.size(); ++i) EXPECT_EQ(f[i]->getComment(), names[i]);
+  fit::Fit& fit = fitFor(macro);
+  ASSERT_EQ(fit.exportedPeakBuffers().size(), 4u);
+  const DataBuffer &shirley = *doc.buffer(fit.exportedPeakBuffers()[3]), &line = *f[4], &data = *f[6];
+  ASSERT_EQ(line.count(), shirley.count());
+  for (int i = 0; i < line.count(); ++i) {
+    EXPECT_DOUBLE_EQ(line.Y[i], shirley.Y[i]);
+    for (int k = 0; k < 3; ++k) EXPECT_GE(f[k]->Y[i], line.Y[i]);
+  }
+  std::vector<double> x, r;
+  ASSERT_TRUE(fit.residuals(x, r));
+  ASSERT_EQ(data.count(), doc.buffer(0)->count());
+  for (int i = 0; i < data.count(); ++i) EXPECT_NEAR(data.Y[i] - f[5]->Y[i], r[i], 1e-6 * data.Y[i]);
+}
+
 TEST_F(FitFigure, ExportsTheCurvesItselfAndRefusesWhatItCannotDraw) {
   run("fitfigure\n");  // no export yet, no background: the curves are exported here
   ASSERT_TRUE(ui.alerts.empty()) << ui.alerts.front().message;

@@ -12,6 +12,7 @@
 #include "macro_fixture.h"
 #include "model/document_archive.h"
 #include "model/text_scan.h"
+#include "shapes/line_shapes.h"
 #include "support/test_files.h"
 
 namespace xyla::test {
@@ -25,6 +26,12 @@ class XpsCommands : public MacroFixture {
     ASSERT_GE(importFile(doc, o), 1);
   }
   double var(const std::string& name) { return m.GV.count(name) ? m.GV[name] : NAN; }
+  // Runs a demo macro on its C 1s spectrum; answers what it printed.
+  std::string runC1sDemo(const std::string& macro) {
+    importSpectrum("0-150W_NiWC1s_C1s.txt");
+    std::ifstream in(std::string(XYLA_SOURCE_DIR) + "/resources/demo/" + macro);
+    return run(std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>()));
+  }
   std::string tmp(const std::string& name) { return ::testing::TempDir() + name; }
 };
 
@@ -78,17 +85,19 @@ TEST_F(XpsCommands, WorkedExamplesRunOnTheMeasuredSpectra) {
   }
 }
 
-// The line-shape example: three conventions on the measured C 1s, the last a Voigt
+// The line-shape example: the conventions on the measured C 1s, the last a Voigt
 // profile whose true area is checked against its closed form (the maximum of a Voigt
-// profile of unit area is erfcx(gamma/(sigma sqrt 2))/(sigma sqrt(2 pi))).
+// profile of unit area is erfcx(gamma/(sigma sqrt 2))/(sigma sqrt(2 pi))); the LA line's
+// against the Beta-function integral of its two sides,
+// (w/2) sqrt(pi)/2 (G(a - 1/2)/G(a) + G(b - 1/2)/G(b)).
 TEST_F(XpsCommands, LineShapeExampleAgreesWithTheVoigtClosedForm) {
-  importSpectrum("0-150W_NiWC1s_C1s.txt");
-  std::ifstream in(std::string(XYLA_SOURCE_DIR) + "/resources/demo/c1s_shapes.mac");
-  const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  const std::string printed = run(text);
+  const std::string printed = runC1sDemo("c1s_shapes.mac");
   EXPECT_TRUE(ui.alerts.empty());
-  EXPECT_EQ(std::count(printed.begin(), printed.end(), '\n'), 3) << printed;
+  EXPECT_EQ(std::count(printed.begin(), printed.end(), '\n'), 5) << printed;
   ASSERT_EQ(var("fitok"), 1.0);
+  auto side = [](double e) { return std::tgamma(e - 0.5) / std::tgamma(e); };
+  const double laArea = var("laB") * var("laC") / 2 * std::sqrt(M_PI) / 2 * (side(1.5) + side(2.5));
+  EXPECT_NEAR(var("laarea"), laArea, 1e-6 * laArea);
   const double h = var("fitB1"), wg = var("fitC1"), wl = var("fitD1");
   const double sigma = wg / (2 * std::sqrt(2 * std::log(2.0))), gamma = wl / 2;
   const double z = gamma / (sigma * std::sqrt(2.0));
@@ -97,6 +106,45 @@ TEST_F(XpsCommands, LineShapeExampleAgreesWithTheVoigtClosedForm) {
   EXPECT_NEAR(var("fitfwhm1"), 0.5346 * wl + std::sqrt(0.2166 * wl * wl + wg * wg), 2.5e-4 * wg);
   EXPECT_LT(var("fitredchisq"), 1.5);
   EXPECT_NEAR(var("fittruepct1"), 73.0, 1.0);  // C-C as with the other shapes
+}
+
+// The Shirley background fitted with the peaks: its exported curve is the literal
+// Shirley integral of the fitted components at the fitted levels, and with the levels
+// held at the subtracted background's the fit agrees with subtract-then-fit.
+TEST_F(XpsCommands, FittedShirleyExampleAgreesWithLiteralSumAndSubtraction) {
+  const std::string printed = runC1sDemo("c1s_background_fit.mac");
+  EXPECT_TRUE(ui.alerts.empty());
+  EXPECT_EQ(std::count(printed.begin(), printed.end(), '\n'), 5) << printed;
+  ASSERT_EQ(var("fitok"), 1.0);
+  EXPECT_NEAR(var("heldpct1"), var("subpct1"), 0.5);
+  EXPECT_LT(var("fiterrA4"), 10.0);
+  // Buffers 3 (sum), 4-6 (components) and 7 (background) on the measured X.
+  ASSERT_EQ(doc.bufferCount(), 8);
+  auto peaks = [&](double x) {
+    double v = 0.0;
+    for (const char* r : {"1", "2", "3"}) {
+      const std::string k(r);
+      v += shapes::galo(x, var("fitA" + k), var("fitB" + k), var("fitC" + k), var("fitD" + k));
+    }
+    return v;
+  };
+  const DataBuffer& bg = *doc.buffer(7);
+  std::vector<double> x(bg.X.begin(), bg.X.end());
+  std::sort(x.begin(), x.end());
+  // The components' integral from the low end, by a midpoint sum ten times finer.
+  std::map<double, double> integral{{x[0], 0.0}};
+  double sum = 0.0;
+  for (std::size_t i = 1; i < x.size(); ++i) {
+    for (int k = 0; k < 10; ++k) sum += peaks(x[i - 1] + (k + 0.5) * (x[i] - x[i - 1]) / 10) * (x[i] - x[i - 1]) / 10;
+    integral[x[i]] = sum;
+  }
+  const double low = var("fitA4"), high = var("fitB4");
+  for (int i = 0; i < bg.count(); ++i) {
+    const double want = low + (high - low) * integral[bg.X[i]] / sum;
+    ASSERT_NEAR(bg.Y[i], want, 2e-3 * std::fabs(high - low)) << bg.X[i];
+    const double parts = doc.buffer(4)->Y[i] + doc.buffer(5)->Y[i] + doc.buffer(6)->Y[i] + bg.Y[i];
+    ASSERT_NEAR(doc.buffer(3)->Y[i], parts, 1e-6 * parts);  // the sum is kept in single precision
+  }
 }
 
 // Doublet presets tie the partner row in one command; the table's splittings agree with

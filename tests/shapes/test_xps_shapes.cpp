@@ -100,5 +100,46 @@ TEST(XpsShapes, AreasMatchQuadratureAndWidthsTheirDefinition) {
   }
 }
 
+// LA(alpha, beta, m): its exponents on their sides, its area in closed form against
+// Simpson's rule over the whole line (the convolved line as evaluated), and its FWHM
+// measured where the plain line's is known: 2 sqrt(2^(1/e) - 1) (w/2) per side. The
+// exponents stay from 1 up: slower tails defeat the quadrature of the reference.
+TEST(XpsShapes, AsymmetricLorentzianAreaAndSides) {
+  const struct {
+    double alpha, beta, m;
+  } cases[] = {{1.0, 1.0, 0},  {1.5, 2.5, 0},   {2.5, 1.5, 0},   {1.05, 3.0, 0},
+               {1.5, 2.5, 50}, {1.1, 2.4, 200}, {1.0, 1.0, 400}, {3.0, 1.2, 25}};
+  const double x0 = 33.5, h = 700, w = 0.9;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.alpha << " " << c.beta << " " << c.m);
+    auto f = [&](double x) { return laLine(x0 + x, x0, h, w, c.alpha, c.beta, c.m); };
+    const double area = laArea(h, w, c.alpha, c.beta);
+    EXPECT_NEAR(wholeArea(f, w), area, 1e-5 * area);
+    if (c.m > 0) continue;
+    // alpha on the larger-X side, beta on the smaller.
+    EXPECT_DOUBLE_EQ(f(0.0), h);
+    EXPECT_NEAR(f(w / 2), h * std::pow(2.0, -c.alpha), 1e-12 * h);
+    EXPECT_NEAR(f(-w / 2), h * std::pow(2.0, -c.beta), 1e-12 * h);
+    auto half = [&](double e) { return w / 2 * std::sqrt(std::pow(2.0, 1.0 / e) - 1.0); };
+    EXPECT_NEAR(fwhmOf(f, w), half(c.alpha) + half(c.beta), 1e-9);
+  }
+  // Exponents of 1/2 or less have no finite area.
+  EXPECT_TRUE(std::isinf(laArea(h, w, 0.5, 2.0)));
+  EXPECT_TRUE(std::isinf(laArea(h, w, 2.0, 0.3)));
+}
+
+// LA(1, 1, m) is the Lorentzian of FWHM w convolved with a Gaussian of FWHM m/100 w: a
+// Voigt profile (libcerf's Faddeeva function) of the Lorentzian's area h pi w / 2.
+TEST(XpsShapes, SymmetricLaIsTheVoigtProfile) {
+  const double h = 500, w = 1.2;
+  for (double m : {10.0, 50.0, 120.0, 400.0}) {
+    const double wg = m / 100 * w;
+    const double heightOfVoigt = h * kPi * w / 2 / voigtArea(1.0, wg, w);
+    for (double x = -4 * w; x <= 4 * w; x += 0.05 * w)
+      EXPECT_NEAR(laLine(x, 0.0, h, w, 1.0, 1.0, m), voigtLine(x, 0.0, heightOfVoigt, wg, w), 1e-4 * heightOfVoigt)
+          << m << " at " << x;
+  }
+}
+
 }  // namespace
 }  // namespace xyla::shapes

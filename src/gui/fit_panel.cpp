@@ -12,6 +12,7 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <functional>
 #include <vector>
 
 #include "fit/fit_controller.h"
@@ -68,8 +69,8 @@ class FunctionChooser : public QStyledItemDelegate {
 
 }  // namespace
 
-FitPanel::FitPanel(Manager& m, fit::Fit& fit, std::function<void(const std::function<void()>&)> run, QWidget* parent)
-    : QWidget(parent), m_(m), fit_(fit), run_(std::move(run)) {
+FitPanel::FitPanel(Manager& m, fit::Fit& fit, ActionRunner& runner, QWidget* parent)
+    : QWidget(parent), m_(m), fit_(fit), runner_(runner) {
   setObjectName("FitPanel");
   setWindowTitle("Fit");
   const auto& results = fit::resultColumns();
@@ -117,11 +118,11 @@ FitPanel::FitPanel(Manager& m, fit::Fit& fit, std::function<void(const std::func
   auto* buttons = new QHBoxLayout;
   const std::pair<const char*, std::function<void()>> actions[] = {
       {"Start", [this] { start(); }},
-      {"Back", [this] { run_([this] { bind(), fit_.back(); }); }},
-      {"Preview", [this] { run_([this] { bind(), fit_.preview(); }); }},
-      {"Export Sum", [this] { run_([this] { bind(), fit_.exportSum(); }); }},
-      {"Export All", [this] { run_([this] { bind(), fit_.exportAll(); }); }},
-      {"Load...", [this] { run_([this] { bind(), fit_.load(); }); }},
+      {"Back", [this] { runner_.run([this] { bind(), fit_.back(); }); }},
+      {"Preview", [this] { runner_.run([this] { bind(), fit_.preview(); }); }},
+      {"Export Sum", [this] { runner_.run([this] { bind(), fit_.exportSum(); }); }},
+      {"Export All", [this] { runner_.run([this] { bind(), fit_.exportAll(); }); }},
+      {"Load...", [this] { runner_.run([this] { bind(), fit_.load(); }); }},
   };
   for (const auto& [label, action] : actions) {
     auto* b = new QPushButton(label, this);
@@ -284,7 +285,7 @@ void FitPanel::takeSettings() {
 void FitPanel::start() {
   if (fit_.running() || !m_.PD) return m_.ui().beep();
   takeSettings();
-  run_([this] {
+  runner_.run([this] {
     bind();
     fit_.start();
   });

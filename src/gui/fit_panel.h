@@ -1,8 +1,8 @@
 #pragma once
 
 #include <QWidget>
-#include <functional>
 
+#include "gui/action_runner.h"
 #include "model/fit_row.h"
 
 class QCheckBox;
@@ -27,7 +27,8 @@ namespace xyla::gui {
 class FitPanel : public QWidget {
   Q_OBJECT
  public:
-  FitPanel(Manager& m, fit::Fit& fit, std::function<void(const std::function<void()>&)> run, QWidget* parent = nullptr);
+  // `runner` carries out the buttons' work as user actions, as it does for the other panels.
+  FitPanel(Manager& m, fit::Fit& fit, ActionRunner& runner, QWidget* parent = nullptr);
   ~FitPanel() override;
 
   // Shows the current document's table and settings.
@@ -53,7 +54,7 @@ class FitPanel : public QWidget {
 
   Manager& m_;
   fit::Fit& fit_;
-  std::function<void(const std::function<void()>&)> run_;
+  ActionRunner& runner_;
   QTableWidget* table_;
   QLabel* messages_;
   QLabel* hint_;

@@ -328,8 +328,7 @@ QWidget* GuiApplication::makePanel(const std::string& key) {
   } else if (key == "MySQLImport") {
     p = queryPanel_ = new QueryPanel(manager(), app_.queries(), *this);
   } else if (key == "FitInspectorVisible") {
-    p = fitPanel_ =
-        new FitPanel(manager(), macros().fitController(), [this](const std::function<void()>& work) { run(work); });
+    p = fitPanel_ = new FitPanel(manager(), macros().fitController(), *this);
   } else {
     return nullptr;
   }

@@ -12,20 +12,43 @@ std::string_view trimmed(std::string_view s) {
   return s;
 }
 
-// Reads a quoted token starting at line[pos] (the quote); answers the position after it.
-std::size_t readQuoted(std::string_view line, std::size_t pos, std::string& token) {
+// Reads a quoted token starting at line[pos] (the quote) into `token`, a view of the line
+// without the quotes; answers the position after it.
+std::size_t readQuoted(std::string_view line, std::size_t pos, std::string_view& token) {
   const char quote = line[pos];
-  std::size_t i = pos + 1;
-  while (i < line.size()) {
+  for (std::size_t i = pos + 1; i < line.size(); ++i)
     if (line[i] == quote && (i + 1 == line.size() || isBlank(line[i + 1]))) {
-      token.assign(line.substr(pos + 1, i - pos - 1));
+      token = line.substr(pos + 1, i - pos - 1);
       return i + 1;
     }
-    ++i;
-  }
-  token.assign(line.substr(pos + 1));  // unterminated: the rest of the line
+  token = line.substr(pos + 1);  // unterminated: the rest of the line
   return line.size();
 }
+
+// Calls take(start, length, text, quoted) for each token of a command line in turn, with
+// `text` a view of the line: no token is copied until a caller keeps it.
+template <class Take>
+void forEachToken(std::string_view line, Take&& take) {
+  std::size_t i = 0;
+  while (i < line.size()) {
+    if (isBlank(line[i])) {
+      ++i;
+      continue;
+    }
+    const std::size_t start = i;
+    std::string_view text;
+    const bool quoted = line[i] == '\'' || line[i] == '"';
+    if (quoted) {
+      i = readQuoted(line, i, text);
+    } else {
+      while (i < line.size() && !isBlank(line[i])) ++i;
+      text = line.substr(start, i - start);
+    }
+    take(start, i - start, text, quoted);
+  }
+}
+
+bool isSeparator(std::string_view text, bool quoted) { return !quoted && text == ":"; }
 
 void splitLine(std::string_view line, std::vector<std::vector<std::string>>& commands) {
   std::vector<std::string> tokens;
@@ -33,15 +56,12 @@ void splitLine(std::string_view line, std::vector<std::vector<std::string>>& com
     if (!tokens.empty()) commands.push_back(std::move(tokens));
     tokens.clear();
   };
-  // One buffer for every line of every macro: a run tokenizes many short lines.
-  thread_local std::vector<TokenSpan> spans;
-  scanLine(line, spans);
-  for (TokenSpan& t : spans) {
-    if (t.separator)
+  forEachToken(line, [&](std::size_t, std::size_t, std::string_view text, bool quoted) {
+    if (isSeparator(text, quoted))
       finish();
     else
-      tokens.push_back(std::move(t.text));
-  }
+      tokens.emplace_back(text);
+  });
   finish();
 }
 
@@ -58,31 +78,10 @@ LineKind classifyLine(std::string_view line, bool inPerl) {
 
 std::vector<TokenSpan> scanLine(std::string_view line) {
   std::vector<TokenSpan> out;
-  scanLine(line, out);
+  forEachToken(line, [&](std::size_t start, std::size_t length, std::string_view text, bool quoted) {
+    out.push_back({start, length, std::string(text), quoted, isSeparator(text, quoted)});
+  });
   return out;
-}
-
-void scanLine(std::string_view line, std::vector<TokenSpan>& out) {
-  out.clear();
-  std::size_t i = 0;
-  while (i < line.size()) {
-    if (isBlank(line[i])) {
-      ++i;
-      continue;
-    }
-    TokenSpan t;
-    t.start = i;
-    if (line[i] == '\'' || line[i] == '"') {
-      i = readQuoted(line, i, t.text);
-      t.quoted = true;
-    } else {
-      while (i < line.size() && !isBlank(line[i])) ++i;
-      t.text.assign(line.substr(t.start, i - t.start));
-      t.separator = t.text == ":";
-    }
-    t.length = i - t.start;
-    out.push_back(std::move(t));
-  }
 }
 
 TokenizedMacro tokenizeMacro(const std::string& text) {

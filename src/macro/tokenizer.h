@@ -51,7 +51,5 @@ struct TokenSpan {
 };
 // The tokens of a line of kind Commands, by the rules above.
 std::vector<TokenSpan> scanLine(std::string_view line);
-// The same into `out` (cleared first), whose storage a caller reads line after line reuses.
-void scanLine(std::string_view line, std::vector<TokenSpan>& out);
 
 }  // namespace xyla

@@ -1,6 +1,7 @@
 #include "shapes/peak_blocks.h"
 
 #include <algorithm>
+#include <cmath>
 #include <vector>
 
 #include "shapes/shape_blocks.h"
@@ -86,14 +87,36 @@ void pointValue(const PeakPlan& pl, int i, Chunk& c, PeakCaches& caches) {
   for (int j = 0; j < c.n; ++j) out[j] = peakValue(c.x[j], p, pl.code, 1, caches, pl.k, i);
 }
 
+// A Gauss-Lorentz peak convolved with a Gaussian, with slot i perturbed (0: none), into
+// f0 or f: all points of the chunk at once where the slot's cache holds the weights of its
+// Gaussian width (as prepareConvolutions leaves them), otherwise one point at a time.
+void convolvedGaloValue(const PeakPlan& pl, int i, Chunk& c, PeakCaches& caches) {
+  double q[6];
+  std::copy(pl.p, pl.p + 6, q);
+  if (i > 0) q[i] = pl.moved[i];
+  const ConvolutionCache& cache = caches.of(pl.k, i);
+  const double g = q[5];
+  if (std::fabs(g) < 1e-18 || !cache.holdsWeightsOf(4.0 / (g * g))) return pointValue(pl, i, c, caches);
+  double* out = i > 0 ? c.f : c.f0;
+  for (int j = 0; j < c.n; ++j) c.u[j] = c.x[j] + cache.shift;
+  galoConvolvedBlock(c.u, c.n, q[1], q[2], q[3], q[4], cache.range, cache.step, cache.weights.data(),
+                     cache.weights.size(), out);
+  const double scale = cache.step * cache.norm;
+  for (int j = 0; j < c.n; ++j) out[j] = scale * out[j];
+}
+
+// The value of peak `pl` with slot i perturbed (0: none) into f0 or f, by the cheapest
+// way its shape has.
+void peakBlockValue(const PeakPlan& pl, int i, Chunk& c, PeakCaches& caches) {
+  if (pl.code == kGaussLorentz) return i == 0 ? galoValue(pl, c) : galoMoved(pl, i, c);
+  if (pl.code == kConvolved + kGaussLorentz) return convolvedGaloValue(pl, i, c, caches);
+  pointValue(pl, i, c, caches);
+}
+
 // Adds peak `pl` to the chunk's sums and derivatives, in the order fnumdf adds them at
 // each point.
 void addPeak(const PeakPlan& pl, Chunk& c, float* y, float* dyda, std::size_t stride, PeakCaches& caches) {
-  const bool galo = pl.code == kGaussLorentz;
-  if (galo)
-    galoValue(pl, c);
-  else
-    pointValue(pl, 0, c, caches);
+  peakBlockValue(pl, 0, c, caches);
   for (int j = 0; j < c.n; ++j) {
     y[j] += static_cast<float>(c.f0[j]);
     float* row = dyda + j * stride + 5 * (pl.k - 1);
@@ -101,10 +124,7 @@ void addPeak(const PeakPlan& pl, Chunk& c, float* y, float* dyda, std::size_t st
   }
   for (int i = 1; i <= 5; ++i) {
     if (!pl.wanted[i]) continue;
-    if (galo)
-      galoMoved(pl, i, c);
-    else
-      pointValue(pl, i, c, caches);
+    peakBlockValue(pl, i, c, caches);
     differenceBlock(c.f, c.f0, c.n, pl.divisor[i], c.quotient);
     float* column = dyda + pl.target[i];
     for (int j = 0; j < c.n; ++j) column[j * stride] += c.quotient[j];

@@ -20,14 +20,8 @@ constexpr int kMaxOffsets = 20001;
 // evaluations.
 constexpr int kMaxSearchMoves = 4000;
 
-int offsetCount(const ConvolutionCache& c) {
-  if (!(c.step > 0.0) || !(c.range >= 0.0)) return 1;
-  const double n = std::floor(2.0 * c.range / c.step + 1e-9);
-  return n >= kMaxOffsets ? kMaxOffsets : static_cast<int>(n) + 1;
-}
-
 void fillWeights(ConvolutionCache& c, double kappa) {
-  const int n = offsetCount(c);
+  const int n = c.offsets();
   c.kappa = kappa;
   c.weights.resize(n);
   for (int i = 0; i < n; ++i) {
@@ -39,8 +33,8 @@ void fillWeights(ConvolutionCache& c, double kappa) {
 // Sum of weight x base shape over the offsets around xc; uses the cache's own weights
 // when they belong to `kappa`, otherwise computes them on the way.
 double weightedSum(double xc, const double* p, int base, const ConvolutionCache& c, double kappa) {
-  const int n = offsetCount(c);
-  const bool cached = kappa == c.kappa && static_cast<int>(c.weights.size()) == n;
+  const int n = c.offsets();
+  const bool cached = c.holdsWeightsOf(kappa);
   double sum = 0.0;
   if (base == kDoniachSunjic) {  // the same line at every offset: its constants once
     const DoniachSunjic line(p[1], p[2], p[3], p[4]);
@@ -105,6 +99,16 @@ void rebuildConvolution(const double* p, int code, ConvolutionCache& cache) {
 }
 
 }  // namespace
+
+int ConvolutionCache::offsets() const {
+  if (!(step > 0.0) || !(range >= 0.0)) return 1;
+  const double n = std::floor(2.0 * range / step + 1e-9);
+  return n >= kMaxOffsets ? kMaxOffsets : static_cast<int>(n) + 1;
+}
+
+bool ConvolutionCache::holdsWeightsOf(double k) const {
+  return k == kappa && static_cast<int>(weights.size()) == offsets();
+}
 
 void setTheFit(UserFunctions* fit) { theFit = fit; }
 

@@ -58,6 +58,11 @@ struct ConvolutionCache {
   double best = 0.0;
   double kappa = 0.0;           // 4/g^2 of the peak the weights belong to
   std::vector<double> weights;  // exp(-kappa t^2) for t = -range, -range + step, ...
+
+  // How many offsets a convolution sums over.
+  int offsets() const;
+  // Whether `weights` are those of `kappa` for every offset, as after a rebuild for it.
+  bool holdsWeightsOf(double kappa) const;
 };
 
 // One peak; codes of 50 and above are code - 100 convolved with a Gaussian of full

@@ -165,6 +165,28 @@ __attribute__((target("avx2"))) void galoHeightBlockAvx2(const double* e, const 
   }
 }
 
+__attribute__((target("avx2,fma"))) void galoConvolvedBlockAvx2(const double* x, std::size_t n, double x0, double h,
+                                                                double w, double m, double range, double step,
+                                                                const double* weights, std::size_t offsets,
+                                                                double* out) {
+  const Mixing mix(m);
+  const __m256d vx0 = _mm256_set1_pd(x0), vw = _mm256_set1_pd(w), minusA = _mm256_set1_pd(-mix.a),
+                b = _mm256_set1_pd(mix.b), vh = _mm256_set1_pd(h);
+  for (std::size_t i = 0; i < n; i += 4) {
+    const Lanes l = lanesAt(i, n);
+    const __m256d xi = l.load(x + i, x0);
+    __m256d sum = _mm256_setzero_pd();
+    for (std::size_t j = 0; j < offsets; ++j) {
+      const double t = -range + static_cast<double>(j) * step;
+      __m256d e, den;
+      shape4(distance4(_mm256_add_pd(xi, _mm256_set1_pd(t)), vx0, vw), minusA, b, e, den);
+      const __m256d g = _mm256_div_pd(_mm256_mul_pd(vh, e), den);
+      sum = _mm256_add_pd(sum, _mm256_mul_pd(g, _mm256_set1_pd(weights[j])));
+    }
+    l.store(out + i, sum);
+  }
+}
+
 __attribute__((target("avx2"))) void differenceBlockAvx2(const double* f, const double* f0, std::size_t n, double step,
                                                          float* out) {
   const __m256d vs = _mm256_set1_pd(step);
@@ -236,6 +258,21 @@ void galoShapeBlock(const double* u, std::size_t n, double h, double m, double* 
 void galoHeightBlock(const double* e, const double* den, std::size_t n, double h, double* out) {
   XYLA_VECTOR_CALL(galoHeightBlockAvx2(e, den, n, h, out));
   for (std::size_t i = 0; i < n; ++i) out[i] = h * e[i] / den[i];
+}
+
+void galoConvolvedBlock(const double* x, std::size_t n, double x0, double h, double w, double m, double range,
+                        double step, const double* weights, std::size_t offsets, double* out) {
+  XYLA_VECTOR_CALL(galoConvolvedBlockAvx2(x, n, x0, h, w, m, range, step, weights, offsets, out));
+  const Mixing mix(m);
+  for (std::size_t i = 0; i < n; ++i) {
+    double sum = 0.0;
+    for (std::size_t j = 0; j < offsets; ++j) {
+      const double t = -range + static_cast<double>(j) * step;
+      const double u = 2.0 * (x[i] + t - x0) / w;
+      sum += h * std::exp(-mix.a * u * u) / (1.0 + mix.b * u * u) * weights[j];
+    }
+    out[i] = sum;
+  }
 }
 
 void differenceBlock(const double* f, const double* f0, std::size_t n, double step, float* out) {

@@ -27,6 +27,12 @@ void galoShapeBlock(const double* u, std::size_t n, double h, double m, double* 
 // out[i] = h e[i] / den[i]: galo of another height at the same points.
 void galoHeightBlock(const double* e, const double* den, std::size_t n, double h, double* out);
 
+// The Gauss-Lorentz peak convolved with sampled weights: out[i] = the sum over offsets
+// j < offsets of galo(x[i] + t_j, x0, h, w, m) * weights[j] with t_j = -range + j step,
+// added in the order of j as the one-point convolution adds them.
+void galoConvolvedBlock(const double* x, std::size_t n, double x0, double h, double w, double m, double range,
+                        double step, const double* weights, std::size_t offsets, double* out);
+
 // out[i] = (f[i] - f0[i]) / step rounded to single precision: forward differences.
 void differenceBlock(const double* f, const double* f0, std::size_t n, double step, float* out);
 

@@ -97,6 +97,14 @@ void oxygen(FitFixture& f) {
   f.row(1, "ET", "530.5~1", "600~", "1.5~1", "0.3", "0.5~0.4");
 }
 
+// The measured C 1s with its two main lines convolved with one Gaussian, whose width is
+// free on the first line and tied to it on the second.
+void convolvedCarbon(FitFixture& f) {
+  netSpectrum(f, "0-150W_NiWC1s_C1s.txt");
+  f.row(0, "GL*", "282.1~0.5", "900~", "0.9~", "0.3", "0.5~");
+  f.row(1, "GL*", "284.5~0.7", "150~", "1+0", "0.3~", "1+0");
+}
+
 // 10^5 generated points with `count` Gauss-Lorentz peaks, started a little off.
 std::function<void(FitFixture&)> generated(int count) {
   return [count](FitFixture& f) {
@@ -114,6 +122,7 @@ const Case kCases[] = {
     {"measured PET C 1s, three GL", polymer},
     {"measured W 4f, DS doublet and GL", tungsten},
     {"measured O 1s, GL and ET", oxygen},
+    {"measured C 1s, two GL convolved", convolvedCarbon},
     {"10^5 points, three GL", generated(3)},
     {"10^5 points, ten GL", generated(10)},
 };

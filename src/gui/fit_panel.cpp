@@ -288,8 +288,13 @@ void FitPanel::start() {
     bind();
     fit_.start();
   });
-  followResidual();
+  followFits();
   refresh();
+}
+
+void FitPanel::followFits() {
+  if (!residual_->isChecked() || fit_.running() || fit_.result().run == residualRun_) return;
+  followResidual();
 }
 
 // With the residual box on, the residual of the last successful fit shows under the plot;
@@ -301,6 +306,7 @@ void FitPanel::followResidual() {
   if (!residual_->isChecked()) {
     fit::hideResidualPlot(*d);
   } else if (fit_.document() == d && fit_.haveResult && fit_.residuals(x, r) && !x.empty()) {
+    residualRun_ = fit_.result().run;
     fit::showResidualPlot(*d, x, r, kResidualShare);
     d->replot();
   }

@@ -266,6 +266,8 @@ void GuiApplication::run(const std::function<void()>& work) {
   ++busy_;
   work();
   --busy_;
+  // A fit may have run through any door; the residual box follows it.
+  if (fitPanel_ && !busy()) fitPanel_->followFits();
   for (DocumentWindow* w : windows_) w->documentChanged();
   if (macroPanel_ && macroPanel_->isVisible()) macroPanel_->refreshConsole();
   schedulePanelRefresh();

@@ -19,6 +19,7 @@
 #include "fit/result_columns.h"
 #include "fit/shape_help.h"
 #include "fit/table_door.h"
+#include "model/fit_row.h"
 #include "model/manager.h"
 #include "model/ui.h"
 #include "model/xyla_document.h"
@@ -246,12 +247,7 @@ void FitPanel::nameParameters() {
 // The result columns show the last successful fit while the table is as it left it.
 void FitPanel::showResults() {
   const XylaDocument* d = m_.PD;
-  const bool current = d && fit_.document() == d && fit_.haveResult;
-  if (current && fit_.result().run != resultRun_) {
-    resultRun_ = fit_.result().run;
-    fittedTable_ = d->F;
-  }
-  const bool shown = current && d->F == fittedTable_;
+  const bool shown = d && fit_.document() == d && fit_.haveResult && d->F == fit_.result().table;
   fit::FitResult none;
   const auto cells = fit::resultCells(fit_.model(), shown ? fit_.result() : none, table_->rowCount());
   const QBrush shade = palette().alternateBase();

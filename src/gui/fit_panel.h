@@ -3,8 +3,6 @@
 #include <QWidget>
 #include <functional>
 
-#include "model/fit_row.h"
-
 class QCheckBox;
 class QLabel;
 class QLineEdit;
@@ -68,9 +66,7 @@ class FitPanel : public QWidget {
   QLineEdit* min_;
   QLineEdit* max_;
   bool showing_ = false;
-  long resultRun_ = 0;    // the fit whose results the result columns show
   long residualRun_ = 0;  // the fit whose residual the residual box last showed
-  FitTable fittedTable_;  // the table as that fit left it
 };
 
 }  // namespace xyla::gui

@@ -51,6 +51,7 @@ void Fit::shiftEnergy(double shift) {
   if (doc_ && doc_->haveFitPreview && !doc_->FP.empty())
     for (double& x : doc_->FP[0]) x += shift;
   writeTable();
+  if (doc_) result_.table = doc_->F;
 }
 
 }  // namespace xyla::fit

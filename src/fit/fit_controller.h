@@ -68,6 +68,9 @@ struct FitResult {
   // Energy correction applied to the fit since it ran (its X axis moved by a charge
   // correction), so published positions are on the corrected scale.
   double energyShift = 0.0;
+  // The document's table as the fit (or a later energy correction) wrote it back: the
+  // results belong to the table while it is unchanged.
+  FitTable table;
 };
 
 // The curve-fit controller: turns the current document's fit table into a

@@ -68,6 +68,7 @@ void Fit::fit() {
   if (doc_) doc_->keepFitPreview = haveResult;
   prevexp(false, false);
   writeTable();
+  if (doc_) result_.table = doc_->F;
   running_ = false;
 }
 

@@ -74,6 +74,8 @@ double halfMaximumWidth(const std::vector<double>& X, const std::vector<double>&
   }
   const double level = (Y[at] + lowest) / 2;
   if (!std::isfinite(level) || Y[at] <= level) return 0.0;
+  // A side that climbs this high before it crosses the level runs into a larger peak.
+  const double ceiling = Y[at] + (Y[at] - level);
   // Walks away from the point under the click until the data falls below the level.
   auto walk = [&](int step, double& where) {
     for (long i = static_cast<long>(at); i + step >= 0 && i + step < static_cast<long>(n); i += step) {
@@ -83,6 +85,7 @@ double halfMaximumWidth(const std::vector<double>& X, const std::vector<double>&
         where = crossing(X[i], y1, X[i + step], y2, level);
         return true;
       }
+      if (y2 > ceiling) return false;
     }
     return false;
   };
@@ -99,6 +102,8 @@ int nextFreeRow(const FitTable& table) {
     if (!table[r].hasFunction()) return static_cast<int>(r);
   return -1;
 }
+
+bool awaitsFirstPeak(const FitTable& table) { return lastPeakRow(table) == nullptr; }
 
 FitRow placedPeak(const FitTable& table, const DataBuffer* data, double x, double y) {
   const FitRow* last = lastPeakRow(table);

@@ -18,11 +18,17 @@ namespace xyla::fit {
 
 // Width of the peak under `x`: the X distance between the crossings of the level halfway
 // between the data's lowest value and the value at `x`, on either side of `x` (linearly
-// interpolated). With one crossing, twice its distance; with none, 0.
+// interpolated). A side that first climbs into a larger peak (above the value at `x` by
+// more than the half height) has no crossing. With one crossing, twice its distance; with
+// none, 0.
 double halfMaximumWidth(const std::vector<double>& X, const std::vector<double>& Y, double x);
 
 // Index of the first row without a function, or -1 when every row has one.
 int nextFreeRow(const FitTable& table);
+
+// True when no row of `table` names a function yet: what comes next is placing the first
+// peak.
+bool awaitsFirstPeak(const FitTable& table);
 
 // The row a click at (x, y) places: the function of the last row that has one ("GL" when
 // none has), A = x and B = y free, C free from the half-maximum width of `data` (a

@@ -11,6 +11,7 @@
 #include <QStatusBar>
 #include <algorithm>
 
+#include "analysis/xps_actions.h"
 #include "app/application.h"
 #include "fit/fit_controller.h"
 #include "gui/document_timers.h"
@@ -135,6 +136,16 @@ void DocumentWindow::setLinearBackground(double a, double b) {
     s->setFloat("LinBgB", static_cast<float>(b));
     s->sync();
   }
+}
+
+// The Shirley drag applies the background with the end points it set (the selected
+// buffers, as the Shirley Background button does); the net spectrum is fitted next, so
+// the fit panel comes up beside the window.
+void DocumentWindow::shirleyDragged() {
+  GuiApplication& gui = gui_;
+  const int before = doc_.bufferCount();
+  gui.run([&gui] { doShirleyActionShown(gui.manager()); });
+  if (doc_.bufferCount() > before && gui.manager().PD == &doc_) gui.showPanel("FitInspectorVisible", true);
 }
 
 void DocumentWindow::runShortcut(int key) {

@@ -60,6 +60,7 @@ class DocumentWindow : public QMainWindow, public InteractionHost {
   void setFitParam(double x, double y) override;
   void setMouseLocation(double value) override;
   void setLinearBackground(double a, double b) override;
+  void shirleyDragged() override;
   void pressPeak(double x, double y, double tolX, double tolY) override;
   void dragPeak(double x, double y) override;
   void releasePeak(double x, double y) override;

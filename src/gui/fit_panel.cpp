@@ -20,6 +20,7 @@
 #include "fit/result_columns.h"
 #include "fit/shape_help.h"
 #include "fit/table_door.h"
+#include "model/fit_row.h"
 #include "model/manager.h"
 #include "model/ui.h"
 #include "model/xyla_document.h"
@@ -247,12 +248,7 @@ void FitPanel::nameParameters() {
 // The result columns show the last successful fit while the table is as it left it.
 void FitPanel::showResults() {
   const XylaDocument* d = m_.PD;
-  const bool current = d && fit_.document() == d && fit_.haveResult;
-  if (current && fit_.result().run != resultRun_) {
-    resultRun_ = fit_.result().run;
-    fittedTable_ = d->F;
-  }
-  const bool shown = current && d->F == fittedTable_;
+  const bool shown = d && fit_.document() == d && fit_.haveResult && d->F == fit_.result().table;
   fit::FitResult none;
   const auto cells = fit::resultCells(fit_.model(), shown ? fit_.result() : none, table_->rowCount());
   const QBrush shade = palette().alternateBase();
@@ -289,8 +285,13 @@ void FitPanel::start() {
     bind();
     fit_.start();
   });
-  followResidual();
+  followFits();
   refresh();
+}
+
+void FitPanel::followFits() {
+  if (!residual_->isChecked() || fit_.running() || fit_.result().run == residualRun_) return;
+  followResidual();
 }
 
 // With the residual box on, the residual of the last successful fit shows under the plot;
@@ -302,6 +303,7 @@ void FitPanel::followResidual() {
   if (!residual_->isChecked()) {
     fit::hideResidualPlot(*d);
   } else if (fit_.document() == d && fit_.haveResult && fit_.residuals(x, r) && !x.empty()) {
+    residualRun_ = fit_.result().run;
     fit::showResidualPlot(*d, x, r, kResidualShare);
     d->replot();
   }

@@ -35,6 +35,9 @@ class FitPanel : public QWidget {
   void refresh();
   // Starts a fit (a beep while one runs).
   void start();
+  // After a fit from any door (the panel's Start, the Data menu, a macro) the residual
+  // box, when on, shows that fit's residual; call after each user action.
+  void followFits();
 
   QTableWidget* table() const { return table_; }
   QLabel* messages() const { return messages_; }
@@ -66,8 +69,7 @@ class FitPanel : public QWidget {
   QLineEdit* min_;
   QLineEdit* max_;
   bool showing_ = false;
-  long resultRun_ = 0;    // the fit whose results the result columns show
-  FitTable fittedTable_;  // the table as that fit left it
+  long residualRun_ = 0;  // the fit whose residual the residual box last showed
 };
 
 }  // namespace xyla::gui

@@ -5,12 +5,15 @@
 #include <QFileInfo>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QScreen>
 #include <QTimer>
 #include <algorithm>
 #include <filesystem>
 #include <set>
 #include <utility>
 
+#include "app/panel_placement.h"
+#include "fit/peak_pointer.h"
 #include "gui/calculator_panel.h"
 #include "gui/clipboard_actions.h"
 #include "gui/data_panel.h"
@@ -44,6 +47,8 @@ namespace {
 
 constexpr int kRecentFiles = 10;
 const char* const kRecentKey = "RecentDocuments";
+// Marks a panel that shows first beside the current window.
+const char* const kPlaceBeside = "xylaPlaceBeside";
 // The panels whose visibility the program stores when it quits.
 const char* const kPanelKeys[] = {"CalculatorVisible", "DataViewVisible", "MacroInspectorVisible",
                                   "MySQLImport",       "FitInspectorVisible", "ReportVisible"};
@@ -266,6 +271,8 @@ void GuiApplication::run(const std::function<void()>& work) {
   ++busy_;
   work();
   --busy_;
+  // A fit may have run through any door; the residual box follows it.
+  if (fitPanel_ && !busy()) fitPanel_->followFits();
   for (DocumentWindow* w : windows_) w->documentChanged();
   if (macroPanel_ && macroPanel_->isVisible()) macroPanel_->refreshConsole();
   schedulePanelRefresh();
@@ -334,15 +341,33 @@ QWidget* GuiApplication::makePanel(const std::string& key) {
   }
   p->setWindowFlag(Qt::Tool);
   p->setAttribute(Qt::WA_QuitOnClose, false);
-  if (Settings* s = Settings::standard())
-    if (auto frame = s->getString(key + "Frame"))
-      p->restoreGeometry(QByteArray::fromBase64(QByteArray::fromStdString(*frame)));
+  Settings* s = Settings::standard();
+  if (auto frame = s ? s->getString(key + "Frame") : std::nullopt)
+    p->restoreGeometry(QByteArray::fromBase64(QByteArray::fromStdString(*frame)));
+  else
+    p->setProperty(kPlaceBeside, true);
   return p;
+}
+
+// A panel without a stored frame shows first beside the current document's window, where
+// it hides the least of the plot.
+void GuiApplication::placeBesideWindow(QWidget& p) {
+  DocumentWindow* w = windowFor(manager().PD);
+  if (!p.property(kPlaceBeside).toBool() || !w || !w->isVisible()) return;
+  p.setProperty(kPlaceBeside, false);
+  const QScreen* screen = w->screen();
+  if (!screen) return;
+  auto rect = [](const QRect& r) { return ScreenRect{r.x(), r.y(), r.width(), r.height()}; };
+  const QRect plot(w->plot().mapToGlobal(QPoint(0, 0)), w->plot().size());
+  const ScreenRect at =
+      placeBeside(rect(p.frameGeometry()), rect(w->frameGeometry()), rect(plot), rect(screen->availableGeometry()));
+  p.move(at.x, at.y);
 }
 
 void GuiApplication::showPanel(const std::string& key, bool on) {
   QWidget* p = on ? makePanel(key) : panel(key);
   if (!p) return;
+  if (on) placeBesideWindow(*p);
   p->setVisible(on);
   if (!on) return;
   p->raise();
@@ -355,9 +380,15 @@ void GuiApplication::showPanel(const std::string& key, bool on) {
   else if (p == calculatorPanel_)
     calculatorPanel_->refresh();
   else if (p == fitPanel_)
-    fitPanel_->refresh();
+    showFitPanel();
   else if (p == queryPanel_)
     queryPanel_->refresh();
+}
+
+// The fit panel opened onto a table without peaks: the pointer places them.
+void GuiApplication::showFitPanel() {
+  fitPanel_->refresh();
+  if (const XylaDocument* d = manager().PD; d && fit::awaitsFirstPeak(d->F)) setPointerMode("peak");
 }
 
 bool GuiApplication::panelVisible(const std::string& key) const {

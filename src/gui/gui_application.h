@@ -126,6 +126,8 @@ class GuiApplication : public QObject, public ActionRunner {
   void scheduleReportRefresh();
   QWidget* panel(const std::string& key) const;
   QWidget* makePanel(const std::string& key);
+  void placeBesideWindow(QWidget& p);
+  void showFitPanel();
   void openMacroFile(const std::string& path);
 
   WindowHost host_;

@@ -19,6 +19,9 @@ class InteractionHost {
   virtual void setMouseLocation(double /*value*/) {}
   // "bgsub": A and B of the linear background that removes the dragged line.
   virtual void setLinearBackground(double /*a*/, double /*b*/) {}
+  // "shirbg": a drag across the data ended and filled the Shirley end points; the
+  // background is applied with them.
+  virtual void shirleyDragged() {}
   // "peak": the press, each drag and the release of the peak pointer, at data positions
   // in the current buffer's ranges; `tolX` and `tolY` are the pick radius in data units.
   virtual void pressPeak(double /*x*/, double /*y*/, double /*tolX*/, double /*tolY*/) {}

@@ -232,6 +232,9 @@ void ViewInteraction::mouseUp(PointF p) {
   const Drag d = drag_;
   if (d == Drag::None) return;
   overlay_.bloc = p;
+  // A Shirley drag across the data (not a mere click) is the whole gesture: once its end
+  // points are set, the layers above apply the background with them.
+  const bool shirley = doc() && d == Drag::Line && mode("shirbg") && std::fabs(p.x - overlay_.aloc.x) >= kPickRadius;
   if (doc() && d != Drag::Ignore) {
     switch (d) {
       case Drag::Band:
@@ -270,6 +273,7 @@ void ViewInteraction::mouseUp(PointF p) {
     }
   }
   finish();
+  if (shirley) host_->shirleyDragged();
 }
 
 void ViewInteraction::finish() {

@@ -79,6 +79,21 @@ TEST(PeakPointer, ClickPlacesPeakWithTheDataWidth) {
   }
 }
 
+// Under a click on a shoulder or a small peak beside a larger one, the width comes from
+// the side that falls away (the side that climbs into the larger peak tells nothing), so
+// it stays near the component's own and not the whole group's.
+TEST(PeakPointer, ClickBesideALargerPeakTakesItsOwnWidth) {
+  const std::vector<TruePeak> components = {{282.3, 900, 1.7, 0.3}, {284.1, 170, 1.7, 0.3}, {286.5, 110, 1.7, 0.3}};
+  FitFixture f;
+  loadSpectrum(f, components, 0.0);
+  for (const TruePeak& c : components) {
+    SCOPED_TRACE(c.x0);
+    const double p[6] = {0, c.x0, c.h, c.w, c.m, 0};
+    const double own = fit::measurePeak(0, p, 270, 300).fwhm;
+    EXPECT_NEAR(fit::halfMaximumWidth(f.doc.DB[0]->X, f.doc.DB[0]->Y, c.x0), own, 0.3 * own);
+  }
+}
+
 // Where the data have no half-maximum crossing the width falls back on a share of the
 // span; with neither data nor room in the table nothing breaks.
 TEST(PeakPointer, WidthFallbacks) {

@@ -5,8 +5,10 @@
 #include <QScrollBar>
 #include <QTimer>
 #include <QWheelEvent>
+#include <cmath>
 
 #include "gui_fixture.h"
+#include "model/fit_row.h"
 #include "model/graphic_object.h"
 #include "model/settings.h"
 #include "model/text_object.h"
@@ -217,6 +219,54 @@ TEST_F(PlotWidgetTest, TextToolEditsInPlace) {
   plot().textEditor()->clear();
   plot().commitTextEdit();
   EXPECT_TRUE(doc().T.empty());
+}
+
+// A Shirley drag across a spectrum applies the background with the end points it set
+// (asking to sort a spectrum whose X runs downwards, as the button does); the net
+// spectrum is fitted next, so the fit panel comes up and, for a table without peaks, the
+// Peak tool is chosen. A mere click applies nothing.
+TEST_F(PlotWidgetTest, ShirleyDragAppliesTheBackgroundAndLeadsToThePeaks) {
+  const struct {
+    const char* name;
+    bool descending;  // the spectrum's X runs downwards
+    double to;        // X where the drag ends (it starts at 9)
+    bool tablePeak;   // the fit table has a peak already
+    bool applied;
+    const char* mode;  // the pointer mode afterwards
+  } cases[] = {
+      {"descending spectrum", true, 1, false, true, "peak"},
+      {"ascending spectrum", false, 1, false, true, "peak"},
+      {"a click", false, 9, false, false, "shirbg"},
+      {"table with a peak", false, 1, true, true, "shirbg"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    gui.showPanel("FitInspectorVisible", false);
+    doc().DB.resize(1);
+    DataBuffer& b = *doc().buffer(0);
+    b.X.clear(), b.Y.clear();
+    for (int i = 0; i <= 100; ++i) {
+      const double x = c.descending ? 10 - i * 0.1 : i * 0.1;
+      b.addDoubleValue(x, 1 + 0.1 * x + 5 * std::exp(-(x - 5) * (x - 5)));
+    }
+    doc().current = 0;
+    doc().F.assign(kFitRowCount, FitRow{});
+    if (c.tablePeak) doc().F[0].set(FitCell::Function, "GL");
+    doc().scale(1, 0, 10, 0, 10, false, false);
+    m().setCurrentDocument(&doc());
+    m().setSelection({0});
+    ui.alerts.clear();
+    choose("shirbg");
+    drag(at(9, 1.9), at(c.to, 1.1));
+    QApplication::processEvents();
+    EXPECT_EQ(doc().bufferCount(), c.applied ? 3 : 1);
+    std::vector<std::string> titles;
+    for (const auto& a : ui.alerts) titles.push_back(a.title);
+    EXPECT_EQ(titles, c.descending ? std::vector<std::string>{"Unsorted Buffer"} : std::vector<std::string>{});
+    EXPECT_EQ(gui.panelVisible("FitInspectorVisible"), c.applied);
+    EXPECT_EQ(m().pointerMode, c.mode);
+    EXPECT_EQ(doc().current, c.applied ? 1 : 0);  // the net spectrum
+  }
 }
 
 TEST_F(PlotWidgetTest, ContextMenuOffersRescaleUpscaleDownscale) {

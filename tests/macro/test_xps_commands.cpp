@@ -7,6 +7,7 @@
 #include <map>
 #include <regex>
 
+#include "fit/fit_controller.h"
 #include "io/ascii_import.h"
 #include "io/vamas_import.h"
 #include "macro_fixture.h"
@@ -346,6 +347,8 @@ TEST_P(ChargeOrder, ChargeCorrectionMovesTheFitWithItsData) {
     std::getline(in, row1);
     EXPECT_EQ(row1.rfind("row 1,1,GL,284.800,", 0), 0u) << row1;
     EXPECT_NE(header.find("energy_shift [eV]"), std::string::npos);
+    // The fit's results still belong to the corrected table.
+    EXPECT_EQ(mc.fitController().result().table, doc.F);
     // Recorded once, not in every buffer's comment.
     for (int i = 0; i < doc.bufferCount(); ++i)
       EXPECT_EQ(doc.buffer(i)->getComment().find("shift("), std::string::npos);

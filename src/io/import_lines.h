@@ -66,7 +66,8 @@ class ImportSink {
 // ignore text, then the split at the separator or the numbers found in the line.
 class LineParser {
  public:
-  explicit LineParser(const ImportOptions& o) : o_(o), values_(textscan::kMaxFields), separated_(!o.separator.empty()) {}
+  explicit LineParser(const ImportOptions& o)
+      : o_(o), values_(textscan::kMaxFields), separated_(!o.separator.empty()) {}
 
   // Answers the number of values of the line (in values()), or -1 for a line that is
   // skipped. With a separator, emptyField(c) tells the fields that were empty.

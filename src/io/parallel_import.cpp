@@ -59,10 +59,10 @@ struct ParsedBlock {
   std::vector<double, UninitialisedAllocator<double>> values;  // of all read lines, line after line
   std::vector<unsigned char> empties;                          // with a separator: 1 for each empty field
 
-  std::vector<Place> places;   // per new buffer the block reaches
-  std::size_t counted = 0;     // lines that advance the line counter (mode 0)
-  std::size_t counterFrom = 0; // the line counter at the block's first line
-  int uniform = -1;            // values in every line, all counted and none empty; -1 when they differ
+  std::vector<Place> places;    // per new buffer the block reaches
+  std::size_t counted = 0;      // lines that advance the line counter (mode 0)
+  std::size_t counterFrom = 0;  // the line counter at the block's first line
+  int uniform = -1;             // values in every line, all counted and none empty; -1 when they differ
 
   std::size_t lineBytes() const { return bytes.size() - first; }
 

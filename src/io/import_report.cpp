@@ -80,22 +80,20 @@ void reserveColumn(std::vector<double>& column, std::size_t want) {
   if (bytes >= 4 * kHugePage) adviseHugePages(column.data(), bytes);
 }
 
-void prepareToFill(std::vector<double>& column, std::size_t count) {
+void populateForWriting(double* p, std::size_t count) {
   // Pages taken one by one on first touch cost more than the numbers written into them
   // on some machines (virtual ones especially); populated in one request they cost about
-  // what clearing the memory costs. Only the part about to be written is populated, so
-  // an estimate that overshot backs no more memory than before. Small runs are left to
-  // the faults, as are kernels that refuse the request.
+  // what clearing the memory costs. Small runs are left to the faults, as are kernels
+  // that refuse the request.
 #ifdef MADV_POPULATE_WRITE
   constexpr std::uintptr_t kPage = std::uintptr_t{4} << 10;
-  count = std::min(count, column.capacity() - column.size());
   if (count * sizeof(double) < 16 * kPage) return;
-  const auto start = reinterpret_cast<std::uintptr_t>(column.data() + column.size());
+  const auto start = reinterpret_cast<std::uintptr_t>(p);
   const std::uintptr_t first = start & ~(kPage - 1);
   const std::uintptr_t last = (start + count * sizeof(double) + kPage - 1) & ~(kPage - 1);
   ::madvise(reinterpret_cast<void*>(first), last - first, MADV_POPULATE_WRITE);
 #else
-  (void)column;
+  (void)p;
   (void)count;
 #endif
 }

@@ -41,8 +41,9 @@ std::vector<std::string> askForImportFiles(Ui& ui, const std::string& title);
 // back large columns with huge pages, so filling them takes fewer page faults.
 void reserveColumn(std::vector<double>& column, std::size_t want);
 
-// Asks the kernel to back the next `count` values of a column's reserved storage now,
-// in one request, when that is worth a system call.
-void prepareToFill(std::vector<double>& column, std::size_t count);
+// Asks the kernel to back the memory of `count` doubles from `p` now, in one request,
+// when that is worth a system call, so that the page faults and the clearing of fresh
+// pages happen here, on the calling thread.
+void populateForWriting(double* p, std::size_t count);
 
 }  // namespace xyla

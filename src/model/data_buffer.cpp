@@ -230,16 +230,11 @@ void DataBuffer::deleteError() {
   EY.clear();
 }
 
-namespace {
-
-// Takes the finite values of v[from..n) into the extent [lo, hi] in order, with strict
-// comparisons (of equal values the first one stays); `have` tells whether there was one.
 // Once there is an extent the loop needs no branch: x + x * 0 is x itself for a finite x
 // (zeros keep their sign) and NaN for the infinities and NaN, and NaN fails every
 // comparison, so the comparisons become the processor's min and max.
-void scanExtent(const std::vector<double>& v, std::size_t from, bool& have, double& lo, double& hi) {
-  std::size_t i = from;
-  const std::size_t n = v.size();
+void extendExtentOver(const double* v, std::size_t n, bool& have, double& lo, double& hi) {
+  std::size_t i = 0;
   if (!have) {
     while (i < n && !std::isfinite(v[i])) ++i;
     if (i == n) return;
@@ -254,6 +249,24 @@ void scanExtent(const std::vector<double>& v, std::size_t from, bool& have, doub
   }
   lo = l;
   hi = h;
+}
+
+void mergeExtent(bool& have, double& lo, double& hi, bool partHave, double partLo, double partHi) {
+  if (!partHave) return;
+  if (!have) {
+    have = true;
+    lo = partLo;
+    hi = partHi;
+    return;
+  }
+  hi = partHi > hi ? partHi : hi;
+  lo = partLo < lo ? partLo : lo;
+}
+
+namespace {
+
+void scanExtent(const std::vector<double>& v, std::size_t from, bool& have, double& lo, double& hi) {
+  if (from < v.size()) extendExtentOver(v.data() + from, v.size() - from, have, lo, hi);
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <memory>
 #include <set>
 #include <string>
@@ -10,6 +11,16 @@
 namespace xyla {
 
 class Ui;
+
+// Takes the finite values of v[0..n) into the extent [lo, hi] in order, with strict
+// comparisons (of equal values the first one stays); `have` tells whether there is one.
+// This is the extent a buffer keeps of each of its columns.
+void extendExtentOver(const double* v, std::size_t n, bool& have, double& lo, double& hi);
+
+// Takes the extent of a later stretch of values ([partLo, partHi], when partHave) into
+// [lo, hi] as if that stretch had been scanned after the values before: merging the
+// extents of consecutive stretches in order gives the extent of the whole, to the bit.
+void mergeExtent(bool& have, double& lo, double& hi, bool partHave, double partLo, double partHi);
 
 // One data series of a plot: parallel X/Y lists with optional X/Y error lists, the
 // cached extent of the finite values, the drawing style, texts and an optional MySQL

@@ -265,14 +265,23 @@ TEST(AsciiImportParallel, SameBuffersAsTheOneThreadReading) {
     std::string text;
     std::string separator;
     int mode;
+    int xcolumn = 1;
+    bool noxcolumn = false;
   };
   const std::vector<Case> cases = {
       {"measured spectrum", spectrum, "", 0},
+      {"measured spectrum, no X column", spectrum, "", 0, 1, true},
+      {"X in the second column", "1 2 3\n4 5 6\n7 8\n9\n10 11 12 13\n", "", 0, 2},
       {"CR LF, CR only, no final line end", "1 2\r\n3,5 4\r5 6\n\n7 1.234.567,5", "", 0},
       {"NUL bytes and blanks", std::string("1\0 2\n\0\n3 4\0 5\n", 13), "", 0},
       {"one long line", std::string(300, '7') + " 1e3 -2.5E-3 nan inf", "", 0},
+      // Extents keep the first of equal extremes, so the zeros' signs tell whether the
+      // stretches of the file were taken in order.
+      {"signed zeros and infinities", "1e999 -1e999\n-0 -0\n0 0\n-1e999 1e999\n0 0\n", "", 0},
       {"empty fields at a separator", "1;2;;3\n;;\n4;5;6;7\n8", ";", 0},
+      {"empty fields, no X column", "1;2;;3\n;;\n4;5;6;7\n8", ";", 0, 1, true},
       {"points with errors", "1 2\n1 2 3\n1 2 3 4\n1 2 3 4 5\n", "", 1},
+      {"no such mode", "1 2\n3 4\n", "", 2},
   };
   auto values = [](const DataBuffer& b) {
     std::vector<std::uint64_t> bits;
@@ -286,6 +295,8 @@ TEST(AsciiImportParallel, SameBuffersAsTheOneThreadReading) {
     o.file = settings.path("data.txt");
     o.separator = c.separator;
     o.mode = c.mode;
+    o.xcolumn = c.xcolumn;
+    o.noxcolumn = c.noxcolumn;
     o.numberlines = c.mode == 0 && c.separator.empty();
     xyla::test::writeFile(o.file, c.text);
     xyla::test::ScriptedUi ui;

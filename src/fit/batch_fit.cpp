@@ -9,6 +9,7 @@
 #include "fit/fit_data.h"
 #include "fit/fit_problem.h"
 #include "fit/peak_sum.h"
+#include "fit/table_model.h"
 #include "model/data_buffer.h"
 
 namespace xyla::fit {
@@ -52,13 +53,13 @@ BatchRow fitOne(const FitModel& start, const BatchSpectrum& s, const BatchSetup&
   }
   if (setup.counting) poissonWeights(d, setup.rule ? &bg : nullptr);
   FitModel m = start;
-  PeakSum peaks(m);
+  TableModel model(m, d.x, 1);
   MrqProblem p;
   p.x = d.x;
   p.y = d.y;
   p.weight = d.w;
   p.sigma = d.sigma;
-  p.model = &peaks;
+  p.model = &model.function();
   setTableParameters(p, m);
   p.threads = 1;  // the spectra are the parallel work
   MrqStatus st;

@@ -6,12 +6,12 @@
 #include <limits>
 #include <string>
 
-#include "fit/background_sum.h"
 #include "fit/fit_controller.h"
 #include "fit/fit_data.h"
 #include "fit/fit_problem.h"
 #include "fit/levenberg_marquardt.h"
 #include "fit/peak_sum.h"
+#include "fit/table_model.h"
 #include "model/ui.h"
 #include "model/xyla_document.h"
 
@@ -111,10 +111,8 @@ MrqProblem Fit::problemFor(const FitData& data, ModelFunction& model) {
 }
 
 void Fit::runIterations(const FitData& data) {
-  PeakSum peaks(model_, modelEvaluation);
-  // Background rows make the peaks one part of the model.
-  BackgroundSum withBackgrounds(model_, peaks, data.x, modelThreads);
-  MrqProblem p = problemFor(data, withBackgrounds.active() ? static_cast<ModelFunction&>(withBackgrounds) : peaks);
+  TableModel model(model_, data.x, modelThreads, modelEvaluation);
+  MrqProblem p = problemFor(data, model.function());
   MrqStatus s;
   s.lambda = -9.99f;
   s.chisq = std::numeric_limits<float>::infinity();

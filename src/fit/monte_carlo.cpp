@@ -10,6 +10,7 @@
 #include "fit/fit_problem.h"
 #include "fit/peak_errors.h"
 #include "fit/peak_sum.h"
+#include "fit/table_model.h"
 
 namespace xyla::fit {
 
@@ -27,18 +28,19 @@ std::uint64_t streamSeed(std::uint64_t seed, int part, int replica) {
   return z ^ (z >> 31);
 }
 
-// The fitted model (peaks alone) at the points x[first..last].
+// The fitted model (peaks, and backgrounds fitted with them) at the points x[first..last].
 std::vector<double> modelAt(const FitModel& m, const std::vector<double>& x, int first, int last) {
   const int count = last - first + 1;
-  std::vector<float> xs(count), ys(count);
-  for (int i = 0; i < count; ++i) xs[i] = static_cast<float>(x[first + i]);
+  std::vector<float> xs(count + 1), ys(count);  // xs[1..count], as the solver holds points
+  for (int i = 0; i < count; ++i) xs[i + 1] = static_cast<float>(x[first + i]);
   const std::size_t stride = m.nptab + 1;
   std::vector<float> dyda(stride * count);
   std::vector<char> needed(stride, 0);
-  PeakSum peaks(m);
+  TableModel model(m, xs, 1);
+  ModelFunction& peaks = model.function();
   peaks.beginPass(m.ptab.base(), needed.data());
   ModelBlock b;
-  b.x = xs.data();
+  b.x = xs.data() + 1;
   b.count = count;
   b.a = m.ptab.base();
   b.needed = needed.data();
@@ -53,13 +55,13 @@ std::vector<double> modelAt(const FitModel& m, const std::vector<double>& x, int
 // does not end by itself within `maxIterations` or ends singular.
 bool refit(FitModel& m, const std::vector<float>& x, const std::vector<float>& y, const std::vector<float>& w,
            double sigma, int maxIterations) {
-  PeakSum peaks(m);
+  TableModel model(m, x, 1);
   MrqProblem p;
   p.x = x;
   p.y = y;
   p.weight = w;
   p.sigma = sigma;
-  p.model = &peaks;
+  p.model = &model.function();
   setTableParameters(p, m);
   p.threads = 1;  // the replicas are the parallel work
   MrqStatus s;

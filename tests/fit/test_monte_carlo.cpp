@@ -49,11 +49,12 @@ fit::McWeights weightsOf(const fit::FitResult& r) { return {r.sigma, r.poisson, 
 // One Gaussian of height 1000 and FWHM 1.5 at 285 on 301 points, noise as the case says.
 struct ReferenceCase {
   const char* name;
-  bool counts;  // Poisson counts fitted with counting weights; else Gaussian noise of sd 20
+  bool counts;   // Poisson counts fitted with counting weights; else Gaussian noise of sd 20
+  double level;  // a flat background under the peak, fitted with it as a POLY row
 };
 
 TEST(MonteCarlo, AreaSpreadAgreesWithTheCovarianceError) {
-  const ReferenceCase cases[] = {{"gaussian", false}, {"counts", true}};
+  const ReferenceCase cases[] = {{"gaussian", false, 0.0}, {"counts", true, 0.0}, {"fitted level", false, 300.0}};
   for (const ReferenceCase& c : cases) {
     SCOPED_TRACE(c.name);
     FitFixture f;
@@ -61,12 +62,13 @@ TEST(MonteCarlo, AreaSpreadAgreesWithTheCovarianceError) {
     std::vector<double> x(301), y(301);
     for (int i = 0; i < 301; ++i) {
       x[i] = 280.0 + 10.0 * i / 300;
-      const double v = shapes::galo(x[i], 285.0, 1000.0, 1.5, 0.0);
+      const double v = shapes::galo(x[i], 285.0, 1000.0, 1.5, 0.0) + c.level;
       y[i] = c.counts ? double(std::poisson_distribution<int>(v)(rng)) : v + std::normal_distribution<>(0.0, 20.0)(rng);
     }
     f.data(x, y);
     f.fit.panel.poisson = c.counts;
     f.row(0, "GL", "285.2~", "900~", "1.4~", "0");
+    if (c.level > 0) f.row(1, "POLY", "250~", "0", "0", "0");
     f.fit.start();
     ASSERT_TRUE(f.fit.haveResult);
     const fit::FitResult& r = f.fit.result();

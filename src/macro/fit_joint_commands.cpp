@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "fit/background_terms.h"
 #include "fit/fit_controller.h"
 #include "fit/joint_fit.h"
 #include "fit/table_door.h"
@@ -60,6 +61,10 @@ bool jointGroups(Macro& m, const fit::Fit& f, const std::vector<int>& buffers,
     for (int row : rows[g]) {
       const int k = row <= static_cast<int>(model.ed.size()) ? model.ed[row - 1] + 1 : 0;
       if (k < 1) return error = "Row " + std::to_string(row) + " is no active peak of the table", false;
+      // A background's step follows the peaks of its own spectrum, which the joint model
+      // does not keep apart: such tables are fitted buffer by buffer.
+      if (fit::isBackgroundCode(model.ifunc[k]))
+        return error = "Row " + std::to_string(row) + " is a fitted background: fit each buffer on its own", false;
       if (owner[k] >= 0) return error = "Row " + std::to_string(row) + " is given to two buffers", false;
       owner[k] = static_cast<int>(g);
       jg.peaks.push_back(k);

@@ -54,6 +54,8 @@ bool isBackgroundCode(int code) {
   return code == kShirleyBackground || code == kTougaardBackground || code == kPolynomialBackground;
 }
 
+bool isBackgroundPeak(const FitModel& m, int k) { return k >= 1 && k <= m.npix && isBackgroundCode(m.ifunc[k]); }
+
 double lossKernelIntegral(double a, double b, double C) { return 0.5 / (C + a * a) - 0.5 / (C + b * b); }
 
 double tougaardC(const double* p) { return p[3] > 0.0 && std::isfinite(p[3]) ? p[3] : kUniversalC; }

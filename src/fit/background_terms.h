@@ -35,6 +35,8 @@ enum BackgroundCode : int {
 int backgroundCodeOfName(std::string_view name);
 // True for the code of a background row.
 bool isBackgroundCode(int code);
+// True when peak k (from 1) of a read table is a background row.
+bool isBackgroundPeak(const FitModel& m, int k);
 // True for the backgrounds that depend on the peaks over the whole spectrum.
 inline bool isWholeCurveCode(int code) { return code == kShirleyBackground || code == kTougaardBackground; }
 

@@ -18,9 +18,7 @@ class TableModel {
              PeakSum::Evaluation evaluation = PeakSum::Evaluation::kBlocks)
       : peaks_(model, evaluation), backgrounds_(model, peaks_, x, threads) {}
 
-  ModelFunction& function() {
-    return backgrounds_.active() ? static_cast<ModelFunction&>(backgrounds_) : peaks_;
-  }
+  ModelFunction& function() { return backgrounds_.active() ? static_cast<ModelFunction&>(backgrounds_) : peaks_; }
 
  private:
   PeakSum peaks_;

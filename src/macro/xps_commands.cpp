@@ -8,6 +8,7 @@
 #include "analysis/energy_scale.h"
 #include "analysis/shirley_converged.h"
 #include "analysis/tougaard.h"
+#include "fit/background_terms.h"
 #include "fit/fit_controller.h"
 #include "fit/residual_plot.h"
 #include "macro/command_families.h"
@@ -124,9 +125,9 @@ void chargefit(Macro& m) {
   const fit::Fit& f = fitFor(m);
   const fit::FitResult& r = f.result();
   const fit::PeakNumbers* peak = nullptr;
-  if (f.haveResult)
-    for (const fit::PeakNumbers& p : r.measures.peaks)
-      if (p.row + 1 == m.I[0]) peak = &p;
+  for (std::size_t k = 0; f.haveResult && k < r.measures.peaks.size(); ++k)
+    if (r.measures.peaks[k].row + 1 == m.I[0] && !fit::isBackgroundPeak(f.model(), static_cast<int>(k) + 1))
+      peak = &r.measures.peaks[k];
   if (!peak) {
     m.M->ui().alert("Charge Correction", "Row " + std::to_string(m.I[0]) + " is no fitted peak of the last fit", {"OK"});
     return;

@@ -8,6 +8,7 @@
 #include "analysis/imfp.h"
 #include "analysis/quantification.h"
 #include "analysis/xps_lines.h"
+#include "fit/background_terms.h"
 #include "fit/fit_controller.h"
 #include "macro/command_table.h"
 #include "macro/fit_binding.h"
@@ -65,7 +66,7 @@ void quantpeak(Macro& m) {
   const fit::FitResult& r = f.result();
   for (std::size_t k = 0; f.haveResult && k < r.measures.peaks.size(); ++k) {
     const fit::PeakNumbers& p = r.measures.peaks[k];
-    if (p.row + 1 != m.I[1]) continue;
+    if (p.row + 1 != m.I[1] || fit::isBackgroundPeak(f.model(), static_cast<int>(k) + 1)) continue;
     if (!p.ok) {
       quantAlert(m, "Row " + std::to_string(m.I[1]) + " has no area: its width or height is zero or negative");
       return;

@@ -514,6 +514,8 @@ TEST_F(XpsCommands, BadArgumentsSayWhyAndChangeNothing) {
       {"fitjoint 0 '1 2'", "Joint Fit", "Row 2 is no active peak of the table"},
       {"fitrow 2 GL 4~ 1~ 1~\nfitjoint 0 '1'", "Joint Fit", "Row 2 belongs to no buffer"},
       {"fitrow 2 POLY 1~ 0 0 0 0\nfitjoint 0 '1-2'", "Joint Fit", "Row 2 is a fitted background: fit each buffer.*"},
+      {"fit\nchargefit 2 all", "Charge Correction", "Row 2 is no fitted peak.*"},
+      {"quantpeak 'C 1s' 2", "Quantification", "Row 2 is no fitted peak.*"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.command);

@@ -96,6 +96,19 @@ void publishPeakNumbers(Macro& m, const fit::PeakNumbers& n, const std::string& 
   set("fiterrtruepct" + row, n.hasPercent && e ? n.percentError : 0.0);
 }
 
+void publishPeakParameters(Macro& m, const fit::FitModel& model, int k, const std::vector<double>& standardError,
+                           const std::string& row) {
+  float p[6] = {};
+  fit::resolvedParameters(model, k, p);
+  for (int s = 1; s <= 5; ++s) {
+    const std::string column(1, static_cast<char>('A' + s - 1));
+    setVariable(m, "fit" + column + row, p[s]);
+    const int j = 5 * (k - 1) + s;
+    const bool known = static_cast<int>(standardError.size()) > j;
+    setVariable(m, "fiterr" + column + row, known ? standardError[j] : 0.0);
+  }
+}
+
 std::vector<std::string> peakNames(Macro& m, const fit::Fit& f) {
   std::vector<std::string> names;
   for (int index : f.exportedPeakBuffers()) {
@@ -152,15 +165,7 @@ void publish(Macro& m, const fit::Fit& f) {
   clearOtherRows(m, model);
   for (int k = 1; k <= model.npix; ++k) {
     const std::string row = std::to_string(model.peaks[k - 1].row + 1);
-    float p[6] = {};
-    fit::resolvedParameters(model, k, p);
-    for (int s = 1; s <= 5; ++s) {
-      const std::string column(1, static_cast<char>('A' + s - 1));
-      setVariable(m, "fit" + column + row, p[s]);
-      const int j = 5 * (k - 1) + s;
-      const bool known = static_cast<int>(r.standardError.size()) > j;
-      setVariable(m, "fiterr" + column + row, known ? r.standardError[j] : 0.0);
-    }
+    publishPeakParameters(m, model, k, r.standardError, row);
     setVariable(m, "fitarea" + row, f.haveInt ? model.pkint[k] : 0.0);
     setVariable(m, "fitpct" + row, f.haveInt ? model.pkper[k] : 0.0);
     publishMeasures(m, r, k, row);

@@ -92,13 +92,7 @@ void publishRows(Macro& m, fit::FitModel& fitted, const fit::JointResult& r, con
     setVariable(m, "fitjointpoints" + i, r.parts[g].points);
     for (int k : groups[g].peaks) {
       const std::string row = std::to_string(fitted.peaks[k - 1].row + 1);
-      float p[6] = {};
-      fit::resolvedParameters(fitted, k, p);
-      for (int s = 1; s <= 5; ++s) {
-        const std::string column(1, static_cast<char>('A' + s - 1));
-        setVariable(m, "fit" + column + row, p[s]);
-        setVariable(m, "fiterr" + column + row, r.errors.standardError[5 * (k - 1) + s]);
-      }
+      publishPeakParameters(m, fitted, k, r.errors.standardError, row);
       setVariable(m, "fitjointbuffer" + row, buffers[g]);
       publishPeakNumbers(m, r.measures.peaks[k - 1], row);
     }

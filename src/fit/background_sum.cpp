@@ -14,8 +14,12 @@ namespace {
 // Peak evaluations in one pass below which the points are not split among threads.
 constexpr double kWorkForThreads = 2e5;
 
-std::vector<double> pointsOf(std::span<const float> x) {
-  return x.size() > 1 ? std::vector<double>(x.begin() + 1, x.end()) : std::vector<double>();
+// The points x[1..n] for the background terms; none when the table has no background
+// row, so a fit of peaks alone does not copy and sort its points for nothing.
+std::vector<double> pointsOf(const FitModel& m, std::span<const float> x) {
+  bool any = false;
+  for (int k = 1; k <= m.npix && !any; ++k) any = isBackgroundCode(m.ifunc[k]);
+  return any && x.size() > 1 ? std::vector<double>(x.begin() + 1, x.end()) : std::vector<double>();
 }
 
 }  // namespace
@@ -26,7 +30,7 @@ BackgroundSum::BackgroundSum(const FitModel& model, PeakSum& peaks, std::span<co
       x_(x.data()),
       n_(x.empty() ? 0 : static_cast<int>(x.size()) - 1),
       threads_(threads),
-      terms_(model, pointsOf(x)) {}
+      terms_(model, pointsOf(model, x)) {}
 
 bool BackgroundSum::concurrent() const { return terms_.wholeCurve() || peaks_.concurrent(); }
 

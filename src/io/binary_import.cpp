@@ -109,6 +109,7 @@ Fill fill(const FileItems& file, std::size_t rows, std::size_t columns, bool int
       for (DataBuffer* b : buffers) {
         std::vector<double>& c = xs ? b->X : b->Y;
         reserveColumn(c, rows);
+        populateForWriting(c.data(), rows);
         c.resize(rows);
         outs.push_back(c.data());
       }

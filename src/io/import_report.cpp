@@ -9,7 +9,6 @@
 #include <new>
 #include <stdexcept>
 
-#include "io/page_buffer.h"
 #include "model/data_buffer.h"
 #include "model/manager.h"
 #include "model/settings.h"
@@ -72,12 +71,12 @@ std::vector<std::string> askForImportFiles(Ui& ui, const std::string& title) {
 }
 
 void reserveColumn(std::vector<double>& column, std::size_t want) {
+  // Columns stay on ordinary 4 KB pages, filled through populateForWriting. Huge pages
+  // save a few milliseconds where fresh memory is cheap, but a virtual machine whose
+  // host takes back free 2 MB blocks (free page reporting) has to back each of them again
+  // on first touch: 160 MB of columns then cost 0.3-0.5 s of system time after the
+  // machine has been idle for two seconds, against 0.1 s with small pages.
   column.reserve(want);
-  // Filling a column touches every page of it once; with 4 KB pages those first touches
-  // cost about a third of a large import, with 2 MB pages they become rare. Storage not
-  // yet filled stays unbacked either way, and a refusal (huge pages off) changes nothing.
-  const std::size_t bytes = column.capacity() * sizeof(double);
-  if (bytes >= 4 * kHugePage) adviseHugePages(column.data(), bytes);
 }
 
 void populateForWriting(double* p, std::size_t count) {

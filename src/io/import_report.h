@@ -37,8 +37,8 @@ Ui* documentUi(const XylaDocument& doc);
 // Answers the chosen files (none when cancelled).
 std::vector<std::string> askForImportFiles(Ui& ui, const std::string& title);
 
-// Reserves `want` values in a column that is about to be filled and asks the kernel to
-// back large columns with huge pages, so filling them takes fewer page faults.
+// Reserves `want` values in a column that is about to be filled (backed page by page as
+// it is written; see populateForWriting).
 void reserveColumn(std::vector<double>& column, std::size_t want);
 
 // Asks the kernel to back the memory of `count` doubles from `p` now, in one request,

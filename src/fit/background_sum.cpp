@@ -17,9 +17,7 @@ constexpr double kWorkForThreads = 2e5;
 // The points x[1..n] for the background terms; none when the table has no background
 // row, so a fit of peaks alone does not copy and sort its points for nothing.
 std::vector<double> pointsOf(const FitModel& m, std::span<const float> x) {
-  bool any = false;
-  for (int k = 1; k <= m.npix && !any; ++k) any = isBackgroundCode(m.ifunc[k]);
-  return any && x.size() > 1 ? std::vector<double>(x.begin() + 1, x.end()) : std::vector<double>();
+  return hasBackgroundRows(m) && x.size() > 1 ? std::vector<double>(x.begin() + 1, x.end()) : std::vector<double>();
 }
 
 }  // namespace

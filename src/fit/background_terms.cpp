@@ -56,6 +56,12 @@ bool isBackgroundCode(int code) {
 
 bool isBackgroundPeak(const FitModel& m, int k) { return k >= 1 && k <= m.npix && isBackgroundCode(m.ifunc[k]); }
 
+bool hasBackgroundRows(const FitModel& m) {
+  for (int k = 1; k <= m.npix; ++k)
+    if (isBackgroundCode(m.ifunc[k])) return true;
+  return false;
+}
+
 double lossKernelIntegral(double a, double b, double C) { return 0.5 / (C + a * a) - 0.5 / (C + b * b); }
 
 double tougaardC(const double* p) { return p[3] > 0.0 && std::isfinite(p[3]) ? p[3] : kUniversalC; }

@@ -37,6 +37,8 @@ int backgroundCodeOfName(std::string_view name);
 bool isBackgroundCode(int code);
 // True when peak k (from 1) of a read table is a background row.
 bool isBackgroundPeak(const FitModel& m, int k);
+// True when the table has at least one background row.
+bool hasBackgroundRows(const FitModel& m);
 // True for the backgrounds that depend on the peaks over the whole spectrum.
 inline bool isWholeCurveCode(int code) { return code == kShirleyBackground || code == kTougaardBackground; }
 

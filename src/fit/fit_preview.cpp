@@ -54,7 +54,9 @@ std::vector<std::vector<double>> evaluate(const FitModel& m, const std::vector<d
                   static_cast<int>(i), caches);
     for (int k = 0; k <= m.npix; ++k) out[k][i] = y[k];
   }
-  addBackgroundCurves(m, finiteX(spectrum), xs, out);
+  // The preview follows every iteration: a table of peaks alone must not copy and sort
+  // a large spectrum's points each time for background curves it does not have.
+  if (hasBackgroundRows(m)) addBackgroundCurves(m, finiteX(spectrum), xs, out);
   return out;
 }
 

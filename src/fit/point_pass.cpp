@@ -27,7 +27,7 @@ PointPass::PointPass(const MrqProblem& p, const float* a, const int* list, int n
   for (int j = 1; j <= nactive; ++j) needed_[list[j]] = 1;
   row_ = static_cast<std::size_t>(p.ma()) + 1;
   // As many points as fit the cache, but no more than go between two questions.
-  const std::size_t perPoint = 4 * (2 * ((nactive + 7) / 8 * 8) + row_);
+  const std::size_t perPoint = 4 * ((nactive + 7) / 8 * 8 + row_);
   const double cost = std::max(p.model->costPerPoint(nactive), 1.0);
   const double asked = std::max(kWorkBetweenQuestions / cost, 1.0);
   block_ = static_cast<int>(std::min<double>(std::clamp<std::size_t>(kBlockBytes / perPoint, 64, 4096), asked));

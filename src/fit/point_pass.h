@@ -28,13 +28,19 @@ class PointPass {
   const NormalSums& sums() const { return *sums_; }
 
  private:
+  // A thread's own model values and rows of all derivatives for a piece of a chunk.
+  struct Scratch {
+    std::vector<float> y, dyda;
+  };
+
   int tasksIn(int step) const;
-  void runTask(int step, int task);
-  void evaluate(int block, int chunk);
+  void runTask(int step, int task, int thread);
+  void evaluate(int block, int chunk, Scratch& scratch);
   void addShare(int block, int share);
-  // Takes and runs tasks of the open step until none is left.
-  void takeTasks();
-  void helper();
+  // Takes and runs tasks of the open step on thread `thread` (0: the caller's) until none
+  // is left.
+  void takeTasks(int thread);
+  void helper(int thread);
   bool ask(int step) const;
 
   const MrqProblem& p_;
@@ -45,7 +51,7 @@ class PointPass {
   int block_ = 1, blocks_ = 0, chunk_ = 1, chunks_ = 1, stepsBetweenQuestions_ = 1;
   std::optional<NormalSums> sums_;
   std::vector<int> rows_;  // row bounds of the alpha shares; one share more adds the rest
-  std::vector<float> ymod_, dyda_;
+  std::vector<Scratch> scratch_;  // one per thread
   // The open step's tasks: step << 32 | next task index.
   std::atomic<unsigned long long> next_{0};
   std::atomic<int> done_{0};    // tasks of the open step finished

@@ -19,10 +19,35 @@ constexpr int kMostBlockPoints = 16384;
 constexpr int kPiecePoints = 256;
 // Chunks of points per block and alpha shares per thread: enough tasks that a thread
 // held back leaves little undone, few enough that taking them costs nothing.
-constexpr int kChunksPerBlock = 4;
+constexpr int kChunksPerBlock = 8;
 constexpr int kSharesPerThread = 2;
 // `opened_` once the pass is over.
 constexpr int kEnd = -1;
+// A thread that waits for the next step, or for the others to finish theirs, first looks
+// again and again before it sleeps: a step takes a few hundred microseconds, and waking a
+// sleeping thread costs about as much on a virtual machine, long enough for the other
+// thread to do the whole step alone. The looking stops after at most kMostSpins pauses
+// (about a tenth of a millisecond); each thread halves its own limit whenever it had to
+// sleep all the same (the others are held back by a busy machine, and looking only takes
+// time from them) and doubles it whenever the looking paid.
+constexpr int kMostSpins = 4096, kLeastSpins = 16;
+
+// Returns once busy(a) is false: spinning first (at most `spins` pauses, adapted as said
+// above), then asleep until `a` changes.
+template <class Busy>
+void await(const std::atomic<int>& a, Busy busy, int& spins) {
+  for (int spin = 0; spin < spins; ++spin) {
+    if (!busy(a.load())) {
+      spins = std::min(2 * spins, kMostSpins);
+      return;
+    }
+#if defined(__x86_64__)
+    __builtin_ia32_pause();
+#endif
+  }
+  spins = std::max(spins / 2, kLeastSpins);
+  for (int v = a.load(); busy(v); v = a.load()) a.wait(v);
+}
 
 }  // namespace
 
@@ -106,9 +131,9 @@ void PointPass::takeTasks(int thread) {
 }
 
 void PointPass::helper(int thread) {
-  int seen = 0;
+  int seen = 0, spins = kMostSpins;
   for (;;) {
-    opened_.wait(seen);
+    await(opened_, [seen](int opened) { return opened == seen; }, spins);
     seen = opened_.load();
     if (seen == kEnd) return;
     takeTasks(thread);
@@ -122,6 +147,7 @@ bool PointPass::run() {
   std::vector<std::thread> helpers;
   for (int t = 1; t < threads_; ++t) helpers.emplace_back(&PointPass::helper, this, t);
   bool stopped = false;
+  int spins = kMostSpins;
   for (int step = 0; step <= blocks_ && !stopped; ++step) {
     // The buffers of this step were last used by the step before, which has ended.
     done_.store(0);
@@ -130,7 +156,7 @@ bool PointPass::run() {
     opened_.notify_all();
     takeTasks(0);
     const int tasks = tasksIn(step);
-    for (int d = done_.load(); d < tasks; d = done_.load()) done_.wait(d);
+    await(done_, [tasks](int done) { return done < tasks; }, spins);
     stopped = !ask(step);
   }
   opened_.store(kEnd);

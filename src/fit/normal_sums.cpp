@@ -191,20 +191,4 @@ void NormalSums::addRest(int buffer, int count) {
   addRestPlain(beta_.data(), chisq_, sumsq_, r.g.data(), r.dy.data(), r.wi.data(), width_, count);
 }
 
-std::vector<int> NormalSums::shares(int parts) const {
-  // Row j costs its lanes; the first share also carries beta and chi-square.
-  std::vector<double> cost(n_ + 1, 0.0);
-  for (int j = 1; j <= n_; ++j) cost[j] = cost[j - 1] + lanesFor(j) / kLanes;
-  std::vector<int> bounds(parts + 1, n_);
-  bounds[0] = 0;
-  const double extra = width_ / kLanes;
-  for (int t = 1; t < parts; ++t) {
-    const double goal = (cost[n_] + extra) * t / parts - extra;
-    int j = bounds[t - 1];
-    while (j < n_ && cost[j] < goal) ++j;
-    bounds[t] = j;
-  }
-  return bounds;
-}
-
 }  // namespace xyla::fit

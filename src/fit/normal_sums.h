@@ -37,9 +37,9 @@ class NormalSums {
   // Adds beta, chi-square and the sum of squares of the first `count` slots of a buffer.
   void addRest(int buffer, int count);
 
-  // The rows split into `parts` shares of about the same work: share t is rows
-  // bounds[t] + 1 .. bounds[t + 1].
-  std::vector<int> shares(int parts) const;
+  // The number of active parameters (alpha rows).
+  int size() const { return n_; }
+
 
   // Copies the sums out: alpha[j][k] for k <= j (the caller mirrors it), beta[1..n].
   template <class Matrix>

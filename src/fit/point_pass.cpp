@@ -10,43 +10,42 @@ namespace {
 // A long pass asks whether to go on after about this many line-shape evaluations.
 constexpr double kWorkBetweenQuestions = 1e6;
 // Gathered rows of a block take about this many bytes: few enough that a block stays in
-// the caches while its sums are added, enough that the steps (each ends when its slowest
-// task does) are few.
+// the caches while its sums are added, enough that the steps are few.
 constexpr std::size_t kBlockBytes = 512 * 1024;
 constexpr int kMostBlockPoints = 16384;
-// A chunk is evaluated this many points at a time into its thread's own rows of all
-// derivatives, which stay in the first-level cache until they are gathered.
-constexpr int kPiecePoints = 256;
-// Chunks of points per block and alpha shares per thread: enough tasks that a thread
-// held back leaves little undone, few enough that taking them costs nothing.
-constexpr int kChunksPerBlock = 8;
-constexpr int kSharesPerThread = 2;
+// Points of a chunk: its rows of all derivatives stay in the first-level cache until they
+// are gathered.
+constexpr int kChunkPoints = 256;
 // `opened_` once the pass is over.
 constexpr int kEnd = -1;
-// A thread that waits for the next step, or for the others to finish theirs, first looks
-// again and again before it sleeps: a step takes a few hundred microseconds, and waking a
-// sleeping thread costs about as much on a virtual machine, long enough for the other
-// thread to do the whole step alone. The looking stops after at most kMostSpins pauses
-// (about a tenth of a millisecond); each thread halves its own limit whenever it had to
-// sleep all the same (the others are held back by a busy machine, and looking only takes
-// time from them) and doubles it whenever the looking paid.
+// The states of a chunk, in the low two bits of its state word.
+constexpr long long kOpen = 0, kTaken = 1, kGathering = 2, kGathered = 3;
+
+long long stateOf(int step, long long phase) { return static_cast<long long>(step) << 2 | phase; }
+
+// A thread that waits for the next step, or for a chunk another thread has taken, first
+// looks again and again: a step takes a few hundred microseconds, and waking a sleeping
+// thread costs about as much on a virtual machine. The looking stops after at most
+// kMostSpins pauses (about a tenth of a millisecond); each thread halves its own limit
+// whenever the looking did not pay (the others are held back by a busy machine, and
+// looking only takes time from them) and doubles it whenever it did.
 constexpr int kMostSpins = 4096, kLeastSpins = 16;
 
-// Returns once busy(a) is false: spinning first (at most `spins` pauses, adapted as said
-// above), then asleep until `a` changes.
-template <class Busy>
-void await(const std::atomic<int>& a, Busy busy, int& spins) {
+// Spins (at most `spins` pauses, adapted as said above) until busy(a) is false; answers
+// whether it is.
+template <class T, class Busy>
+bool spinWhile(const std::atomic<T>& a, Busy busy, int& spins) {
   for (int spin = 0; spin < spins; ++spin) {
     if (!busy(a.load())) {
       spins = std::min(2 * spins, kMostSpins);
-      return;
+      return true;
     }
 #if defined(__x86_64__)
     __builtin_ia32_pause();
 #endif
   }
   spins = std::max(spins / 2, kLeastSpins);
-  for (int v = a.load(); busy(v); v = a.load()) a.wait(v);
+  return !busy(a.load());
 }
 
 }  // namespace
@@ -64,79 +63,87 @@ PointPass::PointPass(const MrqProblem& p, const float* a, const int* list, int n
       std::min<double>(std::clamp<std::size_t>(kBlockBytes / perPoint, 64, kMostBlockPoints), asked));
   block_ = std::min(block_, std::max(p.n(), 1));
   stepsBetweenQuestions_ = std::max(1, static_cast<int>(asked / block_));
-  chunks_ = threads_ > 1 ? std::min(kChunksPerBlock, block_) : 1;
-  chunk_ = (block_ + chunks_ - 1) / chunks_;
+  chunk_ = std::min(kChunkPoints, block_);
+  chunks_ = (block_ + chunk_ - 1) / chunk_;
   sums_.emplace(list, nactive, block_);
-  rows_ = sums_->shares(threads_ > 1 ? threads_ * kSharesPerThread : 1);
+  state_ = std::make_unique<std::atomic<long long>[]>(chunks_);
   scratch_.resize(threads_);
   for (Scratch& s : scratch_) {
-    s.y.assign(kPiecePoints, 0.0f);
-    s.dyda.assign(kPiecePoints * row_, 0.0f);
+    s.y.assign(chunk_, 0.0f);
+    s.dyda.assign(chunk_ * row_, 0.0f);
   }
 }
 
-int PointPass::tasksIn(int step) const {
-  return (step < blocks_ ? chunks_ : 0) + (step > 0 ? static_cast<int>(rows_.size()) : 0);
+int PointPass::pointsIn(int step) const { return std::min(block_, p_.n() - step * block_); }
+
+int PointPass::chunksIn(int step) const { return step < blocks_ ? (pointsIn(step) + chunk_ - 1) / chunk_ : 0; }
+
+int PointPass::pointsIn(int step, int chunk) const { return std::min(chunk_, pointsIn(step) - chunk * chunk_); }
+
+void PointPass::compute(int step, int chunk, Scratch& scratch) {
+  const int lo = chunk * chunk_;
+  ModelBlock b;
+  b.x = p_.x.data() + 1 + step * block_ + lo;
+  b.count = pointsIn(step, chunk);
+  b.a = a_;
+  b.needed = needed_.data();
+  b.y = scratch.y.data();
+  b.dyda = scratch.dyda.data();
+  b.stride = row_;
+  p_.model->evaluate(b);
 }
 
-void PointPass::runTask(int step, int task, int thread) {
-  if (step < blocks_) {
-    if (task < chunks_) return evaluate(step, task, scratch_[thread]);
-    task -= chunks_;
-  }
-  addShare(step - 1, task);
-}
-
-void PointPass::evaluate(int block, int chunk, Scratch& scratch) {
-  const int count = std::min(block_, p_.n() - block * block_);
-  const int lo = chunk * chunk_, hi = std::min(count, lo + chunk_);
+void PointPass::gather(int step, int chunk, const Scratch& scratch) {
+  const int lo = chunk * chunk_, first = 1 + step * block_ + lo;
+  const int count = pointsIn(step, chunk);
   const float w = static_cast<float>(1.0 / (p_.sigma * p_.sigma));
-  for (int at = lo; at < hi; at += kPiecePoints) {
-    const int first = 1 + block * block_ + at;
-    ModelBlock b;
-    b.x = p_.x.data() + first;
-    b.count = std::min(kPiecePoints, hi - at);
-    b.a = a_;
-    b.needed = needed_.data();
-    b.y = scratch.y.data();
-    b.dyda = scratch.dyda.data();
-    b.stride = row_;
-    p_.model->evaluate(b);
-    for (int i = 0; i < b.count; ++i) {
-      const int point = first + i;
-      sums_->gather(block & 1, at + i, b.dyda + i * row_, p_.y[point] - b.y[i],
-                    p_.weight.empty() ? w : p_.weight[point]);
-    }
+  for (int i = 0; i < count; ++i) {
+    const int point = first + i;
+    sums_->gather(step & 1, lo + i, scratch.dyda.data() + i * row_, p_.y[point] - scratch.y[i],
+                  p_.weight.empty() ? w : p_.weight[point]);
   }
+  state_[chunk].store(stateOf(step, kGathered));
 }
 
-void PointPass::addShare(int block, int share) {
-  const int count = std::min(block_, p_.n() - block * block_);
-  const int shares = static_cast<int>(rows_.size()) - 1;
-  if (share < shares)
-    sums_->addRows(block & 1, rows_[share] + 1, rows_[share + 1], count);
-  else
-    sums_->addRest(block & 1, count);
-}
-
-void PointPass::takeTasks(int thread) {
+void PointPass::takeChunks(int thread) {
   for (;;) {
     const unsigned long long claim = next_.fetch_add(1);
-    const int step = static_cast<int>(claim >> 32), task = static_cast<int>(claim & 0xffffffffu);
-    if (task >= tasksIn(step)) return;
-    runTask(step, task, thread);
-    done_.fetch_add(1);
-    done_.notify_all();
+    const int step = static_cast<int>(claim >> 32), chunk = static_cast<int>(claim & 0xffffffffu);
+    if (chunk >= chunksIn(step)) return;
+    long long open = stateOf(step, kOpen);
+    // The calling thread may have evaluated it already, because this thread was late.
+    if (!state_[chunk].compare_exchange_strong(open, stateOf(step, kTaken))) continue;
+    compute(step, chunk, scratch_[thread]);
+    long long taken = stateOf(step, kTaken);
+    if (state_[chunk].compare_exchange_strong(taken, stateOf(step, kGathering)))
+      gather(step, chunk, scratch_[thread]);
+  }
+}
+
+void PointPass::collect(int step, int& spins) {
+  auto notGathered = [step](long long s) { return s != stateOf(step, kGathered); };
+  auto waiting = [step](long long s) { return s == stateOf(step, kOpen) || s == stateOf(step, kTaken); };
+  for (int chunk = 0; chunk < chunksIn(step); ++chunk) {
+    std::atomic<long long>& state = state_[chunk];
+    if (!spinWhile(state, waiting, spins)) {
+      // The thread that took it is late: evaluate it here, and gather it unless that
+      // thread has begun to meanwhile.
+      compute(step, chunk, scratch_[0]);
+      for (long long s = state.load(); waiting(s);)
+        if (state.compare_exchange_weak(s, stateOf(step, kGathering))) gather(step, chunk, scratch_[0]);
+    }
+    while (notGathered(state.load())) std::this_thread::yield();
   }
 }
 
 void PointPass::helper(int thread) {
   int seen = 0, spins = kMostSpins;
   for (;;) {
-    await(opened_, [seen](int opened) { return opened == seen; }, spins);
+    if (!spinWhile(opened_, [seen](int opened) { return opened == seen; }, spins))
+      opened_.wait(seen);
     seen = opened_.load();
     if (seen == kEnd) return;
-    takeTasks(thread);
+    takeChunks(thread);
   }
 }
 
@@ -149,14 +156,22 @@ bool PointPass::run() {
   bool stopped = false;
   int spins = kMostSpins;
   for (int step = 0; step <= blocks_ && !stopped; ++step) {
-    // The buffers of this step were last used by the step before, which has ended.
-    done_.store(0);
-    next_.store(static_cast<unsigned long long>(step) << 32);
-    opened_.store(step + 1);
-    opened_.notify_all();
-    takeTasks(0);
-    const int tasks = tasksIn(step);
-    await(done_, [tasks](int done) { return done < tasks; }, spins);
+    // Chunks of this step go into the buffer that the sums of the step before last read.
+    if (step < blocks_) {
+      for (int c = 0; c < chunksIn(step); ++c) state_[c].store(stateOf(step, kOpen));
+      next_.store(static_cast<unsigned long long>(step) << 32);
+      opened_.store(step + 1);
+      opened_.notify_all();
+    }
+    if (step > 0) {
+      const int count = pointsIn(step - 1);
+      sums_->addRows((step - 1) & 1, 1, sums_->size(), count);
+      sums_->addRest((step - 1) & 1, count);
+    }
+    if (step < blocks_) {
+      takeChunks(0);
+      collect(step, spins);
+    }
     stopped = !ask(step);
   }
   opened_.store(kEnd);

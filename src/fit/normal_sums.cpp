@@ -24,8 +24,7 @@ int lanesFor(int n) { return (n + kLanes - 1) / kLanes * kLanes; }
 using Lane = NormalSums::Lane;
 
 // acc[lane] += (wi * g[row - 1]) * g[col ..] over the slots, slot by slot, for each lane.
-void addLanesPlain(float* acc, const Lane* lanes, int nlanes, const float* g, const float* wi, int width,
-                   int count) {
+void addLanesPlain(float* acc, const Lane* lanes, int nlanes, const float* g, const float* wi, int width, int count) {
   for (int s = 0; s < count; ++s) {
     const float* gs = g + static_cast<std::size_t>(s) * width;
     for (int v = 0; v < nlanes; ++v) {

@@ -40,7 +40,6 @@ class NormalSums {
   // The number of active parameters (alpha rows).
   int size() const { return n_; }
 
-
   // Copies the sums out: alpha[j][k] for k <= j (the caller mirrors it), beta[1..n].
   template <class Matrix>
   void result(Matrix& alpha, float* beta, float& chisq, float& sumsq) const {
@@ -63,8 +62,8 @@ class NormalSums {
   Rows rows_[2];
   std::vector<float> acc_, beta_;  // rows of alpha padded to whole lanes, and beta
   std::vector<std::size_t> offset_;
-  std::vector<Lane> lanes_;       // the lanes of rows 1..n_ in order
-  std::vector<int> firstLane_;    // row j's lanes start at lanes_[firstLane_[j]]
+  std::vector<Lane> lanes_;     // the lanes of rows 1..n_ in order
+  std::vector<int> firstLane_;  // row j's lanes start at lanes_[firstLane_[j]]
   float chisq_ = 0.0f, sumsq_ = 0.0f;
   bool vectors_ = false;
 };

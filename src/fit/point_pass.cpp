@@ -59,8 +59,8 @@ PointPass::PointPass(const MrqProblem& p, const float* a, const int* list, int n
   const std::size_t perPoint = 4 * ((nactive + 7) / 8 * 8);
   const double cost = std::max(p.model->costPerPoint(nactive), 1.0);
   const double asked = std::max(kWorkBetweenQuestions / cost, 1.0);
-  block_ = static_cast<int>(
-      std::min<double>(std::clamp<std::size_t>(kBlockBytes / perPoint, 64, kMostBlockPoints), asked));
+  block_ =
+      static_cast<int>(std::min<double>(std::clamp<std::size_t>(kBlockBytes / perPoint, 64, kMostBlockPoints), asked));
   block_ = std::min(block_, std::max(p.n(), 1));
   stepsBetweenQuestions_ = std::max(1, static_cast<int>(asked / block_));
   chunk_ = std::min(kChunkPoints, block_);
@@ -115,8 +115,7 @@ void PointPass::takeChunks(int thread) {
     if (!state_[chunk].compare_exchange_strong(open, stateOf(step, kTaken))) continue;
     compute(step, chunk, scratch_[thread]);
     long long taken = stateOf(step, kTaken);
-    if (state_[chunk].compare_exchange_strong(taken, stateOf(step, kGathering)))
-      gather(step, chunk, scratch_[thread]);
+    if (state_[chunk].compare_exchange_strong(taken, stateOf(step, kGathering))) gather(step, chunk, scratch_[thread]);
   }
 }
 
@@ -139,7 +138,8 @@ void PointPass::collect(int step, int& spins) {
 void PointPass::helper(int thread) {
   int seen = 0, spins = kMostSpins;
   for (;;) {
-    if (!spinWhile(opened_, [seen](int opened) { return opened == seen; }, spins))
+    if (!spinWhile(
+            opened_, [seen](int opened) { return opened == seen; }, spins))
       opened_.wait(seen);
     seen = opened_.load();
     if (seen == kEnd) return;

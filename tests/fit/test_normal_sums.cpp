@@ -2,9 +2,9 @@
 // plain loop over the points.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cmath>
 #include <cstdint>
-#include <chrono>
 #include <string>
 #include <thread>
 #include <vector>
@@ -137,28 +137,28 @@ TEST(NormalSums, PassesGiveTheSameSumsOnAnyNumberOfThreadsHoweverLate) {
   for (int j = 1; j <= nactive; ++j) list.push_back(nactive + 3 - j);
   const Sums want = plainLoop(pts, list, nactive);
   for (const bool late : {false, true})
-  for (const int threads : {1, 2, 3}) {
-    SCOPED_TRACE(std::to_string(threads) + " threads" + (late ? ", the helpers late" : ""));
-    TableModel model(pts, late);
-    MrqProblem p;
-    p.x = x, p.y = y, p.weight = weight, p.model = &model, p.threads = threads;
-    p.a.assign(nactive + 3, 1.0f);
-    Matrix1<float> alpha = allocM(1, nactive, 1, nactive);
-    std::vector<float> beta(nactive + 1);
-    float chisq = 0, rms = 0;
-    ASSERT_TRUE(mrqcof(p, p.a.data(), list.data(), nactive, alpha, beta.data(), chisq, rms));
-    Sums got;
-    got.beta.assign(beta.begin() + 1, beta.end());
-    for (int j = 1; j <= nactive; ++j)
-      for (int k = 1; k <= j; ++k) {
-        got.alpha.push_back(alpha[j][k]);
-        EXPECT_EQ(alpha[k][j], alpha[j][k]);  // mirrored
-      }
-    got.chisq = chisq;
-    got.sumsq = want.sumsq;
-    EXPECT_EQ(got, want);
-    EXPECT_EQ(rms, std::sqrt(want.sumsq / n));
-  }
+    for (const int threads : {1, 2, 3}) {
+      SCOPED_TRACE(std::to_string(threads) + " threads" + (late ? ", the helpers late" : ""));
+      TableModel model(pts, late);
+      MrqProblem p;
+      p.x = x, p.y = y, p.weight = weight, p.model = &model, p.threads = threads;
+      p.a.assign(nactive + 3, 1.0f);
+      Matrix1<float> alpha = allocM(1, nactive, 1, nactive);
+      std::vector<float> beta(nactive + 1);
+      float chisq = 0, rms = 0;
+      ASSERT_TRUE(mrqcof(p, p.a.data(), list.data(), nactive, alpha, beta.data(), chisq, rms));
+      Sums got;
+      got.beta.assign(beta.begin() + 1, beta.end());
+      for (int j = 1; j <= nactive; ++j)
+        for (int k = 1; k <= j; ++k) {
+          got.alpha.push_back(alpha[j][k]);
+          EXPECT_EQ(alpha[k][j], alpha[j][k]);  // mirrored
+        }
+      got.chisq = chisq;
+      got.sumsq = want.sumsq;
+      EXPECT_EQ(got, want);
+      EXPECT_EQ(rms, std::sqrt(want.sumsq / n));
+    }
 }
 
 }  // namespace

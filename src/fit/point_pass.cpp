@@ -1,6 +1,7 @@
 #include "fit/point_pass.h"
 
 #include <algorithm>
+#include <chrono>
 #include <thread>
 
 namespace xyla::fit {
@@ -23,13 +24,29 @@ constexpr long long kOpen = 0, kTaken = 1, kGathering = 2, kGathered = 3;
 
 long long stateOf(int step, long long phase) { return static_cast<long long>(step) << 2 | phase; }
 
-// A thread that waits for the next step, or for a chunk another thread has taken, first
-// looks again and again: a step takes a few hundred microseconds, and waking a sleeping
-// thread costs about as much on a virtual machine. The looking stops after at most
-// kMostSpins pauses (about a tenth of a millisecond); each thread halves its own limit
-// whenever the looking did not pay (the others are held back by a busy machine, and
-// looking only takes time from them) and doubles it whenever it did.
+// A helper that waits for the next step first looks again and again: a step takes a few
+// hundred microseconds, and waking a sleeping thread costs about as much on a virtual
+// machine. The looking stops after at most kMostSpins pauses (about a tenth of a
+// millisecond); each helper halves its own limit whenever the looking did not pay (the
+// calling thread is held back by a busy machine, and looking only takes time from it)
+// and doubles it whenever it did.
 constexpr int kMostSpins = 4096, kLeastSpins = 16;
+// The calling thread gives a chunk that another thread has taken as long as one and a half
+// of its own chunks took, at least kLeastChunkWait: a thread that runs finishes within
+// that, so one that has not is held back, and the calling thread evaluates the chunk
+// itself.
+constexpr auto kLeastChunkWait = std::chrono::microseconds(20);
+
+// Tells the processor that this thread only waits, `times` times over.
+void pause(int times) {
+  for (int i = 0; i < times; ++i) {
+#if defined(__x86_64__)
+    __builtin_ia32_pause();
+#endif
+  }
+}
+// Pauses between two looks at the clock while the calling thread waits for a chunk.
+constexpr int kPausesBetweenClocks = 32;
 
 // Spins (at most `spins` pauses, adapted as said above) until busy(a) is false; answers
 // whether it is.
@@ -40,9 +57,7 @@ bool spinWhile(const std::atomic<T>& a, Busy busy, int& spins) {
       spins = std::min(2 * spins, kMostSpins);
       return true;
     }
-#if defined(__x86_64__)
-    __builtin_ia32_pause();
-#endif
+    pause(1);
   }
   spins = std::max(spins / 2, kLeastSpins);
   return !busy(a.load());
@@ -105,6 +120,12 @@ void PointPass::gather(int step, int chunk, const Scratch& scratch) {
   state_[chunk].store(stateOf(step, kGathered));
 }
 
+void PointPass::computeHere(int step, int chunk) {
+  const auto start = std::chrono::steady_clock::now();
+  compute(step, chunk, scratch_[0]);
+  if (pointsIn(step, chunk) == chunk_) chunkTime_ = std::chrono::steady_clock::now() - start;
+}
+
 void PointPass::takeChunks(int thread) {
   for (;;) {
     const unsigned long long claim = next_.fetch_add(1);
@@ -113,25 +134,31 @@ void PointPass::takeChunks(int thread) {
     long long open = stateOf(step, kOpen);
     // The calling thread may have evaluated it already, because this thread was late.
     if (!state_[chunk].compare_exchange_strong(open, stateOf(step, kTaken))) continue;
-    compute(step, chunk, scratch_[thread]);
+    if (thread == 0)
+      computeHere(step, chunk);
+    else
+      compute(step, chunk, scratch_[thread]);
     long long taken = stateOf(step, kTaken);
     if (state_[chunk].compare_exchange_strong(taken, stateOf(step, kGathering))) gather(step, chunk, scratch_[thread]);
   }
 }
 
-void PointPass::collect(int step, int& spins) {
-  auto notGathered = [step](long long s) { return s != stateOf(step, kGathered); };
+void PointPass::collect(int step) {
   auto waiting = [step](long long s) { return s == stateOf(step, kOpen) || s == stateOf(step, kTaken); };
+  const auto patience = std::max<std::chrono::steady_clock::duration>(kLeastChunkWait, chunkTime_ * 3 / 2);
   for (int chunk = 0; chunk < chunksIn(step); ++chunk) {
     std::atomic<long long>& state = state_[chunk];
-    if (!spinWhile(state, waiting, spins)) {
+    for (auto until = std::chrono::steady_clock::now() + patience;
+         waiting(state.load()) && std::chrono::steady_clock::now() < until;)
+      pause(kPausesBetweenClocks);
+    if (waiting(state.load())) {
       // The thread that took it is late: evaluate it here, and gather it unless that
       // thread has begun to meanwhile.
-      compute(step, chunk, scratch_[0]);
+      computeHere(step, chunk);
       for (long long s = state.load(); waiting(s);)
         if (state.compare_exchange_weak(s, stateOf(step, kGathering))) gather(step, chunk, scratch_[0]);
     }
-    while (notGathered(state.load())) std::this_thread::yield();
+    while (state.load() != stateOf(step, kGathered)) std::this_thread::yield();
   }
 }
 
@@ -154,7 +181,6 @@ bool PointPass::run() {
   std::vector<std::thread> helpers;
   for (int t = 1; t < threads_; ++t) helpers.emplace_back(&PointPass::helper, this, t);
   bool stopped = false;
-  int spins = kMostSpins;
   for (int step = 0; step <= blocks_ && !stopped; ++step) {
     // Chunks of this step go into the buffer that the sums of the step before last read.
     if (step < blocks_) {
@@ -170,7 +196,7 @@ bool PointPass::run() {
     }
     if (step < blocks_) {
       takeChunks(0);
-      collect(step, spins);
+      collect(step);
     }
     stopped = !ask(step);
   }

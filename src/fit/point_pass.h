@@ -1,6 +1,7 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <cstddef>
 #include <memory>
 #include <optional>
@@ -17,8 +18,9 @@ namespace xyla::fit {
 // evaluates chunks of block k, taken one at a time from a common counter (two blocks are
 // in flight, in two buffers). A chunk is evaluated into its thread's own rows and only
 // then gathered into the block's buffer by whoever claims it first, so when a thread that
-// the system holds back has taken a chunk, the calling thread evaluates that chunk itself
-// instead of waiting, and the late copy is dropped. Every sum still takes the points in
+// the system holds back has kept a chunk longer than the calling thread takes for one,
+// the calling thread evaluates that chunk itself instead of waiting, and the late copy is
+// dropped. Every sum still takes the points in
 // order, so the results do not depend on the threads. The calling thread asks whether to
 // go on between steps.
 class PointPass {
@@ -47,9 +49,11 @@ class PointPass {
   // Takes chunks of the open step on thread `thread` (0: the caller's) until none is
   // left, and gathers each unless the calling thread has evaluated it first.
   void takeChunks(int thread);
+  // compute() on the calling thread, timed.
+  void computeHere(int step, int chunk);
   // Returns once every chunk of the block of `step` is gathered, evaluating those whose
-  // thread is late (after looking for at most `spins` pauses, adapted).
-  void collect(int step, int& spins);
+  // thread is late.
+  void collect(int step);
   void helper(int thread);
   bool ask(int step) const;
 
@@ -61,6 +65,8 @@ class PointPass {
   int block_ = 1, blocks_ = 0, chunk_ = 1, chunks_ = 1, stepsBetweenQuestions_ = 1;
   std::optional<NormalSums> sums_;
   std::vector<Scratch> scratch_;  // one per thread
+  // How long the calling thread took for its last whole chunk.
+  std::chrono::steady_clock::duration chunkTime_{};
   // The open step's chunks: step << 32 | next chunk index.
   std::atomic<unsigned long long> next_{0};
   // Per chunk of the open step: step << 2 | its state (taken, being gathered, gathered).

@@ -17,6 +17,8 @@ constexpr int kMostBlockPoints = 16384;
 // Points of a chunk: its rows of all derivatives stay in the first-level cache until they
 // are gathered.
 constexpr int kChunkPoints = 256;
+// Chunks per thread in a block at least, so that the threads share each block evenly.
+constexpr int kChunksPerThread = 4;
 // `opened_` once the pass is over.
 constexpr int kEnd = -1;
 // The states of a chunk, in the low two bits of its state word.
@@ -78,7 +80,8 @@ PointPass::PointPass(const MrqProblem& p, const float* a, const int* list, int n
       static_cast<int>(std::min<double>(std::clamp<std::size_t>(kBlockBytes / perPoint, 64, kMostBlockPoints), asked));
   block_ = std::min(block_, std::max(p.n(), 1));
   stepsBetweenQuestions_ = std::max(1, static_cast<int>(asked / block_));
-  chunk_ = std::min(kChunkPoints, block_);
+  // Small blocks (of a costly model) still go in several chunks per thread.
+  chunk_ = std::min(kChunkPoints, threads_ > 1 ? std::max(1, block_ / (kChunksPerThread * threads_)) : block_);
   chunks_ = (block_ + chunk_ - 1) / chunk_;
   sums_.emplace(list, nactive, block_);
   state_ = std::make_unique<std::atomic<long long>[]>(chunks_);

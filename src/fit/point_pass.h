@@ -20,9 +20,8 @@ namespace xyla::fit {
 // then gathered into the block's buffer by whoever claims it first, so when a thread that
 // the system holds back has kept a chunk longer than the calling thread takes for one,
 // the calling thread evaluates that chunk itself instead of waiting, and the late copy is
-// dropped. Every sum still takes the points in
-// order, so the results do not depend on the threads. The calling thread asks whether to
-// go on between steps.
+// dropped. Every sum still takes the points in order, so the results do not depend on
+// the threads. The calling thread asks whether to go on between steps.
 class PointPass {
  public:
   PointPass(const MrqProblem& p, const float* a, const int* list, int nactive, int threads);

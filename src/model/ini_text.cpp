@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <cstdlib>
 
+#include "model/utf8_text.h"
+
 namespace xyla::ini {
 
 namespace {
@@ -35,74 +37,11 @@ bool equalsNoCase(std::string_view a, std::string_view b) {
   return true;
 }
 
-void appendUtf8(std::string& out, char32_t cp) {
-  if (cp < 0x80) {
-    out += static_cast<char>(cp);
-  } else if (cp < 0x800) {
-    out += static_cast<char>(0xC0 | (cp >> 6));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else if (cp < 0x10000) {
-    out += static_cast<char>(0xE0 | (cp >> 12));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (cp >> 18));
-    out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  }
-}
-
-// UTF-8 to UTF-16 code units; bytes that are not UTF-8 become U+FFFD.
-std::u16string toUtf16(std::string_view s) {
-  std::u16string out;
-  std::size_t i = 0;
-  while (i < s.size()) {
-    const auto b = static_cast<unsigned char>(s[i]);
-    const int extra = b < 0x80 ? 0 : (b >> 5) == 6 ? 1 : (b >> 4) == 14 ? 2 : (b >> 3) == 30 ? 3 : -1;
-    char32_t cp = extra == 0 ? b : extra == 1 ? (b & 0x1F) : extra == 2 ? (b & 0x0F) : (b & 0x07);
-    bool ok = extra >= 0 && i + extra < s.size() + (extra == 0 ? 1 : 0);
-    for (int k = 1; ok && k <= extra; ++k) {
-      const auto c = static_cast<unsigned char>(s[i + k]);
-      ok = (c & 0xC0) == 0x80;
-      cp = (cp << 6) | (c & 0x3F);
-    }
-    if (!ok || cp > 0x10FFFF) {
-      out += u'\uFFFD';
-      ++i;
-      continue;
-    }
-    i += 1 + extra;
-    if (cp >= 0x10000) {
-      out += static_cast<char16_t>(0xD800 + ((cp - 0x10000) >> 10));
-      out += static_cast<char16_t>(0xDC00 + ((cp - 0x10000) & 0x3FF));
-    } else {
-      out += static_cast<char16_t>(cp);
-    }
-  }
-  return out;
-}
-
-// UTF-16 code units to UTF-8; a surrogate without its partner becomes U+FFFD.
-std::string toUtf8(std::u16string_view s) {
-  std::string out;
-  for (std::size_t i = 0; i < s.size(); ++i) {
-    const char16_t u = s[i];
-    if (u >= 0xD800 && u < 0xDC00 && i + 1 < s.size() && s[i + 1] >= 0xDC00 && s[i + 1] < 0xE000) {
-      appendUtf8(out, 0x10000 + ((char32_t(u) - 0xD800) << 10) + (s[i + 1] - 0xDC00));
-      ++i;
-    } else {
-      appendUtf8(out, u >= 0xD800 && u < 0xE000 ? 0xFFFD : u);
-    }
-  }
-  return out;
-}
-
 // Keys keep letters, digits, '_', '-' and '.'; '/' becomes '\'; anything else is
 // written as %XX (up to U+00FF) or %UXXXX per UTF-16 code unit.
 std::string escapedKey(std::string_view key) {
   std::string out;
-  for (const char16_t ch : toUtf16(key)) {
+  for (const char16_t ch : utf16FromUtf8(key)) {
     if (ch == '/') {
       out += '\\';
     } else if ((ch >= 'a' && ch <= 'z') || (ch >= 'A' && ch <= 'Z') || (ch >= '0' && ch <= '9') || ch == '_' ||
@@ -121,7 +60,7 @@ std::string escapedKey(std::string_view key) {
 }
 
 std::string unescapedKey(std::string_view key) {
-  const std::u16string in = toUtf16(key);
+  const std::u16string in = utf16FromUtf8(key);
   std::u16string out;
   std::size_t i = 0;
   while (i < in.size()) {
@@ -154,7 +93,7 @@ std::string unescapedKey(std::string_view key) {
     out += static_cast<char16_t>(value);
     i = first + count;
   }
-  return toUtf8(out);
+  return utf8FromUtf16(out);
 }
 
 // Appends an escaped value: control characters as escapes, '"' and '\' escaped, the
@@ -179,13 +118,27 @@ void appendEscaped(std::string_view s, std::string& out) {
         out += "\\0";
         escapeNextIfDigit = true;
         break;
-      case '\a': out += "\\a"; break;
-      case '\b': out += "\\b"; break;
-      case '\f': out += "\\f"; break;
-      case '\n': out += "\\n"; break;
-      case '\r': out += "\\r"; break;
-      case '\t': out += "\\t"; break;
-      case '\v': out += "\\v"; break;
+      case '\a':
+        out += "\\a";
+        break;
+      case '\b':
+        out += "\\b";
+        break;
+      case '\f':
+        out += "\\f";
+        break;
+      case '\n':
+        out += "\\n";
+        break;
+      case '\r':
+        out += "\\r";
+        break;
+      case '\t':
+        out += "\\t";
+        break;
+      case '\v':
+        out += "\\v";
+        break;
       case '"':
       case '\\':
         out += '\\';
@@ -255,7 +208,7 @@ IniValue parseValue(std::string_view str) {
       value = (value * static_cast<unsigned>(base) + static_cast<unsigned>(d)) & 0xFFFF;
       ++i;
     }
-    appendUtf8(current, value >= 0xD800 && value < 0xE000 ? 0xFFFD : value);
+    appendUtf8(current, value >= 0xD800 && value < 0xE000 ? U'?' : value);
     chopLimit = current.size();
   };
   skipSpaces();
@@ -264,8 +217,8 @@ IniValue parseValue(std::string_view str) {
     if (c == '\\') {
       if (++i >= str.size()) break;
       const char e = str[i++];
-      static constexpr char kCodes[][2] = {{'a', '\a'}, {'b', '\b'}, {'f', '\f'}, {'n', '\n'},
-                                           {'r', '\r'}, {'t', '\t'}, {'v', '\v'}, {'"', '"'},
+      static constexpr char kCodes[][2] = {{'a', '\a'}, {'b', '\b'},  {'f', '\f'}, {'n', '\n'},
+                                           {'r', '\r'}, {'t', '\t'},  {'v', '\v'}, {'"', '"'},
                                            {'?', '?'},  {'\'', '\''}, {'\\', '\\'}};
       bool named = false;
       for (const auto& code : kCodes)
@@ -277,8 +230,10 @@ IniValue parseValue(std::string_view str) {
       if (named) {
         chopLimit = current.size();
       } else if (e == 'x') {
-        if (i < str.size() && isHexDigit(str[i])) numericEscape(16, 0);
-        else chopLimit = current.size();
+        if (i < str.size() && isHexDigit(str[i]))
+          numericEscape(16, 0);
+        else
+          chopLimit = current.size();
       } else if (e >= '0' && e <= '7') {
         numericEscape(8, static_cast<unsigned>(e - '0'));
       } else {
@@ -371,7 +326,8 @@ IniEntries parseIni(std::string_view bytes) {
   while (nextLine(bytes, pos, line, equals)) {
     if (line.front() == '[') {
       const std::size_t close = line.find(']');
-      const std::string_view name = trimmed(close == std::string_view::npos ? line.substr(1) : line.substr(1, close - 1));
+      const std::string_view name =
+          trimmed(close == std::string_view::npos ? line.substr(1) : line.substr(1, close - 1));
       if (equalsNoCase(name, "general")) {
         section.clear();
         continue;
@@ -390,23 +346,32 @@ std::string writeIni(const IniEntries& entries) {
   std::map<std::string, std::map<std::string, const IniValue*>> sections;
   for (const auto& [key, value] : entries) {
     const std::size_t slash = key.find('/');
-    if (slash == std::string::npos) sections[""][key] = &value;
-    else sections[key.substr(0, slash)][key.substr(slash + 1)] = &value;
+    if (slash == std::string::npos)
+      sections[""][key] = &value;
+    else
+      sections[key.substr(0, slash)][key.substr(slash + 1)] = &value;
   }
   std::string out;
   for (const auto& [name, keys] : sections) {
     if (!out.empty()) out += '\n';
     const std::string escaped = escapedKey(name);
-    if (escaped.empty()) out += "[General]";
-    else if (equalsNoCase(escaped, "general")) out += "[%General]";
-    else out += "[" + escaped + "]";
+    if (escaped.empty())
+      out += "[General]";
+    else if (equalsNoCase(escaped, "general"))
+      out += "[%General]";
+    else
+      out += "[" + escaped + "]";
     out += '\n';
     for (const auto& [key, value] : keys) {
       out += escapedKey(key);
       out += '=';
       switch (value->kind) {
-        case IniValue::Kind::Text: appendEscaped(marked(value->text), out); break;
-        case IniValue::Kind::Empty: out += "@Invalid()"; break;
+        case IniValue::Kind::Text:
+          appendEscaped(marked(value->text), out);
+          break;
+        case IniValue::Kind::Empty:
+          out += "@Invalid()";
+          break;
         case IniValue::Kind::List:
           for (std::size_t i = 0; i < value->list.size(); ++i) {
             if (i) out += ", ";
@@ -440,9 +405,12 @@ std::string shortestDouble(double v) {
   const bool decimal = decimalLength <= exponentLength;
   std::string out = v < 0 ? "-" : "";
   if (decimal) {
-    if (decpt <= 0) out += "0." + std::string(static_cast<std::size_t>(-decpt), '0') + digits;
-    else if (decpt < count) out += digits.substr(0, decpt) + "." + digits.substr(decpt);
-    else out += digits + std::string(static_cast<std::size_t>(decpt - count), '0');
+    if (decpt <= 0)
+      out += "0." + std::string(static_cast<std::size_t>(-decpt), '0') + digits;
+    else if (decpt < count)
+      out += digits.substr(0, decpt) + "." + digits.substr(decpt);
+    else
+      out += digits + std::string(static_cast<std::size_t>(decpt - count), '0');
     return out;
   }
   out += digits[0];

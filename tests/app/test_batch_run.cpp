@@ -129,9 +129,10 @@ TEST(BatchRun, OnlyRunsThatDrawLoadTheDrawingLibraries) {
     SCOPED_TRACE(c.macro);
     const BatchResult r = runXyla({"-i", demo, "-m", dir.filePath(c.macro), "-q"}, dir, {"LD_DEBUG=files"});
     ASSERT_EQ(r.status, 0) << r.err;
-    EXPECT_NE(r.err.find("libQt6Core.so"), std::string::npos);
-    for (const char* library : {"xyla-paint.so", "libQt6Gui.so", "libQt6Widgets.so", "libcairo.so"})
+    for (const char* library : {"xyla-paint.so", "libQt6Core.so", "libQt6Gui.so", "libQt6Widgets.so", "libcairo.so"})
       EXPECT_EQ(r.err.find(library) != std::string::npos, c.draws) << library;
+    for (const char* library : {"xyla-sql.so", "libQt6Sql.so"})
+      EXPECT_EQ(r.err.find(library), std::string::npos) << library;
   }
   EXPECT_EQ(xyla::test::readFile(dir.filePath("c1s.png").toStdString()).substr(1, 3), "PNG");
 

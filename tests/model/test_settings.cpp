@@ -33,7 +33,8 @@ const std::vector<std::string> kAwkwardTexts = {
     " both ",
     "tab\there",
     "line\nbreak\r\n",
-    "bell\a, ctl\x01" "1f",
+    "bell\a, ctl\x01"
+    "1f",
     "@at start",
     "@@two",
     "@Invalid()",
@@ -106,10 +107,10 @@ TEST_F(SettingsTest, ListsReadBackAndAreSpelledAsTheToolkitSpellsThem) {
 
 TEST_F(SettingsTest, NumbersAndTruthValuesAreSpelledAsTheToolkitSpellsThem) {
   const double inf = std::numeric_limits<double>::infinity();
-  const std::vector<double> doubles = {0.0,    -0.0,     1.0,     -2.5,    0.1,       1.0 / 3,  1e-4,   1e-5,
-                                       1234.5, 10000.0,  1e5,     123456,  1.5e6,     1e15,     1e16,   1e20,
-                                       1e-300, 5e-324,   1.7e308, 12.5e10, 0.000123,  6.02e23,  inf,    -inf,
-                                       1e21,   98765.4321, 2.0f / 3, 100,  -0.00012,  4.35e-3};
+  const std::vector<double> doubles = {0.0,    -0.0,       1.0,      -2.5,    0.1,      1.0 / 3, 1e-4, 1e-5,
+                                       1234.5, 10000.0,    1e5,      123456,  1.5e6,    1e15,    1e16, 1e20,
+                                       1e-300, 5e-324,     1.7e308,  12.5e10, 0.000123, 6.02e23, inf,  -inf,
+                                       1e21,   98765.4321, 2.0f / 3, 100,     -0.00012, 4.35e-3};
   for (const double v : doubles) {
     SCOPED_TRACE(v);
     EXPECT_EQ(ini::shortestDouble(v), QVariant(v).toString().toStdString());

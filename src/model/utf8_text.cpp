@@ -14,13 +14,11 @@ std::size_t decodeAt(std::string_view s, std::size_t i, char32_t& cp) {
     cp = b;
     return 1;
   }
-  std::size_t length = 0;
-  char32_t smallest = 0;
-  if (b < 0xC2) return 0;
-  if (b < 0xE0) length = 2, smallest = 0x80, cp = b & 0x1F;
-  else if (b < 0xF0) length = 3, smallest = 0x800, cp = b & 0x0F;
-  else if (b < 0xF5) length = 4, smallest = 0x10000, cp = b & 0x07;
-  else return 0;
+  if (b < 0xC2 || b >= 0xF5) return 0;
+  const std::size_t length = b < 0xE0 ? 2 : b < 0xF0 ? 3 : 4;
+  constexpr char32_t kSmallest[] = {0, 0, 0x80, 0x800, 0x10000};
+  const char32_t smallest = kSmallest[length];
+  cp = b & (0x7F >> length);
   if (i + length > s.size()) return 0;
   for (std::size_t k = 1; k < length; ++k) {
     const auto c = static_cast<unsigned char>(s[i + k]);

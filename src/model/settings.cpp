@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <array>
 #include <cerrno>
 #include <charconv>
 #include <chrono>
@@ -98,7 +99,16 @@ class FileLock {
   int fd_ = -1;
 };
 
-ini::IniEntries readEntries(const std::string& path) {
+// Which file is at `path` and when it was written; all -1 when there is none.
+std::array<long long, 4> identityOf(const std::string& path) {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0) return {-1, -1, -1, -1};
+  return {static_cast<long long>(st.st_dev), static_cast<long long>(st.st_ino), static_cast<long long>(st.st_size),
+          st.st_mtim.tv_sec * 1000000000LL + st.st_mtim.tv_nsec};
+}
+
+ini::IniEntries readEntries(const std::string& path, const std::array<long long, 4>& identity) {
+  if (identity[0] < 0) return {};  // no file: nothing to read (and no message to make)
   std::string error;
   const auto bytes = readFileBytes(path, kLargestFile, error);
   return bytes ? ini::parseIni(*bytes) : ini::IniEntries{};
@@ -128,10 +138,11 @@ Settings::~Settings() {
 }
 
 void Settings::load() {
-  entries_ = readEntries(path_);
+  loaded_ = identityOf(path_);
+  entries_ = readEntries(path_, loaded_);
   fallbacks_.clear();
   for (const std::string& p : fallbackPaths_) {
-    ini::IniEntries e = readEntries(p);
+    ini::IniEntries e = readEntries(p, identityOf(p));
     if (!e.empty()) fallbacks_.push_back(std::move(e));
   }
 }
@@ -160,7 +171,8 @@ void Settings::remove(const std::string& key) { pending_[key] = std::nullopt; }
 
 void Settings::sync() {
   if (pending_.empty()) {
-    load();
+    // Read again only what others changed since.
+    if (identityOf(path_) != loaded_) load();
     return;
   }
   std::error_code ec;
@@ -176,6 +188,7 @@ void Settings::sync() {
   pending_.clear();
   std::string error;
   writeFileReplacing(path_, ini::writeIni(entries_), error);
+  loaded_ = identityOf(path_);
 }
 
 // A text value; lists and empty lists have none, as in files of earlier versions.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <map>
 #include <memory>
 #include <optional>
@@ -70,6 +71,7 @@ class Settings {
   void load();
 
   std::string path_;
+  std::array<long long, 4> loaded_{};  // device, inode, size and time of the file read
   std::vector<std::string> fallbackPaths_;
   ini::IniEntries entries_;                                      // the file as last read
   std::vector<ini::IniEntries> fallbacks_;                       // read-only, first wins

@@ -209,6 +209,11 @@ TEST_F(SettingsTest, TwoStoresSyncingTheSameFileKeepEachOthersKeys) {
     first.setInt("Third", 3);
     second.sync();
     first.sync();
+    // A store without changes of its own takes what the other wrote.
+    second.sync();
+    EXPECT_EQ(second.getInt("Third"), 3);
+    second.sync();
+    EXPECT_EQ(second.getInt("Third"), 3);
   }
   const Settings fresh(file);
   EXPECT_EQ(fresh.getString("First"), "1");

@@ -5,11 +5,9 @@
 // without its Shirley background and the table written back (target under 100 ms).
 #include <benchmark/benchmark.h>
 
-#include <QApplication>
 #include <QImage>
 #include <QPainter>
 #include <cmath>
-#include <cstdlib>
 
 #include "analysis/shirley.h"
 #include "fit/fit_controller.h"
@@ -108,11 +106,3 @@ void BM_FirstFitResult(benchmark::State& state) {
 BENCHMARK(BM_FirstFitResult)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond);
 
 }  // namespace
-
-int main(int argc, char** argv) {
-  setenv("QT_QPA_PLATFORM", "offscreen", 1);
-  QApplication app(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  return 0;
-}

@@ -6,11 +6,9 @@
 // (see README.md).
 #include <benchmark/benchmark.h>
 
-#include <QApplication>
 #include <QImage>
 #include <QPainter>
 #include <cmath>
-#include <cstdlib>
 #include <map>
 #include <memory>
 
@@ -99,11 +97,3 @@ void BM_RubberBandFrame(benchmark::State& state) {
 BENCHMARK(BM_RubberBandFrame)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
-
-int main(int argc, char** argv) {
-  setenv("QT_QPA_PLATFORM", "offscreen", 1);
-  QApplication app(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  return 0;
-}

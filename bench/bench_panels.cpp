@@ -4,10 +4,8 @@
 // refresh; the plot's own redraw is BM_FullRedraw of bench_gui).
 #include <benchmark/benchmark.h>
 
-#include <QApplication>
 #include <QPixmap>
 #include <QTableView>
-#include <cstdlib>
 #include <memory>
 
 #include "app/buffer_list.h"
@@ -75,11 +73,3 @@ void BM_TypeOneValueMillionPoints(benchmark::State& state) {
 BENCHMARK(BM_TypeOneValueMillionPoints)->Unit(benchmark::kMillisecond);
 
 }  // namespace
-
-int main(int argc, char** argv) {
-  setenv("QT_QPA_PLATFORM", "offscreen", 1);
-  QApplication app(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  return 0;
-}

@@ -277,6 +277,17 @@ FitModel::FitModel()
 
 namespace {
 
+// A Tougaard row's C of 0 stands for the universal constant. Left free at 0 it starts
+// from that constant, which gives the same curve: at 0 itself a small change of C changes
+// nothing and the fit would end singular. A range typed around 0 that excludes the
+// constant is the user's bound and stays as typed.
+void startFreeCrossSection(FitModel& m, int j) {
+  const float universal = static_cast<float>(kUniversalC);
+  if (m.kind[j] != Cell::Free || m.ptab[j] > 0.0f) return;
+  if (m.ptmm[j] > 0.0f && !(m.ptmin[j] <= universal && universal <= m.ptmax[j])) return;
+  m.ptab[j] = universal;
+}
+
 ReadOutcome readRows(const FitTable& table, FitModel& m,
                      const std::function<bool(int, const std::string&)>& userFunction) {
   m = FitModel();
@@ -332,6 +343,7 @@ ReadOutcome readRows(const FitTable& table, FitModel& m,
     if (percent >= 0.0 && m.kind[5 * (k - 1) + 4] == Cell::Empty) m.ptab[5 * (k - 1) + 4] = static_cast<float>(percent);
     if (alpha > 0.0 && m.kind[5 * (k - 1) + 4] == Cell::Empty) m.ptab[5 * (k - 1) + 4] = static_cast<float>(alpha);
     if (beta > 0.0 && m.kind[5 * (k - 1) + 5] == Cell::Empty) m.ptab[5 * (k - 1) + 5] = static_cast<float>(beta);
+    if (code == kTougaardBackground) startFreeCrossSection(m, 5 * (k - 1) + 3);
     peak.weight = cellOf(r, FitCell::Weight);
     // A background has no area to weigh.
     m.pkwt[k] = isBackgroundCode(code) ? 0.0f : toFloat(leadingNumber(peak.weight));

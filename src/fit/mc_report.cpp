@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "fit/background_terms.h"
 #include "fit/fit_report.h"
 
 namespace xyla::fit {
@@ -35,9 +36,11 @@ McLine lineFor(const McPeak& p, const PeakNumbers& n, const std::string& name, b
 
 }  // namespace
 
-std::vector<McLine> mcLines(const McResult& mc, const PeakTable& measures, const std::vector<std::string>& names) {
+std::vector<McLine> mcLines(const FitModel& model, const McResult& mc, const PeakTable& measures,
+                            const std::vector<std::string>& names) {
   std::vector<McLine> lines;
   for (std::size_t k = 0; k < mc.peaks.size() && k < measures.peaks.size(); ++k) {
+    if (isBackgroundPeak(model, mc.peaks[k].row + 1)) continue;
     const std::string name = k < names.size() ? names[k] : "";
     lines.push_back(lineFor(mc.peaks[k], measures.peaks[k], name, true));
     if (measures.peaks[k].hasPercent) lines.push_back(lineFor(mc.peaks[k], measures.peaks[k], name, false));

@@ -20,8 +20,9 @@ struct McLine {
 };
 
 // The lines for every peak of `measures` (the fit's own numbers) and `mc`. `names` holds
-// the peaks' names where known.
-std::vector<McLine> mcLines(const McResult& mc, const PeakTable& measures, const std::vector<std::string>& names);
+// the peaks' names where known. Background rows of `model` have no area and get no line.
+std::vector<McLine> mcLines(const FitModel& model, const McResult& mc, const PeakTable& measures,
+                            const std::vector<std::string>& names);
 
 // The printed table: a heading that says how the replicas were drawn, then per line
 // value, covariance error, Monte-Carlo standard deviation (total, noise, end points) and

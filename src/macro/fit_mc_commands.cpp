@@ -155,7 +155,7 @@ void fitmc(Macro& m) {
   const double scatter = r.sigma * std::sqrt(r.reducedChisq > 0.0 ? r.reducedChisq : 1.0);
   const fit::McResult mc = fit::monteCarlo(f.model(), {r.sigma, r.poisson, scatter}, s, o);
   if (!mc.ok) return mcAlert(m, mc.error);
-  std::vector<fit::McLine> lines = fit::mcLines(mc, r.measures, peakNames(m, f));
+  std::vector<fit::McLine> lines = fit::mcLines(f.model(), mc, r.measures, peakNames(m, f));
   addAtomicLines(m, r, mc, lines);
   m.print(fit::mcText(mc, o, lines));
   publish(m, mc, lines);

@@ -90,6 +90,8 @@ TEST(FittedBackgrounds, RecoverBackgroundsOfLiteralSums) {
   const Recovery cases[] = {
       {"Shirley", "SHIRLEY", {"150~", "450~", ""}, shirleyTruth, {200.0, 500.0, 0.0}},
       {"Tougaard", "TOUGAARD", {"2000~", "100~", ""}, tougaardTruth, {2866.0, 150.0, 0.0}},
+      // C free but typed as 0 (the universal constant): fitted from that constant.
+      {"Tougaard, C free from 0", "TOUGAARD", {"2000~", "100~", "0~"}, tougaardTruth, {2866.0, 150.0, kTougaardC}},
       {"polynomial", "POLY", {"50~", "0~", "0~"}, polyTruth, {100.0, 5.0, -0.5}},
   };
   for (const Recovery& c : cases) {

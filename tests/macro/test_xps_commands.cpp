@@ -432,6 +432,14 @@ TEST_F(XpsCommands, MonteCarloExampleReportsEveryPart) {
   const std::string moved = run("movey 0 5 1\nfit\nfitmc 10 0.5\n");
   EXPECT_NE(moved.find("end points not varied"), std::string::npos) << moved;
   EXPECT_EQ(var("fitmcareaend1"), 0.0);
+
+  // A fitted background row has no area: the table and the CSV list the three peaks only.
+  const std::string withRow = run("fitrow 4 POLY 0~ 0 0 0 0\nfit\nfitmc 10 0 1 '" + tmp("c1s_poly") + "'\n");
+  EXPECT_TRUE(ui.alerts.empty());
+  const std::string polyCsv = readFile(tmp("c1s_poly"));
+  EXPECT_EQ(std::count(polyCsv.begin(), polyCsv.end(), '\n'), 7) << polyCsv;
+  EXPECT_EQ(polyCsv.find(",4,area,"), std::string::npos) << polyCsv;
+  EXPECT_EQ(withRow.find("\n4 "), std::string::npos) << withRow;
 }
 
 // The joint example: without the tie across the regions the joint fit is the two single

@@ -146,6 +146,12 @@ TEST(BatchRun, OnlyRunsThatDrawLoadTheDrawingLibraries) {
   const BatchResult r = runXyla({"-i", demo, "-m", dir.filePath("draw.mac"), "-q"}, dir, {}, alone);
   EXPECT_EQ(r.status, 1);
   EXPECT_NE(r.err.find("Export Error: the drawing module xyla-paint.so is missing"), std::string::npos) << r.err;
+  // So does a MySQL import without its module.
+  xyla::test::writeFile(dir.filePath("sql.mac").toStdString(), "mysqlimport 127.0.0.1 db user pw 1 'SELECT 1'\n");
+  const BatchResult sql = runXyla({"-m", dir.filePath("sql.mac"), "-q"}, dir, {}, alone);
+  EXPECT_NE(sql.err.find("MySQL Connect Error: The MySQL module xyla-sql.so is missing beside the program."),
+            std::string::npos)
+      << sql.err;
 }
 
 TEST(BatchRun, MacroFileRunsOnTheImportedSpectrumAndPrintsToStandardOutput) {

@@ -54,7 +54,9 @@ TEST(HelpTexts, VersionAndLibrariesOfTheBuild) {
     EXPECT_NE(version, "unknown") << name;
     EXPECT_NE(about.find(name + " " + version), std::string::npos) << about;
     // The program links no Qt; it asks the library the windows run with for its version.
-    if (name == "Qt") EXPECT_EQ(version, qVersion());
+    if (name == "Qt") {
+      EXPECT_EQ(version, qVersion());
+    }
   }
 }
 

@@ -8,7 +8,6 @@
 #include <cstdlib>
 #include <limits>
 #include <memory>
-#include <mutex>
 #include <optional>
 #include <thread>
 #include <vector>

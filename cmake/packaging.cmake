@@ -32,8 +32,9 @@ set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Xyla developers <xyla@localhost>")
 set(CPACK_DEBIAN_PACKAGE_SECTION science)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Found only at run time: Perl for the filters, imports and spline fit; Qt's window and
-# offscreen platforms; the fonts whose metrics the pictures are laid out with.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "perl, qt6-qpa-plugins, fonts-urw-base35, fonts-liberation2")
+# offscreen platforms; the fonts whose metrics the pictures are laid out with; xraylib,
+# opened the first time a cross section is asked for.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "perl, qt6-qpa-plugins, fonts-urw-base35, fonts-liberation2, libxrl11")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "libqt6sql6-mysql, pdl, desktop-file-utils, shared-mime-info")
 set(CPACK_DEBIAN_COMPRESSION_TYPE gzip)
 include(CPack)

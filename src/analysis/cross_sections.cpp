@@ -1,13 +1,19 @@
 #include "analysis/cross_sections.h"
 
+#include <dlfcn.h>
 #include <xraylib.h>
 
 #include <cctype>
 #include <cmath>
 #include <cstdio>
+#include <string>
 #include <vector>
 
 #include "analysis/xps_lines.h"
+
+#ifndef XYLA_XRL_LIBRARY
+#define XYLA_XRL_LIBRARY "libxrl.so.11"
+#endif
 
 namespace xyla::xps {
 
@@ -15,6 +21,35 @@ namespace {
 
 constexpr double kAlKa = 1486.6;       // eV
 constexpr double kCarbonEdge = 290.0;  // eV: above the C 1s binding energy in any compound
+
+// xraylib, loaded the first time a cross section is asked for: its 16 MB of tables would
+// otherwise be mapped and relocated at every start of the program (a quarter of a
+// millisecond), for the few runs that quantify.
+struct Xraylib {
+  decltype(&ElectronConfig) electronConfig = nullptr;
+  decltype(&CSb_Photo_Partial) partial = nullptr;
+  decltype(&xrl_error_free) errorFree = nullptr;
+  std::string error;  // why it could not be loaded
+};
+
+const Xraylib& xraylib() {
+  static const Xraylib lib = [] {
+    Xraylib l;
+    void* handle = ::dlopen(XYLA_XRL_LIBRARY, RTLD_NOW | RTLD_LOCAL);
+    if (handle) {
+      l.electronConfig = reinterpret_cast<decltype(&ElectronConfig)>(::dlsym(handle, "ElectronConfig"));
+      l.partial = reinterpret_cast<decltype(&CSb_Photo_Partial)>(::dlsym(handle, "CSb_Photo_Partial"));
+      l.errorFree = reinterpret_cast<decltype(&xrl_error_free)>(::dlsym(handle, "xrl_error_free"));
+    }
+    if (!l.electronConfig || !l.partial || !l.errorFree) {
+      const char* why = ::dlerror();
+      l.error = std::string("The cross sections library cannot be loaded: ") + (why ? why : XYLA_XRL_LIBRARY);
+      l.electronConfig = nullptr;
+    }
+    return l;
+  }();
+  return lib;
+}
 
 // xraylib's sub-shell numbers of a level written "4f7/2", "2p", "1s": K 0, L1-L3 1-3,
 // M1-M5 4-8, N1-N7 9-15, O1-O7 16-22, P1-P5 23-27. Empty for a level that is none.
@@ -63,17 +98,22 @@ bool photoCrossSection(const std::string& line, double hv, double& barns, std::s
     error = "The photon energy must be positive";
     return false;
   }
+  const Xraylib& xrl = xraylib();
+  if (!xrl.electronConfig) {
+    error = xrl.error;
+    return false;
+  }
   double sum = 0.0;
   for (int shell : shells) {
     xrl_error* e = nullptr;
-    const double electrons = ElectronConfig(z, shell, &e);
+    const double electrons = xrl.electronConfig(z, shell, &e);
     if (e) {
-      xrl_error_free(e);
+      xrl.errorFree(e);
       continue;  // an empty sub-shell
     }
-    const double perElectron = CSb_Photo_Partial(z, shell, hv / 1000.0, &e);
+    const double perElectron = xrl.partial(z, shell, hv / 1000.0, &e);
     if (e) {
-      xrl_error_free(e);
+      xrl.errorFree(e);
       char buf[200];
       std::snprintf(buf, sizeof buf, "Photons of %.1f eV cannot ionise %s", hv, line.c_str());
       error = buf;

@@ -3,7 +3,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <QCoreApplication>
 #include <clocale>
 #include <cstdlib>
 #include <iostream>
@@ -85,8 +84,6 @@ int runBatch(const xyla::CommandLine& cl) {
 
 int main(int argc, char** argv) {
   chooseOffscreenWithoutDisplay();
-  QCoreApplication::setOrganizationName("Xyla");
-  QCoreApplication::setApplicationName("Xyla");
 
   // The options decide between a window and a batch run before any Qt application object
   // exists: batch runs bring up Qt's GUI layer only when they draw.

@@ -104,7 +104,7 @@ bool saveDocumentImage(Manager& m, XylaDocument& doc, const std::string& path, i
   return saveRaster(&PaintingFunctions::saveDocumentImage, m, doc, path, resolution, error);
 }
 
-bool documentImageBytes(Manager& m, XylaDocument& doc, ImageFormat f, int resolution, QByteArray& bytes,
+bool documentImageBytes(Manager& m, XylaDocument& doc, ImageFormat f, int resolution, std::string& bytes,
                         std::string& error) {
   const PaintingFunctions* t = paintingModule(error);
   return t && t->documentImageBytes(m, doc, f, resolution, bytes, error);

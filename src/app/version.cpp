@@ -1,6 +1,6 @@
 #include "app/version.h"
 
-#include <QtGlobal>
+#include <dlfcn.h>
 
 #include "outside/resources.h"
 
@@ -14,11 +14,26 @@
 #ifndef XYLA_CAIRO_VERSION
 #define XYLA_CAIRO_VERSION "unknown"
 #endif
+#ifndef XYLA_QT_VERSION
+#define XYLA_QT_VERSION "unknown"
+#endif
 #ifndef XYLA_DEFLATE_VERSION
 #define XYLA_DEFLATE_VERSION "unknown"
 #endif
 
 namespace xyla {
+
+namespace {
+
+// The version of the Qt core library the windows run with. The program itself links no
+// Qt (batch runs start faster without it), so the library is asked directly.
+std::string runningQtVersion() {
+  void* qt = ::dlopen("libQt6Core.so.6", RTLD_LAZY | RTLD_LOCAL);
+  const auto version = qt ? reinterpret_cast<const char* (*)()>(::dlsym(qt, "qVersion")) : nullptr;
+  return version ? version() : "";
+}
+
+}  // namespace
 
 const char* versionText() { return XYLA_VERSION; }
 
@@ -33,8 +48,9 @@ std::vector<std::pair<std::string, std::string>> buildLibraries() {
 #else
   const std::string compiler = "unknown";
 #endif
-  std::string qt = QT_VERSION_STR;
-  if (qt != qVersion()) qt += std::string(" (running ") + qVersion() + ")";
+  std::string qt = XYLA_QT_VERSION;
+  const std::string running = runningQtVersion();
+  if (qt != running) qt += " (running " + (running.empty() ? std::string("none") : running) + ")";
   return {{"Compiler", compiler + ", C++" + std::to_string(__cplusplus / 100 % 100)},
           {"Qt", qt},
           {"libplist", XYLA_PLIST_VERSION},

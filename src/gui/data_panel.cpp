@@ -12,7 +12,7 @@
 #include <utility>
 
 #include "app/buffer_list.h"
-#include "app/table_models.h"
+#include "gui/table_models.h"
 #include "model/manager.h"
 
 namespace xyla::gui {

@@ -32,6 +32,13 @@ int runWindows(int argc, char** argv) {
 }  // namespace
 
 extern "C" __attribute__((visibility("default"))) const xyla::PaintingFunctions* xylaPaintingFunctions() {
+  // Qt's own stores (file dialogs' recent places, ...) go under the program's name.
+  static const bool named = [] {
+    QCoreApplication::setOrganizationName("Xyla");
+    QCoreApplication::setApplicationName("Xyla");
+    return true;
+  }();
+  (void)named;
   static const xyla::PaintingFunctions table{&xyla::savePDF,
                                              &xyla::saveEPS,
                                              &xyla::savePNG,

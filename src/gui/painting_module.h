@@ -6,8 +6,6 @@
 #include "model/font.h"
 #include "render/geometry.h"
 
-class QByteArray;
-
 namespace xyla {
 
 class Manager;
@@ -24,7 +22,7 @@ struct PaintingFunctions {
   bool (*saveJPG)(Manager&, XylaDocument&, const std::string&, int, std::string&);
   bool (*saveSVG)(Manager&, XylaDocument&, const std::string&, std::string&);
   bool (*saveDocumentImage)(Manager&, XylaDocument&, const std::string&, int, std::string&);
-  bool (*documentImageBytes)(Manager&, XylaDocument&, ImageFormat, int, QByteArray&, std::string&);
+  bool (*documentImageBytes)(Manager&, XylaDocument&, ImageFormat, int, std::string&, std::string&);
   SizeF (*cairoTextSize)(const std::string&, const FontSpec&);
   bool (*fontFamilyAvailable)(const std::string&);
   bool (*fontFamilyInstalled)(const std::string&);

@@ -1,7 +1,8 @@
 #include "io/ascii_actions.h"
 
-#include <QTemporaryFile>
+#include <unistd.h>
 
+#include <cstdlib>
 
 #include "io/ascii_export.h"
 #include "io/ascii_import.h"
@@ -61,14 +62,26 @@ int importPastedText(Manager& m, const std::string& text) {
     m.ui().beep();
     return 0;
   }
-  // The temporary file lives in the system's temporary folder and is removed when this
-  // function returns.
-  QTemporaryFile file;
-  if (!file.open()) return 0;
-  file.write(text.data(), static_cast<qint64>(text.size()));
-  file.flush();
+  // The temporary file lives in the system's temporary folder ($TMPDIR or /tmp), readable
+  // by its owner only, and is removed when this function returns.
+  const char* tmp = std::getenv("TMPDIR");
+  std::string name = std::string(tmp && *tmp ? tmp : "/tmp") + "/xyla-pasted.XXXXXX";
+  const int fd = ::mkstemp(name.data());
+  if (fd < 0) return 0;
+  struct Removed {
+    const std::string& path;
+    ~Removed() { ::unlink(path.c_str()); }
+  } removed{name};
+  std::size_t done = 0;
+  while (done < text.size()) {
+    const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
+    if (n <= 0) break;
+    done += static_cast<std::size_t>(n);
+  }
+  ::close(fd);
+  if (done < text.size()) return 0;
   ImportOptions o;
-  o.file = file.fileName().toStdString();
+  o.file = name;
   o.source = "Pasteboard";
   return importFile(*m.PD, o);
 }

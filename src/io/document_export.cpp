@@ -89,11 +89,14 @@ void imageAction(Manager& m, const char* title, const char* ext, ImageFormat f) 
 
 }  // namespace
 
-bool documentImageBytes(Manager& m, XylaDocument& doc, ImageFormat f, int resolution, QByteArray& bytes,
+bool documentImageBytes(Manager& m, XylaDocument& doc, ImageFormat f, int resolution, std::string& bytes,
                         std::string& error) {
-  return inPrintMode(m, doc, [&](double w, double h, const std::function<void(Canvas&)>& draw) {
-    return renderImage(f, w, h, resolution, draw, bytes, error);
+  QByteArray made;
+  const bool ok = inPrintMode(m, doc, [&](double w, double h, const std::function<void(Canvas&)>& draw) {
+    return renderImage(f, w, h, resolution, draw, made, error);
   });
+  bytes.assign(made.constData(), static_cast<std::size_t>(made.size()));
+  return ok;
 }
 
 bool savePDF(Manager& m, XylaDocument& doc, const std::string& path, std::string& error) {

@@ -4,8 +4,6 @@
 
 #include "io/image_writer.h"
 
-class QByteArray;
-
 namespace xyla {
 
 class Manager;
@@ -21,7 +19,7 @@ bool savePNG(Manager& m, XylaDocument& doc, const std::string& path, int resolut
 bool saveJPG(Manager& m, XylaDocument& doc, const std::string& path, int resolution, std::string& error);
 bool saveSVG(Manager& m, XylaDocument& doc, const std::string& path, std::string& error);
 // The same picture as bytes in memory, written to no file.
-bool documentImageBytes(Manager& m, XylaDocument& doc, ImageFormat f, int resolution, QByteArray& bytes,
+bool documentImageBytes(Manager& m, XylaDocument& doc, ImageFormat f, int resolution, std::string& bytes,
                         std::string& error);
 // Chooses the format by the file extension (.pdf .eps .png .jpg/.jpeg .svg).
 bool saveDocumentImage(Manager& m, XylaDocument& doc, const std::string& path, int resolution, std::string& error);

@@ -1,27 +1,19 @@
 #include "io/mysql_import.h"
 
-#include <sys/socket.h>
+#include <strings.h>
 
-#include <QDateTime>
-#include <QSqlDatabase>
-#include <QSqlError>
-#include <QSqlQuery>
-#include <QSqlRecord>
-#include <QString>
-#include <QVariant>
 #include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdlib>
 #include <limits>
 #include <memory>
-#include <mutex>
 #include <optional>
 #include <thread>
 #include <vector>
 
 #include "io/import_report.h"
-#include "io/mysql_native.h"
+#include "io/mysql_connection.h"
 #include "io/mysql_queries.h"
 #include "model/document_services.h"
 #include "model/manager.h"
@@ -35,48 +27,6 @@ namespace xyla {
 
 namespace {
 
-// Seconds from 1970-01-01 to 2001-01-01 UTC, the origin of the program's time values.
-constexpr double kSecondsTo2001 = 978307200.0;
-
-// What a query gave: its column names and values column by column, or the alert that
-// ended it.
-struct QueryResult {
-  std::string errorTitle;  // empty when the query succeeded
-  std::string errorMessage;
-  std::vector<std::string> names;
-  std::vector<std::vector<double>> columns;
-  std::size_t rows = 0;
-  bool timeInFirstColumn = false;
-  bool cancelled = false;  // the person pressed Cancel: nothing is said, nothing changes
-};
-
-// What the asking thread and the thread running a query share: the connection's socket,
-// which Cancel shuts down so that a read waiting for the server ends at once.
-class QueryWatch {
- public:
-  void setSocket(int fd) {
-    std::lock_guard<std::mutex> guard(lock_);
-    socket_ = fd;
-    if (cancelled_ && fd >= 0) ::shutdown(fd, SHUT_RDWR);
-  }
-  // Called before the connection closes, so a late Cancel never reaches a reused socket.
-  void clearSocket() { setSocket(-1); }
-  void cancel() {
-    std::lock_guard<std::mutex> guard(lock_);
-    cancelled_ = true;
-    if (socket_ >= 0) ::shutdown(socket_, SHUT_RDWR);
-  }
-  bool cancelled() {
-    std::lock_guard<std::mutex> guard(lock_);
-    return cancelled_;
-  }
-
- private:
-  std::mutex lock_;
-  int socket_ = -1;
-  bool cancelled_ = false;
-};
-
 // Seconds a server may take to answer (connecting, and each read and write) before the
 // query is given up: the setting "MySQLTimeLimit", 15 when it is not set.
 int timeLimitSeconds() {
@@ -86,124 +36,16 @@ int timeLimitSeconds() {
   return std::clamp(v, 1, kLongest);
 }
 
-std::string serverMessage(const QSqlError& e) {
-  const QString text = e.databaseText().isEmpty() ? e.text() : e.databaseText();
-  return text.toStdString();
-}
-
-// A field as a number: NULL reads 0, dates and times seconds since 2001-01-01 UTC (a
-// time of day alone its seconds since midnight), anything else its numeric reading.
-double fieldValue(const QVariant& v, bool& isTime) {
-  if (v.isNull()) return 0.0;
-  switch (v.metaType().id()) {
-    case QMetaType::QDateTime:
-      isTime = true;
-      return static_cast<double>(v.toDateTime().toMSecsSinceEpoch()) / 1000.0 - kSecondsTo2001;
-    case QMetaType::QDate:
-      isTime = true;
-      return static_cast<double>(v.toDate().startOfDay().toMSecsSinceEpoch()) / 1000.0 - kSecondsTo2001;
-    case QMetaType::QTime:
-      isTime = true;
-      return v.toTime().msecsSinceStartOfDay() / 1000.0;
-    default: {
-      bool ok = false;
-      const double d = v.toDouble(&ok);
-      return ok ? d : 0.0;
-    }
-  }
-}
-
-// The error a connection holds that Qt did not report (a connection lost while the rows
-// arrive ends them early without one).
-void takeLostConnection(const QSqlDatabase& db, QueryResult& r) {
-  if (!r.errorTitle.empty() || MySQLNative::errorNumber(db) == 0) return;
-  r.errorTitle = "MySQL Query Error";
-  r.errorMessage = MySQLNative::errorText(db);
-}
-
-void readRows(QSqlQuery& q, QueryResult& r) {
-  const QSqlRecord record = q.record();
-  const int n = record.count();
-  for (int c = 0; c < n; ++c) r.names.push_back(record.fieldName(c).toStdString());
-  r.columns.assign(static_cast<std::size_t>(n), {});
-  if (q.size() > 0)
-    for (auto& col : r.columns) col.reserve(static_cast<std::size_t>(q.size()));
-  while (q.next()) {
-    for (int c = 0; c < n; ++c) {
-      bool isTime = false;
-      r.columns[static_cast<std::size_t>(c)].push_back(fieldValue(q.value(c), isTime));
-      if (c == 0 && isTime) r.timeInFirstColumn = true;
-    }
-    ++r.rows;
-  }
-  // A connection lost while the rows arrive ends the loop early with an error.
-  if (q.lastError().isValid()) {
-    r.errorTitle = "MySQL Query Error";
-    r.errorMessage = serverMessage(q.lastError());
-  }
-}
-
-void runOn(QSqlDatabase& db, const MySQLSource& s, int timeLimit, QueryWatch& watch, QueryResult& r) {
-  if (!QSqlDatabase::isDriverAvailable("QMYSQL")) {
-    r.errorTitle = "MySQL Connect Error";
-    r.errorMessage = "The MySQL driver of Qt is not installed.";
-    return;
-  }
-  db.setHostName(QString::fromStdString(s.host));
-  db.setPort(s.port);
-  db.setUserName(QString::fromStdString(s.user));
-  db.setPassword(QString::fromStdString(s.passwd));
-  // A server that does not answer is given up after the time limit instead of freezing
-  // the program.
-  const QString limit = QString::number(timeLimit);
-  db.setConnectOptions("MYSQL_OPT_CONNECT_TIMEOUT=" + limit + ";MYSQL_OPT_READ_TIMEOUT=" + limit +
-                       ";MYSQL_OPT_WRITE_TIMEOUT=" + limit);
-  if (!db.open()) {
-    r.errorTitle = "MySQL Connect Error";
-    r.errorMessage = serverMessage(db.lastError());
-    return;
-  }
-  watch.setSocket(MySQLNative::socketOf(db));
-  if (!s.db.empty()) {
-    QString name = QString::fromStdString(s.db);
-    name.replace("`", "``");
-    QSqlQuery use(db);
-    if (!use.exec("USE `" + name + "`")) {
-      r.errorTitle = "MySQL Database Error";
-      r.errorMessage = serverMessage(use.lastError());
-      return;
-    }
-  }
-  QSqlQuery q(db);
-  q.setForwardOnly(true);
-  q.setNumericalPrecisionPolicy(QSql::LowPrecisionDouble);
-  if (!q.exec(QString::fromStdString(s.sql))) {
-    r.errorTitle = "MySQL Query Error";
-    r.errorMessage = serverMessage(q.lastError());
-    return;
-  }
-  readRows(q, r);
-  takeLostConnection(db, r);
-}
-
 // Connects, selects the database, runs the query and reads every row on a thread of its
 // own, while this one keeps the progress window answering; Cancel there ends the wait at
 // once. The connection is closed and forgotten before it returns.
 QueryResult runQuery(const MySQLSource& s, Ui& ui) {
-  static std::atomic<int> serial = 0;
-  const QString name = QString("xyla-mysql-%1").arg(++serial);
   const int timeLimit = timeLimitSeconds();
   QueryWatch watch;
   QueryResult r;
   std::atomic<bool> finished = false;
   std::thread worker([&] {
-    {
-      QSqlDatabase db = QSqlDatabase::addDatabase("QMYSQL", name);
-      runOn(db, s, timeLimit, watch, r);
-      watch.clearSocket();
-      db.close();
-    }
-    QSqlDatabase::removeDatabase(name);
+    runMySQLQuery(s, timeLimit, watch, r);
     finished = true;
   });
   ui.beginProgress("MySQL", "Waiting for the server " + s.host);
@@ -334,9 +176,8 @@ std::string passwordAccount(const std::string& user, const std::string& host, in
 
 bool ConnectionApproval::approve(const std::string& host, int port, Ui& ui) const {
   if (allowAll_) return true;
-  const auto sameHost = [&](const std::string& h) {
-    return QString::fromStdString(h).compare(QString::fromStdString(host), Qt::CaseInsensitive) == 0;
-  };
+  // Host names compare without regard to case (of their ASCII letters).
+  const auto sameHost = [&](const std::string& h) { return ::strcasecmp(h.c_str(), host.c_str()) == 0; };
   if (queries_)
     for (const MySQLQuery& q : queries_->MYQ)
       if (sameHost(q.host) && q.port == port) return true;

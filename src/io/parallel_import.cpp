@@ -224,7 +224,7 @@ class Placer {
       Place& p = block.places[k];
       DataBuffer& b = *sink_.created()[k];
       const bool errors = rules_.mode == 1;
-      if (b.X.capacity() < placed_[k] + p.points) sink_.reserveFor(b, errors, placed_[k] + p.points, 0, bytes_);
+      if (room(b) < placed_[k] + p.points) sink_.reserveFor(b, errors, placed_[k] + p.points, 0, bytes_);
       p.offset = placed_[k];
       placed_[k] += p.points;
       p.x = b.X.data() + p.offset;
@@ -269,8 +269,16 @@ class Placer {
  private:
   bool mustGrow(const ParsedBlock& block) const {
     for (std::size_t k = 0; k < block.places.size(); ++k)
-      if (sink_.created()[k]->X.capacity() < placed_[k] + block.places[k].points) return true;
+      if (room(*sink_.created()[k]) < placed_[k] + block.places[k].points) return true;
     return false;
+  }
+
+  // The points every column the block writes can take without moving. A growth that ran
+  // out of memory may have grown X and not Y, so X alone does not tell.
+  std::size_t room(const DataBuffer& b) const {
+    std::size_t n = std::min(b.X.capacity(), b.Y.capacity());
+    if (rules_.mode == 1) n = std::min({n, b.EX.capacity(), b.EY.capacity()});
+    return n;
   }
 
   ImportSink& sink_;
@@ -329,7 +337,8 @@ int importFileParallel(XylaDocument& doc, const ImportOptions& o, std::size_t bl
   auto placeAndWrite = [&](std::unique_lock<std::mutex>& guard) {
     for (;;) {
       const std::size_t from = placed;
-      while (placed < endBlock && ring[placed % depth].state == State::Parsed &&
+      // Nothing more is placed once a thread has failed (the columns may be half grown).
+      while (!failure && placed < endBlock && ring[placed % depth].state == State::Parsed &&
              placer.place(ring[placed % depth].block)) {
         ring[placed % depth].state = State::Placed;
         ++placed;

@@ -1,6 +1,5 @@
 #include "io/report_entries.h"
 
-#include <QByteArray>
 #include <cctype>
 #include <chrono>
 #include <cstdio>
@@ -42,14 +41,14 @@ double nowSince2001() {
 // The plot drawn in print mode as PNG at twice the screen resolution, shown at the size
 // of the plot view. The picture is made in memory: no file anyone could plant a link at.
 bool addFigure(Manager& m, Report& r, XylaDocument& doc) {
-  QByteArray png;
+  std::string png;
   std::string error;
   if (!documentImageBytes(m, doc, ImageFormat::Png, 144, png, error)) {
     m.ui().alert("Export Error", error, {"OK"});
     return false;
   }
-  if (png.isEmpty()) return false;
-  return r.addPicture(png.toStdString(), doc.viewWidth, doc.viewHeight);
+  if (png.empty()) return false;
+  return r.addPicture(png, doc.viewWidth, doc.viewHeight);
 }
 
 }  // namespace

@@ -1,8 +1,5 @@
 #include "io/tabulix_import.h"
 
-#include <QFile>
-#include <QString>
-#include <QStringDecoder>
 #include <algorithm>
 #include <bit>
 #include <charconv>
@@ -21,6 +18,7 @@
 #include "model/file_bytes.h"
 #include "model/manager.h"
 #include "model/ui.h"
+#include "model/utf8_text.h"
 #include "model/view_mapping.h"
 #include "model/xyla_document.h"
 #include "render/font_choice.h"
@@ -74,11 +72,8 @@ class FileCosts {
 std::string fileText(std::string_view bytes) {
   if (std::all_of(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
     return std::string(bytes);
-  QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);  // a cut sequence is an error too
-  [[maybe_unused]] const QString decoded =
-      utf8.decode(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())));
-  if (!utf8.hasError()) return std::string(bytes);
-  return QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size())).toStdString();
+  // A sequence cut at the end of the file is no valid UTF-8 either.
+  return isValidUtf8(bytes) ? std::string(bytes) : utf8FromLatin1(bytes);
 }
 
 // The file's bytes, read as lines (up to a line feed; carriage returns are dropped
@@ -493,8 +488,7 @@ bool looksLikeTabulix(const std::string& path) {
   // Only files are looked into: opening a FIFO would wait for a writer.
   std::error_code ec;
   if (!std::filesystem::is_regular_file(path, ec)) return false;
-  QFile file(QString::fromStdString(path));
-  return file.open(QIODevice::ReadOnly) && file.read(9) == "Tabulix.7";
+  return readFileHead(path, 9) == "Tabulix.7";
 }
 
 std::vector<std::unique_ptr<XylaDocument>> tabulixImportAction(Manager& m) {

@@ -1,6 +1,5 @@
 #include "io/vamas_import.h"
 
-#include <QFile>
 #include <algorithm>
 #include <array>
 #include <charconv>
@@ -320,11 +319,9 @@ bool looksLikeVamas(const std::string& path) {
   // Only files are looked into: a FIFO would lose the bytes looked at to the next reader.
   std::error_code ec;
   if (!std::filesystem::is_regular_file(path, ec)) return false;
-  QFile file(QString::fromStdString(path));
-  if (!file.open(QIODevice::ReadOnly)) return false;
   // Only the start of the file is looked at; a few blank lines may come first.
-  const QByteArray head = file.read(4096);
-  std::string_view rest(head.constData(), static_cast<std::size_t>(head.size()));
+  const std::string head = readFileHead(path, 4096);
+  std::string_view rest(head);
   while (!rest.empty()) {
     const std::size_t nl = rest.find('\n');
     const std::string_view line = trimmed(rest.substr(0, nl));

@@ -3,7 +3,6 @@
 // pipost.pl after) into a script in a private temporary directory, which /usr/bin/perl
 // runs with the buffers and variables on its standard input; the new buffers and
 // variables come back on its standard output.
-#include <QString>
 #include <algorithm>
 #include <fstream>
 #include <sstream>
@@ -15,6 +14,7 @@
 #include "model/manager.h"
 #include "model/settings.h"
 #include "model/ui.h"
+#include "model/utf8_text.h"
 #include "model/xyla_document.h"
 #include "outside/child_process.h"
 #include "outside/perl_protocol.h"
@@ -51,7 +51,9 @@ std::string readLog(const std::string& path) {
 
 // The first `n` characters of UTF-8 text (invalid bytes become replacement characters).
 std::string firstCharacters(const std::string& text, int n) {
-  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())).left(n).toStdString();
+  const std::u16string units = utf16FromUtf8(text);
+  return utf8FromUtf16(n < 0 ? std::u16string_view(units)
+                             : std::u16string_view(units).substr(0, static_cast<std::size_t>(n)));
 }
 
 }  // namespace

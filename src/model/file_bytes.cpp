@@ -51,4 +51,18 @@ std::optional<std::string> readFileBytes(const std::string& path, std::size_t li
   return bytes;
 }
 
+std::string readFileHead(const std::string& path, std::size_t count) {
+  const Descriptor fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+  std::string bytes(count, '\0');
+  std::size_t done = 0;
+  while (fd.get() >= 0 && done < count) {
+    const ssize_t n = ::read(fd.get(), bytes.data() + done, count - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    done += static_cast<std::size_t>(n);
+  }
+  bytes.resize(done);
+  return bytes;
+}
+
 }  // namespace xyla

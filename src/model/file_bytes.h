@@ -13,4 +13,8 @@ namespace xyla {
 // Throws std::bad_alloc when the bytes do not fit in memory.
 std::optional<std::string> readFileBytes(const std::string& path, std::size_t limit, std::string& error);
 
+// The first `count` bytes of the file at `path` (fewer when it is shorter); "" when it
+// cannot be opened. Opens without waiting, so a FIFO answers what is there (nothing).
+std::string readFileHead(const std::string& path, std::size_t count);
+
 }  // namespace xyla

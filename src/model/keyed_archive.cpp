@@ -2,7 +2,6 @@
 
 #include <plist/plist.h>
 
-#include <QString>
 #include <array>
 #include <charconv>
 #include <cmath>
@@ -11,6 +10,7 @@
 #include <limits>
 
 #include "model/plist_guard.h"
+#include "model/utf8_text.h"
 
 namespace xyla::archive {
 
@@ -71,18 +71,6 @@ std::string_view stringView(plist_t node) {
 
 bool isString(plist_t node, const char* text) {
   return node && plist_get_node_type(node) == PLIST_STRING && stringView(node) == text;
-}
-
-// Repairs invalid UTF-8 so that the rest of the program only ever sees valid text.
-std::string validUtf8(std::string_view s) {
-  bool ascii = true;
-  for (unsigned char c : s)
-    if (c >= 0x80) {
-      ascii = false;
-      break;
-    }
-  if (ascii) return std::string(s);
-  return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())).toStdString();
 }
 
 // Up to `out.size()` numbers separated by blanks, read without regard to the locale.

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <array>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -7,19 +9,24 @@
 
 #include "model/colour.h"
 #include "model/font.h"
-
-class QSettings;
+#include "model/ini_text.h"
 
 namespace xyla {
 
-// The user-defaults store: a thin typed wrapper over QSettings. Keys are the fixed
-// names the dialogs and operations use ("BLineWidth", "ImportSep", ...). Every getter
-// answers nothing when the key is absent or holds something of another kind.
+// The user-defaults store: typed values in an INI file, spelled as the desktop toolkit's
+// settings class spells them, so files written by earlier versions read back the same.
+// Keys are the fixed names the dialogs and operations use ("BLineWidth", "ImportSep",
+// ...). Every getter answers nothing when the key is absent or holds something of
+// another kind. Changes stay in memory until sync() (or the destructor) writes them;
+// sync() first reads the file again under a lock, so two stores (or two programs)
+// writing different keys of one file keep each other's values.
 class Settings {
  public:
   // Opens the store kept in an INI file at `path` (tests use a fresh temporary file).
   explicit Settings(const std::string& path);
-  // Opens the user's own store in the platform's usual place.
+  // Opens the user's own store: $XDG_CONFIG_HOME/Xyla/Xyla.ini (~/.config when that is
+  // not set), falling back for keys it lacks on ~/.config/Xyla.ini and the same two
+  // files under /etc/xdg.
   Settings();
   ~Settings();
   Settings(const Settings&) = delete;
@@ -32,8 +39,11 @@ class Settings {
 
   bool contains(const std::string& key) const;
   void remove(const std::string& key);
-  // Writes pending changes to the file.
+  // Writes pending changes to the file, merged with what others wrote meanwhile, and
+  // reads back what others wrote.
   void sync();
+  // The file this store writes.
+  const std::string& path() const { return path_; }
 
   std::optional<int> getInt(const std::string& key) const;
   std::optional<double> getDouble(const std::string& key) const;
@@ -54,7 +64,18 @@ class Settings {
   void setStringList(const std::string& key, const std::vector<std::string>& value);
 
  private:
-  std::unique_ptr<QSettings> store_;
+  // The value of `key`: pending changes, then the file, then the fallback files.
+  const ini::IniValue* find(const std::string& key) const;
+  std::optional<std::string> text(const std::string& key) const;
+  void set(const std::string& key, ini::IniValue value);
+  void load();
+
+  std::string path_;
+  std::array<long long, 4> loaded_{};  // device, inode, size and time of the file read
+  std::vector<std::string> fallbackPaths_;
+  ini::IniEntries entries_;                                      // the file as last read
+  std::vector<ini::IniEntries> fallbacks_;                       // read-only, first wins
+  std::map<std::string, std::optional<ini::IniValue>> pending_;  // nullopt: removed
 };
 
 // Installs a settings store as the standard one for the lifetime of this object and

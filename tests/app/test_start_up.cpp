@@ -1,8 +1,14 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <clocale>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
 #include "app/application.h"
 #include "app/preferences.h"
+#include "app/start_up.h"
 #include "app/update_check.h"
 #include "model/settings.h"
 #include "model/xyla_document.h"
@@ -12,6 +18,26 @@
 
 namespace xyla::test {
 namespace {
+
+// Characters, dates and system messages follow the person's locale; numbers never do.
+TEST(StartUp, TheUserLocaleGovernsTextButNotNumbers) {
+  const char* old = std::getenv("LC_ALL");
+  const std::string saved = old ? old : "";
+  const std::string before = std::setlocale(LC_ALL, nullptr);
+  setenv("LC_ALL", "C.UTF-8", 1);
+  useUserLocaleWithDecimalPoint();
+  for (const int category : {LC_CTYPE, LC_TIME, LC_MESSAGES})
+    EXPECT_STREQ(std::setlocale(category, nullptr), "C.UTF-8");
+  EXPECT_STREQ(std::setlocale(LC_NUMERIC, nullptr), "C");
+  char buf[16];
+  std::snprintf(buf, sizeof buf, "%.1f", 2.5);
+  EXPECT_STREQ(buf, "2.5");
+  if (old)
+    setenv("LC_ALL", saved.c_str(), 1);
+  else
+    unsetenv("LC_ALL");
+  std::setlocale(LC_ALL, before.c_str());
+}
 
 TEST(StartUp, FirstLaunchWritesThePaletteAndOneMacro) {
   TempSettings settings;

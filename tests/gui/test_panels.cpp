@@ -19,7 +19,6 @@
 #include <functional>
 
 #include "app/buffer_list.h"
-#include "app/table_models.h"
 #include "fit/fit_controller.h"
 #include "gui/calculator_panel.h"
 #include "gui/clipboard_actions.h"
@@ -30,6 +29,7 @@
 #include "gui/main_menu.h"
 #include "gui/query_panel.h"
 #include "gui/report_panel.h"
+#include "gui/table_models.h"
 #include "gui_fixture.h"
 #include "io/mysql_queries.h"
 #include "macro/style_writer.h"

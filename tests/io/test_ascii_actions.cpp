@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <filesystem>
+
 #include "io/ascii_actions.h"
 #include "model/manager.h"
 #include "model/xyla_document.h"
@@ -98,4 +101,24 @@ TEST_F(AsciiActions, PastedTextImportsAsColumnsFromThePasteboard) {
   // Text without numbers is named as the pasteboard, not as the temporary file.
   EXPECT_EQ(xyla::importPastedText(m, "no numbers"), 0);
   EXPECT_EQ(ui.alerts.back().message, "No points were read from Pasteboard.");
+}
+
+TEST_F(AsciiActions, PastedTextGoesThroughAPrivateTemporaryFileThatIsRemoved) {
+  xyla::XylaDocument doc(&m);
+  m.setCurrentDocument(&doc);
+  const std::string tmp = settings.path("tmp");
+  std::filesystem::create_directory(tmp);
+  const char* old = std::getenv("TMPDIR");
+  const std::string saved = old ? old : "";
+  setenv("TMPDIR", tmp.c_str(), 1);
+  EXPECT_EQ(xyla::importPastedText(m, "1\t2\n3\t4\n"), 1);
+  EXPECT_TRUE(std::filesystem::is_empty(tmp));
+  // A temporary folder that is not there: nothing is imported, nothing breaks.
+  setenv("TMPDIR", (tmp + "/missing").c_str(), 1);
+  EXPECT_EQ(xyla::importPastedText(m, "5\t6\n"), 0);
+  if (old)
+    setenv("TMPDIR", saved.c_str(), 1);
+  else
+    unsetenv("TMPDIR");
+  EXPECT_EQ(doc.bufferCount(), 1);
 }

@@ -20,7 +20,7 @@ deb="$work/out/xyla_${version}_amd64.deb"
 [ "$(dpkg-deb -f "$deb" Version)" = "$version" ] || fail "version"
 [ "$(dpkg-deb -f "$deb" Architecture)" = amd64 ] || fail "architecture"
 depends=$(dpkg-deb -f "$deb" Depends)
-for d in perl qt6-qpa-plugins libqt6widgets6 libplist libcairo2; do
+for d in perl qt6-qpa-plugins libqt6widgets6 libqt6sql6 libplist libcairo2 libxrl11; do
   [[ "$depends" == *"$d"* ]] || fail "Depends lacks $d: $depends"
 done
 
@@ -28,7 +28,7 @@ dpkg-deb -c "$deb" | awk '{print $6}' | sed 's|^\./|/|' >"$work/contents"
 for f in /usr/bin/xyla /usr/lib/xyla/spline2 /usr/lib/xyla/evalsp /usr/lib/xyla/perl/Xyla/Bridge.pm \
   /usr/share/xyla/pfpre.pl /usr/share/xyla/pipre.pl /usr/share/xyla/pipost.pl /usr/share/xyla/spline2.pl \
   /usr/share/xyla/demo/c1s_fit.mac /usr/share/xyla/demo/0-150W_NiWC1s_C1s.txt /usr/share/xyla/demo/w4f_doublet.mac \
-  /usr/share/applications/xyla.desktop /usr/share/mime/packages/xyla.xml \
+  /usr/lib/xyla/xyla-paint.so /usr/lib/xyla/xyla-sql.so /usr/share/applications/xyla.desktop /usr/share/mime/packages/xyla.xml \
   /usr/share/icons/hicolor/scalable/apps/xyla.svg /usr/share/man/man1/xyla.1.gz /usr/share/doc/xyla/README.md; do
   grep -qx "$f" "$work/contents" || fail "the package lacks $f"
 done

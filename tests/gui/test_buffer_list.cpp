@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "app/buffer_list.h"
-#include "app/table_models.h"
+#include "gui/table_models.h"
 #include "model/data_buffer.h"
 #include "model/manager.h"
 #include "model/xyla_document.h"

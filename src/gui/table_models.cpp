@@ -1,4 +1,4 @@
-#include "app/table_models.h"
+#include "gui/table_models.h"
 
 #include "app/buffer_list.h"
 #include "model/manager.h"

@@ -2,8 +2,6 @@
 // drawing functions the batch core calls, each loading the module on first use and
 // handing the call on. Linked into the program only; tests and tools link the drawing
 // code itself.
-#include <dlfcn.h>
-
 #include <atomic>
 #include <iostream>
 #include <string>
@@ -31,20 +29,12 @@ std::atomic<const PaintingFunctions*> gLoaded{nullptr};
 Loaded& loaded() {
   static Loaded once = [] {
     Loaded l;
-    const std::string path = outside::findResource(kModuleFile);
-    if (path.empty()) {
+    const outside::ModuleEntry m = outside::openModule(kModuleFile, "xylaPaintingFunctions");
+    l.table = static_cast<const PaintingFunctions*>(m.table);
+    if (m.missing)
       l.error = std::string("the drawing module ") + kModuleFile + " is missing beside the program";
-      return l;
-    }
-    void* handle = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-    auto* entry =
-        handle ? reinterpret_cast<const PaintingFunctions* (*)()>(::dlsym(handle, "xylaPaintingFunctions")) : nullptr;
-    if (!entry) {
-      const char* why = ::dlerror();
-      l.error = "the drawing module cannot be loaded: " + std::string(why ? why : path);
-      return l;
-    }
-    l.table = entry();
+    else if (!l.table)
+      l.error = "the drawing module cannot be loaded: " + m.why;
     gLoaded = l.table;
     return l;
   }();

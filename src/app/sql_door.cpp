@@ -1,8 +1,6 @@
 // The program's side of the MySQL module (see io/mysql_connection.h): the query runner
 // the import calls, which loads the module (and with it Qt's SQL library) on first use.
 // Linked into the program only; tests and tools link the connection code itself.
-#include <dlfcn.h>
-
 #include <string>
 
 #include "io/mysql_connection.h"
@@ -22,19 +20,12 @@ struct Loaded {
 const Loaded& loaded() {
   static const Loaded once = [] {
     Loaded l;
-    const std::string path = outside::findResource(kModuleFile);
-    if (path.empty()) {
+    const outside::ModuleEntry m = outside::openModule(kModuleFile, "xylaSqlFunctions");
+    l.table = static_cast<const SqlFunctions*>(m.table);
+    if (m.missing)
       l.error = std::string("The MySQL module ") + kModuleFile + " is missing beside the program.";
-      return l;
-    }
-    void* handle = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-    auto* entry = handle ? reinterpret_cast<const SqlFunctions* (*)()>(::dlsym(handle, "xylaSqlFunctions")) : nullptr;
-    if (!entry) {
-      const char* why = ::dlerror();
-      l.error = "The MySQL module cannot be loaded: " + std::string(why ? why : path);
-      return l;
-    }
-    l.table = entry();
+    else if (!l.table)
+      l.error = "The MySQL module cannot be loaded: " + m.why;
     return l;
   }();
   return once;

@@ -1,5 +1,7 @@
 #include "outside/resources.h"
 
+#include <dlfcn.h>
+
 #include <cstdlib>
 #include <filesystem>
 #include <system_error>
@@ -39,6 +41,24 @@ std::string perlLibraryPath() {
   std::string path = perlModuleDirectory();
   if (old && *old) path += (path.empty() ? "" : ":") + std::string(old);
   return path;
+}
+
+ModuleEntry openModule(const char* file, const char* entry) {
+  ModuleEntry m;
+  const std::string path = findResource(file);
+  if (path.empty()) {
+    m.missing = true;
+    return m;
+  }
+  void* handle = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+  auto* function = handle ? reinterpret_cast<const void* (*)()>(::dlsym(handle, entry)) : nullptr;
+  if (!function) {
+    const char* why = ::dlerror();
+    m.why = why ? why : path;
+    return m;
+  }
+  m.table = function();
+  return m;
 }
 
 }  // namespace xyla::outside

@@ -19,6 +19,19 @@ std::string perlModuleDirectory();
 // PERL5LIB for a Perl child: that folder before whatever the environment already names.
 std::string perlLibraryPath();
 
+// A module of the program's own (a shared object among its resources) and its entry
+// function's answer, the module's table of functions; or why there is none.
+struct ModuleEntry {
+  const void* table = nullptr;  // what the entry function answered
+  bool missing = false;         // the file is not among the resources
+  std::string why;              // the loader's reason when the file is there but unusable
+};
+
+// Finds the module `file` with findResource, loads it and calls its entry function
+// `entry` (no arguments, answers a pointer). The module stays loaded; callers keep the
+// answer rather than asking again.
+ModuleEntry openModule(const char* file, const char* entry);
+
 // The directory of the running executable.
 std::string executableDirectory();
 

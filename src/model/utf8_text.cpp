@@ -29,6 +29,19 @@ std::size_t decodeAt(std::string_view s, std::size_t i, char32_t& cp) {
   return length;
 }
 
+// Calls f with every code point of `s`; a byte that does not start a valid sequence
+// gives U+FFFD, and the decoding goes on with the next byte.
+template <class F>
+void forEachCodePoint(std::string_view s, F f) {
+  std::size_t i = 0;
+  while (i < s.size()) {
+    char32_t cp = 0;
+    const std::size_t length = decodeAt(s, i, cp);
+    f(length == 0 ? char32_t{0xFFFD} : cp);
+    i += length == 0 ? 1 : length;
+  }
+}
+
 }  // namespace
 
 void appendUtf8(std::string& out, char32_t cp) {
@@ -52,23 +65,14 @@ void appendUtf8(std::string& out, char32_t cp) {
 std::u16string utf16FromUtf8(std::string_view s) {
   std::u16string out;
   out.reserve(s.size());
-  std::size_t i = 0;
-  while (i < s.size()) {
-    char32_t cp = 0;
-    const std::size_t length = decodeAt(s, i, cp);
-    if (length == 0) {
-      out += u'\uFFFD';
-      ++i;
-      continue;
-    }
-    i += length;
+  forEachCodePoint(s, [&out](char32_t cp) {
     if (cp >= 0x10000) {
       out += static_cast<char16_t>(0xD800 + ((cp - 0x10000) >> 10));
       out += static_cast<char16_t>(0xDC00 + ((cp - 0x10000) & 0x3FF));
     } else {
       out += static_cast<char16_t>(cp);
     }
-  }
+  });
   return out;
 }
 
@@ -106,20 +110,11 @@ std::string utf8FromLatin1(std::string_view s) {
 }
 
 std::string validUtf8(std::string_view s) {
+  // A valid sequence is the shortest form of its code point, so writing the code point
+  // again gives its own bytes back.
   std::string out;
   out.reserve(s.size());
-  std::size_t i = 0;
-  while (i < s.size()) {
-    char32_t cp = 0;
-    const std::size_t length = decodeAt(s, i, cp);
-    if (length == 0) {
-      appendUtf8(out, 0xFFFD);
-      ++i;
-    } else {
-      out.append(s.substr(i, length));
-      i += length;
-    }
-  }
+  forEachCodePoint(s, [&out](char32_t cp) { appendUtf8(out, cp); });
   return out;
 }
 

@@ -121,6 +121,17 @@ std::string_view trimmedNumber(std::string_view s) {
   return s;
 }
 
+// The whole text as a number of type T (spaces around and a leading plus allowed).
+template <class T>
+std::optional<T> wholeNumber(const std::optional<std::string>& text) {
+  if (!text) return std::nullopt;
+  const std::string_view s = trimmedNumber(*text);
+  T v{};
+  const auto res = std::from_chars(s.data(), s.data() + s.size(), v);
+  if (res.ec != std::errc() || res.ptr != s.data() + s.size() || s.empty()) return std::nullopt;
+  return v;
+}
+
 }  // namespace
 
 Settings::Settings(const std::string& path) : path_(path) { load(); }
@@ -198,25 +209,9 @@ std::optional<std::string> Settings::text(const std::string& key) const {
   return v->kind == ini::IniValue::Kind::Text ? v->text : std::string();
 }
 
-std::optional<int> Settings::getInt(const std::string& key) const {
-  const auto t = text(key);
-  if (!t) return std::nullopt;
-  const std::string_view s = trimmedNumber(*t);
-  int v = 0;
-  const auto res = std::from_chars(s.data(), s.data() + s.size(), v);
-  if (res.ec != std::errc() || res.ptr != s.data() + s.size() || s.empty()) return std::nullopt;
-  return v;
-}
+std::optional<int> Settings::getInt(const std::string& key) const { return wholeNumber<int>(text(key)); }
 
-std::optional<double> Settings::getDouble(const std::string& key) const {
-  const auto t = text(key);
-  if (!t) return std::nullopt;
-  const std::string_view s = trimmedNumber(*t);
-  double v = 0;
-  const auto res = std::from_chars(s.data(), s.data() + s.size(), v);
-  if (res.ec != std::errc() || res.ptr != s.data() + s.size() || s.empty()) return std::nullopt;
-  return v;
-}
+std::optional<double> Settings::getDouble(const std::string& key) const { return wholeNumber<double>(text(key)); }
 
 std::optional<double> Settings::getFloat(const std::string& key) const {
   const auto v = getDouble(key);
